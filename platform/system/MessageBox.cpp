@@ -1,0 +1,90 @@
+// Message boxes and debugger output with a recorded history.
+#include "platform/system/MessageBox.h"
+
+#include <cstdio>
+#include <mutex>
+
+namespace platform {
+namespace {
+
+struct MessageState {
+    std::mutex lock;
+    IMessageBoxBackend* backend = nullptr;
+    std::vector<MessageRecord> messages;
+    std::vector<std::string> debug;
+    bool echo = true;
+};
+
+MessageState& State()
+{
+    static MessageState state;
+    return state;
+}
+
+const char* IconName(MessageIcon icon)
+{
+    switch (icon) {
+    case MessageIcon::Information: return "info";
+    case MessageIcon::Warning: return "warning";
+    case MessageIcon::Error: return "error";
+    default: return "message";
+    }
+}
+
+} // namespace
+
+void ShowMessageBox(const std::string& text, const std::string& title, MessageIcon icon)
+{
+    MessageRecord record{text, title, icon};
+    IMessageBoxBackend* backend = nullptr;
+    {
+        std::lock_guard<std::mutex> guard(State().lock);
+        State().messages.push_back(record);
+        backend = State().backend;
+        if (!backend && State().echo)
+            std::fprintf(stderr, "[%s] %s: %s\n", IconName(icon), title.c_str(), text.c_str());
+    }
+    if (backend)
+        backend->Show(record);
+}
+
+void DebugOutput(const std::string& text)
+{
+    std::lock_guard<std::mutex> guard(State().lock);
+    State().debug.push_back(text);
+    if (State().echo)
+        std::fprintf(stderr, "%s%s", text.c_str(), (!text.empty() && text.back() == '\n') ? "" : "\n");
+}
+
+void SetMessageBoxBackend(IMessageBoxBackend* backend)
+{
+    std::lock_guard<std::mutex> guard(State().lock);
+    State().backend = backend;
+}
+
+std::vector<MessageRecord> RecordedMessages()
+{
+    std::lock_guard<std::mutex> guard(State().lock);
+    return State().messages;
+}
+
+std::vector<std::string> RecordedDebugOutput()
+{
+    std::lock_guard<std::mutex> guard(State().lock);
+    return State().debug;
+}
+
+void ClearRecordedMessages()
+{
+    std::lock_guard<std::mutex> guard(State().lock);
+    State().messages.clear();
+    State().debug.clear();
+}
+
+void SetMessageEcho(bool echo)
+{
+    std::lock_guard<std::mutex> guard(State().lock);
+    State().echo = echo;
+}
+
+} // namespace platform
