@@ -32,8 +32,7 @@ UdpSocket::~UdpSocket()
     Close();
 }
 
-UdpSocket::UdpSocket(UdpSocket&& other) noexcept
-    : m_fd(std::exchange(other.m_fd, -1)), m_nLastError(other.m_nLastError)
+UdpSocket::UdpSocket(UdpSocket&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)), m_nLastError(other.m_nLastError)
 {
 }
 
@@ -189,8 +188,8 @@ int UdpSocket::ReceiveFrom(void* buffer, int size, SocketAddress* from)
     sockaddr_in sa{};
     socklen_t len = sizeof sa;
     // MSG_TRUNC makes the call return the datagram's whole length, so a cut one shows.
-    ssize_t got = ::recvfrom(m_fd, buffer, static_cast<size_t>(size), MSG_TRUNC, reinterpret_cast<sockaddr*>(&sa),
-                             &len);
+    ssize_t got =
+        ::recvfrom(m_fd, buffer, static_cast<size_t>(size), MSG_TRUNC, reinterpret_cast<sockaddr*>(&sa), &len);
     if (got < 0)
         return Fail(errno), -1;
     if (from) {

@@ -95,11 +95,21 @@ int ParseL3ini(const char* text, size_t size, L3_DEMO_STRUCT* L3_data)
             std::memcpy(L3_data->address, cut.data(), cut.size());
             break;
         }
-        case 2: L3_data->port = ParseInt(value); break;
-        case 3: L3_data->value1 = ParseFloat(value); break;
-        case 4: L3_data->value2 = ParseFloat(value); break;
-        case 5: L3_data->value3 = ParseFloat(value); break;
-        case 6: L3_data->value4 = ParseFloat(value); break;
+        case 2:
+            L3_data->port = ParseInt(value);
+            break;
+        case 3:
+            L3_data->value1 = ParseFloat(value);
+            break;
+        case 4:
+            L3_data->value2 = ParseFloat(value);
+            break;
+        case 5:
+            L3_data->value3 = ParseFloat(value);
+            break;
+        case 6:
+            L3_data->value4 = ParseFloat(value);
+            break;
         }
         ++taken;
     }

@@ -60,8 +60,8 @@ void CMultiCastReceiver::Close()
     good = 0;
 }
 
-CMultiCastSender::CMultiCastSender(uint32_t groupAddress, int port, uint32_t interfaceAddress, int ttl,
-                                   int32_t unused1, int32_t unused2)
+CMultiCastSender::CMultiCastSender(uint32_t groupAddress, int port, uint32_t interfaceAddress, int ttl, int32_t unused1,
+                                   int32_t unused2)
     : m_nInterfaceAddress(interfaceAddress), m_nUnused1(unused1), m_nUnused2(unused2)
 {
     m_groupAddr.address = groupAddress;
@@ -118,8 +118,7 @@ bool CMultiCastSender::SendFrame(const void* data, int length)
     std::vector<unsigned char> first, second;
     SplitFrame(static_cast<const unsigned char*>(data), length, m_nFrameCount, &first, &second);
     m_nFrameCount = static_cast<int32_t>(static_cast<uint32_t>(m_nFrameCount) + 1u);
-    return Send(first.data(), static_cast<int>(first.size())) &&
-           Send(second.data(), static_cast<int>(second.size()));
+    return Send(first.data(), static_cast<int>(first.size())) && Send(second.data(), static_cast<int>(second.size()));
 }
 
 void CMultiCastSender::Close()

@@ -44,8 +44,8 @@ int RunRelay(CRelayState& state, const RelayReceive& receive, const std::string&
              const std::function<bool()>& stop);
 
 struct CRelayOptions {
-    std::function<bool()> stop;   // asked before every pass; empty: run until killed
-    int receiveTimeoutMs = 0;     // 0: receive waits without limit
+    std::function<bool()> stop; // asked before every pass; empty: run until killed
+    int receiveTimeoutMs = 0;   // 0: receive waits without limit
 };
 
 // The whole program on a folder: read "L3.ini", join the group, relay into "L3_XY_FILE". A receiver that

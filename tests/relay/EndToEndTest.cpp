@@ -18,8 +18,8 @@ using EndToEnd = RelayTest;
 TEST_F(EndToEnd, RelayWritesWhatTheSimulatorSends)
 {
     RUN_IN_PRIVATE_NETWORK([this] {
-        WriteText("L3.ini", std::string("Address ") + kGroup + "\nPort " + std::to_string(kPort) +
-                                "\nV1 0\nV2 0\nV3 0\nV4 0\n");
+        WriteText("L3.ini",
+                  std::string("Address ") + kGroup + "\nPort " + std::to_string(kPort) + "\nV1 0\nV2 0\nV3 0\nV4 0\n");
         CMultiCastSender sender(IPStringToLong(kGroup), kPort, 0, 1, 0, 0);
         ASSERT_EQ(sender.good, 1) << Console();
 

@@ -1,6 +1,7 @@
 // Address helpers and error texts of the relay's socket classes.
 #include "RelayFixture.h"
 
+#include "platform/net/PrivateNetwork.h"
 #include "relay/model/NetSupport.h"
 
 #include <cerrno>
@@ -14,8 +15,8 @@ TEST(IPStringToLong, Table)
         {"239.1.2.3", 0xEF010203u},
         {"group 239.1.2.3", 0xEF010203u}, // parsing starts at the first digit
         {"  10.0.0.255\n", 0x0A0000FFu},
-        {"1.300.2.3", 0x012C0203u},       // b, c and d keep 8 bits: 300 -> 44
-        {"239.1.2", 0},                   // three numbers
+        {"1.300.2.3", 0x012C0203u}, // b, c and d keep 8 bits: 300 -> 44
+        {"239.1.2", 0},             // three numbers
         {"239.1.2.", 0},
         {"239..1.2", 0},
         {"no digits", 0},
@@ -51,7 +52,7 @@ TEST_F(SetSockaddr, RefusesNetworkAndBroadcastEndsAndPortZero)
         int port;
         bool ok;
     } cases[] = {
-        {0x7F000001u, 5000, true}, {0x7F000000u, 5000, false}, {0x7F0000FFu, 5000, false},
+        {0x7F000001u, 5000, true}, {0x7F000000u, 5000, false},  {0x7F0000FFu, 5000, false},
         {0x7F000001u, 0, false},   {0x7F000001u, 70000, false}, {0xEF010203u, 1, true},
     };
     for (const auto& c : cases) {
@@ -65,4 +66,16 @@ TEST_F(SetSockaddr, RefusesNetworkAndBroadcastEndsAndPortZero)
         }
     }
     EXPECT_NE(Console().find("SetSockAddr: port==0 "), std::string::npos);
+}
+
+using LocalIPAddr = RelayTest;
+
+TEST_F(LocalIPAddr, NeverAnInterfaceTheMachineLacks)
+{
+    RUN_IN_PRIVATE_NETWORK([this] {
+        // Only loopback exists here: the answer is the host name's loopback address or nothing.
+        uint32_t a = localIPAddr(0x0202);
+        EXPECT_TRUE(a == 0 || (a >> 24) == 127) << IPToString(a);
+        EXPECT_EQ(Console().rfind("\nInstalled Winsock version: 2.2 ", 0), 0u) << Console();
+    });
 }

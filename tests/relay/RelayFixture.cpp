@@ -15,8 +15,8 @@ void RelayTest::SetUp()
 {
     SetRelayConsoleSink([this](const std::string& text) { m_console += text; });
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    m_folder = fs::temp_directory_path() /
-               ("zr_relay_" + std::string(info->test_suite_name()) + "_" + info->name() + "_" + std::to_string(getpid()));
+    m_folder = fs::temp_directory_path() / ("zr_relay_" + std::string(info->test_suite_name()) + "_" + info->name() +
+                                            "_" + std::to_string(getpid()));
     fs::remove_all(m_folder);
     fs::create_directories(m_folder);
 }

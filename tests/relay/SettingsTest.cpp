@@ -43,8 +43,8 @@ TEST_F(L3Settings, ValuesAsTheOldReaderTookThem)
         float value1;
     } cases[] = {
         // 60 characters keep 49.
-        {"Address 123456789012345678901234567890123456789012345678901234567890\n", "1234567890123456789012345678901234567890123456789",
-         -7, -7.0f},
+        {"Address 123456789012345678901234567890123456789012345678901234567890\n",
+         "1234567890123456789012345678901234567890123456789", -7, -7.0f},
         // The port as atoi reads it, clamped instead of overflowing.
         {"a x\nb 30001abc\n", "x", 30001, -7.0f},
         {"a x\nb 99999999999\n", "x", INT32_MAX, -7.0f},

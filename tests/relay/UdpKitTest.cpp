@@ -37,8 +37,10 @@ TEST(UdpServer, TimeOutTable)
         bool valid;
         int64_t micros;
     } cases[] = {
-        {0, true, 0},          {-1, true, -1},           {1, true, 1000},         {999, true, 999000},
-        {1000, true, 1000000}, {1001, true, 1000000},    {2999, true, 2000000},   {-2, false, 0},
+        {0, true, 0},          {-1, true, -1},
+        {1, true, 1000},       {999, true, 999000},
+        {1000, true, 1000000}, {1001, true, 1000000},
+        {2999, true, 2000000}, {-2, false, 0},
         {INT32_MIN, false, 0}, {INT32_MAX, true, int64_t(INT32_MAX / 1000) * 1000000},
     };
     for (const auto& c : cases) {
@@ -59,8 +61,8 @@ TEST_F(UdpKit, ServerAndClientOverLoopback)
         ASSERT_EQ(server.good, 1);
         EXPECT_EQ(server.port(), 2015);
         char buffer[64] = {};
-        EXPECT_EQ(server.Receive(buffer, sizeof buffer, 0), 0);    // polls
-        EXPECT_EQ(server.Receive(buffer, sizeof buffer, 1), 0);    // 1 ms
+        EXPECT_EQ(server.Receive(buffer, sizeof buffer, 0), 0); // polls
+        EXPECT_EQ(server.Receive(buffer, sizeof buffer, 1), 0); // 1 ms
         EXPECT_EQ(server.Receive(buffer, sizeof buffer, 0.001f), 0);
         EXPECT_EQ(server.Receive(buffer, sizeof buffer, -5), -1);
         EXPECT_NE(Console().find("plsServer select; invalid timeout param: -5\n"), std::string::npos);

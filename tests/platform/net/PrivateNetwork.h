@@ -22,11 +22,11 @@ Result RunInPrivateNetwork(const std::function<void()>& body);
 } // namespace testnet
 
 // Runs `body` in a private network; skips the test where that cannot be done.
-#define RUN_IN_PRIVATE_NETWORK(...)                                                                                   \
+#define RUN_IN_PRIVATE_NETWORK(...)                                                                                    \
     do {                                                                                                               \
         ::testnet::Result zrNetResult = ::testnet::RunInPrivateNetwork(__VA_ARGS__);                                   \
         if (zrNetResult.outcome == ::testnet::Outcome::Unavailable)                                                    \
-            GTEST_SKIP() << "no private network namespace here (" << zrNetResult.why << ")";                          \
+            GTEST_SKIP() << "no private network namespace here (" << zrNetResult.why << ")";                           \
         if (zrNetResult.outcome != ::testnet::Outcome::Passed)                                                         \
             ADD_FAILURE() << "inside the private network: " << zrNetResult.why;                                        \
     } while (0)

@@ -33,9 +33,14 @@ TEST(ErrorNames, KnownAndUnknownCodes)
         int code;
         const char* name;
     } cases[] = {
-        {EADDRINUSE, "EADDRINUSE"}, {EMSGSIZE, "EMSGSIZE"}, {ECONNREFUSED, "ECONNREFUSED"},
-        {EWOULDBLOCK, "EAGAIN"},    {ENODEV, "ENODEV"},     {0, nullptr},
-        {-1, nullptr},              {99999, nullptr},
+        {EADDRINUSE, "EADDRINUSE"},
+        {EMSGSIZE, "EMSGSIZE"},
+        {ECONNREFUSED, "ECONNREFUSED"},
+        {EWOULDBLOCK, "EAGAIN"},
+        {ENODEV, "ENODEV"},
+        {0, nullptr},
+        {-1, nullptr},
+        {99999, nullptr},
     };
     for (const auto& c : cases) {
         const char* got = ErrorName(c.code);
