@@ -82,7 +82,7 @@ void QFArchive::DropDocument()
     m_storeFutures.clear();
     m_loadMap.clear();
     m_storeMap.clear();
-    std::map<QFSerializeBase*, bool> created;
+    std::unordered_map<QFSerializeBase*, bool> created;
     created.swap(m_created);
     for (auto& [object, adopted] : created)
         if (!adopted)
@@ -837,8 +837,11 @@ std::string QFArchive::DumpObjectMaps() const
     std::ostringstream out;
     out << "\n\nDumping Object Maps:\n";
     out << "  Store Map:\n";
-    int position = 0;
+    std::map<int32_t, const QFSerializeBase*> stored;
     for (const auto& [object, id] : m_storeMap)
+        stored[id] = object;
+    int position = 0;
+    for (const auto& [id, object] : stored)
         out << "    " << position++ << "   " << id << "   0x" << std::hex << reinterpret_cast<uintptr_t>(object)
             << std::dec << "   <" << object->GetClassName() << ">\n";
     out << "  Load Map:\n";

@@ -8,6 +8,7 @@
 #include <list>
 #include <map>
 #include <string>
+#include <unordered_map>
 
 class QFFileStream;
 
@@ -143,8 +144,8 @@ private:
     std::list<Future> m_loadFutures;
     std::list<Future> m_storeFutures;
     std::map<int32_t, QFSerializeBase*> m_loadMap;
-    std::map<const QFSerializeBase*, int32_t> m_storeMap;
-    std::map<QFSerializeBase*, bool> m_created; // objects made while loading -> adopted by a member
+    std::unordered_map<const QFSerializeBase*, int32_t> m_storeMap;
+    std::unordered_map<QFSerializeBase*, bool> m_created; // objects made while loading -> adopted by a member
     int32_t m_nextId = 0;
     int m_lineCount = 0;
     int m_depth = 0; // objects being read inside one another

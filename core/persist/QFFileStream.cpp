@@ -110,7 +110,7 @@ bool QFFileStream::Read(void* buffer, int* length)
     if (!m_file || !length)
         return false;
     if (*length > 0)
-        *length = static_cast<int>(std::fread(buffer, 1, static_cast<size_t>(*length), m_file));
+        *length = static_cast<int>(::fread_unlocked(buffer, 1, static_cast<size_t>(*length), m_file));
     return true;
 }
 
@@ -158,7 +158,7 @@ bool QFFileStream::Write(const void* data, int length)
         return false;
     if (length <= 0)
         return true;
-    if (std::fwrite(data, 1, static_cast<size_t>(length), m_file) != static_cast<size_t>(length)) {
+    if (::fwrite_unlocked(data, 1, static_cast<size_t>(length), m_file) != static_cast<size_t>(length)) {
         m_writeFailed = true;
         return false;
     }
