@@ -524,10 +524,9 @@ QFSerializeBase* QFArchive::ReadObjectBinary(bool* isFuture, int32_t* id)
         unsigned char lengthBytes[4];
         if (!Read(lengthBytes, 4))
             return nullptr;
-        int32_t length = static_cast<int32_t>(static_cast<uint32_t>(lengthBytes[0]) |
-                                              static_cast<uint32_t>(lengthBytes[1]) << 8 |
-                                              static_cast<uint32_t>(lengthBytes[2]) << 16 |
-                                              static_cast<uint32_t>(lengthBytes[3]) << 24);
+        int32_t length = static_cast<int32_t>(
+            static_cast<uint32_t>(lengthBytes[0]) | static_cast<uint32_t>(lengthBytes[1]) << 8 |
+            static_cast<uint32_t>(lengthBytes[2]) << 16 | static_cast<uint32_t>(lengthBytes[3]) << 24);
         if (length < 0 || length > kMaxClassNameLength) {
             SetFailed("class name of " + std::to_string(length) + " bytes");
             return nullptr;

@@ -133,7 +133,8 @@ TEST_F(ArchiveXmlTest, EveryValueTypeRoundTrips)
     auto asBool = [](QFArchive* a, bool* v, const std::string& n) { return QFSerializeValue(a, v, n); };
     auto asString = [](QFArchive* a, std::string* v, const std::string& n) { return QFSerializeValue(a, v, n); };
 
-    CheckValues<int32_t>(asInt, "int", 4, {{0, "0"}, {-1, "-1"}, {INT32_MIN, "-2147483648"}, {INT32_MAX, "2147483647"}}, 9);
+    CheckValues<int32_t>(asInt, "int", 4, {{0, "0"}, {-1, "-1"}, {INT32_MIN, "-2147483648"}, {INT32_MAX, "2147483647"}},
+                         9);
     CheckValues<int32_t>(asLong, "long", 4, {{123456, "123456"}, {-7, "-7"}}, 9);
     CheckValues<int16_t>(asShort, "short", 2, {{-32768, "-32768"}, {32767, "32767"}, {-2, "-2"}}, 9);
     CheckValues<uint32_t>(asUInt, "unsigned_int", 4, {{3000000000u, "-1294967296"}, {UINT32_MAX, "-1"}, {7, "7"}}, 9);
@@ -143,7 +144,9 @@ TEST_F(ArchiveXmlTest, EveryValueTypeRoundTrips)
     CheckValues<bool>(asBool, "bool", 1, {{true, "True"}, {false, "False"}}, true);
     CheckValues<bool>(asBool, "bool", 1, {{true, "True"}}, false);
     CheckValues<std::string>(asString, "string", -1,
-                             {{"", "\"\""}, {"text with blanks", "\"text with blanks\""}, {"a\"b\"", "\"a\"b\"\""},
+                             {{"", "\"\""},
+                              {"text with blanks", "\"text with blanks\""},
+                              {"a\"b\"", "\"a\"b\"\""},
                               {"<tag> = \"x\"", "\"<tag> = \"x\"\""}},
                              "other");
 
@@ -228,8 +231,8 @@ TEST_F(ArchiveXmlTest, EmptyAndDelimitedNames)
 
 TEST_F(ArchiveXmlTest, ObjectTagsThatDoNotMatchGiveNull)
 {
-    for (const char* line : {"", "   ", "<obj name=\"Other\" type=\"CTestLeaf\" id=\"0\">", "<XML>",
-                             "<var name=\"Root\" type=\"int\">"}) {
+    for (const char* line :
+         {"", "   ", "<obj name=\"Other\" type=\"CTestLeaf\" id=\"0\">", "<XML>", "<var name=\"Root\" type=\"int\">"}) {
         Loaded<CTestLeaf> loaded = LoadDocument<CTestLeaf>(kHead + line + "\n</XML>\n", kXML);
         EXPECT_FALSE(loaded.failed) << line << ": " << loaded.reason;
         EXPECT_EQ(loaded.object, nullptr) << line;

@@ -23,8 +23,8 @@ TEST(FileStreamTest, ModeTextFromTypeAndMode)
     struct Case {
         int type, mode;
         const char* text;
-    } cases[] = {{1, 0, "rb"},  {1, 4, "w+b"}, {0, 0, "rt"}, {0, 1, "wt"}, {0, 2, "r+t"},
-                 {1, 3, "ab"},  {1, 5, "a+b"}, {7, 0, "r"},  {0, 6, "t"},  {1, -1, "b"}};
+    } cases[] = {{1, 0, "rb"}, {1, 4, "w+b"}, {0, 0, "rt"}, {0, 1, "wt"}, {0, 2, "r+t"},
+                 {1, 3, "ab"}, {1, 5, "a+b"}, {7, 0, "r"},  {0, 6, "t"},  {1, -1, "b"}};
     for (const Case& c : cases)
         EXPECT_EQ(QFFileStream::ModeText(c.type, c.mode), c.text) << c.type << " " << c.mode;
 }
