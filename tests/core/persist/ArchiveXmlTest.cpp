@@ -159,7 +159,7 @@ TEST_F(ArchiveXmlTest, EveryValueTypeRoundTrips)
     EXPECT_EQ(loaded, longText);
 }
 
-TEST_F(ArchiveXmlTest, ValueLinesAreReadAsThePartsSay)
+TEST_F(ArchiveXmlTest, ValueLinesConvertLikeTheirFormats)
 {
     struct Case {
         const char* line;
