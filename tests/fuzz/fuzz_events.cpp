@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <type_traits>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -88,6 +89,8 @@ void Exercise(const CZREventsData& data)
     ResetConditionHooks();
 }
 
+// Loads the bytes and, when that went cleanly, stores and reloads until the stored form settles: binary at
+// once; XML after one pass (its values are single lines, so the first store may normalise a text).
 template <class T> void RoundTrip(MemoryFile& file, const uint8_t* data, size_t size, int format)
 {
     file.Put(data, size);
@@ -97,15 +100,19 @@ template <class T> void RoundTrip(MemoryFile& file, const uint8_t* data, size_t 
         delete object;
         return;
     }
-    const std::string first = StoreTo(file, object, format);
-    delete object;
-    file.Put(reinterpret_cast<const uint8_t*>(first.data()), first.size());
-    object = LoadFrom<T>(file, format, &failed);
-    if (!object || failed)
-        std::abort(); // what we wrote must load
-    const std::string second = StoreTo(file, object, format);
-    if (second != first)
-        std::abort();
+    std::string previous = StoreTo(file, object, format);
+    const int passes = format == QFArchive::kBinary ? 1 : 2;
+    for (int pass = 0; pass < passes; ++pass) {
+        delete object;
+        file.Put(reinterpret_cast<const uint8_t*>(previous.data()), previous.size());
+        object = LoadFrom<T>(file, format, &failed);
+        if (!object || failed)
+            std::abort(); // what we wrote must load
+        const std::string next = StoreTo(file, object, format);
+        if (pass == passes - 1 && next != previous)
+            std::abort();
+        previous = next;
+    }
     if constexpr (std::is_same_v<T, CZREventsData>)
         Exercise(*object);
     else if (object->m_pEvents)

@@ -343,8 +343,8 @@ TEST_F(LocationTest, LocationTable)
 
 TEST_F(ConditionTest, UnitActivationLatches)
 {
-    auto unit = [](int32_t section, int32_t u) {
-        CZRArgument trigger;
+    CZRArgument trigger;
+    auto unit = [&trigger](int32_t section, int32_t u) -> const CZRArgument& {
         trigger.m_nCtxSection = section;
         trigger.m_nCtxUnit = u;
         return trigger;

@@ -1,9 +1,13 @@
 // Tests of the events data: the whole script's round trip, exact bytes, old versions, counters and bad records.
 #include "core/events/ConditionKinds.h"
 #include "core/events/ZREventsData.h"
+#include "core/world/ScenarioData.h"
 
 #include "core/events/EventsArchiveTestSupport.h"
 #include "support/ByteWriter.h"
+
+#include <cstdlib>
+#include <fstream>
 
 namespace {
 
@@ -74,6 +78,9 @@ TEST_F(EventsDataTest, WholeScriptStoresAgainByteForByte)
     auto data = MakeScript();
     data->m_bModified = true;
     for (int format : {QFArchive::kBinary, QFArchive::kXML}) {
+        SCOPED_TRACE(format);
+        // XML keeps a value on one line: only the binary form carries line breaks in texts.
+        data->m_strIntroText = format == QFArchive::kBinary ? "Intro\nline" : "Intro line";
         const std::string first = Store(data.get(), format);
         EXPECT_FALSE(data->m_bModified);
         auto loaded = Load<CZREventsData>(first, format);
@@ -85,7 +92,7 @@ TEST_F(EventsDataTest, WholeScriptStoresAgainByteForByte)
         ASSERT_EQ(d.m_vZones.size(), 2u);
         ASSERT_EQ(d.m_lstEvents.size(), 2u);
         ASSERT_EQ(d.m_mapArguments.size(), 2u);
-        EXPECT_EQ(d.m_strIntroText, "Intro\nline");
+        EXPECT_EQ(d.m_strIntroText, data->m_strIntroText);
         EXPECT_EQ(d.m_nGameEndTime, 1400);
         EXPECT_EQ(d.m_mapArguments.at(0)->m_vConditions.size(), 4u);
         EXPECT_EQ(d.m_mapArguments.at(1)->m_vConditions[3]->GetClassName(), "CConditionEnvironmentBased");
@@ -244,6 +251,57 @@ TEST_F(EventsDataTest, ForwardRecordForAnOwnedElementFails)
     DataHead(w, 4).Int32(1).Record(6, 1).Int32(0).Int32(0).Int32(400);
     auto loaded = Load<CZREventsData>(w.Bytes());
     EXPECT_TRUE(loaded.failed);
+}
+
+} // namespace
+
+namespace {
+
+// With ZR_WRITE_FUZZ_SEEDS=<folder>, writes the seeds of the events fuzz target (first byte: bit 0 scenario
+// description, bit 1 XML) into that folder; otherwise does nothing.
+TEST_F(EventsDataTest, WritesFuzzSeedsWhenAsked)
+{
+    const char* folder = std::getenv("ZR_WRITE_FUZZ_SEEDS");
+    if (!folder)
+        return;
+    auto write = [folder](const char* name, char selector, const std::string& bytes) {
+        std::ofstream out(std::string(folder) + "/" + name, std::ios::binary);
+        out.put(selector);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    };
+    auto script = MakeScript();
+    write("script_binary", 0, Store(script.get(), QFArchive::kBinary, false, "CZREventsData"));
+
+    CZREventsData small;
+    auto* zone = new CTacticalMapZone();
+    zone->m_strZoneName = "Lot";
+    small.m_vZones.push_back(zone);
+    auto* trigger = new CZRArgument(true);
+    trigger->m_vConditions.push_back(new CConditionLocationBased());
+    small.m_mapArguments[0] = trigger;
+    small.m_lstEvents.push_back(new CZREvent(true));
+    write("small_xml", 2, Store(&small, QFArchive::kXML, false, "CZREventsData"));
+
+    CScenarioData scenario;
+    scenario.m_vScoreMessages = {"Good"};
+    scenario.m_pEvents = script.release();
+    write("scenario_binary", 1, Store(&scenario, QFArchive::kBinary, false, "CZREventsData"));
+    CScenarioData plain;
+    write("scenario_xml", 3, Store(&plain, QFArchive::kXML, false, "CZREventsData"));
+
+    // Old versions: an events data of version 3 holding a version-1 event with a version-1 result and a
+    // trigger with a version-1 location condition.
+    ByteWriter w;
+    DataHead(w, 3).Int32(0).Int32(1).ObjectHead(1, "CZREvent").Int16(1).String("Old").Int32(0).String("Text");
+    w.Int8(0).Int8(0).Int8(0).Int8(0).Int32(100).Int32(0).Int32(0).Int32(1).Int32(0).Int32(32);
+    w.ObjectHead(2, "CZRResult").Int16(1);
+    for (int i = 0; i < 18; ++i)
+        w.Int32(i);
+    w.Int8(1).Int8(0).Int8(0).Int8(0).Int8(0);
+    w.Int32(1).Int32(0).ObjectHead(3, "CZRArgument").Int16(1).String("T").Int32(0).Int16(4).Int32(1);
+    w.ObjectHead(4, "CConditionLocationBased").Int16(1).Int8(0).Int32(3).Int16(1).Int32(9).Int32(1).Int32(0).Int32(0).String("x");
+    w.Int32(1200).Int32(0).Int32(0);
+    write("old_versions_binary", 0, w.Bytes());
 }
 
 } // namespace
