@@ -11,9 +11,15 @@ ConditionHooks& Hooks()
 
 } // namespace
 
-void SetConditionHooks(ConditionHooks hooks) { Hooks() = std::move(hooks); }
+void SetConditionHooks(ConditionHooks hooks)
+{
+    Hooks() = std::move(hooks);
+}
 
-void ResetConditionHooks() { Hooks() = ConditionHooks(); }
+void ResetConditionHooks()
+{
+    Hooks() = ConditionHooks();
+}
 
 std::string GetUnitName(int32_t section, int32_t unit)
 {

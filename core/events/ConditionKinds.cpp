@@ -49,7 +49,10 @@ const char* AgencyText(int32_t kind)
 }
 
 // The location condition's agency, where 9 stands for any agency.
-const char* LocationAgencyText(int32_t kind) { return kind == 9 ? "Any" : AgencyText(kind); }
+const char* LocationAgencyText(int32_t kind)
+{
+    return kind == 9 ? "Any" : AgencyText(kind);
+}
 
 const char* ActionText(int32_t action)
 {
@@ -57,7 +60,10 @@ const char* ActionText(int32_t action)
     return name ? name : "?";
 }
 
-const char* HasText(bool has) { return has ? "has" : "has not"; }
+const char* HasText(bool has)
+{
+    return has ? "has" : "has not";
+}
 
 // The first zone of the current scenario with this id, or null.
 const CTacticalMapZone* FindScenarioZone(int32_t zoneId)
@@ -104,7 +110,10 @@ void DropRetiredString(QFArchive* archive, short version, short lastVersion, con
 }
 
 // A fresh condition of the copied one's class: its constructor sets the kind, and the state starts false.
-template <class T> T* NewCopy(const T& /*source*/) { return new (std::nothrow) T(); }
+template <class T> T* NewCopy(const T& /*source*/)
+{
+    return new (std::nothrow) T();
+}
 
 } // namespace
 
@@ -139,7 +148,10 @@ CZRCondition* CConditionTimeBased::Clone() const
     return copy;
 }
 
-bool CConditionTimeBased::IsRelevant(const CZRArgument& trigger) const { return trigger.m_nCtxGameTime >= 0; }
+bool CConditionTimeBased::IsRelevant(const CZRArgument& trigger) const
+{
+    return trigger.m_nCtxGameTime >= 0;
+}
 
 bool CConditionTimeBased::Evaluate(const CZRArgument& trigger)
 {
@@ -219,7 +231,8 @@ bool CConditionLocationBased::Serialize(QFArchive* archive)
 std::string CConditionLocationBased::Describe() const
 {
     const CTacticalMapZone* zone = FindScenarioZone(m_nZoneID);
-    const std::string zoneText = zone ? zone->m_strZoneName : " [[ ZONE NOT FOUND - INVALID CONDITION - PLEASE DELETE ]]";
+    const std::string zoneText =
+        zone ? zone->m_strZoneName : " [[ ZONE NOT FOUND - INVALID CONDITION - PLEASE DELETE ]]";
     if (m_nSquadID <= 0)
         return Format("%s in zone %s", LocationAgencyText(m_nAgency), zoneText.c_str());
     return Format("%s-%d in zone %s", LocationAgencyText(m_nAgency), m_nSquadID, zoneText.c_str());
@@ -359,9 +372,15 @@ CZRCondition* CConditionSquadProximityBased::Clone() const
     return copy;
 }
 
-bool CConditionSquadProximityBased::IsRelevant(const CZRArgument& /*trigger*/) const { return true; }
+bool CConditionSquadProximityBased::IsRelevant(const CZRArgument& /*trigger*/) const
+{
+    return true;
+}
 
-bool CConditionSquadProximityBased::Evaluate(const CZRArgument& /*trigger*/) { return m_bState; }
+bool CConditionSquadProximityBased::Evaluate(const CZRArgument& /*trigger*/)
+{
+    return m_bState;
+}
 
 bool CConditionSquadProximityBased::Reset()
 {
@@ -408,7 +427,10 @@ CZRCondition* CConditionActionBased::Clone() const
     return copy;
 }
 
-bool CConditionActionBased::IsRelevant(const CZRArgument& trigger) const { return trigger.m_nCtxAction == m_nAction; }
+bool CConditionActionBased::IsRelevant(const CZRArgument& trigger) const
+{
+    return trigger.m_nCtxAction == m_nAction;
+}
 
 bool CConditionActionBased::Evaluate(const CZRArgument& trigger)
 {
@@ -455,7 +477,10 @@ CZRCondition* CConditionIAPBased::Clone() const
     return copy;
 }
 
-bool CConditionIAPBased::IsRelevant(const CZRArgument& /*trigger*/) const { return true; }
+bool CConditionIAPBased::IsRelevant(const CZRArgument& /*trigger*/) const
+{
+    return true;
+}
 
 bool CConditionIAPBased::Evaluate(const CZRArgument& trigger)
 {

@@ -17,7 +17,7 @@ public:
     bool IsRelevant(const CZRArgument& trigger) const override;
     bool Evaluate(const CZRArgument& trigger) override;
 
-    int32_t m_nComparison = 1; // 1: at or after the target; 0: before it
+    int32_t m_nComparison = 1;  // 1: at or after the target; 0: before it
     int32_t m_nTargetTime = 29; // HHMM
 };
 
@@ -103,7 +103,7 @@ public:
     bool Reset() override;
 
     int32_t m_nAction = 0;
-    int32_t m_nAgency = 9; // 9 or more = anyone
+    int32_t m_nAgency = 9;       // 9 or more = anyone
     bool m_bActionStatus = true; // true: initiated; false: completed
     int32_t m_nSquadID = 0;      // 0 = any
 };
@@ -140,7 +140,7 @@ public:
 
     static constexpr int kEffectCount = 5;
     static constexpr const char* m_aszEffectNames[kEffectCount] = {"Explosion", "Fire Starts", "Electrical Hazard",
-                                                                  "Gas Hazard", "Water Hazard"};
+                                                                   "Gas Hazard", "Water Hazard"};
 
     bool m_bWasEventExecuted = true; // stored; only sets the state after loading
     int32_t m_nEffect = 0;

@@ -7,12 +7,12 @@ QF_IMPLEMENT_SERIAL(CZRArgument, 1)
 
 int32_t CZRArgument::m_nArgIDsource = 0;
 
-CZRArgument::CZRArgument(bool takeNewId)
-    : m_nUniqueID(takeNewId ? events_detail::TakeNextId(m_nArgIDsource) : -1)
-{
-}
+CZRArgument::CZRArgument(bool takeNewId) : m_nUniqueID(takeNewId ? events_detail::TakeNextId(m_nArgIDsource) : -1) {}
 
-CZRArgument::~CZRArgument() { Clear(); }
+CZRArgument::~CZRArgument()
+{
+    Clear();
+}
 
 void CZRArgument::Clear()
 {

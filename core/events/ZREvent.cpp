@@ -12,7 +12,10 @@ CZREvent::CZREvent(bool takeNewId) : m_nUniqueID(takeNewId ? events_detail::Take
     Clear();
 }
 
-CZREvent::~CZREvent() { delete m_pResult; }
+CZREvent::~CZREvent()
+{
+    delete m_pResult;
+}
 
 void CZREvent::Clear()
 {
@@ -34,7 +37,10 @@ void CZREvent::Clear()
     m_pResult = nullptr;
 }
 
-bool CZREvent::HasAAREntry() const { return m_pResult != nullptr && m_pResult->m_bAAREntry; }
+bool CZREvent::HasAAREntry() const
+{
+    return m_pResult != nullptr && m_pResult->m_bAAREntry;
+}
 
 int32_t AgencyBitFromIndex(int32_t index)
 {

@@ -38,7 +38,7 @@ public:
     bool m_bListedByTimeTrigger; // not stored
     bool m_bRepeatableEvent;
     std::vector<uint32_t> m_vTrigger;
-    int32_t nTmp;                 // recipient mask in the layout of the players' role flags; 0 = hidden
+    int32_t nTmp;                   // recipient mask in the layout of the players' role flags; 0 = hidden
     CZRResult* m_pResult = nullptr; // owned; may be null
     int32_t m_nUniqueID;
 

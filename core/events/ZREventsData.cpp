@@ -7,7 +7,10 @@
 
 QF_IMPLEMENT_SERIAL(CZREventsData, 4)
 
-CZREventsData::~CZREventsData() { DeleteContents(); }
+CZREventsData::~CZREventsData()
+{
+    DeleteContents();
+}
 
 void CZREventsData::DeleteContents()
 {

@@ -28,8 +28,8 @@ public:
     bool Serialize(QFArchive* archive) override;
     const std::vector<std::string>& GetLoadProblems() const { return m_vLoadProblems; }
 
-    std::vector<CTacticalMapZone*> m_vZones;        // owned
-    std::list<CZREvent*> m_lstEvents;               // owned, in file order
+    std::vector<CTacticalMapZone*> m_vZones;         // owned
+    std::list<CZREvent*> m_lstEvents;                // owned, in file order
     std::map<uint32_t, CZRArgument*> m_mapArguments; // owned, keyed by trigger id
     std::string m_strOriginalScenarioTitle;
     std::string m_strIntroText;

@@ -8,7 +8,7 @@ void CZRResult::Init()
     m_nChanceOfOccurance = 0;
     m_nDelayFrom = 0;
     m_nDelayTo = 0;
-    m_nSpare = 0;
+    m_nSquadKind = 0;
     m_nSquadType = -1;
     m_nSquadAgency = 9;
     m_nSquadID = -1;
@@ -44,7 +44,7 @@ bool CZRResult::Serialize(QFArchive* archive)
     QFSerializeValue(archive, &m_nChanceOfOccurance, "m_nChanceOfOccurance");
     QFSerializeValue(archive, &m_nDelayFrom, "m_nDelayFrom");
     QFSerializeValue(archive, &m_nDelayTo, "m_nDelayTo");
-    QFSerializeValue(archive, &m_nSpare, "nTmp");
+    QFSerializeValue(archive, &m_nSquadKind, "nTmp");
     QFSerializeValue(archive, &m_nSquadType, "m_nSquadType");
     QFSerializeValue(archive, &m_nSquadAgency, "nTmp");
     QFSerializeValue(archive, &m_nSquadID, "m_nSquadID");

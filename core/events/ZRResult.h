@@ -20,7 +20,7 @@ public:
     int32_t m_nChanceOfOccurance;
     int32_t m_nDelayFrom;
     int32_t m_nDelayTo;
-    int32_t m_nSpare;       // stored as "nTmp"; not used by the game
+    int32_t m_nSquadKind;   // stored as "nTmp"; the editor's squad kind (0 none, 1 unit, 4 vehicle); unused in play
     int32_t m_nSquadType;   // template index, -1 = none
     int32_t m_nSquadAgency; // stored as "nTmp"; first key of the squad to order, 9 = none
     int32_t m_nSquadID;     // second key of the squad to order, -1 = none

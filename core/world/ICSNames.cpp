@@ -36,9 +36,10 @@ int32_t Lookup(const ICSNameMap& map, const std::string& name)
 void BuildSectionTable(ICSNameMap& map)
 {
     static const Entry entries[] = {
-        {"Command Section", 0}, {"Operations Section", 1}, {"Planning Section", 2}, {"Logistics Section", 3},
-        {"Finance Section", 4}, {"Command", 0},           {"Operations", 1},      {"Planning", 2},
-        {"Logistics", 3},       {"Finance/Admin", 4},
+        {"Command Section", 0},   {"Operations Section", 1}, {"Planning Section", 2},
+        {"Logistics Section", 3}, {"Finance Section", 4},    {"Command", 0},
+        {"Operations", 1},        {"Planning", 2},           {"Logistics", 3},
+        {"Finance/Admin", 4},
     };
     Fill(map, entries);
 }
@@ -104,10 +105,9 @@ void BuildOperationsTable(ICSNameMap& map)
 void BuildLogisticsTable(ICSNameMap& map)
 {
     static const Entry entries[] = {
-        {"Service Branch", 0},  {"Communications Unit", 1}, {"Medical Unit", 2},
-        {"Base Manager", 3},    {"Support Branch", 4},      {"Supply Unit", 5},
-        {"Ground Support Unit", 6}, {"Facilities Unit", 7}, {"Food Unit", 8},
-        {"Comm. Unit", 1},      {"Ground Support", 6},
+        {"Service Branch", 0}, {"Communications Unit", 1}, {"Medical Unit", 2},        {"Base Manager", 3},
+        {"Support Branch", 4}, {"Supply Unit", 5},         {"Ground Support Unit", 6}, {"Facilities Unit", 7},
+        {"Food Unit", 8},      {"Comm. Unit", 1},          {"Ground Support", 6},
     };
     Fill(map, entries);
 }
@@ -115,9 +115,16 @@ void BuildLogisticsTable(ICSNameMap& map)
 void BuildPlanningTable(ICSNameMap& map)
 {
     static const Entry entries[] = {
-        {"Resources Unit", 0}, {"Situation Unit", 1}, {"Demobilization Unit", 2}, {"Documentation Unit", 3},
-        {"Technical Specialists Unit", 4}, {"Resources", 0}, {"Situation", 1}, {"Demobilization", 2},
-        {"Documentation", 3}, {"Tech Specialists", 4},
+        {"Resources Unit", 0},
+        {"Situation Unit", 1},
+        {"Demobilization Unit", 2},
+        {"Documentation Unit", 3},
+        {"Technical Specialists Unit", 4},
+        {"Resources", 0},
+        {"Situation", 1},
+        {"Demobilization", 2},
+        {"Documentation", 3},
+        {"Tech Specialists", 4},
     };
     Fill(map, entries);
 }
@@ -125,8 +132,13 @@ void BuildPlanningTable(ICSNameMap& map)
 void BuildFinanceTable(ICSNameMap& map)
 {
     static const Entry entries[] = {
-        {"Time Unit", 0},    {"Compensation and Claims Unit", 1}, {"Procurement Unit", 2}, {"Cost Unit", 3},
-        {"Compensation", 1}, {"Procurement", 2},                  {"Cost", 3},
+        {"Time Unit", 0},
+        {"Compensation and Claims Unit", 1},
+        {"Procurement Unit", 2},
+        {"Cost Unit", 3},
+        {"Compensation", 1},
+        {"Procurement", 2},
+        {"Cost", 3},
     };
     Fill(map, entries);
 }
@@ -134,8 +146,8 @@ void BuildFinanceTable(ICSNameMap& map)
 void BuildFacilityTable(ICSNameMap& map)
 {
     static const Entry entries[] = {
-        {"Command Post", 0},      {"Base", 1},     {"Staging Area", 2}, {"Casualty Collection Center", 3},
-        {"Evacuation Center", 4}, {"Media Center", 5}, {"Heliport", 6}, {"Incident Site", 7},
+        {"Command Post", 0},      {"Base", 1},         {"Staging Area", 2}, {"Casualty Collection Center", 3},
+        {"Evacuation Center", 4}, {"Media Center", 5}, {"Heliport", 6},     {"Incident Site", 7},
     };
     Fill(map, entries);
 }
@@ -149,13 +161,34 @@ const ICSNameMap& g_mapPlanningIndex = Table<BuildPlanningTable>();
 const ICSNameMap& g_mapFinanceIndex = Table<BuildFinanceTable>();
 const ICSNameMap& g_mapFacilityIndex = Table<BuildFacilityTable>();
 
-int32_t LookupSectionIndex(const std::string& name) { return Lookup(Table<BuildSectionTable>(), name); }
-int32_t LookupPositionIndex(const std::string& name) { return Lookup(Table<BuildPositionTable>(), name); }
-int32_t LookupOperationsIndex(const std::string& name) { return Lookup(Table<BuildOperationsTable>(), name); }
-int32_t LookupLogisticsIndex(const std::string& name) { return Lookup(Table<BuildLogisticsTable>(), name); }
-int32_t LookupPlanningIndex(const std::string& name) { return Lookup(Table<BuildPlanningTable>(), name); }
-int32_t LookupFinanceIndex(const std::string& name) { return Lookup(Table<BuildFinanceTable>(), name); }
-int32_t LookupFacilityIndex(const std::string& name) { return Lookup(Table<BuildFacilityTable>(), name); }
+int32_t LookupSectionIndex(const std::string& name)
+{
+    return Lookup(Table<BuildSectionTable>(), name);
+}
+int32_t LookupPositionIndex(const std::string& name)
+{
+    return Lookup(Table<BuildPositionTable>(), name);
+}
+int32_t LookupOperationsIndex(const std::string& name)
+{
+    return Lookup(Table<BuildOperationsTable>(), name);
+}
+int32_t LookupLogisticsIndex(const std::string& name)
+{
+    return Lookup(Table<BuildLogisticsTable>(), name);
+}
+int32_t LookupPlanningIndex(const std::string& name)
+{
+    return Lookup(Table<BuildPlanningTable>(), name);
+}
+int32_t LookupFinanceIndex(const std::string& name)
+{
+    return Lookup(Table<BuildFinanceTable>(), name);
+}
+int32_t LookupFacilityIndex(const std::string& name)
+{
+    return Lookup(Table<BuildFacilityTable>(), name);
+}
 
 const char g_aszAgencyNames[kAgencyNameCount][kAgencyNameSize] = {
     "Police", "Fire", "School", "PW", "EMS", "Civs", "Threat", "Incident Site", "Waypoint Marker",

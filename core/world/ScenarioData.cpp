@@ -17,7 +17,10 @@ CScenarioData::CScenarioData()
     SetDescription("Describe incident here");
 }
 
-CScenarioData::~CScenarioData() { delete m_pEvents; }
+CScenarioData::~CScenarioData()
+{
+    delete m_pEvents;
+}
 
 bool CScenarioData::CreateEventsData()
 {
@@ -73,7 +76,7 @@ bool CScenarioData::Serialize(QFArchive* archive)
     QFBeginSection(archive, "Members");
 
     // Title and description, each behind its length (the length is dropped on reading).
-    std::string title = m_szTitle;
+    std::string title(m_szTitle, strnlen(m_szTitle, kTitleSize));
     std::string description = m_pszDescription ? m_pszDescription.get() : "";
     int32_t length = static_cast<int32_t>(title.size());
     QFSerializeValue(archive, &length, "len");

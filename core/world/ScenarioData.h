@@ -35,7 +35,7 @@ public:
     CZREventsData* m_pEvents = nullptr; // owned
     char m_szTitle[kTitleSize];
     std::unique_ptr<char[]> m_pszDescription; // null when empty
-    int32_t m_nWindDirection = 9; // compass point 0..15
+    int32_t m_nWindDirection = 9;             // compass point 0..15
     int32_t m_nWindSpeed = 0;
     int32_t m_nPredictedScore = 0;
     int32_t m_nPredictedCost = 0;

@@ -68,8 +68,18 @@ TEST_F(ArgumentTest, EvaluationTable)
         {"irrelevant stored false counts", {{false, false, false}, {true, true, true}}, true, false, {0, 1}, {1, 1}},
         {"irrelevant stored true counts", {{false, false, true}, {true, true, false}}, false, true, {0, 1}, {1, 1}},
         {"all relevant true", {{true, true, false}, {true, true, false}}, false, true, {1, 1}, {1, 1}},
-        {"later irrelevant false", {{true, true, false}, {false, false, false}, {true, true, false}}, true, false, {1, 0, 1}, {1, 1, 1}},
-        {"stop after irrelevant", {{false, false, true}, {true, false, true}, {false, false, true}}, true, false, {0, 1, 0}, {1, 1, 0}},
+        {"later irrelevant false",
+         {{true, true, false}, {false, false, false}, {true, true, false}},
+         true,
+         false,
+         {1, 0, 1},
+         {1, 1, 1}},
+        {"stop after irrelevant",
+         {{false, false, true}, {true, false, true}, {false, false, true}},
+         true,
+         false,
+         {0, 1, 0},
+         {1, 1, 0}},
     };
     for (const auto& c : cases) {
         CZRArgument trigger;

@@ -60,7 +60,14 @@ std::vector<StoredCase> StoredCases()
              c->m_nSquadID = 6;
              return c;
          },
-         CondHead("CConditionLocationBased", false, 3, 3).Int32(1).Int32(2).Int32(3).Int32(4).Int32(5).Int32(6).Bytes()},
+         CondHead("CConditionLocationBased", false, 3, 3)
+             .Int32(1)
+             .Int32(2)
+             .Int32(3)
+             .Int32(4)
+             .Int32(5)
+             .Int32(6)
+             .Bytes()},
         {"unit",
          [] {
              auto* c = new CConditionZRUnitActivationBased();
@@ -131,7 +138,8 @@ TEST_F(ConditionTest, StateAfterLoading)
     EXPECT_TRUE(time.object->m_bState);
     auto event = Load<CZRCondition>(CondHead("CConditionEventBased", false, 2, 2).Int32(12).Int8(0).Bytes());
     EXPECT_TRUE(event.object->m_bState);
-    auto unit = Load<CZRCondition>(CondHead("CConditionZRUnitActivationBased", true, 4, 1).Int32(0).Int32(1).Int8(1).Bytes());
+    auto unit =
+        Load<CZRCondition>(CondHead("CConditionZRUnitActivationBased", true, 4, 1).Int32(0).Int32(1).Int8(1).Bytes());
     EXPECT_FALSE(unit.object->m_bState);
     auto location = Load<CZRCondition>(
         CondHead("CConditionLocationBased", true, 3, 3).Int32(9).Int32(1).Int32(0).Int32(0).Int32(4).Int32(0).Bytes());
@@ -155,7 +163,8 @@ TEST_F(ConditionTest, OldVersions)
              EXPECT_FALSE(e.m_bWasEventExecuted);
              EXPECT_TRUE(e.m_bState);
          }},
-        {"location v1", CondHead("CConditionLocationBased", false, 3, 1).Int32(1).Int32(2).Int32(3).Int32(4).String("obs").Bytes(),
+        {"location v1",
+         CondHead("CConditionLocationBased", false, 3, 1).Int32(1).Int32(2).Int32(3).Int32(4).String("obs").Bytes(),
          [](const CZRCondition& c) {
              auto& l = dynamic_cast<const CConditionLocationBased&>(c);
              EXPECT_EQ(l.m_nAgency, 1);
@@ -166,7 +175,15 @@ TEST_F(ConditionTest, OldVersions)
              EXPECT_EQ(l.m_nSquadID, 0);
          }},
         {"location v2",
-         CondHead("CConditionLocationBased", false, 3, 2).Int32(1).Int32(2).Int32(3).Int32(4).String("obs").Int32(5).Int32(6).Bytes(),
+         CondHead("CConditionLocationBased", false, 3, 2)
+             .Int32(1)
+             .Int32(2)
+             .Int32(3)
+             .Int32(4)
+             .String("obs")
+             .Int32(5)
+             .Int32(6)
+             .Bytes(),
          [](const CZRCondition& c) {
              auto& l = dynamic_cast<const CConditionLocationBased&>(c);
              EXPECT_EQ(l.m_nZoneID, 5);
@@ -263,7 +280,8 @@ TEST_F(ConditionTest, TimeTable)
 {
     CConditionTimeBased atOrAfter;
     atOrAfter.m_nTargetTime = 1200;
-    CheckTable(atOrAfter, {{Time(-1), false, false}, {Time(1159), true, false}, {Time(1200), true, true}, {Time(0), true, false}});
+    CheckTable(atOrAfter,
+               {{Time(-1), false, false}, {Time(1159), true, false}, {Time(1200), true, true}, {Time(0), true, false}});
     CConditionTimeBased before;
     before.m_nComparison = 0;
     before.m_nTargetTime = 1200;
@@ -288,7 +306,9 @@ TEST_F(ConditionTest, EventTable)
     CConditionEventBased hasNot;
     hasNot.m_nEventID = 5;
     hasNot.m_bWasEventExecuted = false;
-    CheckTable(hasNot, {{Context(), false, false}, {with(&other), false, false}, {with(&quiet), true, true},
+    CheckTable(hasNot, {{Context(), false, false},
+                        {with(&other), false, false},
+                        {with(&quiet), true, true},
                         {with(&fired), true, false}});
     CConditionEventBased has;
     has.m_nEventID = 5;
@@ -335,7 +355,8 @@ TEST_F(LocationTest, LocationTable)
     fire3.m_nZoneID = 4;
     fire3.m_nAgency = 1;
     fire3.m_nSquadID = 3;
-    CheckTable(fire3, {{At(2, 3, 10, 10), false, false}, {At(1, 4, 10, 10), false, false}, {At(1, 3, 10, 10), true, true}});
+    CheckTable(fire3,
+               {{At(2, 3, 10, 10), false, false}, {At(1, 4, 10, 10), false, false}, {At(1, 3, 10, 10), true, true}});
     CConditionLocationBased gone;
     gone.m_nZoneID = 99;
     CheckTable(gone, {{At(1, 7, 10, 10), true, false}});
@@ -384,13 +405,17 @@ TEST_F(ConditionTest, ProximityActionIAPEnvironmentTables)
     };
     CConditionActionBased anyone;
     anyone.m_nAction = 11;
-    CheckTable(anyone, {{act(11, 3, 8, true), true, true}, {act(11, 3, 8, false), true, false}, {act(12, 3, 8, true), false, false}});
+    CheckTable(
+        anyone,
+        {{act(11, 3, 8, true), true, true}, {act(11, 3, 8, false), true, false}, {act(12, 3, 8, true), false, false}});
     CConditionActionBased fire4;
     fire4.m_nAction = 11;
     fire4.m_nAgency = 1;
     fire4.m_nSquadID = 4;
     fire4.m_bActionStatus = false;
-    CheckTable(fire4, {{act(11, 1, 4, false), true, true}, {act(11, 2, 4, false), true, false}, {act(11, 1, 5, false), true, false}});
+    CheckTable(
+        fire4,
+        {{act(11, 1, 4, false), true, true}, {act(11, 2, 4, false), true, false}, {act(11, 1, 5, false), true, false}});
 
     auto phase = [](bool status) {
         Context c;
@@ -429,8 +454,8 @@ TEST_F(ConditionTest, ResetRules)
         CZRCondition* condition;
         bool clears;
     } cases[] = {
-        {&time, false},    {&event, false},  {&unit, false},   {&anySquad, false},    {&squad3, true},
-        {&proxAny, false}, {&prox2, true},   {&action, true},  {&iap, true},          {&environment, true},
+        {&time, false},    {&event, false}, {&unit, false},  {&anySquad, false}, {&squad3, true},
+        {&proxAny, false}, {&prox2, true},  {&action, true}, {&iap, true},       {&environment, true},
     };
     for (const auto& c : cases) {
         c.condition->m_bState = true;
@@ -517,7 +542,9 @@ TEST_F(LocationTest, Descriptions)
 TEST_F(ConditionTest, DescriptionsUseTheProgramsNames)
 {
     const std::string longName(5000, 'n');
-    SetConditionHooks({[](int32_t section, int32_t unit) { return section == 1 && unit == 2 ? std::string("HAZMAT") : std::string(); },
+    SetConditionHooks({[](int32_t section, int32_t unit) {
+                           return section == 1 && unit == 2 ? std::string("HAZMAT") : std::string();
+                       },
                        [&](int32_t id) { return id == 3 ? longName : std::string("Alarm"); },
                        {}});
     CConditionZRUnitActivationBased hazmat, nameless;

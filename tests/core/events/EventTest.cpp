@@ -35,7 +35,7 @@ TEST_F(EventTest, IdsComeFromTheCounterOnlyWhenAsked)
 TEST_F(EventTest, RecipientHelpers)
 {
     const std::pair<int32_t, int32_t> upgrades[] = {
-        {1, 1},       {2, 2},       {4, 4},        {8, 8},        {16, 16}, {32, 1024}, {64, 2048}, {128, 4096},
+        {1, 1},       {2, 2},        {4, 4},        {8, 8},        {16, 16}, {32, 1024}, {64, 2048}, {128, 4096},
         {1024, 8192}, {2048, 16384}, {4096, 32768}, {8192, 65536}, {3, 0},   {0, 0},     {256, 0},   {-1, 0},
     };
     for (auto [old, now] : upgrades)
@@ -140,7 +140,7 @@ void ExpectResultHead(const CZRResult& r)
     EXPECT_EQ(r.m_nChanceOfOccurance, 11);
     EXPECT_EQ(r.m_nDelayFrom, 12);
     EXPECT_EQ(r.m_nDelayTo, 13);
-    EXPECT_EQ(r.m_nSpare, 14);
+    EXPECT_EQ(r.m_nSquadKind, 14);
     EXPECT_EQ(r.m_nSquadType, 15);
     EXPECT_EQ(r.m_nSquadAgency, 16);
     EXPECT_EQ(r.m_nSquadID, 17);
@@ -165,7 +165,7 @@ TEST_F(EventTest, ResultCurrentVersionBytes)
     result.m_nChanceOfOccurance = 11;
     result.m_nDelayFrom = 12;
     result.m_nDelayTo = 13;
-    result.m_nSpare = 14;
+    result.m_nSquadKind = 14;
     result.m_nSquadType = 15;
     result.m_nSquadAgency = 16;
     result.m_nSquadID = 17;
@@ -203,7 +203,7 @@ TEST_F(EventTest, ResultCurrentVersionBytes)
 
 TEST_F(EventTest, ResultOldVersions)
 {
-    {   // Version 1: one retired value after the hazard kind, none after the equipment flags.
+    { // Version 1: one retired value after the hazard kind, none after the equipment flags.
         ByteWriter w;
         ResultHead(w.ObjectHead(0, "CZRResult"), 1).Int32(999);
         w.Int8(1).Int8(0).Int8(0).Int8(0).Int8(1).Int32(kSentinel);
@@ -214,7 +214,7 @@ TEST_F(EventTest, ResultOldVersions)
         EXPECT_FALSE(loaded.object->m_bHideHazard);
         EXPECT_FALSE(loaded.object->m_bAAREntry);
     }
-    {   // Version 3: both retired values, then the hidden flag.
+    { // Version 3: both retired values, then the hidden flag.
         ByteWriter w;
         ResultHead(w.ObjectHead(0, "CZRResult"), 3).Int32(999);
         w.Int8(1).Int8(0).Int8(0).Int8(0).Int8(1).Int32(998).Int8(1).Int32(kSentinel);
@@ -225,7 +225,7 @@ TEST_F(EventTest, ResultOldVersions)
         EXPECT_TRUE(loaded.object->m_bHideHazard);
         EXPECT_FALSE(loaded.object->m_bAAREntry);
     }
-    {   // Version 5: no retired values; hidden, AAR and scores; cost and bomb bounds stay 0.
+    { // Version 5: no retired values; hidden, AAR and scores; cost and bomb bounds stay 0.
         ByteWriter w;
         ResultHead(w.ObjectHead(0, "CZRResult"), 5);
         w.Int8(1).Int8(0).Int8(0).Int8(0).Int8(1).Int8(0).Int8(1).Int32(41).Int32(42).Int32(43).Int32(kSentinel);

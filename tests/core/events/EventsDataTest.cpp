@@ -106,7 +106,13 @@ TEST_F(EventsDataTest, WholeScriptStoresAgainByteForByte)
 // An events data of a version, without zones, events or triggers beyond what the caller appends.
 ByteWriter& DataHead(ByteWriter& w, int version, int32_t start = 930)
 {
-    return w.ObjectHead(0, "CZREventsData").Int16(version).String("Title").Int32(start).String("Intro").Int32(7).Int32(8);
+    return w.ObjectHead(0, "CZREventsData")
+        .Int16(version)
+        .String("Title")
+        .Int32(start)
+        .String("Intro")
+        .Int32(7)
+        .Int32(8);
 }
 
 TEST_F(EventsDataTest, CurrentVersionBytes)
@@ -130,7 +136,16 @@ TEST_F(EventsDataTest, CurrentVersionBytes)
 
     ByteWriter w;
     DataHead(w, 4).Int32(1);
-    w.ObjectHead(1, "CTacticalMapZone").Int16(1).String("").Int32(3).Int32(0).Int8(1).Int32(-1).Int32(-1).Int32(-1).Int32(-1);
+    w.ObjectHead(1, "CTacticalMapZone")
+        .Int16(1)
+        .String("")
+        .Int32(3)
+        .Int32(0)
+        .Int8(1)
+        .Int32(-1)
+        .Int32(-1)
+        .Int32(-1)
+        .Int32(-1);
     w.Int32(1).ObjectHead(2, "CZREvent").Int16(3).String("").String("").Int32(4).String("");
     w.Int8(0).Int8(0).Int8(0).Int8(0).Int32(100).Int32(0).Int32(0).Int32(0).Int32(0).NullPointer();
     w.Int32(1).Int32(6).ObjectHead(3, "CZRArgument").Int16(1).String("").Int32(5).Int16(0).Int32(0);
@@ -179,7 +194,16 @@ TEST_F(EventsDataTest, OldVersions)
 
 ByteWriter& Zone(ByteWriter& w, int32_t objectId, int32_t zoneId)
 {
-    return w.ObjectHead(objectId, "CTacticalMapZone").Int16(1).String("z").Int32(zoneId).Int32(0).Int8(1).Int32(0).Int32(0).Int32(32).Int32(32);
+    return w.ObjectHead(objectId, "CTacticalMapZone")
+        .Int16(1)
+        .String("z")
+        .Int32(zoneId)
+        .Int32(0)
+        .Int8(1)
+        .Int32(0)
+        .Int32(0)
+        .Int32(32)
+        .Int32(32);
 }
 
 ByteWriter& Trigger(ByteWriter& w, int32_t objectId, int32_t triggerId)
@@ -299,7 +323,16 @@ TEST_F(EventsDataTest, WritesFuzzSeedsWhenAsked)
         w.Int32(i);
     w.Int8(1).Int8(0).Int8(0).Int8(0).Int8(0);
     w.Int32(1).Int32(0).ObjectHead(3, "CZRArgument").Int16(1).String("T").Int32(0).Int16(4).Int32(1);
-    w.ObjectHead(4, "CConditionLocationBased").Int16(1).Int8(0).Int32(3).Int16(1).Int32(9).Int32(1).Int32(0).Int32(0).String("x");
+    w.ObjectHead(4, "CConditionLocationBased")
+        .Int16(1)
+        .Int8(0)
+        .Int32(3)
+        .Int16(1)
+        .Int32(9)
+        .Int32(1)
+        .Int32(0)
+        .Int32(0)
+        .String("x");
     w.Int32(1200).Int32(0).Int32(0);
     write("old_versions_binary", 0, w.Bytes());
 }

@@ -51,9 +51,9 @@ TEST(ICSNames, EveryMapHoldsNeutralAndItsEntries)
         LookupFn lookup;
         size_t size;
     } maps[] = {
-        {g_mapSectionIndex, LookupSectionIndex, 11},     {g_mapPositionIndex, LookupPositionIndex, 16},
+        {g_mapSectionIndex, LookupSectionIndex, 11},       {g_mapPositionIndex, LookupPositionIndex, 16},
         {g_mapOperationsIndex, LookupOperationsIndex, 30}, {g_mapLogisticsIndex, LookupLogisticsIndex, 12},
-        {g_mapPlanningIndex, LookupPlanningIndex, 11},   {g_mapFinanceIndex, LookupFinanceIndex, 8},
+        {g_mapPlanningIndex, LookupPlanningIndex, 11},     {g_mapFinanceIndex, LookupFinanceIndex, 8},
         {g_mapFacilityIndex, LookupFacilityIndex, 9},
     };
     for (const auto& m : maps) {

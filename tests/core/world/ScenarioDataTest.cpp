@@ -106,7 +106,7 @@ TEST_F(ScenarioDataTest, EmptyDescriptionIsNoneAndLongTitleIsCut)
 // Old versions: the members each holds, and a sentinel after the object still in step.
 TEST_F(ScenarioDataTest, OldVersions)
 {
-    {   // Version 1: two retired times, no events: an empty events data is made.
+    { // Version 1: two retired times, no events: an empty events data is made.
         ByteWriter w;
         w.ObjectHead(0, "CScenarioData").Int16(1).Int32(1).String("A").Int32(1).String("B").Int32(4).Int32(7);
         w.Int32(111).Int32(222).Int32(evtest::kSentinel);
@@ -119,7 +119,7 @@ TEST_F(ScenarioDataTest, OldVersions)
         ASSERT_NE(loaded.object->m_pEvents, nullptr);
         EXPECT_TRUE(loaded.object->m_pEvents->m_lstEvents.empty());
     }
-    {   // Version 2: the retired times, then the events data.
+    { // Version 2: the retired times, then the events data.
         ByteWriter w;
         w.ObjectHead(0, "CScenarioData").Int16(2).Int32(1).String("A").Int32(0).String("").Int32(4).Int32(7);
         w.Int32(111).Int32(222);
@@ -132,7 +132,7 @@ TEST_F(ScenarioDataTest, OldVersions)
         EXPECT_EQ(CZRArgument::m_nArgIDsource, 5);
         EXPECT_EQ(CZREvent::m_nEventIDsource, 6);
     }
-    {   // Version 3: no times, events, no grades.
+    { // Version 3: no times, events, no grades.
         ByteWriter w;
         w.ObjectHead(0, "CScenarioData").Int16(3).Int32(1).String("A").Int32(0).String("").Int32(4).Int32(7);
         EmptyEvents(w, 1);
