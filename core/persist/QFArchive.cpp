@@ -82,7 +82,7 @@ void QFArchive::DropDocument()
     m_storeFutures.clear();
     m_loadMap.clear();
     m_storeMap.clear();
-    std::map<QFSerializeBase*, bool> created;
+    std::unordered_map<QFSerializeBase*, bool> created;
     created.swap(m_created);
     for (auto& [object, adopted] : created)
         if (!adopted)
@@ -187,16 +187,20 @@ bool QFArchive::ReadLine(std::string* line, int)
             break;
         any = true;
         line->append(chunk, static_cast<size_t>(size));
-        if (!line->empty() && line->back() == '\n')
-            break;
-        if (line->size() > static_cast<size_t>(kMaxLineLength)) {
+        bool complete = !line->empty() && line->back() == '\n';
+        if (line->size() - (complete ? 1 : 0) > static_cast<size_t>(kMaxLineLength)) {
             line->clear();
             SetFailed("line " + std::to_string(m_lineCount + 1) + " is too long");
             return false;
         }
+        if (complete)
+            break;
     }
     if (!any) {
-        SetFailed("unexpected end of file after line " + std::to_string(m_lineCount));
+        if (m_stream->GetType() != QFFileStream::kText)
+            SetFailed("the file is not open as text");
+        else
+            SetFailed("unexpected end of file after line " + std::to_string(m_lineCount));
         return false;
     }
     if (line->size() >= 2 && (*line)[line->size() - 2] == '\r' && line->back() == '\n')
@@ -821,11 +825,8 @@ std::string QFArchive::StripBlanks(const std::string& text) const
     size_t begin = text.find_first_not_of(" \t");
     if (begin == std::string::npos)
         return std::string();
-    std::string out;
-    out.reserve(text.size() - begin);
-    for (size_t i = begin; i < text.size(); ++i)
-        if (text[i] != '\n')
-            out += text[i];
+    std::string out = text.substr(begin);
+    out.erase(std::remove(out.begin(), out.end(), '\n'), out.end());
     return out;
 }
 
@@ -837,8 +838,11 @@ std::string QFArchive::DumpObjectMaps() const
     std::ostringstream out;
     out << "\n\nDumping Object Maps:\n";
     out << "  Store Map:\n";
-    int position = 0;
+    std::map<int32_t, const QFSerializeBase*> stored;
     for (const auto& [object, id] : m_storeMap)
+        stored[id] = object;
+    int position = 0;
+    for (const auto& [id, object] : stored)
         out << "    " << position++ << "   " << id << "   0x" << std::hex << reinterpret_cast<uintptr_t>(object)
             << std::dec << "   <" << object->GetClassName() << ">\n";
     out << "  Load Map:\n";

@@ -8,6 +8,7 @@
 #include <list>
 #include <map>
 #include <string>
+#include <unordered_map>
 
 class QFFileStream;
 
@@ -99,7 +100,8 @@ public:
 
     // Sticky failure: set on a short read, an unknown tag or class, a length over its bound, or an object of the
     // wrong class for its member. Once failed, reads stop touching the stream and loaders must give up.
-    // BeginDocument clears it; EndDocument keeps it readable.
+    // BeginDocument clears it; EndDocument keeps it readable. A caller storing through a safe-write stream
+    // abandons the stream instead of closing it when the archive failed.
     bool Failed() const { return m_failed; }
     const std::string& FailReason() const { return m_failReason; }
     void SetFailed(const std::string& reason);
@@ -143,8 +145,8 @@ private:
     std::list<Future> m_loadFutures;
     std::list<Future> m_storeFutures;
     std::map<int32_t, QFSerializeBase*> m_loadMap;
-    std::map<const QFSerializeBase*, int32_t> m_storeMap;
-    std::map<QFSerializeBase*, bool> m_created; // objects made while loading -> adopted by a member
+    std::unordered_map<const QFSerializeBase*, int32_t> m_storeMap;
+    std::unordered_map<QFSerializeBase*, bool> m_created; // objects made while loading -> adopted by a member
     int32_t m_nextId = 0;
     int m_lineCount = 0;
     int m_depth = 0; // objects being read inside one another

@@ -10,6 +10,7 @@
 #include <new>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -110,7 +111,7 @@ bool QFFileStream::Read(void* buffer, int* length)
     if (!m_file || !length)
         return false;
     if (*length > 0)
-        *length = static_cast<int>(std::fread(buffer, 1, static_cast<size_t>(*length), m_file));
+        *length = static_cast<int>(::fread_unlocked(buffer, 1, static_cast<size_t>(*length), m_file));
     return true;
 }
 
@@ -158,7 +159,7 @@ bool QFFileStream::Write(const void* data, int length)
         return false;
     if (length <= 0)
         return true;
-    if (std::fwrite(data, 1, static_cast<size_t>(length), m_file) != static_cast<size_t>(length)) {
+    if (::fwrite_unlocked(data, 1, static_cast<size_t>(length), m_file) != static_cast<size_t>(length)) {
         m_writeFailed = true;
         return false;
     }
@@ -195,6 +196,10 @@ bool QFFileStream::OpenSafeWrite(const std::string& path, int type)
                 continue;
             return false;
         }
+        // The replacement keeps the permissions of the file it replaces.
+        struct stat old;
+        if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode))
+            ::fchmod(fd, old.st_mode & 07777);
         m_file = ::fdopen(fd, type == kBinary ? "wb" : "w");
         if (!m_file) {
             ::close(fd);

@@ -341,12 +341,35 @@ TEST_F(ArchiveXmlTest, BadDocumentsFail)
     std::string wrongClass = good;
     wrongClass.replace(wrongClass.find("type=\"CTestLeaf\" id=\"1\""), 16, "type=\"CTestNode\"");
     cases.emplace_back("wrong class", wrongClass);
-    cases.emplace_back("line over the cap", kHead + std::string(QFArchive::kMaxLineLength + 10, 'x') + "\n");
 
     for (const auto& [what, text] : cases) {
         Loaded<CTestNode> loaded = LoadDocument<CTestNode>(text, kXML);
         EXPECT_TRUE(loaded.failed) << what;
         EXPECT_EQ(loaded.object, nullptr) << what;
+    }
+
+    // A line over the cap fails where it stands; one at the cap is read whole.
+    std::string longest = "\"" + std::string(QFArchive::kMaxLineLength - 2, 's') + "\"";
+    std::string atCap = kHead + "<var name=\"s\" type=\"string\">\n" + longest + "\n</var name=\"s\">\n</XML>\n";
+    for (bool over : {false, true}) {
+        TempFolder folder;
+        WriteBytes(folder.File("doc"), over ? kHead + "<obj " + longest + "\n</XML>\n" : atCap);
+        QFFileStream stream;
+        ASSERT_TRUE(stream.Open(folder.File("doc"), QFFileStream::kText, QFFileStream::kRead));
+        QFArchive archive;
+        archive.BeginDocument(QFArchive::kLoading, &stream, kXML);
+        std::string value;
+        if (over) {
+            CTestNode* root = nullptr;
+            QFSerializePointer(&archive, &root, "Root");
+            EXPECT_EQ(root, nullptr);
+            EXPECT_NE(archive.FailReason().find("line 3 is too long"), std::string::npos) << archive.FailReason();
+        } else {
+            QFSerializeValue(&archive, &value, "s");
+            EXPECT_EQ(value.size(), longest.size() - 2);
+        }
+        archive.EndDocument();
+        EXPECT_EQ(archive.Failed(), over);
     }
 }
 

@@ -160,6 +160,8 @@ TEST(FileStreamTest, SafeWriteReplacesTheFileOnlyOnSuccess)
     TempFolder folder;
     std::string target = folder.File("save.zri");
     WriteBytes(target, "old contents");
+    namespace fs = std::filesystem;
+    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
 
     QFFileStream stream;
     ASSERT_TRUE(stream.OpenSafeWrite(target, QFFileStream::kBinary));
@@ -169,6 +171,7 @@ TEST(FileStreamTest, SafeWriteReplacesTheFileOnlyOnSuccess)
     EXPECT_TRUE(stream.Close());
     EXPECT_EQ(ReadBytes(target), "new");
     EXPECT_EQ(CountFiles(folder.Path()), 1);
+    EXPECT_EQ(fs::status(target).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
 
     // Abandoned, or destroyed before closing: the old file stays and no temporary is left.
     ASSERT_TRUE(stream.OpenSafeWrite(target, QFFileStream::kBinary));
