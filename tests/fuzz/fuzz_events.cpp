@@ -16,10 +16,10 @@
 namespace {
 
 // An in-memory file reachable by path, so the archive's file stream can read and write it.
-class MemoryFile {
+class ScratchFile {
 public:
-    MemoryFile() : m_fd(memfd_create("zr_fuzz_events", 0)), m_path("/proc/self/fd/" + std::to_string(m_fd)) {}
-    ~MemoryFile() { close(m_fd); }
+    ScratchFile() : m_fd(memfd_create("zr_fuzz_events", 0)), m_path("/proc/self/fd/" + std::to_string(m_fd)) {}
+    ~ScratchFile() { close(m_fd); }
     void Put(const uint8_t* data, size_t size)
     {
         if (ftruncate(m_fd, 0) != 0 || pwrite(m_fd, data, size, 0) != static_cast<ssize_t>(size))
@@ -39,7 +39,7 @@ private:
     std::string m_path;
 };
 
-template <class T> T* LoadFrom(MemoryFile& file, int format, bool* failed)
+template <class T> T* LoadFrom(ScratchFile& file, int format, bool* failed)
 {
     QFFileStream stream;
     if (!stream.Open(file.Path(), format == QFArchive::kBinary ? 1 : 0, 0))
@@ -54,7 +54,7 @@ template <class T> T* LoadFrom(MemoryFile& file, int format, bool* failed)
     return object;
 }
 
-template <class T> std::string StoreTo(MemoryFile& file, T* object, int format)
+template <class T> std::string StoreTo(ScratchFile& file, T* object, int format)
 {
     file.Put(nullptr, 0);
     QFFileStream stream;
@@ -91,7 +91,7 @@ void Exercise(const CZREventsData& data)
 
 // Loads the bytes and, when that went cleanly, stores and reloads until the stored form settles: binary at
 // once; XML after one pass (its values are single lines, so the first store may normalise a text).
-template <class T> void RoundTrip(MemoryFile& file, const uint8_t* data, size_t size, int format)
+template <class T> void RoundTrip(ScratchFile& file, const uint8_t* data, size_t size, int format)
 {
     file.Put(data, size);
     bool failed = false;
@@ -128,7 +128,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     (void)registered;
     if (size < 1)
         return 0;
-    static MemoryFile file;
+    static ScratchFile file;
     const int format = (data[0] & 2) ? QFArchive::kXML : QFArchive::kBinary;
     if (data[0] & 1)
         RoundTrip<CScenarioData>(file, data + 1, size - 1, format);
