@@ -1,11 +1,30 @@
 // Registers the persistent classes of the core library with the class factory, in a fixed order.
 #include "core/persist/QFSerializeBase.h"
 
+#include "core/events/ConditionKinds.h"
+#include "core/events/ZREventsData.h"
+#include "core/world/ScenarioData.h"
+
 namespace {
 
 void RegisterAll()
 {
     QFClassFactory& factory = QFClassFactory::Instance();
+    factory.Register("CScenarioData", &CScenarioData::CreateObject);
+    factory.Register("CZREvent", &CZREvent::CreateObject);
+    factory.Register("CZRCondition", &CZRCondition::CreateObject);
+    factory.Register("CConditionEventBased", &CConditionEventBased::CreateObject);
+    factory.Register("CConditionLocationBased", &CConditionLocationBased::CreateObject);
+    factory.Register("CConditionTimeBased", &CConditionTimeBased::CreateObject);
+    factory.Register("CConditionZRUnitActivationBased", &CConditionZRUnitActivationBased::CreateObject);
+    factory.Register("CConditionActionBased", &CConditionActionBased::CreateObject);
+    factory.Register("CConditionSquadProximityBased", &CConditionSquadProximityBased::CreateObject);
+    factory.Register("CConditionIAPBased", &CConditionIAPBased::CreateObject);
+    factory.Register("CConditionEnvironmentBased", &CConditionEnvironmentBased::CreateObject);
+    factory.Register("CZRArgument", &CZRArgument::CreateObject);
+    factory.Register("CZREventsData", &CZREventsData::CreateObject);
+    factory.Register("CTacticalMapZone", &CTacticalMapZone::CreateObject);
+    factory.Register("CZRResult", &CZRResult::CreateObject);
     factory.Register("QFSerializeBase", &QFSerializeBase::CreateObject);
     factory.Register("QFVersion", &QFVersion::CreateObject);
 }
