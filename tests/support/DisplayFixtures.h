@@ -5,11 +5,19 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
 
 namespace fixtures {
+
+// SDL's headless drivers unless the environment names others (CTest's environment list may not reach us whole).
+inline const bool g_bHeadlessDrivers = [] {
+    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    return true;
+}();
 
 inline void Put16(std::vector<uint8_t>& v, uint32_t x)
 {
@@ -162,7 +170,10 @@ inline bool SaveSurfaceBmp(const platform::PixelSurface& s, const std::string& p
 inline std::vector<uint8_t> MakeWav(int samples, int rate = 22050)
 {
     std::vector<uint8_t> v;
-    auto tag = [&](const char* t) { v.insert(v.end(), t, t + 4); };
+    auto tag = [&](const char* t) {
+        for (int i = 0; i < 4; ++i)
+            v.push_back(static_cast<uint8_t>(t[i]));
+    };
     tag("RIFF");
     Put32(v, 36 + static_cast<uint32_t>(samples));
     tag("WAVE");

@@ -3,6 +3,7 @@
 #include "platform/display/PresentTarget.h"
 #include "platform/display/SdlMessageBox.h"
 #include "platform/display/SdlWindowTarget.h"
+#include "support/DisplayFixtures.h"
 
 #include <gtest/gtest.h>
 
