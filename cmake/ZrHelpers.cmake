@@ -37,6 +37,10 @@ function(zr_library name)
   zr_warnings(${name})
 endfunction()
 
+# Headless drivers for every test (escaped so the list survives test discovery).
+set(ZR_TEST_ENVIRONMENT
+    "SDL_VIDEODRIVER=offscreen\\;SDL_AUDIODRIVER=dummy\\;SDL_VIDEO_EGL_DRIVER=none\\;SDL_RENDER_DRIVER=software\\;QT_QPA_PLATFORM=offscreen\\;ZR_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+
 # A GoogleTest executable registered with CTest. Tests run headless.
 function(zr_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
@@ -47,7 +51,7 @@ function(zr_test name)
   gtest_discover_tests(${name}
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
     DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "SDL_VIDEODRIVER=offscreen;SDL_AUDIODRIVER=dummy;QT_QPA_PLATFORM=offscreen;ZR_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+    PROPERTIES ENVIRONMENT "${ZR_TEST_ENVIRONMENT}")
 endfunction()
 
 # A fuzz target: fuzz_<name> built from one source with LLVMFuzzerTestOneInput.
