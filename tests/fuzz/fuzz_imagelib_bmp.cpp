@@ -5,7 +5,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    CRaster::SetMaxMemory(16u << 20);
+    CRaster::SetMaxMemory(4u << 20);
     CRasterMemFile file(const_cast<uint8_t*>(data), static_cast<uint32_t>(size));
     CRasterBMP codec;
     if (!codec.Decode(&file) || !codec.IsValid())
@@ -15,7 +15,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (int32_t y = 0; y < h; y += 1 + h / 64)
         for (int32_t x = 0; x < w; x += 1 + w / 64)
             sum = sum + codec.GetPixelColor(x, y).rgbRed;
-    codec.Flip();
-    codec.Mirror();
+    if (static_cast<uint64_t>(w) * h <= 65536) {
+        codec.Flip();
+        codec.Mirror();
+    }
     return 0;
 }

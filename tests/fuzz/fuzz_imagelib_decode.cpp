@@ -7,11 +7,11 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     // A small cap: running out of memory here means a real bomb, not a large picture.
-    CRaster::SetMaxMemory(16u << 20);
+    CRaster::SetMaxMemory(4u << 20);
     CRaster img;
     if (!img.Decode(const_cast<uint8_t*>(data), static_cast<uint32_t>(size), RASTER_FORMAT_UNKNOWN))
         return 0;
-    if (!img.IsValid())
+    if (!img.IsValid() || img.GetSize() > (256u << 10))
         return 0;
     uint8_t* out = nullptr;
     int32_t length = 0;
