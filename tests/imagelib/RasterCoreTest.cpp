@@ -185,7 +185,8 @@ TEST(RasterCore, CopyTakesPixelsAlphaSelectionButNoGhostOrLayers)
     EXPECT_TRUE(fromGhost.Destroy());
     CRaster assigned;
     assigned = src;
-    assigned = assigned;
+    CRaster& alias = assigned;
+    assigned = alias; // self-assignment keeps the picture
     EXPECT_EQ(ComparePixels(assigned, src), "");
 }
 
