@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <vector>
 
 // Image types: also the index of the codec option slots.
 enum : uint32_t {
@@ -37,6 +38,9 @@ struct RasterResource {
     const uint8_t* data;
     uint32_t size;
 };
+
+// A memory block holding a device-independent bitmap: header, palette (or masks) and pixels; empty as no block.
+using RasterDibBlock = std::vector<uint8_t>;
 
 // The information record of an image.
 struct RASTERINFO {
@@ -241,6 +245,14 @@ public:
     bool SelectionAddColor(RGBQUAD c);
     bool SelectionAddPixel(int32_t x, int32_t y);
     uint8_t* SelectionGetPointer(int32_t x = 0, int32_t y = 0);
+
+    // ---- memory blocks ----
+    // A copy of the whole DIB block; empty without a picture.
+    RasterDibBlock CopyToHandle();
+    // Makes the image from a DIB block laid out as its own header says (1 to 32 bits, raw, run-length or bit
+    // fields); false for a block that is short, broken or of a kind no bitmap holds.
+    bool CreateFromHANDLE(const RasterDibBlock& block);
+    bool CreateFromHANDLE(const uint8_t* block, size_t size);
 
     // ---- transforms ----
     bool Flip();

@@ -1,5 +1,6 @@
 // The BMP codec: every header, size and run from the file is checked before it touches memory.
 #include "imagelib/RasterBMP.h"
+#include "imagelib/RasterRle.h"
 
 #include <algorithm>
 #include <climits>
@@ -11,32 +12,6 @@ namespace {
 
 constexpr uint16_t kBM = 0x4D42;
 constexpr uint32_t kBiRgb = 0, kBiRle8 = 1, kBiRle4 = 2, kBiBitfields = 3;
-
-// Buffered byte reader over a stream for the run-length decoders; -1 at the end.
-class ByteReader {
-public:
-    explicit ByteReader(CRasterFile* file) : m_file(file) {}
-    int Get()
-    {
-        if (m_pos == m_len) {
-            if (m_end)
-                return -1;
-            m_len = m_file->Read(m_buf, 1, sizeof(m_buf));
-            m_pos = 0;
-            if (m_len == 0) {
-                m_end = true;
-                return -1;
-            }
-        }
-        return m_buf[m_pos++];
-    }
-
-private:
-    CRasterFile* m_file;
-    uint8_t m_buf[65536];
-    uint32_t m_pos = 0, m_len = 0;
-    bool m_end = false;
-};
 
 struct Channel {
     uint32_t mask = 0;
@@ -145,117 +120,6 @@ bool CRasterBMP::ReadPalette(CRasterFile* hFile, const RASTERINFOHEADER& bih, bo
     return true;
 }
 
-void CRasterBMP::DecodeRLE8(CRasterFile* hFile)
-{
-    ByteReader in(hFile);
-    const int64_t height = GetHeight();
-    // Byte columns, clipped to the bytes the row's pixels occupy.
-    const int64_t limit = (static_cast<int64_t>(GetWidth()) * GetBpp() + 7) / 8;
-    int64_t x = 0, y = 0;
-    uint8_t* row = GetBits(0);
-    auto store = [&](int v) {
-        if (x < limit && y < height)
-            row[x] = static_cast<uint8_t>(v);
-        ++x;
-    };
-    while (y < height) {
-        int count = in.Get();
-        if (count < 0)
-            return;
-        if (count > 0) {
-            int v = in.Get();
-            if (v < 0)
-                return;
-            for (int i = 0; i < count; ++i)
-                store(v);
-            continue;
-        }
-        int esc = in.Get();
-        if (esc < 0 || esc == 1)
-            return;
-        if (esc == 0) {
-            x = 0;
-            ++y;
-        } else if (esc == 2) {
-            int dx = in.Get(), dy = in.Get();
-            if (dx < 0 || dy < 0)
-                return;
-            x += dx;
-            y += dy;
-        } else {
-            for (int i = 0; i < esc; ++i) {
-                int v = in.Get();
-                if (v < 0)
-                    return;
-                store(v);
-            }
-            if (esc & 1)
-                in.Get();
-        }
-        if (y < height)
-            row = m_info.pImage + static_cast<size_t>(y) * m_info.dwEffWidth;
-    }
-}
-
-void CRasterBMP::DecodeRLE4(CRasterFile* hFile)
-{
-    ByteReader in(hFile);
-    const int64_t height = GetHeight();
-    // Nibble columns: the pixels of a 4-bit row, else the nibbles of its bytes.
-    const int64_t rowBytes = (static_cast<int64_t>(GetWidth()) * GetBpp() + 7) / 8;
-    const int64_t limit = GetBpp() == 4 ? static_cast<int64_t>(GetWidth()) : rowBytes * 2;
-    int64_t x = 0, y = 0;
-    uint8_t* row = GetBits(0);
-    auto store = [&](int nibble) {
-        if (x < limit && y < height) {
-            uint8_t& b = row[x >> 1];
-            b = (x & 1) ? static_cast<uint8_t>((b & 0xF0) | nibble) : static_cast<uint8_t>((b & 0x0F) | (nibble << 4));
-        }
-        ++x;
-    };
-    while (y < height) {
-        int count = in.Get();
-        if (count < 0)
-            return;
-        if (count > 0) {
-            int v = in.Get();
-            if (v < 0)
-                return;
-            // The run alternates the value's high and low nibble, starting with the high one.
-            for (int i = 0; i < count; ++i)
-                store((i & 1) ? (v & 0x0F) : (v >> 4));
-            continue;
-        }
-        int esc = in.Get();
-        if (esc < 0 || esc == 1)
-            return;
-        if (esc == 0) {
-            x = 0;
-            ++y;
-        } else if (esc == 2) {
-            int dx = in.Get(), dy = in.Get();
-            if (dx < 0 || dy < 0)
-                return;
-            x += dx;
-            y += dy;
-        } else {
-            int bytes = (esc + 1) / 2;
-            for (int i = 0; i < bytes; ++i) {
-                int v = in.Get();
-                if (v < 0)
-                    return;
-                store(v >> 4);
-                if (2 * i + 1 < esc)
-                    store(v & 0x0F);
-            }
-            if (bytes & 1)
-                in.Get();
-        }
-        if (y < height)
-            row = m_info.pImage + static_cast<size_t>(y) * m_info.dwEffWidth;
-    }
-}
-
 bool CRasterBMP::DecodeBitfields(CRasterFile* hFile, const RASTERINFOHEADER& bih, uint32_t masks[3], int32_t start,
                                  uint32_t offBits)
 {
@@ -358,9 +222,9 @@ bool CRasterBMP::Decode(CRasterFile* hFile)
         if (bih.biCompression == kBiRgb)
             hFile->Read(m_info.pImage, m_head.biSizeImage, 1);
         else if (bih.biCompression == kBiRle8)
-            DecodeRLE8(hFile);
+            RasterDecodeRle8(*this, hFile);
         else if (bih.biCompression == kBiRle4)
-            DecodeRLE4(hFile);
+            RasterDecodeRle4(*this, hFile);
         else
             return Fail("compression type not supported");
         break;

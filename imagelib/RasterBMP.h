@@ -17,8 +17,6 @@ protected:
     // Reads and checks the information header; false refuses it.
     bool ReadInfoHeader(CRasterFile* hFile, RASTERINFOHEADER& bih, bool& core);
     bool ReadPalette(CRasterFile* hFile, const RASTERINFOHEADER& bih, bool core);
-    void DecodeRLE8(CRasterFile* hFile);
-    void DecodeRLE4(CRasterFile* hFile);
     bool DecodeBitfields(CRasterFile* hFile, const RASTERINFOHEADER& bih, uint32_t masks[3], int32_t start,
                          uint32_t offBits);
 };

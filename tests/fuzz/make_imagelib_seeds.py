@@ -47,9 +47,12 @@ seeds = {
     'bare': info(2, 2, 8, 0, 0, 2) + gray(2) + rows(2, 2, 8, lambda y: bytes([y, 1 - y])),
 }
 
-for target in ('imagelib_decode', 'imagelib_bmp'):
+for target in ('imagelib_decode', 'imagelib_bmp', 'imagelib_handle'):
     folder = os.path.join(here, 'corpus', target)
     os.makedirs(folder, exist_ok=True)
     for name, data in seeds.items():
-        with open(os.path.join(folder, name + '.bmp'), 'wb') as f:
+        # Memory blocks hold the bitmap without the 14-byte file header.
+        if target == 'imagelib_handle' and data[:2] == b'BM':
+            data = data[14:]
+        with open(os.path.join(folder, name + ('.dib' if target == 'imagelib_handle' else '.bmp')), 'wb') as f:
             f.write(data)
