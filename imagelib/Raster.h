@@ -26,6 +26,16 @@ enum : uint32_t {
 inline constexpr uint64_t RASTER_MAX_MEMORY = 1024ull * 1024 * 1024;
 
 class CRaster;
+struct tagRasterTextInfo;
+struct RasterIcon;
+struct RECT;
+namespace platform {
+class PixelSurface;
+namespace gdi {
+class DeviceContext;
+struct Bitmap;
+} // namespace gdi
+} // namespace platform
 
 // A polygon vertex for SelectionAddPolygon.
 struct RasterPOINT {
@@ -253,6 +263,32 @@ public:
     // fields); false for a block that is short, broken or of a kind no bitmap holds.
     bool CreateFromHANDLE(const RasterDibBlock& block);
     bool CreateFromHANDLE(const uint8_t* block, size_t size);
+
+    // ---- graphics glue (defined in the imagelib_gdi library, over platform/gdi) ----
+    // Reads a device bitmap (a surface of the display's format) or a 24-bit picture; false for an empty one.
+    bool CreateFromHBITMAP(const platform::PixelSurface& bitmap);
+    bool CreateFromHBITMAP(const platform::gdi::Bitmap& bitmap);
+    // Colour picture plus mask: white mask pixels become alpha 0.
+    bool CreateFromHICON(const RasterIcon& icon);
+    // The picture as a device bitmap (display format) or as a 24-bit picture; false without a picture.
+    bool MakeBitmap(platform::PixelSurface& out);
+    bool MakeBitmap(platform::gdi::Bitmap& out);
+    int32_t Draw(platform::gdi::DeviceContext* hdc, int32_t x = 0, int32_t y = 0, int32_t cx = -1, int32_t cy = -1,
+                 const RECT* pClipRect = nullptr, bool bSmooth = false);
+    int32_t Draw(platform::gdi::DeviceContext* hdc, const RECT& rect, const RECT* pClipRect = nullptr,
+                 bool bSmooth = false);
+    int32_t Draw2(platform::gdi::DeviceContext* hdc, int32_t x = 0, int32_t y = 0, int32_t cx = -1, int32_t cy = -1);
+    int32_t Draw2(platform::gdi::DeviceContext* hdc, const RECT& rect);
+    int32_t Stretch(platform::gdi::DeviceContext* hdc, int32_t xoffset, int32_t yoffset, int32_t xsize,
+                    int32_t ysize, uint32_t dwRop = 0x00CC0020);
+    int32_t Stretch(platform::gdi::DeviceContext* hdc, const RECT& rect, uint32_t dwRop = 0x00CC0020);
+    int32_t Tile(platform::gdi::DeviceContext* hdc, const RECT* rc);
+    int32_t DrawString(platform::gdi::DeviceContext* hdc, int32_t x, int32_t y, const char* text, RGBQUAD color,
+                       const char* font, int32_t lSize = 0, int32_t lWeight = 400, uint8_t bItalic = 0,
+                       uint8_t bUnderline = 0, bool bSetAlpha = false);
+    int32_t DrawStringEx(platform::gdi::DeviceContext* hdc, int32_t x, int32_t y, tagRasterTextInfo* pTextType,
+                         bool bSetAlpha = false);
+    static void InitTextInfo(tagRasterTextInfo* txt);
 
     // ---- transforms ----
     bool Flip();
