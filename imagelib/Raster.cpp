@@ -258,7 +258,8 @@ bool CRaster::Transfer(CRaster& from)
 {
     if (&from == this)
         return true;
-    if (!Destroy())
+    // A ghost owns nothing it could hand over.
+    if (from.m_info.pGhost || !Destroy())
         return false;
     m_head = from.m_head;
     m_info = from.m_info;

@@ -217,6 +217,8 @@ TEST(RasterCore, GhostFreesNothing)
         EXPECT_EQ(ghost.Create(2, 2, 8, 1), nullptr);
         CRaster other = MakePattern(2, 2, 8);
         EXPECT_FALSE(ghost.Transfer(other));
+        EXPECT_FALSE(other.Transfer(ghost));
+        EXPECT_TRUE(other.IsValid());
     }
     EXPECT_EQ(src.GetPixelColor(2, 2).rgbBlue, PatternColor(2, 2).rgbBlue);
 }
