@@ -1,0 +1,258 @@
+// Tests of the image object's graphics glue: device bitmaps in and out, drawing into device contexts, text, icons.
+#include "imagelib/gdi/RasterGdi.h"
+#include "platform/gdi/Font.h"
+#include "RasterTestUtil.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+
+using namespace rastertest;
+using platform::ColorRefTo565;
+using platform::PixelSurface;
+using platform::Rgb565ToColorRef;
+using platform::gdi::Bitmap;
+using platform::gdi::DeviceContext;
+
+namespace {
+
+uint16_t To565(RGBQUAD c)
+{
+    return ColorRefTo565(RGB(c.rgbRed, c.rgbGreen, c.rgbBlue));
+}
+
+bool HaveFont()
+{
+    return !platform::gdi::FindFontFile("Arial", false, false).empty();
+}
+
+} // namespace
+
+TEST(RasterGdi, CreateFromDeviceBitmapsGivesExactPixels)
+{
+    PixelSurface s;
+    ASSERT_TRUE(s.Create(5, 3));
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 5; ++x)
+            s.SetPixel(x, y, static_cast<uint16_t>(x * 4099 + y * 977));
+    CRaster img(10, 10, 24, RASTER_FORMAT_BMP);
+    ASSERT_TRUE(img.CreateFromHBITMAP(s));
+    EXPECT_EQ(img.GetBpp(), 24);
+    EXPECT_EQ(img.GetType(), RASTER_FORMAT_BMP);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 5; ++x) {
+            COLORREF c = Rgb565ToColorRef(s.GetPixel(x, y));
+            RGBQUAD q = img.GetPixelColor(x, 2 - y); // the surface's top row is the image's last row
+            ASSERT_EQ(RGB(q.rgbRed, q.rgbGreen, q.rgbBlue), c) << x << "," << y;
+        }
+
+    Bitmap b;
+    b.width = 3;
+    b.height = 2;
+    b.pixels = {RGB(1, 2, 3), RGB(4, 5, 6), RGB(7, 8, 9), RGB(10, 11, 12), RGB(13, 14, 15), RGB(16, 17, 18)};
+    ASSERT_TRUE(img.CreateFromHBITMAP(b));
+    EXPECT_EQ(img.GetPixelColor(2, 1).rgbRed, 7);
+    EXPECT_EQ(img.GetPixelColor(0, 0).rgbBlue, 12);
+    Bitmap back;
+    ASSERT_TRUE(img.MakeBitmap(back));
+    EXPECT_EQ(back.pixels, b.pixels);
+
+    EXPECT_FALSE(img.CreateFromHBITMAP(PixelSurface()));
+    Bitmap broken;
+    broken.width = 4;
+    broken.height = 4;
+    EXPECT_FALSE(img.CreateFromHBITMAP(broken));
+}
+
+TEST(RasterGdi, MakeDeviceBitmapAndSaveLikeTheMapDialog)
+{
+    // The area-map editor's path: a device bitmap into a 24-bit image, saved as BMP, read back.
+    CRaster pattern = MakePattern(8, 6, 24);
+    PixelSurface s;
+    ASSERT_TRUE(pattern.MakeBitmap(s));
+    EXPECT_EQ(s.GetPixel(3, 0), To565(pattern.GetPixelColor(3, 5)));
+    CRaster img(8, 6, 24, RASTER_FORMAT_BMP);
+    ASSERT_TRUE(img.CreateFromHBITMAP(s));
+    std::string path = testing::TempDir() + "raster_gdi_map.bmp";
+    ASSERT_TRUE(img.Save(path.c_str(), img.GetType()));
+    CRaster loaded(path.c_str(), RASTER_FORMAT_BMP);
+    EXPECT_EQ(ComparePixels(loaded, img), "");
+    std::remove(path.c_str());
+}
+
+TEST(RasterGdi, DrawAtOwnSizeAndTwice)
+{
+    CRaster img = MakePattern(4, 3, 8);
+    PixelSurface s;
+    ASSERT_TRUE(s.Create(20, 20));
+    DeviceContext dc(s);
+    EXPECT_EQ(img.Draw(&dc, 2, 1), 1);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 4; ++x)
+            ASSERT_EQ(s.GetPixel(2 + x, 1 + y), To565(img.GetPixelColor(x, 2 - y))) << x << "," << y;
+    EXPECT_EQ(s.GetPixel(1, 1), 0);
+    EXPECT_EQ(s.GetPixel(6, 1), 0);
+
+    PixelSurface big;
+    ASSERT_TRUE(big.Create(8, 6));
+    DeviceContext dc2(big);
+    EXPECT_EQ(img.Draw(&dc2, 0, 0, 8, 6), 1);
+    for (int y = 0; y < 6; ++y)
+        for (int x = 0; x < 8; ++x)
+            ASSERT_EQ(big.GetPixel(x, y), To565(img.GetPixelColor(x / 2, 2 - y / 2))) << x << "," << y;
+
+    // A clip rectangle keeps the rest untouched; nothing to draw gives 0.
+    PixelSurface c;
+    ASSERT_TRUE(c.Create(4, 3));
+    DeviceContext dc3(c);
+    RECT clip{0, 0, 2, 3};
+    img.Draw(&dc3, 0, 0, -1, -1, &clip);
+    EXPECT_NE(c.GetPixel(1, 0), 0);
+    EXPECT_EQ(c.GetPixel(2, 0), 0);
+    EXPECT_EQ(img.Draw(nullptr), 0);
+    EXPECT_EQ(img.Draw(&dc3, 0, 0, 0, 5), 0);
+    img.Enable(false);
+    EXPECT_EQ(img.Draw(&dc3), 0);
+}
+
+TEST(RasterGdi, DrawBlendsAlphaAndSkipsTransparentPixels)
+{
+    CRaster img(2, 1, 24, 1);
+    img.SetPixelColor(0, 0, RGBQUAD{0, 0, 248, 0});
+    img.SetPixelColor(1, 0, RGBQUAD{0, 252, 0, 0});
+    ASSERT_TRUE(img.AlphaCreate());
+    img.AlphaSet(0, 0, 128);
+    img.AlphaSet(1, 0, 0);
+    PixelSurface s;
+    ASSERT_TRUE(s.Create(2, 1));
+    s.Fill(nullptr, ColorRefTo565(RGB(0, 0, 248)));
+    DeviceContext dc(s);
+    ASSERT_EQ(img.Draw(&dc), 1);
+    // a = ((255 + 1) × 128) >> 8 = 128: (destination × 127 + source × 128) >> 8 per channel.
+    COLORREF d = Rgb565ToColorRef(ColorRefTo565(RGB(0, 0, 248)));
+    int r = (GetRValue(d) * 127 + 248 * 128) >> 8, b = (GetBValue(d) * 127) >> 8;
+    EXPECT_EQ(s.GetPixel(0, 0), ColorRefTo565(RGB(r, 0, b)));
+    EXPECT_EQ(s.GetPixel(1, 0), ColorRefTo565(RGB(0, 0, 248)));
+
+    CRaster pal = MakePattern(3, 1, 8);
+    pal.SetTransIndex(pal.GetPixelIndex(1, 0));
+    PixelSurface t;
+    ASSERT_TRUE(t.Create(3, 1));
+    t.Fill(nullptr, 0x1234);
+    DeviceContext dct(t);
+    ASSERT_EQ(pal.Draw(&dct), 1);
+    EXPECT_EQ(t.GetPixel(1, 0), 0x1234);
+    EXPECT_EQ(t.GetPixel(0, 0), To565(pal.GetPixelColor(0, 0)));
+    t.Fill(nullptr, 0x1234);
+    ASSERT_EQ(pal.Draw2(&dct, 0, 0), 1);
+    EXPECT_EQ(t.GetPixel(1, 0), 0x1234);
+    EXPECT_EQ(t.GetPixel(2, 0), To565(pal.GetPixelColor(2, 0)));
+}
+
+TEST(RasterGdi, StretchOperationsAndTiles)
+{
+    CRaster img = MakePattern(3, 2, 24);
+    PixelSurface s;
+    ASSERT_TRUE(s.Create(6, 4));
+    s.Fill(nullptr, 0x5555);
+    DeviceContext dc(s);
+    ASSERT_EQ(img.Stretch(&dc, 0, 0, 6, 4, RASTER_SRCINVERT), 1);
+    EXPECT_NE(s.GetPixel(0, 0), 0x5555);
+    ASSERT_EQ(img.Stretch(&dc, 0, 0, 6, 4, RASTER_SRCINVERT), 1);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 6; ++x)
+            ASSERT_EQ(s.GetPixel(x, y), 0x5555);
+    ASSERT_EQ(img.Stretch(&dc, 0, 0, 6, 4), 1);
+    EXPECT_EQ(s.GetPixel(5, 3), To565(img.GetPixelColor(2, 0)));
+
+    PixelSurface tiles;
+    ASSERT_TRUE(tiles.Create(7, 5));
+    DeviceContext dt(tiles);
+    RECT area{0, 0, 7, 5};
+    ASSERT_EQ(img.Tile(&dt, &area), 1);
+    EXPECT_EQ(tiles.GetPixel(3, 2), tiles.GetPixel(0, 0));
+    EXPECT_EQ(tiles.GetPixel(6, 4), To565(img.GetPixelColor(0, 1)));
+}
+
+TEST(RasterGdi, DrawStringPutsTheBottomLineOnTheRowFromTheTop)
+{
+    if (!HaveFont())
+        GTEST_SKIP() << "no TrueType font for Arial (fonts-liberation2)";
+    CRaster img(120, 60, 24, 1);
+    RGBQUAD red{0, 0, 255, 0};
+    ASSERT_EQ(img.DrawString(nullptr, 10, 40, "Hg", red, "Arial", 24), 1);
+    int count = 0, lowest = 1000, leftmost = 1000;
+    for (int y = 0; y < 60; ++y)
+        for (int x = 0; x < 120; ++x) {
+            RGBQUAD c = img.GetPixelColor(x, y);
+            if (c.rgbRed == 255) {
+                ++count;
+                lowest = std::min(lowest, y);
+                leftmost = std::min(leftmost, x);
+            } else {
+                ASSERT_EQ(c.rgbRed, 0);
+            }
+        }
+    EXPECT_GT(count, 20);
+    EXPECT_GE(lowest, 60 - 1 - 40); // nothing below row 40 from the top
+    EXPECT_GE(leftmost, 10);
+    CRaster none;
+    EXPECT_EQ(none.DrawString(nullptr, 0, 0, "x", red, "Arial"), 1);
+}
+
+TEST(RasterGdi, DrawStringExCorrectsTheRecordAndDrawsABox)
+{
+    tagRasterTextInfo info;
+    CRaster::InitTextInfo(&info);
+    EXPECT_STREQ(info.text, "Sample Text 01234");
+    EXPECT_EQ(info.lfont.lfHeight, -36);
+    EXPECT_STREQ(info.lfont.lfFaceName, "Arial");
+    EXPECT_EQ(info.fcolor, 0xA0FFFFu);
+    EXPECT_EQ(info.b_round, 20);
+    CRaster none;
+    EXPECT_EQ(none.DrawStringEx(nullptr, 0, 0, &info), -1);
+    if (!HaveFont())
+        GTEST_SKIP() << "no TrueType font for Arial (fonts-liberation2)";
+    CRaster img(400, 100, 24, 1);
+    info.align = 7;
+    info.b_round = 90;
+    info.b_opacity = 3;
+    std::strcpy(info.text, "Map\rLegend");
+    ASSERT_EQ(img.DrawStringEx(nullptr, 200, 90, &info), 1);
+    EXPECT_EQ(info.align, 1);
+    EXPECT_EQ(info.b_round, 10);
+    EXPECT_EQ(info.b_opacity, 0);
+    RGBQUAD back = CRaster::RGBtoRGBQUAD(info.bcolor), fore = CRaster::RGBtoRGBQUAD(info.fcolor);
+    int boxPixels = 0, textPixels = 0, minX = 400, maxX = 0;
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 400; ++x) {
+            RGBQUAD c = img.GetPixelColor(x, y);
+            if (SameColor(c, back))
+                ++boxPixels;
+            if (SameColor(c, fore))
+                ++textPixels;
+            if (SameColor(c, back) || SameColor(c, fore)) {
+                minX = std::min(minX, x);
+                maxX = std::max(maxX, x);
+            }
+        }
+    EXPECT_GT(boxPixels, 500);
+    EXPECT_GT(textPixels, 50);
+    EXPECT_NEAR((minX + maxX) / 2.0, 200, 3); // centred on x
+}
+
+TEST(RasterGdi, IconMaskBecomesAlpha)
+{
+    RasterIcon icon;
+    icon.color.width = icon.mask.width = 2;
+    icon.color.height = icon.mask.height = 1;
+    icon.color.pixels = {RGB(10, 20, 30), RGB(40, 50, 60)};
+    icon.mask.pixels = {RGB(255, 255, 255), RGB(0, 0, 0)};
+    CRaster img;
+    ASSERT_TRUE(img.CreateFromHICON(icon));
+    EXPECT_TRUE(img.AlphaIsValid());
+    EXPECT_EQ(img.AlphaGet(0, 0), 0);
+    EXPECT_EQ(img.AlphaGet(1, 0), 255);
+    EXPECT_EQ(img.GetPixelColor(1, 0, false).rgbRed, 40);
+}
