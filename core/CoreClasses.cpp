@@ -1,11 +1,15 @@
 // Registers the persistent classes of the core library with the class factory, in a fixed order.
 #include "core/persist/QFSerializeBase.h"
+#include "core/world/Map2DLinked.h"
+#include "core/world/PathData.h"
 
 namespace {
 
 void RegisterAll()
 {
     QFClassFactory& factory = QFClassFactory::Instance();
+    factory.Register("CPathData", &CPathData::CreateObject);
+    factory.Register("CMap2DLinked", &CMap2DLinked::CreateObject);
     factory.Register("QFSerializeBase", &QFSerializeBase::CreateObject);
     factory.Register("QFVersion", &QFVersion::CreateObject);
 }
