@@ -47,15 +47,6 @@ const CTileType* CMap2DLinked::GetTileType(int index) const
     return m_apTileTypes[index];
 }
 
-void CMap2DLinked::ReleaseArt()
-{
-    for (CTileArtSet*& set : m_apArtSets) {
-        delete set;
-        set = nullptr;
-    }
-    m_ppCurrentTiles = nullptr;
-}
-
 // ---- tile types ----
 
 bool CMap2DLinked::LoadTileTypes(const std::string& path)
@@ -150,7 +141,7 @@ void CMap2DLinked::ApplyZoomSize(int zoom)
     m_MapInfo.MapHeight = m_MapInfo.MapYTiles * m_nTileSize;
 }
 
-int CMap2DLinked::SetZoom(ZRRect* rect)
+int CMap2DLinked::SetZoom(RECT* rect)
 {
     int zoom = Zoom();
     ApplyZoomSize(zoom);
@@ -159,10 +150,10 @@ int CMap2DLinked::SetZoom(ZRRect* rect)
     return zoom;
 }
 
-void CMap2DLinked::ClampView(ZRRect* rect)
+void CMap2DLinked::ClampView(RECT* rect)
 {
     if (ViewMode() == 1) {
-        *rect = ZRRect{0, 0, m_nViewWidth, m_nViewHeight};
+        *rect = RECT{0, 0, m_nViewWidth, m_nViewHeight};
         return;
     }
     int hw = m_nViewWidth / 2;
@@ -182,14 +173,14 @@ void CMap2DLinked::ClampView(ZRRect* rect)
     m_nFlags |= 1;
 }
 
-void CMap2DLinked::ScrollByTiles(ZRRect* rect, int dx, int dy)
+void CMap2DLinked::ScrollByTiles(RECT* rect, int dx, int dy)
 {
     m_nViewCenterX += dx * m_nTileSize;
     m_nViewCenterY += dy * m_nTileSize;
     ClampView(rect);
 }
 
-void CMap2DLinked::CenterViewAt(ZRRect* rect, int x, int y)
+void CMap2DLinked::CenterViewAt(RECT* rect, int x, int y)
 {
     int hw = m_nViewWidth / 2;
     int hh = m_nViewHeight / 2;
@@ -198,7 +189,7 @@ void CMap2DLinked::CenterViewAt(ZRRect* rect, int x, int y)
     ClampView(rect);
 }
 
-bool CMap2DLinked::ViewToWorld(const ZRRect& rect, int viewX, int viewY, int* worldX, int* worldY) const
+bool CMap2DLinked::ViewToWorld(const RECT& rect, int viewX, int viewY, int* worldX, int* worldY) const
 {
     int zoom = Zoom();
     if (zoom == 0) {
@@ -211,7 +202,7 @@ bool CMap2DLinked::ViewToWorld(const ZRRect& rect, int viewX, int viewY, int* wo
     return true;
 }
 
-bool CMap2DLinked::WorldToView(const ZRRect& rect, int* viewX, int* viewY, int worldX, int worldY) const
+bool CMap2DLinked::WorldToView(const RECT& rect, int* viewX, int* viewY, int worldX, int worldY) const
 {
     int zoom = Zoom();
     if (zoom == 1) {

@@ -68,18 +68,28 @@ public:
 
     bool Serialize(QFArchive* archive) override;
 
+    // Sets up the view, both tile-art sets ("<base>/Art/<file>"), the tile-type table ("<base>/<file>") and the
+    // view cache for the display's size.
+    void Initialize(int viewWidth, int viewHeight, const std::string& art8File, const std::string& art32File,
+                    const std::string& tileTypeFile, CDisplay* display, const std::string& baseDirectory);
+    // Loads "<base>/Maps/<name>" ("AreaMap.bmp" for an empty name), or `base` itself when pathAsGiven.
+    bool LoadAreaMapBitmap(const std::string& baseDirectory, const std::string& name, bool pathAsGiven);
+    // Renders the view into the cache when needed and copies the cache to the target; 0 on success.
+    int Draw(const RECT& view, CSurface* target);
+    int DrawAreaMapBitmap(CSurface* target);
+
     // Reads the tile-type CSV; an empty path reloads the stored one. False (with a message box) when it can't open.
     bool LoadTileTypes(const std::string& path = std::string());
     // Reads the table from an open text file (the CSV reader itself).
     void ReadTileTypes(FILE* file);
 
     // View: the rectangle out receives the view in map pixels of the current zoom.
-    int SetZoom(ZRRect* rect);
-    void ClampView(ZRRect* rect);
-    void ScrollByTiles(ZRRect* rect, int dx, int dy);
-    void CenterViewAt(ZRRect* rect, int x, int y);
-    bool ViewToWorld(const ZRRect& rect, int viewX, int viewY, int* worldX, int* worldY) const;
-    bool WorldToView(const ZRRect& rect, int* viewX, int* viewY, int worldX, int worldY) const;
+    int SetZoom(RECT* rect);
+    void ClampView(RECT* rect);
+    void ScrollByTiles(RECT* rect, int dx, int dy);
+    void CenterViewAt(RECT* rect, int x, int y);
+    bool ViewToWorld(const RECT& rect, int viewX, int viewY, int* worldX, int* worldY) const;
+    bool WorldToView(const RECT& rect, int* viewX, int* viewY, int worldX, int worldY) const;
     void SetViewSize(int width, int height);
 
     // Lookups: the tile type, or -1 outside the grid.
@@ -97,6 +107,10 @@ public:
     CMapCell* GetGridHead() const { return m_pGridHead; }
     const CTileType* GetTileType(int index) const;
     int GetTileSize() const { return m_nTileSize; }
+    CSurface* GetMapBitmap() const { return m_pMapBitmap; }
+    int GetMapBitmapWidth() const { return m_nMapBitmapWidth; }
+    int GetMapBitmapHeight() const { return m_nMapBitmapHeight; }
+    const CTileArtSet* GetArtSet(int zoom) const { return zoom == 0 || zoom == 1 ? m_apArtSets[zoom] : nullptr; }
     int GetTileShift() const { return m_nTileShift; }
     int GetFlags() const { return m_nFlags; }
     void SetModeRecord(const CModeRecord* record) { m_pModeRecord = record; }
@@ -113,6 +127,8 @@ private:
     int ViewMode() const;
     void ApplyZoomSize(int zoom);
     bool LoadGrid(QFArchive* archive);
+    CTileArtSet* BuildArtSet(const std::string& path, int tileSize);
+    void RenderView(const RECT& view);
 
     int32_t m_nFlags = 1;
     CTileType* m_apTileTypes[kTileTypes] = {};
@@ -135,5 +151,6 @@ private:
     int32_t m_nViewCacheHeight = 0;
     CMapInfo m_MapInfo;
     const CModeRecord* m_pModeRecord = nullptr;
+    CDisplay* m_pDisplay = nullptr;
     std::vector<CMapCell*> m_vCells; // row-major index over the linked grid
 };

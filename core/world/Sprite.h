@@ -4,6 +4,7 @@
 #include "core/world/WorldTypes.h"
 
 #include <cstdint>
+#include <string>
 
 class CDisplay;
 class CSurface;
@@ -63,24 +64,25 @@ public:
     void GetWorldPosition(int* x, int* y) const;
     void GetScreenPosition(int* x, int* y) const;
 
-    void UpdateScreenRect(const ZRRect& view);
+    void UpdateScreenRect(const RECT& view);
     bool HitTest(int x, int y) const;
     bool IsVisibleToFilter(const CModeRecord* filter) const;
     bool PassesFilter(const CModeRecord* filter, const int32_t* mask, const CSpriteManager* manager) const;
     bool MatchesAgencyMask(const CModeRecord* filter, const int32_t* mask, const CSpriteManager* manager) const;
     void SetModifiers(int32_t bits, bool on);
-    void Draw(const ZRRect& view, CSurface* target, CSurface* viewSurface, const CModeRecord* filter);
+    void Draw(const RECT& view, CSurface* target, CSurface* viewSurface, const CModeRecord* filter);
     int CompareDepth(const CSprite& other) const;
 
-    // Template set-up from list rows; false when a bitmap is missing (the template is still complete).
+    // Template set-up from list rows. A missing bitmap leaves the template complete but without images (false).
     bool SetupUnitTemplate(int index, const char* name, const CUnitTaskRecord& record, int kind,
-                           const char* agencyName);
+                           const char* agencyName, const std::string& dataFolder, CDisplay* display);
     bool SetupFeatureTemplate(int index, const char* name, const char* bitmap, int depthKey, int alphaPercent,
                               int visibilityClass, int option0, int option1, int optionType, int column4,
-                              int column5, int column12, int column13);
+                              int column5, int column12, int column13, const std::string& dataFolder,
+                              CDisplay* display);
     bool SetupStationTemplate(int index, const char* name, const char* bitmap, int depthKey, int alphaPercent,
                               int visibilityClass, int option0, int option1, int optionType,
-                              const CStationData& station);
+                              const CStationData& station, const std::string& dataFolder, CDisplay* display);
     // A new sprite made from this template; own frames gives it keyed private copies to draw modifiers on.
     CSprite* CreateFromTemplate(CDisplay* display, bool ownFrames);
     // Forgets the images shared with a template (before a placed sprite is deleted).
@@ -100,7 +102,7 @@ public:
     int32_t m_nZoom = 0;
     int32_t m_nScreenX = 0;
     int32_t m_nScreenY = 0;
-    ZRRect m_rcSource;
+    RECT m_rcSource;
     int32_t m_nDepthKey = 0;
     int32_t m_nAlphaPercent = 0;
     int32_t m_nVisibilityClass = 0;
@@ -114,9 +116,11 @@ public:
     int32_t m_nFeatureColumn12 = 0;
     int32_t m_nFeatureColumn13 = 0;
     bool m_bOwnsBaseImages = false; // templates own their loaded bitmaps
+    bool m_bOwnsFrames = false;     // keyed copies made for this sprite
 
 private:
-    bool LoadImages(const char* pathFormat0, const char* pathFormat1);
+    bool LoadImages(const std::string& path0, const std::string& path1, CDisplay* display);
     void SetOptions(int option0, int option1, int optionType);
     void ReleaseImages();
+    void ReportDrawFailure(int result) const;
 };

@@ -1,20 +1,9 @@
-// Small value types the world model shares: rectangles, points and the game's view-mode record.
+// Small value types the world model shares: rectangles and points (the display's) and the game's view-mode record.
 #pragma once
 
+#include "platform/display/Geometry.h"
+
 #include <cstdint>
-
-// A rectangle in pixels: left and top inside, right and bottom one past the last pixel.
-struct ZRRect {
-    int32_t left = 0;
-    int32_t top = 0;
-    int32_t right = 0;
-    int32_t bottom = 0;
-};
-
-struct ZRPoint {
-    int32_t x = 0;
-    int32_t y = 0;
-};
 
 // The part of the game object's mode record that the map and the sprites read (owned by the game).
 struct CModeRecord {

@@ -156,7 +156,7 @@ TEST_F(TileMapTest, ViewClampsToTheMapAndConvertsBetweenViewAndWorld)
     map.SetModeRecord(&mode);
     ASSERT_TRUE(map.BuildGrid(100, 75, {}));
     map.SetViewSize(800, 448);
-    ZRRect rect;
+    RECT rect;
     map.SetZoom(&rect);
     EXPECT_EQ(rect.left, 0);
     EXPECT_EQ(rect.top, 0);
@@ -171,22 +171,22 @@ TEST_F(TileMapTest, ViewClampsToTheMapAndConvertsBetweenViewAndWorld)
     EXPECT_EQ(rect.bottom, 2400);
 
     int wx = 0, wy = 0, vx = 0, vy = 0;
-    map.ViewToWorld(ZRRect{100, 50, 900, 498}, 10, 10, &wx, &wy);
+    map.ViewToWorld(RECT{100, 50, 900, 498}, 10, 10, &wx, &wy);
     EXPECT_EQ(wx, 110);
     EXPECT_EQ(wy, 60);
     mode.m_nZoom = 1;
     map.SetZoom(&rect); // 8-pixel tiles: the map is 800 x 600 and fits the view's width
     EXPECT_EQ(rect.left, 0);
     EXPECT_EQ(rect.right, 800);
-    map.ViewToWorld(ZRRect{100, 50, 900, 498}, 10, 10, &wx, &wy);
+    map.ViewToWorld(RECT{100, 50, 900, 498}, 10, 10, &wx, &wy);
     EXPECT_EQ(wx, 440);
     EXPECT_EQ(wy, 240);
-    map.WorldToView(ZRRect{100, 50, 900, 498}, &vx, &vy, 440, 240);
+    map.WorldToView(RECT{100, 50, 900, 498}, &vx, &vy, 440, 240);
     EXPECT_EQ(vx, 10);
     EXPECT_EQ(vy, 10);
     mode.m_nZoom = 2;
     vx = vy = 77;
-    map.WorldToView(ZRRect{}, &vx, &vy, 5, 5);
+    map.WorldToView(RECT{}, &vx, &vy, 5, 5);
     EXPECT_EQ(vx, 77);
     mode.m_nViewMode = 1;
     map.ClampView(&rect);
@@ -199,7 +199,7 @@ TEST_F(TileMapTest, SmallMapPutsTheCentreAtHalfTheView)
     CMap2DLinked map;
     ASSERT_TRUE(map.BuildGrid(4, 4, {}));
     map.SetViewSize(800, 448);
-    ZRRect rect;
+    RECT rect;
     map.ClampView(&rect);
     EXPECT_EQ(map.GetViewCenterX(), 400);
     EXPECT_EQ(map.GetViewCenterY(), 224);
