@@ -122,6 +122,8 @@ const CSprite* CSpriteManager::FindTemplateByName(const char* name, int kind) co
 
 int CSpriteManager::AgencyForKind(int kind, CAgencyRecord* record) const
 {
+    if (kind < 0 || kind > 8)
+        return -1; // rows of an unknown kind never answer
     for (const auto& [index, agency] : m_mapAgencies) {
         if (agency.m_nKind == kind) {
             if (record)
