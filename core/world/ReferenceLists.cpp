@@ -21,27 +21,27 @@ public:
     void Text(char (&out)[260])
     {
         out[0] = '\0';
-        Scan("%259[^,\r\n]", out);
-        Scan("%*[^,\r\n]");
-        Scan(",");
+        Check(std::fscanf(m_file, "%259[^,\r\n]", out));
+        Check(std::fscanf(m_file, "%*[^,\r\n]"));
+        Comma();
     }
     int Int(int value = 0)
     {
-        Scan("%d", &value);
-        Scan(",");
+        Check(std::fscanf(m_file, "%d", &value));
+        Comma();
         return value;
     }
     float Float(float value = 0.0f)
     {
-        Scan("%f", &value);
-        Scan(",");
+        Check(std::fscanf(m_file, "%f", &value));
+        Comma();
         return value;
     }
     // A number followed by a percent sign.
     int Percent(int value = 0)
     {
-        Scan("%d%%", &value);
-        Scan(",");
+        Check(std::fscanf(m_file, "%d%%", &value));
+        Comma();
         return value;
     }
     // The rest of the line and the line end.
@@ -54,10 +54,9 @@ public:
     bool AtEnd() { return std::feof(m_file) != 0; }
 
 private:
-    template <class... Args> void Scan(const char* format, Args... args)
-    {
-        [[maybe_unused]] int r = std::fscanf(m_file, format, args...);
-    }
+    void Comma() { Check(std::fscanf(m_file, ",")); }
+    // A field that does not match keeps its default; the row reading goes on.
+    static void Check(int) {}
     FILE* m_file;
 };
 
