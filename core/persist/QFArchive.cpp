@@ -187,16 +187,20 @@ bool QFArchive::ReadLine(std::string* line, int)
             break;
         any = true;
         line->append(chunk, static_cast<size_t>(size));
-        if (!line->empty() && line->back() == '\n')
-            break;
-        if (line->size() > static_cast<size_t>(kMaxLineLength)) {
+        bool complete = !line->empty() && line->back() == '\n';
+        if (line->size() - (complete ? 1 : 0) > static_cast<size_t>(kMaxLineLength)) {
             line->clear();
             SetFailed("line " + std::to_string(m_lineCount + 1) + " is too long");
             return false;
         }
+        if (complete)
+            break;
     }
     if (!any) {
-        SetFailed("unexpected end of file after line " + std::to_string(m_lineCount));
+        if (m_stream->GetType() != QFFileStream::kText)
+            SetFailed("the file is not open as text");
+        else
+            SetFailed("unexpected end of file after line " + std::to_string(m_lineCount));
         return false;
     }
     if (line->size() >= 2 && (*line)[line->size() - 2] == '\r' && line->back() == '\n')
@@ -520,10 +524,9 @@ QFSerializeBase* QFArchive::ReadObjectBinary(bool* isFuture, int32_t* id)
         unsigned char lengthBytes[4];
         if (!Read(lengthBytes, 4))
             return nullptr;
-        int32_t length = static_cast<int32_t>(static_cast<uint32_t>(lengthBytes[0]) |
-                                              static_cast<uint32_t>(lengthBytes[1]) << 8 |
-                                              static_cast<uint32_t>(lengthBytes[2]) << 16 |
-                                              static_cast<uint32_t>(lengthBytes[3]) << 24);
+        int32_t length = static_cast<int32_t>(
+            static_cast<uint32_t>(lengthBytes[0]) | static_cast<uint32_t>(lengthBytes[1]) << 8 |
+            static_cast<uint32_t>(lengthBytes[2]) << 16 | static_cast<uint32_t>(lengthBytes[3]) << 24);
         if (length < 0 || length > kMaxClassNameLength) {
             SetFailed("class name of " + std::to_string(length) + " bytes");
             return nullptr;
@@ -821,11 +824,8 @@ std::string QFArchive::StripBlanks(const std::string& text) const
     size_t begin = text.find_first_not_of(" \t");
     if (begin == std::string::npos)
         return std::string();
-    std::string out;
-    out.reserve(text.size() - begin);
-    for (size_t i = begin; i < text.size(); ++i)
-        if (text[i] != '\n')
-            out += text[i];
+    std::string out = text.substr(begin);
+    out.erase(std::remove(out.begin(), out.end(), '\n'), out.end());
     return out;
 }
 

@@ -100,7 +100,8 @@ public:
 
     // Sticky failure: set on a short read, an unknown tag or class, a length over its bound, or an object of the
     // wrong class for its member. Once failed, reads stop touching the stream and loaders must give up.
-    // BeginDocument clears it; EndDocument keeps it readable.
+    // BeginDocument clears it; EndDocument keeps it readable. A caller storing through a safe-write stream
+    // abandons the stream instead of closing it when the archive failed.
     bool Failed() const { return m_failed; }
     const std::string& FailReason() const { return m_failReason; }
     void SetFailed(const std::string& reason);

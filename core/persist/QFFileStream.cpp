@@ -10,6 +10,7 @@
 #include <new>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -195,6 +196,10 @@ bool QFFileStream::OpenSafeWrite(const std::string& path, int type)
                 continue;
             return false;
         }
+        // The replacement keeps the permissions of the file it replaces.
+        struct stat old;
+        if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode))
+            ::fchmod(fd, old.st_mode & 07777);
         m_file = ::fdopen(fd, type == kBinary ? "wb" : "w");
         if (!m_file) {
             ::close(fd);

@@ -190,10 +190,9 @@ bool QFSerializeValue(QFArchive* archive, std::string* value, const std::string&
                 break;
             }
             uint32_t length = static_cast<uint32_t>(value->size());
-            unsigned char bytes[4] = {static_cast<unsigned char>(length & 0xFF),
-                                      static_cast<unsigned char>((length >> 8) & 0xFF),
-                                      static_cast<unsigned char>((length >> 16) & 0xFF),
-                                      static_cast<unsigned char>((length >> 24) & 0xFF)};
+            unsigned char bytes[4] = {
+                static_cast<unsigned char>(length & 0xFF), static_cast<unsigned char>((length >> 8) & 0xFF),
+                static_cast<unsigned char>((length >> 16) & 0xFF), static_cast<unsigned char>((length >> 24) & 0xFF)};
             archive->Write(bytes, 4);
             archive->Write(value->data(), static_cast<int>(length));
             break;
@@ -211,9 +210,9 @@ bool QFSerializeValue(QFArchive* archive, std::string* value, const std::string&
         unsigned char bytes[4];
         if (!archive->Read(bytes, 4))
             return true;
-        int32_t length = static_cast<int32_t>(static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
-                                              static_cast<uint32_t>(bytes[2]) << 16 |
-                                              static_cast<uint32_t>(bytes[3]) << 24);
+        int32_t length =
+            static_cast<int32_t>(static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
+                                 static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24);
         if (length <= 0) {
             value->clear();
             return true;

@@ -190,10 +190,13 @@ TEST_F(ArchiveBinaryTest, BadInputFailsTheDocument)
     cases.emplace_back("cut inside a head", std::string("\x02\0\0", 3));
     cases.emplace_back("unknown class", ByteWriter().ObjectHead(0, "CNoSuchClass").Int16(1).Bytes());
     cases.emplace_back("empty class name", ByteWriter().ObjectHead(0, "").Bytes());
-    cases.emplace_back("class name over 255", ByteWriter().Int8(2).Int32(0).Int32(256).Raw(std::string(256, 'A')).Bytes());
+    cases.emplace_back("class name over 255",
+                       ByteWriter().Int8(2).Int32(0).Int32(256).Raw(std::string(256, 'A')).Bytes());
     cases.emplace_back("negative class name", ByteWriter().Int8(2).Int32(0).Int32(-1).Bytes());
-    cases.emplace_back("string over the file", ByteWriter().ObjectHead(0, "CTestLeaf").Int16(2).Int32(1).Int32(1000).Raw("abc").Bytes());
-    cases.emplace_back("string over 16 MiB", ByteWriter().ObjectHead(0, "CTestLeaf").Int16(2).Int32(1).Int32(INT32_MAX).Bytes());
+    cases.emplace_back("string over the file",
+                       ByteWriter().ObjectHead(0, "CTestLeaf").Int16(2).Int32(1).Int32(1000).Raw("abc").Bytes());
+    cases.emplace_back("string over 16 MiB",
+                       ByteWriter().ObjectHead(0, "CTestLeaf").Int16(2).Int32(1).Int32(INT32_MAX).Bytes());
     for (int tag : {3, 4, 7, 127, -1})
         cases.emplace_back("unknown tag", ByteWriter().Record(tag, 0).Bytes());
     cases.emplace_back("wrong class at the top", LeafBody(ByteWriter().ObjectHead(0, "CTestLeaf"), 1, "x").Bytes());

@@ -133,7 +133,8 @@ TEST_F(ArchiveXmlTest, EveryValueTypeRoundTrips)
     auto asBool = [](QFArchive* a, bool* v, const std::string& n) { return QFSerializeValue(a, v, n); };
     auto asString = [](QFArchive* a, std::string* v, const std::string& n) { return QFSerializeValue(a, v, n); };
 
-    CheckValues<int32_t>(asInt, "int", 4, {{0, "0"}, {-1, "-1"}, {INT32_MIN, "-2147483648"}, {INT32_MAX, "2147483647"}}, 9);
+    CheckValues<int32_t>(asInt, "int", 4, {{0, "0"}, {-1, "-1"}, {INT32_MIN, "-2147483648"}, {INT32_MAX, "2147483647"}},
+                         9);
     CheckValues<int32_t>(asLong, "long", 4, {{123456, "123456"}, {-7, "-7"}}, 9);
     CheckValues<int16_t>(asShort, "short", 2, {{-32768, "-32768"}, {32767, "32767"}, {-2, "-2"}}, 9);
     CheckValues<uint32_t>(asUInt, "unsigned_int", 4, {{3000000000u, "-1294967296"}, {UINT32_MAX, "-1"}, {7, "7"}}, 9);
@@ -143,7 +144,9 @@ TEST_F(ArchiveXmlTest, EveryValueTypeRoundTrips)
     CheckValues<bool>(asBool, "bool", 1, {{true, "True"}, {false, "False"}}, true);
     CheckValues<bool>(asBool, "bool", 1, {{true, "True"}}, false);
     CheckValues<std::string>(asString, "string", -1,
-                             {{"", "\"\""}, {"text with blanks", "\"text with blanks\""}, {"a\"b\"", "\"a\"b\"\""},
+                             {{"", "\"\""},
+                              {"text with blanks", "\"text with blanks\""},
+                              {"a\"b\"", "\"a\"b\"\""},
                               {"<tag> = \"x\"", "\"<tag> = \"x\"\""}},
                              "other");
 
@@ -156,7 +159,7 @@ TEST_F(ArchiveXmlTest, EveryValueTypeRoundTrips)
     EXPECT_EQ(loaded, longText);
 }
 
-TEST_F(ArchiveXmlTest, ValueLinesAreReadAsThePartsSay)
+TEST_F(ArchiveXmlTest, ValueLinesConvertLikeTheirFormats)
 {
     struct Case {
         const char* line;
@@ -228,8 +231,8 @@ TEST_F(ArchiveXmlTest, EmptyAndDelimitedNames)
 
 TEST_F(ArchiveXmlTest, ObjectTagsThatDoNotMatchGiveNull)
 {
-    for (const char* line : {"", "   ", "<obj name=\"Other\" type=\"CTestLeaf\" id=\"0\">", "<XML>",
-                             "<var name=\"Root\" type=\"int\">"}) {
+    for (const char* line :
+         {"", "   ", "<obj name=\"Other\" type=\"CTestLeaf\" id=\"0\">", "<XML>", "<var name=\"Root\" type=\"int\">"}) {
         Loaded<CTestLeaf> loaded = LoadDocument<CTestLeaf>(kHead + line + "\n</XML>\n", kXML);
         EXPECT_FALSE(loaded.failed) << line << ": " << loaded.reason;
         EXPECT_EQ(loaded.object, nullptr) << line;
@@ -341,12 +344,35 @@ TEST_F(ArchiveXmlTest, BadDocumentsFail)
     std::string wrongClass = good;
     wrongClass.replace(wrongClass.find("type=\"CTestLeaf\" id=\"1\""), 16, "type=\"CTestNode\"");
     cases.emplace_back("wrong class", wrongClass);
-    cases.emplace_back("line over the cap", kHead + std::string(QFArchive::kMaxLineLength + 10, 'x') + "\n");
 
     for (const auto& [what, text] : cases) {
         Loaded<CTestNode> loaded = LoadDocument<CTestNode>(text, kXML);
         EXPECT_TRUE(loaded.failed) << what;
         EXPECT_EQ(loaded.object, nullptr) << what;
+    }
+
+    // A line over the cap fails where it stands; one at the cap is read whole.
+    std::string longest = "\"" + std::string(QFArchive::kMaxLineLength - 2, 's') + "\"";
+    std::string atCap = kHead + "<var name=\"s\" type=\"string\">\n" + longest + "\n</var name=\"s\">\n</XML>\n";
+    for (bool over : {false, true}) {
+        TempFolder folder;
+        WriteBytes(folder.File("doc"), over ? kHead + "<obj " + longest + "\n</XML>\n" : atCap);
+        QFFileStream stream;
+        ASSERT_TRUE(stream.Open(folder.File("doc"), QFFileStream::kText, QFFileStream::kRead));
+        QFArchive archive;
+        archive.BeginDocument(QFArchive::kLoading, &stream, kXML);
+        std::string value;
+        if (over) {
+            CTestNode* root = nullptr;
+            QFSerializePointer(&archive, &root, "Root");
+            EXPECT_EQ(root, nullptr);
+            EXPECT_NE(archive.FailReason().find("line 3 is too long"), std::string::npos) << archive.FailReason();
+        } else {
+            QFSerializeValue(&archive, &value, "s");
+            EXPECT_EQ(value.size(), longest.size() - 2);
+        }
+        archive.EndDocument();
+        EXPECT_EQ(archive.Failed(), over);
     }
 }
 

@@ -23,8 +23,8 @@ TEST(FileStreamTest, ModeTextFromTypeAndMode)
     struct Case {
         int type, mode;
         const char* text;
-    } cases[] = {{1, 0, "rb"},  {1, 4, "w+b"}, {0, 0, "rt"}, {0, 1, "wt"}, {0, 2, "r+t"},
-                 {1, 3, "ab"},  {1, 5, "a+b"}, {7, 0, "r"},  {0, 6, "t"},  {1, -1, "b"}};
+    } cases[] = {{1, 0, "rb"}, {1, 4, "w+b"}, {0, 0, "rt"}, {0, 1, "wt"}, {0, 2, "r+t"},
+                 {1, 3, "ab"}, {1, 5, "a+b"}, {7, 0, "r"},  {0, 6, "t"},  {1, -1, "b"}};
     for (const Case& c : cases)
         EXPECT_EQ(QFFileStream::ModeText(c.type, c.mode), c.text) << c.type << " " << c.mode;
 }
@@ -160,6 +160,8 @@ TEST(FileStreamTest, SafeWriteReplacesTheFileOnlyOnSuccess)
     TempFolder folder;
     std::string target = folder.File("save.zri");
     WriteBytes(target, "old contents");
+    namespace fs = std::filesystem;
+    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
 
     QFFileStream stream;
     ASSERT_TRUE(stream.OpenSafeWrite(target, QFFileStream::kBinary));
@@ -169,6 +171,7 @@ TEST(FileStreamTest, SafeWriteReplacesTheFileOnlyOnSuccess)
     EXPECT_TRUE(stream.Close());
     EXPECT_EQ(ReadBytes(target), "new");
     EXPECT_EQ(CountFiles(folder.Path()), 1);
+    EXPECT_EQ(fs::status(target).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
 
     // Abandoned, or destroyed before closing: the old file stays and no temporary is left.
     ASSERT_TRUE(stream.OpenSafeWrite(target, QFFileStream::kBinary));
