@@ -6,7 +6,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
@@ -16,8 +18,22 @@ namespace fixtures {
 inline const bool g_bHeadlessDrivers = [] {
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
+    // No GL driver: the software renderer, and no EGL library for the offscreen driver to load (the system's
+    // EGL driver leaks at exit, which the leak sanitizer would report against us).
+    setenv("SDL_RENDER_DRIVER", "software", 0);
+    setenv("SDL_VIDEO_EGL_DRIVER", "none", 0);
     return true;
 }();
+
+// A fresh folder for the running test, so tests run in parallel never share fixture files.
+inline std::string TestFolder()
+{
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = std::string("fx_") + info->test_suite_name() + "_" + info->name();
+    std::filesystem::remove_all(name);
+    std::filesystem::create_directories(name);
+    return name;
+}
 
 inline void Put16(std::vector<uint8_t>& v, uint32_t x)
 {
