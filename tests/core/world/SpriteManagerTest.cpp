@@ -1,5 +1,6 @@
 // Sprite manager: reference lists column by column, agency-file choice, stored streams of each version,
 // service ids, draw order, selection marker, hit tests and the station stock of saved games.
+#include "core/world/Map2DLinked.h"
 #include "core/world/SpriteManager.h"
 #include "core/world/StationData.h"
 #include "core/world/UnitTaskRecord.h"
@@ -462,6 +463,35 @@ TEST_F(SpriteManagerTest, PointQueriesTakeTheTopmostDrawnSprite)
     EXPECT_EQ(m.StationAtPoint(100, 100), nullptr);
     EXPECT_EQ(m.SpriteAtPoint(100, 100), station);
     EXPECT_EQ(m.SpriteAtPoint(500, 500), nullptr);
+}
+
+TEST_F(SpriteManagerTest, FeaturesUnderDrawnUnitsAreBlendedOrHidden)
+{
+    WorldDataFolder art(true);
+    auto display = MakeDisplay();
+    CSpriteManager m;
+    ASSERT_TRUE(m.LoadReferenceLists(art.Path(), "Agency.csv", display.get()));
+    CMap2DLinked map;
+    std::vector<int> types(16, 0);
+    types[3 * 4 + 3] = 162; // the cell holding (100, 100)
+    ASSERT_TRUE(map.BuildGrid(4, 4, types));
+    CSprite* tree = m.CreateFeatureSprite(Placement(kFeatureSprite, 0, 100, 100), false);      // option bit 2, alpha 0
+    CSprite* building = m.CreateFeatureSprite(Placement(kFeatureSprite, 1, 300, 300), false); // option bit 3, alpha 50
+    CSprite* rubble = m.CreateFeatureSprite(Placement(kFeatureSprite, 2, 100, 100), false);    // neither
+    m.CreateUnitSprite(Placement(kUnitSprite, 0, 100, 100), true);
+    RECT view{0, 0, 800, 448};
+    m.UpdateScreenRects(view);
+    m.Draw(view, display->GetBackBuffer());
+    tree->m_Placement.Flags |= kSpriteBlended;
+    m.UpdateFeatureOverlaps(&map);
+    EXPECT_EQ(tree->m_Placement.Flags & kSpriteBlended, 0);    // cleared, then hidden: no alpha, tile type 162
+    EXPECT_NE(tree->m_Placement.Flags & kSpriteHiddenUnder, 0);
+    EXPECT_NE(building->m_Placement.Flags & kSpriteBlended, 0); // blended always
+    EXPECT_EQ(rubble->m_Placement.Flags & (kSpriteBlended | kSpriteHiddenUnder), 0);
+    types[3 * 4 + 3] = 0;
+    ASSERT_TRUE(map.BuildGrid(4, 4, types));
+    m.UpdateFeatureOverlaps(&map);
+    EXPECT_EQ(tree->m_Placement.Flags & kSpriteHiddenUnder, 0);
 }
 
 TEST_F(SpriteManagerTest, StationStockOfSavedGamesRoundTrips)

@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cstdint>
+
 using namespace worldtest;
 
 namespace {
@@ -55,6 +58,8 @@ TEST_F(SpriteTest, ScreenRectanglesAreClippedToTheView)
         {400, 400, 20, 10, 1, RECT{0, 0, 800, 448}, true, 90, 95, {0, 0, 20, 10}}, // zoom 1: as if at (100, 100)
         {50, 100, 20, 10, 0, view, false, 0, 0, {0, 0, 0, 0}},         // left of the view
         {200, 100, 0, 0, 0, view, false, 0, 0, {0, 0, 0, 0}},           // nothing to show
+        {INT32_MAX, 100, 20, 10, 0, view, false, 0, 0, {0, 0, 0, 0}},   // positions from files may be anything
+        {INT32_MIN, INT32_MIN, 20, 10, 1, view, false, 0, 0, {0, 0, 0, 0}},
     };
     for (const Case& c : cases) {
         auto s = MakeFramed(c.x, c.y, c.w, c.h, c.zoom);
