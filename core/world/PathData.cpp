@@ -126,7 +126,10 @@ int CPathTile::GetFeatureScore() const
 
 CPathData::CPathData() = default;
 
-CPathData::~CPathData() { DeleteAllTiles(); }
+CPathData::~CPathData()
+{
+    DeleteAllTiles();
+}
 
 CPathTile* CPathData::GetCell(int row, int column) const
 {

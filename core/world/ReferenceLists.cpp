@@ -74,7 +74,10 @@ void SkipHeader(CsvRow& row, int lines)
         row.SkipLine();
 }
 
-double Percentage(float value) { return value * 0.01; }
+double Percentage(float value)
+{
+    return value * 0.01;
+}
 } // namespace
 
 std::string CSpriteManager::AgencyFileFor(const std::string& scenarioName)
@@ -156,10 +159,10 @@ void CSpriteManager::ReadUnitList(FILE* file, int kind)
             r.m_nResourceCost = row.Int();
             r.m_fMaxFatigue = row.Float();
             r.m_nInfoEntry = row.Int();
-            float* abilities[15] = {&r.m_fSpeed,       &r.m_fAssault,     &r.m_fPerimeter,     &r.m_fEvacuate,
-                                    &r.m_fSearchForBomb, &r.m_fFirstAid,  &r.m_fClearDebris,   &r.m_fFightFire,
-                                    &r.m_fFightHazard, &r.m_fDefuseBomb,  &r.m_fNegotiate,     &r.m_fDirect,
-                                    &r.m_fUtilityWork, &r.m_fEscort,      &r.m_fSupervise};
+            float* abilities[15] = {&r.m_fSpeed,         &r.m_fAssault,    &r.m_fPerimeter,   &r.m_fEvacuate,
+                                    &r.m_fSearchForBomb, &r.m_fFirstAid,   &r.m_fClearDebris, &r.m_fFightFire,
+                                    &r.m_fFightHazard,   &r.m_fDefuseBomb, &r.m_fNegotiate,   &r.m_fDirect,
+                                    &r.m_fUtilityWork,   &r.m_fEscort,     &r.m_fSupervise};
             for (float* a : abilities)
                 *a = row.Float();
             for (float* a : {&r.m_fSearchForBomb, &r.m_fFirstAid, &r.m_fFightFire, &r.m_fFightHazard, &r.m_fDefuseBomb})
@@ -341,14 +344,15 @@ bool CSpriteManager::LoadModifiers(const std::string& path)
     return true;
 }
 
-bool CSpriteManager::LoadReferenceLists(const std::string& dataFolder, const std::string& agencyFile,
-                                        CDisplay* display)
+bool CSpriteManager::LoadReferenceLists(const std::string& dataFolder, const std::string& agencyFile, CDisplay* display)
 {
     m_strDataFolder = dataFolder;
     m_pDisplay = display;
     auto path = [&](const char* name) { return platform::JoinPath(dataFolder, name); };
-    bool ok = LoadAgencyList(platform::JoinPath(dataFolder, agencyFile)) &&
-              LoadUnitList(path("ZR_Unit-Task_List.csv")) && LoadFeatureList(path("Terrain_Features_List.csv")) &&
+    // A scenario named with a full path has its agency list beside it.
+    std::string agencyPath = !agencyFile.empty() && agencyFile[0] == '/' ? agencyFile : path(agencyFile.c_str());
+    bool ok = LoadAgencyList(agencyPath) && LoadUnitList(path("ZR_Unit-Task_List.csv")) &&
+              LoadFeatureList(path("Terrain_Features_List.csv")) &&
               LoadStationList(path("Area_Map_Stations_List.csv")) && LoadVehicleList(path("ZR_Vehicle-Task_List.csv"));
     LoadModifiers(path("SpriteModifiers.txt"));
     return ok;

@@ -208,8 +208,8 @@ bool CSprite::SetupFeatureTemplate(int index, const char* name, const char* bitm
 {
     std::string folder = platform::JoinPath(dataFolder, "Sprites");
     std::string base = bitmap ? bitmap : "";
-    bool images = LoadImages(platform::JoinPath(folder, base + "_32.bmp"), platform::JoinPath(folder, base + "_8.bmp"),
-                             display);
+    bool images =
+        LoadImages(platform::JoinPath(folder, base + "_32.bmp"), platform::JoinPath(folder, base + "_8.bmp"), display);
     m_Placement.Id = index;
     m_Placement.Type = kFeatureSprite;
     m_Placement.WorldX = 0;
@@ -230,8 +230,8 @@ bool CSprite::SetupStationTemplate(int index, const char* name, const char* bitm
                                    int visibilityClass, int option0, int option1, int optionType,
                                    const CStationData& station, const std::string& dataFolder, CDisplay* display)
 {
-    bool images = SetupFeatureTemplate(index, name, bitmap, depthKey, alphaPercent, visibilityClass, option0,
-                                       option1, optionType, -1, 1, 0, 0, dataFolder, display);
+    bool images = SetupFeatureTemplate(index, name, bitmap, depthKey, alphaPercent, visibilityClass, option0, option1,
+                                       optionType, -1, 1, 0, 0, dataFolder, display);
     m_Placement.Type = kStationSprite;
     if (!m_pStationData)
         m_pStationData = new CStationData();
