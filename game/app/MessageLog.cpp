@@ -106,7 +106,9 @@ std::vector<std::string> CMessageLog::WrapText(const std::string& text, int widt
             pos += blank + 1;
         }
     }
-    pieces.push_back(text.substr(pos));
+    // A cut that ends the text leaves no empty last line.
+    if (pos < text.size() || pieces.empty())
+        pieces.push_back(text.substr(pos));
     return pieces;
 }
 
