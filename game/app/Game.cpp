@@ -30,6 +30,7 @@ CGame::CGame(CGameConfig config) : m_config(std::move(config))
     m_pBriefingText = std::make_unique<CBriefingText>();
     m_pDebriefText = std::make_unique<CDeBriefText>();
     m_log.Clear();
+    AddGameFont(true);
 
     if (m_config.bOpenLogFile)
         m_log.OpenNew(platform::JoinPath(m_strBasePath, "ZR-Log.txt"));
@@ -55,6 +56,7 @@ CGame::~CGame()
         m_pSession->SendQuit();
         m_pSession.reset();
     }
+    AddGameFont(false);
     m_log.CloseFile();
     if (g_pGame == this)
         g_pGame = nullptr;
@@ -67,6 +69,8 @@ void CGame::LoadSettings()
     m_settings = values;
     m_strPlayerName = values.strName;
     m_bWindowed = values.bWindowed;
+    if (!values.bSound)
+        SwitchSoundObjectOff();
     if (values.bAStarLog)
         m_uMode |= kModeAStarLog;
     if (!values.bSound)
@@ -157,8 +161,12 @@ bool CGame::StartOrJoinGame()
     SaveSettings();
     m_uMode &= ~(kModeLobby | kModeRoleSelect | kModeBriefing);
     m_uMode |= kModeBriefing;
-    // Loading the chosen scenario comes with the scenario loader.
-    return LoadScenario();
+    if (LoadScenario())
+        return true;
+    // Nothing loaded: back to the lobby, running again.
+    m_uMode = (m_uMode & ~kModeBriefing) | kModeLobby;
+    SetPaused(false);
+    return false;
 }
 
 bool CGame::LoadScenario()

@@ -220,6 +220,9 @@ private:
     // Presents the back buffer; false when a surface was lost.
     bool PresentFrame();
     void PlaySoundEffect(int id, float volume);
+    void SwitchSoundObjectOff();
+    // Adds (or removes) the game's font "Art/accid___.ttf" of the base folder.
+    void AddGameFont(bool add);
     void LoadMenuArt(EMenuArt art, const std::string& relative);
     void AdvanceSplash();
     bool IsFrontEndMode() const;
@@ -245,6 +248,7 @@ private:
     std::vector<CLogLine> m_aView;
     std::function<int(const std::string&)> m_fnMeasure;
     int m_nPanelWidth = 0;
+    bool m_bFontAdded = false;
     int m_nCursorId = 1;
     int m_nCursorSet = 0;
     uint32_t m_uLastAutoRepeat = 0;

@@ -11,6 +11,7 @@
 #include "game/screens/iap/IAP_PhaseIF.h"
 #include "game/screens/lobby/MPlayIF.h"
 #include "game/screens/role/RoleIF.h"
+#include "platform/gdi/Font.h"
 #include "platform/system/Paths.h"
 
 void CGame::CreateDisplay()
@@ -127,4 +128,19 @@ void CGame::SetMouseCursor(int id, bool warning, bool prohibited)
 void CGame::PlaySoundEffect(int id, float volume)
 {
     GetSoundManager().Play(id, volume, false);
+}
+
+void CGame::SwitchSoundObjectOff()
+{
+    if (!m_config.fnPlaySound)
+        GetSoundManager().EnableSound(false);
+}
+
+void CGame::AddGameFont(bool add)
+{
+    const std::string path = platform::JoinPath(m_strBasePath, "Art/accid___.ttf");
+    if (add)
+        m_bFontAdded = platform::gdi::AddFontFile(path);
+    else if (m_bFontAdded)
+        platform::gdi::RemoveFontFile(path);
 }
