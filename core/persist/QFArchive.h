@@ -8,6 +8,7 @@
 #include <list>
 #include <map>
 #include <string>
+#include <unordered_map>
 
 class QFFileStream;
 
@@ -20,6 +21,9 @@ public:
     // Bounds on lengths read from a file, checked before anything is allocated.
     static constexpr int kMaxClassNameLength = 255;
     static constexpr int kMaxStringLength = 16 * 1024 * 1024;
+    // Longest XML line read, and deepest nesting of objects read, before a document fails.
+    static constexpr int kMaxLineLength = 16 * 1024 * 1024;
+    static constexpr int kMaxDepth = 256;
 
     QFArchive();
     virtual ~QFArchive();
@@ -40,8 +44,10 @@ public:
     virtual bool IsLoading() const { return m_mode == kLoading; }
     virtual bool IsStoring() const { return m_mode == kStoring; }
 
-    // Stream access; false without a stream.
+    // Stream access; false without a stream. A read or write that does not go through whole (short read, end of
+    // file, a line over kMaxLineLength, a failed write) fails the archive; once failed, they do nothing.
     virtual bool Read(void* buffer, int length);
+    // One whole line, blanks stripped (StripBlanks). `size` is the historical buffer size; lines are not split.
     virtual bool ReadLine(std::string* line, int size);
     virtual bool Write(const void* buffer, int length);
     virtual bool Flush();
@@ -94,6 +100,7 @@ public:
 
     // Sticky failure: set on a short read, an unknown tag or class, a length over its bound, or an object of the
     // wrong class for its member. Once failed, reads stop touching the stream and loaders must give up.
+    // BeginDocument clears it; EndDocument keeps it readable.
     bool Failed() const { return m_failed; }
     const std::string& FailReason() const { return m_failReason; }
     void SetFailed(const std::string& reason);
@@ -104,6 +111,7 @@ public:
     void AddLoadFuture(int32_t id, const std::string& name, const QFClassInfo* classInfo, FutureSetter setter);
     // Marks a loaded object as owned by a member. Objects the archive created that no member adopted (a wrong
     // class, a document that failed half-way) are deleted by EndDocument/Reset, so a failed load leaks nothing.
+    // A class that reads a pointer without QFSerializePointer and keeps the object must adopt it.
     void Adopt(QFSerializeBase* object);
     // Whether the last ReadObjectPointer answered with an object that had been loaded before (tag 1 / kind 4).
     bool LastWasReference() const { return m_lastWasReference; }
@@ -111,6 +119,11 @@ public:
     int GetLineCount() const { return m_lineCount; }
 
 private:
+    void DropDocument();
+    QFSerializeBase* CreateLoaded(const std::string& className, int32_t id);
+    void ResolveLoadFutures();
+    void WriteBinaryRecord(int tag, int32_t id);
+
     struct Future {
         int32_t id;
         std::string name;
@@ -131,10 +144,11 @@ private:
     std::list<Future> m_loadFutures;
     std::list<Future> m_storeFutures;
     std::map<int32_t, QFSerializeBase*> m_loadMap;
-    std::map<const QFSerializeBase*, int32_t> m_storeMap;
-    std::map<QFSerializeBase*, bool> m_created; // objects made while loading -> adopted by a member
+    std::unordered_map<const QFSerializeBase*, int32_t> m_storeMap;
+    std::unordered_map<QFSerializeBase*, bool> m_created; // objects made while loading -> adopted by a member
     int32_t m_nextId = 0;
     int m_lineCount = 0;
+    int m_depth = 0; // objects being read inside one another
     bool m_lastWasReference = false;
     bool m_failed = false;
     std::string m_failReason;
@@ -183,6 +197,12 @@ bool AssignLoaded(QFArchive* archive, T** member, QFSerializeBase* object, bool 
         *member = nullptr;
         return false;
     }
+    if (typed && !reference && !owning) {
+        // Nothing would own an object read whole into a member that only refers to it.
+        archive->SetFailed("object read whole into the non-owning member " + name);
+        *member = nullptr;
+        return false;
+    }
     if (typed && reference && owning) {
         // A member that owns its object cannot take one that another member already owns.
         archive->SetFailed("shared reference read into the owning member " + name);
@@ -219,12 +239,15 @@ template <class T> bool SerializePointer(QFArchive* archive, T** member, const s
 // The object-pointer handler for a member that owns the T (or derived) it points to. Storing writes the object
 // once per document; loading creates it by class name. An object of another class, or a reference to an object
 // that another member already holds, fails the archive and leaves the member null.
+// A forward record fills the member later in the document, so the member must stay where it is until
+// EndDocument: read the elements of a list straight into stable slots, never into a local.
 template <class T> bool QFSerializePointer(QFArchive* archive, T** member, const std::string& name)
 {
     return qf_detail::SerializePointer(archive, member, name, true);
 }
 
-// The same for a member that only refers to an object owned elsewhere in the document (shared objects).
+// The same for a member that only refers to an object owned elsewhere in the document (shared objects). The owner
+// must come first: an object read whole into such a member (nothing would own it) fails the archive.
 template <class T> bool QFSerializeReference(QFArchive* archive, T** member, const std::string& name)
 {
     return qf_detail::SerializePointer(archive, member, name, false);

@@ -22,7 +22,8 @@ public:
     virtual bool Open(const std::string& path, int type, int mode);
     virtual bool DoOpen();
     virtual bool Read(void* buffer, int* length);
-    // Reads one line (the line feed kept); false when closed, not text, or at end of file (buffer emptied).
+    // Reads one line (the line feed kept, a CR LF read as LF); false when closed, not text, or at end of file
+    // (buffer emptied).
     virtual bool ReadLine(char* buffer, int* size);
     virtual bool AllocBuffer();
     // False when closed or when fewer than `length` bytes were accepted.
@@ -44,8 +45,12 @@ public:
     // Opens `path` for writing through a temporary beside it; Close renames it over `path` only when all went
     // well, so a failed save never leaves a half-written file and never loses the old one.
     bool OpenSafeWrite(const std::string& path, int type);
-    // Drops a safe-write stream's temporary without touching the target.
+    // Drops a safe-write stream's temporary without touching the target; nothing for another stream.
+    // Destroying a safe-write stream that was not closed abandons it too.
     void Abandon();
+    bool IsSafeWrite() const { return !m_tempPath.empty(); }
+    // The size of the buffer AllocBuffer holds (0 when none).
+    int GetHeldBufferSize() const { return m_heldSize; }
 
     int GetType() const { return m_type; }
     int GetMode() const { return m_mode; }
@@ -62,5 +67,6 @@ private:
     int m_heldSize = 0;
     FILE* m_file = nullptr;
     std::string m_tempPath; // non-empty while a safe write is open
+    std::string m_target;   // the file a safe write replaces (the path, case-resolved)
     bool m_writeFailed = false;
 };

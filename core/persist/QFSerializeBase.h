@@ -70,6 +70,7 @@ struct QFClassRegistrar {
 
 // Registers the root, QFVersion and every persistent class of the core library, in a fixed order.
 // Programs and test mains call it first; a program may then register its own class under a core name.
+// Only the first call registers, so calling it again never undoes such a replacement.
 void RegisterCoreClasses();
 
 // Declares the class record, version object and factory of a persistent class (inside the class body).
