@@ -2,6 +2,12 @@
 #include "game/app/Game.h"
 
 #include "core/display/CDisplay.h"
+#include "core/world/AStar.h"
+#include "core/world/AreaMapData.h"
+#include "core/world/Map2DLinked.h"
+#include "core/world/PathData.h"
+#include "core/world/SpriteManager.h"
+#include "core/world/WorldContext.h"
 #include "game/screens/boxes/Boxes.h"
 #include "game/screens/briefing/BriefingIF.h"
 #include "game/screens/debrief/DeBriefIF.h"
@@ -23,12 +29,14 @@ CGame::CGame(CGameConfig config) : m_config(std::move(config))
 {
     m_strBasePath = m_config.strBaseFolder.empty() ? platform::CurrentFolder() : m_config.strBaseFolder;
     g_strBasePath = m_strBasePath;
+    WorldContext().m_strDataFolder = m_strBasePath;
 
     m_pEOCUnitData = std::make_unique<CEOCUnitData>();
     m_pLobbyMenu = std::make_unique<CMultiplayerMenuData>();
     m_pRoleMenu = std::make_unique<CRoleMenuData>();
     m_pBriefingText = std::make_unique<CBriefingText>();
     m_pDebriefText = std::make_unique<CDeBriefText>();
+    m_pAStar = std::make_unique<CAStar>();
     m_log.Clear();
     AddGameFont(true);
 
@@ -51,6 +59,9 @@ CGame::~CGame()
     m_pMessageBox.reset();
     for (auto& art : m_apMenuArt)
         art.reset();
+    m_pAStar.reset();
+    if (WorldContext().m_pDisplay == m_pDisplay.get())
+        WorldContext().m_pDisplay = nullptr;
     m_pDisplay.reset();
     if (m_pSession) {
         m_pSession->SendQuit();
@@ -171,12 +182,27 @@ bool CGame::StartOrJoinGame()
 
 bool CGame::LoadScenario()
 {
+    // What an earlier scenario left goes first, so nothing keeps pointing at freed objects.
+    ReleaseScenario();
     return m_fnLoadScenario ? m_fnLoadScenario(*this) : false;
 }
 
 void CGame::ReleaseScenario()
 {
-    // In dependency order: screens that point at the scenario's objects go before them.
+    // In dependency order: screens that point at the scenario's objects go first, then the path grid over
+    // the tile map, the sprites drawn on it, the tile map (no longer the current map), the area-map document.
+    ReleaseScreens();
+    m_pPathData.reset();
+    m_pSprites.reset();
+    if (GetCurrentMap() == m_pMap.get())
+        SetCurrentMap(nullptr);
+    m_pMap.reset();
+    m_pAreaSprites = nullptr;
+    m_pAreaMap.reset();
+}
+
+void CGame::ReleaseScreens()
+{
     m_pHUD.reset();
     m_pEOC.reset();
     m_pIAP.reset();
@@ -184,7 +210,7 @@ void CGame::ReleaseScenario()
 
 bool CGame::CreateGameScreens()
 {
-    ReleaseScenario();
+    ReleaseScreens();
     m_pHUD = std::make_unique<HUD>();
     m_pHUD->LoadArt(m_pDisplay.get(), m_strBasePath, &m_uMode);
     m_pEOC = std::make_unique<EOC>();

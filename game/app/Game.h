@@ -16,6 +16,11 @@
 
 class CDisplay;
 class CSurface;
+class CMap2DLinked;
+class CSpriteManager;
+class CPathData;
+class CAreaMapData;
+class CAStar;
 class CNetGameSession;
 class MPlayIF;
 class RoleIF;
@@ -95,6 +100,7 @@ public:
     bool StartScenario();
     bool CreateGameScreens();
     void ReleaseScenario();
+    void ReleaseScreens();
     void EndGame();
     void TogglePause();
     void SetPaused(bool wanted);
@@ -194,6 +200,14 @@ public:
 
     // Owned objects.
     std::unique_ptr<CDisplay> m_pDisplay;
+    // The running scenario's world: tile map, its sprites, the path grid over it, the area-map document
+    // (which owns the area-map sprites), and the path finder that lives for the whole run.
+    std::unique_ptr<CMap2DLinked> m_pMap;
+    std::unique_ptr<CSpriteManager> m_pSprites;
+    std::unique_ptr<CPathData> m_pPathData;
+    std::unique_ptr<CAreaMapData> m_pAreaMap;
+    CSpriteManager* m_pAreaSprites = nullptr;   // belongs to the area-map document
+    std::unique_ptr<CAStar> m_pAStar;
     std::unique_ptr<CNetGameSession> m_pSession;
     std::unique_ptr<MPlayIF> m_pLobby;
     std::unique_ptr<RoleIF> m_pRole;

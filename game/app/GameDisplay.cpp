@@ -3,6 +3,7 @@
 
 #include "core/display/CDisplay.h"
 #include "core/sound/CSoundManager.h"
+#include "core/world/WorldContext.h"
 #include "game/screens/boxes/Boxes.h"
 #include "game/screens/briefing/BriefingIF.h"
 #include "game/screens/debrief/DeBriefIF.h"
@@ -17,6 +18,7 @@
 void CGame::CreateDisplay()
 {
     m_pDisplay = std::make_unique<CDisplay>(m_pWindow, m_nClientWidth, m_nClientHeight, 16, 0, m_bWindowed);
+    WorldContext().m_pDisplay = m_pDisplay.get();
 }
 
 void CGame::LoadMenuArt(EMenuArt art, const std::string& relative)

@@ -1,5 +1,10 @@
 // The frame tick's clocks on a hand-driven clock, the mode flow of the front end, scenario start and end.
 #include "GameFixture.h"
+#include "core/world/AreaMapData.h"
+#include "core/world/Map2DLinked.h"
+#include "core/world/PathData.h"
+#include "core/world/SpriteManager.h"
+#include "core/world/WorldContext.h"
 #include "game/app/Timer.h"
 #include "game/screens/boxes/Boxes.h"
 #include "game/screens/hud/HUD.h"
@@ -256,6 +261,38 @@ TEST_F(FlowTest, MessagePageSizes)
         game.m_uMessageState = c.state;
         EXPECT_EQ(game.GetMessagePageSize(), c.page) << c.mode << " " << int(c.open) << " " << c.state;
     }
+}
+
+} // namespace
+
+namespace {
+
+class ScenarioObjectsTest : public GameFixture {};
+
+TEST_F(ScenarioObjectsTest, NewLoadFreesOldWorldAndCurrentMapFollows)
+{
+    CGame& game = MakeGame(false);
+    game.InitDisplay(nullptr);
+    std::vector<CMap2DLinked*> maps;
+    game.m_fnLoadScenario = [&](CGame& g) {
+        EXPECT_EQ(g.m_pMap, nullptr);   // the old scenario is gone before the new one loads
+        EXPECT_EQ(GetCurrentMap(), nullptr);
+        g.m_pMap = std::make_unique<CMap2DLinked>();
+        SetCurrentMap(g.m_pMap.get());
+        g.m_pPathData = std::make_unique<CPathData>();
+        g.m_pSprites = std::make_unique<CSpriteManager>();
+        g.m_pAreaMap = std::make_unique<CAreaMapData>();
+        maps.push_back(g.m_pMap.get());
+        return true;
+    };
+    ASSERT_TRUE(game.LoadScenario());
+    game.m_uMode |= kModeSingle;
+    ASSERT_TRUE(game.StartScenario());
+    EXPECT_TRUE(game.m_pMap);   // starting keeps the loaded world
+    ASSERT_TRUE(game.LoadScenario());
+    EXPECT_EQ(GetCurrentMap(), game.m_pMap.get());
+    m_game.reset();
+    EXPECT_EQ(GetCurrentMap(), nullptr);
 }
 
 } // namespace
