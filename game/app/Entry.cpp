@@ -63,8 +63,8 @@ int RunGame(const CEntryOptions& options)
     frameTimer->SetInterval(0.05f);
 
     std::string error;
-    auto window = SdlWindowTarget::Create("Zoranth", game->m_nClientWidth, game->m_nClientHeight,
-                                          game->m_bWindowed, &error);
+    auto window =
+        SdlWindowTarget::Create("Zoranth", game->m_nClientWidth, game->m_nClientHeight, game->m_bWindowed, &error);
     if (!window) {
         DebugOutput("The window could not be created: " + error);
         return 0;

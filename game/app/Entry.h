@@ -8,7 +8,7 @@
 namespace platform {
 struct WindowMessage;
 class EventPump;
-}
+} // namespace platform
 
 struct CEntryOptions {
     CGameConfig game;

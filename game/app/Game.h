@@ -43,10 +43,10 @@ class IPresentTarget;
 
 // What a test or the entry can replace in the game object.
 struct CGameConfig {
-    std::string strBaseFolder;                    // empty: the working folder
-    std::function<void(int)> fnExit;              // ends the process (message 40); default std::exit
-    std::function<void(int, float)> fnPlaySound;  // sound id and volume; default the sound manager
-    bool bOpenLogFile = true;                     // "ZR-Log.txt" in the base folder
+    std::string strBaseFolder;                   // empty: the working folder
+    std::function<void(int)> fnExit;             // ends the process (message 40); default std::exit
+    std::function<void(int, float)> fnPlaySound; // sound id and volume; default the sound manager
+    bool bOpenLogFile = true;                    // "ZR-Log.txt" in the base folder
 };
 
 // The local player's record for single play (the session's record is used in a networked game).
@@ -175,8 +175,8 @@ public:
     bool m_bEventsOnly = false;
     int m_nInputState = 2;
     int m_nHudSubState = 0;
-    int32_t m_nTimeOfDay = 0;    // the scoring clock's time of day (HHMM)
-    int32_t m_nStartTime = 0;    // the scenario's start time (HHMM)
+    int32_t m_nTimeOfDay = 0; // the scoring clock's time of day (HHMM)
+    int32_t m_nStartTime = 0; // the scenario's start time (HHMM)
     CMessageLog m_log;
     CTickStats m_stats;
     std::function<bool(CGame&)> m_fnLoadScenario;
@@ -206,7 +206,7 @@ public:
     std::unique_ptr<CSpriteManager> m_pSprites;
     std::unique_ptr<CPathData> m_pPathData;
     std::unique_ptr<CAreaMapData> m_pAreaMap;
-    CSpriteManager* m_pAreaSprites = nullptr;   // belongs to the area-map document
+    CSpriteManager* m_pAreaSprites = nullptr; // belongs to the area-map document
     std::unique_ptr<CAStar> m_pAStar;
     std::unique_ptr<CNetGameSession> m_pSession;
     std::unique_ptr<MPlayIF> m_pLobby;
@@ -225,8 +225,17 @@ public:
     std::unique_ptr<CDeBriefText> m_pDebriefText;
 
     // Menu bitmaps: title, sponsor splash, maker splash, lobby, credits, briefing, role selection, de-briefing.
-    enum EMenuArt { kArtTitle, kArtSponsor, kArtMaker, kArtLobby, kArtCredits, kArtBriefing, kArtRole, kArtDebrief,
-                    kArtCount };
+    enum EMenuArt {
+        kArtTitle,
+        kArtSponsor,
+        kArtMaker,
+        kArtLobby,
+        kArtCredits,
+        kArtBriefing,
+        kArtRole,
+        kArtDebrief,
+        kArtCount
+    };
     std::array<std::unique_ptr<CSurface>, kArtCount> m_apMenuArt;
 
 private:

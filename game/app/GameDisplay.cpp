@@ -21,6 +21,12 @@ void CGame::CreateDisplay()
     WorldContext().m_pDisplay = m_pDisplay.get();
 }
 
+void CGame::OnMove(int x, int y)
+{
+    if (m_pDisplay)
+        m_pDisplay->UpdateBounds(m_pWindow, x, y);
+}
+
 void CGame::LoadMenuArt(EMenuArt art, const std::string& relative)
 {
     m_apMenuArt[art].reset();

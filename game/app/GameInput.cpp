@@ -30,13 +30,6 @@ int HighY(int32_t lParam)
 
 } // namespace
 
-void CGame::OnMove(int x, int y)
-{
-    (void)x;
-    (void)y;
-    // The display keeps no screen position: presenting goes through the window.
-}
-
 uint8_t CGame::OnMouse(uint32_t, uint32_t wParam, int32_t lParam, int kind)
 {
     const int x = LowX(lParam), y = HighY(lParam);

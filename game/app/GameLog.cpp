@@ -75,8 +75,8 @@ int CGame::AddMessage(const std::string& text, int32_t roleMask, int32_t kind, u
     }
 
     bool stored = true;
-    if ((m_uMode & (kModeRunning | kModeStarted)) && roleMask != -1 &&
-        !(static_cast<uint32_t>(roleMask) & roles) && (roles & kRoleBits))
+    if ((m_uMode & (kModeRunning | kModeStarted)) && roleMask != -1 && !(static_cast<uint32_t>(roleMask) & roles) &&
+        (roles & kRoleBits))
         stored = false;
     if (kind == kMsgReview)
         stored = false;
@@ -90,8 +90,8 @@ int CGame::AddMessage(const std::string& text, int32_t roleMask, int32_t kind, u
     int32_t time = GetTimeOfDay();
     if (!((m_uMode & kModeRunning) && time != 0))
         time = m_nStartTime;
-    m_log.WriteAAREvent(lines, text.substr(0, kLogLineMax), colour, kind, sender, stored,
-                        (m_uMode & kModeRunning) != 0, time);
+    m_log.WriteAAREvent(lines, text.substr(0, kLogLineMax), colour, kind, sender, stored, (m_uMode & kModeRunning) != 0,
+                        time);
     if ((m_uMode & kModeStarted) && stored && m_pHUD && !(m_uMode & kModeFrontEnd))
         m_pHUD->DrawMessages();
     return static_cast<int>(lines.size());
@@ -183,13 +183,26 @@ float CGame::ScrollMessageLog(int kind)
     int pos = list.nScroll;
     int wanted = pos;
     switch (kind) {
-    case 0: wanted = pos - 1; break;
-    case 1: wanted = pos + 1; break;
-    case 2: wanted = pos - page; break;
-    case 3: wanted = pos + page; break;
-    case 4: wanted = low; break;
-    case 5: wanted = count; break;
-    default: break;
+    case 0:
+        wanted = pos - 1;
+        break;
+    case 1:
+        wanted = pos + 1;
+        break;
+    case 2:
+        wanted = pos - page;
+        break;
+    case 3:
+        wanted = pos + page;
+        break;
+    case 4:
+        wanted = low;
+        break;
+    case 5:
+        wanted = count;
+        break;
+    default:
+        break;
     }
     wanted = std::clamp(wanted, low, count);
     if (wanted == pos) {
@@ -214,13 +227,26 @@ void CGame::ScrollChatView(int kind)
     int pos = m_log.m_nChatScroll;
     int wanted = pos;
     switch (kind) {
-    case 0: wanted = pos - 1; break;
-    case 1: wanted = pos + 1; break;
-    case 2: wanted = pos - kChatPage; break;
-    case 3: wanted = pos + kChatPage; break;
-    case 4: wanted = low; break;
-    case 5: wanted = count; break;
-    default: break;
+    case 0:
+        wanted = pos - 1;
+        break;
+    case 1:
+        wanted = pos + 1;
+        break;
+    case 2:
+        wanted = pos - kChatPage;
+        break;
+    case 3:
+        wanted = pos + kChatPage;
+        break;
+    case 4:
+        wanted = low;
+        break;
+    case 5:
+        wanted = count;
+        break;
+    default:
+        break;
     }
     wanted = std::clamp(wanted, low, count);
     if (wanted == pos) {

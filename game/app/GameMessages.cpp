@@ -9,21 +9,48 @@
 CPayloadRule PayloadRule(unsigned id)
 {
     switch (id) {
-    case kGmClockState: return {32, 0};
-    case kGmSquadOrder: case kGmAreaSquadOrder: return {16, 0};
-    case kGmPlayerRoles: case kGmDropPlayer: case kGmResourcePoints: return {8, 0};
-    case kGmRoleTable: return {96, 0};
-    case kGmEventBatch: return {4, 28};
-    case kGmUnitUpdate: return {760, 0};
-    case kGmSquadSync: case kGmAreaSquadSync: return {8, 52};
-    case kGmStationDispatch: case kGmSquadStatus: case kGmAreaSquadStatus: case kGmSquadSound: return {16, 0};
-    case kGmSquadAtStation: case kGmSquadDeployed: case kGmSquadReleased: return {32, 0};
-    case kGmSquadPosition: case kGmAreaSquadPosition: case kGmSectionChiefs: return {32, 0};
-    case kGmAllocation: return {40, 0};
-    case kGmScoreChange: return {80, 0};
-    case kGmMapObject: case kGmHazardSprites: return {12, 0};
-    case kGmFinalScore: return {152, 0};
-    default: return {4, 0};   // the signals and the other 4-byte messages
+    case kGmClockState:
+        return {32, 0};
+    case kGmSquadOrder:
+    case kGmAreaSquadOrder:
+        return {16, 0};
+    case kGmPlayerRoles:
+    case kGmDropPlayer:
+    case kGmResourcePoints:
+        return {8, 0};
+    case kGmRoleTable:
+        return {96, 0};
+    case kGmEventBatch:
+        return {4, 28};
+    case kGmUnitUpdate:
+        return {760, 0};
+    case kGmSquadSync:
+    case kGmAreaSquadSync:
+        return {8, 52};
+    case kGmStationDispatch:
+    case kGmSquadStatus:
+    case kGmAreaSquadStatus:
+    case kGmSquadSound:
+        return {16, 0};
+    case kGmSquadAtStation:
+    case kGmSquadDeployed:
+    case kGmSquadReleased:
+        return {32, 0};
+    case kGmSquadPosition:
+    case kGmAreaSquadPosition:
+    case kGmSectionChiefs:
+        return {32, 0};
+    case kGmAllocation:
+        return {40, 0};
+    case kGmScoreChange:
+        return {80, 0};
+    case kGmMapObject:
+    case kGmHazardSprites:
+        return {12, 0};
+    case kGmFinalScore:
+        return {152, 0};
+    default:
+        return {4, 0}; // the signals and the other 4-byte messages
     }
 }
 

@@ -49,7 +49,7 @@ enum EGameMessage : uint16_t {
 
 constexpr uint16_t kGameMessageFirst = 30;
 constexpr uint16_t kGameMessageLast = 67;
-constexpr size_t kMaxChunkPayload = 514;       // payload bytes of one packet
+constexpr size_t kMaxChunkPayload = 514; // payload bytes of one packet
 constexpr int kMaxPlayers = 24;
 // Room for one reassembled (compressed) message and its inflated size: a sync message of 500 squads
 // is 8 + 52 x 500 = 26,008 bytes.
@@ -62,10 +62,16 @@ struct CPayloadRule {
     uint32_t nStep;
 };
 
-constexpr bool IsGameMessageId(unsigned id) { return id >= kGameMessageFirst && id <= kGameMessageLast; }
+constexpr bool IsGameMessageId(unsigned id)
+{
+    return id >= kGameMessageFirst && id <= kGameMessageLast;
+}
 
 // Ids 42 to 52 but 50 travel compressed and in chunks.
-constexpr bool IsChunkedMessage(unsigned id) { return id >= 42 && id <= 52 && id != 50; }
+constexpr bool IsChunkedMessage(unsigned id)
+{
+    return id >= 42 && id <= 52 && id != 50;
+}
 
 // The size rule of an id (ids outside 30 to 67 have none).
 CPayloadRule PayloadRule(unsigned id);
@@ -92,7 +98,7 @@ private:
     struct Buffer {
         std::vector<uint8_t> aData;
         size_t nFill = 0;
-        bool bBroken = false;   // a chunk of the message was dropped: skip the rest of it
+        bool bBroken = false; // a chunk of the message was dropped: skip the rest of it
     };
     std::array<Buffer, kMaxPlayers> m_aBuffers;
 };

@@ -175,13 +175,18 @@ void CGame::LogicStep(uint32_t now)
     if (m_nInputState == 2 && now - m_uLastAutoRepeat > kAutoRepeat) {
         m_uLastAutoRepeat = now;
         switch (m_nHudSubState) {
-        case 13: ScrollMessageLog(0); break;
-        case 14: ScrollMessageLog(1); break;
+        case 13:
+            ScrollMessageLog(0);
+            break;
+        case 14:
+            ScrollMessageLog(1);
+            break;
         case 15:
             OnChatKey(13);
             m_nHudSubState = 0;
             break;
-        default: break;   // map scrolling joins with the tile map
+        default:
+            break; // map scrolling joins with the tile map
         }
     }
     if (m_uMessageState != m_uLastPanelState) {

@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr size_t kFileLineMax = 1024;   // longer lines in a log file are malformed
+constexpr size_t kFileLineMax = 1024; // longer lines in a log file are malformed
 
 bool EqualsNoCase(const std::string& a, const char* b)
 {
@@ -69,8 +69,7 @@ bool SplitTagged(const std::string& line, std::string& tag, std::string& colour,
     return true;
 }
 
-template <typename T>
-void TrimOldestHalf(std::vector<T>& items, int& scroll)
+template <typename T> void TrimOldestHalf(std::vector<T>& items, int& scroll)
 {
     if (items.size() < kLogCapacity)
         return;
@@ -239,9 +238,8 @@ bool ParseScoreLine(const std::string& line, CReviewRecord& rec)
     if (m < 12)
         return false;
     CReviewRecord parsed = rec;
-    if (!ParseInt(f[m - 10], parsed.nTime) || !ParseInt(f[m - 8], parsed.nZR) ||
-        !ParseInt(f[m - 6], parsed.nSafety) || !ParseInt(f[m - 4], parsed.nMedia) ||
-        !ParseInt(f[m - 2], parsed.nCost))
+    if (!ParseInt(f[m - 10], parsed.nTime) || !ParseInt(f[m - 8], parsed.nZR) || !ParseInt(f[m - 6], parsed.nSafety) ||
+        !ParseInt(f[m - 4], parsed.nMedia) || !ParseInt(f[m - 2], parsed.nCost))
         return false;
     rec = parsed;
     return true;

@@ -15,12 +15,12 @@ enum EMessageKind : int32_t {
     kMsgHiddenEvent = 3, // event text seen only with the show-hidden flag
 };
 
-constexpr int32_t kSenderSystem = -3;       // this machine
-constexpr size_t kLogLineMax = 420;         // characters of one line
-constexpr size_t kLogCapacity = 1500;       // lines of a log, entries of the review list
-constexpr size_t kScoreTextMax = 59;        // characters of a review entry's score text
-constexpr int kMaxMessagePage = 39;         // the largest page a panel shows
-constexpr int kChatPage = 16;               // lines of the de-briefing chat view
+constexpr int32_t kSenderSystem = -3; // this machine
+constexpr size_t kLogLineMax = 420;   // characters of one line
+constexpr size_t kLogCapacity = 1500; // lines of a log, entries of the review list
+constexpr size_t kScoreTextMax = 59;  // characters of a review entry's score text
+constexpr int kMaxMessagePage = 39;   // the largest page a panel shows
+constexpr int kChatPage = 16;         // lines of the de-briefing chat view
 
 constexpr uint32_t kColourEvent = 0xC85555;
 constexpr uint32_t kColourOwnInPlay = 0x0A0A0A;
@@ -29,7 +29,7 @@ constexpr uint32_t kColourOtherPlayer = 0x0A640A;
 
 struct CLogLine {
     std::string strText;
-    int32_t nMessage = 0;   // number of the message the line belongs to, from 1
+    int32_t nMessage = 0; // number of the message the line belongs to, from 1
     int32_t nKind = 0;
     uint32_t crColour = 0;
 };
@@ -41,7 +41,12 @@ struct CLogList {
     int nCounter = 0;
 
     int Count() const { return static_cast<int>(aLines.size()); }
-    void Clear() { aLines.clear(); nScroll = 0; nCounter = 0; }
+    void Clear()
+    {
+        aLines.clear();
+        nScroll = 0;
+        nCounter = 0;
+    }
     // Adds a line; the scroll position follows when it was at the end or when `toEnd` is set. Trims at capacity.
     void Add(CLogLine line, bool toEnd);
 };
@@ -50,7 +55,7 @@ struct CLogList {
 struct CReviewRecord {
     int32_t nKind = kMsgReview;
     std::string strScoreText;
-    int32_t nTime = 0;          // HHMM
+    int32_t nTime = 0; // HHMM
     int32_t nZR = 0;
     int32_t nSafety = 0;
     int32_t nMedia = 0;

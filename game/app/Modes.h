@@ -4,27 +4,27 @@
 #include <cstdint>
 
 enum EModeFlag : uint32_t {
-    kModeQuit = 0x1,                 // the tick returns false and the main loop ends
+    kModeQuit = 0x1, // the tick returns false and the main loop ends
     kModePaused = 0x2,
     kModeSound = 0x4,
-    kModeFrontEnd = 0x8,             // splash, lobby, briefing, role selection
+    kModeFrontEnd = 0x8, // splash, lobby, briefing, role selection
     kModeSingle = 0x10,
     kModeNetworked = 0x20,
     kModeHosting = 0x40,
     kModeLobby = 0x80,
     kModeRoleSelect = 0x100,
     kModeBriefing = 0x200,
-    kModeStarted = 0x400,            // the host has started the scenario
-    kModeAStarLog = 0x800,           // switch: the path finder writes its log
-    kModeIncidentOrders = 0x1000,    // switch: the incident-making orders are offered
+    kModeStarted = 0x400,         // the host has started the scenario
+    kModeAStarLog = 0x800,        // switch: the path finder writes its log
+    kModeIncidentOrders = 0x1000, // switch: the incident-making orders are offered
     kModeRunning = 0x2000,
     kModeDebrief = 0x4000,
     kModeTitle = 0x8000,
-    kModeEnded = 0x10000,            // scoring due
+    kModeEnded = 0x10000, // scoring due
     kModeSponsorSplash = 0x20000,
     kModeMakerSplash = 0x40000,
     kModeCredits = 0x80000,
-    kModeSkipSplash = 0x100000,      // switch: start at the lobby
+    kModeSkipSplash = 0x100000, // switch: start at the lobby
     kModeFromSave = 0x400000,
     kModeBriefingReopened = 0x800000,
     kModeSaving = 0x1000000,
@@ -66,5 +66,5 @@ enum EVirtualKey : uint32_t {
     kVkF4 = 0x73,
     kVkF6 = 0x75,
     kVkF7 = 0x76,
-    kVkPseudoStart = 0xFFFF,   // the tick's "host has started" key
+    kVkPseudoStart = 0xFFFF, // the tick's "host has started" key
 };

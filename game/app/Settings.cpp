@@ -9,8 +9,8 @@
 
 namespace {
 
-constexpr size_t kLineMax = 4096;   // longer lines are cut; the values kept are bounded anyway
-constexpr int kSwitchLines = 6;     // lines 2 to 7
+constexpr size_t kLineMax = 4096; // longer lines are cut; the values kept are bounded anyway
+constexpr int kSwitchLines = 6;   // lines 2 to 7
 
 // One line without its end ("\n" or "\r\n"); false at the end of the file.
 bool ReadLine(FILE* file, std::string& line)
@@ -115,8 +115,8 @@ bool RewriteSettingsFile(const std::string& path, const std::string& name, const
         std::fclose(old);
     }
     const char* labels[kSwitchLines] = {"Windowed", "AStarLog", "Sound", "IncidentOrders", "Host", "SkipSplash"};
-    const bool flags[kSwitchLines] = {current.bWindowed, current.bAStarLog, current.bSound,
-                                      current.bIncidentOrders, false, current.bSkipSplash};
+    const bool flags[kSwitchLines] = {
+        current.bWindowed, current.bAStarLog, current.bSound, current.bIncidentOrders, false, current.bSkipSplash};
     for (int i = 0; i < kSwitchLines; ++i) {
         if (lines[i].bPresent)
             continue;

@@ -32,8 +32,7 @@ public:
     const uint8_t* Current() const { return m_pData + m_nPos; }
 
 private:
-    template <typename T>
-    bool ReadLE(T& value)
+    template <typename T> bool ReadLE(T& value)
     {
         uint8_t bytes[sizeof(T)] = {};
         bool ok = ReadBytes(bytes, sizeof(T));
@@ -71,8 +70,7 @@ public:
     size_t Size() const { return m_aData.size(); }
 
 private:
-    template <typename T>
-    void WriteLE(T value)
+    template <typename T> void WriteLE(T value)
     {
         using U = std::make_unsigned_t<T>;
         U raw = static_cast<U>(value);

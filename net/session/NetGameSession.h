@@ -23,10 +23,10 @@ enum ESessionPacket : int16_t {
 };
 
 struct CSessionPlayer {
-    uint32_t m_uFlags = 0;       // bit 0: in use
+    uint32_t m_uFlags = 0; // bit 0: in use
     uint32_t m_uRoleFlags = 0;
     int32_t m_nPlayerId = -1;
-    std::string m_strName = "New Player";   // at most 31 characters
+    std::string m_strName = "New Player"; // at most 31 characters
 
     void Reset();
     bool InUse() const { return (m_uFlags & 1) != 0; }

@@ -15,38 +15,68 @@ uint32_t VirtualKeyFromSdl(int32_t key)
     if (key >= SDLK_F1 && key <= SDLK_F12)
         return 0x70u + static_cast<uint32_t>(key - SDLK_F1);
     switch (key) {
-    case SDLK_BACKSPACE: return 0x08;
-    case SDLK_TAB: return 0x09;
-    case SDLK_RETURN: case SDLK_KP_ENTER: return 0x0D;
-    case SDLK_LSHIFT: case SDLK_RSHIFT: return 0x10;
-    case SDLK_LCTRL: case SDLK_RCTRL: return 0x11;
-    case SDLK_PAUSE: return 0x13;
-    case SDLK_ESCAPE: return 0x1B;
-    case SDLK_SPACE: return 0x20;
-    case SDLK_PAGEUP: return 0x21;
-    case SDLK_PAGEDOWN: return 0x22;
-    case SDLK_END: return 0x23;
-    case SDLK_HOME: return 0x24;
-    case SDLK_LEFT: return 0x25;
-    case SDLK_UP: return 0x26;
-    case SDLK_RIGHT: return 0x27;
-    case SDLK_DOWN: return 0x28;
-    case SDLK_INSERT: return 0x2D;
-    case SDLK_DELETE: return 0x2E;
-    case SDLK_KP_PLUS: return 0x6B;
-    case SDLK_KP_MINUS: return 0x6D;
-    default: return 0;
+    case SDLK_BACKSPACE:
+        return 0x08;
+    case SDLK_TAB:
+        return 0x09;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER:
+        return 0x0D;
+    case SDLK_LSHIFT:
+    case SDLK_RSHIFT:
+        return 0x10;
+    case SDLK_LCTRL:
+    case SDLK_RCTRL:
+        return 0x11;
+    case SDLK_PAUSE:
+        return 0x13;
+    case SDLK_ESCAPE:
+        return 0x1B;
+    case SDLK_SPACE:
+        return 0x20;
+    case SDLK_PAGEUP:
+        return 0x21;
+    case SDLK_PAGEDOWN:
+        return 0x22;
+    case SDLK_END:
+        return 0x23;
+    case SDLK_HOME:
+        return 0x24;
+    case SDLK_LEFT:
+        return 0x25;
+    case SDLK_UP:
+        return 0x26;
+    case SDLK_RIGHT:
+        return 0x27;
+    case SDLK_DOWN:
+        return 0x28;
+    case SDLK_INSERT:
+        return 0x2D;
+    case SDLK_DELETE:
+        return 0x2E;
+    case SDLK_KP_PLUS:
+        return 0x6B;
+    case SDLK_KP_MINUS:
+        return 0x6D;
+    default:
+        return 0;
     }
 }
 
 uint32_t ControlCharacterFromSdl(int32_t key)
 {
     switch (key) {
-    case SDLK_BACKSPACE: return 8;
-    case SDLK_TAB: return 9;
-    case SDLK_RETURN: case SDLK_KP_ENTER: return 13;
-    case SDLK_ESCAPE: return 27;
-    default: return 0;
+    case SDLK_BACKSPACE:
+        return 8;
+    case SDLK_TAB:
+        return 9;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER:
+        return 13;
+    case SDLK_ESCAPE:
+        return 27;
+    default:
+        return 0;
     }
 }
 
@@ -59,15 +89,29 @@ void AppendCharacters(const char* text, std::vector<WindowMessage>& out)
     while (*s) {
         uint32_t cp;
         int extra;
-        if (*s < 0x80) { cp = *s; extra = 0; }
-        else if ((*s & 0xE0) == 0xC0) { cp = *s & 0x1F; extra = 1; }
-        else if ((*s & 0xF0) == 0xE0) { cp = *s & 0x0F; extra = 2; }
-        else if ((*s & 0xF8) == 0xF0) { cp = *s & 0x07; extra = 3; }
-        else { ++s; continue; }
+        if (*s < 0x80) {
+            cp = *s;
+            extra = 0;
+        } else if ((*s & 0xE0) == 0xC0) {
+            cp = *s & 0x1F;
+            extra = 1;
+        } else if ((*s & 0xF0) == 0xE0) {
+            cp = *s & 0x0F;
+            extra = 2;
+        } else if ((*s & 0xF8) == 0xF0) {
+            cp = *s & 0x07;
+            extra = 3;
+        } else {
+            ++s;
+            continue;
+        }
         ++s;
         bool ok = true;
         for (int i = 0; i < extra; ++i, ++s) {
-            if ((*s & 0xC0) != 0x80) { ok = false; break; }
+            if ((*s & 0xC0) != 0x80) {
+                ok = false;
+                break;
+            }
             cp = (cp << 6) | (*s & 0x3F);
         }
         if (ok && cp >= 32 && cp < 256)
@@ -91,13 +135,20 @@ std::vector<WindowMessage> TranslateEvent(const SDL_Event& event, uint32_t butto
         break;
     case SDL_WINDOWEVENT:
         switch (event.window.event) {
-        case SDL_WINDOWEVENT_CLOSE: out.push_back({WM_CLOSE, 0, 0}); break;
+        case SDL_WINDOWEVENT_CLOSE:
+            out.push_back({WM_CLOSE, 0, 0});
+            break;
         case SDL_WINDOWEVENT_MOVED:
             out.push_back({WM_MOVE, 0, MakePointParam(event.window.data1, event.window.data2)});
             break;
-        case SDL_WINDOWEVENT_FOCUS_GAINED: out.push_back({WM_ACTIVATE, 1, 0}); break;
-        case SDL_WINDOWEVENT_FOCUS_LOST: out.push_back({WM_ACTIVATE, 0, 0}); break;
-        default: break;
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+            out.push_back({WM_ACTIVATE, 1, 0});
+            break;
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+            out.push_back({WM_ACTIVATE, 0, 0});
+            break;
+        default:
+            break;
         }
         break;
     case SDL_KEYDOWN: {

@@ -36,10 +36,15 @@ struct WindowMessage {
 // x in the low 16 bits, y in the high 16 bits, both signed.
 constexpr int32_t MakePointParam(int x, int y)
 {
-    return static_cast<int32_t>((static_cast<uint32_t>(static_cast<uint16_t>(y)) << 16) |
-                                static_cast<uint16_t>(x));
+    return static_cast<int32_t>((static_cast<uint32_t>(static_cast<uint16_t>(y)) << 16) | static_cast<uint16_t>(x));
 }
-constexpr int PointParamX(int32_t lParam) { return static_cast<int16_t>(static_cast<uint32_t>(lParam) & 0xFFFF); }
-constexpr int PointParamY(int32_t lParam) { return static_cast<int16_t>(static_cast<uint32_t>(lParam) >> 16); }
+constexpr int PointParamX(int32_t lParam)
+{
+    return static_cast<int16_t>(static_cast<uint32_t>(lParam) & 0xFFFF);
+}
+constexpr int PointParamY(int32_t lParam)
+{
+    return static_cast<int16_t>(static_cast<uint32_t>(lParam) >> 16);
+}
 
 } // namespace platform

@@ -9,8 +9,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     CMessageLog log;
     log.LoadAAREventsFromText(std::string(reinterpret_cast<const char*>(data), size));
-    if (log.m_messages.Count() >= static_cast<int>(kLogCapacity) || log.m_events.Count() >= static_cast<int>(kLogCapacity) ||
-        log.m_aReview.size() >= kLogCapacity)
+    if (log.m_messages.Count() >= static_cast<int>(kLogCapacity) ||
+        log.m_events.Count() >= static_cast<int>(kLogCapacity) || log.m_aReview.size() >= kLogCapacity)
         std::abort();
     for (const auto& line : log.m_messages.aLines)
         if (line.strText.size() > kLogLineMax)

@@ -13,7 +13,7 @@ struct CArtRow {
     int y = 0;
     int width = 0;
     int height = 0;
-    std::shared_ptr<CSurface> pSurface;   // null when the bitmap could not be loaded
+    std::shared_ptr<CSurface> pSurface; // null when the bitmap could not be loaded
 };
 
 class CArtList {

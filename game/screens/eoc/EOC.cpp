@@ -39,7 +39,8 @@ void CEOCUnitData::ApplyResourcePoints(const uint8_t* record, size_t length)
     } else if (section == kSections) {
         // Shared out by the allocation percentages.
         for (int i = 0; i < kSections; ++i)
-            m_aSections[static_cast<size_t>(i)].fResourcePoints += amount * static_cast<float>(m_anAllocation[static_cast<size_t>(i)]) / 100.0f;
+            m_aSections[static_cast<size_t>(i)].fResourcePoints +=
+                amount * static_cast<float>(m_anAllocation[static_cast<size_t>(i)]) / 100.0f;
     }
 }
 

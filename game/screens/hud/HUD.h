@@ -29,7 +29,7 @@ public:
     // Width in pixels of the message panel's text rectangle.
     int MessagePanelWidth() const { return 380; }
 
-    std::string m_strChat;   // the chat entry line, at most 420 characters
+    std::string m_strChat; // the chat entry line, at most 420 characters
     int m_nMessageRedraws = 0;
 
 private:

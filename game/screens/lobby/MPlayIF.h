@@ -31,9 +31,9 @@ public:
     void ShowVersionMismatch(const std::string& own, const std::string& host);
 
     bool m_bShown = true;
-    std::string m_strHostAddress;   // at most 32 characters
-    std::string m_strPlayerName;    // at most 32 characters
-    std::string m_strChosenName;    // the chosen scenario file or saved game
+    std::string m_strHostAddress; // at most 32 characters
+    std::string m_strPlayerName;  // at most 32 characters
+    std::string m_strChosenName;  // the chosen scenario file or saved game
     std::string m_strNotice;
 
 private:

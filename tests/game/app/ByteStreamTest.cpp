@@ -12,8 +12,8 @@ TEST(ByteStreamTest, RoundTripLittleEndian)
     w.WriteI32(-2);
     w.WriteFloat(1.5f);
     w.WriteFixedString("abcdef", 4);
-    const std::vector<uint8_t> expected = {0x34, 0x12, 0xFE, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0xC0, 0x3F,
-                                           'a', 'b', 'c', 0};
+    const std::vector<uint8_t> expected = {0x34, 0x12, 0xFE, 0xFF, 0xFF, 0xFF, 0x00,
+                                           0x00, 0xC0, 0x3F, 'a',  'b',  'c',  0};
     EXPECT_EQ(w.Data(), expected);
     CByteReader r(w.Bytes(), w.Size());
     uint16_t a;
@@ -38,7 +38,7 @@ TEST(ByteStreamTest, ShortReadFailsAndStaysFailed)
     EXPECT_FALSE(r.ReadU32(b));
     EXPECT_EQ(b, 0u);
     uint8_t c = 7;
-    EXPECT_FALSE(r.ReadU8(c));   // one byte is left, but the reader has failed
+    EXPECT_FALSE(r.ReadU8(c)); // one byte is left, but the reader has failed
     EXPECT_FALSE(r.Ok());
     EXPECT_EQ(r.Remaining(), 0u);
     CByteReader empty(nullptr, 10);

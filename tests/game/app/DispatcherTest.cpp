@@ -37,7 +37,7 @@ protected:
     {
         std::vector<uint8_t> record(kUnitUpdateSize);
         uint32_t x = 2463534242u;
-        for (auto& b : record) {   // noise: it needs two chunks even compressed
+        for (auto& b : record) { // noise: it needs two chunks even compressed
             x ^= x << 13;
             x ^= x >> 17;
             x ^= x << 5;
@@ -71,7 +71,7 @@ TEST_F(DispatcherTest, ClientWaitsForHostCopy)
     EXPECT_FALSE(client.m_uMode & kModePaused);
     auto sent = client.m_pSession->TakeOutbound();
     ASSERT_EQ(sent.size(), 1u);
-    client.m_pSession->PushInbound(sent[0].aBytes);   // the host's copy comes back
+    client.m_pSession->PushInbound(sent[0].aBytes); // the host's copy comes back
     client.PollNetwork();
     EXPECT_TRUE(client.m_uMode & kModePaused);
 }
@@ -265,7 +265,7 @@ TEST_F(DispatcherTest, NoticeIsCutTo419)
         lengths.push_back(text.size());
     }
     EXPECT_EQ(lengths, (std::vector<size_t>{419, 420}));
-    EXPECT_EQ(host.m_log.m_messages.Count() > 0, true);   // the host adds it to its own log too
+    EXPECT_EQ(host.m_log.m_messages.Count() > 0, true); // the host adds it to its own log too
 }
 
 TEST_F(DispatcherTest, ClientSilenceWarningAndReconnection)
@@ -273,7 +273,7 @@ TEST_F(DispatcherTest, ClientSilenceWarningAndReconnection)
     CGame& client = MakeClient();
     client.InitDisplay(nullptr);
     client.m_uMode = kModeSound | kModeNetworked;
-    client.Tick();   // first tick outside the front end: 13 s head start
+    client.Tick(); // first tick outside the front end: 13 s head start
     auto warnings = [&] {
         int n = 0;
         for (const auto& l : client.m_log.m_messages.aLines)
@@ -291,7 +291,7 @@ TEST_F(DispatcherTest, ClientSilenceWarningAndReconnection)
     m_clock->Advance(100000);
     for (int i = 0; i < 3; ++i)
         client.Tick();
-    EXPECT_EQ(warnings(), 1);   // one warning only
+    EXPECT_EQ(warnings(), 1); // one warning only
     std::vector<uint8_t> clock(32, 1);
     client.m_pSession->PushInbound(MakeGamePacket(0, kGmClockState, 0, clock.data(), clock.size()));
     client.PollNetwork();

@@ -95,7 +95,7 @@ TEST_F(EntryTest, QuitBitFromCreditsEndsWithZero)
         m_clock->Advance(5);
         if (ticks == 5) {
             game.m_uMode = (game.m_uMode & ~(kModeTitle | kModeFrontEnd)) | kModeCredits;
-            PushClick(400, 300);   // the last input's parameter is not the exit code
+            PushClick(400, 300); // the last input's parameter is not the exit code
         }
         ASSERT_LT(ticks, 10000);
     };

@@ -17,11 +17,11 @@ TEST(WrapTextTest, CharacterTable)
         int width;
         std::vector<std::string> pieces;
     };
-    const std::string word9 = "abcdefgh ";   // 9 characters with its blank
+    const std::string word9 = "abcdefgh "; // 9 characters with its blank
     std::string hundred;
     for (int i = 0; i < 11; ++i)
         hundred += word9;
-    hundred += "x";   // 100 characters
+    hundred += "x"; // 100 characters
     const Case cases[] = {
         {"short line", 40, {"short line"}},
         {std::string(56, 'a'), 40, {std::string(56, 'a')}},
@@ -42,7 +42,7 @@ TEST(WrapTextTest, HundredCharacterChatInLobbyWidthIsThreeLines)
     while (text.size() < 100)
         text += "word ";
     text.resize(99);
-    auto pieces = CMessageLog::WrapText(text, 20);   // pieces of at most 37
+    auto pieces = CMessageLog::WrapText(text, 20); // pieces of at most 37
     ASSERT_EQ(pieces.size(), 3u);
     for (const auto& p : pieces) {
         EXPECT_LE(p.size(), 37u);
@@ -84,7 +84,7 @@ TEST(WrapTextTest, PixelWrapWithRealFont)
     for (char ch : joined)
         if (ch != ' ')
             joinedSqueezed += ch;
-    EXPECT_EQ(joinedSqueezed, squeezed);   // nothing lost, the long word cut into pieces
+    EXPECT_EQ(joinedSqueezed, squeezed); // nothing lost, the long word cut into pieces
 }
 
 TEST_F(MessageLogTest, StoreRulesByRoleAndKind)
@@ -103,11 +103,11 @@ TEST_F(MessageLogTest, StoreRulesByRoleAndKind)
     EXPECT_EQ(m_sounds.back(), 19);
     EXPECT_EQ(game.m_log.m_messages.aLines.back().crColour, kColourEvent);
     game.AddMessage("hidden", -1, kMsgHiddenEvent, 0, kSenderSystem);
-    EXPECT_EQ(game.m_log.m_messages.Count(), 2);   // not stored without the show-hidden flag
+    EXPECT_EQ(game.m_log.m_messages.Count(), 2); // not stored without the show-hidden flag
     game.m_bShowHidden = true;
     game.AddMessage("hidden", -1, kMsgHiddenEvent, 0, kSenderSystem);
     EXPECT_EQ(game.m_log.m_messages.Count(), 3);
-    EXPECT_EQ(game.m_log.m_events.Count(), 1);      // hidden events take no place in the events view
+    EXPECT_EQ(game.m_log.m_events.Count(), 1); // hidden events take no place in the events view
     game.AddMessage("review", -1, kMsgReview, 0, kSenderSystem);
     EXPECT_EQ(game.m_log.m_messages.Count(), 3);
     EXPECT_EQ(game.m_log.m_aReview.size(), 1u);
@@ -219,7 +219,7 @@ TEST_F(MessageLogTest, LogFileLinesAndReadBack)
     EXPECT_EQ(game.m_log.m_messages.aLines[0].nKind, kMsgChat);
     EXPECT_EQ(game.m_log.m_messages.aLines[0].crColour, kColourOwnInPlay);
     EXPECT_EQ(game.m_log.m_messages.aLines[2].nKind, kMsgHiddenEvent);
-    EXPECT_EQ(game.m_log.m_events.Count(), 2);   // hidden events show in the events view after a reload
+    EXPECT_EQ(game.m_log.m_events.Count(), 2); // hidden events show in the events view after a reload
     ASSERT_EQ(game.m_log.m_aReview.size(), 1u);
     const CReviewRecord& rec = game.m_log.m_aReview[0].rec;
     EXPECT_EQ(game.m_log.m_aReview[0].strText, "Bomb defused");
@@ -243,11 +243,12 @@ TEST_F(MessageLogTest, ReadBackSkipsMalformedLines)
                               "AAR Event,Red,second\n"
                               "Score,x,abc , ZR, +1, Safety, +2, Media, +3, Cost, +4, \n"
                               "Unknown,Red,text\n" +
-                              std::string(5000, 'z') + "\n"
+                              std::string(5000, 'z') +
+                              "\n"
                               "msg,black,ok\n");
     ASSERT_EQ(log.m_aReview.size(), 2u);
     EXPECT_EQ(log.m_aReview[0].strText, "first");
-    EXPECT_EQ(log.m_aReview[1].rec.nZR, 0);   // malformed score line: the entry keeps zeros
+    EXPECT_EQ(log.m_aReview[1].rec.nZR, 0); // malformed score line: the entry keeps zeros
     ASSERT_EQ(log.m_messages.Count(), 2);
     EXPECT_EQ(log.m_messages.aLines[0].strText, "not a score line");
     EXPECT_EQ(log.m_messages.aLines[1].strText, "ok");

@@ -12,7 +12,8 @@ struct SettingsCase {
     CSettingsValues expected;
 };
 
-CSettingsValues Values(std::string name, bool windowed, bool astar, bool sound, bool orders, std::string host, bool skip)
+CSettingsValues Values(std::string name, bool windowed, bool astar, bool sound, bool orders, std::string host,
+                       bool skip)
 {
     CSettingsValues v;
     v.strName = std::move(name);
@@ -35,7 +36,8 @@ TEST_F(SettingsTest, ReadsTableOfFiles)
         {"name only", "Name: Bo\n", Values("Bo", false, false, true, false, "", false)},
         {"yes is not one", "Name: C\nWindowed yes\nAStar 2\nSound no\nOrders y\nHost h\nSkip true\n",
          Values("C", false, false, true, false, "h", false)},
-        {"empty name keeps the lines after it", "Name: \nWindowed 1\nAStar 0\nSound 1\nOrders 0\nHost 1.2.3.4\nSkip 1\n",
+        {"empty name keeps the lines after it",
+         "Name: \nWindowed 1\nAStar 0\nSound 1\nOrders 0\nHost 1.2.3.4\nSkip 1\n",
          Values("", true, false, true, false, "1.2.3.4", true)},
         {"empty host keeps skip", "Name: D\nWindowed 0\nAStar 0\nSound 1\nOrders 0\nHost \nSkip 1\n",
          Values("D", false, false, true, false, "", true)},

@@ -34,7 +34,7 @@ TEST_F(TickTest, DrawOnlyAfterMoreThan33ms)
     m_clock->Advance(1);
     game.Tick();
     EXPECT_EQ(game.m_stats.nFrames, 1);
-    game.Tick();   // the same moment: logic, not another frame
+    game.Tick(); // the same moment: logic, not another frame
     EXPECT_EQ(game.m_stats.nFrames, 1);
 }
 
@@ -56,7 +56,7 @@ TEST_F(TickTest, ClockBoundaries)
         SCOPED_TRACE(c.name);
         m_game.reset();
         CGame& game = MakePlaying();
-        game.m_uLastDraw = m_clock->Now();   // no frame in the way
+        game.m_uLastDraw = m_clock->Now(); // no frame in the way
         const uint32_t now = m_clock->Now();
         // Every other clock just fired; this one is exactly `interval` old.
         game.m_uLogicClock = game.m_uAuthorityClock = game.m_uMovementClock = game.m_uPeriodicClock = now;
@@ -76,7 +76,7 @@ TEST_F(TickTest, SinglePlayPostsClockStateEvery500ms)
         m_clock->Advance(10);
         game.Tick();
     }
-    EXPECT_EQ(CountPosts(kGmClockState), 1);   // 1,000 ms: one step after 510 ms (the next at 1,020)
+    EXPECT_EQ(CountPosts(kGmClockState), 1); // 1,000 ms: one step after 510 ms (the next at 1,020)
 }
 
 TEST_F(TickTest, PlayerWithoutRolesGetsAllCommandAtMovementStep)
@@ -84,8 +84,8 @@ TEST_F(TickTest, PlayerWithoutRolesGetsAllCommandAtMovementStep)
     CGame& game = MakePlaying();
     game.GetLocalPlayerInfo()->uRoleFlags = 0;
     m_clock->Advance(34);
-    game.Tick();   // frame
-    game.Tick();   // logic with movement
+    game.Tick(); // frame
+    game.Tick(); // logic with movement
     EXPECT_TRUE(game.m_uMode & kModeAllCommand);
 }
 
@@ -138,7 +138,7 @@ protected:
 TEST_F(FlowTest, SplashTiming)
 {
     CGame& game = MakeFrontEnd();
-    Logic(game);   // first front-end tick marks the time
+    Logic(game); // first front-end tick marks the time
     const uint32_t order[] = {kModeTitle, kModeSponsorSplash, kModeMakerSplash, kModeLobby};
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(game.m_uMode & kSplash, order[i]);
@@ -190,12 +190,12 @@ TEST_F(FlowTest, ScenarioStartEndDebriefCreditsQuit)
 {
     CGame& game = MakeFrontEnd(true);
     game.m_uMode = (game.m_uMode & ~kModeLobby) | kModeSingle | kModeBriefing;
-    game.OnMouse(0x201, 1, 0, 1);   // the briefing's Next in single play
+    game.OnMouse(0x201, 1, 0, 1); // the briefing's Next in single play
     EXPECT_EQ(game.m_uMode & (kModeFrontEnd | kModeBriefing | kModeRunning | kModeStarted),
               kModeRunning | kModeStarted);
     ASSERT_TRUE(game.m_pHUD);
     for (auto& art : game.m_apMenuArt)
-        (void)art;   // the front-end art is released once; the destructor finds empty handles
+        (void)art; // the front-end art is released once; the destructor finds empty handles
     // Escape in play with nothing open asks; OK quits.
     EXPECT_FALSE(game.OnKeyDown(kVkEscape, 3));
     ASSERT_TRUE(game.m_pMessageBox->m_bShown);
@@ -251,8 +251,12 @@ TEST_F(FlowTest, MessagePageSizes)
         int page;
     };
     const Case cases[] = {
-        {kModeDebrief, 1, 0xE, 7}, {kModeRoleSelect, 0, 0, 10}, {0, 1, 0x2 | 0x8, 39},
-        {0, 0, 0x4 | 0x8, 39},     {0, 1, 0x2, 15},             {0, 0, 0x2, 7},
+        {kModeDebrief, 1, 0xE, 7},
+        {kModeRoleSelect, 0, 0, 10},
+        {0, 1, 0x2 | 0x8, 39},
+        {0, 0, 0x4 | 0x8, 39},
+        {0, 1, 0x2, 15},
+        {0, 0, 0x2, 7},
         {0, 0, 0, 7},
     };
     for (const auto& c : cases) {
@@ -275,7 +279,7 @@ TEST_F(ScenarioObjectsTest, NewLoadFreesOldWorldAndCurrentMapFollows)
     game.InitDisplay(nullptr);
     std::vector<CMap2DLinked*> maps;
     game.m_fnLoadScenario = [&](CGame& g) {
-        EXPECT_EQ(g.m_pMap, nullptr);   // the old scenario is gone before the new one loads
+        EXPECT_EQ(g.m_pMap, nullptr); // the old scenario is gone before the new one loads
         EXPECT_EQ(GetCurrentMap(), nullptr);
         g.m_pMap = std::make_unique<CMap2DLinked>();
         SetCurrentMap(g.m_pMap.get());
@@ -288,7 +292,7 @@ TEST_F(ScenarioObjectsTest, NewLoadFreesOldWorldAndCurrentMapFollows)
     ASSERT_TRUE(game.LoadScenario());
     game.m_uMode |= kModeSingle;
     ASSERT_TRUE(game.StartScenario());
-    EXPECT_TRUE(game.m_pMap);   // starting keeps the loaded world
+    EXPECT_TRUE(game.m_pMap); // starting keeps the loaded world
     ASSERT_TRUE(game.LoadScenario());
     EXPECT_EQ(GetCurrentMap(), game.m_pMap.get());
     m_game.reset();

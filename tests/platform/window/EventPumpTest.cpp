@@ -53,7 +53,7 @@ TEST(EventPumpTest, TextBecomesCharacters)
 {
     SDL_Event e{};
     e.type = SDL_TEXTINPUT;
-    std::strcpy(e.text.text, "a\xC3\xA9\xE2\x82\xAC!");   // a, e-acute, euro sign (dropped), !
+    std::strcpy(e.text.text, "a\xC3\xA9\xE2\x82\xAC!"); // a, e-acute, euro sign (dropped), !
     auto msgs = TranslateEvent(e, 0);
     ASSERT_EQ(msgs.size(), 3u);
     EXPECT_EQ(msgs[0].wParam, 'a');
