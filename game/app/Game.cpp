@@ -9,6 +9,7 @@
 #include "core/world/SpriteManager.h"
 #include "core/world/WorldContext.h"
 #include "game/screens/boxes/Boxes.h"
+#include "game/sim/IncidentWorld.h"
 #include "game/screens/briefing/BriefingIF.h"
 #include "game/screens/debrief/DeBriefIF.h"
 #include "game/screens/eoc/EOC.h"
@@ -192,6 +193,7 @@ void CGame::ReleaseScenario()
     // In dependency order: screens that point at the scenario's objects go first, then the path grid over
     // the tile map, the sprites drawn on it, the tile map (no longer the current map), the area-map document.
     ReleaseScreens();
+    m_pIncidentWorld.reset();
     m_pPathData.reset();
     m_pSprites.reset();
     if (GetCurrentMap() == m_pMap.get())
