@@ -15,6 +15,12 @@ namespace {
 void RegisterAll()
 {
     QFClassFactory& factory = QFClassFactory::Instance();
+    factory.Register("CAreaMapData", &CAreaMapData::CreateObject);
+    factory.Register("CPathData", &CPathData::CreateObject);
+    factory.Register("CMap2DLinked", &CMap2DLinked::CreateObject);
+    factory.Register("CSpriteManager", &CSpriteManager::CreateObject);
+    factory.Register("CStationResource", &CStationResource::CreateObject);
+    factory.Register("CStationData", &CStationData::CreateObject);
     factory.Register("CScenarioData", &CScenarioData::CreateObject);
     factory.Register("CZREvent", &CZREvent::CreateObject);
     factory.Register("CZRCondition", &CZRCondition::CreateObject);
@@ -30,12 +36,6 @@ void RegisterAll()
     factory.Register("CZREventsData", &CZREventsData::CreateObject);
     factory.Register("CTacticalMapZone", &CTacticalMapZone::CreateObject);
     factory.Register("CZRResult", &CZRResult::CreateObject);
-    factory.Register("CAreaMapData", &CAreaMapData::CreateObject);
-    factory.Register("CPathData", &CPathData::CreateObject);
-    factory.Register("CMap2DLinked", &CMap2DLinked::CreateObject);
-    factory.Register("CSpriteManager", &CSpriteManager::CreateObject);
-    factory.Register("CStationResource", &CStationResource::CreateObject);
-    factory.Register("CStationData", &CStationData::CreateObject);
     factory.Register("QFSerializeBase", &QFSerializeBase::CreateObject);
     factory.Register("QFVersion", &QFVersion::CreateObject);
 }

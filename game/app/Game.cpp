@@ -9,6 +9,7 @@
 #include "core/world/SpriteManager.h"
 #include "core/world/WorldContext.h"
 #include "game/screens/boxes/Boxes.h"
+#include "game/sim/IncidentWorld.h"
 #include "game/screens/briefing/BriefingIF.h"
 #include "game/screens/debrief/DeBriefIF.h"
 #include "game/screens/eoc/EOC.h"
@@ -199,6 +200,7 @@ void CGame::ReleaseScenario()
     ReleaseScreens();
     if (m_pSquadGame)
         m_pSquadGame->Release();
+    m_pIncidentWorld.reset();
     m_pPathData.reset();
     m_pSprites.reset();
     if (GetCurrentMap() == m_pMap.get())

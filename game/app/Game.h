@@ -35,6 +35,7 @@ class CEOCUnitData;
 class CMultiplayerMenuData;
 class CRoleMenuData;
 class CBriefingText;
+class CIncidentWorld;
 class CDeBriefText;
 class CSquadGame;
 
@@ -209,6 +210,8 @@ public:
     std::unique_ptr<CAreaMapData> m_pAreaMap;
     CSpriteManager* m_pAreaSprites = nullptr; // belongs to the area-map document
     std::unique_ptr<CAStar> m_pAStar;
+    // The incident on the tactical map (over the sprites and the path grid, freed before them).
+    std::unique_ptr<CIncidentWorld> m_pIncidentWorld;
     std::unique_ptr<CNetGameSession> m_pSession;
     std::unique_ptr<MPlayIF> m_pLobby;
     std::unique_ptr<RoleIF> m_pRole;
