@@ -5,6 +5,8 @@
 #include "core/world/AreaMapData.h"
 #include "game/app/Game.h"
 #include "game/screens/eoc/EOC.h"
+#include "game/sim/IncidentWorld.h"
+#include "game/sim/SquadIncidentWorld.h"
 #include "game/sim/SquadManager.h"
 #include "net/session/NetGameSession.h"
 
@@ -39,7 +41,9 @@ CSquadGame::CSquadGame(CGame& game) : m_game(game)
 
 CSquadGame::~CSquadGame()
 {
-    Release();
+    // The game released the scenario (and unhooked the world) before its members go.
+    m_pScenario.reset();
+    m_pArea.reset();
 }
 
 void CSquadGame::RefreshPlayer()
@@ -95,14 +99,32 @@ void CSquadGame::AttachScenario()
                         &m_drawFilter, eoc, m_game.m_pPathData.get());
     m_pArea->Attach(m_game.m_pAreaSprites, m_pScenario.get(), nullptr, m_game.m_pDisplay.get(), &m_drawFilter, eoc,
                     nullptr);
+    if (CIncidentWorld* world = m_game.m_pIncidentWorld.get()) {
+        m_pWorldView = std::make_unique<CSquadIncidentWorld>(*world);
+        m_pBlastList = std::make_unique<CSquadBlastList>(m_pScenario.get());
+        m_services.pWorld = m_pWorldView.get();
+        CIncidentLinks links = world->GetLinks();
+        links.pSquads = m_pBlastList.get();
+        world->SetLinks(links);
+    }
 }
 
 void CSquadGame::Release()
 {
     m_services.pSelected = nullptr;
     m_services.pOrderSquad = nullptr;
+    if (CIncidentWorld* world = m_game.m_pIncidentWorld.get()) {
+        CIncidentLinks links = world->GetLinks();
+        if (links.pSquads == m_pBlastList.get()) {
+            links.pSquads = nullptr;
+            world->SetLinks(links);
+        }
+    }
+    m_services.pWorld = nullptr;
     m_pScenario.reset();
     m_pArea.reset();
+    m_pWorldView.reset();
+    m_pBlastList.reset();
 }
 
 void CSquadGame::MovementStep()

@@ -9,6 +9,8 @@
 
 class CGame;
 class CSquadManager;
+class CSquadIncidentWorld;
+class CSquadBlastList;
 
 // Registers the game's persistent classes (after the core's).
 void RegisterGameClasses();
@@ -22,7 +24,8 @@ public:
 
     // Routes the squad message ids to the managers' handlers.
     void InstallHandlers();
-    // Creates both managers over the game's loaded scenario (tactical map first, then the area map).
+    // Creates both managers over the game's loaded scenario (tactical map first, then the area map) and joins
+    // them to the incident world when the game has one.
     void AttachScenario();
     // Drops both managers (before the sprites they point at go).
     void Release();
@@ -47,4 +50,6 @@ private:
     CGame& m_game;
     std::unique_ptr<CSquadManager> m_pScenario;
     std::unique_ptr<CSquadManager> m_pArea;
+    std::unique_ptr<CSquadIncidentWorld> m_pWorldView;
+    std::unique_ptr<CSquadBlastList> m_pBlastList;
 };

@@ -2,28 +2,18 @@
 #include "game/sim/SquadServices.h"
 
 #include "game/screens/eoc/EOC.h"
+#include "game/sim/SimRandom.h"
 
-#include <cstdlib>
 #include <utility>
-
-namespace {
-std::function<int()>& RandomSource()
-{
-    static std::function<int()> source;
-    return source;
-}
-} // namespace
 
 int SquadRand()
 {
-    const auto& source = RandomSource();
-    int value = source ? source() : std::rand();
-    return value < 0 ? -value : value;
+    return SimRand();
 }
 
 void SetSquadRandom(std::function<int()> source)
 {
-    RandomSource() = std::move(source);
+    SetSimRandomSource(std::move(source));
 }
 
 void CSquadServices::Post(uint16_t id, const uint8_t* payload, size_t length)
