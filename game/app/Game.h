@@ -37,6 +37,7 @@ class CRoleMenuData;
 class CBriefingText;
 class CIncidentWorld;
 class CDeBriefText;
+class CSquadGame;
 
 namespace platform {
 class IPresentTarget;
@@ -226,6 +227,8 @@ public:
     std::unique_ptr<CRoleMenuData> m_pRoleMenu;
     std::unique_ptr<CBriefingText> m_pBriefingText;
     std::unique_ptr<CDeBriefText> m_pDebriefText;
+    // The two squad managers and what they share.
+    std::unique_ptr<CSquadGame> m_pSquadGame;
 
     // Menu bitmaps: title, sponsor splash, maker splash, lobby, credits, briefing, role selection, de-briefing.
     enum EMenuArt {
