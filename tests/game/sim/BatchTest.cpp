@@ -2,7 +2,10 @@
 // zone groups, obstruction removal (message 63) and map markers (message 66).
 #include "IncidentFixture.h"
 
+#include "game/app/Game.h"
+#include "game/sim/IncidentWorldGame.h"
 #include "game/util/ByteStream.h"
+#include "net/session/NetGameSession.h"
 
 using namespace incidenttest;
 
@@ -260,6 +263,72 @@ TEST_F(BatchTest, MarkersFlashAndExpireOnEveryMachine)
     m.client.world->SpawnSpritePair(record, sizeof record);
     m.client.world->MarkerStep();
     EXPECT_TRUE(m.client.world->GetMarkers().empty());
+}
+
+} // namespace
+
+namespace {
+
+std::unique_ptr<CGame> NetworkGame(bool host)
+{
+    CGameConfig config;
+    config.strBaseFolder = "/nonexistent-zr-incident";
+    config.bOpenLogFile = false;
+    config.fnExit = [](int) {};
+    config.fnPlaySound = [](int, float) {};
+    auto game = std::make_unique<CGame>(config);
+    game->m_pSession = std::make_unique<CNetGameSession>();
+    game->m_pSession->SetHost(host);
+    game->m_bAuthority = host;
+    game->m_uMode |= kModeNetworked;
+    return game;
+}
+
+void Deliver(CGame& from, CGame& to)
+{
+    for (auto& out : from.m_pSession->TakeOutbound())
+        to.m_pSession->PushInbound(out.aBytes);
+    to.PollNetwork();
+}
+
+TEST_F(BatchTest, GamesCarryBatchesAndMarkersThroughTheSession)
+{
+    Machine hostSide(Ground(9, 9));
+    Machine clientSide(Ground(9, 9));
+    auto host = NetworkGame(true);
+    auto client = NetworkGame(false);
+    host->m_pIncidentWorld = std::move(hostSide.world);
+    client->m_pIncidentWorld = std::move(clientSide.world);
+    ConnectIncidentWorld(*host, *host->m_pIncidentWorld);
+    ConnectIncidentWorld(*client, *client->m_pIncidentWorld);
+    CIncidentLinks quiet = host->m_pIncidentWorld->GetLinks();
+    quiet.pSound = &hostSide.links;
+    host->m_pIncidentWorld->SetLinks(quiet);
+    quiet = client->m_pIncidentWorld->GetLinks();
+    quiet.pSound = &clientSide.links;
+    client->m_pIncidentWorld->SetLinks(quiet);
+
+    ScriptedRandom r(0);
+    host->m_pIncidentWorld->ExplodeAt(140, 140, 2, true, true); // 98 entries: compressed and chunked
+    EXPECT_EQ(host->m_pIncidentWorld->Fires().Size(), 44);       // applied on the host as it was posted
+    EXPECT_EQ(client->m_pIncidentWorld->Fires().Size(), 0);      // nothing yet on the client
+    Deliver(*host, *client);
+    EXPECT_EQ(Describe(*host->m_pIncidentWorld), Describe(*client->m_pIncidentWorld));
+
+    // A marker posted on the client appears there only when the host's copy comes back.
+    client->m_pIncidentWorld->SendMarker(40, 40);
+    EXPECT_TRUE(client->m_pIncidentWorld->GetMarkers().empty());
+    Deliver(*client, *host);
+    EXPECT_EQ(host->m_pIncidentWorld->GetMarkers().size(), 1u);
+    Deliver(*host, *client);
+    EXPECT_EQ(client->m_pIncidentWorld->GetMarkers().size(), 1u);
+    for (int i = 0; i < 12; ++i) {
+        host->m_pIncidentWorld->Step();
+        Deliver(*host, *client);
+    }
+    EXPECT_EQ(Describe(*host->m_pIncidentWorld), Describe(*client->m_pIncidentWorld));
+    host.reset(); // the games free their worlds while the sprites and grids still stand
+    client.reset();
 }
 
 } // namespace
