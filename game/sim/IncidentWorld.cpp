@@ -513,8 +513,9 @@ void CIncidentWorld::HurtSquads(const CPathTile* tile, int size)
         CBlastSquad s;
         if (!squads->GetSquad(i, s))
             continue;
-        int dx = std::abs(static_cast<int>(s.fX) - cx);
-        int dy = std::abs(static_cast<int>(s.fY) - cy);
+        auto whole = [](float v) { return static_cast<int>(std::clamp(v, -1.0e6f, 1.0e6f)); };
+        int dx = std::abs(whole(s.fX) - cx);
+        int dy = std::abs(whole(s.fY) - cy);
         int e = std::max(dx, dy) + std::min(dx, dy) / 2;
         if (e >= kBlastRadius[size])
             continue;
@@ -605,7 +606,7 @@ void CIncidentWorld::ReactToFire(CIncidentNode* node, int chance)
         size = object->m_fValue == 0.0f ? 0 : object->m_fValue == 1.0f ? 1 : 2;
         Stat(kStatGasExplosions);
     } else if (object->m_nType == kIncBomb || object->m_nType == kIncBombLike) {
-        size = std::clamp(static_cast<int>(object->m_fValue), 0, 2);
+        size = object->m_fValue >= 2.0f ? 2 : object->m_fValue >= 1.0f ? 1 : 0; // its value, truncated, in 0..2
     } else {
         return;
     }
