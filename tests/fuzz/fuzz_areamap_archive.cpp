@@ -9,6 +9,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
+    worldfuzz::QuietMessages();
     RegisterCoreClasses();
     worldfuzz::UseFuzzDataFolder();
     std::unique_ptr<CAreaMapData> document(worldfuzz::LoadFromBytes<CAreaMapData>(data, size, "CAreaMapData"));

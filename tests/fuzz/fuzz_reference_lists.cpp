@@ -8,6 +8,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
+    worldfuzz::QuietMessages();
     if (size < 1)
         return 0;
     FILE* file = worldfuzz::OpenMemory(data + 1, size - 1);

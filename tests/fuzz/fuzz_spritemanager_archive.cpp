@@ -32,6 +32,7 @@ static void ExerciseManager(CSpriteManager& manager)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
+    worldfuzz::QuietMessages();
     RegisterCoreClasses();
     worldfuzz::UseFuzzDataFolder();
     std::unique_ptr<CSpriteManager> manager(worldfuzz::LoadFromBytes<CSpriteManager>(data, size, "Sprites"));
