@@ -3,6 +3,7 @@
 
 #include "core/persist/QFArchive.h"
 #include "core/persist/QFFileStream.h"
+#include "platform/system/MessageBox.h"
 #include "support/MemoryFile.h"
 
 #include <cstdint>
@@ -10,6 +11,13 @@
 #include <string>
 
 namespace worldfuzz {
+
+// No echo of message boxes and debugger lines, and no record piling up from one input to the next.
+inline void QuietMessages()
+{
+    platform::SetMessageEcho(false);
+    platform::ClearRecordedMessages();
+}
 
 // Reads one top-level pointer of class T from the bytes; the caller owns the result.
 template <class T> T* LoadFromBytes(const uint8_t* data, size_t size, const std::string& name)
