@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <mutex>
+#include <utility>
 
 namespace platform {
 namespace {
@@ -14,6 +15,16 @@ struct MessageState {
     std::vector<std::string> debug;
     bool echo = true;
 };
+
+// The record keeps the latest lines only, so a long run does not grow without end.
+constexpr size_t kMaxRecorded = 1000;
+
+template <class T> void PushBounded(std::vector<T>& list, T item)
+{
+    if (list.size() >= kMaxRecorded)
+        list.erase(list.begin(), list.begin() + kMaxRecorded / 2);
+    list.push_back(std::move(item));
+}
 
 MessageState& State()
 {
@@ -39,7 +50,7 @@ void ShowMessageBox(const std::string& text, const std::string& title, MessageIc
     IMessageBoxBackend* backend = nullptr;
     {
         std::lock_guard<std::mutex> guard(State().lock);
-        State().messages.push_back(record);
+        PushBounded(State().messages, record);
         backend = State().backend;
         if (!backend && State().echo)
             std::fprintf(stderr, "[%s] %s: %s\n", IconName(icon), title.c_str(), text.c_str());
@@ -51,7 +62,7 @@ void ShowMessageBox(const std::string& text, const std::string& title, MessageIc
 void DebugOutput(const std::string& text)
 {
     std::lock_guard<std::mutex> guard(State().lock);
-    State().debug.push_back(text);
+    PushBounded(State().debug, text);
     if (State().echo)
         std::fprintf(stderr, "%s%s", text.c_str(), (!text.empty() && text.back() == '\n') ? "" : "\n");
 }

@@ -30,7 +30,7 @@ void DebugOutput(const std::string& text);
 // Installs a backend (not owned); null restores the stderr backend.
 void SetMessageBoxBackend(IMessageBoxBackend* backend);
 
-// What has been shown or written since the last clear.
+// What has been shown or written since the last clear (the latest 1,000 at most).
 std::vector<MessageRecord> RecordedMessages();
 std::vector<std::string> RecordedDebugOutput();
 void ClearRecordedMessages();

@@ -78,3 +78,16 @@ TEST(Clock, ManualClockDrivesTheTickCount)
     uint32_t b = platform::GetTickCount();
     EXPECT_LE(a, b);
 }
+
+TEST(MessageBox, RecordStaysBounded)
+{
+    platform::ClearRecordedMessages();
+    platform::SetMessageEcho(false);
+    for (int i = 0; i < 2500; ++i)
+        platform::DebugOutput("line " + std::to_string(i));
+    auto lines = platform::RecordedDebugOutput();
+    EXPECT_LE(lines.size(), 1000u);
+    EXPECT_EQ(lines.back(), "line 2499");
+    platform::ClearRecordedMessages();
+    platform::SetMessageEcho(true);
+}
