@@ -803,7 +803,7 @@ void CSquad::WorkUnload()
             int x = Trunc(m_fX) + (SquadRand() % 2) * 12 + SquadRand() % 6 - 6;
             int y = Trunc(m_fY) + (SquadRand() % 2) * 16 + SquadRand() % 4 - 8;
             // Off the map (no tile) counts as blocked.
-            CPathTile* tile = grid ? grid->GetTileAt(x, y) : nullptr;
+            CPathTile* tile = grid && InMap(x, y) ? grid->GetTileAt(x, y) : nullptr;
             if (!tile || tile->m_abyCosts[kFootCost] == CPathTile::kImpassable || tile->m_byTileType == 162)
                 continue;
             s->m_fX = static_cast<float>(x);
