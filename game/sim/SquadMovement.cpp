@@ -327,6 +327,18 @@ void CSquad::UpdateVisibility()
             const uint32_t theirs = AgencyBit(other);
             if (!(m_nVisFlags & (kVisFirstPass | kVisMoved | theirs)))
                 continue;
+            uint32_t& otherFlags = reinterpret_cast<uint32_t&>(other->m_pSprite->m_Placement.Flags);
+            // The sight line is walked only when its answer can change a bit: the other squad may yet see this
+            // one, or this one the other. Otherwise a squad that moved asks the other to recheck whether this
+            // agency still sees it (what a failed sight line would do; a recheck finds the truth either way).
+            const bool otherMaySee = !other->IsDown() && !(static_cast<uint32_t>(flags) & theirs);
+            const bool thisMaySee = !IsDown() && !(otherFlags & own);
+            const bool recheck = (m_nVisFlags & kVisMoved) && (otherFlags & own);
+            if (!otherMaySee && !thisMaySee) {
+                if (recheck)
+                    other->m_nVisFlags |= own;
+                continue;
+            }
             bool sight = grid && grid->HasLineOfSight(Trunc(m_fX), Trunc(m_fY), Trunc(other->m_fX),
                                                       Trunc(other->m_fY), 500);
             if (sight) {
@@ -335,8 +347,8 @@ void CSquad::UpdateVisibility()
                     m_nVisFlags &= ~theirs;
                 }
                 if (!IsDown())
-                    other->m_pSprite->m_Placement.Flags |= static_cast<int32_t>(own);
-            } else if ((m_nVisFlags & kVisMoved) && (other->m_pSprite->m_Placement.Flags & static_cast<int32_t>(own))) {
+                    otherFlags |= own;
+            } else if (recheck) {
                 other->m_nVisFlags |= own;
             }
         }

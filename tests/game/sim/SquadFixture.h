@@ -200,7 +200,9 @@ protected:
             raw->posts.push_back(id);
             raw->payloads.emplace_back(id, std::vector<uint8_t>(p, p + n));
         };
-        auto loaded = worldtest::LoadPathGrid(worldtest::PathGridPicture(picture));
+        worldtest::PathGridPicture drawn(picture);
+        drawn.legend['W'] = {255, 600}; // a wall nothing sees through
+        auto loaded = worldtest::LoadPathGrid(drawn);
         EXPECT_TRUE(loaded);
         game.m_pMap = std::move(loaded->map);
         game.m_pPathData = std::move(loaded->grid);
