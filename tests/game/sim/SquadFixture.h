@@ -218,7 +218,8 @@ protected:
         if (beforeAttach)
             beforeAttach(*raw);
         game.m_pSquadGame->AttachScenario();
-        raw->Services().pWorld = &raw->world;
+        if (!raw->Services().pWorld) // no incident world: the fake one
+            raw->Services().pWorld = &raw->world;
         m_sides.push_back(std::move(side));
         return *raw;
     }
