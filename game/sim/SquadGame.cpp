@@ -146,3 +146,31 @@ void CSquadGame::GameStep()
     if (m_pArea)
         m_pArea->GameStep(kGmAreaSquadSync);
 }
+
+bool CSquadGame::SaveSquads(FILE* file) const
+{
+    return m_pScenario && m_pArea && m_pScenario->Save(file) && m_pArea->Save(file);
+}
+
+bool CSquadGame::LoadSquads(FILE* file)
+{
+    if (!m_pScenario || !m_pArea)
+        return false;
+    RefreshPlayer();
+    bool ok = m_pScenario->Load(file) && m_pArea->Load(file);
+    m_pScenario->ResolveLoadedLinks();
+    m_pArea->ResolveLoadedLinks();
+    return ok;
+}
+
+void CSquadGame::ResumeAfterLoad()
+{
+    RefreshPlayer();
+    if (!m_pScenario || !m_pArea)
+        return;
+    m_pScenario->ResumeAfterLoad();
+    m_pArea->ResumeAfterLoad();
+    m_pArea->RestoreRouteSpeeds();
+    if (m_services.bAuthority)
+        m_pScenario->GameStep(kGmSquadSync);
+}

@@ -655,3 +655,50 @@ void CSquadManager::ResolveLoadedLinks()
             if (loaded && loaded->m_pSprite)
                 loaded->m_pSprite->m_Placement.Flags |= kSpriteLoaded;
 }
+
+bool CSquadManager::Save(FILE* file) const
+{
+    if (!file)
+        return false;
+    CByteWriter out;
+    Save(out);
+    return std::fwrite(out.Bytes(), 1, out.Size(), file) == out.Size();
+}
+
+bool CSquadManager::Load(FILE* file)
+{
+    if (!file)
+        return false;
+    const long start = std::ftell(file);
+    if (start < 0 || std::fseek(file, 0, SEEK_END) != 0)
+        return false;
+    const long end = std::ftell(file);
+    std::fseek(file, start, SEEK_SET);
+    // Reads the block piece by piece, each count bounded by the bytes the file still holds.
+    std::vector<uint8_t> block;
+    auto take = [&](size_t count) {
+        if (count > static_cast<size_t>(end - start) - block.size())
+            return false;
+        size_t at = block.size();
+        block.resize(at + count);
+        return std::fread(block.data() + at, 1, count, file) == count;
+    };
+    auto count = [&](size_t at) {
+        int32_t n = 0;
+        CByteReader r(block.data() + at, 4);
+        r.ReadI32(n);
+        return n;
+    };
+    bool ok = take(12);
+    int32_t n = ok ? count(8) : -1;
+    ok = ok && n >= 0 && take(static_cast<size_t>(n) * kSquadRecordSize) && take(8);
+    int32_t m = ok ? count(block.size() - 4) : -1;
+    ok = ok && m >= 0 && take(static_cast<size_t>(m) * kSquadRecordSize);
+    if (ok) {
+        CByteReader in(block.data(), block.size());
+        ok = Load(in);
+    }
+    if (!ok)
+        std::fseek(file, start, SEEK_SET);
+    return ok;
+}
