@@ -461,8 +461,9 @@ void CSquad::DoWork()
     case kActSabotageGas:
     case kActSabotageWater:
     case kActSabotageElectricity: {
-        int code = m_nState == kActSabotageGas ? kCodeGasLeak : m_nState == kActSabotageWater ? kCodeWaterLeak
-                                                                                             : kCodeElectrical;
+        int code = m_nState == kActSabotageGas     ? kCodeGasLeak
+                   : m_nState == kActSabotageWater ? kCodeWaterLeak
+                                                   : kCodeElectrical;
         world.AddHazardEntry(x, y, code, 1.0f);
         world.SendBatch();
         EndAction();
@@ -751,8 +752,8 @@ void CSquad::WorkPerimeter()
     if (vehicle)
         range *= ability;
     const float factor = services.SquadFactor(kActPerimeter, AgencyKind());
-    const float chance = vehicle ? factor * ability * 60.0f
-                                 : factor * static_cast<float>(Persons(this)) * ability * m_fEfficiency;
+    const float chance =
+        vehicle ? factor * ability * 60.0f : factor * static_cast<float>(Persons(this)) * ability * m_fEfficiency;
     const int r = Trunc(range);
     auto hold = [&](CSquad* s) {
         if (static_cast<float>(SquadRand() % 100) >= chance)

@@ -206,7 +206,7 @@ void CSquad::UpdateHealthState()
     }
     if ((m_nFlags & kSqGear) && !(m_pSprite->m_Placement.Modifiers & kModGear))
         m_pSprite->SetModifiers(kModGear, true);
-    int state = m_fHealthPct <= 10.0f ? kHealthKilled
+    int state = m_fHealthPct <= 10.0f   ? kHealthKilled
                 : m_fHealthPct <= 60.0f ? kHealthIncapacitated
                 : m_fHealthPct < 90.0f  ? kHealthInjured
                                         : kHealthWell;
@@ -266,9 +266,9 @@ void CSquad::LinkCheck()
     if (m_pLink && m_pLink != this) {
         const CSquad* holder = m_pLink;
         const int action = holder->m_nState;
-        bool keep = !holder->IsDown() &&
-                    (action == kActEvacuate || action == kActEscort || action == kActSupervise ||
-                     action == kActPerimeter || action == kActLoadSquad || action == kActTowVehicle);
+        bool keep =
+            !holder->IsDown() && (action == kActEvacuate || action == kActEscort || action == kActSupervise ||
+                                  action == kActPerimeter || action == kActLoadSquad || action == kActTowVehicle);
         if (keep && action == kActEscort && IsDown())
             keep = false;
         if (keep)
@@ -303,8 +303,7 @@ void CSquad::IdleBehaviour()
     if (IsResponder() || IsVehicle() || IsHidden() || IsLoaded() || IsDown() || m_nState != kActIdle)
         return;
     ISquadWorld& world = Services().World();
-    const bool heldElsewhere =
-        m_pLink && m_pLink->m_nState != kActSupervise && m_pLink->m_nState != kActPerimeter;
+    const bool heldElsewhere = m_pLink && m_pLink->m_nState != kActSupervise && m_pLink->m_nState != kActPerimeter;
     if (!heldElsewhere && m_fContamination > 0.0f && m_fHealthPct < 90.0f && m_pTile) {
         CPathTile* safest = world.SafestCell(m_pTile);
         if (safest && safest != m_pTile) {

@@ -50,8 +50,8 @@ void CSquadGame::RefreshPlayer()
 {
     m_services.bAuthority = m_game.m_bAuthority;
     m_services.uLocalRoles = m_game.GetLocalRoleFlags();
-    m_services.nLocalPlayer = m_game.m_pSession ? m_game.m_pSession->GetLocalPlayerId()
-                                                : m_game.GetLocalPlayerInfo()->nPlayerId;
+    m_services.nLocalPlayer =
+        m_game.m_pSession ? m_game.m_pSession->GetLocalPlayerId() : m_game.GetLocalPlayerInfo()->nPlayerId;
     m_services.pAStar = m_game.m_pAStar.get();
     m_services.pEOC = m_game.m_pEOCUnitData.get();
 }

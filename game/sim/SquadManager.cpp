@@ -38,8 +38,8 @@ int Trunc(float value)
 
 void WritePlacement(CByteWriter& out, const CPlacement& p)
 {
-    for (int32_t v : {p.AgencyIndex, p.Flags, p.Id, p.Type, p.ServiceId, p.WorldX, p.WorldY, p.Modifiers, p.Extra1,
-                      p.Extra2})
+    for (int32_t v :
+         {p.AgencyIndex, p.Flags, p.Id, p.Type, p.ServiceId, p.WorldX, p.WorldY, p.Modifiers, p.Extra1, p.Extra2})
         out.WriteI32(v);
 }
 
@@ -576,8 +576,7 @@ bool CSquadManager::Load(CByteReader& in)
             int32_t count = 0, n = 0;
             probe.ReadI32(count);
             probe.ReadI32(n);
-            if (!probe.Ok() || n < 0 || count < 0 ||
-                static_cast<uint64_t>(n) * kSquadRecordSize > probe.Remaining()) {
+            if (!probe.Ok() || n < 0 || count < 0 || static_cast<uint64_t>(n) * kSquadRecordSize > probe.Remaining()) {
                 platform::DebugOutput("Saved squads: block too short");
                 return false;
             }

@@ -29,8 +29,7 @@ int Trunc(float value)
 void CSquad::MovementStep()
 {
     CSquadServices& services = Services();
-    if (services.pOrderSquad == this && m_pSprite &&
-        (m_pSprite->m_Placement.Flags & (kSpriteHidden | kSpriteLoaded)))
+    if (services.pOrderSquad == this && m_pSprite && (m_pSprite->m_Placement.Flags & (kSpriteHidden | kSpriteLoaded)))
         services.LeaveTargetingFor(this);
     if (m_nRequestedState != 0) {
         int requested = m_nRequestedState;
@@ -97,8 +96,8 @@ void CSquad::RequestPath()
     }
     if (!built) {
         // Without a path (or without speed) the order cannot be carried out: it is dropped.
-        platform::DebugOutput("Squad " + std::to_string(Number()) + ": no path to " + std::to_string(m_nDestX) +
-                              "," + std::to_string(m_nDestY));
+        platform::DebugOutput("Squad " + std::to_string(Number()) + ": no path to " + std::to_string(m_nDestX) + "," +
+                              std::to_string(m_nDestY));
         m_nNextState = 0;
     }
     m_nLastDestX = m_nDestX;
@@ -339,8 +338,8 @@ void CSquad::UpdateVisibility()
                     other->m_nVisFlags |= own;
                 continue;
             }
-            bool sight = grid && grid->HasLineOfSight(Trunc(m_fX), Trunc(m_fY), Trunc(other->m_fX),
-                                                      Trunc(other->m_fY), 500);
+            bool sight =
+                grid && grid->HasLineOfSight(Trunc(m_fX), Trunc(m_fY), Trunc(other->m_fX), Trunc(other->m_fY), 500);
             if (sight) {
                 if (!other->IsDown()) {
                     flags |= static_cast<int32_t>(theirs);

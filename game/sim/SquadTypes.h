@@ -138,7 +138,6 @@ constexpr int kSyncMaxRecords = 500;
 constexpr float kTacticalSpeed = 0.054186776f;
 constexpr float kAreaSpeed = 0.0005050505f;
 
-
 // A value as a percentage of its maximum, worked out in double precision (as the x87 did) and then stored.
 inline float Percent(float value, float maximum)
 {

@@ -38,7 +38,8 @@ struct StaticWorld {
         folder.Write("ZR_Unit-Task_List.csv", units);
         std::string vehicles = "vehicles\nheader\n,,\n";
         for (int i = 0; i < 18; ++i)
-            vehicles += std::to_string(i + 1) + ",Police,Car" + std::to_string(i) + ",3600,4,200,1,20,1,1,1,1,1,1,1,1,5,\n";
+            vehicles +=
+                std::to_string(i + 1) + ",Police,Car" + std::to_string(i) + ",3600,4,200,1,20,1,1,1,1,1,1,1,1,5,\n";
         folder.Write("ZR_Vehicle-Task_List.csv", vehicles);
         folder.Write("Terrain_Features_List.csv", "features\nheader\n,,\n1,Marker,marker,0,1,10,0%,0,1,0,1,0,0,0,\n");
         folder.Write("Area_Map_Stations_List.csv", "stations\nheader\n,,\n1,Police,Central,station,30,0%,0,0,0,0,1,\n");

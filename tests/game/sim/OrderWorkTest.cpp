@@ -197,7 +197,7 @@ TEST_F(OrderWorkTest, AssaultSubduesAThreatAndHitsBystanders)
     swat->m_pUnitRecord->m_nDamageLow = 30;
     swat->m_pUnitRecord->m_nDamageHigh = 31;
     CSquad* threat = Squad(1, 90, 85, kActIdle, 6, 4);
-    threat->m_pUnitRecord->m_fAssault = 1.0f; // strength 2
+    threat->m_pUnitRecord->m_fAssault = 1.0f;        // strength 2
     threat->m_pSprite->m_Placement.Flags |= 32 << 0; // seen by the police
     CSquad* bystander = Squad(2, 100, 100, kActIdle, 5, 3);
     // Round 1: the threat misses (50 is not below 2), the attacker hits (10 is below 40); timer 0 + 30 - 29.

@@ -65,7 +65,7 @@ class FakeWorld : public ISquadWorld {
 public:
     std::map<CPathTile*, int> fire, object, facility;
     std::map<CPathTile*, float> intensity, chemical, objectValue;
-    std::vector<std::vector<int>> hazards; // {x, y, code}
+    std::vector<std::vector<int>> hazards;   // {x, y, code}
     std::vector<std::vector<int>> incidents; // {type, x, y}
     std::vector<std::vector<int>> fires;     // {x, y, intensity}
     int batches = 0, revealed = 0, spills = 0;

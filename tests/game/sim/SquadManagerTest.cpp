@@ -62,8 +62,8 @@ TEST_F(SquadManagerTest, SavedRecordsKeepForwardLinksVehiclesAndDropGhosts)
     CSquad* car = m.Vehicles()[0];
     CSquad* u3 = AddSquad(m, kUnitSprite, 3, 150, 70); // made later: the ghost check must not drop it
     m.RemoveSquad(m.Units()[1], true);                 // squad 2 went away: the next load must not bring it back
-    u1->m_pLink = u3;   // a unit linked to a squad whose record comes later
-    u1->m_pTarget = car; // and aiming at a vehicle
+    u1->m_pLink = u3;                                  // a unit linked to a squad whose record comes later
+    u1->m_pTarget = car;                               // and aiming at a vehicle
     u3->m_pLink = car;
     ASSERT_TRUE(car->LoadSquad(u3, true, false));
     u1->m_fHealth = 55.5f;
