@@ -18,7 +18,7 @@ namespace {
 
 int Trunc(float value)
 {
-    return static_cast<int>(value);
+    return TruncInt(value);
 }
 
 uint32_t OwnAgencyBit(const CSquad* squad)
@@ -49,7 +49,9 @@ bool CSquad::InRange(const CSquad* other, int range) const
 {
     if (!other || other->IsHidden())
         return false;
-    return std::abs(Trunc(m_fX) - Trunc(other->m_fX)) < range && std::abs(Trunc(m_fY) - Trunc(other->m_fY)) < range;
+    const int64_t dx = static_cast<int64_t>(Trunc(m_fX)) - Trunc(other->m_fX);
+    const int64_t dy = static_cast<int64_t>(Trunc(m_fY)) - Trunc(other->m_fY);
+    return std::llabs(dx) < range && std::llabs(dy) < range;
 }
 
 bool CSquad::InSight(const CSquad* other) const
@@ -1073,7 +1075,7 @@ void CSquad::WorkSetHealth(int action)
         return;
     const float m = m_pUnitRecord->m_fMaxHealth;
     // The spread is at least 1, so a small maximum health never divides by zero.
-    auto spread = [](float from, float to) { return std::max(1, static_cast<int>(to - from)); };
+    auto spread = [](float from, float to) { return std::max(1, TruncInt(to - from)); };
     switch (action) {
     case kActSetKilled:
         m_fHealth = m * 0.1f;

@@ -14,7 +14,7 @@ namespace {
 
 int Trunc(float value)
 {
-    return static_cast<int>(value);
+    return TruncInt(value);
 }
 
 float FatigueRate(int action)
@@ -62,7 +62,7 @@ float FatigueRate(int action)
 // The health floor: 10 % of the maximum, as the integer trunc(max x 10) / 100.
 float HealthFloor(float maximum)
 {
-    return static_cast<float>(static_cast<int>(maximum * 10.0f) / 100);
+    return static_cast<float>(TruncInt(maximum * 10.0f) / 100);
 }
 
 } // namespace
@@ -150,7 +150,7 @@ void CSquad::UpdateCondition()
     const float b = std::max(a / 30.0f, m_fContamination);
     m_fHealth -= b;
     const float ceiling =
-        m_nHealthState == kHealthIncapacitated ? static_cast<float>(static_cast<int>(maximum * 60.0f) / 100) : maximum;
+        m_nHealthState == kHealthIncapacitated ? static_cast<float>(TruncInt(maximum * 60.0f) / 100) : maximum;
     m_fHealth = std::max(HealthFloor(maximum), std::min(m_fHealth, ceiling));
     m_fHealthPct = maximum > 0.0f ? Percent(m_fHealth, maximum) : 100.0f;
     if (m_fHealthPct <= 10.0f)
@@ -332,8 +332,10 @@ void CSquad::IdleBehaviour()
         for (CSquad* s : m_pManager->Units()) {
             if (s != this && qualifies(s, 192)) {
                 m_pTarget = s;
-                int x = std::clamp(Trunc(s->m_fX) + SquadRand() % 32 - 16, 0, m_pManager->MapWidth() - 1);
-                int y = std::clamp(Trunc(s->m_fY) + SquadRand() % 32 - 16, 0, m_pManager->MapHeight() - 1);
+                int x = static_cast<int>(std::clamp<int64_t>(int64_t{Trunc(s->m_fX)} + SquadRand() % 32 - 16, 0,
+                                                             m_pManager->MapWidth() - 1));
+                int y = static_cast<int>(std::clamp<int64_t>(int64_t{Trunc(s->m_fY)} + SquadRand() % 32 - 16, 0,
+                                                             m_pManager->MapHeight() - 1));
                 GiveOrder(-1, kActMoveSlowly, x, y, kSqPathRequest, s);
                 break;
             }

@@ -33,7 +33,7 @@ CSquadServices& FallbackServices()
 
 int Trunc(float value)
 {
-    return static_cast<int>(value);
+    return TruncInt(value);
 }
 
 void WritePlacement(CByteWriter& out, const CPlacement& p)
@@ -258,7 +258,7 @@ CSquad* CSquadManager::FindVehicleAt(int x, int y, bool skipHidden, int32_t agen
             continue;
         int zoom = sprite->m_nZoom == 1 ? 1 : 0;
         int w = sprite->m_anFrameWidth[zoom], h = sprite->m_anFrameHeight[zoom];
-        int left = Trunc(s->m_fX) - w / 2, top = Trunc(s->m_fY) - h / 2;
+        const int64_t left = int64_t{Trunc(s->m_fX)} - w / 2, top = int64_t{Trunc(s->m_fY)} - h / 2;
         if (x >= left && x <= left + w && y >= top && y <= top + h)
             return s;
     }
@@ -344,7 +344,7 @@ int CSquadManager::CursorTargets(int x, int y, CSquad* squad, CPathData*) const
             continue;
         int zoom = sprite->m_nZoom == 1 ? 1 : 0;
         int w = std::max(sprite->m_anFrameWidth[zoom], 1), h = std::max(sprite->m_anFrameHeight[zoom], 1);
-        int left = Trunc(other->m_fX) - w / 2, top = Trunc(other->m_fY) - h / 2;
+        const int64_t left = int64_t{Trunc(other->m_fX)} - w / 2, top = int64_t{Trunc(other->m_fY)} - h / 2;
         if (x < left || x > left + w || y < top || y > top + h)
             continue;
         if (squad->CanAssault(other))

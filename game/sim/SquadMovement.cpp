@@ -21,7 +21,14 @@ namespace {
 
 int Trunc(float value)
 {
-    return static_cast<int>(value);
+    return TruncInt(value);
+}
+
+// Whether two positions differ by at least `pixels` once the difference is truncated.
+bool Apart(float a, float b, int pixels)
+{
+    const int d = Trunc(a - b);
+    return d >= pixels || d <= -pixels;
 }
 
 } // namespace
@@ -272,7 +279,7 @@ void CSquad::PositionStep()
         if (loaded->m_pSprite)
             loaded->m_pSprite->SetWorldPosition(Trunc(m_fX), Trunc(m_fY));
     }
-    if (std::abs(Trunc(m_fX - m_fReportedX)) >= 2 || std::abs(Trunc(m_fY - m_fReportedY)) >= 2) {
+    if (Apart(m_fX, m_fReportedX, 2) || Apart(m_fY, m_fReportedY, 2)) {
         m_fReportedX = m_fX;
         m_fReportedY = m_fY;
         CSquadServices& services = Services();
@@ -282,7 +289,7 @@ void CSquad::PositionStep()
                 services.Notify(kNotifySquadMoved, loaded, 0);
     }
     PlaceSprite();
-    if (std::abs(Trunc(m_fX - m_fSeenX)) >= 1 || std::abs(Trunc(m_fY - m_fSeenY)) >= 1) {
+    if (Apart(m_fX, m_fSeenX, 1) || Apart(m_fY, m_fSeenY, 1)) {
         m_fSeenX = m_fX;
         m_fSeenY = m_fY;
         m_nVisFlags |= kVisMoved;

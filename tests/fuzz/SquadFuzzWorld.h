@@ -25,6 +25,9 @@ struct StaticWorld {
     worldtest::TempFolder folder;
     std::unique_ptr<worldtest::LoadedGrid> grid;
     CAStar astar;
+    // Loaded once; each input places its sprites and deletes them at its end.
+    CSpriteManager sprites;
+    CSpriteManager areaSprites;
     StaticWorld()
     {
         platform::SetMessageEcho(false);
@@ -47,6 +50,8 @@ struct StaticWorld {
         std::vector<std::string> picture(8, std::string(10, '.'));
         picture[3] = "...####...";
         grid = worldtest::LoadPathGrid(worldtest::PathGridPicture(picture));
+        sprites.LoadReferenceLists(folder.Path(), "Agency.csv", nullptr);
+        areaSprites.LoadReferenceLists(folder.Path(), "Agency.csv", nullptr);
     }
 };
 
@@ -58,8 +63,8 @@ inline StaticWorld& Static()
 
 // One input's world: two sprite managers, the squads on them, a station with a route, and the two managers.
 struct InputWorld {
-    CSpriteManager sprites;
-    CSpriteManager areaSprites;
+    CSpriteManager& sprites = Static().sprites;
+    CSpriteManager& areaSprites = Static().areaSprites;
     CEOCUnitData eoc;
     CModeRecord mode;
     CSquadServices services;
@@ -72,8 +77,7 @@ struct InputWorld {
     explicit InputWorld(bool authority)
     {
         StaticWorld& s = Static();
-        sprites.LoadReferenceLists(s.folder.Path(), "Agency.csv", nullptr);
-        areaSprites.LoadReferenceLists(s.folder.Path(), "Agency.csv", nullptr);
+        platform::ClearRecordedMessages();
         for (int i = 0; i < 4; ++i)
             Place(sprites, kUnitSprite, i, 20 + 40 * i, 20 + 10 * i, i % 4);
         Place(sprites, kVehicleSprite, 0, 200, 40, 0);
@@ -82,7 +86,8 @@ struct InputWorld {
         p.Type = kStationSprite;
         p.WorldX = 50;
         p.WorldY = 50;
-        station = areaSprites.CreateStationSprite(p, true);
+        p.ServiceId = 1;
+        station = areaSprites.CreateStationSprite(p, false);
         if (station && station->m_pStationData) {
             auto* line = new CStationResource();
             CopyName(line->m_szName, CStationResource::kNameSize, "Unit0");
@@ -112,6 +117,8 @@ struct InputWorld {
         // The managers go before the sprites they point at.
         scenario.reset();
         area.reset();
+        sprites.DeleteSprites();
+        areaSprites.DeleteSprites();
     }
 
     static void Place(CSpriteManager& m, int kind, int index, int x, int y, int agency)
@@ -122,10 +129,11 @@ struct InputWorld {
         p.AgencyIndex = agency;
         p.WorldX = x;
         p.WorldY = y;
+        p.ServiceId = index + 1;
         if (kind == kUnitSprite)
-            m.CreateUnitSprite(p, true);
+            m.CreateUnitSprite(p, false);
         else
-            m.CreateVehicleSprite(p, true);
+            m.CreateVehicleSprite(p, false);
     }
 
     // The handler table of the game, by id.

@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     squadfuzz::InputWorld world((data[0] & 1) != 0);
     size_t pos = 1;
     int steps = 0;
-    while (pos + 3 <= size && steps < 400) {
+    while (pos + 3 <= size && steps < 64) {
         const uint8_t id = data[pos];
         const size_t length = data[pos + 1] | (static_cast<size_t>(data[pos + 2]) << 8);
         pos += 3;
@@ -35,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             ++steps;
         }
     }
-    for (int i = 0; i < 5; ++i)
+    for (int i = 0; i < 2; ++i)
         world.Steps(true);
     return 0;
 }

@@ -1,5 +1,7 @@
 #!/usr/bin/env python3
-"""Writes the seed inputs of the squad fuzz targets (squad_messages, squad_block)."""
+"""Writes the seed inputs of the squad fuzz targets (squad_messages, squad_block).
+
+The "far_position" inputs beside them are kept as found by the fuzzer (positions far outside the map)."""
 import os
 import struct
 
