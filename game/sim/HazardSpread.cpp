@@ -288,20 +288,11 @@ void CIncidentWorld::EndScenario()
 {
     for (CIncidentNode* node = m_objects.Head(); node; node = node->m_pNext) {
         switch (node->m_nType) {
-        case kIncDebris:
-            Charge(kCostDebris);
-            break;
-        case kIncBurntGround:
-            Charge(kCostBurntGround);
-            break;
-        case kIncBurntFeature:
-            Charge(kCostBurntFeature);
-            break;
-        case kIncResidue:
-            Charge(kCostResidue);
-            break;
-        default:
-            break;
+        case kIncDebris: Charge(kCostDebris); break;
+        case kIncBurntGround: Charge(kCostBurntGround); break;
+        case kIncBurntFeature: Charge(kCostBurntFeature); break;
+        case kIncResidue: Charge(kCostResidue); break;
+        default: break;
         }
     }
     SendSound(-1);

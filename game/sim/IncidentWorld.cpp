@@ -14,8 +14,8 @@
 
 namespace {
 
-constexpr const char* kDirectionNames[8] = {"North", "NorthWest", "West", "SouthWest",
-                                            "South", "SouthEast", "East", "NorthEast"};
+constexpr const char* kDirectionNames[8] = {"North", "NorthWest", "West",      "SouthWest",
+                                            "South", "SouthEast", "East",      "NorthEast"};
 
 // Ignition rings of an explosion: ring, chance %, low and high intensity.
 struct IgnitionRing {
@@ -360,20 +360,11 @@ CIncidentNode* CIncidentWorld::AddObject(CPathTile* tile, int type, float value,
     node->m_nCounter = static_cast<int16_t>(counter);
     if (!hidden) {
         switch (type) {
-        case kIncDebris:
-            Stat(kStatDebris);
-            break;
-        case kIncWaterLeak:
-            Stat(kStatWaterHazards);
-            break;
-        case kIncElectrical:
-            Stat(kStatElectricalHazards);
-            break;
-        case kIncGasLeak:
-            Stat(kStatGasHazards);
-            break;
-        default:
-            break;
+        case kIncDebris: Stat(kStatDebris); break;
+        case kIncWaterLeak: Stat(kStatWaterHazards); break;
+        case kIncElectrical: Stat(kStatElectricalHazards); break;
+        case kIncGasLeak: Stat(kStatGasHazards); break;
+        default: break;
         }
     }
     return node;
@@ -632,17 +623,10 @@ void CIncidentWorld::Post(uint16_t id, const uint8_t* payload, size_t length)
         return;
     }
     switch (id) {
-    case 42:
-        ApplyTileUpdates(payload, length);
-        break;
-    case 63:
-        ApplyMapObjectRecord(payload, length);
-        break;
-    case 66:
-        SpawnSpritePair(payload, length);
-        break;
-    default:
-        break;
+    case 42: ApplyTileUpdates(payload, length); break;
+    case 63: ApplyMapObjectRecord(payload, length); break;
+    case 66: SpawnSpritePair(payload, length); break;
+    default: break;
     }
 }
 

@@ -199,8 +199,7 @@ bool ReadIncidentParams(FILE* file, CIncidentParams& out, std::string& error)
     if (ok && !r.Float("%[^,],,%f", 2, p.fFlowThresholdBase))
         fail("flow threshold");
     r.Skip();
-    if (ok && (!r.Float("%[^,],%[^,],%f", 3, p.afSpillAmount[0]) ||
-               (r.Rest(), !r.Float(",%[^,],%f", 2, p.afSpillAmount[1])) ||
+    if (ok && (!r.Float("%[^,],%[^,],%f", 3, p.afSpillAmount[0]) || (r.Rest(), !r.Float(",%[^,],%f", 2, p.afSpillAmount[1])) ||
                (r.Rest(), !r.Float(",%[^,],%f", 2, p.afSpillAmount[2]))))
         fail("spill amount");
     r.Skip();
