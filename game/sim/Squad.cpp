@@ -361,9 +361,9 @@ bool CSquad::LoadState(CByteReader& in)
     m_fContamination = contamination;
     m_fFatigue = fatigue;
     if (m_pUnitRecord && m_pUnitRecord->m_fMaxHealth > 0.0f)
-        m_fHealthPct = m_fHealth / m_pUnitRecord->m_fMaxHealth * 100.0f;
+        m_fHealthPct = Percent(m_fHealth, m_pUnitRecord->m_fMaxHealth);
     if (m_pUnitRecord && m_pUnitRecord->m_fMaxFatigue > 0.0f)
-        m_fFatiguePct = m_fFatigue / m_pUnitRecord->m_fMaxFatigue * 100.0f;
+        m_fFatiguePct = Percent(m_fFatigue, m_pUnitRecord->m_fMaxFatigue);
     m_nDestX = lastX;
     m_nDestY = lastY;
     m_nLastDestX = m_nLastDestY = -1;
@@ -385,7 +385,7 @@ bool CSquad::LoadState(CByteReader& in)
     if (m_nFlags & kSqAreaMap)
         SetSingleWaypoint(wx, wy);
     if (m_pSprite) {
-        m_pSprite->SetWorldPosition(static_cast<int>(m_fX), static_cast<int>(m_fY));
+        m_pSprite->SetWorldPosition(TruncInt(m_fX), TruncInt(m_fY));
         if (const RECT* view = Services().pView)
             m_pSprite->UpdateScreenRect(*view);
     }

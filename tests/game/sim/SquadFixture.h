@@ -65,7 +65,7 @@ class FakeWorld : public ISquadWorld {
 public:
     std::map<CPathTile*, int> fire, object, facility;
     std::map<CPathTile*, float> intensity, chemical, objectValue;
-    std::vector<std::vector<int>> hazards; // {x, y, code}
+    std::vector<std::vector<int>> hazards;   // {x, y, code}
     std::vector<std::vector<int>> incidents; // {type, x, y}
     std::vector<std::vector<int>> fires;     // {x, y, intensity}
     int batches = 0, revealed = 0, spills = 0;
@@ -125,12 +125,30 @@ struct ScriptedDraws {
 struct Side {
     std::unique_ptr<CGame> game;
     std::vector<uint16_t> posts;
+    std::vector<std::pair<uint16_t, std::vector<uint8_t>>> payloads;
     FakeWorld world;
 
     CSquadGame& Squads() { return *game->m_pSquadGame; }
     CSquadManager& Scenario() { return *game->m_pSquadGame->Scenario(); }
     CSquadManager& Area() { return *game->m_pSquadGame->Area(); }
     CSquadServices& Services() { return game->m_pSquadGame->m_services; }
+    // The sound ids posted (message 67), in order.
+    std::vector<int32_t> Sounds() const
+    {
+        std::vector<int32_t> ids;
+        for (const auto& [id, bytes] : payloads) {
+            if (id != kGmSquadSound || bytes.size() != 16)
+                continue;
+            int32_t sound;
+            std::memcpy(&sound, bytes.data() + 4, 4);
+            ids.push_back(sound);
+        }
+        return ids;
+    }
+    CPathTile* CellAt(const CSquad* s) const
+    {
+        return game->m_pPathData->GetCellAt(static_cast<int>(s->m_fX), static_cast<int>(s->m_fY));
+    }
     int Count(uint16_t id) const
     {
         int n = 0;
@@ -178,8 +196,13 @@ protected:
             game.m_uMode |= kModeNetworked | (authority ? static_cast<uint32_t>(kModeHosting) : 0u);
         }
         Side* raw = side.get();
-        game.m_fnPostObserver = [raw](uint16_t id, const uint8_t*, size_t) { raw->posts.push_back(id); };
-        auto loaded = worldtest::LoadPathGrid(worldtest::PathGridPicture(picture));
+        game.m_fnPostObserver = [raw](uint16_t id, const uint8_t* p, size_t n) {
+            raw->posts.push_back(id);
+            raw->payloads.emplace_back(id, std::vector<uint8_t>(p, p + n));
+        };
+        worldtest::PathGridPicture drawn(picture);
+        drawn.legend['W'] = {255, 600}; // a wall nothing sees through
+        auto loaded = worldtest::LoadPathGrid(drawn);
         EXPECT_TRUE(loaded);
         game.m_pMap = std::move(loaded->map);
         game.m_pPathData = std::move(loaded->grid);
@@ -195,7 +218,8 @@ protected:
         if (beforeAttach)
             beforeAttach(*raw);
         game.m_pSquadGame->AttachScenario();
-        raw->Services().pWorld = &raw->world;
+        if (!raw->Services().pWorld) // no incident world: the fake one
+            raw->Services().pWorld = &raw->world;
         m_sides.push_back(std::move(side));
         return *raw;
     }
