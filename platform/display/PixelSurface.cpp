@@ -47,6 +47,19 @@ void CopyRow(uint16_t* dst, const uint16_t* src, int count, const PixelKey* key)
         CopyRowKeyRange(dst, src, count, *key);
 }
 
+// Fills `count` pixels with one value, eight at a time where SSE2 exists.
+void FillPixels(uint16_t* dst, size_t count, uint16_t value)
+{
+    size_t i = 0;
+#if defined(__SSE2__)
+    const __m128i v = _mm_set1_epi16(static_cast<short>(value));
+    for (; i + 8 <= count; i += 8)
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), v);
+#endif
+    for (; i < count; ++i)
+        dst[i] = value;
+}
+
 bool IsKeyed(uint16_t p, const PixelKey* key) { return key && p >= key->low && p <= key->high; }
 
 uint16_t BlendPixel(uint16_t d, uint16_t s, int a)
@@ -92,8 +105,12 @@ void PixelSurface::Fill(const RECT* rect, uint16_t value)
     RECT r = rect ? IntersectRects(*rect, Bounds()) : Bounds();
     if (IsRectEmpty(r))
         return;
+    if (r.left == 0 && r.right == m_nWidth) {
+        FillPixels(Row(r.top), static_cast<size_t>(r.bottom - r.top) * m_nWidth, value);
+        return;
+    }
     for (int y = r.top; y < r.bottom; ++y)
-        std::fill(Row(y) + r.left, Row(y) + r.right, value);
+        FillPixels(Row(y) + r.left, static_cast<size_t>(r.right - r.left), value);
 }
 
 void PixelSurface::CopyFrom(int x, int y, const PixelSurface& src, const RECT& srcRect, const PixelKey* key)

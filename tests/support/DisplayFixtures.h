@@ -6,7 +6,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
@@ -18,6 +20,16 @@ inline const bool g_bHeadlessDrivers = [] {
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     return true;
 }();
+
+// A fresh folder for the running test, so tests run in parallel never share fixture files.
+inline std::string TestFolder()
+{
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = std::string("fx_") + info->test_suite_name() + "_" + info->name();
+    std::filesystem::remove_all(name);
+    std::filesystem::create_directories(name);
+    return name;
+}
 
 inline void Put16(std::vector<uint8_t>& v, uint32_t x)
 {

@@ -29,13 +29,16 @@ protected:
     {
         platform::SetMessageEcho(false);
         platform::ClearRecordedMessages();
-        ASSERT_TRUE(fixtures::WriteFile("art.bmp", fixtures::MakeBmp24(16, 8, Art)));
+        m_dir = fixtures::TestFolder();
+        m_art = m_dir + "/art.bmp";
+        ASSERT_TRUE(fixtures::WriteFile(m_art, fixtures::MakeBmp24(16, 8, Art)));
     }
     void TearDown() override
     {
         platform::ClearRecordedMessages();
         platform::SetMessageEcho(true);
     }
+    std::string m_dir, m_art;
     platform::NullPresentTarget m_window{800, 600};
     CDisplay m_display{&m_window, 800, 600, 16, 0, true};
 };
@@ -122,14 +125,14 @@ TEST_F(DisplayTest, UpdateBoundsMovesTheWindowRectangleOnlyWhenWindowed)
 TEST_F(DisplayTest, BitmapLoadsAtItsOwnSizeOrCroppedOneToOne)
 {
     int w = 0, h = 0;
-    CSurface* whole = m_display.BitmapToSurface("art.bmp", &w, &h, true);
+    CSurface* whole = m_display.BitmapToSurface(m_art, &w, &h, true);
     ASSERT_TRUE(whole);
     EXPECT_EQ(w, 16);
     EXPECT_EQ(h, 8);
     EXPECT_EQ(Pixel(whole, 12, 7), platform::ColorRefTo565(RGB(255, 0, 0)));
 
     int cw = 8, ch = 0;
-    CSurface* crop = m_display.BitmapToSurface("art.bmp", &cw, &ch, true);
+    CSurface* crop = m_display.BitmapToSurface(m_art, &cw, &ch, true);
     ASSERT_TRUE(crop);
     EXPECT_EQ(crop->GetWidth(), 8);
     EXPECT_EQ(ch, 8);
@@ -157,7 +160,7 @@ TEST_F(DisplayTest, MissingBitmapReportsOnlyWhenAskedWithTheWholePath)
 TEST_F(DisplayTest, KeyAppliesOnlyWhenTheBlitAsksForIt)
 {
     int w = 0, h = 0;
-    CSurface* art = m_display.BitmapToSurface("art.bmp", &w, &h, false);
+    CSurface* art = m_display.BitmapToSurface(m_art, &w, &h, false);
     ASSERT_TRUE(art);
     DDCOLORKEY key{m_display.ColorMatch(art, kMagenta), kMagenta};
     ASSERT_EQ(art->SetColorKey(DDCKEY_SRCBLT, &key), DD_OK);
@@ -184,9 +187,9 @@ TEST_F(DisplayTest, TileCutFromAGeneratedSheet)
     // A sheet of 4 x 4 tiles of 8 pixels, each tile one colour.
     auto tileColour = [](int row, int col) { return RGB(row * 60, col * 60, 100); };
     ASSERT_TRUE(fixtures::WriteFile(
-        "sheet.bmp", fixtures::MakeBmp24(32, 32, [&](int x, int y) { return tileColour(y / 8, x / 8); })));
+        m_dir + "/sheet.bmp", fixtures::MakeBmp24(32, 32, [&](int x, int y) { return tileColour(y / 8, x / 8); })));
     int w = 32, h = 32;
-    CSurface* sheet = m_display.BitmapToSurface("sheet.bmp", &w, &h, true);
+    CSurface* sheet = m_display.BitmapToSurface(m_dir + "/sheet.bmp", &w, &h, true);
     ASSERT_TRUE(sheet);
     CSurface* tile = m_display.CreateTileSurface(sheet, 2, 1, 8);
     ASSERT_TRUE(tile);
@@ -206,7 +209,7 @@ TEST_F(DisplayTest, KeyedSurfaceIsAPlainCopyOverTheFillColourWithAMagentaKey)
     platform::NullPresentTarget window(64, 64);
     CDisplay display(&window, 64, 64, 16, RGB(0, 0, 255), true);
     int w = 0, h = 0;
-    CSurface* art = display.BitmapToSurface("art.bmp", &w, &h, false);
+    CSurface* art = display.BitmapToSurface(m_art, &w, &h, false);
     ASSERT_TRUE(art);
     CSurface* keyed = display.CreateKeyedSurface(art, 20, 8);
     ASSERT_TRUE(keyed);
@@ -227,7 +230,7 @@ TEST_F(DisplayTest, SurfacesOutliveTheDisplay)
 {
     auto* display = new CDisplay(nullptr, 32, 32, 16, 0, true);
     int w = 0, h = 0;
-    CSurface* art = display->BitmapToSurface("art.bmp", &w, &h, false);
+    CSurface* art = display->BitmapToSurface(m_art, &w, &h, false);
     delete display;
     ASSERT_TRUE(art);
     EXPECT_EQ(art->GetWidth(), 16);
