@@ -82,15 +82,6 @@ Canvas TargetCursor()
 
 } // namespace
 
-// The cursor file names in load order: "target", then each order's plain, "Danger" and "Prohibited" files.
-std::vector<std::string> CursorFileNames()
-{
-    std::vector<std::string> names{"target.cur"};
-    for (const char* suffix : {"", "Danger", "Prohibited"})
-        for (const CursorLook& look : kCursors)
-            names.push_back(std::string(look.name) + suffix + ".cur");
-    return names;
-}
 
 void MakeCursors(Output& out)
 {

@@ -212,14 +212,6 @@ const std::vector<Recipe>& Recipes()
 
 } // namespace
 
-// The 44 names in the order of the game's sound table.
-std::vector<std::string> SoundFileNames()
-{
-    std::vector<std::string> names;
-    for (const Recipe& r : Recipes())
-        names.push_back(r.file);
-    return names;
-}
 
 void MakeSounds(Output& out)
 {
