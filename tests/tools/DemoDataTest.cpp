@@ -19,6 +19,10 @@
 #include "core/world/StationData.h"
 #include "core/world/UnitTaskRecord.h"
 #include "core/world/WorldContext.h"
+#include "platform/gdi/Bitmap.h"
+
+#include <cstdio>
+#include <fstream>
 
 #include <map>
 #include <set>
@@ -427,6 +431,111 @@ TEST_F(DemoDataTest, DrawnMapKeepsThingsApart)
         if (s->Kind() == kUnitSprite)
             agencyColours.insert(map.At(s->m_Placement.WorldX - 6, s->m_Placement.WorldY));
     EXPECT_EQ(agencyColours.size(), 3u); // police, civilians, the suspect
+}
+
+} // namespace
+
+namespace {
+
+struct ArtRow {
+    std::string name;
+    int x = 0, y = 0;
+};
+
+// A screen's art list: two header lines, then rows of bitmap name, x and y.
+std::vector<ArtRow> ReadArtList(const std::string& file)
+{
+    std::vector<ArtRow> rows;
+    FILE* f = std::fopen(DataFile("GUI/" + file).c_str(), "r");
+    if (!f)
+        return rows;
+    char line[1024];
+    for (int i = 0; std::fgets(line, sizeof line, f); ++i) {
+        char name[260];
+        ArtRow r;
+        if (i >= 2 && std::sscanf(line, "%259[^,],%d,%d", name, &r.x, &r.y) == 3) {
+            r.name = name;
+            rows.push_back(r);
+        }
+    }
+    std::fclose(f);
+    return rows;
+}
+
+TEST_F(DemoDataTest, EveryScreenArtListHasItsRowsInsideTheWindow)
+{
+    const std::pair<const char*, int> lists[] = {{"Briefing_Art.csv", 14}, {"MPlay_Art.csv", 26},
+                                                 {"Role_Art.csv", 26},     {"DeBrief_Art.csv", 63},
+                                                 {"IAP_Art.csv", 43},      {"EOC_Art.csv", 40},
+                                                 {"HUD_Art.csv", 67}};
+    for (const auto& [file, count] : lists) {
+        std::vector<ArtRow> rows = ReadArtList(file);
+        ASSERT_EQ(rows.size(), static_cast<size_t>(count)) << file;
+        for (const ArtRow& r : rows) {
+            int w = 0, h = 0;
+            std::unique_ptr<CSurface> s(m_display.BitmapToSurface(DataFile("GUI/" + r.name), &w, &h, true));
+            ASSERT_TRUE(s) << file << ": " << r.name;
+            EXPECT_LE(r.x + w, 800) << r.name;
+            EXPECT_LE(r.y + h, 600) << r.name;
+        }
+    }
+}
+
+TEST_F(DemoDataTest, HudHotSpotsGiveEachButtonItsOwnColour)
+{
+    std::vector<ArtRow> rows = ReadArtList("HUD_Art.csv");
+    ASSERT_EQ(rows.size(), 67u);
+    EXPECT_EQ(rows[1].x, 220); // the info panel starts where the hot spots end
+    platform::gdi::Bitmap map;
+    ASSERT_TRUE(platform::gdi::LoadBitmapFile(DataFile("GUI/" + rows[2].name), map));
+    const POINT samples[12] = {{110, 20}, {45, 55}, {45, 55}, {180, 55}, {45, 110}, {180, 110},
+                               {110, 50}, {110, 110}, {80, 80}, {140, 80}, {110, 80}, {110, 80}};
+    std::set<COLORREF> colours;
+    for (const POINT& p : samples) {
+        COLORREF c = map.At(p.x, p.y);
+        EXPECT_NE(platform::ColorRefTo565(c), 0) << p.x << "," << p.y; // entries 12-15 are zero
+        colours.insert(c);
+    }
+    EXPECT_EQ(colours.size(), 10u);
+    EXPECT_EQ(colours.count(map.At(2, 2)), 0u); // the background is no button
+}
+
+TEST_F(DemoDataTest, MenuTablesMatchTheirScreens)
+{
+    // "HUDPopupMenus.txt": the five menus, Command with its eleven items and check-mark menus ending in OK.
+    std::ifstream in(DataFile("GUI/HUDPopupMenus.txt"));
+    std::map<std::string, std::vector<std::string>> menus;
+    std::string line, current;
+    while (std::getline(in, line)) {
+        if (line.empty() || line[0] == '#')
+            continue;
+        if (line[0] == '@')
+            menus[current = line.substr(1)];
+        else
+            menus[current].push_back(line);
+    }
+    EXPECT_EQ(menus.size(), 5u);
+    EXPECT_EQ(menus["Command"].size(), 11u);
+    EXPECT_EQ(menus["Options"].size(), 5u);
+    for (const char* m : {"Filters", "Overlays", "Msg Filters"})
+        EXPECT_EQ(menus[m].back(), "OK") << m;
+    // The lobby table: ten rows, then an empty one; every button on the panel inside the window.
+    std::vector<ArtRow> lobby = ReadArtList("MPlay_Art.csv");
+    FILE* f = std::fopen(DataFile("Multiplayer_Menu_Data.csv").c_str(), "r");
+    ASSERT_NE(f, nullptr);
+    char buffer[1024];
+    int rows = 0;
+    for (int i = 0; std::fgets(buffer, sizeof buffer, f); ++i) {
+        char name[260] = "", text[100];
+        int x, y, link, value;
+        if (i < 3 || std::sscanf(buffer, "%259[^,],%99[^,],%d,%d,%d,%d", name, text, &x, &y, &link, &value) != 6)
+            continue;
+        ++rows;
+        EXPECT_LE(lobby[0].x + x + 170, 800) << name;
+        EXPECT_LE(lobby[0].y + y + 30, 600) << name;
+    }
+    std::fclose(f);
+    EXPECT_EQ(rows, 10);
 }
 
 } // namespace

@@ -58,6 +58,7 @@ bool MakeDemoData(const std::string& sourceFolder, const std::string& outputFold
         MakeTileArt(out.Path(kTileTypes), out);
         MakeSpriteArt(out);
         MakeScreenArt(out);
+        MakeScreenLists(out);
         MakeAreaMapArt(out);
         MakeSounds(out);
         MakeCursors(out);

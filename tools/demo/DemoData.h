@@ -47,6 +47,7 @@ void CopyTextSources(const std::string& sourceFolder, Output& out);
 void MakeTileArt(const std::string& tileTypeFile, Output& out);
 void MakeSpriteArt(Output& out);
 void MakeScreenArt(Output& out);
+void MakeScreenLists(Output& out);
 void MakeAreaMapArt(Output& out);
 void MakeSounds(Output& out);
 void MakeCursors(Output& out);
