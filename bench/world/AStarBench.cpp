@@ -1,6 +1,7 @@
 // A* on a 100 x 75 map with subdivided patches and walls: our finder beside Boost.Graph's astar_search.
 #include "core/world/AStar.h"
 #include "core/world/PathGridPicture.h"
+#include "platform/system/MessageBox.h"
 
 #include <benchmark/benchmark.h>
 
@@ -18,15 +19,19 @@ namespace {
 
 using namespace worldtest;
 
+using Pairs = std::vector<std::pair<CPathTile*, CPathTile*>>;
+
 struct Scenario {
     std::unique_ptr<LoadedGrid> grid;
-    std::vector<std::pair<CPathTile*, CPathTile*>> pairs;
+    Pairs pairs;  // routes that exist
+    Pairs sealed; // goals walled in: the search visits every reachable tile
 };
 
 // A fixed map: random ground costs, three long walls with gaps, and subdivided patches with sub-tile walls.
 Scenario& TheScenario()
 {
     static Scenario scenario = [] {
+        platform::SetMessageEcho(false); // failed searches report on the debugger output
         std::mt19937 rng(2024);
         const char ground[] = "....1122~";
         std::vector<std::string> rows(75, std::string(100, '.'));
@@ -42,6 +47,8 @@ Scenario& TheScenario()
         for (int c = 10; c < 90; ++c)
             if (c % 19 != 0)
                 rows[40][c] = '#';
+        rows[10][80] = '.';
+        rows[9][80] = rows[11][80] = rows[10][79] = rows[10][81] = '#';
         PathGridPicture p(rows);
         for (int k = 0; k < 120; ++k) {
             int r = static_cast<int>(rng() % 75);
@@ -63,28 +70,32 @@ Scenario& TheScenario()
             s.pairs.emplace_back(a, b);
             s.pairs.emplace_back(b, a);
         }
+        s.sealed.emplace_back(g.GetCell(0, 0), g.GetCell(10, 80));
+        s.sealed.emplace_back(g.GetCell(74, 99), g.GetCell(10, 80));
         return s;
     }();
     return scenario;
 }
 
-void BM_CAStarRoutes(benchmark::State& state)
+void BM_CAStarRoutes(benchmark::State& state, bool sealed)
 {
     Scenario& s = TheScenario();
+    const Pairs& pairs = sealed ? s.sealed : s.pairs;
     CAStar finder;
     int found = 0;
     for (auto _ : state) {
-        for (auto& [start, goal] : s.pairs) {
+        for (auto& [start, goal] : pairs) {
             CAStarNode* node = finder.FindPath(start, goal, kFootCost);
             found += node != nullptr;
             benchmark::DoNotOptimize(node);
         }
     }
     state.counters["routes/s"] =
-        benchmark::Counter(static_cast<double>(state.iterations() * s.pairs.size()), benchmark::Counter::kIsRate);
+        benchmark::Counter(static_cast<double>(state.iterations() * pairs.size()), benchmark::Counter::kIsRate);
     state.counters["found"] = static_cast<double>(found) / static_cast<double>(state.iterations());
 }
-BENCHMARK(BM_CAStarRoutes)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_CAStarRoutes, routes, false)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_CAStarRoutes, sealed_goal, true)->Unit(benchmark::kMillisecond);
 
 #ifdef ZR_HAVE_BOOST_GRAPH
 using Graph = boost::adjacency_list<boost::vecS, boost::vecS, boost::directedS, boost::no_property,
@@ -114,9 +125,10 @@ struct Estimate : boost::astar_heuristic<Graph, int> {
     }
 };
 
-void BM_BoostAStarRoutes(benchmark::State& state)
+void BM_BoostAStarRoutes(benchmark::State& state, bool sealed)
 {
     Scenario& s = TheScenario();
+    const Pairs& pairs = sealed ? s.sealed : s.pairs;
     CPathData& g = *s.grid->grid;
     std::vector<CPathTile*> tiles;
     std::map<CPathTile*, size_t> index;
@@ -137,12 +149,13 @@ void BM_BoostAStarRoutes(benchmark::State& state)
     std::vector<int> dist(tiles.size());
     int found = 0;
     for (auto _ : state) {
-        for (auto& [start, goal] : s.pairs) {
+        for (auto& [start, goal] : pairs) {
             size_t sv = index[start];
             size_t gv = index[goal];
             try {
-                boost::astar_search(graph, sv, Estimate(&tiles, goal),
-                                    boost::predecessor_map(pred.data()).distance_map(dist.data()).visitor(GoalVisitor(gv)));
+                boost::astar_search(
+                    graph, sv, Estimate(&tiles, goal),
+                    boost::predecessor_map(pred.data()).distance_map(dist.data()).visitor(GoalVisitor(gv)));
             } catch (const FoundGoal&) {
                 ++found;
             }
@@ -150,10 +163,11 @@ void BM_BoostAStarRoutes(benchmark::State& state)
         }
     }
     state.counters["routes/s"] =
-        benchmark::Counter(static_cast<double>(state.iterations() * s.pairs.size()), benchmark::Counter::kIsRate);
+        benchmark::Counter(static_cast<double>(state.iterations() * pairs.size()), benchmark::Counter::kIsRate);
     state.counters["found"] = static_cast<double>(found) / static_cast<double>(state.iterations());
 }
-BENCHMARK(BM_BoostAStarRoutes)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_BoostAStarRoutes, routes, false)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_BoostAStarRoutes, sealed_goal, true)->Unit(benchmark::kMillisecond);
 #endif
 
 } // namespace

@@ -18,7 +18,10 @@ CAreaMapData::CAreaMapData()
     WorldContext().m_strBaseFolder = folder;
 }
 
-CAreaMapData::~CAreaMapData() { delete m_pSpriteManager; }
+CAreaMapData::~CAreaMapData()
+{
+    delete m_pSpriteManager;
+}
 
 bool CAreaMapData::Serialize(QFArchive* archive)
 {

@@ -2,6 +2,7 @@
 #include "core/world/SpriteManager.h"
 
 #include "core/display/CDisplay.h"
+#include "core/world/ICSNames.h"
 #include "core/world/Map2DLinked.h"
 #include "core/world/StationData.h"
 #include "core/world/UnitTaskRecord.h"
@@ -13,9 +14,6 @@
 QF_IMPLEMENT_SERIAL(CSpriteManager, 4)
 
 namespace {
-const char* const kAgencyKindNames[9] = {"Police", "Fire", "School", "PW", "EMS", "Civs", "Threat", "Incident Site",
-                                         "Waypoint Marker"};
-
 void DeleteSurface(CSurface*& surface)
 {
     if (surface) {
@@ -26,24 +24,34 @@ void DeleteSurface(CSurface*& surface)
 }
 
 // Agency indexes from files may be anything: outside 0-31 they are never in a 32-bit mask.
-bool MaskHas(int32_t mask, int bit) { return bit >= 0 && bit < 32 && (static_cast<uint32_t>(mask) >> bit) & 1u; }
+bool MaskHas(int32_t mask, int bit)
+{
+    return bit >= 0 && bit < 32 && (static_cast<uint32_t>(mask) >> bit) & 1u;
+}
 bool SeenBy(int32_t flags, int agency)
 {
     return agency >= 0 && agency < 27 && (static_cast<uint32_t>(flags) & (0x20u << agency)) != 0;
 }
 } // namespace
 
-const char* AgencyKindName(int kind) { return kind >= 0 && kind < 9 ? kAgencyKindNames[kind] : ""; }
+const char* AgencyKindName(int kind)
+{
+    const char* name = GetAgencyName(kind);
+    return name ? name : "";
+}
 
 int AgencyKindIndex(const char* name)
 {
-    for (int i = 0; i < 9; ++i)
-        if (name && strcasecmp(name, kAgencyKindNames[i]) == 0)
+    for (int i = 0; i < kAgencyNameCount; ++i)
+        if (name && strcasecmp(name, g_aszAgencyNames[i]) == 0)
             return i;
     return -1;
 }
 
-CSpriteManager::CSpriteManager() { std::fill(std::begin(m_anIdCounters), std::end(m_anIdCounters), 1); }
+CSpriteManager::CSpriteManager()
+{
+    std::fill(std::begin(m_anIdCounters), std::end(m_anIdCounters), 1);
+}
 
 CSpriteManager::~CSpriteManager()
 {

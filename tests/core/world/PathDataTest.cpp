@@ -1,6 +1,7 @@
 // Path grid: loading whole and subdivided cells, links, lookups, ring walks, line of sight and footprints.
 #include "core/world/PathGridPicture.h"
 
+#include "core/world/Sprite.h"
 #include "core/world/TileVisitor.h"
 
 #include <gtest/gtest.h>
@@ -33,7 +34,7 @@ TEST_F(PathGridTest, LoadDerivesBasesFromStoredCosts)
     p.legend['c'] = {10, 1};
     p.legend['d'] = {255, 9};
     p.legend['e'] = {0, 0};
-    p.legend['f'] = {10, 1};  // on a cell of tile type 162
+    p.legend['f'] = {10, 1}; // on a cell of tile type 162
     p.legend['A'] = {40, 0x1FFF};
     p.legend['B'] = {39, 0x400 | 7};
     p.legend['C'] = {100, 2, true}; // a sub-tile stored without the marker: whole-tile threshold
@@ -219,6 +220,64 @@ TEST_F(PathGridTest, StoreWritesTheLayoutTheLoadReads)
     }
 }
 
+// ---- feature costs ----
+
+struct FeatureCase {
+    int fire, object, chemical;
+    int foot, vehicle, score;
+};
+
+TEST_F(PathGridTest, FeaturesAddToTheEffectiveCosts)
+{
+    auto g = LoadPathGrid(PathGridPicture({"..", ".."}).Subdivide(0, 1, {"....", "....", "....", "...."}));
+    ASSERT_TRUE(g);
+    CSprite sprites[3];
+    CFeatureNode nodes[3];
+    auto apply = [&](CPathTile* t, const FeatureCase& c, bool copy) {
+        int codes[3] = {c.fire, c.object, c.chemical};
+        for (int slot = 0; slot < 3; ++slot) {
+            sprites[slot].m_Placement.Id = codes[slot];
+            nodes[slot].m_pSprite = &sprites[slot];
+            t->m_apFeatures[slot] = codes[slot] ? &nodes[slot] : nullptr;
+        }
+        t->UpdateCosts(copy);
+    };
+    // A whole tile of stored cost 10: foot base 9, vehicle base 10.
+    CPathTile* whole = g->grid->GetCell(1, 0);
+    std::vector<FeatureCase> wholeCases = {
+        {0, 0, 0, 9, 10, 0},       {5, 0, 0, 249, 138, 8},    {6, 0, 0, 73, 10, 2},   {7, 0, 0, 137, 138, 4},
+        {0, 0, 11, 249, 234, 10},  {0, 0, 130, 249, 234, 10}, {0, 2, 0, 105, 255, 0}, {0, 12, 0, 105, 255, 0},
+        {0, 8, 0, 233, 42, 0},     {0, 128, 0, 233, 42, 0},   {0, 13, 0, 41, 10, 0},  {6, 131, 0, 105, 10, 2},
+        {5, 0, 129, 254, 254, 18}, {3, 4, 100, 9, 10, 0},
+    };
+    for (const FeatureCase& c : wholeCases) {
+        apply(whole, c, false);
+        EXPECT_EQ(whole->m_abyCosts[kFootCost], c.foot) << c.fire << "/" << c.object << "/" << c.chemical;
+        EXPECT_EQ(whole->m_abyCosts[kVehicleCost], c.vehicle) << c.fire << "/" << c.object << "/" << c.chemical;
+        EXPECT_EQ(whole->GetFeatureScore(), c.score) << c.fire << "/" << c.object << "/" << c.chemical;
+    }
+    // Sub-tiles add a quarter; the cell head copies its additions to its whole cell.
+    CPathTile* head = g->grid->GetCell(0, 1);
+    CPathTile* inner = CPathData::SubTile(head, 2, 3);
+    inner->m_abyCosts[kFootBase] = 255;
+    apply(head, {5, 0, 11, 0, 0, 0}, true);
+    EXPECT_EQ(head->m_abyCosts[kFootCost], 9 + 60 + 60);
+    EXPECT_EQ(head->m_abyCosts[kVehicleCost], 10 + 32 + 56);
+    EXPECT_EQ(CPathData::SubTile(head, 3, 3)->m_abyCosts[kFootCost], 129);
+    EXPECT_EQ(CPathData::SubTile(head, 3, 3)->m_abyCosts[kVehicleCost], 98);
+    EXPECT_EQ(inner->m_abyCosts[kFootCost], 255);
+    EXPECT_EQ(inner->GetFeatureScore(), 999);
+    apply(head, {0, 2, 0, 0, 0, 0}, false); // debris blocks vehicles on its tile...
+    EXPECT_EQ(head->m_abyCosts[kVehicleCost], 255);
+    apply(head, {0, 2, 0, 0, 0, 0}, true); // ...but the copy over the cell (head included) leaves the block out
+    EXPECT_EQ(head->m_abyCosts[kVehicleCost], 10);
+    EXPECT_EQ(CPathData::SubTile(head, 1, 1)->m_abyCosts[kVehicleCost], 10);
+    EXPECT_EQ(CPathData::SubTile(head, 1, 1)->m_abyCosts[kFootCost], 9 + 24);
+    apply(CPathData::SubTile(head, 1, 1), {7, 0, 0, 0, 0, 0}, true); // not a head: itself only
+    EXPECT_EQ(CPathData::SubTile(head, 1, 1)->m_abyCosts[kFootCost], 9 + 32);
+    EXPECT_EQ(CPathData::SubTile(head, 1, 2)->m_abyCosts[kFootCost], 9 + 24);
+}
+
 // ---- ring walks ----
 
 struct Recorder : CTileVisitor {
@@ -284,18 +343,14 @@ TEST_F(PathGridTest, LineOfSightSpendsTheBudgetTileByTile)
         bool sight;
     };
     std::vector<Case> cases = {
-        {5, 5, 20, 20, 1, false},   // the start tile alone spends it
-        {5, 5, 20, 20, 2, true},
-        {0, 80, 95, 80, 4, true},   // three whole tiles of cost 1
-        {0, 80, 95, 80, 3, false},
-        {95, 80, 0, 80, 4, true},   // walked from the smaller x either way
-        {0, 16, 95, 16, 50, false}, // through the wall
-        {0, 0, 95, 95, 4, true},    // diagonal: corners charge only the last tile entered
-        {0, 0, 95, 95, 3, false},
-        {16, 0, 16, 95, 4, true},   // vertical
-        {16, 95, 16, 0, 3, false},
-        {40, 40, 60, 95, 3, true},  // steep
-        {0, 0, 96, 0, 1000, false}, // an end off the grid
+        {5, 5, 20, 20, 1, false},                               // the start tile alone spends it
+        {5, 5, 20, 20, 2, true},     {0, 80, 95, 80, 4, true},  // three whole tiles of cost 1
+        {0, 80, 95, 80, 3, false},   {95, 80, 0, 80, 4, true},  // walked from the smaller x either way
+        {0, 16, 95, 16, 50, false},                             // through the wall
+        {0, 0, 95, 95, 4, true},                                // diagonal: corners charge only the last tile entered
+        {0, 0, 95, 95, 3, false},    {16, 0, 16, 95, 4, true},  // vertical
+        {16, 95, 16, 0, 3, false},   {40, 40, 60, 95, 3, true}, // steep
+        {0, 0, 96, 0, 1000, false},                             // an end off the grid
         {-1, 0, 10, 0, 1000, false},
     };
     for (const Case& c : cases)
@@ -314,7 +369,7 @@ TEST_F(PathGridTest, LineOfSightPassesThroughTheRightSubTiles)
     CPathData& grid = *g->grid;
     // y 52 is sub-row 2 of the middle cell: 1 (whole) + 3 clear sub-tiles + the wall.
     EXPECT_FALSE(grid.HasLineOfSight(0, 52, 95, 52, 50));
-    EXPECT_TRUE(grid.HasLineOfSight(0, 52, 55, 52, 6));  // whole + 3 sub-tiles = 4
+    EXPECT_TRUE(grid.HasLineOfSight(0, 52, 55, 52, 6)); // whole + 3 sub-tiles = 4
     EXPECT_FALSE(grid.HasLineOfSight(0, 52, 55, 52, 4));
     EXPECT_FALSE(grid.HasLineOfSight(0, 33, 50, 33, 50)); // along the wall row
     EXPECT_TRUE(grid.HasLineOfSight(40, 95, 40, 41, 6));  // up a clear sub-column: whole + 3 sub-tiles

@@ -1,5 +1,6 @@
 // Sprite manager: reference lists column by column, agency-file choice, stored streams of each version,
 // service ids, draw order, selection marker, hit tests and the station stock of saved games.
+#include "core/world/Map2DLinked.h"
 #include "core/world/SpriteManager.h"
 #include "core/world/StationData.h"
 #include "core/world/UnitTaskRecord.h"
@@ -67,9 +68,9 @@ TEST_F(SpriteManagerTest, UnitAndVehicleListsFillTheirRecords)
     EXPECT_FLOAT_EQ(u.m_fMaxFatigue, 50.0f);
     EXPECT_EQ(u.m_nInfoEntry, 12);
     const float expected[15] = {1.5f, 10, 20, 30, 0.4f, 0.5f, 60, 0.7f, 0.8f, 0.9f, 11, 12, 13, 14, 15};
-    const float actual[15] = {u.m_fSpeed,        u.m_fAssault,    u.m_fPerimeter, u.m_fEvacuate,  u.m_fSearchForBomb,
-                              u.m_fFirstAid,     u.m_fClearDebris, u.m_fFightFire, u.m_fFightHazard, u.m_fDefuseBomb,
-                              u.m_fNegotiate,    u.m_fDirect,     u.m_fUtilityWork, u.m_fEscort,   u.m_fSupervise};
+    const float actual[15] = {u.m_fSpeed,     u.m_fAssault,     u.m_fPerimeter,   u.m_fEvacuate,    u.m_fSearchForBomb,
+                              u.m_fFirstAid,  u.m_fClearDebris, u.m_fFightFire,   u.m_fFightHazard, u.m_fDefuseBomb,
+                              u.m_fNegotiate, u.m_fDirect,      u.m_fUtilityWork, u.m_fEscort,      u.m_fSupervise};
     for (int i = 0; i < 15; ++i)
         EXPECT_FLOAT_EQ(actual[i], expected[i]) << "column " << 15 + i;
     EXPECT_EQ(m.GetTemplates(kUnitSprite)[2].m_pUnitTask->m_nAgencyKind, 4);
@@ -373,10 +374,10 @@ TEST_F(SpriteManagerTest, DrawListIsOrderedByDepthWithLaterEqualsFirst)
 {
     CSpriteManager m;
     ASSERT_TRUE(m.LoadReferenceLists(data.Path(), "Agency.csv", nullptr));
-    CSprite* car = m.CreateFeatureSprite(Placement(kFeatureSprite, 3), false);     // depth 30
-    CSprite* tree1 = m.CreateFeatureSprite(Placement(kFeatureSprite, 0), true);    // 10
-    CSprite* rubble = m.CreateFeatureSprite(Placement(kFeatureSprite, 2), false);  // 5
-    CSprite* tree2 = m.CreateFeatureSprite(Placement(kFeatureSprite, 0), false);   // 10
+    CSprite* car = m.CreateFeatureSprite(Placement(kFeatureSprite, 3), false);    // depth 30
+    CSprite* tree1 = m.CreateFeatureSprite(Placement(kFeatureSprite, 0), true);   // 10
+    CSprite* rubble = m.CreateFeatureSprite(Placement(kFeatureSprite, 2), false); // 5
+    CSprite* tree2 = m.CreateFeatureSprite(Placement(kFeatureSprite, 0), false);  // 10
     std::vector<CSprite*> order;
     for (CSprite* s = m.GetHead(); s; s = s->m_pNext)
         order.push_back(s);
@@ -446,7 +447,7 @@ TEST_F(SpriteManagerTest, PointQueriesTakeTheTopmostDrawnSprite)
     CSpriteManager m;
     ASSERT_TRUE(m.LoadReferenceLists(art.Path(), "Agency.csv", display.get()));
     CSprite* station = m.CreateStationSprite(Placement(kStationSprite, 0, 100, 100), true); // depth 30
-    CSprite* car = m.CreateFeatureSprite(Placement(kFeatureSprite, 3, 104, 100), false);     // depth 30, on top
+    CSprite* car = m.CreateFeatureSprite(Placement(kFeatureSprite, 3, 104, 100), false);    // depth 30, on top
     RECT view{0, 0, 800, 448};
     m.UpdateScreenRects(view);
     EXPECT_EQ(m.SpriteAtPoint(100, 100), nullptr); // nothing drawn yet
@@ -462,6 +463,35 @@ TEST_F(SpriteManagerTest, PointQueriesTakeTheTopmostDrawnSprite)
     EXPECT_EQ(m.StationAtPoint(100, 100), nullptr);
     EXPECT_EQ(m.SpriteAtPoint(100, 100), station);
     EXPECT_EQ(m.SpriteAtPoint(500, 500), nullptr);
+}
+
+TEST_F(SpriteManagerTest, FeaturesUnderDrawnUnitsAreBlendedOrHidden)
+{
+    WorldDataFolder art(true);
+    auto display = MakeDisplay();
+    CSpriteManager m;
+    ASSERT_TRUE(m.LoadReferenceLists(art.Path(), "Agency.csv", display.get()));
+    CMap2DLinked map;
+    std::vector<int> types(16, 0);
+    types[3 * 4 + 3] = 162; // the cell holding (100, 100)
+    ASSERT_TRUE(map.BuildGrid(4, 4, types));
+    CSprite* tree = m.CreateFeatureSprite(Placement(kFeatureSprite, 0, 100, 100), false);     // option bit 2, alpha 0
+    CSprite* building = m.CreateFeatureSprite(Placement(kFeatureSprite, 1, 300, 300), false); // option bit 3, alpha 50
+    CSprite* rubble = m.CreateFeatureSprite(Placement(kFeatureSprite, 2, 100, 100), false);   // neither
+    m.CreateUnitSprite(Placement(kUnitSprite, 0, 100, 100), true);
+    RECT view{0, 0, 800, 448};
+    m.UpdateScreenRects(view);
+    m.Draw(view, display->GetBackBuffer());
+    tree->m_Placement.Flags |= kSpriteBlended;
+    m.UpdateFeatureOverlaps(&map);
+    EXPECT_EQ(tree->m_Placement.Flags & kSpriteBlended, 0); // cleared, then hidden: no alpha, tile type 162
+    EXPECT_NE(tree->m_Placement.Flags & kSpriteHiddenUnder, 0);
+    EXPECT_NE(building->m_Placement.Flags & kSpriteBlended, 0); // blended always
+    EXPECT_EQ(rubble->m_Placement.Flags & (kSpriteBlended | kSpriteHiddenUnder), 0);
+    types[3 * 4 + 3] = 0;
+    ASSERT_TRUE(map.BuildGrid(4, 4, types));
+    m.UpdateFeatureOverlaps(&map);
+    EXPECT_EQ(tree->m_Placement.Flags & kSpriteHiddenUnder, 0);
 }
 
 TEST_F(SpriteManagerTest, StationStockOfSavedGamesRoundTrips)

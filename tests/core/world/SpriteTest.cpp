@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cstdint>
+
 using namespace worldtest;
 
 namespace {
@@ -46,15 +49,17 @@ TEST_F(SpriteTest, ScreenRectanglesAreClippedToTheView)
     };
     const RECT view{100, 50, 900, 498};
     std::vector<Case> cases = {
-        {200, 100, 20, 10, 0, view, true, 90, 45, {0, 0, 20, 10}},      // wholly inside
-        {105, 100, 20, 10, 0, view, true, 0, 45, {5, 0, 20, 10}},       // half off the left edge
-        {200, 52, 20, 10, 0, view, true, 90, 0, {0, 3, 20, 10}},        // off the top
-        {895, 100, 20, 10, 0, view, true, 785, 45, {0, 0, 15, 10}},     // off the right
-        {200, 495, 20, 10, 0, view, true, 90, 440, {0, 0, 20, 8}},      // off the bottom
+        {200, 100, 20, 10, 0, view, true, 90, 45, {0, 0, 20, 10}},  // wholly inside
+        {105, 100, 20, 10, 0, view, true, 0, 45, {5, 0, 20, 10}},   // half off the left edge
+        {200, 52, 20, 10, 0, view, true, 90, 0, {0, 3, 20, 10}},    // off the top
+        {895, 100, 20, 10, 0, view, true, 785, 45, {0, 0, 15, 10}}, // off the right
+        {200, 495, 20, 10, 0, view, true, 90, 440, {0, 0, 20, 8}},  // off the bottom
         {0, 0, 20, 10, 0, RECT{-790, 0, 10, 448}, true, 780, 0, {0, 5, 20, 10}},
         {400, 400, 20, 10, 1, RECT{0, 0, 800, 448}, true, 90, 95, {0, 0, 20, 10}}, // zoom 1: as if at (100, 100)
-        {50, 100, 20, 10, 0, view, false, 0, 0, {0, 0, 0, 0}},         // left of the view
-        {200, 100, 0, 0, 0, view, false, 0, 0, {0, 0, 0, 0}},           // nothing to show
+        {50, 100, 20, 10, 0, view, false, 0, 0, {0, 0, 0, 0}},                     // left of the view
+        {200, 100, 0, 0, 0, view, false, 0, 0, {0, 0, 0, 0}},                      // nothing to show
+        {INT32_MAX, 100, 20, 10, 0, view, false, 0, 0, {0, 0, 0, 0}}, // positions from files may be anything
+        {INT32_MIN, INT32_MIN, 20, 10, 1, view, false, 0, 0, {0, 0, 0, 0}},
     };
     for (const Case& c : cases) {
         auto s = MakeFramed(c.x, c.y, c.w, c.h, c.zoom);
@@ -96,9 +101,9 @@ TEST_F(SpriteTest, VisibilityClassesFollowTheFilter)
         int visibilityClass, modeFlags, classSwitch, classOptions;
         bool visible;
     };
-    for (Case c : {Case{-1, 0, 0, 0, true}, Case{3, 0, 0, 0, true}, Case{-3, 0, 0, 0, false},
-                   Case{-3, 0, 1, 0x1, true}, Case{-3, 0, 1, 0x2, false}, Case{-3, 0x200000, 0, 0, true},
-                   Case{-2, 0, 1, 0x2, true}, Case{-4, 0, 1, 0x4, true}, Case{-4, 0, 0, 0x4, false}}) {
+    for (Case c : {Case{-1, 0, 0, 0, true}, Case{3, 0, 0, 0, true}, Case{-3, 0, 0, 0, false}, Case{-3, 0, 1, 0x1, true},
+                   Case{-3, 0, 1, 0x2, false}, Case{-3, 0x200000, 0, 0, true}, Case{-2, 0, 1, 0x2, true},
+                   Case{-4, 0, 1, 0x4, true}, Case{-4, 0, 0, 0x4, false}}) {
         CSprite s;
         s.m_nVisibilityClass = c.visibilityClass;
         CModeRecord mode;
@@ -129,15 +134,15 @@ TEST_F(SpriteTest, AgencyFilterAndOptionWord)
         bool passes;
     };
     std::vector<Case> cases = {
-        {1, 1, 0, 0x2, 0, 0, 0, true},            // its own agency's bit
+        {1, 1, 0, 0x2, 0, 0, 0, true}, // its own agency's bit
         {1, 1, 0, 0x4, 0, 0, 0, false},
-        {1, 1, 0x20 << 2, 0x4, 0, 0, 0, true},    // seen by agency 2
-        {3, 5, 0, 0x400, 0, 0, 0, false},         // command sees all but civilians and threats
+        {1, 1, 0x20 << 2, 0x4, 0, 0, 0, true}, // seen by agency 2
+        {3, 5, 0, 0x400, 0, 0, 0, false},      // command sees all but civilians and threats
         {0, 0, 0, 0x400, 0, 0, 0, true},
-        {40, 0, 0, ~0x400, 0, 0, 0, false},       // an agency index from a file beyond the mask
-        {9, 0, 0, 0x200, 0, 0, 0, false},         // not an agency of the list
-        {1, 1, 0, 0, 0x8000000, 0, 0, true},      // every agency passes
-        {1, 1, 0, 0x2, 0, 1, 0x1, false},         // idle-marker option without the flag
+        {40, 0, 0, ~0x400, 0, 0, 0, false},  // an agency index from a file beyond the mask
+        {9, 0, 0, 0x200, 0, 0, 0, false},    // not an agency of the list
+        {1, 1, 0, 0, 0x8000000, 0, 0, true}, // every agency passes
+        {1, 1, 0, 0x2, 0, 1, 0x1, false},    // idle-marker option without the flag
         {1, 1, 0x80000, 0x2, 0, 1, 0x1, true},
         {1, 1, 0x20 << 3, 0x8, 0, 1, 0x2, false}, // seen, but not of an agency in the mask
         {1, 1, 0, 0x2, 0, 1, 0x4, false},         // down option without the flag
@@ -210,7 +215,7 @@ TEST_F(SpriteDrawTest, MagentaIsTransparent)
     Fill(RGB(0, 255, 0));
     CSprite* tree = Place(kFeatureSprite, 0, 100, 100); // 16 x 16: screen 92..107
     tree->Draw(RECT{0, 0, 800, 448}, target, manager.GetViewSurface(), nullptr);
-    EXPECT_EQ(PixelAt(target, 92, 92), RGB(0, 255, 0));  // border: magenta, not drawn
+    EXPECT_EQ(PixelAt(target, 92, 92), RGB(0, 255, 0)); // border: magenta, not drawn
     EXPECT_EQ(PixelAt(target, 100, 100), kRed);
     EXPECT_NE(tree->m_Placement.Flags & kSpriteDrawn, 0);
 }

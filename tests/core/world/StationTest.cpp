@@ -133,12 +133,12 @@ TEST_F(StationTest, RoutesRunBothWaysWithHeadingAndSpeed)
         int heading;
     };
     std::vector<Case> cases = {
-        {{{0, 0}, {30, 40}}, 10, 25.0f, 0},            // the edge case of the route table
-        {{{0, 0}, {30, 40}, {30, 0}}, 18, 25.0f, 4},   // up
+        {{{0, 0}, {30, 40}}, 10, 25.0f, 0},                     // the edge case of the route table
+        {{{0, 0}, {30, 40}, {30, 0}}, 18, 25.0f, 4},            // up
         {{{50, 50}, {0, 49}}, 1, std::sqrt(2501.0f) * 5.0f, 2}, // left
         {{{0, 0}, {10, 3}}, 60, std::sqrt(109.0f) / 12.0f, 6},
-        {{{7, 7}}, 5, 0.0f, 0},                        // one waypoint: heading 0, length 0
-        {{{0, 0}, {0, 100}}, 0, 500.0f, 0},            // zero minutes count as one
+        {{{7, 7}}, 5, 0.0f, 0},             // one waypoint: heading 0, length 0
+        {{{0, 0}, {0, 100}}, 0, 500.0f, 0}, // zero minutes count as one
     };
     for (const Case& c : cases) {
         CStationData s;
@@ -200,10 +200,10 @@ TEST_F(DispatchMenuTest, StationWithoutStockShowsOnlyInfo)
 TEST_F(DispatchMenuTest, LinesAreGatedByCostStockAndActivatedUnits)
 {
     CStationData s;
-    s.m_paResources[0] = Resource("Patrol Officer", 2);         // cost 3, template 0
-    s.m_paResources[1] = Resource("engine crew", 1, 1);         // cost 5, template 1: needs 0x40
-    s.m_paResources[2] = Resource("Medic", 0);                  // cost 2, none left
-    s.m_paResources[3] = Resource("Unknown Unit", 5);           // no template
+    s.m_paResources[0] = Resource("Patrol Officer", 2); // cost 3, template 0
+    s.m_paResources[1] = Resource("engine crew", 1, 1); // cost 5, template 1: needs 0x40
+    s.m_paResources[2] = Resource("Medic", 0);          // cost 2, none left
+    s.m_paResources[3] = Resource("Unknown Unit", 5);   // no template
     s.m_paResources[4] = Resource(std::string(300, 'L').c_str(), 1);
     s.BuildDispatchMenu(0, 0, nullptr, &manager, 5.0f, 0);
     const CPopupMenu* menu = s.m_pPopupMenu;

@@ -50,9 +50,9 @@ TEST_F(TileMapTest, TileTypeTableReadsRowsUntilAnEmptyNameAndFillsSubTiles)
     EXPECT_EQ(map.GetTileType(5), nullptr);
     EXPECT_STREQ(map.GetTileType(0)->m_szName, "Grass");
     EXPECT_EQ(map.GetTileType(0)->m_anCost[0], 20);
-    EXPECT_EQ(map.GetTileType(0)->m_anCost[16], 5);  // 0 -> 20 / 4
-    EXPECT_EQ(map.GetTileType(0)->m_anLOS[7], -1);   // -1 -> -7 / 4 truncates to -1
-    EXPECT_EQ(map.GetTileType(3)->m_anCost[1], -1);  // -7 / 4
+    EXPECT_EQ(map.GetTileType(0)->m_anCost[16], 5); // 0 -> 20 / 4
+    EXPECT_EQ(map.GetTileType(0)->m_anLOS[7], -1);  // -1 -> -7 / 4 truncates to -1
+    EXPECT_EQ(map.GetTileType(3)->m_anCost[1], -1); // -7 / 4
     EXPECT_EQ(map.GetTileType(3)->m_anLOS[1], 3);
 }
 
@@ -214,16 +214,11 @@ TEST_F(TileMapTest, EdgePickPrefersTheEdgesOwnTypeThenFallsBack)
         std::set<int> allowed;  // tile types the pick may return; empty: null
     };
     std::vector<Case> cases = {
-        {0, {3, 14, 40, 0, 0, 0, 0, 0, 0}, {14}},
-        {0, {3, 11, 40, 0, 0, 0, 0, 0, 0}, {11}},
-        {0, {3, 29, 40, 0, 0, 0, 0, 0, 0}, {29}},
-        {0, {3, 76, 40, 0, 0, 0, 0, 0, 0}, {40}},
-        {0, {3, 76, 200, 0, 0, 0, 0, 0, 0}, {3}},
-        {0, {76, 200, -5, 1, 1, 1, 1, 1, 1}, {}},
-        {2, {0, 0, 10, 0, 0, 12, 0, 0, 28}, {12}},
-        {4, {15, 15, 15, 0, 0, 0, 1, 15, 2}, {15}},
-        {6, {13, 0, 0, 10, 0, 0, 5, 0, 0}, {13}},
-        {6, {28, 0, 0, 10, 0, 0, 5, 0, 0}, {10}},
+        {0, {3, 14, 40, 0, 0, 0, 0, 0, 0}, {14}},      {0, {3, 11, 40, 0, 0, 0, 0, 0, 0}, {11}},
+        {0, {3, 29, 40, 0, 0, 0, 0, 0, 0}, {29}},      {0, {3, 76, 40, 0, 0, 0, 0, 0, 0}, {40}},
+        {0, {3, 76, 200, 0, 0, 0, 0, 0, 0}, {3}},      {0, {76, 200, -5, 1, 1, 1, 1, 1, 1}, {}},
+        {2, {0, 0, 10, 0, 0, 12, 0, 0, 28}, {12}},     {4, {15, 15, 15, 0, 0, 0, 1, 15, 2}, {15}},
+        {6, {13, 0, 0, 10, 0, 0, 5, 0, 0}, {13}},      {6, {28, 0, 0, 10, 0, 0, 5, 0, 0}, {10}},
         {1, {14, 14, 14, 14, 14, 14, 14, 14, 14}, {}},
     };
     std::srand(7);
