@@ -141,7 +141,7 @@ public:
     void SetMessageScroll(int position);
     float ScrollMessageLog(int kind);
     void ScrollChatView(int kind);
-    // The pixel measure used to wrap log lines to a panel (none: wrap by characters).
+    // A pixel measure that replaces the panels' own when wrapping log lines (tests).
     void SetTextMeasure(std::function<int(const std::string&)> measure, int panelWidth);
 
     // Roles and players.

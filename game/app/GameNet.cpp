@@ -76,6 +76,8 @@ void CGame::InstallHandlers()
             m_pEOC->ApplyUnitUpdate(p, n);
             m_pEOC->ResetSectionPanel(-1);
             m_pEOC->MarkActivatedUnits(-1, -1);
+            if (!m_bAuthority)
+                m_pEOC->DrawResourcePoints();
         }
     });
     SetMessageHandler(kGmEndScenario, [this](const uint8_t*, size_t) {
