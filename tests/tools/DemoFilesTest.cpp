@@ -55,8 +55,15 @@ TEST(DemoFiles, GameInfoNamesFilesThatExistWhereTheyAreRead)
     EXPECT_EQ(names[3], "ZR_Unit-Task_List.csv");
     EXPECT_EQ(names[4], "Terrain_Features_List.csv");
     EXPECT_EQ(names[6], "Area_Map_Stations_List.csv");
+    // The events editor opens the unit lists by these fixed names: the game's lists serve both.
+    const char* editorTables[] = {"Unit_Data_Command.csv", "Unit_data_ops.csv", "unit_data_planning.csv",
+                                  "Unit_Data_Logistics.csv", "Unit_Data_Finance.csv"};
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(names[8 + i], editorTables[i]);
+    for (const char* folder : {"ScenarioFromHost/Maps", "GameFromHost", "Saves"})
+        EXPECT_TRUE(std::filesystem::is_directory(DataFile(folder))) << folder;
     for (const char* fixed : {"Agency.csv", "Millbrook.csv", "ZR_Vehicle-Task_List.csv", "SpriteModifiers.txt",
-                              "Millbrook Scores.csv", "ZR.ini", "Info.txt", "IAP Screen Info.txt",
+                              "Millbrook Scores.csv", "_Scores.csv", "ZR.ini", "Info.txt", "IAP Screen Info.txt",
                               "Terrain Feature CueCard Text.txt", "Art/accid___.ttf"})
         EXPECT_TRUE(std::filesystem::exists(DataFile(fixed))) << fixed;
 }

@@ -64,6 +64,7 @@ bool MakeDemoData(const std::string& sourceFolder, const std::string& outputFold
         MakeCursors(out);
         MakeFont(out);
         MakeArchives(out);
+        MakeFolders(out);
     }
     for (const platform::MessageRecord& m : platform::RecordedMessages())
         out.Fail("message box \"" + m.title + "\": " + m.text);

@@ -53,6 +53,8 @@ void MakeSounds(Output& out);
 void MakeCursors(Output& out);
 void MakeFont(Output& out);
 void MakeArchives(Output& out);
+// The folders the game expects to find: the network copies and the saved games.
+void MakeFolders(Output& out);
 
 // Runs every step into `outputFolder`; the hand-written sources come from `sourceFolder`.
 // False (with the reasons in the output's errors) when anything failed.

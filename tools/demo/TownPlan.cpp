@@ -124,8 +124,9 @@ TownPlan MakeMillbrookPlan()
     b.Rect(24, 74, 25, 74, kRoadSouthEdge);
     b.Rect(24, 10, 25, 11, kJunction);
     b.Rect(24, 40, 25, 41, kJunction);
-    b.Rect(23, 24, 26, 29, kGrass);
-    b.Rect(24, 24, 25, 29, kCrossing);
+    b.Rect(23, 24, 23, 29, kGrass);
+    b.Rect(26, 24, 26, 29, kGrass);
+    b.Rect(24, 26, 25, 27, kCrossing);
 
     // Brennan Chemical Supply: fenced yard, siding, apron, warehouse, site office, tank farm, car park.
     b.Rect(35, 30, 62, 30, kSiding);
