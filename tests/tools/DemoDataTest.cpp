@@ -93,9 +93,12 @@ TEST_F(DemoDataTest, TemplatesCarryWhatTheRulesTest)
 {
     CSpriteManager sprites;
     ASSERT_TRUE(sprites.LoadReferenceLists(DataFolder(), "Millbrook.csv", nullptr));
-    // Unit indexes the station menu gates on activated units, and the media template the score counts.
+    // Unit indexes the rules name: the station menu's gated units, the assault bonus (1), the utility crews
+    // for power (12) and for gas and water (13), the civilians an evacuation center takes (16-18), the media (19).
     const std::map<int, std::pair<std::string, int>> gated = {
-        {1, {"SWAT Team", 0}}, {2, {"K-9 Unit", 0}}, {3, {"Bomb Squad", 0}}, {15, {"Mass Casualty Team", 4}},
+        {1, {"SWAT Team", 0}},          {2, {"K-9 Unit", 0}},           {3, {"Bomb Squad", 0}},
+        {12, {"Electric Utility Crew", 3}}, {13, {"Gas and Water Crew", 3}}, {15, {"Mass Casualty Team", 4}},
+        {16, {"Passers-by", 5}},        {17, {"Warehouse Workers", 5}}, {18, {"Schoolchildren", 5}},
         {19, {"News Crew", 5}}};
     for (const auto& [index, expect] : gated) {
         const CSprite& t = sprites.GetTemplates(kUnitSprite)[index];

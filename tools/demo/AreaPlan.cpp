@@ -36,7 +36,10 @@ AreaPlan MakeMillbrookArea()
          {{"Paramedic Team", 4, 2, false}, {"EMT Crew", 4, 2, false}, {"Mass Casualty Team", 4, 1, true}}},
         {"Public Works Yard", 3, "Public Works Yard", {708, 318}, 11,
          {{690, 320}, {640, 300}, {600, 246}, {520, 240}, {424, 234}},
-         {{"Public Works Crew", 3, 2, false}, {"Utility Crew", 3, 1, false}, {"Heavy Equipment Crew", 3, 1, true}}},
+         {{"Public Works Crew", 3, 2, false},
+          {"Electric Utility Crew", 3, 1, false},
+          {"Gas and Water Crew", 3, 1, false},
+          {"Heavy Equipment Crew", 3, 1, true}}},
     };
     return a;
 }
