@@ -1,6 +1,7 @@
 // Field-by-field encoders of BMP, CUR and WAV files, and the file writing with folder creation.
 #include "tools/demo/FileWriters.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 
@@ -32,8 +33,8 @@ std::vector<uint8_t> EncodeBmp(const Canvas& picture)
     b.U8('B').U8('M').U32(54 + imageBytes).U16(0).U16(0).U32(54);
     b.U32(40).I32(w).I32(h).U16(1).U16(24).U32(0).U32(imageBytes).I32(2835).I32(2835).U32(0).U32(0);
     // The pixel rows, bottom-up, each blue, green, red and padded with zeros.
-    std::vector<uint8_t> out = b.Data();
-    out.resize(54 + static_cast<size_t>(imageBytes), 0);
+    std::vector<uint8_t> out(54 + static_cast<size_t>(imageBytes), 0);
+    std::copy(b.Data().begin(), b.Data().end(), out.begin());
     const std::vector<COLORREF>& pixels = picture.Pixels();
     for (int y = 0; y < h; ++y) {
         uint8_t* row = out.data() + 54 + static_cast<size_t>(h - 1 - y) * rowBytes;
@@ -84,8 +85,8 @@ std::vector<uint8_t> EncodeWav(const std::vector<int16_t>& samples, int rate)
     b.Text("RIFF").U32(36 + dataBytes).Text("WAVE");
     b.Text("fmt ").U32(16).U16(1).U16(1).U32(rate).U32(rate * 2).U16(2).U16(16);
     b.Text("data").U32(dataBytes);
-    std::vector<uint8_t> out = b.Data();
-    out.resize(out.size() + dataBytes);
+    std::vector<uint8_t> out(44 + static_cast<size_t>(dataBytes), 0);
+    std::copy(b.Data().begin(), b.Data().end(), out.begin());
     uint8_t* p = out.data() + 44;
     for (int16_t s : samples) {
         const auto v = static_cast<uint16_t>(s);
