@@ -96,10 +96,11 @@ TEST_F(DemoDataTest, TemplatesCarryWhatTheRulesTest)
     // Unit indexes the rules name: the station menu's gated units, the assault bonus (1), the utility crews
     // for power (12) and for gas and water (13), the civilians an evacuation center takes (16-18), the media (19).
     const std::map<int, std::pair<std::string, int>> gated = {
-        {1, {"SWAT Team", 0}},          {2, {"K-9 Unit", 0}},           {3, {"Bomb Squad", 0}},
-        {12, {"Electric Utility Crew", 3}}, {13, {"Gas and Water Crew", 3}}, {15, {"Mass Casualty Team", 4}},
-        {16, {"Passers-by", 5}},        {17, {"Warehouse Workers", 5}}, {18, {"Schoolchildren", 5}},
-        {19, {"News Crew", 5}}};
+        {1, {"SWAT Team", 0}},           {2, {"K-9 Unit", 0}},
+        {3, {"Bomb Squad", 0}},          {12, {"Electric Utility Crew", 3}},
+        {13, {"Gas and Water Crew", 3}}, {15, {"Mass Casualty Team", 4}},
+        {16, {"Passers-by", 5}},         {17, {"Warehouse Workers", 5}},
+        {18, {"Schoolchildren", 5}},     {19, {"News Crew", 5}}};
     for (const auto& [index, expect] : gated) {
         const CSprite& t = sprites.GetTemplates(kUnitSprite)[index];
         EXPECT_EQ(std::string(t.m_szName), expect.first);
@@ -129,16 +130,31 @@ TEST_F(DemoDataTest, TemplatesCarryWhatTheRulesTest)
         EXPECT_GT(t.m_pUnitTask->m_nCapacity, 0) << t.m_szName;
     }
     // Feature rows the incident world creates by code, and the structures it turns into obstructions.
-    const std::map<int, std::string> codes = {{2, "Debris"},      {4, "Selection Marker"}, {5, "Fire (large)"},
-                                              {6, "Fire (small)"}, {7, "Fire (medium)"},   {8, "Water Leak"},
-                                              {9, "Electrical Hazard"}, {10, "Gas Leak"},  {11, "Chemical Spill"},
-                                              {12, "Burnt Ground"}, {13, "Burnt Feature"}, {128, "Bomb"},
-                                              {129, "Chemical Seepage"}, {131, "Chemical Residue"},
-                                              {132, "Flagged Zone"}, {186, "Pressurised Cylinder"},
-                                              {191, "Command Post"}, {192, "Staging Area"}, {193, "Base"},
-                                              {194, "Casualty Collection Center"}, {195, "Evacuation Center"},
-                                              {196, "Media Center"}, {198, "Incident Site Area"},
-                                              {277, "Map Marker (dim)"}, {278, "Map Marker"}};
+    const std::map<int, std::string> codes = {{2, "Debris"},
+                                              {4, "Selection Marker"},
+                                              {5, "Fire (large)"},
+                                              {6, "Fire (small)"},
+                                              {7, "Fire (medium)"},
+                                              {8, "Water Leak"},
+                                              {9, "Electrical Hazard"},
+                                              {10, "Gas Leak"},
+                                              {11, "Chemical Spill"},
+                                              {12, "Burnt Ground"},
+                                              {13, "Burnt Feature"},
+                                              {128, "Bomb"},
+                                              {129, "Chemical Seepage"},
+                                              {131, "Chemical Residue"},
+                                              {132, "Flagged Zone"},
+                                              {186, "Pressurised Cylinder"},
+                                              {191, "Command Post"},
+                                              {192, "Staging Area"},
+                                              {193, "Base"},
+                                              {194, "Casualty Collection Center"},
+                                              {195, "Evacuation Center"},
+                                              {196, "Media Center"},
+                                              {198, "Incident Site Area"},
+                                              {277, "Map Marker (dim)"},
+                                              {278, "Map Marker"}};
     for (const auto& [code, name] : codes)
         EXPECT_EQ(std::string(sprites.GetTemplates(kFeatureSprite)[code].m_szName), name) << code;
     int structures = 0;
@@ -390,9 +406,9 @@ TEST_F(DemoDataTest, EverySoundTheTablesNamePlays)
 
 TEST_F(DemoDataTest, MenuAndBoxArtLoad)
 {
-    const char* screens[] = {"Art/ZR_Title.bmp", "Art/Halvet_Splash.bmp", "Art/QuillfenSplash.bmp", "Art/Credits.bmp",
-                             "GUI/EOC/MPScreen2.bmp", "GUI/EOC/Briefing.bmp", "GUI/EOC/Role_Selection.bmp",
-                             "GUI/EOC/AAR.bmp"};
+    const char* screens[] = {
+        "Art/ZR_Title.bmp",      "Art/Halvet_Splash.bmp", "Art/QuillfenSplash.bmp",     "Art/Credits.bmp",
+        "GUI/EOC/MPScreen2.bmp", "GUI/EOC/Briefing.bmp",  "GUI/EOC/Role_Selection.bmp", "GUI/EOC/AAR.bmp"};
     for (const char* name : screens) {
         int w = 0, h = 0;
         std::unique_ptr<CSurface> s(m_display.BitmapToSurface(DataFile(name), &w, &h, true));
@@ -424,10 +440,10 @@ TEST_F(DemoDataTest, DrawnMapKeepsThingsApart)
     auto isGrey = [](COLORREF c) {
         return std::abs(GetRValue(c) - GetGValue(c)) < 20 && std::abs(GetGValue(c) - GetBValue(c)) < 20;
     };
-    EXPECT_TRUE(isBlue(colourAt(50, 65)));  // the brook
-    EXPECT_TRUE(isGreen(colourAt(5, 40)));  // open ground
-    EXPECT_TRUE(isGrey(colourAt(60, 41)));  // Depot Road
-    COLORREF floor = colourAt(36, 34);      // inside the site office
+    EXPECT_TRUE(isBlue(colourAt(50, 65))); // the brook
+    EXPECT_TRUE(isGreen(colourAt(5, 40))); // open ground
+    EXPECT_TRUE(isGrey(colourAt(60, 41))); // Depot Road
+    COLORREF floor = colourAt(36, 34);     // inside the site office
     EXPECT_GT(GetRValue(floor), GetBValue(floor) + 30);
     std::set<COLORREF> agencyColours;
     for (CSprite* s = loaded->sprites->GetHead(); s; s = s->m_pNext)
@@ -467,9 +483,8 @@ std::vector<ArtRow> ReadArtList(const std::string& file)
 
 TEST_F(DemoDataTest, EveryScreenArtListHasItsRowsInsideTheWindow)
 {
-    const std::pair<const char*, int> lists[] = {{"Briefing_Art.csv", 14}, {"MPlay_Art.csv", 26},
-                                                 {"Role_Art.csv", 26},     {"DeBrief_Art.csv", 63},
-                                                 {"IAP_Art.csv", 43},      {"EOC_Art.csv", 40},
+    const std::pair<const char*, int> lists[] = {{"Briefing_Art.csv", 14}, {"MPlay_Art.csv", 26}, {"Role_Art.csv", 26},
+                                                 {"DeBrief_Art.csv", 63},  {"IAP_Art.csv", 43},   {"EOC_Art.csv", 40},
                                                  {"HUD_Art.csv", 67}};
     for (const auto& [file, count] : lists) {
         std::vector<ArtRow> rows = ReadArtList(file);
@@ -491,7 +506,7 @@ TEST_F(DemoDataTest, HudHotSpotsGiveEachButtonItsOwnColour)
     EXPECT_EQ(rows[1].x, 220); // the info panel starts where the hot spots end
     platform::gdi::Bitmap map;
     ASSERT_TRUE(platform::gdi::LoadBitmapFile(DataFile("GUI/" + rows[2].name), map));
-    const POINT samples[12] = {{110, 20}, {45, 55}, {45, 55}, {180, 55}, {45, 110}, {180, 110},
+    const POINT samples[12] = {{110, 20}, {45, 55},   {45, 55}, {180, 55}, {45, 110}, {180, 110},
                                {110, 50}, {110, 110}, {80, 80}, {140, 80}, {110, 80}, {110, 80}};
     std::set<COLORREF> colours;
     for (const POINT& p : samples) {

@@ -198,8 +198,8 @@ TEST(DemoFiles, UnitListsUseTheICSNamesInTableOrder)
 {
     std::vector<std::string> info = GameInfoNames();
     ASSERT_EQ(info.size(), 17u);
-    std::function<int(const std::string&)> lookups[] = {LookupPositionIndex, LookupOperationsIndex,
-                                                        LookupPlanningIndex, LookupLogisticsIndex, LookupFinanceIndex};
+    std::function<int(const std::string&)> lookups[] = {LookupPositionIndex, LookupOperationsIndex, LookupPlanningIndex,
+                                                        LookupLogisticsIndex, LookupFinanceIndex};
     for (int section = 0; section < 5; ++section) {
         std::vector<std::string> names = UnitNames(info[8 + section]);
         ASSERT_FALSE(names.empty()) << info[8 + section];
@@ -231,8 +231,8 @@ TEST(DemoFiles, ScoreTableNamesResolveInTheICSTables)
     Text t("Millbrook Scores.csv");
     ASSERT_TRUE(t.file);
     t.Line(), t.Line(), t.Line();
-    std::function<int(const std::string&)> units[] = {LookupPositionIndex, LookupOperationsIndex,
-                                                      LookupPlanningIndex, LookupLogisticsIndex, LookupFinanceIndex};
+    std::function<int(const std::string&)> units[] = {LookupPositionIndex, LookupOperationsIndex, LookupPlanningIndex,
+                                                      LookupLogisticsIndex, LookupFinanceIndex};
     char section[260] = "", unit[260], name[260];
     float max = 0, rate = 0, target = 0;
     int deadline = 0, current = -1, rows = 0;
@@ -314,9 +314,10 @@ TEST(DemoFiles, ScoreTableNamesResolveInTheICSTables)
 TEST(DemoFiles, EveryCursorIsAThirtyTwoPixelCursorWithItsHotSpot)
 {
     // Set 0: "target" and the nineteen order cursors; sets 1 and 2 their "Danger" and "Prohibited" forms.
-    const char* orders[] = {"SquadMove", "VehicleMove", "GetInVehicle", "Assault", "DefuseBomb", "RepairUtility",
-                            "ClearDebris", "FightFire", "ContainHazard", "GiveAid", "Supervise", "DirectSelect",
-                            "DirectTarget", "Perimeter", "Evacuation", "Escort", "Tow", "Search", "Negotiate"};
+    const char* orders[] = {"SquadMove",     "VehicleMove",  "GetInVehicle", "Assault",       "DefuseBomb",
+                            "RepairUtility", "ClearDebris",  "FightFire",    "ContainHazard", "GiveAid",
+                            "Supervise",     "DirectSelect", "DirectTarget", "Perimeter",     "Evacuation",
+                            "Escort",        "Tow",          "Search",       "Negotiate"};
     std::vector<std::string> names{"target"};
     for (const char* suffix : {"", "Danger", "Prohibited"})
         for (const char* o : orders)
@@ -332,9 +333,9 @@ TEST(DemoFiles, EveryCursorIsAThirtyTwoPixelCursorWithItsHotSpot)
         EXPECT_EQ(b[7], 32) << n;
         uint32_t size = U32(b, 14), offset = U32(b, 18);
         EXPECT_EQ(offset + size, b.size()) << n;
-        EXPECT_EQ(U32(b, offset), 40u) << n;      // BITMAPINFOHEADER
-        EXPECT_EQ(U32(b, offset + 8), 64u) << n;  // colour and mask rows
-        EXPECT_LT(U16(b, 10), 32u) << n;          // hot spot inside
+        EXPECT_EQ(U32(b, offset), 40u) << n;     // BITMAPINFOHEADER
+        EXPECT_EQ(U32(b, offset + 8), 64u) << n; // colour and mask rows
+        EXPECT_LT(U16(b, 10), 32u) << n;         // hot spot inside
         EXPECT_LT(U16(b, 12), 32u) << n;
     }
 }

@@ -62,8 +62,14 @@ inline MadeFolder& Made()
     return *made;
 }
 
-inline std::string DataFolder() { return Made().folder.Path() + "/data"; }
-inline std::string DataFile(const std::string& relative) { return DataFolder() + "/" + relative; }
+inline std::string DataFolder()
+{
+    return Made().folder.Path() + "/data";
+}
+inline std::string DataFile(const std::string& relative)
+{
+    return DataFolder() + "/" + relative;
+}
 
 inline std::vector<uint8_t> ReadBytes(const std::string& path)
 {

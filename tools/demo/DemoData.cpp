@@ -10,7 +10,10 @@
 
 namespace demo {
 
-std::string Output::Path(const std::string& relative) const { return m_strRoot + "/" + relative; }
+std::string Output::Path(const std::string& relative) const
+{
+    return m_strRoot + "/" + relative;
+}
 
 void Output::Bitmap(const std::string& relative, const Canvas& picture)
 {

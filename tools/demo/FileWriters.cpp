@@ -13,9 +13,15 @@ Bytes& Bytes::U8(uint32_t v)
     return *this;
 }
 
-Bytes& Bytes::U16(uint32_t v) { return U8(v & 0xFF).U8((v >> 8) & 0xFF); }
+Bytes& Bytes::U16(uint32_t v)
+{
+    return U8(v & 0xFF).U8((v >> 8) & 0xFF);
+}
 
-Bytes& Bytes::U32(uint32_t v) { return U16(v & 0xFFFF).U16(v >> 16); }
+Bytes& Bytes::U32(uint32_t v)
+{
+    return U16(v & 0xFFFF).U16(v >> 16);
+}
 
 Bytes& Bytes::Raw(const void* data, size_t size)
 {
@@ -66,7 +72,10 @@ std::vector<uint8_t> EncodeCursor(const Canvas& picture, int hotX, int hotY)
         for (int x = 0; x < size; ++x) {
             COLORREF c = picture.At(x, y);
             bool clear = c == kKey;
-            b.U8(clear ? 0 : GetBValue(c)).U8(clear ? 0 : GetGValue(c)).U8(clear ? 0 : GetRValue(c)).U8(clear ? 0 : 255);
+            b.U8(clear ? 0 : GetBValue(c))
+                .U8(clear ? 0 : GetGValue(c))
+                .U8(clear ? 0 : GetRValue(c))
+                .U8(clear ? 0 : 255);
         }
     for (int y = size - 1; y >= 0; --y) {
         uint32_t bits = 0;

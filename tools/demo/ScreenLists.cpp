@@ -80,7 +80,10 @@ Canvas TabArt(int w, int h, int state, const std::string& caption) // 0 normal, 
     return c;
 }
 
-Canvas Spare() { return Canvas(4, 4); }
+Canvas Spare()
+{
+    return Canvas(4, 4);
+}
 
 struct Row {
     std::string bitmap;
@@ -195,7 +198,8 @@ void EocScreen(Output& out)
     Set(r, 19, "EOC_UnitSpareFace", px, py, ButtonArt(170, 30, 80));
     for (int i = 0; i < 4; ++i) { // RP arrows of sections 1 to 4 on the Command tab
         Set(r, 20 + i * 2, "EOC_Plus" + std::to_string(i), px + 300, py + 250 + i * 34, ArrowArt(18, 14, true, false));
-        Set(r, 21 + i * 2, "EOC_Minus" + std::to_string(i), px + 320, py + 250 + i * 34, ArrowArt(18, 14, false, false));
+        Set(r, 21 + i * 2, "EOC_Minus" + std::to_string(i), px + 320, py + 250 + i * 34,
+            ArrowArt(18, 14, false, false));
     }
     Set(r, 28, "EOC_RPPanel", px + 10, py + 240, BoxArt(260, 180, RGB(236, 232, 214), kFrame));
     Set(r, 32, "EOC_CancelSize", px, py, ButtonArt(90, 30, 100));
@@ -255,9 +259,10 @@ struct HudButton {
     const char* caption;
 };
 // The hot-spot area's buttons, in bar coordinates; each covers the point the HUD samples for it.
-const HudButton kCommand{58, 4, 104, 30, "COMMAND"}, kMapSwitch{4, 40, 56, 32, "MAP"}, kOptions{160, 40, 56, 32, "OPTIONS"},
-    kUp{96, 38, 28, 24, "^"}, kLeft{64, 66, 30, 28, "<"}, kCentre{96, 66, 28, 28, "Z"}, kRight{126, 66, 30, 28, ">"},
-    kDown{96, 98, 28, 24, "v"}, kFilters{4, 96, 56, 32, "FILTER"}, kOverlays{160, 96, 56, 32, "OVERLAY"};
+const HudButton kCommand{58, 4, 104, 30, "COMMAND"}, kMapSwitch{4, 40, 56, 32, "MAP"},
+    kOptions{160, 40, 56, 32, "OPTIONS"}, kUp{96, 38, 28, 24, "^"}, kLeft{64, 66, 30, 28, "<"},
+    kCentre{96, 66, 28, 28, "Z"}, kRight{126, 66, 30, 28, ">"}, kDown{96, 98, 28, 24, "v"},
+    kFilters{4, 96, 56, 32, "FILTER"}, kOverlays{160, 96, 56, 32, "OVERLAY"};
 
 Canvas HudFace(const HudButton& b, int shade, bool lit, const std::string& caption)
 {
@@ -272,8 +277,8 @@ void Hud(Output& out)
     Canvas base(800, 152, RGB(36, 36, 44));
     base.FillRect(0, 0, 800, 2, RGB(120, 120, 130));
     base.FillRect(0, 0, 220, 152, RGB(52, 52, 62));
-    for (const HudButton* b : {&kCommand, &kMapSwitch, &kOptions, &kUp, &kLeft, &kCentre, &kRight, &kDown, &kFilters,
-                               &kOverlays})
+    for (const HudButton* b :
+         {&kCommand, &kMapSwitch, &kOptions, &kUp, &kLeft, &kCentre, &kRight, &kDown, &kFilters, &kOverlays})
         base.Blit(ButtonArt(b->w, b->h, 100, false, b->caption), b->x, b->y);
     base.Text("v. demo", 4, 134, 80, 16, Caption(11, RGB(150, 150, 160), false));
     Set(r, 0, "HUD_Bar", 0, bar, base);
@@ -281,9 +286,9 @@ void Hud(Output& out)
     Set(r, 1, "HUD_Info", 220, bar, BoxArt(260, 152, RGB(236, 232, 214), kFrame));
     Canvas hot(220, 152, RGB(64, 64, 64));
     const std::pair<const HudButton*, COLORREF> spots[] = {
-        {&kCommand, RGB(255, 0, 0)},    {&kMapSwitch, RGB(0, 255, 0)}, {&kOptions, RGB(0, 0, 255)},
-        {&kFilters, RGB(255, 255, 0)},  {&kOverlays, RGB(0, 255, 255)}, {&kUp, RGB(128, 0, 0)},
-        {&kDown, RGB(0, 128, 0)},       {&kLeft, RGB(0, 0, 128)},      {&kRight, RGB(128, 128, 0)},
+        {&kCommand, RGB(255, 0, 0)},   {&kMapSwitch, RGB(0, 255, 0)},  {&kOptions, RGB(0, 0, 255)},
+        {&kFilters, RGB(255, 255, 0)}, {&kOverlays, RGB(0, 255, 255)}, {&kUp, RGB(128, 0, 0)},
+        {&kDown, RGB(0, 128, 0)},      {&kLeft, RGB(0, 0, 128)},       {&kRight, RGB(128, 128, 0)},
         {&kCentre, RGB(0, 128, 128)}};
     for (const auto& [b, colour] : spots)
         hot.FillRect(b->x, b->y, b->w, b->h, colour);
