@@ -85,6 +85,9 @@ Canvas Spare()
     return Canvas(4, 4);
 }
 
+// The bitmap of the rows a screen leaves unused (written once for all the lists).
+const std::string kSpare = "Spare.bmp";
+
 struct Row {
     std::string bitmap;
     int x = 0, y = 0;
@@ -96,19 +99,17 @@ void WriteList(Output& out, const std::string& list, const std::string& title, c
 {
     std::string text = title + ",,\nBitmap,X,Y\n";
     for (const Row& r : rows) {
-        out.Bitmap("GUI/" + r.bitmap, r.art);
+        if (r.bitmap != kSpare)
+            out.Bitmap("GUI/" + r.bitmap, r.art);
         text += r.bitmap + "," + std::to_string(r.x) + "," + std::to_string(r.y) + "\n";
     }
     out.Text("GUI/" + list, text);
 }
 
-// Rows default to an invisible spare at the panel's origin; the screen fills in the rows it names.
-std::vector<Row> Spares(const std::string& prefix, int count, int x, int y)
+// Rows default to one shared invisible bitmap at the panel's origin; the screen fills in the rows it names.
+std::vector<Row> Spares(int count, int x, int y)
 {
-    std::vector<Row> rows(count);
-    for (int i = 0; i < count; ++i)
-        rows[i] = {prefix + "_Spare" + std::to_string(i) + ".bmp", x, y, Spare()};
-    return rows;
+    return std::vector<Row>(count, Row{kSpare, x, y, Spare()});
 }
 
 void Set(std::vector<Row>& rows, int i, const std::string& name, int x, int y, Canvas art)
@@ -119,7 +120,7 @@ void Set(std::vector<Row>& rows, int i, const std::string& name, int x, int y, C
 void Briefing(Output& out)
 {
     const int px = 40, py = 0;
-    auto r = Spares("Brief", 14, px, py);
+    auto r = Spares(14, px, py);
     Set(r, 0, "Brief_Panel", px, py, PanelArt(720, 600, "BRIEFING"));
     Set(r, 2, "Brief_Down", 677, 201, ArrowArt(22, 22, false, false));
     Set(r, 3, "Brief_DownHover", 677, 201, ArrowArt(22, 22, false, true));
@@ -136,7 +137,7 @@ void Briefing(Output& out)
 void Lobby(Output& out)
 {
     const int px = 100, py = 0;
-    auto r = Spares("MPlay", 26, px, py);
+    auto r = Spares(26, px, py);
     Set(r, 0, "MPlay_Panel", px, py, PanelArt(600, 600, "ZORANTH - START A GAME"));
     Set(r, 1, "MPlay_Button", px, py, ButtonArt(170, 30, 100));
     Set(r, 2, "MPlay_ButtonChosen", px, py, ButtonArt(170, 30, 120, true));
@@ -161,7 +162,7 @@ void Lobby(Output& out)
 void Roles(Output& out)
 {
     const int px = 10, py = 10;
-    auto r = Spares("Role", 26, px, py);
+    auto r = Spares(26, px, py);
     Canvas panel = PanelArt(780, 580, "ROLE SELECTION");
     const char* columns[] = {"POL", "FIRE", "SCH", "PW", "EMS", "", "", "", "", "", "ZR", "RDY", "DROP"};
     for (int c = 0; c < 13; ++c)
@@ -185,7 +186,7 @@ void Roles(Output& out)
 void EocScreen(Output& out)
 {
     const int px = 60, py = 40;
-    auto r = Spares("EOC", 40, px, py);
+    auto r = Spares(40, px, py);
     Set(r, 0, "EOC_Panel", px, py, PanelArt(680, 440, ""));
     const char* tabs[] = {"COMMAND", "OPERATIONS", "PLANNING", "LOGISTICS", "FINANCE"};
     for (int t = 0; t < 5; ++t)
@@ -213,7 +214,7 @@ void EocScreen(Output& out)
 void IapScreen(Output& out)
 {
     const int px = 100, py = 60;
-    auto r = Spares("IAP", 43, px, py);
+    auto r = Spares(43, px, py);
     Set(r, 0, "IAP_Panel", px, py, PanelArt(600, 460, ""));
     Set(r, 1, "IAP_Explain", px + 320, py + 60, BoxArt(266, 300, RGB(250, 246, 232), kFrame));
     Set(r, 2, "IAP_Title", px + 10, py + 4, BoxArt(580, 22, RGB(236, 232, 214), kFrame));
@@ -232,7 +233,7 @@ void IapScreen(Output& out)
 void DebriefScreen(Output& out)
 {
     const int px = 0, py = 0;
-    auto r = Spares("DeBrief", 63, px, py);
+    auto r = Spares(63, px, py);
     Set(r, 0, "DeBrief_Panel", px, py, PanelArt(800, 600, "AFTER ACTION REVIEW"));
     Set(r, 22, "DeBrief_History", 20, 80, BoxArt(480, 300, RGB(250, 246, 232), kFrame));
     Set(r, 23, "DeBrief_ChatEntry", 20, 560, BoxArt(480, 24, RGB(250, 250, 250), kFrame));
@@ -272,7 +273,7 @@ Canvas HudFace(const HudButton& b, int shade, bool lit, const std::string& capti
 void Hud(Output& out)
 {
     const int bar = 448;
-    std::vector<Row> r = Spares("HUD", 67, 0, bar);
+    std::vector<Row> r = Spares(67, 0, bar);
     // Row 0: the bar with every button in its plain state.
     Canvas base(800, 152, RGB(36, 36, 44));
     base.FillRect(0, 0, 800, 2, RGB(120, 120, 130));
@@ -373,6 +374,7 @@ void Hud(Output& out)
 
 void MakeScreenLists(Output& out)
 {
+    out.Bitmap("GUI/" + kSpare, Spare());
     Briefing(out);
     Lobby(out);
     Roles(out);
