@@ -1,5 +1,10 @@
 // Registers the persistent classes of the core library with the class factory, in a fixed order.
 #include "core/persist/QFSerializeBase.h"
+#include "core/world/AreaMapData.h"
+#include "core/world/Map2DLinked.h"
+#include "core/world/PathData.h"
+#include "core/world/SpriteManager.h"
+#include "core/world/StationData.h"
 
 #include "core/events/ConditionKinds.h"
 #include "core/events/ZREventsData.h"
@@ -10,6 +15,12 @@ namespace {
 void RegisterAll()
 {
     QFClassFactory& factory = QFClassFactory::Instance();
+    factory.Register("CAreaMapData", &CAreaMapData::CreateObject);
+    factory.Register("CPathData", &CPathData::CreateObject);
+    factory.Register("CMap2DLinked", &CMap2DLinked::CreateObject);
+    factory.Register("CSpriteManager", &CSpriteManager::CreateObject);
+    factory.Register("CStationResource", &CStationResource::CreateObject);
+    factory.Register("CStationData", &CStationData::CreateObject);
     factory.Register("CScenarioData", &CScenarioData::CreateObject);
     factory.Register("CZREvent", &CZREvent::CreateObject);
     factory.Register("CZRCondition", &CZRCondition::CreateObject);

@@ -1,0 +1,289 @@
+// Device context drawing: text layout (lines, word breaks, alignment, clipping), glyph blending and pixels.
+#include "platform/gdi/DeviceContext.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace platform::gdi {
+namespace {
+
+uint16_t BlendCoverage(uint16_t dst, COLORREF colour, int a)
+{
+    if (a >= 255)
+        return ColorRefTo565(colour);
+    COLORREF d = Rgb565ToColorRef(dst);
+    int ia = 255 - a;
+    int r = (GetRValue(colour) * a + GetRValue(d) * ia + 127) / 255;
+    int g = (GetGValue(colour) * a + GetGValue(d) * ia + 127) / 255;
+    int b = (GetBValue(colour) * a + GetBValue(d) * ia + 127) / 255;
+    return ColorRefTo565(RGB(r, g, b));
+}
+
+} // namespace
+
+DeviceContext::DeviceContext(PixelSurface& target) : m_target(target) {}
+
+DeviceContext::~DeviceContext() = default;
+
+Font* DeviceContext::SelectFont(Font* font)
+{
+    Font* old = m_pFont;
+    m_pFont = font;
+    return old;
+}
+
+Font* DeviceContext::CurrentFont()
+{
+    if (m_pFont)
+        return m_pFont;
+    if (!m_defaultFont)
+        m_defaultFont = Font::Create(FontDesc{});
+    return m_defaultFont.get();
+}
+
+COLORREF DeviceContext::SetTextColor(COLORREF colour)
+{
+    COLORREF old = m_textColour;
+    m_textColour = colour;
+    return old;
+}
+
+COLORREF DeviceContext::SetBkColor(COLORREF colour)
+{
+    COLORREF old = m_bkColour;
+    m_bkColour = colour;
+    return old;
+}
+
+int DeviceContext::SetBkMode(int mode)
+{
+    int old = m_nBkMode;
+    if (mode == TRANSPARENT || mode == OPAQUE)
+        m_nBkMode = mode;
+    return old;
+}
+
+bool DeviceContext::SetTextJustification(int breakExtra, int breakCount)
+{
+    m_nBreakExtra = breakCount > 0 ? std::max(breakExtra, 0) : 0;
+    m_nBreakCount = breakCount > 0 ? breakCount : 0;
+    return true;
+}
+
+int DeviceContext::LineWidth(const std::string& text)
+{
+    Font* font = CurrentFont();
+    if (!font)
+        return 0;
+    int width = 0, breaks = 0;
+    for (unsigned char ch : text) {
+        width += font->Advance(ch);
+        if (ch == ' ' && m_nBreakCount > 0) {
+            width += m_nBreakExtra / m_nBreakCount + (breaks < m_nBreakExtra % m_nBreakCount ? 1 : 0);
+            ++breaks;
+        }
+    }
+    return width;
+}
+
+void DeviceContext::DrawLine(int x, int y, const std::string& text, const RECT& clip)
+{
+    Font* font = CurrentFont();
+    if (!font)
+        return;
+    const FontMetrics& m = font->Metrics();
+    if (m_nBkMode == OPAQUE) {
+        RECT box = IntersectRects(RECT{x, y, x + LineWidth(text), y + m.height}, clip);
+        if (!IsRectEmpty(box))
+            m_target.Fill(&box, ColorRefTo565(m_bkColour));
+    }
+    int pen = x, baseline = y + m.ascent, breaks = 0;
+    Font::Glyph glyph;
+    for (unsigned char ch : text) {
+        if (font->RenderGlyph(ch, glyph)) {
+            for (int gy = 0; gy < glyph.rows; ++gy) {
+                int py = baseline - glyph.top + gy;
+                if (py < clip.top || py >= clip.bottom)
+                    continue;
+                uint16_t* row = m_target.Row(py);
+                for (int gx = 0; gx < glyph.width; ++gx) {
+                    int px = pen + glyph.left + gx;
+                    int a = glyph.coverage[static_cast<size_t>(gy) * glyph.width + gx];
+                    if (a == 0 || px < clip.left || px >= clip.right)
+                        continue;
+                    row[px] = BlendCoverage(row[px], m_textColour, a);
+                }
+            }
+        }
+        pen += glyph.advance;
+        if (ch == ' ' && m_nBreakCount > 0) {
+            pen += m_nBreakExtra / m_nBreakCount + (breaks < m_nBreakExtra % m_nBreakCount ? 1 : 0);
+            ++breaks;
+        }
+    }
+}
+
+std::string DeviceContext::Prepare(const char* text, int count, unsigned format) const
+{
+    if (!text)
+        return {};
+    size_t length = count < 0 ? std::strlen(text) : strnlen(text, static_cast<size_t>(count));
+    std::string out;
+    out.reserve(length);
+    for (size_t i = 0; i < length; ++i) {
+        char c = text[i];
+        if (c == '&' && !(format & DT_NOPREFIX)) {
+            // "&&" draws one ampersand; a single one marks the next letter and is not drawn.
+            if (i + 1 < length && text[i + 1] == '&')
+                out.push_back(text[++i]);
+            continue;
+        }
+        if (c == '\t' && (format & DT_EXPANDTABS)) {
+            do
+                out.push_back(' ');
+            while (out.size() % 8 != 0);
+            continue;
+        }
+        out.push_back(c);
+    }
+    return out;
+}
+
+int DeviceContext::DrawText(const char* text, int count, RECT* rect, unsigned format)
+{
+    Font* font = CurrentFont();
+    if (!rect || !font)
+        return 0;
+    std::string prepared = Prepare(text, count, format);
+    const int cell = font->Metrics().height;
+    const int boxWidth = rect->right - rect->left;
+
+    std::vector<Line> lines;
+    if (format & DT_SINGLELINE) {
+        std::string flat;
+        for (char c : prepared)
+            if (c != '\r' && c != '\n')
+                flat.push_back(c);
+        lines.push_back(Line{flat, LineWidth(flat)});
+    } else {
+        size_t start = 0;
+        while (start <= prepared.size()) {
+            size_t end = prepared.find('\n', start);
+            std::string para = prepared.substr(start, end == std::string::npos ? std::string::npos : end - start);
+            para.erase(std::remove(para.begin(), para.end(), '\r'), para.end());
+            if (!(format & DT_WORDBREAK) || LineWidth(para) <= boxWidth) {
+                lines.push_back(Line{para, LineWidth(para)});
+            } else {
+                // Break at blanks; a single word wider than the box stays whole.
+                size_t pos = 0;
+                while (pos < para.size()) {
+                    size_t lineEnd = pos, scan = pos;
+                    while (scan < para.size()) {
+                        size_t wordEnd = para.find(' ', scan);
+                        if (wordEnd == std::string::npos)
+                            wordEnd = para.size();
+                        if (lineEnd > pos && LineWidth(para.substr(pos, wordEnd - pos)) > boxWidth)
+                            break;
+                        lineEnd = wordEnd;
+                        scan = wordEnd + 1;
+                    }
+                    std::string piece = para.substr(pos, lineEnd - pos);
+                    lines.push_back(Line{piece, LineWidth(piece)});
+                    pos = lineEnd;
+                    while (pos < para.size() && para[pos] == ' ')
+                        ++pos;
+                }
+            }
+            if (end == std::string::npos)
+                break;
+            start = end + 1;
+        }
+    }
+
+    const int total = cell * static_cast<int>(lines.size());
+    int widest = 0;
+    for (const Line& l : lines)
+        widest = std::max(widest, l.width);
+    if (format & DT_CALCRECT) {
+        rect->right = rect->left + widest;
+        rect->bottom = rect->top + total;
+        return total;
+    }
+
+    int y = rect->top;
+    if (format & DT_SINGLELINE) {
+        if (format & DT_VCENTER)
+            y = rect->top + (rect->bottom - rect->top - cell) / 2;
+        else if (format & DT_BOTTOM)
+            y = rect->bottom - cell;
+    }
+    RECT clip = m_target.Bounds();
+    if (!(format & DT_NOCLIP))
+        clip = IntersectRects(clip, *rect);
+    if (!IsRectEmpty(clip)) {
+        for (size_t i = 0; i < lines.size(); ++i) {
+            int x = rect->left;
+            if (format & DT_CENTER)
+                x = rect->left + (boxWidth - lines[i].width) / 2;
+            else if (format & DT_RIGHT)
+                x = rect->right - lines[i].width;
+            DrawLine(x, y + cell * static_cast<int>(i), lines[i].text, clip);
+        }
+    }
+    if (format & (DT_VCENTER | DT_BOTTOM))
+        return (y - rect->top) + total;
+    return total;
+}
+
+bool DeviceContext::TextOut(int x, int y, const char* text, int count)
+{
+    if (!text || !CurrentFont())
+        return false;
+    DrawLine(x, y, Prepare(text, count, DT_NOPREFIX), m_target.Bounds());
+    return true;
+}
+
+bool DeviceContext::GetTextExtentPoint32(const char* text, int count, SIZE* size)
+{
+    Font* font = CurrentFont();
+    if (!size || !font)
+        return false;
+    std::string prepared = Prepare(text, count, DT_NOPREFIX);
+    size->cx = LineWidth(prepared);
+    size->cy = font->Metrics().height;
+    return true;
+}
+
+COLORREF DeviceContext::SetPixel(int x, int y, COLORREF colour)
+{
+    if (!m_target.Contains(x, y))
+        return CLR_INVALID;
+    uint16_t p = ColorRefTo565(colour);
+    m_target.SetPixel(x, y, p);
+    return Rgb565ToColorRef(p);
+}
+
+COLORREF DeviceContext::GetPixel(int x, int y) const
+{
+    if (!m_target.Contains(x, y))
+        return CLR_INVALID;
+    return Rgb565ToColorRef(m_target.GetPixel(x, y));
+}
+
+bool DeviceContext::FillSolidRect(const RECT& rect, COLORREF colour)
+{
+    m_target.Fill(&rect, ColorRefTo565(colour));
+    return true;
+}
+
+bool AlphaBlend(DeviceContext& dst, int dx, int dy, int width, int height, DeviceContext& src, int sx, int sy,
+                int srcWidth, int srcHeight, uint8_t constantAlpha)
+{
+    if (width != srcWidth || height != srcHeight || width < 0 || height < 0)
+        return false;
+    dst.Target().BlendFrom(dx, dy, src.Target(), RECT{sx, sy, sx + width, sy + height}, constantAlpha);
+    return true;
+}
+
+} // namespace platform::gdi

@@ -1,0 +1,52 @@
+#!/usr/bin/env python3
+# Writes the small seed inputs of the world model's fuzz targets into corpus/<name>/.
+import os
+import struct
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+
+def seed(name, file, data):
+    folder = os.path.join(HERE, 'corpus', name)
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, file), 'wb') as f:
+        f.write(data if isinstance(data, bytes) else data.encode())
+
+
+def i8(v): return struct.pack('<b', v) if v < 128 else struct.pack('<B', v)
+def i16(v): return struct.pack('<H', v & 0xFFFF)
+def i32(v): return struct.pack('<I', v & 0xFFFFFFFF)
+def string(s): return i32(len(s)) + s.encode()
+def obj(ident, cls, version): return b'\x02' + i32(ident) + string(cls) + i16(version)
+
+
+def tile_row(index, name, cost, los):
+    return f"{index},{name},{cost}" + ",0" * 16 + f",{los}" + ",-1" * 16 + ",x\n"
+
+
+seed('tiletypes', 'small.csv', "Index,Name\n" + tile_row(0, "Grass", 20, 2) + tile_row(162, "Water", 255, 1) + "3,,\n")
+seed('tiletypes', 'odd.csv', "h\n" + tile_row(-4, "Neg", 1, 1) + tile_row(999, "x" * 90, 1, 1) + "7,Short,1,2\n")
+
+seed('tilemap_archive', 'two_by_two', obj(0, 'CMap2DLinked', 1) + i32(2) + i32(2) + b''.join(i32(t) for t in (1, 2, 14, 15)))
+seed('tilemap_archive', 'oversized', obj(0, 'CMap2DLinked', 1) + i32(5000) + i32(5000) + i32(1))
+seed('tilemap_archive', 'short', obj(0, 'CMap2DLinked', 1) + i32(3) + i32(3) + i32(1))
+
+
+def whole(cost, los): return i8(cost) + i16(los)
+
+
+def subdivided(costs):
+    return b''.join(i8(c) + i16((3 if k else 9) | 0x400) for k, c in enumerate(costs))
+
+
+cells = []
+for r in range(3):
+    for c in range(4):
+        if (r, c) in ((0, 1), (2, 2)):
+            cells.append(subdivided([10, 39, 40, 255] * 4))
+        else:
+            cells.append(whole((r * 4 + c) * 20 % 256, 1 + c))
+grid = obj(0, 'CPathData', 1) + i32(42) + b''.join(cells)
+seed('pathgrid_archive', 'mixed', grid)
+seed('pathgrid_archive', 'whole', obj(0, 'CPathData', 1) + i32(12) + b''.join(whole(10, 1) for _ in range(12)))
+seed('pathgrid_archive', 'short', grid[:40])

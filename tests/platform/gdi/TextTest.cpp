@@ -1,0 +1,218 @@
+// Tests of text drawn into surfaces: fonts by cell height, placement in the rectangle, colour, extents, flags.
+#include "platform/gdi/DeviceContext.h"
+
+#include <gtest/gtest.h>
+
+using namespace platform;
+using namespace platform::gdi;
+
+namespace {
+
+constexpr uint16_t kWhite = 0xFFFF;
+
+struct Ink {
+    RECT box{10000, 10000, -1, -1};
+    int count = 0;
+    int exact = 0; // pixels in exactly the text colour
+};
+
+Ink FindInk(const PixelSurface& s, uint16_t background, uint16_t colour)
+{
+    Ink ink;
+    for (int y = 0; y < s.Height(); ++y)
+        for (int x = 0; x < s.Width(); ++x) {
+            uint16_t p = s.GetPixel(x, y);
+            if (p == background)
+                continue;
+            ++ink.count;
+            ink.exact += p == colour;
+            ink.box.left = std::min(ink.box.left, x);
+            ink.box.top = std::min(ink.box.top, y);
+            ink.box.right = std::max(ink.box.right, x + 1);
+            ink.box.bottom = std::max(ink.box.bottom, y + 1);
+        }
+    return ink;
+}
+
+std::unique_ptr<Font> MakeFont(int height, int weight)
+{
+    FontDesc desc;
+    desc.height = height;
+    desc.weight = weight;
+    auto font = Font::Create(desc);
+    EXPECT_TRUE(font);
+    return font;
+}
+
+} // namespace
+
+TEST(Font, ArialMapsToLiberationSansAtTheAskedCellHeight)
+{
+    auto bold = MakeFont(14, FW_BOLD);
+    auto regular = MakeFont(20, FW_NORMAL);
+    ASSERT_TRUE(bold && regular);
+    EXPECT_NE(bold->File().find("LiberationSans-Bold.ttf"), std::string::npos);
+    EXPECT_NE(regular->File().find("LiberationSans-Regular.ttf"), std::string::npos);
+    EXPECT_EQ(bold->Metrics().height, 14);
+    EXPECT_EQ(regular->Metrics().height, 20);
+    EXPECT_GT(bold->Metrics().ascent, bold->Metrics().descent);
+    // A negative height is the character height, so its cell is taller.
+    FontDesc em;
+    em.height = -20;
+    EXPECT_GT(Font::Create(em)->Metrics().height, 20);
+}
+
+TEST(Font, AddedFileIsFoundByItsFamilyName)
+{
+    std::string serif = FindFontFile("Times New Roman", false, false);
+    ASSERT_FALSE(serif.empty());
+    EXPECT_TRUE(AddFontFile(serif));
+    EXPECT_EQ(FindFontFile("Liberation Serif", false, false), serif);
+    EXPECT_TRUE(RemoveFontFile(serif));
+    EXPECT_FALSE(AddFontFile("no/such/font.ttf"));
+}
+
+TEST(DrawText, SingleLineVerticallyCentredInsideItsRectangleInTheTextColour)
+{
+    const COLORREF colour = 0x326418;
+    const uint16_t pixel = ColorRefTo565(colour);
+    for (int height : {14, 20}) {
+        PixelSurface s;
+        ASSERT_TRUE(s.Create(200, 60));
+        s.Fill(nullptr, kWhite);
+        DeviceContext dc(s);
+        auto font = MakeFont(height, height == 14 ? FW_BOLD : FW_NORMAL);
+        dc.SelectFont(font.get());
+        dc.SetBkMode(TRANSPARENT);
+        dc.SetTextColor(colour);
+        RECT rect{20, 10, 180, 50};
+        dc.DrawText("Move Here", -1, &rect, DT_NOPREFIX | DT_NOCLIP | DT_SINGLELINE | DT_VCENTER);
+        Ink ink = FindInk(s, kWhite, pixel);
+        ASSERT_GT(ink.count, 20) << height;
+        EXPECT_GT(ink.exact, 5) << "fully covered pixels take the text colour, font " << height;
+        int cellTop = 10 + (40 - height) / 2;
+        EXPECT_GE(ink.box.left, 20);
+        EXPECT_GE(ink.box.top, cellTop);
+        EXPECT_LE(ink.box.bottom, cellTop + height);
+        EXPECT_LE(ink.box.right, 180);
+        // Centred: the ink sits in the middle of the rectangle, give or take the glyphs' own margins.
+        EXPECT_NEAR((ink.box.top + ink.box.bottom) / 2.0, 30.0, height / 4.0);
+        // What is drawn matches the extent.
+        SIZE extent;
+        ASSERT_TRUE(dc.GetTextExtentPoint32("Move Here", -1, &extent));
+        EXPECT_EQ(extent.cy, height);
+        EXPECT_LE(ink.box.right - 20, extent.cx + 1);
+        EXPECT_GE(ink.box.right - 20, extent.cx - 3);
+    }
+}
+
+TEST(DrawText, AlignmentClippingAndBackground)
+{
+    auto font = MakeFont(16, FW_NORMAL);
+    struct Case {
+        unsigned format;
+        RECT rect;
+        bool opaque;
+        int expectLeft, expectRight; // -1: not checked
+    } cases[] = {
+        {DT_SINGLELINE | DT_CENTER, {0, 0, 200, 20}, false, -1, -1},
+        {DT_SINGLELINE | DT_RIGHT, {0, 0, 200, 20}, false, -1, 200},
+        {DT_SINGLELINE, {50, 0, 60, 20}, false, 50, 60}, // clipped to the rectangle
+        {DT_SINGLELINE | DT_NOCLIP, {50, 0, 60, 20}, false, 50, -1},
+        {DT_SINGLELINE, {10, 0, 200, 20}, true, 10, -1},
+    };
+    for (const Case& c : cases) {
+        PixelSurface s;
+        ASSERT_TRUE(s.Create(200, 20));
+        s.Fill(nullptr, kWhite);
+        DeviceContext dc(s);
+        dc.SelectFont(font.get());
+        dc.SetBkMode(c.opaque ? OPAQUE : TRANSPARENT);
+        dc.SetBkColor(RGB(0, 0, 255));
+        dc.SetTextColor(RGB(0, 0, 0));
+        RECT r = c.rect;
+        dc.DrawText("Wide text", -1, &r, c.format);
+        Ink ink = FindInk(s, kWhite, 0);
+        ASSERT_GT(ink.count, 0);
+        SIZE extent;
+        dc.GetTextExtentPoint32("Wide text", -1, &extent);
+        if (c.format & DT_CENTER) {
+            EXPECT_NEAR((ink.box.left + ink.box.right) / 2.0, 100.0, 3.0);
+        }
+        if (c.expectLeft >= 0) {
+            EXPECT_GE(ink.box.left, c.expectLeft);
+        }
+        if (c.expectRight >= 0) {
+            EXPECT_LE(ink.box.right, c.expectRight);
+        }
+        if ((c.format & DT_NOCLIP) && !c.opaque) {
+            EXPECT_GT(ink.box.right, 60);
+        }
+        if (c.opaque) {
+            EXPECT_EQ(s.GetPixel(10, 0), ColorRefTo565(RGB(0, 0, 255)));
+            EXPECT_EQ(s.GetPixel(10 + extent.cx - 1, 15), ColorRefTo565(RGB(0, 0, 255)));
+            EXPECT_EQ(s.GetPixel(10 + extent.cx + 1, 15), kWhite);
+        }
+    }
+}
+
+TEST(DrawText, WordBreakCalcRectAndPrefix)
+{
+    PixelSurface s;
+    ASSERT_TRUE(s.Create(100, 100));
+    DeviceContext dc(s);
+    auto font = MakeFont(16, FW_NORMAL);
+    dc.SelectFont(font.get());
+    RECT r{0, 0, 60, 0};
+    int h = dc.DrawText("one two three four", -1, &r, DT_WORDBREAK | DT_CALCRECT);
+    EXPECT_GE(h, 32);
+    EXPECT_EQ(h % 16, 0);
+    EXPECT_EQ(r.bottom, h);
+    EXPECT_LE(r.right, 60);
+    RECT lines{0, 0, 100, 0};
+    EXPECT_EQ(dc.DrawText("a\nb\r\nc", -1, &lines, DT_CALCRECT), 48);
+    EXPECT_EQ(dc.DrawText("a\nb", -1, &lines, DT_CALCRECT | DT_SINGLELINE), 16);
+    SIZE plain, prefixed;
+    dc.GetTextExtentPoint32("File", -1, &plain);
+    RECT pr{0, 0, 100, 0};
+    dc.DrawText("&File", -1, &pr, DT_CALCRECT | DT_SINGLELINE);
+    EXPECT_EQ(pr.right, plain.cx);
+    pr = RECT{0, 0, 100, 0};
+    dc.DrawText("&File", -1, &pr, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+    EXPECT_GT(pr.right, plain.cx);
+}
+
+TEST(TextExtent, JustificationSpreadsPixelsOverBlanks)
+{
+    PixelSurface s;
+    ASSERT_TRUE(s.Create(10, 10));
+    DeviceContext dc(s);
+    SIZE plain, justified, counted;
+    dc.GetTextExtentPoint32("a b c", -1, &plain);
+    dc.SetTextJustification(11, 2);
+    dc.GetTextExtentPoint32("a b c", -1, &justified);
+    EXPECT_EQ(justified.cx, plain.cx + 11);
+    dc.GetTextExtentPoint32("a b c", 3, &counted);
+    EXPECT_LT(counted.cx, justified.cx);
+    dc.SetTextJustification(0, 0);
+    dc.GetTextExtentPoint32("a b c", -1, &justified);
+    EXPECT_EQ(justified.cx, plain.cx);
+}
+
+TEST(DeviceContext, PixelsAndAlphaBlend)
+{
+    PixelSurface a, b;
+    ASSERT_TRUE(a.Create(4, 4));
+    ASSERT_TRUE(b.Create(4, 4));
+    DeviceContext dcA(a), dcB(b);
+    EXPECT_EQ(dcA.SetPixel(1, 1, 0xFF00FF), 0xFF00FFu);
+    EXPECT_EQ(a.GetPixel(1, 1), 0xF81F);
+    EXPECT_EQ(dcA.GetPixel(1, 1), 0xFF00FFu);
+    EXPECT_EQ(dcA.SetPixel(4, 0, 0), CLR_INVALID);
+    EXPECT_EQ(dcA.GetPixel(-1, 0), CLR_INVALID);
+    dcB.FillSolidRect(RECT{0, 0, 4, 4}, RGB(255, 255, 255));
+    EXPECT_TRUE(AlphaBlend(dcA, 0, 0, 2, 2, dcB, 0, 0, 2, 2, 255 * 50 / 100));
+    EXPECT_NEAR(GetGValue(dcA.GetPixel(0, 0)), 127, 6);
+    EXPECT_EQ(dcA.GetPixel(3, 3), 0u);
+    EXPECT_FALSE(AlphaBlend(dcA, 0, 0, 2, 2, dcB, 0, 0, 3, 2, 128));
+}
