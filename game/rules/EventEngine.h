@@ -175,8 +175,11 @@ private:
     };
 
     void HandleNotify(int32_t kind, CSquad* squad, int32_t a, int32_t b, int32_t c);
+    IEventEngineHost& Host() const;
     void FileTrigger(CZRArgument* trigger);
-    void JoinList(EList list, CZREvent* event);
+    CZRArgument* FindTrigger(int32_t id) const;
+    // `ownTrigger`: the event joins the time list through a time trigger of its own.
+    void JoinList(EList list, CZREvent* event, bool ownTrigger);
     void LeaveList(EList list, CZREvent* event);
     void LeaveAllLists(CZREvent* event);
     bool IsListed(EList list, const CZREvent* event) const;
@@ -195,6 +198,8 @@ private:
     void RunTimeList();
     bool AllTriggersTrue(const CZREvent* event) const;
     bool SkipForCurrentSquad() const;
+    int32_t CarriedTime() const;
+    static int32_t DelayTimeOf(const CZRArgument* trigger);
     bool StartDelay(CZREvent* event);
     void AddDelay(CZREvent* event, int32_t due);
     void EndDelay(CZREvent* event);
@@ -214,6 +219,11 @@ private:
     std::vector<CZREvent*> m_aFired;
     std::vector<CZRArgument*> m_aTriggers[kListCount];
     int32_t m_nCurrentTime = 0;
+
+    // Triggers by id (the first in key order, as the events data finds them).
+    std::map<int32_t, CZRArgument*> m_mapTriggerIds;
+    // The delay triggers the engine made; they are evaluated on the clock that carries the day.
+    std::set<const CZRArgument*> m_setDelayTriggers;
 
     // The clock carried past midnight: days seen wrapping, and the last minute reported.
     int32_t m_nDays = 0;
