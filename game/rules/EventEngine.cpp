@@ -237,8 +237,7 @@ void CEventEngine::HandleNotify(int32_t kind, CSquad* squad, int32_t a, int32_t 
         return;
     }
 
-    EvaluateEventOccurred();
-    RunList(kListEvent);
+    RunEventOccurred();
     EvaluateIAP(false);
     RunList(kListIAP);
 
@@ -355,16 +354,26 @@ void CEventEngine::EvaluateEnvironment(int32_t effect, int32_t x, int32_t y)
     }
 }
 
-void CEventEngine::EvaluateEventOccurred()
+// Event-occurred triggers are evaluated against the events fired in this notification, and the list run. The
+// events this run fires are then evaluated in turn, so a chain A, B, C completes in one notification (C used
+// never to see B, which fired after the one evaluation). An event enters the fired list once, so this ends.
+void CEventEngine::RunEventOccurred()
 {
-    for (CZRArgument* trigger : m_aTriggers[kListEvent]) {
+    for (CZRArgument* trigger : m_aTriggers[kListEvent])
         trigger->Reset();
-        for (const CZREvent* event : m_aFired) {
-            trigger->m_pCtxEvent = event;
-            trigger->Evaluate();
+    size_t evaluated = 0;
+    do {
+        const size_t fired = m_aFired.size();
+        for (CZRArgument* trigger : m_aTriggers[kListEvent]) {
+            for (size_t i = evaluated; i < fired; ++i) {
+                trigger->m_pCtxEvent = m_aFired[i];
+                trigger->Evaluate();
+            }
+            trigger->m_pCtxEvent = nullptr;
         }
-        trigger->m_pCtxEvent = nullptr;
-    }
+        evaluated = fired;
+        RunList(kListEvent);
+    } while (m_aFired.size() > evaluated);
 }
 
 void CEventEngine::ResetTriggers(EList list)

@@ -191,7 +191,7 @@ private:
     void EvaluateAction(CSquad* squad, bool started, int32_t action);
     void EvaluateIAP(bool phase);
     void EvaluateEnvironment(int32_t effect, int32_t x, int32_t y);
-    void EvaluateEventOccurred();
+    void RunEventOccurred();
     void ResetTriggers(EList list);
 
     void RunList(EList list);
