@@ -531,6 +531,8 @@ bool CEventEngine::GetDelay(const CZREvent* event, int32_t& triggerId, int32_t& 
     if (it == m_mapDelays.end())
         return false;
     triggerId = it->second.pTrigger ? it->second.pTrigger->m_nUniqueID : -1;
-    dueTime = it->second.bOwned ? it->second.nDue - m_nDays * 2400 : it->second.nDue;
+    // Relative to the current day, as the saved block keeps it (a time read from a block may be anything).
+    const int64_t due = it->second.bOwned ? int64_t{it->second.nDue} - int64_t{m_nDays} * 2400 : it->second.nDue;
+    dueTime = static_cast<int32_t>(std::clamp<int64_t>(due, INT32_MIN, INT32_MAX));
     return true;
 }
