@@ -141,8 +141,9 @@ void BM_BoostAStarRoutes(benchmark::State& state)
             size_t sv = index[start];
             size_t gv = index[goal];
             try {
-                boost::astar_search(graph, sv, Estimate(&tiles, goal),
-                                    boost::predecessor_map(pred.data()).distance_map(dist.data()).visitor(GoalVisitor(gv)));
+                boost::astar_search(
+                    graph, sv, Estimate(&tiles, goal),
+                    boost::predecessor_map(pred.data()).distance_map(dist.data()).visitor(GoalVisitor(gv)));
             } catch (const FoundGoal&) {
                 ++found;
             }

@@ -6,7 +6,10 @@
 
 namespace {
 
-bool IsInverted(const RECT& r) { return r.right < r.left || r.bottom < r.top; }
+bool IsInverted(const RECT& r)
+{
+    return r.right < r.left || r.bottom < r.top;
+}
 
 } // namespace
 
@@ -167,8 +170,7 @@ HRESULT CSurface::BltFast(int x, int y, CSurface* src, const RECT* srcRect, uint
     if (IsInverted(from))
         return DDERR_INVALIDRECT;
     // The key applies only when the blit asks for it, whatever the source has.
-    const platform::PixelKey* key =
-        ((flags & DDBLTFAST_SRCCOLORKEY) && src->m_bHasKey) ? &src->m_key : nullptr;
+    const platform::PixelKey* key = ((flags & DDBLTFAST_SRCCOLORKEY) && src->m_bHasKey) ? &src->m_key : nullptr;
     m_pSurface->CopyFrom(x, y, *src->m_pSurface, from, key);
     return DD_OK;
 }

@@ -52,6 +52,7 @@ public:
     HRESULT DrawBitmap(const platform::gdi::Bitmap* bitmap, int x, int y, int width, int height);
 
     bool IsCreated() const { return m_pSurface != nullptr; }
+    bool IsDirectDraw7() const { return m_bDirectDraw7; }
     int GetWidth() const { return m_pSurface ? m_pSurface->Width() : 0; }
     int GetHeight() const { return m_pSurface ? m_pSurface->Height() : 0; }
     // The pixels themselves (null until created), for presenting, tests and tools.

@@ -1,8 +1,7 @@
 // Surface descriptions.
 #include "core/display/CSurfaceDesc.h"
 
-CSurfaceDesc::CSurfaceDesc(bool directDraw7, uint32_t flags, uint32_t caps, int width, int height,
-                           int backBufferCount)
+CSurfaceDesc::CSurfaceDesc(bool directDraw7, uint32_t flags, uint32_t caps, int width, int height, int backBufferCount)
     : m_pDesc(std::make_unique<DDSURFACEDESC2>()), m_bDirectDraw7(directDraw7)
 {
     m_pDesc->dwSize = directDraw7 ? 124 : 108;

@@ -116,7 +116,10 @@ int CAStar::Estimate(const CPathTile* a, const CPathTile* b) const
     return std::max(dx, dy) + std::min(dx, dy) / 2;
 }
 
-int CAStar::StepCost(const CPathTile* tile) const { return tile->m_abyCosts[m_nCostLayer]; }
+int CAStar::StepCost(const CPathTile* tile) const
+{
+    return tile->m_abyCosts[m_nCostLayer];
+}
 
 CAStarNode* CAStar::FindPath(CPathTile* start, CPathTile* goal, int layer)
 {

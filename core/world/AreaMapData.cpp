@@ -15,10 +15,13 @@ CAreaMapData::CAreaMapData()
 {
     std::string folder = platform::CurrentFolder();
     CopyName(m_szBaseFolder, kPathSize, folder.c_str());
-    WorldContext().m_strDataFolder = folder;
+    WorldContext().m_strBaseFolder = folder;
 }
 
-CAreaMapData::~CAreaMapData() { delete m_pSpriteManager; }
+CAreaMapData::~CAreaMapData()
+{
+    delete m_pSpriteManager;
+}
 
 bool CAreaMapData::Serialize(QFArchive* archive)
 {

@@ -17,7 +17,10 @@ CPathTile* Step(CPathTile* tile, int direction, int offset)
     return tile->m_apLinks[direction][0];
 }
 
-int Mod(int value, int size) { return value % size; }
+int Mod(int value, int size)
+{
+    return value % size;
+}
 
 struct Walk {
     CPathTile* tile;

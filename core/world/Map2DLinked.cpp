@@ -92,11 +92,11 @@ void CMap2DLinked::ReadTileTypes(FILE* file)
         record->m_szName[CTileType::kNameSize - 1] = '\0';
         [[maybe_unused]] int r = std::fscanf(file, ",");
         int32_t* c = record->m_anCost;
-        r = std::fscanf(file, kSeventeen, &c[0], &c[1], &c[2], &c[3], &c[4], &c[5], &c[6], &c[7], &c[8], &c[9],
-                        &c[10], &c[11], &c[12], &c[13], &c[14], &c[15], &c[16]);
+        r = std::fscanf(file, kSeventeen, &c[0], &c[1], &c[2], &c[3], &c[4], &c[5], &c[6], &c[7], &c[8], &c[9], &c[10],
+                        &c[11], &c[12], &c[13], &c[14], &c[15], &c[16]);
         int32_t* l = record->m_anLOS;
-        r = std::fscanf(file, kSeventeen, &l[0], &l[1], &l[2], &l[3], &l[4], &l[5], &l[6], &l[7], &l[8], &l[9],
-                        &l[10], &l[11], &l[12], &l[13], &l[14], &l[15], &l[16]);
+        r = std::fscanf(file, kSeventeen, &l[0], &l[1], &l[2], &l[3], &l[4], &l[5], &l[6], &l[7], &l[8], &l[9], &l[10],
+                        &l[11], &l[12], &l[13], &l[14], &l[15], &l[16]);
         r = std::fscanf(file, "%4095[^\n]\n", text);
     }
     // Sub-tiles left unset take a quarter of the whole tile's value.
@@ -114,8 +114,14 @@ void CMap2DLinked::ReadTileTypes(FILE* file)
 
 // ---- view ----
 
-int CMap2DLinked::Zoom() const { return m_pModeRecord ? m_pModeRecord->m_nZoom : 0; }
-int CMap2DLinked::ViewMode() const { return m_pModeRecord ? m_pModeRecord->m_nViewMode : 0; }
+int CMap2DLinked::Zoom() const
+{
+    return m_pModeRecord ? m_pModeRecord->m_nZoom : 0;
+}
+int CMap2DLinked::ViewMode() const
+{
+    return m_pModeRecord ? m_pModeRecord->m_nViewMode : 0;
+}
 
 void CMap2DLinked::SetViewSize(int width, int height)
 {

@@ -16,8 +16,8 @@ class CSurface;
 struct CTileType {
     static constexpr int kNameSize = 71; // 70 characters and a terminator
     char m_szName[kNameSize] = {};
-    int32_t m_anCost[17] = {};           // [0] whole tile, [1..16] its 4 x 4 sub-tiles
-    int32_t m_anLOS[17] = {};            // the same for line of sight
+    int32_t m_anCost[17] = {}; // [0] whole tile, [1..16] its 4 x 4 sub-tiles
+    int32_t m_anLOS[17] = {};  // the same for line of sight
     CTileType()
     {
         m_anCost[0] = -7;

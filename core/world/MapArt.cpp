@@ -53,9 +53,8 @@ CTileArtSet* CMap2DLinked::BuildArtSet(const std::string& path, int tileSize)
     return set;
 }
 
-void CMap2DLinked::Initialize(int viewWidth, int viewHeight, const std::string& art8File,
-                              const std::string& art32File, const std::string& tileTypeFile, CDisplay* display,
-                              const std::string& baseDirectory)
+void CMap2DLinked::Initialize(int viewWidth, int viewHeight, const std::string& art8File, const std::string& art32File,
+                              const std::string& tileTypeFile, CDisplay* display, const std::string& baseDirectory)
 {
     ReleaseArt();
     FreeTileTypes();

@@ -8,6 +8,7 @@
 #include "core/world/WorldContext.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <new>
 
 QF_IMPLEMENT_SERIAL(CPathData, 1)
@@ -125,7 +126,10 @@ int CPathTile::GetFeatureScore() const
 
 CPathData::CPathData() = default;
 
-CPathData::~CPathData() { DeleteAllTiles(); }
+CPathData::~CPathData()
+{
+    DeleteAllTiles();
+}
 
 CPathTile* CPathData::GetCell(int row, int column) const
 {
@@ -327,17 +331,17 @@ void CPathData::ApplyFootprint(const CSprite* sprite, bool blocked)
 
 void CPathData::ApplyFootprint(int x, int y, int width, int height, bool blocked)
 {
-    int left = x - width / 2;
-    int top = y - height / 2;
+    int64_t left = static_cast<int64_t>(x) - width / 2;
+    int64_t top = static_cast<int64_t>(y) - height / 2;
     CPathTile* last = nullptr;
     for (int dx = 0; dx < width; dx += 8) {
         for (int dy = 0; dy < height; dy += 8) {
-            int px = left + dx;
-            int py = top + dy;
+            int64_t px = left + dx;
+            int64_t py = top + dy;
             // Parts of the rectangle off the map are left alone.
-            if (px < 0 || py < 0)
+            if (px < 0 || py < 0 || px > INT32_MAX || py > INT32_MAX)
                 continue;
-            CPathTile* t = GetTileAt(px, py);
+            CPathTile* t = GetTileAt(static_cast<int>(px), static_cast<int>(py));
             if (!t || t == last)
                 continue;
             last = t;

@@ -21,27 +21,27 @@ public:
     void Text(char (&out)[260])
     {
         out[0] = '\0';
-        Scan("%259[^,\r\n]", out);
-        Scan("%*[^,\r\n]");
-        Scan(",");
+        Check(std::fscanf(m_file, "%259[^,\r\n]", out));
+        Check(std::fscanf(m_file, "%*[^,\r\n]"));
+        Comma();
     }
     int Int(int value = 0)
     {
-        Scan("%d", &value);
-        Scan(",");
+        Check(std::fscanf(m_file, "%d", &value));
+        Comma();
         return value;
     }
     float Float(float value = 0.0f)
     {
-        Scan("%f", &value);
-        Scan(",");
+        Check(std::fscanf(m_file, "%f", &value));
+        Comma();
         return value;
     }
     // A number followed by a percent sign.
     int Percent(int value = 0)
     {
-        Scan("%d%%", &value);
-        Scan(",");
+        Check(std::fscanf(m_file, "%d%%", &value));
+        Comma();
         return value;
     }
     // The rest of the line and the line end.
@@ -54,10 +54,9 @@ public:
     bool AtEnd() { return std::feof(m_file) != 0; }
 
 private:
-    template <class... Args> void Scan(const char* format, Args... args)
-    {
-        [[maybe_unused]] int r = std::fscanf(m_file, format, args...);
-    }
+    void Comma() { Check(std::fscanf(m_file, ",")); }
+    // A field that does not match keeps its default; the row reading goes on.
+    static void Check(int) {}
     FILE* m_file;
 };
 
@@ -75,7 +74,10 @@ void SkipHeader(CsvRow& row, int lines)
         row.SkipLine();
 }
 
-double Percentage(float value) { return value * 0.01; }
+double Percentage(float value)
+{
+    return value * 0.01;
+}
 } // namespace
 
 std::string CSpriteManager::AgencyFileFor(const std::string& scenarioName)
@@ -157,10 +159,10 @@ void CSpriteManager::ReadUnitList(FILE* file, int kind)
             r.m_nResourceCost = row.Int();
             r.m_fMaxFatigue = row.Float();
             r.m_nInfoEntry = row.Int();
-            float* abilities[15] = {&r.m_fSpeed,       &r.m_fAssault,     &r.m_fPerimeter,     &r.m_fEvacuate,
-                                    &r.m_fSearchForBomb, &r.m_fFirstAid,  &r.m_fClearDebris,   &r.m_fFightFire,
-                                    &r.m_fFightHazard, &r.m_fDefuseBomb,  &r.m_fNegotiate,     &r.m_fDirect,
-                                    &r.m_fUtilityWork, &r.m_fEscort,      &r.m_fSupervise};
+            float* abilities[15] = {&r.m_fSpeed,         &r.m_fAssault,    &r.m_fPerimeter,   &r.m_fEvacuate,
+                                    &r.m_fSearchForBomb, &r.m_fFirstAid,   &r.m_fClearDebris, &r.m_fFightFire,
+                                    &r.m_fFightHazard,   &r.m_fDefuseBomb, &r.m_fNegotiate,   &r.m_fDirect,
+                                    &r.m_fUtilityWork,   &r.m_fEscort,     &r.m_fSupervise};
             for (float* a : abilities)
                 *a = row.Float();
             for (float* a : {&r.m_fSearchForBomb, &r.m_fFirstAid, &r.m_fFightFire, &r.m_fFightHazard, &r.m_fDefuseBomb})
@@ -342,14 +344,15 @@ bool CSpriteManager::LoadModifiers(const std::string& path)
     return true;
 }
 
-bool CSpriteManager::LoadReferenceLists(const std::string& dataFolder, const std::string& agencyFile,
-                                        CDisplay* display)
+bool CSpriteManager::LoadReferenceLists(const std::string& dataFolder, const std::string& agencyFile, CDisplay* display)
 {
     m_strDataFolder = dataFolder;
     m_pDisplay = display;
     auto path = [&](const char* name) { return platform::JoinPath(dataFolder, name); };
-    bool ok = LoadAgencyList(platform::JoinPath(dataFolder, agencyFile)) &&
-              LoadUnitList(path("ZR_Unit-Task_List.csv")) && LoadFeatureList(path("Terrain_Features_List.csv")) &&
+    // A scenario named with a full path has its agency list beside it.
+    std::string agencyPath = !agencyFile.empty() && agencyFile[0] == '/' ? agencyFile : path(agencyFile.c_str());
+    bool ok = LoadAgencyList(agencyPath) && LoadUnitList(path("ZR_Unit-Task_List.csv")) &&
+              LoadFeatureList(path("Terrain_Features_List.csv")) &&
               LoadStationList(path("Area_Map_Stations_List.csv")) && LoadVehicleList(path("ZR_Vehicle-Task_List.csv"));
     LoadModifiers(path("SpriteModifiers.txt"));
     return ok;

@@ -208,8 +208,8 @@ bool CSprite::SetupFeatureTemplate(int index, const char* name, const char* bitm
 {
     std::string folder = platform::JoinPath(dataFolder, "Sprites");
     std::string base = bitmap ? bitmap : "";
-    bool images = LoadImages(platform::JoinPath(folder, base + "_32.bmp"), platform::JoinPath(folder, base + "_8.bmp"),
-                             display);
+    bool images =
+        LoadImages(platform::JoinPath(folder, base + "_32.bmp"), platform::JoinPath(folder, base + "_8.bmp"), display);
     m_Placement.Id = index;
     m_Placement.Type = kFeatureSprite;
     m_Placement.WorldX = 0;
@@ -230,8 +230,8 @@ bool CSprite::SetupStationTemplate(int index, const char* name, const char* bitm
                                    int visibilityClass, int option0, int option1, int optionType,
                                    const CStationData& station, const std::string& dataFolder, CDisplay* display)
 {
-    bool images = SetupFeatureTemplate(index, name, bitmap, depthKey, alphaPercent, visibilityClass, option0,
-                                       option1, optionType, -1, 1, 0, 0, dataFolder, display);
+    bool images = SetupFeatureTemplate(index, name, bitmap, depthKey, alphaPercent, visibilityClass, option0, option1,
+                                       optionType, -1, 1, 0, 0, dataFolder, display);
     m_Placement.Type = kStationSprite;
     if (!m_pStationData)
         m_pStationData = new CStationData();
@@ -278,35 +278,36 @@ CSprite* CSprite::CreateFromTemplate(CDisplay* display, bool ownFrames)
 
 void CSprite::UpdateScreenRect(const RECT& view)
 {
-    int x = m_Placement.WorldX;
-    int y = m_Placement.WorldY;
     int z = m_nZoom == 1 ? 1 : 0;
+    int64_t x = m_Placement.WorldX;
+    int64_t y = m_Placement.WorldY;
     if (m_nZoom == 1) {
         x >>= 2;
         y >>= 2;
     }
     int w = m_anFrameWidth[z];
     int h = m_anFrameHeight[z];
-    int left = x - (w >> 1);
-    int right = x + (w >> 1);
-    int top = y - (h >> 1);
-    int bottom = y + (h >> 1);
+    // Wide arithmetic: positions come from files and may be anything.
+    int64_t left = x - (w >> 1);
+    int64_t right = x + (w >> 1);
+    int64_t top = y - (h >> 1);
+    int64_t bottom = y + (h >> 1);
     if (!(left < view.right && view.left < right && top < view.bottom && view.top < bottom)) {
         m_Placement.Flags &= ~kSpriteOnScreen;
         return;
     }
     m_Placement.Flags |= kSpriteOnScreen;
     if (left >= view.left && top >= view.top && right <= view.right && bottom <= view.bottom) {
-        m_nScreenX = left - view.left;
-        m_nScreenY = top - view.top;
+        m_nScreenX = static_cast<int32_t>(left - view.left);
+        m_nScreenY = static_cast<int32_t>(top - view.top);
         m_rcSource = RECT{0, 0, w, h};
     } else {
-        m_nScreenX = std::max(left - view.left, 0);
-        m_nScreenY = std::max(top - view.top, 0);
-        m_rcSource.left = std::max(view.left - left, 0);
-        m_rcSource.top = std::max(view.top - top, 0);
-        m_rcSource.right = w + std::min(view.right - right, 0);
-        m_rcSource.bottom = h + std::min(view.bottom - bottom, 0);
+        m_nScreenX = static_cast<int32_t>(std::max<int64_t>(left - view.left, 0));
+        m_nScreenY = static_cast<int32_t>(std::max<int64_t>(top - view.top, 0));
+        m_rcSource.left = static_cast<int32_t>(std::max<int64_t>(view.left - left, 0));
+        m_rcSource.top = static_cast<int32_t>(std::max<int64_t>(view.top - top, 0));
+        m_rcSource.right = static_cast<int32_t>(w + std::min<int64_t>(view.right - right, 0));
+        m_rcSource.bottom = static_cast<int32_t>(h + std::min<int64_t>(view.bottom - bottom, 0));
     }
     if (m_nScreenX + m_rcSource.right > 800)
         m_rcSource.right = 800 - m_nScreenX;

@@ -16,8 +16,8 @@ struct CUnitTaskRecord;
 struct CPlacement {
     int32_t AgencyIndex = 0;
     int32_t Flags = 0;
-    int32_t Id = 0;    // template index
-    int32_t Type = 0;  // 1 unit, 2 terrain feature, 3 station, 4 vehicle
+    int32_t Id = 0;   // template index
+    int32_t Type = 0; // 1 unit, 2 terrain feature, 3 station, 4 vehicle
     int32_t ServiceId = 0;
     int32_t WorldX = 0;
     int32_t WorldY = 0;
@@ -74,12 +74,11 @@ public:
     int CompareDepth(const CSprite& other) const;
 
     // Template set-up from list rows. A missing bitmap leaves the template complete but without images (false).
-    bool SetupUnitTemplate(int index, const char* name, const CUnitTaskRecord& record, int kind,
-                           const char* agencyName, const std::string& dataFolder, CDisplay* display);
+    bool SetupUnitTemplate(int index, const char* name, const CUnitTaskRecord& record, int kind, const char* agencyName,
+                           const std::string& dataFolder, CDisplay* display);
     bool SetupFeatureTemplate(int index, const char* name, const char* bitmap, int depthKey, int alphaPercent,
-                              int visibilityClass, int option0, int option1, int optionType, int column4,
-                              int column5, int column12, int column13, const std::string& dataFolder,
-                              CDisplay* display);
+                              int visibilityClass, int option0, int option1, int optionType, int column4, int column5,
+                              int column12, int column13, const std::string& dataFolder, CDisplay* display);
     bool SetupStationTemplate(int index, const char* name, const char* bitmap, int depthKey, int alphaPercent,
                               int visibilityClass, int option0, int option1, int optionType,
                               const CStationData& station, const std::string& dataFolder, CDisplay* display);

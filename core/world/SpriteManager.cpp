@@ -13,8 +13,8 @@
 QF_IMPLEMENT_SERIAL(CSpriteManager, 4)
 
 namespace {
-const char* const kAgencyKindNames[9] = {"Police", "Fire", "School", "PW", "EMS", "Civs", "Threat", "Incident Site",
-                                         "Waypoint Marker"};
+const char* const kAgencyKindNames[9] = {"Police", "Fire",          "School",         "PW", "EMS", "Civs",
+                                         "Threat", "Incident Site", "Waypoint Marker"};
 
 void DeleteSurface(CSurface*& surface)
 {
@@ -26,14 +26,20 @@ void DeleteSurface(CSurface*& surface)
 }
 
 // Agency indexes from files may be anything: outside 0-31 they are never in a 32-bit mask.
-bool MaskHas(int32_t mask, int bit) { return bit >= 0 && bit < 32 && (static_cast<uint32_t>(mask) >> bit) & 1u; }
+bool MaskHas(int32_t mask, int bit)
+{
+    return bit >= 0 && bit < 32 && (static_cast<uint32_t>(mask) >> bit) & 1u;
+}
 bool SeenBy(int32_t flags, int agency)
 {
     return agency >= 0 && agency < 27 && (static_cast<uint32_t>(flags) & (0x20u << agency)) != 0;
 }
 } // namespace
 
-const char* AgencyKindName(int kind) { return kind >= 0 && kind < 9 ? kAgencyKindNames[kind] : ""; }
+const char* AgencyKindName(int kind)
+{
+    return kind >= 0 && kind < 9 ? kAgencyKindNames[kind] : "";
+}
 
 int AgencyKindIndex(const char* name)
 {
@@ -43,7 +49,10 @@ int AgencyKindIndex(const char* name)
     return -1;
 }
 
-CSpriteManager::CSpriteManager() { std::fill(std::begin(m_anIdCounters), std::end(m_anIdCounters), 1); }
+CSpriteManager::CSpriteManager()
+{
+    std::fill(std::begin(m_anIdCounters), std::end(m_anIdCounters), 1);
+}
 
 CSpriteManager::~CSpriteManager()
 {
@@ -122,6 +131,8 @@ const CSprite* CSpriteManager::FindTemplateByName(const char* name, int kind) co
 
 int CSpriteManager::AgencyForKind(int kind, CAgencyRecord* record) const
 {
+    if (kind < 0 || kind > 8)
+        return -1; // rows of an unknown kind never answer
     for (const auto& [index, agency] : m_mapAgencies) {
         if (agency.m_nKind == kind) {
             if (record)

@@ -64,7 +64,10 @@ CStationData::~CStationData()
     delete m_pPopupMenu;
 }
 
-CStationData::CStationData(const CStationData& other) : QFSerializeBase() { CopyFrom(other); }
+CStationData::CStationData(const CStationData& other) : QFSerializeBase()
+{
+    CopyFrom(other);
+}
 
 CStationData& CStationData::operator=(const CStationData& other)
 {
@@ -135,7 +138,10 @@ void CStationData::FreeRoutes()
     }
 }
 
-void CStationData::SetName(const char* name) { CopyName(m_szName, kNameSize, name); }
+void CStationData::SetName(const char* name)
+{
+    CopyName(m_szName, kNameSize, name);
+}
 
 CStationResource* CStationData::GetResource(int index) const
 {

@@ -2,12 +2,12 @@
 #pragma once
 
 #include "core/persist/QFSerializeBase.h"
+#include "core/world/PathData.h"
 #include "core/world/WorldTypes.h"
 
 #include <cstdint>
 #include <vector>
 
-class CPathTile;
 class CPopupMenu;
 class CPopupMenuView;
 class CSpriteManager;

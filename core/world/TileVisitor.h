@@ -15,7 +15,7 @@ public:
         return false;
     }
 
-    int32_t m_nWalkKind = 0;   // the tag the walk was started with
-    float m_fHitCount = 0.0f;  // set to 0 when a walk starts; the visitor counts what it likes
-    float m_afParams[3] = {};  // walk parameters (chance, low and high intensity); 0 after a walk
+    int32_t m_nWalkKind = 0;  // the tag the walk was started with
+    float m_fHitCount = 0.0f; // set to 0 when a walk starts; the visitor counts what it likes
+    float m_afParams[3] = {}; // walk parameters (chance, low and high intensity); 0 after a walk
 };

@@ -7,4 +7,7 @@ CWorldContext& WorldContext()
     return context;
 }
 
-void ResetWorldContext() { WorldContext() = CWorldContext(); }
+void ResetWorldContext()
+{
+    WorldContext() = CWorldContext();
+}

@@ -35,7 +35,9 @@ class CEOCUnitData;
 class CMultiplayerMenuData;
 class CRoleMenuData;
 class CBriefingText;
+class CIncidentWorld;
 class CDeBriefText;
+class CSquadGame;
 
 namespace platform {
 class IPresentTarget;
@@ -141,7 +143,7 @@ public:
     void SetMessageScroll(int position);
     float ScrollMessageLog(int kind);
     void ScrollChatView(int kind);
-    // The pixel measure used to wrap log lines to a panel (none: wrap by characters).
+    // A pixel measure that replaces the panels' own when wrapping log lines (tests).
     void SetTextMeasure(std::function<int(const std::string&)> measure, int panelWidth);
 
     // Roles and players.
@@ -208,6 +210,8 @@ public:
     std::unique_ptr<CAreaMapData> m_pAreaMap;
     CSpriteManager* m_pAreaSprites = nullptr; // belongs to the area-map document
     std::unique_ptr<CAStar> m_pAStar;
+    // The incident on the tactical map (over the sprites and the path grid, freed before them).
+    std::unique_ptr<CIncidentWorld> m_pIncidentWorld;
     std::unique_ptr<CNetGameSession> m_pSession;
     std::unique_ptr<MPlayIF> m_pLobby;
     std::unique_ptr<RoleIF> m_pRole;
@@ -223,6 +227,8 @@ public:
     std::unique_ptr<CRoleMenuData> m_pRoleMenu;
     std::unique_ptr<CBriefingText> m_pBriefingText;
     std::unique_ptr<CDeBriefText> m_pDebriefText;
+    // The two squad managers and what they share.
+    std::unique_ptr<CSquadGame> m_pSquadGame;
 
     // Menu bitmaps: title, sponsor splash, maker splash, lobby, credits, briefing, role selection, de-briefing.
     enum EMenuArt {

@@ -60,8 +60,11 @@ int CGame::AddMessage(const std::string& text, int32_t roleMask, int32_t kind, u
     std::string line = (FormatSenderPrefix(kind, sender) + " " + text).substr(0, kLogLineMax);
 
     std::vector<std::string> lines;
-    if (m_pHUD && m_fnMeasure && (m_uMode & (kModeRunning | kModeDebrief)))
+    if (m_fnMeasure && (m_uMode & (kModeRunning | kModeDebrief)))
         lines = CMessageLog::WrapTextToWidth(line, m_nPanelWidth, m_fnMeasure);
+    else if (m_pHUD && (m_uMode & kModeRunning))
+        lines = CMessageLog::WrapTextToWidth(line, m_pHUD->MessagePanelWidth(),
+                                             [this](const std::string& s) { return m_pHUD->MeasureMessageText(s); });
     else
         lines = WrapText(line);
 

@@ -60,7 +60,10 @@ void FillPixels(uint16_t* dst, size_t count, uint16_t value)
         dst[i] = value;
 }
 
-bool IsKeyed(uint16_t p, const PixelKey* key) { return key && p >= key->low && p <= key->high; }
+bool IsKeyed(uint16_t p, const PixelKey* key)
+{
+    return key && p >= key->low && p <= key->high;
+}
 
 uint16_t BlendPixel(uint16_t d, uint16_t s, int a)
 {

@@ -84,6 +84,9 @@ private:
 
 // Intersection of two rectangles; empty (right <= left or bottom <= top) when they do not meet.
 RECT IntersectRects(const RECT& a, const RECT& b);
-inline bool IsRectEmpty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
+inline bool IsRectEmpty(const RECT& r)
+{
+    return r.right <= r.left || r.bottom <= r.top;
+}
 
 } // namespace platform

@@ -5,8 +5,8 @@
 
 namespace platform {
 
-std::unique_ptr<SdlWindowTarget> SdlWindowTarget::Create(const std::string& caption, int clientWidth,
-                                                         int clientHeight, bool windowed, std::string* error)
+std::unique_ptr<SdlWindowTarget> SdlWindowTarget::Create(const std::string& caption, int clientWidth, int clientHeight,
+                                                         bool windowed, std::string* error)
 {
     if (clientWidth <= 0 || clientHeight <= 0 || clientWidth > kMaxSurfaceSide || clientHeight > kMaxSurfaceSide) {
         if (error)

@@ -11,8 +11,14 @@
 namespace platform::gdi {
 namespace {
 
-uint32_t Read16(const uint8_t* p) { return p[0] | (p[1] << 8); }
-uint32_t Read32(const uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (uint32_t(p[3]) << 24); }
+uint32_t Read16(const uint8_t* p)
+{
+    return p[0] | (p[1] << 8);
+}
+uint32_t Read32(const uint8_t* p)
+{
+    return p[0] | (p[1] << 8) | (p[2] << 16) | (uint32_t(p[3]) << 24);
+}
 
 bool Fail(std::string* error, const char* text)
 {
@@ -134,15 +140,23 @@ bool DecodeBmp(const uint8_t* data, size_t size, Bitmap& out, std::string* error
         for (int64_t x = 0; x < width; ++x) {
             COLORREF c = 0;
             switch (bpp) {
-            case 1: c = palette[(src[x >> 3] >> (7 - (x & 7))) & 1]; break;
-            case 4: c = palette[(src[x >> 1] >> ((x & 1) ? 0 : 4)) & 0xF]; break;
-            case 8: c = palette[src[x]]; break;
+            case 1:
+                c = palette[(src[x >> 3] >> (7 - (x & 7))) & 1];
+                break;
+            case 4:
+                c = palette[(src[x >> 1] >> ((x & 1) ? 0 : 4)) & 0xF];
+                break;
+            case 8:
+                c = palette[src[x]];
+                break;
             case 16: {
                 uint32_t px = Read16(src + 2 * x);
                 c = RGB(r.Get(px), g.Get(px), b.Get(px));
                 break;
             }
-            case 24: c = RGB(src[3 * x + 2], src[3 * x + 1], src[3 * x]); break;
+            case 24:
+                c = RGB(src[3 * x + 2], src[3 * x + 1], src[3 * x]);
+                break;
             case 32: {
                 uint32_t px = Read32(src + 4 * x);
                 c = RGB(r.Get(px), g.Get(px), b.Get(px));

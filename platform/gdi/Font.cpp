@@ -48,7 +48,10 @@ std::string Lower(std::string s)
     return s;
 }
 
-int StyleIndex(bool bold, bool italic) { return (bold ? 1 : 0) | (italic ? 2 : 0); }
+int StyleIndex(bool bold, bool italic)
+{
+    return (bold ? 1 : 0) | (italic ? 2 : 0);
+}
 
 std::vector<std::string> FontFolders()
 {

@@ -44,8 +44,8 @@ public:
     int Advance(unsigned char ch);
 
     struct Glyph {
-        int left = 0;  // from the pen position
-        int top = 0;   // from the baseline, upwards
+        int left = 0; // from the pen position
+        int top = 0;  // from the baseline, upwards
         int width = 0;
         int rows = 0;
         int advance = 0;

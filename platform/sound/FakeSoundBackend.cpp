@@ -19,8 +19,8 @@ SoundHandle FakeSoundBackend::LoadAndPlay(const std::string& path, int loopCount
 {
     m_calls.push_back("load " + path);
     for (const std::string& missing : missingFiles) {
-        if (path == missing || (path.size() > missing.size() && path.compare(path.size() - missing.size(),
-                                                                             missing.size(), missing) == 0)) {
+        if (path == missing || (path.size() > missing.size() &&
+                                path.compare(path.size() - missing.size(), missing.size(), missing) == 0)) {
             m_lastError = "cannot open " + path;
             return 0;
         }

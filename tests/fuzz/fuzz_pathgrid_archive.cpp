@@ -20,8 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     static CAStar finder;
     CTileVisitor visitor;
-    for (int y = 0; y < 96; y += 11) {
-        for (int x = 0; x < 128; x += 13) {
+    for (int y = 0; y < 96; y += 23) {
+        for (int x = 0; x < 128; x += 29) {
             CPathTile* tile = grid->GetTileAt(x, y);
             (void)grid->VisitTilesAround(0, tile, (x + y) % 3, &visitor);
             (void)grid->HasLineOfSight(x, y, 127 - x, 95 - y, 300);

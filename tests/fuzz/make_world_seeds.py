@@ -50,3 +50,46 @@ grid = obj(0, 'CPathData', 1) + i32(42) + b''.join(cells)
 seed('pathgrid_archive', 'mixed', grid)
 seed('pathgrid_archive', 'whole', obj(0, 'CPathData', 1) + i32(12) + b''.join(whole(10, 1) for _ in range(12)))
 seed('pathgrid_archive', 'short', grid[:40])
+
+# Reference lists: the first byte picks the reader (0 agency, 1 unit, 2 vehicle, 3 feature, 4 station, 5 modifiers).
+data_dir = os.path.join(HERE, '..', 'data', 'world')
+for pick, name in enumerate(['Agency.csv', 'ZR_Unit-Task_List.csv', 'ZR_Vehicle-Task_List.csv',
+                             'Terrain_Features_List.csv', 'Area_Map_Stations_List.csv', 'SpriteModifiers.txt']):
+    with open(os.path.join(data_dir, name), 'rb') as f:
+        seed('reference_lists', f'list{pick}', bytes([pick]) + f.read())
+seed('reference_lists', 'long_fields', bytes([3]) + b'h\nh\nh\n' + b'x' * 600 + b',' + b'N' * 500 + b',b,1,2,3,4%,5\n')
+
+
+def station(ident, version=2):
+    body = obj(ident, 'CStationData', version) + string('Station') + i32(0)
+    if version >= 2:
+        body += i32(1)
+    body += i32(30) + i32(2) + i32(0) + i32(0) + i32(30) + i32(40) + i32(1)
+    body += obj(ident + 1, 'CStationResource', 2) + i32(0) + i32(0) + string('Officer') + i32(2) + i32(0)
+    return body
+
+
+def manager(ident, version, rows):
+    out = obj(ident, 'CSpriteManager', version) + i32(len(rows))
+    next_id = ident + 1
+    for agency, kind, template, x, y, service in rows:
+        if version >= 4:
+            out += i32(agency)
+        out += i32(kind) + i32(template) + i32(x) + i32(y)
+        if version >= 3:
+            out += i32(service)
+        if kind == 3 and version >= 2:
+            out += station(next_id)
+            next_id += 2
+    return out
+
+
+rows = [(0, 1, 0, 100, 100, 7), (1, 2, 1, 50, 60, 0), (0, 3, 0, 200, 200, 0), (0, 4, 0, 10, 10, 2), (0, 3, 9, 0, 0, 0)]
+seed('spritemanager_archive', 'v4', manager(0, 4, rows))
+seed('spritemanager_archive', 'v2', manager(0, 2, rows[:3]))
+seed('spritemanager_archive', 'short', manager(0, 4, rows)[:60])
+
+area = obj(0, 'CAreaMapData', 1) + string('AreaMap.bmp') + i32(20000) + i32(9) + b''.join(i32(i) for i in range(9))
+seed('areamap_archive', 'with_stations', area + manager(1, 4, rows[:3]))
+seed('areamap_archive', 'empty', area + b'\x00' * 5)
+seed('areamap_archive', 'many_counters', obj(0, 'CAreaMapData', 1) + string('x') + i32(1) + i32(40) + i32(1) * 40 + b'\x00' * 5)

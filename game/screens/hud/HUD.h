@@ -4,14 +4,20 @@
 #include "game/screens/art/ArtList.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 class CDisplay;
 class CSurface;
 
+namespace platform::gdi {
+class Font;
+}
+
 class HUD {
 public:
-    HUD() = default;
+    HUD();
+    ~HUD();
     bool LoadArt(CDisplay* display, const std::string& base, uint32_t* modeFlags);
     void Draw(CSurface* target);
     void DrawSaveDialog(CSurface*) {}
@@ -28,6 +34,8 @@ public:
     bool OnSaveDialogMouse(int, int, int) { return false; }
     // Width in pixels of the message panel's text rectangle.
     int MessagePanelWidth() const { return 380; }
+    // Width in pixels of a line in the message panel's font (characters at 7 pixels when no font is found).
+    int MeasureMessageText(const std::string& text);
 
     std::string m_strChat; // the chat entry line, at most 420 characters
     int m_nMessageRedraws = 0;
@@ -35,4 +43,5 @@ public:
 private:
     CArtList m_art;
     uint32_t* m_pModeFlags = nullptr;
+    std::unique_ptr<platform::gdi::Font> m_pMessageFont;
 };

@@ -43,7 +43,10 @@ protected:
     CDisplay m_display{&m_window, 800, 600, 16, 0, true};
 };
 
-uint16_t Pixel(CSurface* s, int x, int y) { return s->GetPixels()->GetPixel(x, y); }
+uint16_t Pixel(CSurface* s, int x, int y)
+{
+    return s->GetPixels()->GetPixel(x, y);
+}
 
 } // namespace
 
@@ -169,9 +172,9 @@ TEST_F(DisplayTest, KeyAppliesOnlyWhenTheBlitAsksForIt)
     RECT all{0, 0, w, h};
     EXPECT_EQ(back->BltFast(100, 100, art, &all, DDBLTFAST_SRCCOLORKEY), DD_OK);
     EXPECT_EQ(back->BltFast(200, 100, art, &all, DDBLTFAST_NOCOLORKEY), DD_OK);
-    EXPECT_EQ(Pixel(back, 100, 100), 0x0841);                       // magenta skipped
+    EXPECT_EQ(Pixel(back, 100, 100), 0x0841);                          // magenta skipped
     EXPECT_EQ(Pixel(back, 103, 103), platform::ColorRefTo565(0xFF00)); // art drawn
-    EXPECT_EQ(Pixel(back, 200, 100), kMagentaPixel);                // plain copy keeps magenta
+    EXPECT_EQ(Pixel(back, 200, 100), kMagentaPixel);                   // plain copy keeps magenta
     // Blt applies the key with DDBLT_KEYSRC and stretches to the destination rectangle.
     RECT dest{300, 100, 332, 116};
     EXPECT_EQ(back->Blt(&dest, art, &all, DDBLT_KEYSRC | DDBLT_WAIT, nullptr), DD_OK);
@@ -214,7 +217,7 @@ TEST_F(DisplayTest, KeyedSurfaceIsAPlainCopyOverTheFillColourWithAMagentaKey)
     CSurface* keyed = display.CreateKeyedSurface(art, 20, 8);
     ASSERT_TRUE(keyed);
     EXPECT_TRUE(keyed->HasColorKey());
-    EXPECT_EQ(Pixel(keyed, 0, 0), kMagentaPixel);                       // copied, key not applied
+    EXPECT_EQ(Pixel(keyed, 0, 0), kMagentaPixel);                            // copied, key not applied
     EXPECT_EQ(Pixel(keyed, 18, 0), platform::ColorRefTo565(RGB(0, 0, 255))); // beyond the source: fill colour
     CSurface* back = display.GetBackBuffer();
     back->GetPixels()->Fill(nullptr, 0x0841);

@@ -83,7 +83,7 @@ TEST_F(SoundTest, ChannelChoiceAndReplay)
     EXPECT_EQ(m_backend.Find(first)->plays, 2);
     // A finished one-shot channel of another sound is reused: its old sample is unloaded.
     platform::SoundHandle old = m_sound.GetChannel(2).hSample;
-    EXPECT_EQ(m_sound.Play(8, 1.0f, false), 1);  // channel 1 (sound 6) finished, not looping
+    EXPECT_EQ(m_sound.Play(8, 1.0f, false), 1); // channel 1 (sound 6) finished, not looping
     EXPECT_EQ(m_sound.Play(9, 1.0f, false), 2);
     EXPECT_EQ(m_backend.Find(old), nullptr);
     EXPECT_EQ(m_sound.GetChannel(2).nSound, 9);

@@ -21,8 +21,7 @@ inline void WritePopupFrame(const std::string& folder, const std::string& listNa
     auto edge = [](int x, int y) {
         if ((x < 3 || x >= kFrameWidth - 3) && (y < 3 || y >= kEdgeHeight - 3))
             return RGB(255, 0, 255);
-        return (y == 0 || y == kEdgeHeight - 1 || x == 0 || x == kFrameWidth - 1) ? kBorderColour
-                                                                                   : RGB(180, 160, 120);
+        return (y == 0 || y == kEdgeHeight - 1 || x == 0 || x == kFrameWidth - 1) ? kBorderColour : RGB(180, 160, 120);
     };
     auto line = [](int box, COLORREF fill) {
         return [box, fill](int x, int y) -> COLORREF {

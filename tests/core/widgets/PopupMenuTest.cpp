@@ -125,8 +125,8 @@ TEST_F(PopupTest, MouseMovesPickTheHoverLine)
     struct Move {
         int x, y, hover, rollOvers;
     } moves[] = {
-        {120, 115, 0, 1}, {130, 129, 0, 1}, // same line: no second sound
-        {120, 135, 1, 1},                   // disabled line: no sound
+        {120, 115, 0, 1}, {130, 129, 0, 1},                     // same line: no second sound
+        {120, 135, 1, 1},                                       // disabled line: no sound
         {250, 150, 2, 2}, {251, 150, -1, 2}, {120, 170, -1, 2}, // the row just below the last line is outside
         {100, 110, 0, 3}, {120, 109, -1, 3},
     };

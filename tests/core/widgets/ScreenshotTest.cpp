@@ -33,8 +33,8 @@ TEST(Screenshot, KeyedArtTwoFontsAndAnOpenMenu)
     ASSERT_TRUE(fixtures::WriteFile(dir + "/GUI/Sprite.bmp", fixtures::MakeBmp24(48, 48, Sprite)));
     // A ground of tiles to show the key working over something other than a flat colour.
     ASSERT_TRUE(fixtures::WriteFile(dir + "/GUI/Ground.bmp", fixtures::MakeBmp24(64, 64, [](int x, int y) {
-        return ((x / 16 + y / 16) % 2) ? RGB(70, 110, 60) : RGB(90, 130, 70);
-    })));
+                                        return ((x / 16 + y / 16) % 2) ? RGB(70, 110, 60) : RGB(90, 130, 70);
+                                    })));
 
     platform::NullPresentTarget window(800, 600);
     CDisplay display(&window, 800, 600, 16, RGB(20, 30, 60), true);
@@ -76,7 +76,8 @@ TEST(Screenshot, KeyedArtTwoFontsAndAnOpenMenu)
     dc->SelectFont(title.get());
     dc->SetTextColor(RGB(255, 255, 255));
     RECT titleRect{20, 460, 780, 500};
-    dc->DrawText("Zoranth - Incident Command", -1, &titleRect, platform::gdi::DT_SINGLELINE | platform::gdi::DT_VCENTER);
+    dc->DrawText("Zoranth - Incident Command", -1, &titleRect,
+                 platform::gdi::DT_SINGLELINE | platform::gdi::DT_VCENTER);
     dc->SelectFont(bold.get());
     dc->SetTextColor(RGB(255, 210, 60));
     RECT boldRect{20, 510, 780, 540};
@@ -102,8 +103,8 @@ TEST(Screenshot, KeyedArtTwoFontsAndAnOpenMenu)
     ASSERT_TRUE(fixtures::SaveSurfaceBmp(frame, "popup_screenshot.bmp"));
 
     // What a person should see, checked at a few places.
-    EXPECT_EQ(frame.GetPixel(102, 102), platform::ColorRefTo565(RGB(90, 130, 70))); // ground around the keyed disc
-    EXPECT_EQ(frame.GetPixel(202, 102), 0xF81F);                                     // plain copy keeps magenta
+    EXPECT_EQ(frame.GetPixel(102, 102), platform::ColorRefTo565(RGB(90, 130, 70)));   // ground around the keyed disc
+    EXPECT_EQ(frame.GetPixel(202, 102), 0xF81F);                                      // plain copy keeps magenta
     EXPECT_EQ(frame.GetPixel(124, 124), platform::ColorRefTo565(RGB(255, 255, 255))); // the cross
     EXPECT_EQ(frame.GetPixel(400, 150), platform::ColorRefTo565(RGB(90, 130, 70)));   // rounded corner is keyed
     EXPECT_EQ(frame.GetPixel(401 + 8, 150 + fixtures::kEdgeHeight + 8),

@@ -33,7 +33,7 @@ TEST_F(PathGridTest, LoadDerivesBasesFromStoredCosts)
     p.legend['c'] = {10, 1};
     p.legend['d'] = {255, 9};
     p.legend['e'] = {0, 0};
-    p.legend['f'] = {10, 1};  // on a cell of tile type 162
+    p.legend['f'] = {10, 1}; // on a cell of tile type 162
     p.legend['A'] = {40, 0x1FFF};
     p.legend['B'] = {39, 0x400 | 7};
     p.legend['C'] = {100, 2, true}; // a sub-tile stored without the marker: whole-tile threshold
@@ -284,18 +284,14 @@ TEST_F(PathGridTest, LineOfSightSpendsTheBudgetTileByTile)
         bool sight;
     };
     std::vector<Case> cases = {
-        {5, 5, 20, 20, 1, false},   // the start tile alone spends it
-        {5, 5, 20, 20, 2, true},
-        {0, 80, 95, 80, 4, true},   // three whole tiles of cost 1
-        {0, 80, 95, 80, 3, false},
-        {95, 80, 0, 80, 4, true},   // walked from the smaller x either way
-        {0, 16, 95, 16, 50, false}, // through the wall
-        {0, 0, 95, 95, 4, true},    // diagonal: corners charge only the last tile entered
-        {0, 0, 95, 95, 3, false},
-        {16, 0, 16, 95, 4, true},   // vertical
-        {16, 95, 16, 0, 3, false},
-        {40, 40, 60, 95, 3, true},  // steep
-        {0, 0, 96, 0, 1000, false}, // an end off the grid
+        {5, 5, 20, 20, 1, false},                               // the start tile alone spends it
+        {5, 5, 20, 20, 2, true},     {0, 80, 95, 80, 4, true},  // three whole tiles of cost 1
+        {0, 80, 95, 80, 3, false},   {95, 80, 0, 80, 4, true},  // walked from the smaller x either way
+        {0, 16, 95, 16, 50, false},                             // through the wall
+        {0, 0, 95, 95, 4, true},                                // diagonal: corners charge only the last tile entered
+        {0, 0, 95, 95, 3, false},    {16, 0, 16, 95, 4, true},  // vertical
+        {16, 95, 16, 0, 3, false},   {40, 40, 60, 95, 3, true}, // steep
+        {0, 0, 96, 0, 1000, false},                             // an end off the grid
         {-1, 0, 10, 0, 1000, false},
     };
     for (const Case& c : cases)
@@ -314,7 +310,7 @@ TEST_F(PathGridTest, LineOfSightPassesThroughTheRightSubTiles)
     CPathData& grid = *g->grid;
     // y 52 is sub-row 2 of the middle cell: 1 (whole) + 3 clear sub-tiles + the wall.
     EXPECT_FALSE(grid.HasLineOfSight(0, 52, 95, 52, 50));
-    EXPECT_TRUE(grid.HasLineOfSight(0, 52, 55, 52, 6));  // whole + 3 sub-tiles = 4
+    EXPECT_TRUE(grid.HasLineOfSight(0, 52, 55, 52, 6)); // whole + 3 sub-tiles = 4
     EXPECT_FALSE(grid.HasLineOfSight(0, 52, 55, 52, 4));
     EXPECT_FALSE(grid.HasLineOfSight(0, 33, 50, 33, 50)); // along the wall row
     EXPECT_TRUE(grid.HasLineOfSight(40, 95, 40, 41, 6));  // up a clear sub-column: whole + 3 sub-tiles

@@ -22,7 +22,8 @@ struct CostLos {
 };
 
 // One character per 32-pixel cell. Cells listed in `subdivided` are stored as 4 x 4 sub-tiles, each drawn with
-// four strings of four characters; sub-tiles carry the 0x400 marker as the editor writes them. The legend gives each character its stored cost and sight cost:
+// four strings of four characters; sub-tiles carry the 0x400 marker as the editor writes them. The legend gives each
+// character its stored cost and sight cost:
 //   '.' 10/1   '#' 255/50   '~' 100/5   '0'..'9' digit x 10 / digit   (others: add to the legend)
 struct PathGridPicture {
     std::vector<std::string> cells;

@@ -1,5 +1,6 @@
 // Tile map: tile-type table, stored form, view arithmetic, lookups and edge picks.
 #include "core/world/Map2DLinked.h"
+#include "core/world/WorldFixtures.h"
 #include "core/world/WorldTestSupport.h"
 
 #include "platform/system/MessageBox.h"
@@ -49,9 +50,9 @@ TEST_F(TileMapTest, TileTypeTableReadsRowsUntilAnEmptyNameAndFillsSubTiles)
     EXPECT_EQ(map.GetTileType(5), nullptr);
     EXPECT_STREQ(map.GetTileType(0)->m_szName, "Grass");
     EXPECT_EQ(map.GetTileType(0)->m_anCost[0], 20);
-    EXPECT_EQ(map.GetTileType(0)->m_anCost[16], 5);  // 0 -> 20 / 4
-    EXPECT_EQ(map.GetTileType(0)->m_anLOS[7], -1);   // -1 -> -7 / 4 truncates to -1
-    EXPECT_EQ(map.GetTileType(3)->m_anCost[1], -1);  // -7 / 4
+    EXPECT_EQ(map.GetTileType(0)->m_anCost[16], 5); // 0 -> 20 / 4
+    EXPECT_EQ(map.GetTileType(0)->m_anLOS[7], -1);  // -1 -> -7 / 4 truncates to -1
+    EXPECT_EQ(map.GetTileType(3)->m_anCost[1], -1); // -7 / 4
     EXPECT_EQ(map.GetTileType(3)->m_anLOS[1], 3);
 }
 
@@ -213,16 +214,11 @@ TEST_F(TileMapTest, EdgePickPrefersTheEdgesOwnTypeThenFallsBack)
         std::set<int> allowed;  // tile types the pick may return; empty: null
     };
     std::vector<Case> cases = {
-        {0, {3, 14, 40, 0, 0, 0, 0, 0, 0}, {14}},
-        {0, {3, 11, 40, 0, 0, 0, 0, 0, 0}, {11}},
-        {0, {3, 29, 40, 0, 0, 0, 0, 0, 0}, {29}},
-        {0, {3, 76, 40, 0, 0, 0, 0, 0, 0}, {40}},
-        {0, {3, 76, 200, 0, 0, 0, 0, 0, 0}, {3}},
-        {0, {76, 200, -5, 1, 1, 1, 1, 1, 1}, {}},
-        {2, {0, 0, 10, 0, 0, 12, 0, 0, 28}, {12}},
-        {4, {15, 15, 15, 0, 0, 0, 1, 15, 2}, {15}},
-        {6, {13, 0, 0, 10, 0, 0, 5, 0, 0}, {13}},
-        {6, {28, 0, 0, 10, 0, 0, 5, 0, 0}, {10}},
+        {0, {3, 14, 40, 0, 0, 0, 0, 0, 0}, {14}},      {0, {3, 11, 40, 0, 0, 0, 0, 0, 0}, {11}},
+        {0, {3, 29, 40, 0, 0, 0, 0, 0, 0}, {29}},      {0, {3, 76, 40, 0, 0, 0, 0, 0, 0}, {40}},
+        {0, {3, 76, 200, 0, 0, 0, 0, 0, 0}, {3}},      {0, {76, 200, -5, 1, 1, 1, 1, 1, 1}, {}},
+        {2, {0, 0, 10, 0, 0, 12, 0, 0, 28}, {12}},     {4, {15, 15, 15, 0, 0, 0, 1, 15, 2}, {15}},
+        {6, {13, 0, 0, 10, 0, 0, 5, 0, 0}, {13}},      {6, {28, 0, 0, 10, 0, 0, 5, 0, 0}, {10}},
         {1, {14, 14, 14, 14, 14, 14, 14, 14, 14}, {}},
     };
     std::srand(7);
@@ -250,6 +246,77 @@ TEST_F(TileMapTest, EdgePickKeepsOnlyTwentyCandidatesPerBucket)
     for (int i = 0; i < 2000; ++i)
         seen.insert(map.PickEdgeTile(0)->m_Position.m_nColumn);
     EXPECT_GT(seen.size(), 20u); // replacements reach the later cells
+}
+
+COLORREF TileColour(int n)
+{
+    static const COLORREF kColours[4] = {RGB(255, 0, 0), RGB(0, 255, 0), RGB(0, 0, 255), RGB(255, 255, 255)};
+    return n < 4 ? kColours[n] : RGB(0, 0, 0);
+}
+
+// A sheet of 16 x 16 tiles of the given size; tile n is filled with TileColour(n).
+void WriteSheet(const std::string& path, int size)
+{
+    fixtures::WriteFile(path, fixtures::MakeBmp24(16 * size, 16 * size, [size](int x, int y) {
+                            return TileColour((y / size) * 16 + x / size);
+                        }));
+}
+
+TEST_F(TileMapTest, DrawnMapShowsEachCellsTileAtBothZooms)
+{
+    auto display = MakeDisplay(64, 64);
+    std::filesystem::create_directories(folder.File("Art"));
+    WriteSheet(folder.File("Art/Tiles32.bmp"), 32);
+    WriteSheet(folder.File("Art/Tiles8.bmp"), 8);
+    folder.Write("TileTypes.csv", "h\n" + Row(0, "Red", 1, 1) + Row(1, "Green", 1, 1));
+    CModeRecord mode;
+    std::unique_ptr<CMap2DLinked> map(LoadBytes<CMap2DLinked>(
+        folder, Bytes().Object(0, "CMap2DLinked", 1).I32(2).I32(2).I32(0).I32(1).I32(2).I32(3).Data(), "Map"));
+    ASSERT_TRUE(map);
+    map->SetModeRecord(&mode);
+    map->Initialize(64, 64, "tiles8.bmp", "TILES32.BMP", "TileTypes.csv", display.get(), folder.Path());
+    EXPECT_NE(map->GetTileType(1), nullptr);
+    RECT rect;
+    map->SetZoom(&rect);
+    CSurface* target = display->GetBackBuffer();
+    ASSERT_EQ(map->Draw(rect, target), DD_OK);
+    EXPECT_EQ(PixelAt(target, 5, 5), TileColour(0));
+    EXPECT_EQ(PixelAt(target, 40, 5), TileColour(1));
+    EXPECT_EQ(PixelAt(target, 5, 40), TileColour(2));
+    EXPECT_EQ(PixelAt(target, 63, 63), TileColour(3));
+
+    mode.m_nZoom = 1;
+    map->SetZoom(&rect);
+    ASSERT_EQ(map->Draw(rect, target), DD_OK);
+    EXPECT_EQ(PixelAt(target, 2, 2), TileColour(0));
+    EXPECT_EQ(PixelAt(target, 10, 2), TileColour(1));
+    EXPECT_EQ(PixelAt(target, 10, 10), TileColour(3));
+    EXPECT_EQ(PixelAt(target, 40, 2), TileColour(1)); // past the grid the walk stays on the last cell
+}
+
+TEST_F(TileMapTest, AreaMapBitmapLoadsAndAFailedLoadKeepsTheOld)
+{
+    auto display = MakeDisplay(64, 64);
+    std::filesystem::create_directories(folder.File("Maps"));
+    fixtures::WriteFile(folder.File("Maps/AreaMap.bmp"), fixtures::MakeBmp24(20, 10, [](int, int) { return kBlue; }));
+    fixtures::WriteFile(folder.File("Maps/Harbour.bmp"), fixtures::MakeBmp24(6, 4, [](int, int) { return kRed; }));
+    CMap2DLinked map;
+    map.Initialize(64, 64, "none8.bmp", "none32.bmp", "none.csv", display.get(), folder.Path());
+    platform::ClearRecordedMessages();
+    EXPECT_TRUE(map.LoadAreaMapBitmap(folder.Path(), "", false));
+    EXPECT_EQ(map.GetMapBitmapWidth(), 20);
+    EXPECT_FALSE(map.LoadAreaMapBitmap(folder.Path(), "Missing.bmp", false));
+    EXPECT_EQ(map.GetMapBitmapWidth(), 20);
+    EXPECT_TRUE(platform::RecordedMessages().empty()); // no error box for the area map
+    EXPECT_TRUE(map.LoadAreaMapBitmap(folder.File("Maps/Harbour.bmp"), "", true));
+    EXPECT_EQ(map.GetMapBitmapHeight(), 4);
+    CSurface* target = display->GetBackBuffer();
+    EXPECT_EQ(map.DrawAreaMapBitmap(target), DD_OK);
+    EXPECT_EQ(PixelAt(target, 5, 3), kRed);
+    // Without tile art the rendering stops at the first tile; the cache is still copied.
+    RECT rect;
+    map.SetZoom(&rect);
+    EXPECT_EQ(map.Draw(rect, target), DD_OK);
 }
 
 TEST_F(TileMapTest, DeletingTheCurrentMapClearsIt)

@@ -116,8 +116,9 @@ template <class T> T* LoadObject(const std::string& path, const std::string& nam
     return object;
 }
 
-template <class T> T* LoadBytes(const TempFolder& folder, const std::vector<uint8_t>& bytes, const std::string& name,
-                                bool* failed = nullptr)
+template <class T>
+T* LoadBytes(const TempFolder& folder, const std::vector<uint8_t>& bytes, const std::string& name,
+             bool* failed = nullptr)
 {
     return LoadObject<T>(folder.Write("doc.bin", bytes), name, failed);
 }

@@ -1,5 +1,6 @@
 // The players' log: wrapping, the store rules, trimming, the "ZR-Log.txt" lines and reading them back.
 #include "game/app/MessageLog.h"
+#include "game/screens/hud/HUD.h"
 #include "GameFixture.h"
 #include "game/util/ByteStream.h"
 #include "platform/display/PixelSurface.h"
@@ -252,6 +253,26 @@ TEST_F(MessageLogTest, ReadBackSkipsMalformedLines)
     ASSERT_EQ(log.m_messages.Count(), 2);
     EXPECT_EQ(log.m_messages.aLines[0].strText, "not a score line");
     EXPECT_EQ(log.m_messages.aLines[1].strText, "ok");
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MessageLogTest, InPlayLinesWrapToTheHudPanelWidth)
+{
+    CGame& game = MakeGame(false);
+    game.InitDisplay(nullptr);
+    game.m_uMode |= kModeSingle;
+    ASSERT_TRUE(game.StartScenario());
+    ASSERT_TRUE(game.m_pHUD);
+    std::string text;
+    for (int i = 0; i < 20; ++i)
+        text += "incident ";
+    const int lines = game.AddMessage(text, -1, kMsgChat, 0, kSenderSystem);
+    EXPECT_GE(lines, 2);
+    for (const auto& l : game.m_log.m_messages.aLines)
+        EXPECT_LT(game.m_pHUD->MeasureMessageText(l.strText), game.m_pHUD->MessagePanelWidth());
 }
 
 } // namespace

@@ -88,11 +88,11 @@ TEST(PixelSurface, CopiesClipAtEveryEdge)
         RECT from;
         int expectedPixels;
     } cases[] = {
-        {-2, -2, {0, 0, 4, 4}, 4},  // top-left corner overhangs
-        {8, 8, {0, 0, 4, 4}, 4},    // bottom-right corner overhangs
-        {0, 0, {-2, 0, 2, 4}, 8},   // source rectangle reaching left of the source
-        {0, 0, {3, 3, 10, 10}, 1},  // source rectangle reaching past the source
-        {20, 0, {0, 0, 4, 4}, 0},   // wholly outside
+        {-2, -2, {0, 0, 4, 4}, 4}, // top-left corner overhangs
+        {8, 8, {0, 0, 4, 4}, 4},   // bottom-right corner overhangs
+        {0, 0, {-2, 0, 2, 4}, 8},  // source rectangle reaching left of the source
+        {0, 0, {3, 3, 10, 10}, 1}, // source rectangle reaching past the source
+        {20, 0, {0, 0, 4, 4}, 0},  // wholly outside
     };
     for (const Case& c : cases) {
         PixelSurface dst = Make(10, 10, 0);

@@ -9,7 +9,10 @@ using namespace platform::gdi;
 
 namespace {
 
-COLORREF Pattern(int x, int y) { return RGB(x * 40, y * 60, 200 - x * 10); }
+COLORREF Pattern(int x, int y)
+{
+    return RGB(x * 40, y * 60, 200 - x * 10);
+}
 
 } // namespace
 
@@ -32,16 +35,16 @@ TEST(BmpDecode, EveryDepthGivesTheSamePicture)
          [&](int x, int y) { return palette[paletteIndex(x, y)]; }},
         {"4 palette", fixtures::MakeBmpIndexed(5, 3, 4, palette, paletteIndex),
          [&](int x, int y) { return palette[paletteIndex(x, y)]; }},
-        {"1 palette", fixtures::MakeBmpIndexed(5, 3, 1, {RGB(0, 0, 0), RGB(255, 0, 255)},
-                                               [](int x, int y) { return (x + y) % 2; }),
+        {"1 palette",
+         fixtures::MakeBmpIndexed(5, 3, 1, {RGB(0, 0, 0), RGB(255, 0, 255)}, [](int x, int y) { return (x + y) % 2; }),
          [](int x, int y) { return (x + y) % 2 ? RGB(255, 0, 255) : RGB(0, 0, 0); }},
         {"16 5-6-5", fixtures::MakeBmpBitfields(5, 3, 16, 0xF800, 0x07E0, 0x001F, [](int, int) { return 0xF81F; }),
          [](int, int) { return RGB(255, 0, 255); }},
-        {"32 masks", fixtures::MakeBmpBitfields(5, 3, 32, 0xFF0000, 0xFF00, 0xFF,
-                                                [](int x, int y) { return (uint32_t(x * 40) << 16) | (y * 60); }),
+        {"32 masks",
+         fixtures::MakeBmpBitfields(5, 3, 32, 0xFF0000, 0xFF00, 0xFF,
+                                    [](int x, int y) { return (uint32_t(x * 40) << 16) | (y * 60); }),
          [](int x, int y) { return RGB(x * 40, 0, y * 60); }},
-        {"16 5-5-5", rgb555,
-         [](int x, int y) { return RGB((x * 255 + 15) / 31, (y * 255 + 15) / 31, 0); }},
+        {"16 5-5-5", rgb555, [](int x, int y) { return RGB((x * 255 + 15) / 31, (y * 255 + 15) / 31, 0); }},
     };
     for (const Case& c : cases) {
         Bitmap bitmap;

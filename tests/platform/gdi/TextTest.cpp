@@ -172,7 +172,7 @@ TEST(DrawText, WordBreakCalcRectAndPrefix)
     RECT lines{0, 0, 100, 0};
     EXPECT_EQ(dc.DrawText("a\nb\r\nc", -1, &lines, DT_CALCRECT), 48);
     EXPECT_EQ(dc.DrawText("a\nb", -1, &lines, DT_CALCRECT | DT_SINGLELINE), 16);
-    SIZE plain, prefixed;
+    SIZE plain;
     dc.GetTextExtentPoint32("File", -1, &plain);
     RECT pr{0, 0, 100, 0};
     dc.DrawText("&File", -1, &pr, DT_CALCRECT | DT_SINGLELINE);
