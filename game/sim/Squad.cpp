@@ -361,9 +361,9 @@ bool CSquad::LoadState(CByteReader& in)
     m_fContamination = contamination;
     m_fFatigue = fatigue;
     if (m_pUnitRecord && m_pUnitRecord->m_fMaxHealth > 0.0f)
-        m_fHealthPct = m_fHealth / m_pUnitRecord->m_fMaxHealth * 100.0f;
+        m_fHealthPct = Percent(m_fHealth, m_pUnitRecord->m_fMaxHealth);
     if (m_pUnitRecord && m_pUnitRecord->m_fMaxFatigue > 0.0f)
-        m_fFatiguePct = m_fFatigue / m_pUnitRecord->m_fMaxFatigue * 100.0f;
+        m_fFatiguePct = Percent(m_fFatigue, m_pUnitRecord->m_fMaxFatigue);
     m_nDestX = lastX;
     m_nDestY = lastY;
     m_nLastDestX = m_nLastDestY = -1;

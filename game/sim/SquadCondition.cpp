@@ -152,7 +152,7 @@ void CSquad::UpdateCondition()
     const float ceiling =
         m_nHealthState == kHealthIncapacitated ? static_cast<float>(static_cast<int>(maximum * 60.0f) / 100) : maximum;
     m_fHealth = std::max(HealthFloor(maximum), std::min(m_fHealth, ceiling));
-    m_fHealthPct = maximum > 0.0f ? m_fHealth / maximum * 100.0f : 100.0f;
+    m_fHealthPct = maximum > 0.0f ? Percent(m_fHealth, maximum) : 100.0f;
     if (m_fHealthPct <= 10.0f)
         m_fContamination = 0.0f;
     else if (m_fHealthPct <= 90.0f)
@@ -171,7 +171,7 @@ void CSquad::UpdateCondition()
         e *= m_fInjuredRate;
     const float maxFatigue = m_pUnitRecord->m_fMaxFatigue;
     m_fFatigue = std::clamp(m_fFatigue + e, 0.0f, std::max(maxFatigue, 0.0f));
-    m_fFatiguePct = maxFatigue > 0.0f ? m_fFatigue / maxFatigue * 100.0f : 0.0f;
+    m_fFatiguePct = maxFatigue > 0.0f ? Percent(m_fFatigue, maxFatigue) : 0.0f;
     UpdateHealthState();
 }
 
@@ -239,7 +239,7 @@ bool CSquad::AddHealth(float delta)
     const float maximum = m_pUnitRecord->m_fMaxHealth;
     float before = m_fHealth;
     m_fHealth = std::max(HealthFloor(maximum), std::min(m_fHealth + delta, maximum));
-    m_fHealthPct = maximum > 0.0f ? m_fHealth / maximum * 100.0f : 100.0f;
+    m_fHealthPct = maximum > 0.0f ? Percent(m_fHealth, maximum) : 100.0f;
     return m_fHealth != before;
 }
 

@@ -138,3 +138,9 @@ constexpr int kSyncMaxRecords = 500;
 constexpr float kTacticalSpeed = 0.054186776f;
 constexpr float kAreaSpeed = 0.0005050505f;
 
+
+// A value as a percentage of its maximum, worked out in double precision (as the x87 did) and then stored.
+inline float Percent(float value, float maximum)
+{
+    return static_cast<float>(static_cast<double>(value) / maximum * 100.0);
+}

@@ -125,12 +125,30 @@ struct ScriptedDraws {
 struct Side {
     std::unique_ptr<CGame> game;
     std::vector<uint16_t> posts;
+    std::vector<std::pair<uint16_t, std::vector<uint8_t>>> payloads;
     FakeWorld world;
 
     CSquadGame& Squads() { return *game->m_pSquadGame; }
     CSquadManager& Scenario() { return *game->m_pSquadGame->Scenario(); }
     CSquadManager& Area() { return *game->m_pSquadGame->Area(); }
     CSquadServices& Services() { return game->m_pSquadGame->m_services; }
+    // The sound ids posted (message 67), in order.
+    std::vector<int32_t> Sounds() const
+    {
+        std::vector<int32_t> ids;
+        for (const auto& [id, bytes] : payloads) {
+            if (id != kGmSquadSound || bytes.size() != 16)
+                continue;
+            int32_t sound;
+            std::memcpy(&sound, bytes.data() + 4, 4);
+            ids.push_back(sound);
+        }
+        return ids;
+    }
+    CPathTile* CellAt(const CSquad* s) const
+    {
+        return game->m_pPathData->GetCellAt(static_cast<int>(s->m_fX), static_cast<int>(s->m_fY));
+    }
     int Count(uint16_t id) const
     {
         int n = 0;
@@ -178,7 +196,10 @@ protected:
             game.m_uMode |= kModeNetworked | (authority ? static_cast<uint32_t>(kModeHosting) : 0u);
         }
         Side* raw = side.get();
-        game.m_fnPostObserver = [raw](uint16_t id, const uint8_t*, size_t) { raw->posts.push_back(id); };
+        game.m_fnPostObserver = [raw](uint16_t id, const uint8_t* p, size_t n) {
+            raw->posts.push_back(id);
+            raw->payloads.emplace_back(id, std::vector<uint8_t>(p, p + n));
+        };
         auto loaded = worldtest::LoadPathGrid(worldtest::PathGridPicture(picture));
         EXPECT_TRUE(loaded);
         game.m_pMap = std::move(loaded->map);
