@@ -2,7 +2,7 @@
 #include "core/events/ConditionKinds.h"
 #include "core/events/ZREventsData.h"
 #include "game/rules/EventEngine.h"
-#include "game/rules/GameRandom.h"
+#include "game/sim/SimRandom.h"
 
 #include <algorithm>
 #include <cmath>
@@ -114,7 +114,7 @@ bool CEventEngine::OrderSquad(const CZRResult& result)
     if (IsDown(info))
         return false;
     float holder = 0.0f;
-    if (Host().GetHolderValue(squad, holder) && static_cast<float>(GameRand() % 100) >= holder - 20.0f)
+    if (Host().GetHolderValue(squad, holder) && static_cast<float>(SimRand() % 100) >= holder - 20.0f)
         return false;
     if (info.nAgency == 6 && (info.uFlags & 0x100))
         return false;

@@ -292,14 +292,14 @@ std::string CScoreWriter::Run(const std::string& tablePath)
                                                  static_cast<double>(called))
                            : demobMax);
 
-    Decay(kScoreFireContainment, ReadRow(), Stat(kStatTilesFire));
-    Decay(kScoreChemicalContainment, ReadRow(), Stat(kStatTilesChemical));
+    Decay(kScoreFireContainment, ReadRow(), Stat(kStatFireTiles));
+    Decay(kScoreChemicalContainment, ReadRow(), Stat(kStatChemicalTiles));
     Decay(kScoreFireRemaining, ReadRow(), Host().CountBurningTiles());
     Decay(kScoreChemicalSourcesRemaining, ReadRow(), Host().CountVisibleSpills());
     Decay(kScoreChemicalRemaining, ReadRow(), Host().CountChemicalTiles());
     Decay(kScoreBombsRemaining, ReadRow(), Host().CountObjects(128, true));
     Decay(kScoreExplosions, ReadRow(),
-          int64_t{Stat(kStatExplosions1)} + Stat(kStatExplosions2) + Stat(kStatExplosions3));
+          int64_t{Stat(kStatExplosionSize1)} + Stat(kStatExplosionSize2) + Stat(kStatExplosionSize3));
     Decay(kScoreRubble, ReadRow(), Host().CountObjects(12, false));
 
     const int64_t gas = Stat(kStatGasHazards);
@@ -443,14 +443,14 @@ void CScoreWriter::WriteStatistics()
     Append(m_log, "\tArea Map Squads Called\t\t%d\n", Stat(kStatAreaSquadsCalled));
     Append(m_log, "Environmental\n");
     for (int size = 1; size <= 3; ++size)
-        Append(m_log, "\tExplosion size %d\t\t%d\n", size, Stat(static_cast<EScoreStat>(kStatExplosions1 + size - 1)));
+        Append(m_log, "\tExplosion size %d\t\t%d\n", size, Stat(static_cast<EScoreStat>(kStatExplosionSize1 + size - 1)));
     Append(m_log, "\tGas Hazard Explosions\t\t%d\n", Stat(kStatGasExplosions));
     Append(m_log, "\tGas Hazards\t\t\t%d\n", Stat(kStatGasHazards));
     Append(m_log, "\tWater Hazards\t\t\t%d\n", Stat(kStatWaterHazards));
     Append(m_log, "\tElectrical Hazards\t\t%d\n", Stat(kStatElectricalHazards));
     Append(m_log, "\tDebris\t\t\t\t%d\n", Stat(kStatDebris));
-    Append(m_log, "\tTiles Affected By Fire\t\t%d\n", Stat(kStatTilesFire));
-    Append(m_log, "\tTiles Affected By Chemical\t%d\n\n", Stat(kStatTilesChemical));
+    Append(m_log, "\tTiles Affected By Fire\t\t%d\n", Stat(kStatFireTiles));
+    Append(m_log, "\tTiles Affected By Chemical\t%d\n\n", Stat(kStatChemicalTiles));
     m_log += "Resource Points Remaining\n";
     Append(m_log, " Command\t%d\n", ToInt(Host().GetResourcePoints(0)));
     Append(m_log, " Operations\t%d\n", ToInt(Host().GetResourcePoints(1)));

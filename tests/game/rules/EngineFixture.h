@@ -5,7 +5,7 @@
 #include "core/events/ConditionKinds.h"
 #include "core/events/ZREventsData.h"
 #include "game/rules/EventEngine.h"
-#include "game/rules/GameRandom.h"
+#include "ScriptedRandom.h"
 
 #include <gtest/gtest.h>
 

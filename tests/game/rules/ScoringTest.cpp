@@ -115,11 +115,11 @@ protected:
             {kStatResponderVehiclesDestroyed, 2}, {kStatRespondersInCombat, 3},
             {kStatMediaInfiltration, 2},       {kStatAnnoyableTicks, 100},
             {kStatTicksAnnoying, 25},          {kStatAreaSquadsCalled, 4},
-            {kStatAreaSquadsNotReturned, 1},   {kStatExplosions1, 1},
-            {kStatExplosions2, 1},             {kStatGasHazards, 4},
+            {kStatAreaSquadsNotReturned, 1},   {kStatExplosionSize1, 1},
+            {kStatExplosionSize2, 1},             {kStatGasHazards, 4},
             {kStatGasExplosions, 1},           {kStatWaterHazards, 3},
-            {kStatDebris, 5},                  {kStatTilesFire, 15},
-            {kStatTilesChemical, 3},
+            {kStatDebris, 5},                  {kStatFireTiles, 15},
+            {kStatChemicalTiles, 3},
         };
         for (const auto& [stat, value] : stats)
             m_scoring.SetStat(stat, value);
