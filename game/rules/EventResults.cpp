@@ -5,7 +5,6 @@
 #include "game/sim/SimRandom.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 
 namespace {
@@ -43,26 +42,6 @@ bool IsDown(const CEngineSquadInfo& info)
 }
 
 } // namespace
-
-bool LocateFromSite(int32_t left, int32_t top, int32_t right, int32_t bottom, int32_t x, int32_t y,
-                    int32_t& metres, int32_t& direction)
-{
-    metres = 0;
-    direction = 0;
-    if (x >= left && x <= right && y >= top && y <= bottom)
-        return true;
-    const double dx = x - (static_cast<double>(left) + right) / 2.0;
-    const double dy = (static_cast<double>(top) + bottom) / 2.0 - y; // y counted upwards
-    double angle = std::atan2(dy, dx) * 180.0 / M_PI;
-    double turned = std::fmod(293.0 + angle, 360.0);
-    if (turned < 0)
-        turned += 360.0;
-    direction = std::clamp(static_cast<int32_t>(turned) / 45, 0, 7);
-    const double distance = std::sqrt(dx * dx + dy * dy) * 0.25;
-    const int64_t whole = static_cast<int64_t>(std::min(distance, 1.0e9));
-    metres = static_cast<int32_t>(whole / 10 * 10);
-    return false;
-}
 
 std::string IncidentSentence(int32_t effect, bool atSite, int32_t metres, int32_t direction)
 {

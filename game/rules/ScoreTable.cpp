@@ -473,11 +473,11 @@ std::string CScoring::ComputeScores(const std::string& table, const std::string&
     return CScoreWriter(*this, table).Run(tablePath);
 }
 
-void CScoring::EndScenario()
+int CScoring::EndScenario()
 {
     if (m_pHost)
         m_pHost->FinalTally(*this);
-    WriteScores();
+    return WriteScores();
 }
 
 int CScoring::WriteScores()

@@ -163,8 +163,8 @@ public:
     // The same from text already read.
     void ParseScoreRules(const std::string& text);
 
-    // End of the scenario (authority): final tallies, then the scores.
-    void EndScenario();
+    // End of the scenario (authority): final tallies, then the scores (WriteScores' result).
+    int EndScenario();
     // Scores from the score table; writes "Score-Log.txt" and posts messages 30 and 65. 0 when done,
     // -1 when the table cannot be opened.
     int WriteScores();
