@@ -76,8 +76,7 @@ public:
 
     // Incident world. Where a point lies from the incident site: true when inside it (or when there is no
     // site); else the distance in metres (a multiple of 10) and a direction index 0 North .. 7 NorthEast.
-    virtual bool LocateFromIncidentSite(int32_t /*x*/, int32_t /*y*/, int32_t& /*metres*/,
-                                        int32_t& /*direction*/) const
+    virtual bool LocateFromIncidentSite(int32_t /*x*/, int32_t /*y*/, int32_t& /*metres*/, int32_t& /*direction*/) const
     {
         return true;
     }

@@ -9,14 +9,12 @@
 
 namespace {
 
-const char* const kDirectionNames[8] = {"North",     "NorthWest", "West", "SouthWest",
-                                        "South",     "SouthEast", "East", "NorthEast"};
+const char* const kDirectionNames[8] = {"North", "NorthWest", "West", "SouthWest",
+                                        "South", "SouthEast", "East", "NorthEast"};
 
 const char* const kAtSiteSentences[5] = {
-    "An explosion has occurred at the incident site. ",
-    "A fire has started at the incident site. ",
-    "An electrical hazard was discovered at the incident site. ",
-    "A gas leak was discovered at the incident site. ",
+    "An explosion has occurred at the incident site. ",           "A fire has started at the incident site. ",
+    "An electrical hazard was discovered at the incident site. ", "A gas leak was discovered at the incident site. ",
     "A water leak was discovered at the incident site. ",
 };
 

@@ -283,8 +283,9 @@ public:
     float GetResourcePoints(int32_t section) const override
     {
         const CEOCUnitData* eoc = m_game.m_pEOCUnitData.get();
-        return eoc && section >= 0 && section < kSections ? eoc->m_aSections[static_cast<size_t>(section)].fResourcePoints
-                                                          : 0.0f;
+        return eoc && section >= 0 && section < kSections
+                   ? eoc->m_aSections[static_cast<size_t>(section)].fResourcePoints
+                   : 0.0f;
     }
 
     int32_t GetIAPPenalty() const override { return m_game.m_pIAP ? m_game.m_pIAP->m_nPenaltyTotal : 0; }

@@ -71,13 +71,12 @@ const KindCase kKindCases[] = {
      [](CEventEngine& e, FakeSquad&, FakeSquad&) { e.Notify(kNotifyEnvironment, nullptr, 0, 20, 20); }},
 };
 
-INSTANTIATE_TEST_SUITE_P(Kinds, NotifyKinds, ::testing::ValuesIn(kKindCases),
-                         [](const auto& info) {
-                             std::string name = info.param.name;
-                             for (char& ch : name)
-                                 ch = std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Kinds, NotifyKinds, ::testing::ValuesIn(kKindCases), [](const auto& info) {
+    std::string name = info.param.name;
+    for (char& ch : name)
+        ch = std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
+    return name;
+});
 
 TEST_F(EngineTest, ProximityMatchMakesNamedSquadCurrentAndTargetsTheOther)
 {
