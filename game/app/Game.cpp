@@ -17,6 +17,7 @@
 #include "game/screens/iap/IAP_PhaseIF.h"
 #include "game/screens/lobby/MPlayIF.h"
 #include "game/screens/role/RoleIF.h"
+#include "game/rules/RulesGame.h"
 #include "game/sim/SquadGame.h"
 #include "game/sim/SquadManager.h"
 #include "net/session/NetGameSession.h"
@@ -51,6 +52,7 @@ CGame::CGame(CGameConfig config) : m_config(std::move(config))
     RegisterGameClasses();
     m_pSquadGame = std::make_unique<CSquadGame>(*this);
     m_pSquadGame->InstallHandlers();
+    m_pRules = std::make_unique<CRulesGame>(*this);
 }
 
 CGame::~CGame()
@@ -198,6 +200,8 @@ void CGame::ReleaseScenario()
     // In dependency order: screens that point at the scenario's objects go first, then the path grid over
     // the tile map, the sprites drawn on it, the tile map (no longer the current map), the area-map document.
     ReleaseScreens();
+    if (m_pRules)
+        m_pRules->Release();
     if (m_pSquadGame)
         m_pSquadGame->Release();
     m_pIncidentWorld.reset();

@@ -5,8 +5,7 @@
 #include "game/screens/eoc/EOC.h"
 #include "game/screens/hud/HUD.h"
 #include "game/screens/iap/IAP_PhaseIF.h"
-#include "game/sim/IncidentWorld.h"
-#include "game/sim/SquadGame.h"
+#include "game/rules/RulesGame.h"
 #include "game/util/ByteStream.h"
 #include "net/session/NetGameSession.h"
 #include "platform/system/Clock.h"
@@ -90,9 +89,10 @@ void CGame::TickEnd()
 {
     if (m_uMode & kModeEnded) {
         SetMouseCursor(1);
-        // Final scores are computed here once the scoring rules land.
-        if (m_bAuthority)
+        if (m_bAuthority) {
+            m_pRules->EndScenario();
             EndGame();
+        }
         m_uMode &= ~(kModeEnded | kModeRunning | kModeStarted);
     } else if ((m_uMode & kModeDebrief) && m_pSession) {
         PollNetwork();
@@ -145,26 +145,21 @@ void CGame::TickPlay(uint32_t now)
 void CGame::AuthorityStep()
 {
     ++m_stats.nAuthoritySteps;
-    // The scoring clock's game step (clock, costs) joins here when it lands; then hazard spread and the squads.
-    if (m_pIncidentWorld)
-        m_pIncidentWorld->Step();
-    if (m_pSquadGame)
-        m_pSquadGame->GameStep();
+    // The scoring clock's game step: clock and costs, hazard spread, the squads' work and synchronisation.
+    m_pRules->GameStep();
+    m_aClockState = m_pRules->m_scoring.GetClockState();
     PostGameMessage(kGmClockState, m_aClockState.data(), m_aClockState.size());
     if (m_pEOCUnitData && m_pEOCUnitData->Tick(GetTimeOfDay()))
         PostGameMessage(kGmUnitUpdate, m_pEOCUnitData->UpdateRecord().data(), kUnitUpdateSize);
 }
 
-void CGame::MovementStep(uint32_t)
+void CGame::MovementStep(uint32_t now)
 {
     ++m_stats.nMovementSteps;
     const uint32_t logistics = m_pEOCUnitData ? m_pEOCUnitData->m_aSections[3].uActivated : 0;
     if (!(GetLocalRoleFlags() & kRoleMask) || (logistics & 0x2))
         m_uMode |= kModeAllCommand;
-    if (m_pSquadGame)
-        m_pSquadGame->MovementStep();
-    if (m_pIncidentWorld)
-        m_pIncidentWorld->MarkerStep();
+    m_pRules->MovementStep(now);
 }
 
 void CGame::PeriodicStep(uint32_t now)

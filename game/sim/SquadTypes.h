@@ -1,6 +1,8 @@
 // Action ids, squad flag bits and the other small constants the squads share.
 #pragma once
 
+#include "game/rules/EventEngine.h"
+
 #include <climits>
 #include <cstdint>
 
@@ -103,12 +105,7 @@ enum ESquadModifier : int32_t {
     kModVehicleIdle = 512,
 };
 
-// Event engine notification kinds the squads send.
-enum ESquadNotify : int32_t {
-    kNotifySquadMoved = 2,
-    kNotifyActionStarted = 4,
-    kNotifyActionEnded = 5,
-};
+// The event engine's notification kinds (the squads send 2, 4 and 5) come with its header.
 
 // Facility and object codes on a cell.
 enum EIncidentCode : int32_t {
