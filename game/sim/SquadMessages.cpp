@@ -416,7 +416,8 @@ void CSquadManager::ApplySquadAtStation(const uint8_t* payload, size_t length)
     int32_t id = -1, vehicle = 0;
     r.ReadI32(id);
     r.ReadI32(vehicle);
-    if (!r.Ok() || length != 32 || !m_pOther || id < 0)
+    // An id past the vehicle numbers names nothing (its vehicle number would overflow).
+    if (!r.Ok() || length != 32 || !m_pOther || id < 0 || id > INT32_MAX - kVehicleNumberBase)
         return;
     CSquad* squad = vehicle ? FindSquad(id + kVehicleNumberBase, 2) : FindSquad(id, 3);
     if (!squad)
@@ -454,7 +455,7 @@ void CSquadManager::ApplySquadReleased(const uint8_t* payload, size_t length)
     int32_t id = -1, vehicle = 0;
     r.ReadI32(id);
     r.ReadI32(vehicle);
-    if (!r.Ok() || length != 32 || id < 0)
+    if (!r.Ok() || length != 32 || id < 0 || id > INT32_MAX - kVehicleNumberBase)
         return;
     CSquad* squad = vehicle ? FindSquad(id + kVehicleNumberBase, 2) : FindSquad(id, 3);
     if (!squad)
