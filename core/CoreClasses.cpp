@@ -3,14 +3,25 @@
 
 #include "core/events/ConditionKinds.h"
 #include "core/events/ZREventsData.h"
+#include "core/world/AreaMapData.h"
+#include "core/world/Map2DLinked.h"
+#include "core/world/PathData.h"
 #include "core/world/ScenarioData.h"
+#include "core/world/SpriteManager.h"
+#include "core/world/StationData.h"
 
 namespace {
 
 void RegisterAll()
 {
     QFClassFactory& factory = QFClassFactory::Instance();
+    factory.Register("CAreaMapData", &CAreaMapData::CreateObject);
+    factory.Register("CPathData", &CPathData::CreateObject);
     factory.Register("CScenarioData", &CScenarioData::CreateObject);
+    factory.Register("CMap2DLinked", &CMap2DLinked::CreateObject);
+    factory.Register("CSpriteManager", &CSpriteManager::CreateObject);
+    factory.Register("CStationResource", &CStationResource::CreateObject);
+    factory.Register("CStationData", &CStationData::CreateObject);
     factory.Register("CZREvent", &CZREvent::CreateObject);
     factory.Register("CZRCondition", &CZRCondition::CreateObject);
     factory.Register("CConditionEventBased", &CConditionEventBased::CreateObject);

@@ -1,0 +1,10 @@
+# Benchmarks of the world model: A* routes per second on a scenario-sized grid, beside Boost.Graph's astar_search.
+zr_bench(bench_world_astar SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/world/AStarBench.cpp LIBS core)
+target_include_directories(bench_world_astar PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+find_path(ZR_BOOST_GRAPH_INCLUDE boost/graph/astar_search.hpp)
+if(ZR_BOOST_GRAPH_INCLUDE)
+  target_include_directories(bench_world_astar SYSTEM PRIVATE ${ZR_BOOST_GRAPH_INCLUDE})
+  target_compile_definitions(bench_world_astar PRIVATE ZR_HAVE_BOOST_GRAPH=1)
+else()
+  message(STATUS "Boost.Graph not found: the A* benchmark runs without its peer (scripts/deps --test installs it)")
+endif()
