@@ -1,0 +1,25 @@
+// The game program's entry: start-up in order, the window, the message pump that ticks from idle time, and exit.
+#pragma once
+
+#include "game/app/Game.h"
+
+#include <functional>
+
+namespace platform {
+struct WindowMessage;
+class EventPump;
+} // namespace platform
+
+struct CEntryOptions {
+    CGameConfig game;
+    // Called after every idle tick with the number of ticks so far (tests drive the clock and input here).
+    std::function<void(CGame&, platform::EventPump&, long)> fnIdle;
+    bool bInstallMessageBoxBackend = true;
+};
+
+// Runs the game from start-up to quit and returns the exit code (0 on a normal quit, and when the window
+// cannot be created).
+int RunGame(const CEntryOptions& options);
+
+// Routes one window message to the game; the pump receives the messages the routing posts (close, quit).
+int32_t MainWindowProc(CGame& game, platform::EventPump& pump, const platform::WindowMessage& message);

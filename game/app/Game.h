@@ -1,0 +1,292 @@
+// The one game object: owns the display, screens, session and logs, holds the mode flags and the clocks.
+#pragma once
+
+#include "game/app/GameMessages.h"
+#include "game/app/MessageLog.h"
+#include "game/app/Modes.h"
+#include "game/app/Settings.h"
+#include "game/app/Timer.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class CDisplay;
+class CSurface;
+class CMap2DLinked;
+class CSpriteManager;
+class CPathData;
+class CAreaMapData;
+class CAStar;
+class CNetGameSession;
+class MPlayIF;
+class RoleIF;
+class BriefingIF;
+class DeBriefIF;
+class HUD;
+class EOC;
+class IAP_PhaseIF;
+class CInfoBox;
+class CMessageBox;
+class CEOCUnitData;
+class CMultiplayerMenuData;
+class CRoleMenuData;
+class CBriefingText;
+class CDeBriefText;
+
+namespace platform {
+class IPresentTarget;
+}
+
+// What a test or the entry can replace in the game object.
+struct CGameConfig {
+    std::string strBaseFolder;                   // empty: the working folder
+    std::function<void(int)> fnExit;             // ends the process (message 40); default std::exit
+    std::function<void(int, float)> fnPlaySound; // sound id and volume; default the sound manager
+    bool bOpenLogFile = true;                    // "ZR-Log.txt" in the base folder
+};
+
+// The local player's record for single play (the session's record is used in a networked game).
+struct CLocalPlayer {
+    uint32_t uRoleFlags = 0;
+    int32_t nPlayerId = 0;
+    std::string strName = "Single Player";
+};
+
+// Counters a test reads to see which steps of the tick ran.
+struct CTickStats {
+    int nFrames = 0;
+    int nLogicSteps = 0;
+    int nAuthoritySteps = 0;
+    int nMovementSteps = 0;
+    int nPeriodicSteps = 0;
+};
+
+class CGame {
+public:
+    using MessageHandler = std::function<void(const uint8_t* payload, size_t length)>;
+
+    explicit CGame(CGameConfig config = {});
+    ~CGame();
+    CGame(const CGame&) = delete;
+    CGame& operator=(const CGame&) = delete;
+
+    // Start-up.
+    void LoadSettings();
+    void SaveSettings();
+    bool InitDisplay(platform::IPresentTarget* window);
+    bool LoadFrontEnd();
+
+    // The frame tick: draws a frame or runs the logic of the mode. False once the quit bit is set.
+    bool Tick();
+    void LogicStep(uint32_t now);
+    void CheckIAPReminders(int32_t timeOfDay);
+    void BuildRoleTable();
+    void SendDropNotices();
+    void CheckAllPlayersReady();
+    void RestoreSurfaces();
+
+    // Drawing.
+    void Draw();
+    void DrawFrontEnd(CSurface* target);
+
+    // Game flow.
+    bool StartOrJoinGame();
+    // Loads the lobby's chosen scenario (installed by the scenario loader; none yet: false).
+    bool LoadScenario();
+    bool StartScenario();
+    bool CreateGameScreens();
+    void ReleaseScenario();
+    void ReleaseScreens();
+    void EndGame();
+    void TogglePause();
+    void SetPaused(bool wanted);
+
+    // Input from the window.
+    uint8_t OnMouse(uint32_t message, uint32_t wParam, int32_t lParam, int kind);
+    bool OnKeyDown(uint32_t code, int kind);
+    void OnChar(uint32_t character);
+    void OnChatKey(uint32_t character);
+    void OnMove(int x, int y);
+    void SetWindowActive(bool active) { m_bWindowActive = active; }
+    void SetMouseCursor(int id, bool warning = false, bool prohibited = false);
+
+    // Game messages.
+    void PostGameMessage(uint16_t id, const void* payload, size_t length);
+    void PostGameSignal(uint16_t id);
+    void PollNetwork();
+    // `message` is {uint16 id; uint16 chunk number; uint16 length; payload}, `size` the bytes received.
+    void DispatchGameMessage(int sender, const uint8_t* message, size_t size);
+    // Applies one whole message by its id; `received` marks a copy that came from the network.
+    void ApplyGameMessage(uint16_t id, const uint8_t* payload, size_t length, bool received);
+    // Later subsystems (squads, incident world) install their appliers here.
+    void SetMessageHandler(uint16_t id, MessageHandler handler);
+    void SendNotice(const std::string& text, int32_t kind, uint32_t colour, int32_t roleMask);
+
+    // Message log.
+    int AddMessage(const std::string& text, int32_t roleMask, int32_t kind, uint32_t colour, int32_t sender);
+    std::string FormatSenderPrefix(int32_t kind, int32_t sender);
+    std::vector<std::string> WrapText(const std::string& line) const;
+    void ApplyScoreChange(const uint8_t* payload, size_t length);
+    bool LoadAAREvents(const std::string& path);
+    int FillMessageLogView();
+    int FillChatView();
+    int FillChatViewFrom(int index);
+    const std::vector<CLogLine>& GetViewLines() const { return m_aView; }
+    int GetMessagePageSize() const;
+    bool IsMessagePanelOpen() const;
+    void SetMessageScroll(int position);
+    float ScrollMessageLog(int kind);
+    void ScrollChatView(int kind);
+    // A pixel measure that replaces the panels' own when wrapping log lines (tests).
+    void SetTextMeasure(std::function<int(const std::string&)> measure, int panelWidth);
+
+    // Roles and players.
+    void SetPlayerRoleFlags(int32_t playerId, uint32_t flags);
+    void ApplyRoleTableUpdate(const uint8_t* payload, size_t length);
+    CLocalPlayer* GetLocalPlayerInfo() { return &m_localPlayer; }
+    uint32_t GetLocalRoleFlags() const;
+    std::string GetLocalPlayerName() const;
+    int32_t GetTimeSinceIAPMark() const;
+    int32_t GetTimeOfDay() const;
+
+    void PlaySound(int id, float volume = 1.0f);
+    const std::string& GetBasePath() const { return m_strBasePath; }
+
+    // Mode flags and state other code reads.
+    uint32_t m_uMode = kModeSound;
+    bool m_bAuthority = true;
+    bool m_bWindowed = false;
+    int m_nClientWidth = 800;
+    int m_nClientHeight = 600;
+    std::string m_strPlayerName;
+    std::string m_strHostAddress;
+    std::string m_strProductVersion = "1.0";
+    std::string m_strScenarioName;
+    std::string m_strSavedGameName;
+    int32_t m_nZoomLevel = 0;
+    int32_t m_nView = 0;
+    uint8_t m_bMessagePanelOpen = 0;
+    uint32_t m_uMessageState = 0;
+    bool m_bShowHidden = false;
+    bool m_bEventsOnly = false;
+    int m_nInputState = 2;
+    int m_nHudSubState = 0;
+    int32_t m_nTimeOfDay = 0; // the scoring clock's time of day (HHMM)
+    int32_t m_nStartTime = 0; // the scenario's start time (HHMM)
+    CMessageLog m_log;
+    CTickStats m_stats;
+    std::function<bool(CGame&)> m_fnLoadScenario;
+    // Sees every posted message (tests, and the network layer's tracing).
+    std::function<void(uint16_t, const uint8_t*, size_t)> m_fnPostObserver;
+
+    // Clocks of the tick.
+    uint32_t m_uLastDraw = 0;
+    uint32_t m_uHostSilenceBase = 0;
+    bool m_bSilenceWarned = false;
+    uint32_t m_uLogicClock = 0;
+    uint32_t m_uRoleClock = 0;
+    uint32_t m_uLobbyEntered = 0;
+    uint32_t m_uAuthorityClock = 0;
+    uint32_t m_uMovementClock = 0;
+    uint32_t m_uPeriodicClock = 0;
+    int32_t m_nIAPMark = 0;
+    bool m_bFirstIAP = true;
+    bool m_bMovementEnabled = true;
+    bool m_bFirstTick = true;
+
+    // Owned objects.
+    std::unique_ptr<CDisplay> m_pDisplay;
+    // The running scenario's world: tile map, its sprites, the path grid over it, the area-map document
+    // (which owns the area-map sprites), and the path finder that lives for the whole run.
+    std::unique_ptr<CMap2DLinked> m_pMap;
+    std::unique_ptr<CSpriteManager> m_pSprites;
+    std::unique_ptr<CPathData> m_pPathData;
+    std::unique_ptr<CAreaMapData> m_pAreaMap;
+    CSpriteManager* m_pAreaSprites = nullptr; // belongs to the area-map document
+    std::unique_ptr<CAStar> m_pAStar;
+    std::unique_ptr<CNetGameSession> m_pSession;
+    std::unique_ptr<MPlayIF> m_pLobby;
+    std::unique_ptr<RoleIF> m_pRole;
+    std::unique_ptr<BriefingIF> m_pBriefing;
+    std::unique_ptr<DeBriefIF> m_pDebrief;
+    std::unique_ptr<HUD> m_pHUD;
+    std::unique_ptr<EOC> m_pEOC;
+    std::unique_ptr<IAP_PhaseIF> m_pIAP;
+    std::unique_ptr<CInfoBox> m_pInfoBox;
+    std::unique_ptr<CMessageBox> m_pMessageBox;
+    std::unique_ptr<CEOCUnitData> m_pEOCUnitData;
+    std::unique_ptr<CMultiplayerMenuData> m_pLobbyMenu;
+    std::unique_ptr<CRoleMenuData> m_pRoleMenu;
+    std::unique_ptr<CBriefingText> m_pBriefingText;
+    std::unique_ptr<CDeBriefText> m_pDebriefText;
+
+    // Menu bitmaps: title, sponsor splash, maker splash, lobby, credits, briefing, role selection, de-briefing.
+    enum EMenuArt {
+        kArtTitle,
+        kArtSponsor,
+        kArtMaker,
+        kArtLobby,
+        kArtCredits,
+        kArtBriefing,
+        kArtRole,
+        kArtDebrief,
+        kArtCount
+    };
+    std::array<std::unique_ptr<CSurface>, kArtCount> m_apMenuArt;
+
+private:
+    void CreateDisplay();
+    // Presents the back buffer; false when a surface was lost.
+    bool PresentFrame();
+    void PlaySoundEffect(int id, float volume);
+    void SwitchSoundObjectOff();
+    // Adds (or removes) the game's font "Art/accid___.ttf" of the base folder.
+    void AddGameFont(bool add);
+    void LoadMenuArt(EMenuArt art, const std::string& relative);
+    void AdvanceSplash();
+    bool IsFrontEndMode() const;
+    void TickFrontEnd(uint32_t now);
+    void TickEnd();
+    void TickPlay(uint32_t now);
+    void AuthorityStep();
+    void MovementStep(uint32_t now);
+    void PeriodicStep(uint32_t now);
+    void ApplyClockState(const uint8_t* payload, size_t length);
+    void Exit(int code);
+    void InstallHandlers();
+    void Relay(uint16_t id, const uint8_t* payload, size_t length, bool received);
+
+    CGameConfig m_config;
+    std::string m_strBasePath;
+    CTimer m_timer;
+    CLocalPlayer m_localPlayer;
+    bool m_bWindowActive = true;
+    platform::IPresentTarget* m_pWindow = nullptr;
+    CMessageReassembler m_reassembler;
+    std::array<MessageHandler, kGameMessageLast - kGameMessageFirst + 1> m_aHandlers;
+    std::vector<CLogLine> m_aView;
+    std::function<int(const std::string&)> m_fnMeasure;
+    int m_nPanelWidth = 0;
+    bool m_bFontAdded = false;
+    int m_nCursorId = 1;
+    int m_nCursorSet = 0;
+    uint32_t m_uLastAutoRepeat = 0;
+    uint32_t m_uLastPanelState = 0;
+    uint32_t m_uLastRoleOr = 0;
+    int m_nLastRoleCount = 0;
+    std::array<uint8_t, 32> m_aClockState{};
+    int32_t m_nIAPPenalty = 0;
+    std::array<uint8_t, 152> m_aFinalScore{};
+    CSettingsValues m_settings;
+
+    friend class CGameTestAccess;
+};
+
+// The one game object of the process (null outside a run).
+extern CGame* g_pGame;
+// The base folder, for code that has no game object at hand.
+extern std::string g_strBasePath;

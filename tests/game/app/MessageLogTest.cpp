@@ -1,0 +1,278 @@
+// The players' log: wrapping, the store rules, trimming, the "ZR-Log.txt" lines and reading them back.
+#include "game/app/MessageLog.h"
+#include "game/screens/hud/HUD.h"
+#include "GameFixture.h"
+#include "game/util/ByteStream.h"
+#include "platform/display/PixelSurface.h"
+#include "platform/gdi/DeviceContext.h"
+#include "platform/gdi/Font.h"
+
+namespace {
+
+class MessageLogTest : public GameFixture {};
+
+TEST(WrapTextTest, CharacterTable)
+{
+    struct Case {
+        std::string text;
+        int width;
+        std::vector<std::string> pieces;
+    };
+    const std::string word9 = "abcdefgh "; // 9 characters with its blank
+    std::string hundred;
+    for (int i = 0; i < 11; ++i)
+        hundred += word9;
+    hundred += "x"; // 100 characters
+    const Case cases[] = {
+        {"short line", 40, {"short line"}},
+        {std::string(56, 'a'), 40, {std::string(56, 'a')}},
+        {std::string(57, 'a'), 40, {std::string(57, 'a')}},
+        {std::string(60, 'a'), 40, {std::string(57, 'a'), "aaa"}},
+        {hundred, 40, {hundred.substr(0, 53), hundred.substr(54)}},
+        {std::string(70, 'b') + " c", 60, {std::string(70, 'b') + " c"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(CMessageLog::WrapText(c.text, c.width), c.pieces);
+    }
+}
+
+TEST(WrapTextTest, HundredCharacterChatInLobbyWidthIsThreeLines)
+{
+    std::string text;
+    while (text.size() < 100)
+        text += "word ";
+    text.resize(99);
+    auto pieces = CMessageLog::WrapText(text, 20); // pieces of at most 37
+    ASSERT_EQ(pieces.size(), 3u);
+    for (const auto& p : pieces) {
+        EXPECT_LE(p.size(), 37u);
+        EXPECT_NE(p.back(), ' ');
+    }
+}
+
+TEST(WrapTextTest, PixelWrapWithRealFont)
+{
+    auto font = platform::gdi::Font::Create({14, platform::gdi::FW_NORMAL, false, "Arial", true});
+    ASSERT_TRUE(font);
+    platform::PixelSurface surface;
+    ASSERT_TRUE(surface.Create(8, 8));
+    platform::gdi::DeviceContext dc(surface);
+    dc.SelectFont(font.get());
+    auto measure = [&](const std::string& s) {
+        SIZE size{};
+        dc.GetTextExtentPoint32(s.c_str(), static_cast<int>(s.size()), &size);
+        return static_cast<int>(size.cx);
+    };
+    const int width = 150;
+    const std::string text = "  The fire on Main Street has spread to the warehouse beside the river bank "
+                             "Supercalifragilisticexpialidociousandmore";
+    auto lines = CMessageLog::WrapTextToWidth(text, width, measure);
+    ASSERT_GE(lines.size(), 3u);
+    std::string joined;
+    for (const auto& l : lines) {
+        EXPECT_LT(measure(l), width) << l;
+        EXPECT_FALSE(l.empty());
+        EXPECT_NE(l.front(), ' ');
+        EXPECT_NE(l.back(), ' ');
+        joined += l;
+    }
+    std::string squeezed;
+    for (char ch : text)
+        if (ch != ' ')
+            squeezed += ch;
+    std::string joinedSqueezed;
+    for (char ch : joined)
+        if (ch != ' ')
+            joinedSqueezed += ch;
+    EXPECT_EQ(joinedSqueezed, squeezed); // nothing lost, the long word cut into pieces
+}
+
+TEST_F(MessageLogTest, StoreRulesByRoleAndKind)
+{
+    CGame& game = MakeGame(false);
+    game.GetLocalPlayerInfo()->uRoleFlags = 1;
+    game.m_uMode |= kModeRunning;
+    game.AddMessage("not for me", 4, kMsgChat, 0, 5);
+    EXPECT_EQ(game.m_log.m_messages.Count(), 0);
+    EXPECT_TRUE(m_sounds.empty());
+    game.AddMessage("for me", 1, kMsgChat, 0, 5);
+    EXPECT_EQ(game.m_log.m_messages.Count(), 1);
+    EXPECT_EQ(m_sounds, std::vector<int>{20});
+    game.AddMessage("everyone", -1, kMsgEvent, 0, kSenderSystem);
+    EXPECT_EQ(game.m_log.m_events.Count(), 1);
+    EXPECT_EQ(m_sounds.back(), 19);
+    EXPECT_EQ(game.m_log.m_messages.aLines.back().crColour, kColourEvent);
+    game.AddMessage("hidden", -1, kMsgHiddenEvent, 0, kSenderSystem);
+    EXPECT_EQ(game.m_log.m_messages.Count(), 2); // not stored without the show-hidden flag
+    game.m_bShowHidden = true;
+    game.AddMessage("hidden", -1, kMsgHiddenEvent, 0, kSenderSystem);
+    EXPECT_EQ(game.m_log.m_messages.Count(), 3);
+    EXPECT_EQ(game.m_log.m_events.Count(), 1); // hidden events take no place in the events view
+    game.AddMessage("review", -1, kMsgReview, 0, kSenderSystem);
+    EXPECT_EQ(game.m_log.m_messages.Count(), 3);
+    EXPECT_EQ(game.m_log.m_aReview.size(), 1u);
+}
+
+TEST_F(MessageLogTest, PrefixAndDefaultColours)
+{
+    CGame& game = MakeGame(false);
+    game.AddMessage("hello", -1, kMsgChat, 0, kSenderSystem);
+    EXPECT_EQ(game.m_log.m_messages.aLines[0].strText, "Single Player:  hello");
+    EXPECT_EQ(game.m_log.m_messages.aLines[0].crColour, kColourOwnFrontEnd);
+    game.AddMessage("hi", -1, kMsgChat, 0, 7);
+    EXPECT_EQ(game.m_log.m_messages.aLines[1].strText, "Unknown Name:  hi");
+    EXPECT_EQ(game.m_log.m_messages.aLines[1].crColour, kColourOtherPlayer);
+    game.m_nStartTime = 950;
+    game.m_bShowHidden = true;
+    game.AddMessage("boom", -1, kMsgHiddenEvent, 0, kSenderSystem);
+    EXPECT_EQ(game.m_log.m_messages.aLines[2].strText, "H 0950 :  boom");
+}
+
+TEST_F(MessageLogTest, LongTextIsCutToOneLine)
+{
+    CGame& game = MakeGame(false);
+    game.AddMessage(std::string(600, 'q'), -1, kMsgChat, 0, kSenderSystem);
+    size_t total = 0;
+    for (const auto& l : game.m_log.m_messages.aLines)
+        total += l.strText.size();
+    EXPECT_LE(total, kLogLineMax);
+}
+
+TEST_F(MessageLogTest, TrimmingDropsOldestHalf)
+{
+    CMessageLog log;
+    for (int i = 0; i < 1499; ++i)
+        log.WriteAAREvent({"line " + std::to_string(i)}, "", 0, kMsgEvent, kSenderSystem, true, false, 0);
+    EXPECT_EQ(log.m_messages.Count(), 1499);
+    EXPECT_EQ(log.m_messages.nScroll, 1499);
+    log.WriteAAREvent({"last"}, "", 0, kMsgEvent, kSenderSystem, true, false, 0);
+    EXPECT_EQ(log.m_messages.Count(), 750);
+    EXPECT_EQ(log.m_messages.nScroll, 750);
+    EXPECT_EQ(log.m_messages.aLines.front().strText, "line 750");
+    EXPECT_EQ(log.m_events.Count(), 750);
+    for (int i = 0; i < 1500; ++i)
+        log.WriteAAREvent({"r"}, "review", 0, kMsgReview, kSenderSystem, false, false, 0);
+    EXPECT_EQ(log.m_aReview.size(), 750u);
+    EXPECT_LE(log.m_nReviewScroll, 750);
+}
+
+TEST_F(MessageLogTest, PageOfLargestPanel)
+{
+    CMessageLog log;
+    for (int i = 0; i < 50; ++i)
+        log.WriteAAREvent({std::to_string(i)}, "", 0, kMsgChat, kSenderSystem, true, false, 0);
+    auto view = log.FillView(39, false);
+    ASSERT_EQ(view.size(), 39u);
+    EXPECT_EQ(view.front().strText, "11");
+    EXPECT_EQ(view.back().strText, "49");
+    log.m_messages.nScroll = 3;
+    EXPECT_EQ(log.FillView(7, false).size(), 3u);
+}
+
+TEST_F(MessageLogTest, ScoreChangeWithoutReviewEntryIsIgnored)
+{
+    CGame& game = MakeGame(false);
+    CByteWriter w;
+    w.WriteI32(2);
+    w.WriteI32(5);
+    w.WriteI32(-3);
+    w.WriteI32(0);
+    w.WriteI32(100);
+    w.WriteFixedString("text", 60);
+    game.m_uMode |= kModeRunning;
+    game.PostGameMessage(kGmScoreChange, w.Bytes(), w.Size());
+    EXPECT_TRUE(game.m_log.m_aReview.empty());
+}
+
+TEST_F(MessageLogTest, LogFileLinesAndReadBack)
+{
+    CGame& game = MakeGame(true);
+    game.m_uMode |= kModeRunning;
+    game.m_nTimeOfDay = 950;
+    game.m_bShowHidden = true;
+    game.AddMessage("chat line", -1, kMsgChat, 0, kSenderSystem);
+    game.AddMessage("fire!", -1, kMsgEvent, 0, kSenderSystem);
+    game.AddMessage("secret", -1, kMsgHiddenEvent, 0, kSenderSystem);
+    game.AddMessage("Bomb defused", -1, kMsgReview, kColourEvent, kSenderSystem);
+    CByteWriter w;
+    w.WriteI32(2);
+    w.WriteI32(5);
+    w.WriteI32(-3);
+    w.WriteI32(0);
+    w.WriteI32(1200);
+    w.WriteFixedString("Defuse, bonus", 60);
+    game.PostGameMessage(kGmScoreChange, w.Bytes(), w.Size());
+    ASSERT_EQ(game.m_log.m_aReview.size(), 1u);
+    EXPECT_EQ(game.m_log.m_aReview[0].rec.nZR, 5);
+    EXPECT_EQ(game.m_log.m_aReview[0].rec.strScoreText, "Defuse, bonus");
+
+    const std::string expected = "Msg,Black,Single Player:  chat line\n"
+                                 "Event,Red,0950 :  fire!\n"
+                                 "Hidden Event,Red,H 0950 :  secret\n"
+                                 "AAR Event,Red,Bomb defused\n"
+                                 "Score,Defuse, bonus,0950 , ZR, +5, Safety, -3, Media, +0, Cost, +1200, \n";
+    const auto path = m_dir / "ZR-Log.txt";
+    EXPECT_EQ(ReadText(path), expected);
+
+    ASSERT_TRUE(game.LoadAAREvents(path.string()));
+    EXPECT_EQ(game.m_log.m_messages.Count(), 3);
+    EXPECT_EQ(game.m_log.m_messages.aLines[0].nKind, kMsgChat);
+    EXPECT_EQ(game.m_log.m_messages.aLines[0].crColour, kColourOwnInPlay);
+    EXPECT_EQ(game.m_log.m_messages.aLines[2].nKind, kMsgHiddenEvent);
+    EXPECT_EQ(game.m_log.m_events.Count(), 2); // hidden events show in the events view after a reload
+    ASSERT_EQ(game.m_log.m_aReview.size(), 1u);
+    const CReviewRecord& rec = game.m_log.m_aReview[0].rec;
+    EXPECT_EQ(game.m_log.m_aReview[0].strText, "Bomb defused");
+    EXPECT_EQ(rec.nTime, 950);
+    EXPECT_EQ(rec.nZR, 5);
+    EXPECT_EQ(rec.nSafety, -3);
+    EXPECT_EQ(rec.nMedia, 0);
+    EXPECT_EQ(rec.nCost, 1200);
+    // The file is open for appending again.
+    game.AddMessage("after", -1, kMsgChat, 0, kSenderSystem);
+    EXPECT_EQ(ReadText(path), expected + "Msg,Black,Single Player:  after\n");
+}
+
+TEST_F(MessageLogTest, ReadBackSkipsMalformedLines)
+{
+    CMessageLog log;
+    log.LoadAAREventsFromText("garbage\n"
+                              "Msg,Black\n"
+                              "AAR Event,Red,first\n"
+                              "Event,Red,not a score line\n"
+                              "AAR Event,Red,second\n"
+                              "Score,x,abc , ZR, +1, Safety, +2, Media, +3, Cost, +4, \n"
+                              "Unknown,Red,text\n" +
+                              std::string(5000, 'z') +
+                              "\n"
+                              "msg,black,ok\n");
+    ASSERT_EQ(log.m_aReview.size(), 2u);
+    EXPECT_EQ(log.m_aReview[0].strText, "first");
+    EXPECT_EQ(log.m_aReview[1].rec.nZR, 0); // malformed score line: the entry keeps zeros
+    ASSERT_EQ(log.m_messages.Count(), 2);
+    EXPECT_EQ(log.m_messages.aLines[0].strText, "not a score line");
+    EXPECT_EQ(log.m_messages.aLines[1].strText, "ok");
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MessageLogTest, InPlayLinesWrapToTheHudPanelWidth)
+{
+    CGame& game = MakeGame(false);
+    game.InitDisplay(nullptr);
+    game.m_uMode |= kModeSingle;
+    ASSERT_TRUE(game.StartScenario());
+    ASSERT_TRUE(game.m_pHUD);
+    std::string text;
+    for (int i = 0; i < 20; ++i)
+        text += "incident ";
+    const int lines = game.AddMessage(text, -1, kMsgChat, 0, kSenderSystem);
+    EXPECT_GE(lines, 2);
+    for (const auto& l : game.m_log.m_messages.aLines)
+        EXPECT_LT(game.m_pHUD->MeasureMessageText(l.strText), game.m_pHUD->MessagePanelWidth());
+}
+
+} // namespace

@@ -1,0 +1,302 @@
+// The frame tick's clocks on a hand-driven clock, the mode flow of the front end, scenario start and end.
+#include "GameFixture.h"
+#include "core/world/AreaMapData.h"
+#include "core/world/Map2DLinked.h"
+#include "core/world/PathData.h"
+#include "core/world/SpriteManager.h"
+#include "core/world/WorldContext.h"
+#include "game/app/Timer.h"
+#include "game/screens/boxes/Boxes.h"
+#include "game/screens/hud/HUD.h"
+#include "game/screens/iap/IAP_PhaseIF.h"
+
+namespace {
+
+class TickTest : public GameFixture {
+protected:
+    // A single-play game in play, its clocks armed at the clock's current time.
+    CGame& MakePlaying()
+    {
+        CGame& game = MakeGame(false);
+        game.InitDisplay(nullptr);
+        game.m_uMode = kModeSound | kModeSingle | kModeRunning;
+        game.m_bMovementEnabled = true;
+        return game;
+    }
+};
+
+TEST_F(TickTest, DrawOnlyAfterMoreThan33ms)
+{
+    CGame& game = MakePlaying();
+    m_clock->Advance(33);
+    game.Tick();
+    EXPECT_EQ(game.m_stats.nFrames, 0);
+    m_clock->Advance(1);
+    game.Tick();
+    EXPECT_EQ(game.m_stats.nFrames, 1);
+    game.Tick(); // the same moment: logic, not another frame
+    EXPECT_EQ(game.m_stats.nFrames, 1);
+}
+
+TEST_F(TickTest, ClockBoundaries)
+{
+    struct Case {
+        const char* name;
+        uint32_t CGame::*clock;
+        uint32_t interval;
+        int CTickStats::*counter;
+    };
+    const Case cases[] = {
+        {"logic", &CGame::m_uLogicClock, 30, &CTickStats::nLogicSteps},
+        {"authority", &CGame::m_uAuthorityClock, 500, &CTickStats::nAuthoritySteps},
+        {"movement", &CGame::m_uMovementClock, 33, &CTickStats::nMovementSteps},
+        {"periodic", &CGame::m_uPeriodicClock, 2000, &CTickStats::nPeriodicSteps},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        m_game.reset();
+        CGame& game = MakePlaying();
+        game.m_uLastDraw = m_clock->Now(); // no frame in the way
+        const uint32_t now = m_clock->Now();
+        // Every other clock just fired; this one is exactly `interval` old.
+        game.m_uLogicClock = game.m_uAuthorityClock = game.m_uMovementClock = game.m_uPeriodicClock = now;
+        game.*c.clock = now - c.interval;
+        game.Tick();
+        EXPECT_EQ(game.m_stats.*c.counter, 0);
+        game.*c.clock = now - c.interval - 1;
+        game.Tick();
+        EXPECT_EQ(game.m_stats.*c.counter, 1);
+    }
+}
+
+TEST_F(TickTest, SinglePlayPostsClockStateEvery500ms)
+{
+    CGame& game = MakePlaying();
+    for (int i = 0; i < 100; ++i) {
+        m_clock->Advance(10);
+        game.Tick();
+    }
+    EXPECT_EQ(CountPosts(kGmClockState), 1); // 1,000 ms: one step after 510 ms (the next at 1,020)
+}
+
+TEST_F(TickTest, PlayerWithoutRolesGetsAllCommandAtMovementStep)
+{
+    CGame& game = MakePlaying();
+    game.GetLocalPlayerInfo()->uRoleFlags = 0;
+    m_clock->Advance(34);
+    game.Tick(); // frame
+    game.Tick(); // logic with movement
+    EXPECT_TRUE(game.m_uMode & kModeAllCommand);
+}
+
+TEST_F(TickTest, TimerInterval)
+{
+    CTimer a;
+    a.SetInterval(0.05f);
+    EXPECT_EQ(a.GetInterval(), 50);
+    CTimer b;
+    EXPECT_EQ(CTimer::Current(), &b);
+    {
+        CTimer c;
+    }
+    EXPECT_EQ(CTimer::Current(), nullptr);
+    b.MakeCurrent();
+    EXPECT_EQ(CTimer::Current(), &b);
+}
+
+TEST_F(TickTest, GetMillisecondsIsExactPastSinglePrecision)
+{
+    // 5 hours: a float would step by 2 ms here.
+    m_clock->Set(18000001u);
+    EXPECT_EQ(GetMilliseconds(), 18000001u);
+    m_clock->Advance(1);
+    EXPECT_EQ(GetMilliseconds(), 18000002u);
+}
+
+// Front-end flow.
+
+class FlowTest : public GameFixture {
+protected:
+    CGame& MakeFrontEnd(bool skip = false)
+    {
+        CGame& game = MakeGame(false);
+        if (skip)
+            game.m_uMode |= kModeSkipSplash;
+        game.InitDisplay(nullptr);
+        game.LoadFrontEnd();
+        return game;
+    }
+    // Runs logic ticks (no frame in the way) at the current time.
+    void Logic(CGame& game)
+    {
+        game.m_uLastDraw = m_clock->Now();
+        game.Tick();
+    }
+    static constexpr uint32_t kSplash = kModeTitle | kModeSponsorSplash | kModeMakerSplash | kModeLobby;
+};
+
+TEST_F(FlowTest, SplashTiming)
+{
+    CGame& game = MakeFrontEnd();
+    Logic(game); // first front-end tick marks the time
+    const uint32_t order[] = {kModeTitle, kModeSponsorSplash, kModeMakerSplash, kModeLobby};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(game.m_uMode & kSplash, order[i]);
+        m_clock->Advance(3000);
+        Logic(game);
+        EXPECT_EQ(game.m_uMode & kSplash, order[i]) << "3,000 ms does not advance";
+        m_clock->Advance(1);
+        Logic(game);
+        EXPECT_EQ(game.m_uMode & kSplash, order[i + 1]) << "3,001 ms does";
+    }
+    m_clock->Advance(10000);
+    Logic(game);
+    EXPECT_EQ(game.m_uMode & kSplash, kModeLobby);
+}
+
+TEST_F(FlowTest, ClickAndEnterAdvance)
+{
+    CGame& game = MakeFrontEnd();
+    game.OnMouse(0x201, 1, 0, 1);
+    EXPECT_EQ(game.m_uMode & kSplash, kModeSponsorSplash);
+    EXPECT_FALSE(game.OnKeyDown(kVkReturn, 3));
+    EXPECT_EQ(game.m_uMode & kSplash, kModeMakerSplash);
+    game.OnMouse(0x204, 2, 0, 1);
+    EXPECT_EQ(game.m_uMode & kSplash, kModeLobby);
+    EXPECT_EQ(m_sounds, (std::vector<int>{0, 0}));
+    // A click advancing a splash restarts its time.
+    game.m_uMode = (game.m_uMode & ~kSplash) | kModeTitle;
+    Logic(game);
+    m_clock->Advance(2900);
+    game.OnMouse(0x201, 1, 0, 1);
+    m_clock->Advance(200);
+    Logic(game);
+    EXPECT_EQ(game.m_uMode & kSplash, kModeSponsorSplash);
+}
+
+TEST_F(FlowTest, SkipSwitchStartsAtLobby)
+{
+    CGame& game = MakeFrontEnd(true);
+    EXPECT_EQ(game.m_uMode & (kSplash | kModeFrontEnd), kModeLobby | kModeFrontEnd);
+}
+
+TEST_F(FlowTest, EscapeBeforeAnyScenarioCloses)
+{
+    CGame& game = MakeFrontEnd(true);
+    EXPECT_TRUE(game.OnKeyDown(kVkEscape, 3));
+}
+
+TEST_F(FlowTest, ScenarioStartEndDebriefCreditsQuit)
+{
+    CGame& game = MakeFrontEnd(true);
+    game.m_uMode = (game.m_uMode & ~kModeLobby) | kModeSingle | kModeBriefing;
+    game.OnMouse(0x201, 1, 0, 1); // the briefing's Next in single play
+    EXPECT_EQ(game.m_uMode & (kModeFrontEnd | kModeBriefing | kModeRunning | kModeStarted),
+              kModeRunning | kModeStarted);
+    ASSERT_TRUE(game.m_pHUD);
+    for (auto& art : game.m_apMenuArt)
+        (void)art; // the front-end art is released once; the destructor finds empty handles
+    // Escape in play with nothing open asks; OK quits.
+    EXPECT_FALSE(game.OnKeyDown(kVkEscape, 3));
+    ASSERT_TRUE(game.m_pMessageBox->m_bShown);
+    game.OnMouse(0x201, 1, (160 + 120 + 5) << 16 | (200 + 235 + 5), 1);
+    EXPECT_TRUE(game.m_uMode & kModeQuit);
+    game.m_uMode &= ~kModeQuit;
+
+    game.PostGameSignal(kGmEndScenario);
+    EXPECT_TRUE(game.m_uMode & kModeEnded);
+    Logic(game);
+    EXPECT_EQ(game.m_uMode & (kModeEnded | kModeRunning | kModeStarted | kModeDebrief), kModeDebrief);
+    game.OnMouse(0x201, 1, 0, 1);
+    EXPECT_EQ(game.m_uMode & (kModeDebrief | kModeCredits), kModeCredits);
+    EXPECT_TRUE(game.Tick());
+    game.OnMouse(0x201, 1, 0, 1);
+    EXPECT_FALSE(game.Tick());
+}
+
+TEST_F(FlowTest, SecondScenarioStartReplacesScreens)
+{
+    CGame& game = MakeFrontEnd(true);
+    game.m_uMode |= kModeSingle;
+    ASSERT_TRUE(game.StartScenario());
+    HUD* first = game.m_pHUD.get();
+    ASSERT_TRUE(game.StartScenario());
+    EXPECT_TRUE(game.m_pHUD);
+    (void)first;
+    game.m_uMode |= kModeFromSave | kModePaused;
+    ASSERT_TRUE(game.StartScenario());
+    EXPECT_FALSE(game.m_uMode & (kModePaused | kModeFromSave));
+}
+
+TEST_F(FlowTest, FirstIAPCheckPausesSinglePlay)
+{
+    CGame& game = MakeFrontEnd(true);
+    game.m_uMode |= kModeSingle;
+    game.m_nStartTime = 900;
+    ASSERT_TRUE(game.StartScenario());
+    game.CheckIAPReminders(0);
+    EXPECT_TRUE(game.m_uMode & kModePaused);
+    EXPECT_TRUE(game.m_uMode & kModeIAPReview);
+    EXPECT_TRUE(game.m_pIAP->m_bShown);
+    EXPECT_EQ(game.GetTimeSinceIAPMark(), 0);
+}
+
+TEST_F(FlowTest, MessagePageSizes)
+{
+    CGame& game = MakeFrontEnd(true);
+    struct Case {
+        uint32_t mode;
+        uint8_t open;
+        uint32_t state;
+        int page;
+    };
+    const Case cases[] = {
+        {kModeDebrief, 1, 0xE, 7},
+        {kModeRoleSelect, 0, 0, 10},
+        {0, 1, 0x2 | 0x8, 39},
+        {0, 0, 0x4 | 0x8, 39},
+        {0, 1, 0x2, 15},
+        {0, 0, 0x2, 7},
+        {0, 0, 0, 7},
+    };
+    for (const auto& c : cases) {
+        game.m_uMode = c.mode;
+        game.m_bMessagePanelOpen = c.open;
+        game.m_uMessageState = c.state;
+        EXPECT_EQ(game.GetMessagePageSize(), c.page) << c.mode << " " << int(c.open) << " " << c.state;
+    }
+}
+
+} // namespace
+
+namespace {
+
+class ScenarioObjectsTest : public GameFixture {};
+
+TEST_F(ScenarioObjectsTest, NewLoadFreesOldWorldAndCurrentMapFollows)
+{
+    CGame& game = MakeGame(false);
+    game.InitDisplay(nullptr);
+    std::vector<CMap2DLinked*> maps;
+    game.m_fnLoadScenario = [&](CGame& g) {
+        EXPECT_EQ(g.m_pMap, nullptr); // the old scenario is gone before the new one loads
+        EXPECT_EQ(GetCurrentMap(), nullptr);
+        g.m_pMap = std::make_unique<CMap2DLinked>();
+        SetCurrentMap(g.m_pMap.get());
+        g.m_pPathData = std::make_unique<CPathData>();
+        g.m_pSprites = std::make_unique<CSpriteManager>();
+        g.m_pAreaMap = std::make_unique<CAreaMapData>();
+        maps.push_back(g.m_pMap.get());
+        return true;
+    };
+    ASSERT_TRUE(game.LoadScenario());
+    game.m_uMode |= kModeSingle;
+    ASSERT_TRUE(game.StartScenario());
+    EXPECT_TRUE(game.m_pMap); // starting keeps the loaded world
+    ASSERT_TRUE(game.LoadScenario());
+    EXPECT_EQ(GetCurrentMap(), game.m_pMap.get());
+    m_game.reset();
+    EXPECT_EQ(GetCurrentMap(), nullptr);
+}
+
+} // namespace
