@@ -9,6 +9,7 @@
 #include "core/world/SpriteManager.h"
 #include "core/world/WorldContext.h"
 #include "game/screens/boxes/Boxes.h"
+#include "game/sim/IncidentWorld.h"
 #include "game/screens/briefing/BriefingIF.h"
 #include "game/screens/debrief/DeBriefIF.h"
 #include "game/screens/eoc/EOC.h"
@@ -16,6 +17,8 @@
 #include "game/screens/iap/IAP_PhaseIF.h"
 #include "game/screens/lobby/MPlayIF.h"
 #include "game/screens/role/RoleIF.h"
+#include "game/sim/SquadGame.h"
+#include "game/sim/SquadManager.h"
 #include "net/session/NetGameSession.h"
 #include "platform/system/Clock.h"
 #include "platform/system/Paths.h"
@@ -45,6 +48,9 @@ CGame::CGame(CGameConfig config) : m_config(std::move(config))
     m_timer.MakeCurrent();
     m_timer.SetInterval(0.05f);
     InstallHandlers();
+    RegisterGameClasses();
+    m_pSquadGame = std::make_unique<CSquadGame>(*this);
+    m_pSquadGame->InstallHandlers();
 }
 
 CGame::~CGame()
@@ -192,6 +198,9 @@ void CGame::ReleaseScenario()
     // In dependency order: screens that point at the scenario's objects go first, then the path grid over
     // the tile map, the sprites drawn on it, the tile map (no longer the current map), the area-map document.
     ReleaseScreens();
+    if (m_pSquadGame)
+        m_pSquadGame->Release();
+    m_pIncidentWorld.reset();
     m_pPathData.reset();
     m_pSprites.reset();
     if (GetCurrentMap() == m_pMap.get())

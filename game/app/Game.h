@@ -35,7 +35,9 @@ class CEOCUnitData;
 class CMultiplayerMenuData;
 class CRoleMenuData;
 class CBriefingText;
+class CIncidentWorld;
 class CDeBriefText;
+class CSquadGame;
 
 namespace platform {
 class IPresentTarget;
@@ -208,6 +210,8 @@ public:
     std::unique_ptr<CAreaMapData> m_pAreaMap;
     CSpriteManager* m_pAreaSprites = nullptr; // belongs to the area-map document
     std::unique_ptr<CAStar> m_pAStar;
+    // The incident on the tactical map (over the sprites and the path grid, freed before them).
+    std::unique_ptr<CIncidentWorld> m_pIncidentWorld;
     std::unique_ptr<CNetGameSession> m_pSession;
     std::unique_ptr<MPlayIF> m_pLobby;
     std::unique_ptr<RoleIF> m_pRole;
@@ -223,6 +227,8 @@ public:
     std::unique_ptr<CRoleMenuData> m_pRoleMenu;
     std::unique_ptr<CBriefingText> m_pBriefingText;
     std::unique_ptr<CDeBriefText> m_pDebriefText;
+    // The two squad managers and what they share.
+    std::unique_ptr<CSquadGame> m_pSquadGame;
 
     // Menu bitmaps: title, sponsor splash, maker splash, lobby, credits, briefing, role selection, de-briefing.
     enum EMenuArt {

@@ -3,6 +3,7 @@
 
 #include "game/screens/eoc/EOC.h"
 #include "game/screens/iap/IAP_PhaseIF.h"
+#include "game/sim/IncidentWorld.h"
 #include "game/util/ByteStream.h"
 #include "net/session/NetGameSession.h"
 #include "platform/system/Clock.h"
@@ -111,8 +112,20 @@ void CGame::InstallHandlers()
         if (n == m_aFinalScore.size())
             std::memcpy(m_aFinalScore.data(), p, n);
     });
-    // Squad, station and incident messages (31, 34, 41, 42, 44 to 49, 55 to 58, 63, 66, 67) are applied by the
-    // squad managers and the incident world, which install their handlers as they land.
+    SetMessageHandler(kGmEventBatch, [this](const uint8_t* p, size_t n) {
+        if (m_pIncidentWorld)
+            m_pIncidentWorld->ApplyTileUpdates(p, n);
+    });
+    SetMessageHandler(kGmMapObject, [this](const uint8_t* p, size_t n) {
+        if (m_pIncidentWorld)
+            m_pIncidentWorld->ApplyMapObjectRecord(p, n);
+    });
+    SetMessageHandler(kGmHazardSprites, [this](const uint8_t* p, size_t n) {
+        if (m_pIncidentWorld)
+            m_pIncidentWorld->SpawnSpritePair(p, n);
+    });
+    // Squad and station messages (31, 34, 41, 44 to 49, 55 to 58, 67) are applied by the squad managers, which
+    // install their handlers as they land.
 }
 
 void CGame::PostGameMessage(uint16_t id, const void* payload, size_t length)

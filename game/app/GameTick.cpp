@@ -5,6 +5,7 @@
 #include "game/screens/eoc/EOC.h"
 #include "game/screens/hud/HUD.h"
 #include "game/screens/iap/IAP_PhaseIF.h"
+#include "game/sim/SquadGame.h"
 #include "game/util/ByteStream.h"
 #include "net/session/NetGameSession.h"
 #include "platform/system/Clock.h"
@@ -143,7 +144,9 @@ void CGame::TickPlay(uint32_t now)
 void CGame::AuthorityStep()
 {
     ++m_stats.nAuthoritySteps;
-    // The scoring clock's game step (clock, costs, hazard spread, squad sync) joins here when it lands.
+    // The scoring clock's game step (clock, costs, hazard spread) joins here when it lands.
+    if (m_pSquadGame)
+        m_pSquadGame->GameStep();
     PostGameMessage(kGmClockState, m_aClockState.data(), m_aClockState.size());
     if (m_pEOCUnitData && m_pEOCUnitData->Tick(GetTimeOfDay()))
         PostGameMessage(kGmUnitUpdate, m_pEOCUnitData->UpdateRecord().data(), kUnitUpdateSize);
@@ -155,7 +158,9 @@ void CGame::MovementStep(uint32_t)
     const uint32_t logistics = m_pEOCUnitData ? m_pEOCUnitData->m_aSections[3].uActivated : 0;
     if (!(GetLocalRoleFlags() & kRoleMask) || (logistics & 0x2))
         m_uMode |= kModeAllCommand;
-    // The squad managers' and the incident world's movement steps join here when they land.
+    if (m_pSquadGame)
+        m_pSquadGame->MovementStep();
+    // The incident world's movement step joins here when it lands.
 }
 
 void CGame::PeriodicStep(uint32_t now)
