@@ -5,6 +5,7 @@
 #include "game/screens/eoc/EOC.h"
 #include "game/screens/hud/HUD.h"
 #include "game/screens/iap/IAP_PhaseIF.h"
+#include "game/sim/IncidentWorld.h"
 #include "game/sim/SquadGame.h"
 #include "game/util/ByteStream.h"
 #include "net/session/NetGameSession.h"
@@ -144,7 +145,9 @@ void CGame::TickPlay(uint32_t now)
 void CGame::AuthorityStep()
 {
     ++m_stats.nAuthoritySteps;
-    // The scoring clock's game step (clock, costs, hazard spread) joins here when it lands.
+    // The scoring clock's game step (clock, costs) joins here when it lands; then hazard spread and the squads.
+    if (m_pIncidentWorld)
+        m_pIncidentWorld->Step();
     if (m_pSquadGame)
         m_pSquadGame->GameStep();
     PostGameMessage(kGmClockState, m_aClockState.data(), m_aClockState.size());
@@ -160,7 +163,8 @@ void CGame::MovementStep(uint32_t)
         m_uMode |= kModeAllCommand;
     if (m_pSquadGame)
         m_pSquadGame->MovementStep();
-    // The incident world's movement step joins here when it lands.
+    if (m_pIncidentWorld)
+        m_pIncidentWorld->MarkerStep();
 }
 
 void CGame::PeriodicStep(uint32_t now)

@@ -1,0 +1,4 @@
+# Fuzz targets of the incident world: the parameters file, incident messages and the saved block.
+zr_fuzz(incident_params SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/fuzz_incident_params.cpp LIBS game)
+zr_fuzz(incident_batch SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/fuzz_incident_batch.cpp LIBS game)
+zr_fuzz(incident_save SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/fuzz_incident_save.cpp LIBS game)
