@@ -17,6 +17,10 @@
 #include "game/screens/iap/IAP_PhaseIF.h"
 #include "game/screens/lobby/MPlayIF.h"
 #include "game/screens/role/RoleIF.h"
+#include "game/app/ScenarioLoad.h"
+#include "game/app/ScenarioLoadRuntime.h"
+#include "core/widgets/CPopupMenuView.h"
+#include "core/world/ScenarioData.h"
 #include "game/sim/SquadGame.h"
 #include "game/sim/SquadManager.h"
 #include "net/session/NetGameSession.h"
@@ -51,6 +55,7 @@ CGame::CGame(CGameConfig config) : m_config(std::move(config))
     RegisterGameClasses();
     m_pSquadGame = std::make_unique<CSquadGame>(*this);
     m_pSquadGame->InstallHandlers();
+    m_fnLoadScenario = &LoadScenarioForGame;
 }
 
 CGame::~CGame()
@@ -178,8 +183,19 @@ bool CGame::StartOrJoinGame()
     SaveSettings();
     m_uMode &= ~(kModeLobby | kModeRoleSelect | kModeBriefing);
     m_uMode |= kModeBriefing;
-    if (LoadScenario())
+    const std::string chosen = m_pLobby ? m_pLobby->m_strChosenName : std::string();
+    bool loaded = false;
+    if (m_uMode & kModeFromSave) {
+        m_strSavedGameName = chosen;
+        loaded = LoadSavedGame(chosen);
+    } else {
+        if (!chosen.empty())
+            m_strScenarioName = chosen;
+        loaded = LoadScenario();
+    }
+    if (loaded)
         return true;
+    m_uMode &= ~kModeFromSave;
     // Nothing loaded: back to the lobby, running again.
     m_uMode = (m_uMode & ~kModeBriefing) | kModeLobby;
     SetPaused(false);
@@ -198,9 +214,12 @@ void CGame::ReleaseScenario()
     // In dependency order: screens that point at the scenario's objects go first, then the path grid over
     // the tile map, the sprites drawn on it, the tile map (no longer the current map), the area-map document.
     ReleaseScreens();
+    m_pRuntime.reset();
+    m_pPopupView.reset();
     if (m_pSquadGame)
         m_pSquadGame->Release();
     m_pIncidentWorld.reset();
+    m_pScenario.reset();
     m_pPathData.reset();
     m_pSprites.reset();
     if (GetCurrentMap() == m_pMap.get())
@@ -246,6 +265,8 @@ bool CGame::StartScenario()
         return false;
     m_pEOC->Init(m_pEOCUnitData.get());
     m_pIAP->Init(m_pEOCUnitData.get());
+    m_pIAP->m_nPenaltyTotal = m_nIAPPenaltySaved;
+    m_nIAPPenaltySaved = 0;
     if (m_bAuthority)
         PostGameSignal(kGmStarted);
     m_nInputState = 0;

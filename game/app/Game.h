@@ -38,6 +38,11 @@ class CBriefingText;
 class CIncidentWorld;
 class CDeBriefText;
 class CSquadGame;
+class CScenarioData;
+class CScenarioRuntime;
+class CPopupMenuView;
+class CSquad;
+class CGameCursors;
 
 namespace platform {
 class IPresentTarget;
@@ -97,9 +102,14 @@ public:
 
     // Game flow.
     bool StartOrJoinGame();
+    // The lobby's "Single Player" quick start: the chosen scenario, else the first ".zri" of the base folder.
+    bool PrepareQuickStart();
     // Loads the lobby's chosen scenario (installed by the scenario loader; none yet: false).
     bool LoadScenario();
     bool StartScenario();
+    // Saved games: a folder "Saves/<name>" with the scenario's files and "SaveData.zrd" (SavedGame.cpp).
+    bool SaveGame(const std::string& name);
+    bool LoadSavedGame(const std::string& name);
     bool CreateGameScreens();
     void ReleaseScenario();
     void ReleaseScreens();
@@ -229,6 +239,11 @@ public:
     std::unique_ptr<CDeBriefText> m_pDebriefText;
     // The two squad managers and what they share.
     std::unique_ptr<CSquadGame> m_pSquadGame;
+    // The scenario description (with its events data), its clock, scoring and event trigger engine, and the
+    // pop-up menu view of the order menus.
+    std::unique_ptr<CScenarioData> m_pScenario;
+    std::unique_ptr<CScenarioRuntime> m_pRuntime;
+    std::unique_ptr<CPopupMenuView> m_pPopupView;
 
     // Menu bitmaps: title, sponsor splash, maker splash, lobby, credits, briefing, role selection, de-briefing.
     enum EMenuArt {
@@ -278,6 +293,8 @@ private:
     std::function<int(const std::string&)> m_fnMeasure;
     int m_nPanelWidth = 0;
     bool m_bFontAdded = false;
+    bool m_bQuickStart = false;
+    int32_t m_nIAPPenaltySaved = 0; // the IAP block of a loaded game, for the IAP screen made at start
     int m_nCursorId = 1;
     int m_nCursorSet = 0;
     uint32_t m_uLastAutoRepeat = 0;

@@ -53,7 +53,9 @@ uint8_t CGame::OnMouse(uint32_t, uint32_t wParam, int32_t lParam, int kind)
         }
         if (kind != 1)
             return 1;
-        if ((m_uMode & kModeLobby) && m_pLobby && m_pLobby->OnClick(x, y, buttons)) {
+        const bool quickStart = m_bQuickStart;
+        m_bQuickStart = false;
+        if ((m_uMode & kModeLobby) && m_pLobby && (m_pLobby->OnClick(x, y, buttons) || quickStart)) {
             SetMouseCursor(2);
             SetPaused(true);
             if (!StartOrJoinGame()) {
@@ -141,6 +143,8 @@ bool CGame::OnKeyDown(uint32_t code, int kind)
     } else if (m_uMode & kModeLobby) {
         if (m_pLobby)
             m_pLobby->OnKey(code);
+        if (code == kVkF7)
+            m_bQuickStart = PrepareQuickStart();
         if (code == kVkF4 || code == kVkF6 || code == kVkF7)
             OnMouse(0x201, 0, 0, 1);
         // Escape with no scenario built closes the program from the lobby too.

@@ -3,6 +3,7 @@
 
 #include "game/screens/eoc/EOC.h"
 #include "game/screens/iap/IAP_PhaseIF.h"
+#include "game/app/ScenarioLoadRuntime.h"
 #include "game/sim/IncidentWorld.h"
 #include "game/util/ByteStream.h"
 #include "net/session/NetGameSession.h"
@@ -220,6 +221,10 @@ void CGame::ApplyClockState(const uint8_t* payload, size_t length)
         m_bSilenceWarned = false;
     }
     std::memcpy(m_aClockState.data(), payload, std::min(length, m_aClockState.size()));
+    if (m_pRuntime && !m_bAuthority) {
+        m_pRuntime->ApplyClockState(payload, length);
+        m_nTimeOfDay = m_pRuntime->GetCurrentTime();
+    }
 }
 
 void CGame::PollNetwork()
