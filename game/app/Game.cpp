@@ -17,6 +17,7 @@
 #include "game/screens/iap/IAP_PhaseIF.h"
 #include "game/screens/lobby/MPlayIF.h"
 #include "game/screens/role/RoleIF.h"
+#include "game/app/OrderCursor.h"
 #include "game/app/ScenarioLoad.h"
 #include "game/app/ScenarioLoadRuntime.h"
 #include "core/widgets/CPopupMenuView.h"
@@ -71,6 +72,7 @@ CGame::~CGame()
     for (auto& art : m_apMenuArt)
         art.reset();
     m_pAStar.reset();
+    m_pCursors.reset();
     if (WorldContext().m_pDisplay == m_pDisplay.get())
         WorldContext().m_pDisplay = nullptr;
     m_pDisplay.reset();
@@ -118,6 +120,7 @@ bool CGame::InitDisplay(platform::IPresentTarget* window)
     m_uLastDraw = m_uLogicClock = m_uRoleClock = m_uMovementClock = m_uAuthorityClock = now;
     m_pInfoBox = std::make_unique<CInfoBox>(m_strBasePath, m_pDisplay.get());
     m_pMessageBox = std::make_unique<CMessageBox>(m_strBasePath, m_pDisplay.get());
+    LoadCursors();
     return true;
 }
 

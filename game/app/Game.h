@@ -125,6 +125,33 @@ public:
     void OnMove(int x, int y);
     void SetWindowActive(bool active) { m_bWindowActive = active; }
     void SetMouseCursor(int id, bool warning = false, bool prohibited = false);
+    void LoadCursors();
+
+    // In play (InputPlay.cpp): the input state machine over the tactical map, the order menu and targets.
+    void RouteInPlayMouse(int kind, int x, int y, uint32_t buttons);
+    bool OnPlayKey(uint32_t code);
+    bool OnTacticalMapInput(int kind, int x, int y, uint32_t buttons);
+    bool OnOrderMenuChoice(int order);
+    void OpenOrderMenu(CSquad* squad, int x, int y);
+    bool PickViewCentre(int kind, int x, int y, uint32_t buttons);
+    void IssueOrderAt(int x, int y);
+    void CancelOrderTargeting();
+    void SelectSquad(CSquad* squad);
+    void UpdateOrderCursor(int x, int y, CSquad* hovered);
+    void UpdateTargetCursor(int x, int y);
+    void SelectZoom(int zoom);
+    void ScrollMap(int dx, int dy);
+    void RefreshView();
+    CSquad* SelectedSquad() const;
+    CSquad* OrderSquad() const;
+    CSquad* SquadAtScreen(int x, int y) const;
+    bool ScreenToWorld(int x, int y, int& wx, int& wy) const;
+    bool IsPassableFor(const CSquad* squad, int wx, int wy) const;
+    void DrawPlay(CSurface* back);
+    void DrawStatusLine(CSurface* back);
+    int m_nPendingOrder = 0;
+    int GetCursorId() const { return m_nCursorId; }
+    int GetCursorSet() const { return m_nCursorSet; }
 
     // Game messages.
     void PostGameMessage(uint16_t id, const void* payload, size_t length);
@@ -244,6 +271,7 @@ public:
     std::unique_ptr<CScenarioData> m_pScenario;
     std::unique_ptr<CScenarioRuntime> m_pRuntime;
     std::unique_ptr<CPopupMenuView> m_pPopupView;
+    std::unique_ptr<CGameCursors> m_pCursors;
 
     // Menu bitmaps: title, sponsor splash, maker splash, lobby, credits, briefing, role selection, de-briefing.
     enum EMenuArt {
@@ -294,7 +322,11 @@ private:
     int m_nPanelWidth = 0;
     bool m_bFontAdded = false;
     bool m_bQuickStart = false;
-    int32_t m_nIAPPenaltySaved = 0; // the IAP block of a loaded game, for the IAP screen made at start
+    int32_t m_nIAPPenaltySaved = 0;
+    CSquad* m_pHoverSquad = nullptr;
+    CSquad* m_pDirected = nullptr;
+    void GiveOrderTo(CSquad* squad, int order, int wx, int wy, CSquad* target);
+    int32_t LocalOrderPlayer() const; // the IAP block of a loaded game, for the IAP screen made at start
     int m_nCursorId = 1;
     int m_nCursorSet = 0;
     uint32_t m_uLastAutoRepeat = 0;

@@ -111,6 +111,10 @@ uint8_t CGame::OnMouse(uint32_t, uint32_t wParam, int32_t lParam, int kind)
     }
     if (m_pInfoBox && m_pInfoBox->OnMouse(kind, x, y, buttons))
         return 1;
+    if (m_pMap && m_pSquadGame) {
+        RouteInPlayMouse(kind, x, y, buttons);
+        return 1;
+    }
     if (kind == 0 && m_pHUD)
         m_nInputState = m_pHUD->OnMouseMove(x, y, buttons) == 1 ? 2 : (m_nView ? 4 : 0);
     return 1;
@@ -154,9 +158,12 @@ bool CGame::OnKeyDown(uint32_t code, int kind)
         AdvanceSplash();
         m_uLobbyEntered = platform::GetTickCount();
     } else if (code == kVkPause) {
-        if (GetLocalRoleFlags() & kRoleCommand)
+        // The single player holds every role.
+        if ((GetLocalRoleFlags() & kRoleCommand) || (m_uMode & kModeSingle))
             TogglePause();
         PlaySound(0);
+    } else if (m_pMap && m_pSquadGame && OnPlayKey(code)) {
+        // Keys of play: escape chain, map scrolling and zoom.
     } else if (code == kVkEscape) {
         if (m_pInfoBox && m_pInfoBox->m_bShown)
             m_pInfoBox->m_bShown = false;
