@@ -20,6 +20,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace demo_game {
 
@@ -71,10 +72,10 @@ public:
         CGameConfig config;
         config.strBaseFolder = folder.string();
         config.fnExit = [](int) {};
-        config.fnPlaySound = [](int, float) {};
+        config.fnPlaySound = [this](int id, float) { m_aSounds.push_back(id); };
         m_pGame = std::make_unique<CGame>(config);
         m_pGame->InitDisplay(nullptr);
-        m_pGame->m_uMode = kModeSingle | kModeBriefing;
+        m_pGame->m_uMode = kModeSingle | kModeBriefing | kModeSound;
     }
 
     // A fresh copy of the demo data in a new folder.
@@ -106,7 +107,8 @@ public:
         m_pGame->m_pRuntime->GameStep();
     }
 
-    std::string Summary() const
+    // The clock, the incident counts and every squad; `incident` false leaves the incident counts out.
+    std::string Summary(bool incident = true) const
     {
         std::ostringstream out;
         CGame& g = *m_pGame;
@@ -116,6 +118,9 @@ public:
                       g.m_pIncidentWorld ? g.m_pIncidentWorld->Fires().Size() : -1,
                       g.m_pIncidentWorld ? g.m_pIncidentWorld->Chemicals().Size() : -1,
                       g.m_pIncidentWorld ? g.m_pIncidentWorld->Objects().Size() : -1);
+        if (!incident)
+            std::snprintf(line, sizeof line, "time %04d cost %.2f\n", g.m_pRuntime->GetCurrentTime(),
+                          g.m_pRuntime->GetCost());
         out << line;
         for (CSquadManager* m : {g.m_pSquadGame->Scenario(), g.m_pSquadGame->Area()}) {
             if (!m)
@@ -133,6 +138,7 @@ public:
     }
 
     CGame& Game() { return *m_pGame; }
+    std::vector<int> m_aSounds;
     const fs::path& Folder() const { return m_folder; }
 
 private:
