@@ -1,6 +1,7 @@
 // Routing of keys, characters and mouse events to the live screen by the mode flags.
 #include "game/app/Game.h"
 
+#include "game/app/InputPlay.h"
 #include "game/screens/boxes/Boxes.h"
 #include "game/screens/briefing/BriefingIF.h"
 #include "game/screens/debrief/DeBriefIF.h"
@@ -151,6 +152,13 @@ bool CGame::OnKeyDown(uint32_t code, int kind)
             m_bQuickStart = PrepareQuickStart();
         if (code == kVkF4 || code == kVkF6 || code == kVkF7)
             OnMouse(0x201, 0, 0, 1);
+        if (code == kVkQuickLoad && m_pLobby) {
+            // Stand-in for the lobby's saved-game list: the quick save, in single play.
+            m_uMode |= kModeFromSave;
+            m_pLobby->m_strChosenName = kQuickSaveName;
+            m_bQuickStart = true;
+            OnMouse(0x201, 0, 0, 1);
+        }
         // Escape with no scenario built closes the program from the lobby too.
         if (code == kVkEscape && !m_pHUD)
             return true;

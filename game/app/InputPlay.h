@@ -18,3 +18,10 @@ int TargetCursorFor(int order, bool vehicle, int subState);
 // bounded number of tries the point stays as clicked (false).
 bool ScatterPoint(int squadX, int squadY, int& x, int& y, const std::function<bool(int, int)>& passable,
                   const std::function<int()>& random);
+
+// Keys that stand in for screens still to come: F5 saves the game under kQuickSaveName (the HUD's save dialog),
+// F10 ends the scenario (the HUD's end control), F9 in the lobby loads that save (the lobby's saved-game list).
+constexpr unsigned kVkQuickSave = 0x74;
+constexpr unsigned kVkQuickLoad = 0x78;
+constexpr unsigned kVkEndScenario = 0x79;
+constexpr const char* kQuickSaveName = "Quick Save";
