@@ -330,6 +330,8 @@ bool CSpriteManager::LoadModifiers(const std::string& path)
     if (!m_pDisplay)
         return true;
     for (int i = 0; i < 2 * kModifierCount; ++i) {
+        if (names[i].empty())
+            continue; // a short list: the missing lines name no bitmap
         int width = 0;
         int height = 0;
         std::string bitmap = platform::JoinPath(platform::JoinPath(m_strDataFolder, "Sprites"), names[i]);

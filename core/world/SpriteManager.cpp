@@ -2,6 +2,7 @@
 #include "core/world/SpriteManager.h"
 
 #include "core/display/CDisplay.h"
+#include "core/world/ICSNames.h"
 #include "core/world/Map2DLinked.h"
 #include "core/world/StationData.h"
 #include "core/world/UnitTaskRecord.h"
@@ -13,9 +14,6 @@
 QF_IMPLEMENT_SERIAL(CSpriteManager, 4)
 
 namespace {
-const char* const kAgencyKindNames[9] = {"Police", "Fire",          "School",         "PW", "EMS", "Civs",
-                                         "Threat", "Incident Site", "Waypoint Marker"};
-
 void DeleteSurface(CSurface*& surface)
 {
     if (surface) {
@@ -38,13 +36,14 @@ bool SeenBy(int32_t flags, int agency)
 
 const char* AgencyKindName(int kind)
 {
-    return kind >= 0 && kind < 9 ? kAgencyKindNames[kind] : "";
+    const char* name = GetAgencyName(kind);
+    return name ? name : "";
 }
 
 int AgencyKindIndex(const char* name)
 {
-    for (int i = 0; i < 9; ++i)
-        if (name && strcasecmp(name, kAgencyKindNames[i]) == 0)
+    for (int i = 0; i < kAgencyNameCount; ++i)
+        if (name && strcasecmp(name, g_aszAgencyNames[i]) == 0)
             return i;
     return -1;
 }

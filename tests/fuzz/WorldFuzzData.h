@@ -34,6 +34,10 @@ inline void UseFuzzDataFolder()
         WriteText(dir / "Area_Map_Stations_List.csv",
                   "h\nh\nh\n1,Police,P,s,3,0%,0,0,0,0,1,\n2,Incident Site,I,s,3,0%,0,0,0,0,2,\n");
         WriteText(dir / "ZR_Vehicle-Task_List.csv", "h\nh\nh\n1,Police,Car,1,4,1,1,1,1,1,1,1,1,1,1,1,1,\n");
+        // The bitmaps are there (empty), so no lookup has to search a folder for them.
+        for (const char* name : {"Police_P", "Fire_P", "Police_V", "a_32", "a_8", "b_32", "b_8", "c_32", "c_8", "d_32",
+                                 "d_8", "m_32", "m_8", "s_32", "s_8"})
+            WriteText(dir / "Sprites" / (std::string(name) + ".bmp"), "");
         WriteText(dir / "SpriteModifiers.txt", "m\nm\nm\nm\nm\nm\nm\nm\nm\nm\nm\nm\nm\nm\nm\nm\nm\nm\nm\nm\n");
         return dir.string();
     }();

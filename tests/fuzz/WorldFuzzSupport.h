@@ -1,37 +1,30 @@
-// Fuzz helpers for the world model: feeding bytes to the archive loader through a scratch file.
+// Fuzz helpers for the world model: feeding bytes to the archive loader through an in-memory file.
 #pragma once
 
 #include "core/persist/QFArchive.h"
 #include "core/persist/QFFileStream.h"
+#include "platform/system/MessageBox.h"
+#include "support/MemoryFile.h"
 
 #include <cstdint>
 #include <cstdio>
-#include <filesystem>
 #include <string>
-#include <unistd.h>
 
 namespace worldfuzz {
 
-// A scratch file of this process, rewritten for every input.
-inline std::string WriteScratch(const uint8_t* data, size_t size)
+// No echo of message boxes and debugger lines, and no record piling up from one input to the next.
+inline void QuietMessages()
 {
-    static const std::string path =
-        (std::filesystem::temp_directory_path() / ("zr_world_fuzz_" + std::to_string(::getpid()) + ".bin")).string();
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f)
-        return std::string();
-    if (size)
-        std::fwrite(data, 1, size, f);
-    std::fclose(f);
-    return path;
+    platform::SetMessageEcho(false);
+    platform::ClearRecordedMessages();
 }
 
 // Reads one top-level pointer of class T from the bytes; the caller owns the result.
 template <class T> T* LoadFromBytes(const uint8_t* data, size_t size, const std::string& name)
 {
-    std::string path = WriteScratch(data, size);
+    MemoryFile file(data, size);
     QFFileStream stream;
-    if (path.empty() || !stream.Open(path, QFFileStream::kBinary, QFFileStream::kRead))
+    if (!file.IsValid() || !stream.Open(file.Path(), QFFileStream::kBinary, QFFileStream::kRead))
         return nullptr;
     QFArchive archive;
     archive.BeginDocument(QFArchive::kLoading, &stream, QFArchive::kBinary);

@@ -10,6 +10,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
+    worldfuzz::QuietMessages();
     RegisterCoreClasses();
     static CMap2DLinked map;
     static bool built = map.BuildGrid(4, 3, {0, 162, 0, 0, 1, 2, 3, 162, 0, 0, 0, 0});

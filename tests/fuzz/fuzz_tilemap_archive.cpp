@@ -6,6 +6,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
+    worldfuzz::QuietMessages();
     RegisterCoreClasses();
     std::unique_ptr<CMap2DLinked> map(worldfuzz::LoadFromBytes<CMap2DLinked>(data, size, "Map"));
     if (!map)

@@ -6,6 +6,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
+    worldfuzz::QuietMessages();
     FILE* file = worldfuzz::OpenMemory(data, size);
     if (!file)
         return 0;

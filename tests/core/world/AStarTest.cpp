@@ -86,6 +86,21 @@ TEST_F(AStarTest, LaterInsertedNodeWinsTies)
     EXPECT_EQ(RouteText(node), "1,0 0,0 0,1 0,2 1,2");
 }
 
+TEST_F(AStarTest, ACheaperWayToANodeStillOnOpenTakesItOver)
+{
+    // The step to the right is expanded first and reaches the costly cell below it; the cell below the start,
+    // expanded next, reaches it more cheaply before it is expanded.
+    PathGridPicture p({".2####", ".9...."});
+    p.legend['2'] = {20, 1};
+    p.legend['9'] = {90, 1};
+    auto g = LoadPathGrid(p);
+    ASSERT_TRUE(g);
+    CAStarNode* node = finder.FindPath(g->grid->GetCell(0, 0), g->grid->GetCell(1, 5), kVehicleCost);
+    ASSERT_NE(node, nullptr);
+    EXPECT_EQ(RouteText(node), "0,0 0,1 1,1 2,1 3,1 4,1 5,1");
+    EXPECT_EQ(node->g, 10 + 90 + 4 * 10);
+}
+
 TEST_F(AStarTest, RoutesThroughSubdividedCells)
 {
     PathGridPicture p({"...", "..."});

@@ -1,6 +1,7 @@
 // Path grid: loading whole and subdivided cells, links, lookups, ring walks, line of sight and footprints.
 #include "core/world/PathGridPicture.h"
 
+#include "core/world/Sprite.h"
 #include "core/world/TileVisitor.h"
 
 #include <gtest/gtest.h>
@@ -217,6 +218,64 @@ TEST_F(PathGridTest, StoreWritesTheLayoutTheLoadReads)
             EXPECT_EQ(0, std::memcmp(a->m_abyCosts, b->m_abyCosts, 5)) << x << "," << y;
         }
     }
+}
+
+// ---- feature costs ----
+
+struct FeatureCase {
+    int fire, object, chemical;
+    int foot, vehicle, score;
+};
+
+TEST_F(PathGridTest, FeaturesAddToTheEffectiveCosts)
+{
+    auto g = LoadPathGrid(PathGridPicture({"..", ".."}).Subdivide(0, 1, {"....", "....", "....", "...."}));
+    ASSERT_TRUE(g);
+    CSprite sprites[3];
+    CFeatureNode nodes[3];
+    auto apply = [&](CPathTile* t, const FeatureCase& c, bool copy) {
+        int codes[3] = {c.fire, c.object, c.chemical};
+        for (int slot = 0; slot < 3; ++slot) {
+            sprites[slot].m_Placement.Id = codes[slot];
+            nodes[slot].m_pSprite = &sprites[slot];
+            t->m_apFeatures[slot] = codes[slot] ? &nodes[slot] : nullptr;
+        }
+        t->UpdateCosts(copy);
+    };
+    // A whole tile of stored cost 10: foot base 9, vehicle base 10.
+    CPathTile* whole = g->grid->GetCell(1, 0);
+    std::vector<FeatureCase> wholeCases = {
+        {0, 0, 0, 9, 10, 0},       {5, 0, 0, 249, 138, 8},    {6, 0, 0, 73, 10, 2},   {7, 0, 0, 137, 138, 4},
+        {0, 0, 11, 249, 234, 10},  {0, 0, 130, 249, 234, 10}, {0, 2, 0, 105, 255, 0}, {0, 12, 0, 105, 255, 0},
+        {0, 8, 0, 233, 42, 0},     {0, 128, 0, 233, 42, 0},   {0, 13, 0, 41, 10, 0},  {6, 131, 0, 105, 10, 2},
+        {5, 0, 129, 254, 254, 18}, {3, 4, 100, 9, 10, 0},
+    };
+    for (const FeatureCase& c : wholeCases) {
+        apply(whole, c, false);
+        EXPECT_EQ(whole->m_abyCosts[kFootCost], c.foot) << c.fire << "/" << c.object << "/" << c.chemical;
+        EXPECT_EQ(whole->m_abyCosts[kVehicleCost], c.vehicle) << c.fire << "/" << c.object << "/" << c.chemical;
+        EXPECT_EQ(whole->GetFeatureScore(), c.score) << c.fire << "/" << c.object << "/" << c.chemical;
+    }
+    // Sub-tiles add a quarter; the cell head copies its additions to its whole cell.
+    CPathTile* head = g->grid->GetCell(0, 1);
+    CPathTile* inner = CPathData::SubTile(head, 2, 3);
+    inner->m_abyCosts[kFootBase] = 255;
+    apply(head, {5, 0, 11, 0, 0, 0}, true);
+    EXPECT_EQ(head->m_abyCosts[kFootCost], 9 + 60 + 60);
+    EXPECT_EQ(head->m_abyCosts[kVehicleCost], 10 + 32 + 56);
+    EXPECT_EQ(CPathData::SubTile(head, 3, 3)->m_abyCosts[kFootCost], 129);
+    EXPECT_EQ(CPathData::SubTile(head, 3, 3)->m_abyCosts[kVehicleCost], 98);
+    EXPECT_EQ(inner->m_abyCosts[kFootCost], 255);
+    EXPECT_EQ(inner->GetFeatureScore(), 999);
+    apply(head, {0, 2, 0, 0, 0, 0}, false); // debris blocks vehicles on its tile...
+    EXPECT_EQ(head->m_abyCosts[kVehicleCost], 255);
+    apply(head, {0, 2, 0, 0, 0, 0}, true); // ...but the copy over the cell (head included) leaves the block out
+    EXPECT_EQ(head->m_abyCosts[kVehicleCost], 10);
+    EXPECT_EQ(CPathData::SubTile(head, 1, 1)->m_abyCosts[kVehicleCost], 10);
+    EXPECT_EQ(CPathData::SubTile(head, 1, 1)->m_abyCosts[kFootCost], 9 + 24);
+    apply(CPathData::SubTile(head, 1, 1), {7, 0, 0, 0, 0, 0}, true); // not a head: itself only
+    EXPECT_EQ(CPathData::SubTile(head, 1, 1)->m_abyCosts[kFootCost], 9 + 32);
+    EXPECT_EQ(CPathData::SubTile(head, 1, 2)->m_abyCosts[kFootCost], 9 + 24);
 }
 
 // ---- ring walks ----
