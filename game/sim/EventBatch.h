@@ -8,15 +8,15 @@
 
 // Entry kinds of the batch.
 enum EBatchKind : int32_t {
-    kBatchFireReport = 0, // float intensity of the next fire node (positional)
-    kBatchIgnition = 1,   // float intensity, int32 x, int32 y
+    kBatchFireReport = 0,  // float intensity of the next fire node (positional)
+    kBatchIgnition = 1,    // float intensity, int32 x, int32 y
     kBatchSpillReport = 2, // float amount, uint8 tile flags AND 0x18 (positional)
-    kBatchSpill = 3,      // float amount, int32 x, int32 y, uint8 visible
-    kBatchObject = 4,     // float value, int32 x, int32 y, int32 type (-1 removes), int32 counter, uint8 hidden
-    kBatchZoneNode = 5,   // int32 x, int32 y, int32 group key or sprite kind, int32 flag 1, 2 or 3
+    kBatchSpill = 3,       // float amount, int32 x, int32 y, uint8 visible
+    kBatchObject = 4,      // float value, int32 x, int32 y, int32 type (-1 removes), int32 counter, uint8 hidden
+    kBatchZoneNode = 5,    // int32 x, int32 y, int32 group key or sprite kind, int32 flag 1, 2 or 3
     kBatchObjectFlags = 6, // int32 sprite flags, int32 x, int32 y
-    kBatchZoneMark = 7,   // int32 zone mark value, int32 facility bits
-    kBatchSound = 8,      // int32 sound id, -1 stops the looping sounds
+    kBatchZoneMark = 7,    // int32 zone mark value, int32 facility bits
+    kBatchSound = 8,       // int32 sound id, -1 stops the looping sounds
 };
 
 // The batch record as it travels: uint16 count, uint16 start index, count entries of 28 bytes, little-endian.

@@ -71,6 +71,7 @@ void CIncidentWorld::GrowHazard(CIncidentNode* node)
 {
     float intensity = node->m_fValue;
     double c = static_cast<float>((100 - m_params.anResistance[TerrainCode(node->m_pTile)]) * 0.01);
+    // (the parameters reader keeps every whole number within +-1,000,000)
     const float* g = m_params.afGrowth;
     switch (Band(intensity)) {
     case 3: {
@@ -120,7 +121,7 @@ void CIncidentWorld::SpreadHazard(CIncidentNode* node)
             continue;
         int d = m_params.anResistance[TerrainCode(n)];
         if (i == m_nDownwind)
-            c += static_cast<int>(static_cast<double>(m_nWindSpeed) * m_params.fWindFactor);
+            c += static_cast<int>(std::clamp(static_cast<double>(m_nWindSpeed) * m_params.fWindFactor, -1.0e6, 1.0e6));
         if (SimRand() % 100 < std::max(c - d, 0)) {
             int intensity = ((100 - d) / 20 + SimRand() % 2) * 5;
             // Mended: the tile was marked pending even when the full batch refused the ignition.
@@ -288,11 +289,20 @@ void CIncidentWorld::EndScenario()
 {
     for (CIncidentNode* node = m_objects.Head(); node; node = node->m_pNext) {
         switch (node->m_nType) {
-        case kIncDebris: Charge(kCostDebris); break;
-        case kIncBurntGround: Charge(kCostBurntGround); break;
-        case kIncBurntFeature: Charge(kCostBurntFeature); break;
-        case kIncResidue: Charge(kCostResidue); break;
-        default: break;
+        case kIncDebris:
+            Charge(kCostDebris);
+            break;
+        case kIncBurntGround:
+            Charge(kCostBurntGround);
+            break;
+        case kIncBurntFeature:
+            Charge(kCostBurntFeature);
+            break;
+        case kIncResidue:
+            Charge(kCostResidue);
+            break;
+        default:
+            break;
         }
     }
     SendSound(-1);

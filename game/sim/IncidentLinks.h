@@ -40,7 +40,13 @@ public:
 };
 
 // Environmental effects reported with event kind 7.
-enum EEnvironmentEffect { kEffectExplosion = 0, kEffectFire = 1, kEffectElectrical = 2, kEffectGas = 3, kEffectWater = 4 };
+enum EEnvironmentEffect {
+    kEffectExplosion = 0,
+    kEffectFire = 1,
+    kEffectElectrical = 2,
+    kEffectGas = 3,
+    kEffectWater = 4
+};
 constexpr int kNotifyEnvironment = 7;
 
 class IIncidentEvents {

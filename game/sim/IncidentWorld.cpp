@@ -14,8 +14,8 @@
 
 namespace {
 
-constexpr const char* kDirectionNames[8] = {"North", "NorthWest", "West",      "SouthWest",
-                                            "South", "SouthEast", "East",      "NorthEast"};
+constexpr const char* kDirectionNames[8] = {"North", "NorthWest", "West", "SouthWest",
+                                            "South", "SouthEast", "East", "NorthEast"};
 
 // Ignition rings of an explosion: ring, chance %, low and high intensity.
 struct IgnitionRing {
@@ -360,11 +360,20 @@ CIncidentNode* CIncidentWorld::AddObject(CPathTile* tile, int type, float value,
     node->m_nCounter = static_cast<int16_t>(counter);
     if (!hidden) {
         switch (type) {
-        case kIncDebris: Stat(kStatDebris); break;
-        case kIncWaterLeak: Stat(kStatWaterHazards); break;
-        case kIncElectrical: Stat(kStatElectricalHazards); break;
-        case kIncGasLeak: Stat(kStatGasHazards); break;
-        default: break;
+        case kIncDebris:
+            Stat(kStatDebris);
+            break;
+        case kIncWaterLeak:
+            Stat(kStatWaterHazards);
+            break;
+        case kIncElectrical:
+            Stat(kStatElectricalHazards);
+            break;
+        case kIncGasLeak:
+            Stat(kStatGasHazards);
+            break;
+        default:
+            break;
         }
     }
     return node;
@@ -513,8 +522,9 @@ void CIncidentWorld::HurtSquads(const CPathTile* tile, int size)
         CBlastSquad s;
         if (!squads->GetSquad(i, s))
             continue;
-        int dx = std::abs(static_cast<int>(s.fX) - cx);
-        int dy = std::abs(static_cast<int>(s.fY) - cy);
+        auto whole = [](float v) { return static_cast<int>(std::clamp(v, -1.0e6f, 1.0e6f)); };
+        int dx = std::abs(whole(s.fX) - cx);
+        int dy = std::abs(whole(s.fY) - cy);
         int e = std::max(dx, dy) + std::min(dx, dy) / 2;
         if (e >= kBlastRadius[size])
             continue;
@@ -605,7 +615,7 @@ void CIncidentWorld::ReactToFire(CIncidentNode* node, int chance)
         size = object->m_fValue == 0.0f ? 0 : object->m_fValue == 1.0f ? 1 : 2;
         Stat(kStatGasExplosions);
     } else if (object->m_nType == kIncBomb || object->m_nType == kIncBombLike) {
-        size = std::clamp(static_cast<int>(object->m_fValue), 0, 2);
+        size = object->m_fValue >= 2.0f ? 2 : object->m_fValue >= 1.0f ? 1 : 0; // its value, truncated, in 0..2
     } else {
         return;
     }
@@ -623,10 +633,17 @@ void CIncidentWorld::Post(uint16_t id, const uint8_t* payload, size_t length)
         return;
     }
     switch (id) {
-    case 42: ApplyTileUpdates(payload, length); break;
-    case 63: ApplyMapObjectRecord(payload, length); break;
-    case 66: SpawnSpritePair(payload, length); break;
-    default: break;
+    case 42:
+        ApplyTileUpdates(payload, length);
+        break;
+    case 63:
+        ApplyMapObjectRecord(payload, length);
+        break;
+    case 66:
+        SpawnSpritePair(payload, length);
+        break;
+    default:
+        break;
     }
 }
 

@@ -43,7 +43,7 @@ enum EIncidentType : int32_t {
 
 // Bits of a path tile's flags that the incident world uses (bit 0 is the grid's sub-tile bit).
 enum ETileIncidentFlag : int32_t {
-    kTileFire = 0x2,         // fire present or pending in the batch
+    kTileFire = 0x2, // fire present or pending in the batch
     kTileBurnt = 0x4,
     kTileSpillPending = 0x8, // a spill entry for the tile waits in the batch
     kTileResidue = 0x10,
@@ -89,19 +89,19 @@ private:
 
 // The parameters file's 23 values and tables.
 struct CIncidentParams {
-    float afGrowth[3] = {};       // g1, g2, g3
-    int32_t anThreshold[3] = {};  // t1, t2, t3
-    int32_t anSpread[3] = {};     // s1, s2, s3
+    float afGrowth[3] = {};      // g1, g2, g3
+    int32_t anThreshold[3] = {}; // t1, t2, t3
+    int32_t anSpread[3] = {};    // s1, s2, s3
     float fWindFactor = 0.0f;
-    int32_t nBurnOutTime = 0;     // already x 30, within 0..32767
+    int32_t nBurnOutTime = 0; // already x 30, within 0..32767
     int32_t nFireBatchSize = 0;
-    int32_t anReaction[3] = {};   // r1, r2, r3 (r3 not used)
-    float fSpillDecay1 = 0.0f;    // k1 (x 0.01)
-    float fSpillDecay2 = 0.0f;    // k2 (x 0.01)
+    int32_t anReaction[3] = {};        // r1, r2, r3 (r3 not used)
+    float fSpillDecay1 = 0.0f;         // k1 (x 0.01)
+    float fSpillDecay2 = 0.0f;         // k2 (x 0.01)
     float fFlowThresholdFactor = 0.0f; // f1 (x 0.01)
     float fFlowAmountFactor = 0.0f;    // f2 (x 0.01)
     float fFlowThresholdBase = 0.0f;   // f0
-    float afSpillAmount[3] = {};  // spill sizes 0, 1, 2
+    float afSpillAmount[3] = {};       // spill sizes 0, 1, 2
     float fObstructionFactor = 1.0f;
     int32_t nMarkerFlash = 0;
     int32_t nMarkerLifetime = 0;
@@ -132,8 +132,8 @@ struct CMarkerPair {
 // Where a point lies against the incident site (the box of the kind 198 zone nodes).
 struct CSiteLocation {
     bool bInside = false;
-    int nMetres = 0;     // a multiple of 10
-    int nDirection = 0;  // 0 North, 1 NorthWest, 2 West, 3 SouthWest, 4 South, 5 SouthEast, 6 East, 7 NorthEast
+    int nMetres = 0;    // a multiple of 10
+    int nDirection = 0; // 0 North, 1 NorthWest, 2 West, 3 SouthWest, 4 South, 5 SouthEast, 6 East, 7 NorthEast
 };
 const char* SiteDirectionName(int direction);
 
@@ -177,8 +177,8 @@ public:
     CIncidentNode* ChemicalAt(const CPathTile* tile) const;
     CIncidentNode* ObjectAt(const CPathTile* tile) const;
     CIncidentNode* ZoneNodeAt(const CPathTile* tile) const;
-    CIncidentNode* BombAt(const CPathTile* tile) const;  // type 128, not hidden
-    int LeakKindAt(const CPathTile* tile) const;         // 8, 9, 10 or 0
+    CIncidentNode* BombAt(const CPathTile* tile) const; // type 128, not hidden
+    int LeakKindAt(const CPathTile* tile) const;        // 8, 9, 10 or 0
     CIncidentNode* DebrisAt(const CPathTile* tile) const;
     CPathTile* SafestTile(CPathTile* tile) const;
     CObstruction* ObstructionAt(int x, int y);
@@ -310,6 +310,6 @@ private:
     std::vector<CObstruction*> m_aObstructions;
     std::vector<CMarkerPair*> m_aMarkers;
     CIncidentLinks m_links;
-    bool m_bQuiet = false;      // the explosion under way notifies nothing
-    bool m_bLoading = false;    // placements of a saved game raise no counters
+    bool m_bQuiet = false;   // the explosion under way notifies nothing
+    bool m_bLoading = false; // placements of a saved game raise no counters
 };

@@ -11,6 +11,9 @@
 
 namespace {
 
+// Whole numbers are kept within this, so that the rules' sums never overflow.
+constexpr long kIntLimit = 1000000;
+
 // A scanner over the whole text that follows the rules of the runtime's formatted input: white space in a format
 // skips any white space, "%[^...]" takes at least one character outside the set, "%d" and "%f" skip white space
 // first. A call stops at its first failure, leaving the rest of the input where it was.
@@ -58,7 +61,7 @@ public:
                 errno = 0;
                 if (*f == 'd') {
                     long v = std::strtol(begin, &end, 10);
-                    value = static_cast<double>(std::clamp<long>(v, INT32_MIN, INT32_MAX));
+                    value = static_cast<double>(std::clamp<long>(v, -kIntLimit, kIntLimit));
                 } else {
                     value = std::strtof(begin, &end);
                 }
@@ -182,7 +185,7 @@ bool ReadIncidentParams(FILE* file, CIncidentParams& out, std::string& error)
                (r.Rest(), !r.Int("%[^,],,%d", 2, p.nFireBatchSize))))
         fail("wind factor, burn-out time or fire batch size");
     // Mended: the burn-out time x 30 is kept within the 16-bit burn counter's range.
-    p.nBurnOutTime = static_cast<int32_t>(std::clamp<int64_t>(static_cast<int64_t>(burnOut) * 30, 0, 32767));
+    p.nBurnOutTime = std::clamp(burnOut * 30, 0, 32767);
     r.Skip();
     if (ok && (!r.Int("%[^,],%[^,],%d", 3, p.anReaction[0]) || (r.Rest(), !r.Int(",%[^,],%d", 2, p.anReaction[1])) ||
                (r.Rest(), !r.Int(",%[^,],%d", 2, p.anReaction[2]))))
@@ -199,7 +202,8 @@ bool ReadIncidentParams(FILE* file, CIncidentParams& out, std::string& error)
     if (ok && !r.Float("%[^,],,%f", 2, p.fFlowThresholdBase))
         fail("flow threshold");
     r.Skip();
-    if (ok && (!r.Float("%[^,],%[^,],%f", 3, p.afSpillAmount[0]) || (r.Rest(), !r.Float(",%[^,],%f", 2, p.afSpillAmount[1])) ||
+    if (ok && (!r.Float("%[^,],%[^,],%f", 3, p.afSpillAmount[0]) ||
+               (r.Rest(), !r.Float(",%[^,],%f", 2, p.afSpillAmount[1])) ||
                (r.Rest(), !r.Float(",%[^,],%f", 2, p.afSpillAmount[2]))))
         fail("spill amount");
     r.Skip();

@@ -219,12 +219,13 @@ bool CIncidentWorld::LoadFrom(CByteReader& in)
         }
     }
     for (auto it = chemicals.rbegin(); it != chemicals.rend(); ++it) {
-        if (CIncidentNode* node = AddChemical(TileAt(it->nX, it->nY), it->fAmount, (it->nFlags & kTileVisibleSpill) != 0))
+        if (CIncidentNode* node =
+                AddChemical(TileAt(it->nX, it->nY), it->fAmount, (it->nFlags & kTileVisibleSpill) != 0))
             node->m_byStage = static_cast<uint8_t>(it->byFlow & 0xF);
     }
     for (auto it = objects.rbegin(); it != objects.rend(); ++it) {
-        if (CIncidentNode* node =
-                AddObject(TileAt(it->nX, it->nY), it->nKind, it->fValue, it->nCounter, (it->nFlags & kHiddenSpriteFlag) != 0))
+        if (CIncidentNode* node = AddObject(TileAt(it->nX, it->nY), it->nKind, it->fValue, it->nCounter,
+                                            (it->nFlags & kHiddenSpriteFlag) != 0))
             node->m_byStage = it->byStage;
     }
     for (auto it = zones.rbegin(); it != zones.rend(); ++it)

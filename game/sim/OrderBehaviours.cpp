@@ -18,7 +18,7 @@ namespace {
 
 int Trunc(float value)
 {
-    return static_cast<int>(value);
+    return TruncInt(value);
 }
 
 uint32_t OwnAgencyBit(const CSquad* squad)
@@ -49,7 +49,9 @@ bool CSquad::InRange(const CSquad* other, int range) const
 {
     if (!other || other->IsHidden())
         return false;
-    return std::abs(Trunc(m_fX) - Trunc(other->m_fX)) < range && std::abs(Trunc(m_fY) - Trunc(other->m_fY)) < range;
+    const int64_t dx = static_cast<int64_t>(Trunc(m_fX)) - Trunc(other->m_fX);
+    const int64_t dy = static_cast<int64_t>(Trunc(m_fY)) - Trunc(other->m_fY);
+    return std::llabs(dx) < range && std::llabs(dy) < range;
 }
 
 bool CSquad::InSight(const CSquad* other) const
@@ -461,8 +463,9 @@ void CSquad::DoWork()
     case kActSabotageGas:
     case kActSabotageWater:
     case kActSabotageElectricity: {
-        int code = m_nState == kActSabotageGas ? kCodeGasLeak : m_nState == kActSabotageWater ? kCodeWaterLeak
-                                                                                             : kCodeElectrical;
+        int code = m_nState == kActSabotageGas     ? kCodeGasLeak
+                   : m_nState == kActSabotageWater ? kCodeWaterLeak
+                                                   : kCodeElectrical;
         world.AddHazardEntry(x, y, code, 1.0f);
         world.SendBatch();
         EndAction();
@@ -751,8 +754,8 @@ void CSquad::WorkPerimeter()
     if (vehicle)
         range *= ability;
     const float factor = services.SquadFactor(kActPerimeter, AgencyKind());
-    const float chance = vehicle ? factor * ability * 60.0f
-                                 : factor * static_cast<float>(Persons(this)) * ability * m_fEfficiency;
+    const float chance =
+        vehicle ? factor * ability * 60.0f : factor * static_cast<float>(Persons(this)) * ability * m_fEfficiency;
     const int r = Trunc(range);
     auto hold = [&](CSquad* s) {
         if (static_cast<float>(SquadRand() % 100) >= chance)
@@ -803,7 +806,7 @@ void CSquad::WorkUnload()
             int x = Trunc(m_fX) + (SquadRand() % 2) * 12 + SquadRand() % 6 - 6;
             int y = Trunc(m_fY) + (SquadRand() % 2) * 16 + SquadRand() % 4 - 8;
             // Off the map (no tile) counts as blocked.
-            CPathTile* tile = grid ? grid->GetTileAt(x, y) : nullptr;
+            CPathTile* tile = grid && InMap(x, y) ? grid->GetTileAt(x, y) : nullptr;
             if (!tile || tile->m_abyCosts[kFootCost] == CPathTile::kImpassable || tile->m_byTileType == 162)
                 continue;
             s->m_fX = static_cast<float>(x);
@@ -1072,7 +1075,7 @@ void CSquad::WorkSetHealth(int action)
         return;
     const float m = m_pUnitRecord->m_fMaxHealth;
     // The spread is at least 1, so a small maximum health never divides by zero.
-    auto spread = [](float from, float to) { return std::max(1, static_cast<int>(to - from)); };
+    auto spread = [](float from, float to) { return std::max(1, TruncInt(to - from)); };
     switch (action) {
     case kActSetKilled:
         m_fHealth = m * 0.1f;

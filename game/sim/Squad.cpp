@@ -385,7 +385,7 @@ bool CSquad::LoadState(CByteReader& in)
     if (m_nFlags & kSqAreaMap)
         SetSingleWaypoint(wx, wy);
     if (m_pSprite) {
-        m_pSprite->SetWorldPosition(static_cast<int>(m_fX), static_cast<int>(m_fY));
+        m_pSprite->SetWorldPosition(TruncInt(m_fX), TruncInt(m_fY));
         if (const RECT* view = Services().pView)
             m_pSprite->UpdateScreenRect(*view);
     }

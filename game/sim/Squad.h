@@ -27,7 +27,7 @@ struct CWaypoint {
 
 // A point of a path as the path finder or a station route gives it, goal first.
 struct CPathPoint {
-    int32_t x = 0;    // tile origin (or route point)
+    int32_t x = 0; // tile origin (or route point)
     int32_t y = 0;
     int32_t size = 32; // 8 for a sub-tile
 };

@@ -14,7 +14,7 @@ namespace {
 
 int Trunc(float value)
 {
-    return static_cast<int>(value);
+    return TruncInt(value);
 }
 
 float FatigueRate(int action)
@@ -62,7 +62,7 @@ float FatigueRate(int action)
 // The health floor: 10 % of the maximum, as the integer trunc(max x 10) / 100.
 float HealthFloor(float maximum)
 {
-    return static_cast<float>(static_cast<int>(maximum * 10.0f) / 100);
+    return static_cast<float>(TruncInt(maximum * 10.0f) / 100);
 }
 
 } // namespace
@@ -150,7 +150,7 @@ void CSquad::UpdateCondition()
     const float b = std::max(a / 30.0f, m_fContamination);
     m_fHealth -= b;
     const float ceiling =
-        m_nHealthState == kHealthIncapacitated ? static_cast<float>(static_cast<int>(maximum * 60.0f) / 100) : maximum;
+        m_nHealthState == kHealthIncapacitated ? static_cast<float>(TruncInt(maximum * 60.0f) / 100) : maximum;
     m_fHealth = std::max(HealthFloor(maximum), std::min(m_fHealth, ceiling));
     m_fHealthPct = maximum > 0.0f ? Percent(m_fHealth, maximum) : 100.0f;
     if (m_fHealthPct <= 10.0f)
@@ -206,7 +206,7 @@ void CSquad::UpdateHealthState()
     }
     if ((m_nFlags & kSqGear) && !(m_pSprite->m_Placement.Modifiers & kModGear))
         m_pSprite->SetModifiers(kModGear, true);
-    int state = m_fHealthPct <= 10.0f ? kHealthKilled
+    int state = m_fHealthPct <= 10.0f   ? kHealthKilled
                 : m_fHealthPct <= 60.0f ? kHealthIncapacitated
                 : m_fHealthPct < 90.0f  ? kHealthInjured
                                         : kHealthWell;
@@ -266,9 +266,9 @@ void CSquad::LinkCheck()
     if (m_pLink && m_pLink != this) {
         const CSquad* holder = m_pLink;
         const int action = holder->m_nState;
-        bool keep = !holder->IsDown() &&
-                    (action == kActEvacuate || action == kActEscort || action == kActSupervise ||
-                     action == kActPerimeter || action == kActLoadSquad || action == kActTowVehicle);
+        bool keep =
+            !holder->IsDown() && (action == kActEvacuate || action == kActEscort || action == kActSupervise ||
+                                  action == kActPerimeter || action == kActLoadSquad || action == kActTowVehicle);
         if (keep && action == kActEscort && IsDown())
             keep = false;
         if (keep)
@@ -303,8 +303,7 @@ void CSquad::IdleBehaviour()
     if (IsResponder() || IsVehicle() || IsHidden() || IsLoaded() || IsDown() || m_nState != kActIdle)
         return;
     ISquadWorld& world = Services().World();
-    const bool heldElsewhere =
-        m_pLink && m_pLink->m_nState != kActSupervise && m_pLink->m_nState != kActPerimeter;
+    const bool heldElsewhere = m_pLink && m_pLink->m_nState != kActSupervise && m_pLink->m_nState != kActPerimeter;
     if (!heldElsewhere && m_fContamination > 0.0f && m_fHealthPct < 90.0f && m_pTile) {
         CPathTile* safest = world.SafestCell(m_pTile);
         if (safest && safest != m_pTile) {
@@ -333,8 +332,10 @@ void CSquad::IdleBehaviour()
         for (CSquad* s : m_pManager->Units()) {
             if (s != this && qualifies(s, 192)) {
                 m_pTarget = s;
-                int x = std::clamp(Trunc(s->m_fX) + SquadRand() % 32 - 16, 0, m_pManager->MapWidth() - 1);
-                int y = std::clamp(Trunc(s->m_fY) + SquadRand() % 32 - 16, 0, m_pManager->MapHeight() - 1);
+                int x = static_cast<int>(std::clamp<int64_t>(int64_t{Trunc(s->m_fX)} + SquadRand() % 32 - 16, 0,
+                                                             m_pManager->MapWidth() - 1));
+                int y = static_cast<int>(std::clamp<int64_t>(int64_t{Trunc(s->m_fY)} + SquadRand() % 32 - 16, 0,
+                                                             m_pManager->MapHeight() - 1));
                 GiveOrder(-1, kActMoveSlowly, x, y, kSqPathRequest, s);
                 break;
             }

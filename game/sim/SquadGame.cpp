@@ -50,8 +50,8 @@ void CSquadGame::RefreshPlayer()
 {
     m_services.bAuthority = m_game.m_bAuthority;
     m_services.uLocalRoles = m_game.GetLocalRoleFlags();
-    m_services.nLocalPlayer = m_game.m_pSession ? m_game.m_pSession->GetLocalPlayerId()
-                                                : m_game.GetLocalPlayerInfo()->nPlayerId;
+    m_services.nLocalPlayer =
+        m_game.m_pSession ? m_game.m_pSession->GetLocalPlayerId() : m_game.GetLocalPlayerInfo()->nPlayerId;
     m_services.pAStar = m_game.m_pAStar.get();
     m_services.pEOC = m_game.m_pEOCUnitData.get();
 }
@@ -145,4 +145,32 @@ void CSquadGame::GameStep()
         m_pScenario->GameStep(kGmSquadSync);
     if (m_pArea)
         m_pArea->GameStep(kGmAreaSquadSync);
+}
+
+bool CSquadGame::SaveSquads(FILE* file) const
+{
+    return m_pScenario && m_pArea && m_pScenario->Save(file) && m_pArea->Save(file);
+}
+
+bool CSquadGame::LoadSquads(FILE* file)
+{
+    if (!m_pScenario || !m_pArea)
+        return false;
+    RefreshPlayer();
+    bool ok = m_pScenario->Load(file) && m_pArea->Load(file);
+    m_pScenario->ResolveLoadedLinks();
+    m_pArea->ResolveLoadedLinks();
+    return ok;
+}
+
+void CSquadGame::ResumeAfterLoad()
+{
+    RefreshPlayer();
+    if (!m_pScenario || !m_pArea)
+        return;
+    m_pScenario->ResumeAfterLoad();
+    m_pArea->ResumeAfterLoad();
+    m_pArea->RestoreRouteSpeeds();
+    if (m_services.bAuthority)
+        m_pScenario->GameStep(kGmSquadSync);
 }

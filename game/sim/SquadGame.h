@@ -5,6 +5,7 @@
 #include "core/world/WorldTypes.h"
 #include "game/sim/SquadServices.h"
 
+#include <cstdio>
 #include <memory>
 
 class CGame;
@@ -33,6 +34,11 @@ public:
     void MovementStep();
     // The authority, every 500 ms: order work, condition, synchronisation (44 and 45).
     void GameStep();
+    // Saved game: both managers' blocks (scenario first), links resolved once both are read.
+    bool SaveSquads(FILE* file) const;
+    bool LoadSquads(FILE* file);
+    // The start of play after a load: moving squads ask for their paths again, route speeds, one game step.
+    void ResumeAfterLoad();
     // Takes the local player, roles and authority from the game (they change when a session starts).
     void RefreshPlayer();
 

@@ -33,13 +33,13 @@ CSquadServices& FallbackServices()
 
 int Trunc(float value)
 {
-    return static_cast<int>(value);
+    return TruncInt(value);
 }
 
 void WritePlacement(CByteWriter& out, const CPlacement& p)
 {
-    for (int32_t v : {p.AgencyIndex, p.Flags, p.Id, p.Type, p.ServiceId, p.WorldX, p.WorldY, p.Modifiers, p.Extra1,
-                      p.Extra2})
+    for (int32_t v :
+         {p.AgencyIndex, p.Flags, p.Id, p.Type, p.ServiceId, p.WorldX, p.WorldY, p.Modifiers, p.Extra1, p.Extra2})
         out.WriteI32(v);
 }
 
@@ -258,7 +258,7 @@ CSquad* CSquadManager::FindVehicleAt(int x, int y, bool skipHidden, int32_t agen
             continue;
         int zoom = sprite->m_nZoom == 1 ? 1 : 0;
         int w = sprite->m_anFrameWidth[zoom], h = sprite->m_anFrameHeight[zoom];
-        int left = Trunc(s->m_fX) - w / 2, top = Trunc(s->m_fY) - h / 2;
+        const int64_t left = int64_t{Trunc(s->m_fX)} - w / 2, top = int64_t{Trunc(s->m_fY)} - h / 2;
         if (x >= left && x <= left + w && y >= top && y <= top + h)
             return s;
     }
@@ -344,7 +344,7 @@ int CSquadManager::CursorTargets(int x, int y, CSquad* squad, CPathData*) const
             continue;
         int zoom = sprite->m_nZoom == 1 ? 1 : 0;
         int w = std::max(sprite->m_anFrameWidth[zoom], 1), h = std::max(sprite->m_anFrameHeight[zoom], 1);
-        int left = Trunc(other->m_fX) - w / 2, top = Trunc(other->m_fY) - h / 2;
+        const int64_t left = int64_t{Trunc(other->m_fX)} - w / 2, top = int64_t{Trunc(other->m_fY)} - h / 2;
         if (x < left || x > left + w || y < top || y > top + h)
             continue;
         if (squad->CanAssault(other))
@@ -576,8 +576,7 @@ bool CSquadManager::Load(CByteReader& in)
             int32_t count = 0, n = 0;
             probe.ReadI32(count);
             probe.ReadI32(n);
-            if (!probe.Ok() || n < 0 || count < 0 ||
-                static_cast<uint64_t>(n) * kSquadRecordSize > probe.Remaining()) {
+            if (!probe.Ok() || n < 0 || count < 0 || static_cast<uint64_t>(n) * kSquadRecordSize > probe.Remaining()) {
                 platform::DebugOutput("Saved squads: block too short");
                 return false;
             }
@@ -654,4 +653,51 @@ void CSquadManager::ResolveLoadedLinks()
         for (CSquad* loaded : s->m_apLoaded)
             if (loaded && loaded->m_pSprite)
                 loaded->m_pSprite->m_Placement.Flags |= kSpriteLoaded;
+}
+
+bool CSquadManager::Save(FILE* file) const
+{
+    if (!file)
+        return false;
+    CByteWriter out;
+    Save(out);
+    return std::fwrite(out.Bytes(), 1, out.Size(), file) == out.Size();
+}
+
+bool CSquadManager::Load(FILE* file)
+{
+    if (!file)
+        return false;
+    const long start = std::ftell(file);
+    if (start < 0 || std::fseek(file, 0, SEEK_END) != 0)
+        return false;
+    const long end = std::ftell(file);
+    std::fseek(file, start, SEEK_SET);
+    // Reads the block piece by piece, each count bounded by the bytes the file still holds.
+    std::vector<uint8_t> block;
+    auto take = [&](size_t count) {
+        if (count > static_cast<size_t>(end - start) - block.size())
+            return false;
+        size_t at = block.size();
+        block.resize(at + count);
+        return std::fread(block.data() + at, 1, count, file) == count;
+    };
+    auto count = [&](size_t at) {
+        int32_t n = 0;
+        CByteReader r(block.data() + at, 4);
+        r.ReadI32(n);
+        return n;
+    };
+    bool ok = take(12);
+    int32_t n = ok ? count(8) : -1;
+    ok = ok && n >= 0 && take(static_cast<size_t>(n) * kSquadRecordSize) && take(8);
+    int32_t m = ok ? count(block.size() - 4) : -1;
+    ok = ok && m >= 0 && take(static_cast<size_t>(m) * kSquadRecordSize);
+    if (ok) {
+        CByteReader in(block.data(), block.size());
+        ok = Load(in);
+    }
+    if (!ok)
+        std::fseek(file, start, SEEK_SET);
+    return ok;
 }

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 #include <vector>
 
@@ -80,6 +81,9 @@ public:
     // Links stay numbers until ResolveLoadedLinks, called on both managers after both are read.
     bool Load(CByteReader& in);
     void ResolveLoadedLinks();
+    // The same block in an open saved-game file; on failure the file is back where it was.
+    bool Save(FILE* file) const;
+    bool Load(FILE* file);
 
     // ---- messages ----
     void ApplySquadOrder(const uint8_t* payload, size_t length);

@@ -57,11 +57,11 @@ void CSquadManager::ApplySyncRecords(const uint8_t* payload, size_t length)
     if (!r.Ok() || u < 0 || v < 0 ||
         kSyncHeaderSize + static_cast<uint64_t>(kSyncRecordSize) * (static_cast<uint64_t>(u) + v) > length)
         return;
-    auto readRecord = [&r](int32_t (&f)[13]) {
+    auto readRecord = [&r](int32_t(&f)[13]) {
         for (int32_t& x : f)
             r.ReadI32(x);
     };
-    auto common = [&](CSquad* s, const int32_t (&f)[13]) {
+    auto common = [&](CSquad* s, const int32_t(&f)[13]) {
         s->m_fHealthPct = FloatFromBits(f[0]);
         const uint32_t flags = static_cast<uint32_t>(f[2]);
         s->m_nFlags = (s->m_nFlags & ~0x3C0u) | (flags & 0x3C0u & ~static_cast<uint32_t>(kSqPositionChanged));
@@ -367,8 +367,8 @@ void CSquadManager::ApplySquadDeployed(const uint8_t* payload, size_t length)
         r.ReadI32(*v);
     if (!r.Ok() || length != 32 || !m_pOther)
         return;
-    CSquad* squad = (flags & 0x1) ? (number >= kVehicleNumberBase ? FindSquad(number, 2) : nullptr)
-                                  : FindSquad(number, 3);
+    CSquad* squad =
+        (flags & 0x1) ? (number >= kVehicleNumberBase ? FindSquad(number, 2) : nullptr) : FindSquad(number, 3);
     if (!squad)
         return;
     CSquadServices& services = Services();

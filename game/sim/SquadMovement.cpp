@@ -21,7 +21,14 @@ namespace {
 
 int Trunc(float value)
 {
-    return static_cast<int>(value);
+    return TruncInt(value);
+}
+
+// Whether two positions differ by at least `pixels` once the difference is truncated.
+bool Apart(float a, float b, int pixels)
+{
+    const int d = Trunc(a - b);
+    return d >= pixels || d <= -pixels;
 }
 
 } // namespace
@@ -29,8 +36,7 @@ int Trunc(float value)
 void CSquad::MovementStep()
 {
     CSquadServices& services = Services();
-    if (services.pOrderSquad == this && m_pSprite &&
-        (m_pSprite->m_Placement.Flags & (kSpriteHidden | kSpriteLoaded)))
+    if (services.pOrderSquad == this && m_pSprite && (m_pSprite->m_Placement.Flags & (kSpriteHidden | kSpriteLoaded)))
         services.LeaveTargetingFor(this);
     if (m_nRequestedState != 0) {
         int requested = m_nRequestedState;
@@ -97,8 +103,8 @@ void CSquad::RequestPath()
     }
     if (!built) {
         // Without a path (or without speed) the order cannot be carried out: it is dropped.
-        platform::DebugOutput("Squad " + std::to_string(Number()) + ": no path to " + std::to_string(m_nDestX) +
-                              "," + std::to_string(m_nDestY));
+        platform::DebugOutput("Squad " + std::to_string(Number()) + ": no path to " + std::to_string(m_nDestX) + "," +
+                              std::to_string(m_nDestY));
         m_nNextState = 0;
     }
     m_nLastDestX = m_nDestX;
@@ -273,7 +279,7 @@ void CSquad::PositionStep()
         if (loaded->m_pSprite)
             loaded->m_pSprite->SetWorldPosition(Trunc(m_fX), Trunc(m_fY));
     }
-    if (std::abs(Trunc(m_fX - m_fReportedX)) >= 2 || std::abs(Trunc(m_fY - m_fReportedY)) >= 2) {
+    if (Apart(m_fX, m_fReportedX, 2) || Apart(m_fY, m_fReportedY, 2)) {
         m_fReportedX = m_fX;
         m_fReportedY = m_fY;
         CSquadServices& services = Services();
@@ -283,7 +289,7 @@ void CSquad::PositionStep()
                 services.Notify(kNotifySquadMoved, loaded, 0);
     }
     PlaceSprite();
-    if (std::abs(Trunc(m_fX - m_fSeenX)) >= 1 || std::abs(Trunc(m_fY - m_fSeenY)) >= 1) {
+    if (Apart(m_fX, m_fSeenX, 1) || Apart(m_fY, m_fSeenY, 1)) {
         m_fSeenX = m_fX;
         m_fSeenY = m_fY;
         m_nVisFlags |= kVisMoved;
@@ -327,16 +333,28 @@ void CSquad::UpdateVisibility()
             const uint32_t theirs = AgencyBit(other);
             if (!(m_nVisFlags & (kVisFirstPass | kVisMoved | theirs)))
                 continue;
-            bool sight = grid && grid->HasLineOfSight(Trunc(m_fX), Trunc(m_fY), Trunc(other->m_fX),
-                                                      Trunc(other->m_fY), 500);
+            uint32_t& otherFlags = reinterpret_cast<uint32_t&>(other->m_pSprite->m_Placement.Flags);
+            // The sight line is walked only when its answer can change a bit: the other squad may yet see this
+            // one, or this one the other. Otherwise a squad that moved asks the other to recheck whether this
+            // agency still sees it (what a failed sight line would do; a recheck finds the truth either way).
+            const bool otherMaySee = !other->IsDown() && !(static_cast<uint32_t>(flags) & theirs);
+            const bool thisMaySee = !IsDown() && !(otherFlags & own);
+            const bool recheck = (m_nVisFlags & kVisMoved) && (otherFlags & own);
+            if (!otherMaySee && !thisMaySee) {
+                if (recheck)
+                    other->m_nVisFlags |= own;
+                continue;
+            }
+            bool sight =
+                grid && grid->HasLineOfSight(Trunc(m_fX), Trunc(m_fY), Trunc(other->m_fX), Trunc(other->m_fY), 500);
             if (sight) {
                 if (!other->IsDown()) {
                     flags |= static_cast<int32_t>(theirs);
                     m_nVisFlags &= ~theirs;
                 }
                 if (!IsDown())
-                    other->m_pSprite->m_Placement.Flags |= static_cast<int32_t>(own);
-            } else if ((m_nVisFlags & kVisMoved) && (other->m_pSprite->m_Placement.Flags & static_cast<int32_t>(own))) {
+                    otherFlags |= own;
+            } else if (recheck) {
                 other->m_nVisFlags |= own;
             }
         }

@@ -82,9 +82,9 @@ CPopupMenu* CSquadManager::BuildOrderMenu(CSquad* squad)
             add(kActClearObstruction);
         }
         if ((m_nOptions & 0x2) || waived) {
-            for (int order : {kActExplode, kActStartFire, kActSpillChemical, kActSabotageGas, kActSabotageWater,
-                              kActSabotageElectricity, kActSetKilled, kActSetIncapacitated, kActSetWounded,
-                              kActSetInjured})
+            for (int order :
+                 {kActExplode, kActStartFire, kActSpillChemical, kActSabotageGas, kActSabotageWater,
+                  kActSabotageElectricity, kActSetKilled, kActSetIncapacitated, kActSetWounded, kActSetInjured})
                 add(order);
         }
     }

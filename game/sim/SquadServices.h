@@ -35,7 +35,12 @@ public:
     virtual bool FireWithin(CPathTile*, int) { return false; }
     virtual bool ChemicalWithin(CPathTile*, int) { return false; }
     // The code of the hazard object on a cell (-1 none) and whether it is hidden; its value.
-    virtual int ObjectAt(CPathTile*, bool* hidden) { if (hidden) *hidden = false; return -1; }
+    virtual int ObjectAt(CPathTile*, bool* hidden)
+    {
+        if (hidden)
+            *hidden = false;
+        return -1;
+    }
     virtual float ObjectValueAt(CPathTile*) { return 0.0f; }
     // The facility or zone code of a cell (191-198, 132), 0 when none.
     virtual int FacilityAt(CPathTile*) { return 0; }
@@ -111,12 +116,12 @@ public:
     CSquadScoreCounts* pScore = nullptr;
     CAStar* pAStar = nullptr;
     CEOCUnitData* pEOC = nullptr;
-    const RECT* pView = nullptr;            // the view rectangle screen positions are refreshed against
+    const RECT* pView = nullptr;                // the view rectangle screen positions are refreshed against
     const CModeRecord* pDrawFilter = nullptr;   // the sprite draw filter (flags word, switch)
     const CModeRecord* pMarkerFilter = nullptr; // the second filter record (waypoint markers)
-    uint32_t* pModeFlags = nullptr;         // the game's mode word
-    int32_t* pCurrentView = nullptr;        // 0 tactical map, 1 area map
-    int32_t* pMapLayer = nullptr;           // the game's current map layer
+    uint32_t* pModeFlags = nullptr;             // the game's mode word
+    int32_t* pCurrentView = nullptr;            // 0 tactical map, 1 area map
+    int32_t* pMapLayer = nullptr;               // the game's current map layer
 
     int32_t nLocalPlayer = 0;
     uint32_t uLocalRoles = 0;

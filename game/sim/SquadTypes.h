@@ -1,6 +1,7 @@
 // Action ids, squad flag bits and the other small constants the squads share.
 #pragma once
 
+#include <climits>
 #include <cstdint>
 
 // One id serves as menu order, current state, requested state and the action told to the event engine.
@@ -138,9 +139,21 @@ constexpr int kSyncMaxRecords = 500;
 constexpr float kTacticalSpeed = 0.054186776f;
 constexpr float kAreaSpeed = 0.0005050505f;
 
-
 // A value as a percentage of its maximum, worked out in double precision (as the x87 did) and then stored.
 inline float Percent(float value, float maximum)
 {
     return static_cast<float>(static_cast<double>(value) / maximum * 100.0);
+}
+
+// A float truncated toward zero; values beyond the int range are held at its ends, NaN gives 0 (positions and
+// values read from outside may be anything).
+inline int TruncInt(float value)
+{
+    if (value != value)
+        return 0;
+    if (value >= 2147483520.0f)
+        return INT_MAX;
+    if (value <= -2147483648.0f)
+        return INT_MIN;
+    return static_cast<int>(value);
 }

@@ -25,9 +25,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         std::vector<uint8_t> payload(in.Current(), in.Current() + n);
         in.Skip(n);
         switch (selector & 3) {
-        case 0: world->ApplyTileUpdates(payload.data(), payload.size()); break;
-        case 1: world->ApplyMapObjectRecord(payload.data(), payload.size()); break;
-        case 2: world->SpawnSpritePair(payload.data(), payload.size()); break;
+        case 0:
+            world->ApplyTileUpdates(payload.data(), payload.size());
+            break;
+        case 1:
+            world->ApplyMapObjectRecord(payload.data(), payload.size());
+            break;
+        case 2:
+            world->SpawnSpritePair(payload.data(), payload.size());
+            break;
         default:
             world->Step();
             ++steps;

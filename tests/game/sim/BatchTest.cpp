@@ -18,26 +18,26 @@ TEST_F(BatchTest, EveryEntryKindGivesTheSameWorldOnHostAndClient)
     ScriptedRandom draws(-1);
     HostAndClient m(Ground(6, 6));
     CIncidentWorld& host = *m.host.world;
-    host.StartFireNow(40, 40, 20.0f, false);                         // kind 1
+    host.StartFireNow(40, 40, 20.0f, false);                           // kind 1
     host.PlaceHazardNow(70, 10, kIncWaterLeak, 0.0f, 0, false, false); // kind 4
     host.PlaceHazardNow(100, 10, kIncElectrical, 1.0f, 0, false, false);
     host.PlaceHazardNow(130, 10, kIncGasLeak, 2.0f, 0, false, false);
     host.PlaceHazardNow(10, 100, kIncBomb, 1.0f, 40, true, false);
-    host.PlaceChemicalNow(100, 100, 50.0f, true, false);            // kind 3
-    host.SetObjectFlags(10, 100, 0);                                 // kind 6: the bomb shows
-    host.PlaceHazardNow(70, 10, -1, 0.0f, 0, false, true);           // kind 4 removal
+    host.PlaceChemicalNow(100, 100, 50.0f, true, false);   // kind 3
+    host.SetObjectFlags(10, 100, 0);                       // kind 6: the bomb shows
+    host.PlaceHazardNow(70, 10, -1, 0.0f, 0, false, true); // kind 4 removal
     for (int x = 0; x < 3; ++x)
-        ASSERT_TRUE(host.PushObjectEvent(x * 32, 160, 7, 1));        // kind 5, flag 1
-    ASSERT_TRUE(host.PushObjectEvent(128, 160, 8, 2));               // kind 5, flag 2: incident site
+        ASSERT_TRUE(host.PushObjectEvent(x * 32, 160, 7, 1)); // kind 5, flag 1
+    ASSERT_TRUE(host.PushObjectEvent(128, 160, 8, 2));        // kind 5, flag 2: incident site
     host.SendEventBatch();
-    m.host.links.time = m.client.links.time = 1015; // each machine's clock
-    host.PushObjectEvent(32, 160, kIncFacilityFirst + 1, 3);         // re-skin group 7 as a Base
+    m.host.links.time = m.client.links.time = 1015;          // each machine's clock
+    host.PushObjectEvent(32, 160, kIncFacilityFirst + 1, 3); // re-skin group 7 as a Base
     host.m_nZoneMark = 2;
     m.host.links.facilityFlags = 0x5;
-    host.PushZoneMark();                                             // kind 7
+    host.PushZoneMark(); // kind 7
     host.SendEventBatch();
-    host.SendSound(12);                                              // kind 8
-    for (int i = 0; i < 12; ++i)                                     // kinds 0 and 2 through the reports
+    host.SendSound(12);          // kind 8
+    for (int i = 0; i < 12; ++i) // kinds 0 and 2 through the reports
         host.Step();
 
     EXPECT_EQ(Describe(host), Describe(*m.client.world));
@@ -310,8 +310,8 @@ TEST_F(BatchTest, GamesCarryBatchesAndMarkersThroughTheSession)
 
     ScriptedRandom r(0);
     host->m_pIncidentWorld->ExplodeAt(140, 140, 2, true, true); // 98 entries: compressed and chunked
-    EXPECT_EQ(host->m_pIncidentWorld->Fires().Size(), 44);       // applied on the host as it was posted
-    EXPECT_EQ(client->m_pIncidentWorld->Fires().Size(), 0);      // nothing yet on the client
+    EXPECT_EQ(host->m_pIncidentWorld->Fires().Size(), 44);      // applied on the host as it was posted
+    EXPECT_EQ(client->m_pIncidentWorld->Fires().Size(), 0);     // nothing yet on the client
     Deliver(*host, *client);
     EXPECT_EQ(Describe(*host->m_pIncidentWorld), Describe(*client->m_pIncidentWorld));
 

@@ -35,11 +35,11 @@ TEST_F(HazardSpreadTest, GrowthByBandWithScriptedDraws)
         int draw;
         float after;
     } cases[] = {
-        {70.0f, 16, 82.0f}, {70.0f, 17, 78.0f}, {70.0f, 32, 78.0f}, {70.0f, 33, 74.0f}, {70.0f, 49, 74.0f},
-        {70.0f, 50, 70.0f}, {99.0f, 0, 100.0f},                                  // band 3, capped at 100
-        {40.0f, 16, 44.0f}, {40.0f, 17, 42.0f}, {40.0f, 33, 40.0f},               // band 2 (2 g2, g2, 0)
-        {10.0f, 24, 11.0f}, {10.0f, 25, 10.0f},                                    // band 1: c x 50 > draw
-        {4.0f, 0, 0.0f},                                                           // below t1
+        {70.0f, 16, 82.0f}, {70.0f, 17, 78.0f}, {70.0f, 32, 78.0f}, {70.0f, 33, 74.0f},
+        {70.0f, 49, 74.0f}, {70.0f, 50, 70.0f}, {99.0f, 0, 100.0f}, // band 3, capped at 100
+        {40.0f, 16, 44.0f}, {40.0f, 17, 42.0f}, {40.0f, 33, 40.0f}, // band 2 (2 g2, g2, 0)
+        {10.0f, 24, 11.0f}, {10.0f, 25, 10.0f},                     // band 1: c x 50 > draw
+        {4.0f, 0, 0.0f},                                            // below t1
     };
     for (const Case& k : cases) {
         fire->m_fValue = k.before;

@@ -81,7 +81,7 @@ TEST_F(ExplosionTest, SquadDamageFallsWithDistanceAndStopsAtTheRadius)
         float dx;
         float damage;
     } cases[] = {
-        {0, 0.0f, 40.0f}, {0, 31.0f, 40.0f}, {0, 32.0f, 10.0f}, {0, 70.0f, 40.0f / 9}, {0, 80.0f, 0.0f},
+        {0, 0.0f, 40.0f},        {0, 31.0f, 40.0f}, {0, 32.0f, 10.0f},       {0, 70.0f, 40.0f / 9}, {0, 80.0f, 0.0f},
         {1, 100.0f, 60.0f / 16}, {1, 112.0f, 0.0f}, {2, 140.0f, 80.0f / 25}, {2, 144.0f, 0.0f},
     };
     for (const Case& k : cases) {

@@ -35,10 +35,7 @@ inline void LoadFeatureTemplates(CSpriteManager& sprites)
 // Scripted draws: the queue first, then `fallback` (a fixed value, or a small generator when negative).
 class ScriptedRandom {
 public:
-    explicit ScriptedRandom(int fallback = 99)
-        : m_fallback(fallback), m_scope([this] { return Next(); })
-    {
-    }
+    explicit ScriptedRandom(int fallback = 99) : m_fallback(fallback), m_scope([this] { return Next(); }) {}
     void Push(std::initializer_list<int> values) { m_queue.insert(m_queue.end(), values); }
     void Seed(uint32_t seed) { m_state = seed; }
     int Draws() const { return m_draws; }
@@ -220,17 +217,17 @@ inline std::string Describe(const CIncidentWorld& w)
     for (int i = 0; i < 4; ++i) {
         for (CIncidentNode* n = lists[i]->Head(); n; n = n->m_pNext) {
             // Burn counters and bomb countdowns are the authority's own bookkeeping: only zone sizes travel.
-            out << names[i] << " " << n->m_pTile->m_nX << "," << n->m_pTile->m_nY << " type " << n->m_nType
-                << " value " << n->m_fValue << " counter " << (i == 3 ? n->m_nCounter : 0) << " key " << n->m_nGroupKey
-                << " hidden " << n->IsHidden() << " sprite " << (n->m_pSprite ? n->m_pSprite->m_Placement.Id : -1);
+            out << names[i] << " " << n->m_pTile->m_nX << "," << n->m_pTile->m_nY << " type " << n->m_nType << " value "
+                << n->m_fValue << " counter " << (i == 3 ? n->m_nCounter : 0) << " key " << n->m_nGroupKey << " hidden "
+                << n->IsHidden() << " sprite " << (n->m_pSprite ? n->m_pSprite->m_Placement.Id : -1);
             if (i == 0)
                 out << " stage " << int(n->m_byStage);
             out << "\n";
         }
     }
-    out << "fires " << w.m_nFireCount << "/" << w.m_nFirePeak << " spills " << w.m_nSpillCount << "/"
-        << w.m_nSpillPeak << " zone mark " << w.m_nZoneMark << " markers " << w.GetMarkers().size()
-        << " obstructions " << w.GetObstructions().size() << "\n";
+    out << "fires " << w.m_nFireCount << "/" << w.m_nFirePeak << " spills " << w.m_nSpillCount << "/" << w.m_nSpillPeak
+        << " zone mark " << w.m_nZoneMark << " markers " << w.GetMarkers().size() << " obstructions "
+        << w.GetObstructions().size() << "\n";
     return out.str();
 }
 

@@ -65,8 +65,7 @@ TEST_F(ParamsTest, EveryPositionalField)
 {
     CIncidentParams p;
     std::string error;
-    ASSERT_TRUE(Read(ParamsText("Grass,G,20,5\nWater,W,100,0\nRoad,R,-3,40\n,,,\nLater,L,1,1\n"), p, error))
-        << error;
+    ASSERT_TRUE(Read(ParamsText("Grass,G,20,5\nWater,W,100,0\nRoad,R,-3,40\n,,,\nLater,L,1,1\n"), p, error)) << error;
     EXPECT_FLOAT_EQ(p.afGrowth[0], 0.5f);
     EXPECT_FLOAT_EQ(p.afGrowth[1], 1.25f);
     EXPECT_FLOAT_EQ(p.afGrowth[2], 2.5f);

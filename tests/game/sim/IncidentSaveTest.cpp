@@ -163,8 +163,8 @@ TEST_F(SaveTest, IncidentSiteLocation)
     // Box 64..128 x 64..96, centre (96, 80).
     struct Case {
         int x, y, metres, direction;
-    } cases[] = {{496, 80, 100, 6}, {126 + 30, 80, 10, 6}, {96 + 30 + 32, 80, 10, 6}, {96, 80 - 400, 100, 0},
-                 {96 - 400, 80, 100, 2}, {96, 480, 100, 4}, {396, 380, 100, 5}, {130, 80, 0, 6}};
+    } cases[] = {{496, 80, 100, 6},      {126 + 30, 80, 10, 6}, {96 + 30 + 32, 80, 10, 6}, {96, 80 - 400, 100, 0},
+                 {96 - 400, 80, 100, 2}, {96, 480, 100, 4},     {396, 380, 100, 5},        {130, 80, 0, 6}};
     for (const Case& k : cases) {
         ASSERT_TRUE(m.world->GetSiteLocation(k.x, k.y, where));
         EXPECT_FALSE(where.bInside);

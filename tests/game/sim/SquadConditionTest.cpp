@@ -131,8 +131,8 @@ TEST_F(SquadConditionTest, FatigueRatesAndEfficiency)
         side.Scenario().RemoveSquad(s, true);
     }
     CSquad* s = AddSquad(side.Scenario(), kUnitSprite, 0, 48, 48);
-    for (auto [fatigue, level, efficiency] : {std::tuple{80.0f, 2, 0.5f}, std::tuple{60.0f, 1, 0.75f},
-                                              std::tuple{50.0f, 0, 1.0f}}) {
+    for (auto [fatigue, level, efficiency] :
+         {std::tuple{80.0f, 2, 0.5f}, std::tuple{60.0f, 1, 0.75f}, std::tuple{50.0f, 0, 1.0f}}) {
         s->m_fFatigue = fatigue;
         s->m_nState = kActExplode; // no fatigue change
         s->UpdateCondition();

@@ -65,7 +65,7 @@ class FakeWorld : public ISquadWorld {
 public:
     std::map<CPathTile*, int> fire, object, facility;
     std::map<CPathTile*, float> intensity, chemical, objectValue;
-    std::vector<std::vector<int>> hazards; // {x, y, code}
+    std::vector<std::vector<int>> hazards;   // {x, y, code}
     std::vector<std::vector<int>> incidents; // {type, x, y}
     std::vector<std::vector<int>> fires;     // {x, y, intensity}
     int batches = 0, revealed = 0, spills = 0;
@@ -200,7 +200,9 @@ protected:
             raw->posts.push_back(id);
             raw->payloads.emplace_back(id, std::vector<uint8_t>(p, p + n));
         };
-        auto loaded = worldtest::LoadPathGrid(worldtest::PathGridPicture(picture));
+        worldtest::PathGridPicture drawn(picture);
+        drawn.legend['W'] = {255, 600}; // a wall nothing sees through
+        auto loaded = worldtest::LoadPathGrid(drawn);
         EXPECT_TRUE(loaded);
         game.m_pMap = std::move(loaded->map);
         game.m_pPathData = std::move(loaded->grid);
@@ -216,7 +218,8 @@ protected:
         if (beforeAttach)
             beforeAttach(*raw);
         game.m_pSquadGame->AttachScenario();
-        raw->Services().pWorld = &raw->world;
+        if (!raw->Services().pWorld) // no incident world: the fake one
+            raw->Services().pWorld = &raw->world;
         m_sides.push_back(std::move(side));
         return *raw;
     }

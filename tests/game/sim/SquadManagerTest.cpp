@@ -62,8 +62,8 @@ TEST_F(SquadManagerTest, SavedRecordsKeepForwardLinksVehiclesAndDropGhosts)
     CSquad* car = m.Vehicles()[0];
     CSquad* u3 = AddSquad(m, kUnitSprite, 3, 150, 70); // made later: the ghost check must not drop it
     m.RemoveSquad(m.Units()[1], true);                 // squad 2 went away: the next load must not bring it back
-    u1->m_pLink = u3;   // a unit linked to a squad whose record comes later
-    u1->m_pTarget = car; // and aiming at a vehicle
+    u1->m_pLink = u3;                                  // a unit linked to a squad whose record comes later
+    u1->m_pTarget = car;                               // and aiming at a vehicle
     u3->m_pLink = car;
     ASSERT_TRUE(car->LoadSquad(u3, true, false));
     u1->m_fHealth = 55.5f;
@@ -127,6 +127,46 @@ TEST_F(SquadManagerTest, ShortOrBadBlocksFailAndChangeNothing)
     }
     EXPECT_EQ(side.Scenario().Units().size(), 2u);
     EXPECT_EQ(side.Scenario().Units()[0]->m_fHealth, health);
+}
+
+TEST_F(SquadManagerTest, AMovingSquadResumesItsPathAfterALoadFromAFile)
+{
+    Side& first = MakeSide(OpenMap(8, 4), true, 0, false, ScenarioSquads);
+    CSquad* walker = first.Scenario().Units()[0];
+    walker->GiveOrder(0, kActMove, 200, 100, kSqPathRequest, nullptr);
+    Steps(5);
+    ASSERT_TRUE(walker->m_nFlags & kSqMoving);
+    FILE* file = std::tmpfile();
+    ASSERT_TRUE(file);
+    std::fputs("head", file); // the block sits after other blocks of the saved game
+    ASSERT_TRUE(first.Squads().SaveSquads(file));
+    const long end = std::ftell(file);
+
+    Side& second = MakeSide(OpenMap(8, 4), true, 0, false, ScenarioSquads);
+    std::fseek(file, 4, SEEK_SET);
+    ASSERT_TRUE(second.Squads().LoadSquads(file));
+    EXPECT_EQ(std::ftell(file), end);
+    CSquad* resumed = second.Scenario().Units()[0];
+    second.Squads().ResumeAfterLoad();
+    EXPECT_TRUE(resumed->m_nFlags & kSqPathRequest);
+    EXPECT_EQ(resumed->m_nNextState, kActMove);
+    for (int i = 0; i < 500; ++i)
+        second.Squads().MovementStep();
+    EXPECT_EQ(resumed->m_nState, kActIdle);
+    EXPECT_EQ(resumed->m_fX, 200.0f);
+    EXPECT_EQ(resumed->m_fY, 100.0f);
+
+    // A file cut short fails and is left where it was.
+    std::fflush(file);
+    FILE* cut = std::tmpfile();
+    std::vector<char> bytes(static_cast<size_t>(end - 4 - 30));
+    std::fseek(file, 4, SEEK_SET);
+    ASSERT_EQ(std::fread(bytes.data(), 1, bytes.size(), file), bytes.size());
+    std::fwrite(bytes.data(), 1, bytes.size(), cut);
+    std::fseek(cut, 0, SEEK_SET);
+    EXPECT_FALSE(second.Scenario().Load(cut) && second.Area().Load(cut));
+    std::fclose(cut);
+    std::fclose(file);
 }
 
 TEST_F(SquadManagerTest, ReleasedSquadsLeaveNothingPointingAtThem)

@@ -201,6 +201,32 @@ TEST_F(SquadMovementTest, ClientFollowsTheHostsMessagesToTheSamePlace)
     EXPECT_EQ(clientSquad->m_nState, kActIdle);
 }
 
+TEST_F(SquadMovementTest, VisibilityByAgencyAndSightLines)
+{
+    Side& side = MakeSide({"........", "........", "WWWWWWWW", "........"});
+    CSquad* police = AddSquad(side.Scenario(), kUnitSprite, 0, 16, 16, 0);
+    CSquad* fire = AddSquad(side.Scenario(), kUnitSprite, 1, 200, 16, 1);
+    CSquad* hidden = AddSquad(side.Scenario(), kUnitSprite, 2, 16, 112, 2); // behind the wall
+    Steps(1);
+    const int32_t police32 = 32 << 0, fire32 = 32 << 1, third = 32 << 2;
+    EXPECT_EQ(police->m_pSprite->m_Placement.Flags & 0x1FFE0, police32 | fire32);
+    EXPECT_EQ(fire->m_pSprite->m_Placement.Flags & 0x1FFE0, police32 | fire32);
+    EXPECT_EQ(hidden->m_pSprite->m_Placement.Flags & 0x1FFE0, third);
+    // The police squad steps behind the wall: the fire squad and it lose sight of each other.
+    police->ApplyPosition(0.0f, 0.0f, 0.0f, 0.0f, 16.0f, 112.0f, 0);
+    police->m_nVisFlags |= kVisMoved;
+    Steps(2);
+    EXPECT_EQ(police->m_pSprite->m_Placement.Flags & 0x1FFE0, police32 | third);
+    EXPECT_EQ(fire->m_pSprite->m_Placement.Flags & 0x1FFE0, fire32);
+    EXPECT_EQ(hidden->m_pSprite->m_Placement.Flags & 0x1FFE0, police32 | third);
+    // A subdued threat is seen by everyone.
+    hidden->m_pUnitRecord->m_nAgencyKind = 6;
+    hidden->m_nFlags |= kSqCompliant;
+    hidden->m_nVisFlags |= kVisSubdued;
+    Steps(1);
+    EXPECT_EQ(hidden->m_pSprite->m_Placement.Flags & 0x1FFE0, 0x1FFE0);
+}
+
 TEST_F(SquadMovementTest, GetInVehicleGivesUpWhenTheVehicleDrivesOff)
 {
     Side& side = MakeSide(OpenMap(8, 3));
