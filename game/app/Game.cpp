@@ -22,6 +22,7 @@
 #include "game/app/ScenarioLoadRuntime.h"
 #include "core/widgets/CPopupMenuView.h"
 #include "core/world/ScenarioData.h"
+#include "game/rules/RulesGame.h"
 #include "game/sim/SquadGame.h"
 #include "game/sim/SquadManager.h"
 #include "net/session/NetGameSession.h"
@@ -57,6 +58,7 @@ CGame::CGame(CGameConfig config) : m_config(std::move(config))
     m_pSquadGame = std::make_unique<CSquadGame>(*this);
     m_pSquadGame->InstallHandlers();
     m_fnLoadScenario = &LoadScenarioForGame;
+    m_pRules = std::make_unique<CRulesGame>(*this);
 }
 
 CGame::~CGame()
@@ -219,6 +221,8 @@ void CGame::ReleaseScenario()
     ReleaseScreens();
     m_pRuntime.reset();
     m_pPopupView.reset();
+    if (m_pRules)
+        m_pRules->Release();
     if (m_pSquadGame)
         m_pSquadGame->Release();
     m_pIncidentWorld.reset();

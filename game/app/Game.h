@@ -43,6 +43,8 @@ class CScenarioRuntime;
 class CPopupMenuView;
 class CSquad;
 class CGameCursors;
+class CRulesGame;
+class CZREvent;
 
 namespace platform {
 class IPresentTarget;
@@ -164,6 +166,8 @@ public:
     // Later subsystems (squads, incident world) install their appliers here.
     void SetMessageHandler(uint16_t id, MessageHandler handler);
     void SendNotice(const std::string& text, int32_t kind, uint32_t colour, int32_t roleMask);
+    // A fired event to the players: its text, review entry and score change (message 54).
+    void SendEventMessage(const CZREvent& event, const int32_t scores[3], int32_t cost);
 
     // Message log.
     int AddMessage(const std::string& text, int32_t roleMask, int32_t kind, uint32_t colour, int32_t sender);
@@ -272,6 +276,8 @@ public:
     std::unique_ptr<CScenarioRuntime> m_pRuntime;
     std::unique_ptr<CPopupMenuView> m_pPopupView;
     std::unique_ptr<CGameCursors> m_pCursors;
+    // The scoring clock and the event trigger engine (after the squads: it goes first).
+    std::unique_ptr<CRulesGame> m_pRules;
 
     // Menu bitmaps: title, sponsor splash, maker splash, lobby, credits, briefing, role selection, de-briefing.
     enum EMenuArt {

@@ -1,6 +1,7 @@
 // The game object's side of the players' log: prefixes, wrapping, colours, the store decision, paging, scrolling.
 #include "game/app/Game.h"
 
+#include "game/rules/RulesGame.h"
 #include "game/screens/hud/HUD.h"
 #include "game/util/ByteStream.h"
 #include "net/session/NetGameSession.h"
@@ -113,7 +114,7 @@ void CGame::ApplyScoreChange(const uint8_t* payload, size_t length)
     r.ReadFixedString(text, 60);
     if (!r.Ok())
         return;
-    // The cost goes to the scoring clock once it lands.
+    m_pRules->AddScoreCost(cost);
     m_log.ApplyScoreChange(text.substr(0, kScoreTextMax), zr, safety, media, cost, GetTimeOfDay(),
                            (m_uMode & kModeRunning) != 0);
 }

@@ -3,7 +3,7 @@
 
 #include "game/screens/eoc/EOC.h"
 #include "game/screens/iap/IAP_PhaseIF.h"
-#include "game/app/ScenarioLoadRuntime.h"
+#include "game/rules/RulesGame.h"
 #include "game/sim/IncidentWorld.h"
 #include "game/util/ByteStream.h"
 #include "net/session/NetGameSession.h"
@@ -112,6 +112,7 @@ void CGame::InstallHandlers()
     SetMessageHandler(kGmFinalScore, [this](const uint8_t* p, size_t n) {
         if (n == m_aFinalScore.size())
             std::memcpy(m_aFinalScore.data(), p, n);
+        m_pRules->m_scoring.ApplyFinalScore(p, n);
     });
     SetMessageHandler(kGmEventBatch, [this](const uint8_t* p, size_t n) {
         if (m_pIncidentWorld)
@@ -221,10 +222,9 @@ void CGame::ApplyClockState(const uint8_t* payload, size_t length)
         m_bSilenceWarned = false;
     }
     std::memcpy(m_aClockState.data(), payload, std::min(length, m_aClockState.size()));
-    if (m_pRuntime && !m_bAuthority) {
-        m_pRuntime->ApplyClockState(payload, length);
-        m_nTimeOfDay = m_pRuntime->GetCurrentTime();
-    }
+    m_pRules->m_scoring.ApplyClockState(payload, length);
+    m_nTimeOfDay = m_pRules->m_scoring.GetCurrentTime();
+    m_nStartTime = m_pRules->m_scoring.GetStartTime();
 }
 
 void CGame::PollNetwork()

@@ -5,10 +5,7 @@
 #include "game/screens/eoc/EOC.h"
 #include "game/screens/hud/HUD.h"
 #include "game/screens/iap/IAP_PhaseIF.h"
-#include "game/app/ScenarioLoadRuntime.h"
-#include "game/sim/IncidentWorld.h"
-#include <algorithm>
-#include "game/sim/SquadGame.h"
+#include "game/rules/RulesGame.h"
 #include "game/util/ByteStream.h"
 #include "net/session/NetGameSession.h"
 #include "platform/system/Clock.h"
@@ -93,8 +90,7 @@ void CGame::TickEnd()
     if (m_uMode & kModeEnded) {
         SetMouseCursor(1);
         if (m_bAuthority) {
-            if (m_pRuntime)
-                m_pRuntime->EndScenario();
+            m_pRules->EndScenario();
             EndGame();
         }
         m_uMode &= ~(kModeEnded | kModeRunning | kModeStarted);
@@ -149,36 +145,21 @@ void CGame::TickPlay(uint32_t now)
 void CGame::AuthorityStep()
 {
     ++m_stats.nAuthoritySteps;
-    // The scoring clock's game step (clock, costs, hazard spread, the squads) when a scenario is loaded.
-    if (m_pRuntime) {
-        m_pRuntime->GameStep();
-        const auto state = m_pRuntime->GetClockState();
-        std::copy(state.begin(), state.end(), m_aClockState.begin());
-    } else {
-        if (m_pIncidentWorld)
-            m_pIncidentWorld->Step();
-        if (m_pSquadGame)
-            m_pSquadGame->GameStep();
-    }
+    // The scoring clock's game step: clock and costs, hazard spread, the squads' work and synchronisation.
+    m_pRules->GameStep();
+    m_aClockState = m_pRules->m_scoring.GetClockState();
     PostGameMessage(kGmClockState, m_aClockState.data(), m_aClockState.size());
     if (m_pEOCUnitData && m_pEOCUnitData->Tick(GetTimeOfDay()))
         PostGameMessage(kGmUnitUpdate, m_pEOCUnitData->UpdateRecord().data(), kUnitUpdateSize);
 }
 
-void CGame::MovementStep(uint32_t)
+void CGame::MovementStep(uint32_t now)
 {
     ++m_stats.nMovementSteps;
     const uint32_t logistics = m_pEOCUnitData ? m_pEOCUnitData->m_aSections[3].uActivated : 0;
     if (!(GetLocalRoleFlags() & kRoleMask) || (logistics & 0x2))
         m_uMode |= kModeAllCommand;
-    if (m_pRuntime) {
-        m_pRuntime->MovementStep(platform::GetTickCount());
-        return;
-    }
-    if (m_pSquadGame)
-        m_pSquadGame->MovementStep();
-    if (m_pIncidentWorld)
-        m_pIncidentWorld->MarkerStep();
+    m_pRules->MovementStep(now);
 }
 
 void CGame::PeriodicStep(uint32_t now)

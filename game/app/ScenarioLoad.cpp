@@ -242,7 +242,6 @@ bool LoadScenarioForGame(CGame& game)
     // 15. The clock, scoring and event trigger engine.
     game.m_pRuntime = std::move(runtime);
     game.m_pRuntime->Start();
-    game.m_pRuntime->LoadScoreRules(base, info.aNames[CGameInfo::kScoreRuleList]);
     return true;
 }
 

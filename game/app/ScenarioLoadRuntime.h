@@ -1,33 +1,23 @@
-// The running scenario's rules beside the game object: its files, the scoring clock and the event trigger
-// engine, joined to the game's squads and incident world. The header names neither side's types, so code
-// that sees the incident world can hold it.
+// The running scenario beside the game object: its "GameInfo.txt" names and file names, and the saved-game and
+// step operations over the game's rules (the scoring clock and the event trigger engine).
 #pragma once
 
 #include "game/app/ScenarioLoad.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
-#include <memory>
 
 class CGame;
-class CScoring;
-class CEventEngine;
 class CByteReader;
 class CByteWriter;
-class CScenarioRulesHost;
-class CScenarioWorldLink;
 
 class CScenarioRuntime {
 public:
-    explicit CScenarioRuntime(CGame& game);
-    ~CScenarioRuntime();
-    CScenarioRuntime(const CScenarioRuntime&) = delete;
-    CScenarioRuntime& operator=(const CScenarioRuntime&) = delete;
+    explicit CScenarioRuntime(CGame& game) : m_game(game) {}
 
-    // Joins the loaded scenario: the engine over its events data, the scoring's date and start, the incident
-    // world's and the squads' links to the scoring and the engine.
+    // Starts the game's rules over the loaded scenario (clock, score rules, engine, incident world links).
     void Start();
-    bool LoadScoreRules(const std::string& baseFolder, const std::string& fileName);
     // The authority's 500 ms step and every machine's 33 ms movement step.
     void GameStep();
     void MovementStep(uint32_t now);
@@ -37,7 +27,6 @@ public:
     int32_t GetCurrentTime() const;
     float GetCost() const;
     std::array<uint8_t, 32> GetClockState() const;
-    void ApplyClockState(const uint8_t* payload, size_t length);
 
     // Saved-game blocks 5 (scoring and clock) and 6 (event trigger engine).
     void SaveScoring(CByteWriter& out) const;
@@ -47,16 +36,9 @@ public:
     // After a loaded game's blocks: the engine's unit conditions and the clock's announced minute.
     void RestoreAfterLoad();
 
-    CScoring& Scoring() { return *m_pScoring; }
-    CEventEngine& Engine() { return *m_pEngine; }
-
     CGameInfo m_info;
     CScenarioNames m_names;
 
 private:
     CGame& m_game;
-    std::unique_ptr<CScoring> m_pScoring;
-    std::unique_ptr<CScenarioRulesHost> m_pHost;
-    std::unique_ptr<CEventEngine> m_pEngine;
-    std::unique_ptr<CScenarioWorldLink> m_pWorldLink;
 };

@@ -4,7 +4,7 @@
 #include "core/events/ConditionKinds.h"
 #include "core/events/ZREventsData.h"
 #include "game/app/Modes.h"
-#include "game/rules/GameRandom.h"
+#include "game/sim/SimRandom.h"
 #include "game/rules/TimeHHMM.h"
 #include "game/util/ByteStream.h"
 #include "platform/system/MessageBox.h"
@@ -77,7 +77,7 @@ void CEventEngine::Start(CZREventsData* data)
         event->m_bListedByTimeTrigger = false;
         // An event survives its chance when a draw below 100 falls under it (chance 0 never fires; the old
         // test let it fire one time in a hundred).
-        if (event->m_nChanceOfResult < 100 && !(GameRand() % 100 < event->m_nChanceOfResult)) {
+        if (event->m_nChanceOfResult < 100 && !(SimRand() % 100 < event->m_nChanceOfResult)) {
             event->m_bHasBeenExecuted = true;
             continue;
         }
@@ -118,7 +118,7 @@ void CEventEngine::Start(CZREventsData* data)
         if (!result || result->m_nHazardKind != 7 || result->m_nBlowBombTo <= result->m_nBlowBombFrom)
             continue;
         const int64_t span = static_cast<int64_t>(result->m_nBlowBombTo) - result->m_nBlowBombFrom + 1;
-        result->m_nBlowBombFrom = static_cast<int32_t>(result->m_nBlowBombFrom + GameRand() % span);
+        result->m_nBlowBombFrom = static_cast<int32_t>(result->m_nBlowBombFrom + SimRand() % span);
     }
 }
 
@@ -459,7 +459,7 @@ bool CEventEngine::StartDelay(CZREvent* event)
     int64_t minutes = event->m_nDelayResultFrom;
     if (event->m_nDelayResultTo > event->m_nDelayResultFrom) {
         const int64_t span = static_cast<int64_t>(event->m_nDelayResultTo) - event->m_nDelayResultFrom + 1;
-        minutes += GameRand() % span;
+        minutes += SimRand() % span;
     }
     if (minutes <= 0)
         return false;

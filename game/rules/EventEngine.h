@@ -74,10 +74,9 @@ public:
     // Switches the squad's equipment on and gives it flag 0x40.
     virtual void EquipSquad(CSquad* /*squad*/) {}
 
-    // Incident world. Where a point lies from the incident site: true when inside it; else the distance
-    // in metres and a direction index 0 North .. 7 NorthEast (see LocateFromSite).
-    virtual bool LocateFromIncidentSite(int32_t /*x*/, int32_t /*y*/, int32_t& /*metres*/,
-                                        int32_t& /*direction*/) const
+    // Incident world. Where a point lies from the incident site: true when inside it (or when there is no
+    // site); else the distance in metres (a multiple of 10) and a direction index 0 North .. 7 NorthEast.
+    virtual bool LocateFromIncidentSite(int32_t /*x*/, int32_t /*y*/, int32_t& /*metres*/, int32_t& /*direction*/) const
     {
         return true;
     }
@@ -104,11 +103,6 @@ public:
     // Players: the fired event (its text as built), the result's three scores and its cost.
     virtual void ReportEvent(const CZREvent& /*event*/, const int32_t /*scores*/[3], int32_t /*cost*/) {}
 };
-
-// A point against the incident site's box (left, top, right, bottom in pixels): true when inside;
-// else the distance in metres (a pixel is 0.25 m, rounded down to tens) and the direction index.
-bool LocateFromSite(int32_t left, int32_t top, int32_t right, int32_t bottom, int32_t x, int32_t y,
-                    int32_t& metres, int32_t& direction);
 
 // The engine's sentence for an environmental effect at a place; empty for an effect outside 0..4.
 std::string IncidentSentence(int32_t effect, bool atSite, int32_t metres, int32_t direction);

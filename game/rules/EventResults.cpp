@@ -2,22 +2,19 @@
 #include "core/events/ConditionKinds.h"
 #include "core/events/ZREventsData.h"
 #include "game/rules/EventEngine.h"
-#include "game/rules/GameRandom.h"
+#include "game/sim/SimRandom.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 
 namespace {
 
-const char* const kDirectionNames[8] = {"North",     "NorthWest", "West", "SouthWest",
-                                        "South",     "SouthEast", "East", "NorthEast"};
+const char* const kDirectionNames[8] = {"North", "NorthWest", "West", "SouthWest",
+                                        "South", "SouthEast", "East", "NorthEast"};
 
 const char* const kAtSiteSentences[5] = {
-    "An explosion has occurred at the incident site. ",
-    "A fire has started at the incident site. ",
-    "An electrical hazard was discovered at the incident site. ",
-    "A gas leak was discovered at the incident site. ",
+    "An explosion has occurred at the incident site. ",           "A fire has started at the incident site. ",
+    "An electrical hazard was discovered at the incident site. ", "A gas leak was discovered at the incident site. ",
     "A water leak was discovered at the incident site. ",
 };
 
@@ -43,26 +40,6 @@ bool IsDown(const CEngineSquadInfo& info)
 }
 
 } // namespace
-
-bool LocateFromSite(int32_t left, int32_t top, int32_t right, int32_t bottom, int32_t x, int32_t y,
-                    int32_t& metres, int32_t& direction)
-{
-    metres = 0;
-    direction = 0;
-    if (x >= left && x <= right && y >= top && y <= bottom)
-        return true;
-    const double dx = x - (static_cast<double>(left) + right) / 2.0;
-    const double dy = (static_cast<double>(top) + bottom) / 2.0 - y; // y counted upwards
-    double angle = std::atan2(dy, dx) * 180.0 / M_PI;
-    double turned = std::fmod(293.0 + angle, 360.0);
-    if (turned < 0)
-        turned += 360.0;
-    direction = std::clamp(static_cast<int32_t>(turned) / 45, 0, 7);
-    const double distance = std::sqrt(dx * dx + dy * dy) * 0.25;
-    const int64_t whole = static_cast<int64_t>(std::min(distance, 1.0e9));
-    metres = static_cast<int32_t>(whole / 10 * 10);
-    return false;
-}
 
 std::string IncidentSentence(int32_t effect, bool atSite, int32_t metres, int32_t direction)
 {
@@ -114,7 +91,7 @@ bool CEventEngine::OrderSquad(const CZRResult& result)
     if (IsDown(info))
         return false;
     float holder = 0.0f;
-    if (Host().GetHolderValue(squad, holder) && static_cast<float>(GameRand() % 100) >= holder - 20.0f)
+    if (Host().GetHolderValue(squad, holder) && static_cast<float>(SimRand() % 100) >= holder - 20.0f)
         return false;
     if (info.nAgency == 6 && (info.uFlags & 0x100))
         return false;

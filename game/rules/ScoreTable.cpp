@@ -186,8 +186,7 @@ void CScoreWriter::ReadFacilities(EScoreTotal total)
         if (max <= 0.0f || facility < 0)
             continue;
         m_scoring.m_afPossible[total] += max;
-        m_scoring.m_afAwarded[total] +=
-            RowAward(Host().GetFacilityTime(facility), max, fields.Int(5), fields.Float(6));
+        m_scoring.m_afAwarded[total] += RowAward(Host().GetFacilityTime(facility), max, fields.Int(5), fields.Float(6));
     }
 }
 
@@ -247,8 +246,8 @@ void CScoreWriter::ComputeTotals()
 
 void CScoreWriter::Line(const char* label, EScoreTotal total, bool blankAfter)
 {
-    Append(m_log, "%s%3d/%3d\t%3d%%\n", label, ToInt(m_scoring.m_afAwarded[total]), ToInt(m_scoring.m_afPossible[total]),
-           ToInt(m_scoring.m_afScoreTotals[total]));
+    Append(m_log, "%s%3d/%3d\t%3d%%\n", label, ToInt(m_scoring.m_afAwarded[total]),
+           ToInt(m_scoring.m_afPossible[total]), ToInt(m_scoring.m_afScoreTotals[total]));
     if (blankAfter)
         m_log += "\n";
 }
@@ -289,17 +288,17 @@ std::string CScoreWriter::Run(const std::string& tablePath)
     const int64_t notReturned = Stat(kStatAreaSquadsNotReturned);
     SetCategory(kScoreDemobilization, demobMax,
                 called > 0 ? static_cast<float>(demobMax * std::max<int64_t>(0, called - notReturned) /
-                                                 static_cast<double>(called))
+                                                static_cast<double>(called))
                            : demobMax);
 
-    Decay(kScoreFireContainment, ReadRow(), Stat(kStatTilesFire));
-    Decay(kScoreChemicalContainment, ReadRow(), Stat(kStatTilesChemical));
+    Decay(kScoreFireContainment, ReadRow(), Stat(kStatFireTiles));
+    Decay(kScoreChemicalContainment, ReadRow(), Stat(kStatChemicalTiles));
     Decay(kScoreFireRemaining, ReadRow(), Host().CountBurningTiles());
     Decay(kScoreChemicalSourcesRemaining, ReadRow(), Host().CountVisibleSpills());
     Decay(kScoreChemicalRemaining, ReadRow(), Host().CountChemicalTiles());
     Decay(kScoreBombsRemaining, ReadRow(), Host().CountObjects(128, true));
     Decay(kScoreExplosions, ReadRow(),
-          int64_t{Stat(kStatExplosions1)} + Stat(kStatExplosions2) + Stat(kStatExplosions3));
+          int64_t{Stat(kStatExplosionSize1)} + Stat(kStatExplosionSize2) + Stat(kStatExplosionSize3));
     Decay(kScoreRubble, ReadRow(), Host().CountObjects(12, false));
 
     const int64_t gas = Stat(kStatGasHazards);
@@ -322,19 +321,19 @@ std::string CScoreWriter::Run(const std::string& tablePath)
     const int64_t atCenter = int64_t{Stat(kStatThreatsAtCasualtyCenter)} + Stat(kStatCiviliansAtCasualtyCenter) +
                              Stat(kStatRespondersAtCasualtyCenter);
     const int64_t down = int64_t{Stat(kStatThreatsKilled)} + Stat(kStatThreatsIncapacitated) +
-                         Stat(kStatCiviliansKilled) + Stat(kStatCiviliansIncapacitated) +
-                         Stat(kStatRespondersKilled) + Stat(kStatRespondersIncapacitated);
+                         Stat(kStatCiviliansKilled) + Stat(kStatCiviliansIncapacitated) + Stat(kStatRespondersKilled) +
+                         Stat(kStatRespondersIncapacitated);
     SetCategory(kScoreCasualtyCenterUsage, casualty.fMax,
                 down > 0 ? static_cast<float>(casualty.fMax * static_cast<double>(atCenter) / down) : 0.0f);
 
     const CRow subdued = ReadRow();
     const int64_t threats = Stat(kStatThreatsTotal);
     SetCategory(kScoreThreatsSubdued, subdued.fMax,
-                threats > 0 ? static_cast<float>(subdued.fMax *
-                                                 (Stat(kStatThreatsKilled) * subdued.fRate * 0.01 +
-                                                  Stat(kStatThreatsInCustody)) /
-                                                 threats)
-                            : subdued.fMax);
+                threats > 0
+                    ? static_cast<float>(
+                          subdued.fMax *
+                          (Stat(kStatThreatsKilled) * subdued.fRate * 0.01 + Stat(kStatThreatsInCustody)) / threats)
+                    : subdued.fMax);
     m_lines.Skip();
     m_lines.Skip();
 
@@ -347,11 +346,11 @@ std::string CScoreWriter::Run(const std::string& tablePath)
     const CRow annoyance = ReadRow();
     const int64_t annoyable = Stat(kStatAnnoyableTicks);
     SetCategory(kScoreMediaAnnoyance, annoyance.fMax,
-                annoyable > 0 ? static_cast<float>(annoyance.fMax *
-                                                   static_cast<double>(std::max<int64_t>(
-                                                       0, annoyable - Stat(kStatTicksAnnoying))) /
-                                                   annoyable)
-                              : annoyance.fMax);
+                annoyable > 0
+                    ? static_cast<float>(
+                          annoyance.fMax *
+                          static_cast<double>(std::max<int64_t>(0, annoyable - Stat(kStatTicksAnnoying))) / annoyable)
+                    : annoyance.fMax);
     const CRow infiltration = ReadRow();
     const int64_t over = std::max<int64_t>(0, int64_t{Stat(kStatMediaInfiltration)} - infiltration.nAllowance);
     SetCategory(kScoreMediaInfiltration, infiltration.fMax,
@@ -443,14 +442,15 @@ void CScoreWriter::WriteStatistics()
     Append(m_log, "\tArea Map Squads Called\t\t%d\n", Stat(kStatAreaSquadsCalled));
     Append(m_log, "Environmental\n");
     for (int size = 1; size <= 3; ++size)
-        Append(m_log, "\tExplosion size %d\t\t%d\n", size, Stat(static_cast<EScoreStat>(kStatExplosions1 + size - 1)));
+        Append(m_log, "\tExplosion size %d\t\t%d\n", size,
+               Stat(static_cast<EScoreStat>(kStatExplosionSize1 + size - 1)));
     Append(m_log, "\tGas Hazard Explosions\t\t%d\n", Stat(kStatGasExplosions));
     Append(m_log, "\tGas Hazards\t\t\t%d\n", Stat(kStatGasHazards));
     Append(m_log, "\tWater Hazards\t\t\t%d\n", Stat(kStatWaterHazards));
     Append(m_log, "\tElectrical Hazards\t\t%d\n", Stat(kStatElectricalHazards));
     Append(m_log, "\tDebris\t\t\t\t%d\n", Stat(kStatDebris));
-    Append(m_log, "\tTiles Affected By Fire\t\t%d\n", Stat(kStatTilesFire));
-    Append(m_log, "\tTiles Affected By Chemical\t%d\n\n", Stat(kStatTilesChemical));
+    Append(m_log, "\tTiles Affected By Fire\t\t%d\n", Stat(kStatFireTiles));
+    Append(m_log, "\tTiles Affected By Chemical\t%d\n\n", Stat(kStatChemicalTiles));
     m_log += "Resource Points Remaining\n";
     Append(m_log, " Command\t%d\n", ToInt(Host().GetResourcePoints(0)));
     Append(m_log, " Operations\t%d\n", ToInt(Host().GetResourcePoints(1)));
@@ -473,11 +473,11 @@ std::string CScoring::ComputeScores(const std::string& table, const std::string&
     return CScoreWriter(*this, table).Run(tablePath);
 }
 
-void CScoring::EndScenario()
+int CScoring::EndScenario()
 {
     if (m_pHost)
         m_pHost->FinalTally(*this);
-    WriteScores();
+    return WriteScores();
 }
 
 int CScoring::WriteScores()

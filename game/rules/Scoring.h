@@ -13,7 +13,7 @@ class CByteReader;
 class CByteWriter;
 class CScoring;
 
-// The 32 incident counters, filled by the squad and incident code (explosion of size s: kStatExplosions1 + s).
+// The 32 incident counters, filled by the squad and incident code (explosion of size s: kStatExplosionSize1 + s).
 enum EScoreStat : int32_t {
     kStatThreatsKilled,
     kStatThreatsIncapacitated,
@@ -37,16 +37,16 @@ enum EScoreStat : int32_t {
     kStatTicksAnnoying,
     kStatAreaSquadsCalled,
     kStatAreaSquadsNotReturned,
-    kStatExplosions1,
-    kStatExplosions2,
-    kStatExplosions3,
+    kStatExplosionSize1,
+    kStatExplosionSize2,
+    kStatExplosionSize3,
     kStatGasHazards,
     kStatGasExplosions,
     kStatWaterHazards,
     kStatElectricalHazards,
     kStatDebris,
-    kStatTilesFire,
-    kStatTilesChemical,
+    kStatFireTiles,
+    kStatChemicalTiles,
     kStatCount
 };
 
@@ -163,8 +163,8 @@ public:
     // The same from text already read.
     void ParseScoreRules(const std::string& text);
 
-    // End of the scenario (authority): final tallies, then the scores.
-    void EndScenario();
+    // End of the scenario (authority): final tallies, then the scores (WriteScores' result).
+    int EndScenario();
     // Scores from the score table; writes "Score-Log.txt" and posts messages 30 and 65. 0 when done,
     // -1 when the table cannot be opened.
     int WriteScores();

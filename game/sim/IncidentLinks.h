@@ -1,6 +1,9 @@
 // What the incident world calls outside itself: scoring, the event trigger engine, squads, sound, message posting.
 #pragma once
 
+#include "game/rules/EventEngine.h"
+#include "game/rules/Scoring.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -18,17 +21,8 @@ enum EIncidentCost {
     kCostResidue,      // once, at scenario end
 };
 
-// Statistics counters of the scoring object that the incident world raises (indexes into its 32 counters).
-enum EIncidentStat {
-    kStatExplosionSize1 = 22, // + size: explosions of sizes 0, 1, 2 count as 1, 2, 3
-    kStatGasHazards = 25,
-    kStatGasExplosions = 26,
-    kStatWaterHazards = 27,
-    kStatElectricalHazards = 28,
-    kStatDebris = 29,
-    kStatFireTiles = 30,
-    kStatChemicalTiles = 31,
-};
+// Statistics counters of the scoring object that the incident world raises are the scoring's own (EScoreStat:
+// kStatExplosionSize1 + size, kStatGasHazards .. kStatChemicalTiles).
 
 class IIncidentScoring {
 public:
@@ -39,15 +33,8 @@ public:
     virtual int32_t GetCurrentTime() const = 0;
 };
 
-// Environmental effects reported with event kind 7.
-enum EEnvironmentEffect {
-    kEffectExplosion = 0,
-    kEffectFire = 1,
-    kEffectElectrical = 2,
-    kEffectGas = 3,
-    kEffectWater = 4
-};
-constexpr int kNotifyEnvironment = 7;
+// Environmental effects reported with event kind 7 (kNotifyEnvironment of the event engine).
+enum EEnvironmentEffect { kEffectExplosion = 0, kEffectFire = 1, kEffectElectrical = 2, kEffectGas = 3, kEffectWater = 4 };
 
 class IIncidentEvents {
 public:

@@ -1,7 +1,8 @@
 // Action ids, squad flag bits and the other small constants the squads share.
 #pragma once
 
-#include <climits>
+#include "game/rules/EventEngine.h"
+
 #include <cstdint>
 
 // One id serves as menu order, current state, requested state and the action told to the event engine.
@@ -103,12 +104,7 @@ enum ESquadModifier : int32_t {
     kModVehicleIdle = 512,
 };
 
-// Event engine notification kinds the squads send.
-enum ESquadNotify : int32_t {
-    kNotifySquadMoved = 2,
-    kNotifyActionStarted = 4,
-    kNotifyActionEnded = 5,
-};
+// The event engine's notification kinds (the squads send 2, 4 and 5) come with its header.
 
 // Facility and object codes on a cell.
 enum EIncidentCode : int32_t {

@@ -3,7 +3,7 @@
 #include "core/events/ConditionKinds.h"
 #include "core/events/ZREventsData.h"
 #include "game/rules/EventEngine.h"
-#include "game/rules/GameRandom.h"
+#include "game/rules/ScriptedRandom.h"
 #include "game/util/ByteStream.h"
 
 #include <cstdint>

@@ -5,7 +5,7 @@
 #include "core/events/ConditionKinds.h"
 #include "core/events/ZREventsData.h"
 #include "game/rules/EventEngine.h"
-#include "game/rules/GameRandom.h"
+#include "ScriptedRandom.h"
 
 #include <gtest/gtest.h>
 
@@ -96,7 +96,12 @@ public:
 
     bool LocateFromIncidentSite(int32_t x, int32_t y, int32_t& metres, int32_t& direction) const override
     {
-        return LocateFromSite(0, 0, 64, 64, x, y, metres, direction);
+        // The site is the box 0..63; anything else is 100 metres East of it.
+        if (x < 64 && y < 64)
+            return true;
+        metres = 100;
+        direction = 6;
+        return false;
     }
     void Explode(int32_t x, int32_t y, int32_t size) override { Call("explode %d,%d size %d", x, y, size); }
     void SpillChemical(int32_t x, int32_t y, int32_t size) override { Call("spill %d,%d size %d", x, y, size); }

@@ -71,13 +71,12 @@ const KindCase kKindCases[] = {
      [](CEventEngine& e, FakeSquad&, FakeSquad&) { e.Notify(kNotifyEnvironment, nullptr, 0, 20, 20); }},
 };
 
-INSTANTIATE_TEST_SUITE_P(Kinds, NotifyKinds, ::testing::ValuesIn(kKindCases),
-                         [](const auto& info) {
-                             std::string name = info.param.name;
-                             for (char& ch : name)
-                                 ch = std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Kinds, NotifyKinds, ::testing::ValuesIn(kKindCases), [](const auto& info) {
+    std::string name = info.param.name;
+    for (char& ch : name)
+        ch = std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
+    return name;
+});
 
 TEST_F(EngineTest, ProximityMatchMakesNamedSquadCurrentAndTargetsTheOther)
 {
@@ -120,7 +119,6 @@ TEST_F(EngineTest, EnvironmentStoresWhereAndTellsIt)
     AddEvent(11, {2}, new CZRResult());
     Start();
     m_engine.Notify(kNotifyEnvironment, nullptr, 3, 20, 20);
-    // 432 pixels east of the site's centre (32, 32): 100 metres.
     m_engine.Notify(kNotifyEnvironment, nullptr, 0, 464, 32);
     ASSERT_EQ(m_host.aReports.size(), 2u);
     EXPECT_EQ(m_host.aReports[0].strText, "A gas leak was discovered at the incident site. Event 10.");
@@ -129,31 +127,14 @@ TEST_F(EngineTest, EnvironmentStoresWhereAndTellsIt)
     EXPECT_EQ(m_data.m_lstEvents.front()->m_strEventText, "Event 10.");
 }
 
-TEST(IncidentSite, DistanceAndDirection)
+TEST(IncidentSentence, AtTheSiteOrAway)
 {
-    int32_t metres = -1, direction = -1;
-    EXPECT_TRUE(LocateFromSite(0, 0, 64, 64, 64, 0, metres, direction));
-    struct Case {
-        int32_t x, y, metres;
-        const char* text;
-    };
-    const Case cases[] = {
-        {432, 32, 100, "East"},  {32, -368, 100, "North"}, {-368, 32, 100, "West"},
-        {32, 432, 100, "South"}, {332, -268, 100, "NorthEast"}, {-268, 332, 100, "SouthWest"},
-        {62 + 30, 32, 10, "East"}, {32 + 70, 32 + 0, 10, "East"},
-    };
-    for (const Case& c : cases) {
-        ASSERT_FALSE(LocateFromSite(0, 0, 64, 64, c.x, c.y, metres, direction));
-        EXPECT_EQ(metres, c.metres) << c.x << "," << c.y;
-        EXPECT_EQ(IncidentSentence(2, false, metres, direction),
-                  std::string("An electrical hazard was discovered ") + std::to_string(c.metres) + " meters " + c.text +
-                      " of the incident site. ")
-            << c.x << "," << c.y;
-    }
-    // 30 pixels from the centre of a point-sized site: 7.5 m, shown as 0.
-    EXPECT_FALSE(LocateFromSite(0, 0, 0, 0, 30, 0, metres, direction));
-    EXPECT_EQ(metres, 0);
+    EXPECT_EQ(IncidentSentence(4, true, 0, 0), "A water leak was discovered at the incident site. ");
+    EXPECT_EQ(IncidentSentence(2, false, 30, 3),
+              "An electrical hazard was discovered 30 meters SouthWest of the incident site. ");
+    EXPECT_EQ(IncidentSentence(1, false, 0, 7), "A fire has started 0 meters NorthEast of the incident site. ");
     EXPECT_EQ(IncidentSentence(7, true, 0, 0), "");
+    EXPECT_EQ(IncidentSentence(-1, false, 10, 0), "");
 }
 
 // --- delays ------------------------------------------------------------------------------------------------------

@@ -106,20 +106,33 @@ protected:
         const float points[5] = {100.7f, 50.0f, 25.2f, 0.0f, 12.9f};
         std::copy(std::begin(points), std::end(points), m_host.afPoints);
         const std::pair<EScoreStat, int32_t> stats[] = {
-            {kStatThreatsKilled, 1},           {kStatThreatsIncapacitated, 1},
-            {kStatThreatsInCustody, 2},        {kStatThreatsTotal, 4},
-            {kStatThreatsAtCasualtyCenter, 1}, {kStatCiviliansKilled, 2},
-            {kStatCiviliansIncapacitated, 1},  {kStatCiviliansAtCasualtyCenter, 1},
-            {kStatCiviliansAtEvacuationCenter, 3}, {kStatCivilianVehiclesDestroyed, 1},
-            {kStatMediaTotal, 4},              {kStatMediaAtMediaCenter, 1},
-            {kStatResponderVehiclesDestroyed, 2}, {kStatRespondersInCombat, 3},
-            {kStatMediaInfiltration, 2},       {kStatAnnoyableTicks, 100},
-            {kStatTicksAnnoying, 25},          {kStatAreaSquadsCalled, 4},
-            {kStatAreaSquadsNotReturned, 1},   {kStatExplosions1, 1},
-            {kStatExplosions2, 1},             {kStatGasHazards, 4},
-            {kStatGasExplosions, 1},           {kStatWaterHazards, 3},
-            {kStatDebris, 5},                  {kStatTilesFire, 15},
-            {kStatTilesChemical, 3},
+            {kStatThreatsKilled, 1},
+            {kStatThreatsIncapacitated, 1},
+            {kStatThreatsInCustody, 2},
+            {kStatThreatsTotal, 4},
+            {kStatThreatsAtCasualtyCenter, 1},
+            {kStatCiviliansKilled, 2},
+            {kStatCiviliansIncapacitated, 1},
+            {kStatCiviliansAtCasualtyCenter, 1},
+            {kStatCiviliansAtEvacuationCenter, 3},
+            {kStatCivilianVehiclesDestroyed, 1},
+            {kStatMediaTotal, 4},
+            {kStatMediaAtMediaCenter, 1},
+            {kStatResponderVehiclesDestroyed, 2},
+            {kStatRespondersInCombat, 3},
+            {kStatMediaInfiltration, 2},
+            {kStatAnnoyableTicks, 100},
+            {kStatTicksAnnoying, 25},
+            {kStatAreaSquadsCalled, 4},
+            {kStatAreaSquadsNotReturned, 1},
+            {kStatExplosionSize1, 1},
+            {kStatExplosionSize2, 1},
+            {kStatGasHazards, 4},
+            {kStatGasExplosions, 1},
+            {kStatWaterHazards, 3},
+            {kStatDebris, 5},
+            {kStatFireTiles, 15},
+            {kStatChemicalTiles, 3},
         };
         for (const auto& [stat, value] : stats)
             m_scoring.SetStat(stat, value);
@@ -144,8 +157,17 @@ TEST_F(ScoringTest, ScoreRulesAreReadByPositionAndScaled)
                               ",,nine,,nan\r\n"
                               ",,ten,,10\r\n"
                               ",,eleven,,11\r\n");
-    const float expected[kScoreRuleCount] = {120, 2, 180 * 0.016666668f * 0.33333334f, 360 * 0.016666668f * 0.33333334f,
-                                             60 * 0.016666668f, 30 * 0.016666668f, 6 * 0.016666668f, 7, 0, 0, 10};
+    const float expected[kScoreRuleCount] = {120,
+                                             2,
+                                             180 * 0.016666668f * 0.33333334f,
+                                             360 * 0.016666668f * 0.33333334f,
+                                             60 * 0.016666668f,
+                                             30 * 0.016666668f,
+                                             6 * 0.016666668f,
+                                             7,
+                                             0,
+                                             0,
+                                             10};
     for (int i = 0; i < kScoreRuleCount; ++i)
         EXPECT_FLOAT_EQ(m_scoring.GetScoreRule(i), expected[i]) << i;
     EXPECT_FLOAT_EQ(m_scoring.GetScoreRule(2), 1.0f);
@@ -278,10 +300,18 @@ TEST_F(ScoringTest, EmptyDenominatorsAwardFullPoints)
     const std::string log = m_scoring.ComputeScores(EmptyCountTable(), "t");
     for (const char* bad : {"nan/", "/nan", "nan%", "inf"})
         EXPECT_EQ(log.find(bad), std::string::npos) << bad;
-    const EScoreTotal full[] = {kScoreIAP,           kScoreDemobilization,    kScoreGasCleared,
-                                kScoreElectricalCleared, kScoreWaterCleared,  kScoreDebrisCleared,
-                                kScoreThreatsSubdued, kScoreMediaCenterUsage, kScoreMediaAnnoyance,
-                                kScoreMediaInfiltration, kScoreFireRemaining, kScoreCivilianFatalities};
+    const EScoreTotal full[] = {kScoreIAP,
+                                kScoreDemobilization,
+                                kScoreGasCleared,
+                                kScoreElectricalCleared,
+                                kScoreWaterCleared,
+                                kScoreDebrisCleared,
+                                kScoreThreatsSubdued,
+                                kScoreMediaCenterUsage,
+                                kScoreMediaAnnoyance,
+                                kScoreMediaInfiltration,
+                                kScoreFireRemaining,
+                                kScoreCivilianFatalities};
     for (EScoreTotal total : full)
         EXPECT_FLOAT_EQ(m_scoring.GetTotal(total), 100.0f) << total;
     // Nobody down: the casualty center had nothing to do and awards nothing, as the table's rule says.
@@ -293,11 +323,11 @@ TEST_F(ScoringTest, UnitTimelinessAndUnknownRows)
 {
     m_host.mapActivated = {{{1, 7}, 945}, {{1, 9}, 955}, {{2, 0}, 50}};
     const std::string table = "h\nh\nh\n"
-                              ",Operations,Fire Branch,10,,15,5\n"   // on its deadline: full
-                              ",,hazmat group,10,,15,5\n"            // ten minutes late at 5 %: half
-                              ",Planning,Resources Unit,10,,30,1\n"  // activated after midnight: a day late
-                              ",Nowhere,Command,40,,0,0\n"           // unknown section
-                              ",Operations,Fire Brigade,40,,0,0\n"   // unknown unit
+                              ",Operations,Fire Branch,10,,15,5\n"  // on its deadline: full
+                              ",,hazmat group,10,,15,5\n"           // ten minutes late at 5 %: half
+                              ",Planning,Resources Unit,10,,30,1\n" // activated after midnight: a day late
+                              ",Nowhere,Command,40,,0,0\n"          // unknown section
+                              ",Operations,Fire Brigade,40,,0,0\n"  // unknown unit
                               ",,,,,,\n";
     const std::string log = m_scoring.ComputeScores(table, "t");
     EXPECT_NE(log.find(" 10/ 10\t\tFire Branch\n  5/ 10\t\thazmat group\n  0/ 10\t\tResources Unit\n\n"),
