@@ -25,7 +25,8 @@ int Preview(const std::string& folder, const std::string& prefix)
                                    demo::EncodeBmp(demo::RenderTacticalMap(*loaded, folder, display, 0)));
     ok = ok && demo::WriteFileBytes(prefix + "_tactical8.bmp",
                                     demo::EncodeBmp(demo::RenderTacticalMap(*loaded, folder, display, 1)));
-    ok = ok && demo::WriteFileBytes(prefix + "_area.bmp", demo::EncodeBmp(demo::RenderAreaMap(*loaded, folder, display)));
+    ok = ok &&
+         demo::WriteFileBytes(prefix + "_area.bmp", demo::EncodeBmp(demo::RenderAreaMap(*loaded, folder, display)));
     return ok ? 0 : 1;
 }
 

@@ -60,7 +60,8 @@ public:
         return true;
     }
 };
-const QFClassInfo CPathGridSource::s_classInfo{"CPathData", static_cast<int>(sizeof(CPathGridSource)), "QFSerializeBase"};
+const QFClassInfo CPathGridSource::s_classInfo{"CPathData", static_cast<int>(sizeof(CPathGridSource)),
+                                               "QFSerializeBase"};
 const QFVersion CPathGridSource::s_version(1);
 
 // Writes the named top-level objects into one binary archive, replacing the file only when all went well.
@@ -120,7 +121,8 @@ std::unique_ptr<CPathData> BuildPathGrid(const TownPlan& plan, CMap2DLinked& map
     const std::string scratch = out.Path(".pathgrid.tmp");
     std::string why;
     CPathGridSource* sourcePtr = &source;
-    if (!StoreDocument(scratch, [&](QFArchive& a) { QFSerializePointer(&a, &sourcePtr, "PathData"); }, &why)) {
+    if (!StoreDocument(
+            scratch, [&](QFArchive& a) { QFSerializePointer(&a, &sourcePtr, "PathData"); }, &why)) {
         out.Fail(why);
         return nullptr;
     }
@@ -179,7 +181,10 @@ CSprite* Place(CSpriteManager& sprites, int kind, int templateIndex, int agencyI
 }
 
 // The agency list of the demo gives agency index k to agency kind k.
-int AgencyIndexForKind(const CSpriteManager& sprites, int kind) { return sprites.AgencyForKind(kind); }
+int AgencyIndexForKind(const CSpriteManager& sprites, int kind)
+{
+    return sprites.AgencyForKind(kind);
+}
 
 bool LoadLists(CSpriteManager& sprites, Output& out)
 {
@@ -246,7 +251,8 @@ void MakeAreaMapDocument(Output& out, const std::string& path)
 
     std::string why;
     CAreaMapData* doc = &document;
-    if (StoreDocument(path, [&](QFArchive& a) { QFSerializePointer(&a, &doc, "CAreaMapData"); }, &why))
+    if (StoreDocument(
+            path, [&](QFArchive& a) { QFSerializePointer(&a, &doc, "CAreaMapData"); }, &why))
         out.Made(std::filesystem::path(path).filename().string());
     else
         out.Fail(why);
@@ -316,22 +322,23 @@ void MakeArchives(Output& out)
     CSpriteManager* spritesPtr = sprites.get();
     CPathData* gridPtr = grid.get();
     CScenarioData* scenarioPtr = scenario.get();
-    if (StoreDocument(zri,
-                      [&](QFArchive& a) {
-                          QFSerializePointer(&a, &mapPtr, "Map");
-                          QFSerializePointer(&a, &spritesPtr, "Sprites");
-                          QFSerializePointer(&a, &gridPtr, "PathData");
-                          QFSerializePointer(&a, &scenarioPtr, "CScenarioData");
-                      },
-                      &why))
+    if (StoreDocument(
+            zri,
+            [&](QFArchive& a) {
+                QFSerializePointer(&a, &mapPtr, "Map");
+                QFSerializePointer(&a, &spritesPtr, "Sprites");
+                QFSerializePointer(&a, &gridPtr, "PathData");
+                QFSerializePointer(&a, &scenarioPtr, "CScenarioData");
+            },
+            &why))
         out.Made(kScenarioFile);
     else
         out.Fail(why);
 
     std::string stem = std::string(kScenarioFile).substr(0, std::strlen(kScenarioFile) - 4);
     CZREventsData* events = scenario->m_pEvents;
-    if (StoreDocument(out.Path(stem + ".zre"), [&](QFArchive& a) { QFSerializePointer(&a, &events, "CZREventsData"); },
-                      &why))
+    if (StoreDocument(
+            out.Path(stem + ".zre"), [&](QFArchive& a) { QFSerializePointer(&a, &events, "CZREventsData"); }, &why))
         out.Made(stem + ".zre");
     else
         out.Fail(why);

@@ -13,7 +13,10 @@
 
 namespace demo {
 
-COLORREF Snap(COLORREF colour) { return platform::Rgb565ToColorRef(platform::ColorRefTo565(colour)); }
+COLORREF Snap(COLORREF colour)
+{
+    return platform::Rgb565ToColorRef(platform::ColorRefTo565(colour));
+}
 
 COLORREF Shade(COLORREF colour, int percent)
 {
@@ -46,7 +49,10 @@ void Canvas::Set(int x, int y, COLORREF colour)
     m_pixels[static_cast<size_t>(y) * m_nWidth + x] = colour == kKey ? kKey : Snap(colour);
 }
 
-void Canvas::Fill(COLORREF colour) { std::fill(m_pixels.begin(), m_pixels.end(), colour == kKey ? kKey : Snap(colour)); }
+void Canvas::Fill(COLORREF colour)
+{
+    std::fill(m_pixels.begin(), m_pixels.end(), colour == kKey ? kKey : Snap(colour));
+}
 
 void Canvas::FillRect(int x, int y, int w, int h, COLORREF colour)
 {
@@ -75,7 +81,10 @@ void Canvas::FillEllipse(double cx, double cy, double rx, double ry, COLORREF co
         }
 }
 
-void Canvas::FillCircle(double cx, double cy, double r, COLORREF colour) { FillEllipse(cx, cy, r, r, colour); }
+void Canvas::FillCircle(double cx, double cy, double r, COLORREF colour)
+{
+    FillEllipse(cx, cy, r, r, colour);
+}
 
 void Canvas::Ring(double cx, double cy, double r, double width, COLORREF colour)
 {
@@ -108,7 +117,8 @@ void Canvas::FillPolygon(const std::vector<std::pair<double, double>>& points, C
         }
         std::sort(xs.begin(), xs.end());
         for (size_t i = 0; i + 1 < xs.size(); i += 2)
-            for (int x = static_cast<int>(std::ceil(xs[i] - 0.5)); x <= static_cast<int>(std::floor(xs[i + 1] - 0.5)); ++x)
+            for (int x = static_cast<int>(std::ceil(xs[i] - 0.5)); x <= static_cast<int>(std::floor(xs[i + 1] - 0.5));
+                 ++x)
                 Set(x, y, colour);
     }
 }

@@ -19,10 +19,10 @@ COLORREF Shade(COLORREF colour, int percent);
 COLORREF Mix(COLORREF a, COLORREF b, int weight);
 
 struct TextStyle {
-    int height = 12;      // cell height in pixels
+    int height = 12; // cell height in pixels
     bool bold = true;
     COLORREF colour = 0;
-    bool centred = true;  // horizontally and vertically in the rectangle
+    bool centred = true; // horizontally and vertically in the rectangle
     bool antialias = true;
 };
 

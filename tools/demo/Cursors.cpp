@@ -20,15 +20,24 @@ const COLORREF kWhite = RGB(255, 255, 255);
 
 // Ids 4 to 22 in order.
 const CursorLook kCursors[] = {
-    {"SquadMove", "MV", RGB(40, 170, 60), kWhite},     {"VehicleMove", "VM", RGB(40, 170, 60), kWhite},
-    {"GetInVehicle", "IN", RGB(40, 90, 210), kWhite},  {"Assault", "AS", RGB(200, 30, 30), kWhite},
-    {"DefuseBomb", "DB", RGB(30, 30, 30), RGB(255, 80, 80)}, {"RepairUtility", "UT", RGB(240, 140, 20), kBlack},
-    {"ClearDebris", "CD", RGB(140, 100, 60), kWhite},  {"FightFire", "FF", RGB(230, 60, 20), kWhite},
-    {"ContainHazard", "HZ", RGB(190, 220, 40), kBlack}, {"GiveAid", "+", kWhite, RGB(220, 0, 0)},
-    {"Supervise", "SV", RGB(140, 60, 190), kWhite},    {"DirectSelect", "D?", RGB(20, 150, 150), kWhite},
-    {"DirectTarget", "D!", RGB(20, 150, 150), kWhite}, {"Perimeter", "PR", RGB(40, 90, 210), kWhite},
-    {"Evacuation", "EV", RGB(40, 170, 60), kWhite},    {"Escort", "ES", RGB(40, 90, 210), kWhite},
-    {"Tow", "TW", RGB(120, 120, 120), kWhite},         {"Search", "SR", RGB(250, 210, 0), kBlack},
+    {"SquadMove", "MV", RGB(40, 170, 60), kWhite},
+    {"VehicleMove", "VM", RGB(40, 170, 60), kWhite},
+    {"GetInVehicle", "IN", RGB(40, 90, 210), kWhite},
+    {"Assault", "AS", RGB(200, 30, 30), kWhite},
+    {"DefuseBomb", "DB", RGB(30, 30, 30), RGB(255, 80, 80)},
+    {"RepairUtility", "UT", RGB(240, 140, 20), kBlack},
+    {"ClearDebris", "CD", RGB(140, 100, 60), kWhite},
+    {"FightFire", "FF", RGB(230, 60, 20), kWhite},
+    {"ContainHazard", "HZ", RGB(190, 220, 40), kBlack},
+    {"GiveAid", "+", kWhite, RGB(220, 0, 0)},
+    {"Supervise", "SV", RGB(140, 60, 190), kWhite},
+    {"DirectSelect", "D?", RGB(20, 150, 150), kWhite},
+    {"DirectTarget", "D!", RGB(20, 150, 150), kWhite},
+    {"Perimeter", "PR", RGB(40, 90, 210), kWhite},
+    {"Evacuation", "EV", RGB(40, 170, 60), kWhite},
+    {"Escort", "ES", RGB(40, 90, 210), kWhite},
+    {"Tow", "TW", RGB(120, 120, 120), kWhite},
+    {"Search", "SR", RGB(250, 210, 0), kBlack},
     {"Negotiate", "NG", RGB(230, 230, 230), kBlack},
 };
 
@@ -81,16 +90,6 @@ Canvas TargetCursor()
 }
 
 } // namespace
-
-// The cursor file names in load order: "target", then each order's plain, "Danger" and "Prohibited" files.
-std::vector<std::string> CursorFileNames()
-{
-    std::vector<std::string> names{"target.cur"};
-    for (const char* suffix : {"", "Danger", "Prohibited"})
-        for (const CursorLook& look : kCursors)
-            names.push_back(std::string(look.name) + suffix + ".cur");
-    return names;
-}
 
 void MakeCursors(Output& out)
 {

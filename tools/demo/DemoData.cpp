@@ -10,7 +10,10 @@
 
 namespace demo {
 
-std::string Output::Path(const std::string& relative) const { return m_strRoot + "/" + relative; }
+std::string Output::Path(const std::string& relative) const
+{
+    return m_strRoot + "/" + relative;
+}
 
 void Output::Bitmap(const std::string& relative, const Canvas& picture)
 {
@@ -58,11 +61,13 @@ bool MakeDemoData(const std::string& sourceFolder, const std::string& outputFold
         MakeTileArt(out.Path(kTileTypes), out);
         MakeSpriteArt(out);
         MakeScreenArt(out);
+        MakeScreenLists(out);
         MakeAreaMapArt(out);
         MakeSounds(out);
         MakeCursors(out);
         MakeFont(out);
         MakeArchives(out);
+        MakeFolders(out);
     }
     for (const platform::MessageRecord& m : platform::RecordedMessages())
         out.Fail("message box \"" + m.title + "\": " + m.text);

@@ -47,11 +47,14 @@ void CopyTextSources(const std::string& sourceFolder, Output& out);
 void MakeTileArt(const std::string& tileTypeFile, Output& out);
 void MakeSpriteArt(Output& out);
 void MakeScreenArt(Output& out);
+void MakeScreenLists(Output& out);
 void MakeAreaMapArt(Output& out);
 void MakeSounds(Output& out);
 void MakeCursors(Output& out);
 void MakeFont(Output& out);
 void MakeArchives(Output& out);
+// The folders the game expects to find: the network copies and the saved games.
+void MakeFolders(Output& out);
 
 // Runs every step into `outputFolder`; the hand-written sources come from `sourceFolder`.
 // False (with the reasons in the output's errors) when anything failed.

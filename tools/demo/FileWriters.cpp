@@ -1,6 +1,7 @@
 // Field-by-field encoders of BMP, CUR and WAV files, and the file writing with folder creation.
 #include "tools/demo/FileWriters.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 
@@ -12,9 +13,15 @@ Bytes& Bytes::U8(uint32_t v)
     return *this;
 }
 
-Bytes& Bytes::U16(uint32_t v) { return U8(v & 0xFF).U8((v >> 8) & 0xFF); }
+Bytes& Bytes::U16(uint32_t v)
+{
+    return U8(v & 0xFF).U8((v >> 8) & 0xFF);
+}
 
-Bytes& Bytes::U32(uint32_t v) { return U16(v & 0xFFFF).U16(v >> 16); }
+Bytes& Bytes::U32(uint32_t v)
+{
+    return U16(v & 0xFFFF).U16(v >> 16);
+}
 
 Bytes& Bytes::Raw(const void* data, size_t size)
 {
@@ -31,15 +38,20 @@ std::vector<uint8_t> EncodeBmp(const Canvas& picture)
     Bytes b;
     b.U8('B').U8('M').U32(54 + imageBytes).U16(0).U16(0).U32(54);
     b.U32(40).I32(w).I32(h).U16(1).U16(24).U32(0).U32(imageBytes).I32(2835).I32(2835).U32(0).U32(0);
-    for (int y = h - 1; y >= 0; --y) {
+    // The pixel rows, bottom-up, each blue, green, red and padded with zeros.
+    std::vector<uint8_t> out(54 + static_cast<size_t>(imageBytes), 0);
+    std::copy(b.Data().begin(), b.Data().end(), out.begin());
+    const std::vector<COLORREF>& pixels = picture.Pixels();
+    for (int y = 0; y < h; ++y) {
+        uint8_t* row = out.data() + 54 + static_cast<size_t>(h - 1 - y) * rowBytes;
+        const COLORREF* from = pixels.data() + static_cast<size_t>(y) * w;
         for (int x = 0; x < w; ++x) {
-            COLORREF c = picture.At(x, y);
-            b.U8(GetBValue(c)).U8(GetGValue(c)).U8(GetRValue(c));
+            row[3 * x] = static_cast<uint8_t>(GetBValue(from[x]));
+            row[3 * x + 1] = static_cast<uint8_t>(GetGValue(from[x]));
+            row[3 * x + 2] = static_cast<uint8_t>(GetRValue(from[x]));
         }
-        for (uint32_t pad = static_cast<uint32_t>(w) * 3; pad < rowBytes; ++pad)
-            b.U8(0);
     }
-    return b.Data();
+    return out;
 }
 
 std::vector<uint8_t> EncodeCursor(const Canvas& picture, int hotX, int hotY)
@@ -60,7 +72,10 @@ std::vector<uint8_t> EncodeCursor(const Canvas& picture, int hotX, int hotY)
         for (int x = 0; x < size; ++x) {
             COLORREF c = picture.At(x, y);
             bool clear = c == kKey;
-            b.U8(clear ? 0 : GetBValue(c)).U8(clear ? 0 : GetGValue(c)).U8(clear ? 0 : GetRValue(c)).U8(clear ? 0 : 255);
+            b.U8(clear ? 0 : GetBValue(c))
+                .U8(clear ? 0 : GetGValue(c))
+                .U8(clear ? 0 : GetRValue(c))
+                .U8(clear ? 0 : 255);
         }
     for (int y = size - 1; y >= 0; --y) {
         uint32_t bits = 0;
@@ -79,9 +94,15 @@ std::vector<uint8_t> EncodeWav(const std::vector<int16_t>& samples, int rate)
     b.Text("RIFF").U32(36 + dataBytes).Text("WAVE");
     b.Text("fmt ").U32(16).U16(1).U16(1).U32(rate).U32(rate * 2).U16(2).U16(16);
     b.Text("data").U32(dataBytes);
-    for (int16_t s : samples)
-        b.U16(static_cast<uint16_t>(s));
-    return b.Data();
+    std::vector<uint8_t> out(44 + static_cast<size_t>(dataBytes), 0);
+    std::copy(b.Data().begin(), b.Data().end(), out.begin());
+    uint8_t* p = out.data() + 44;
+    for (int16_t s : samples) {
+        const auto v = static_cast<uint16_t>(s);
+        *p++ = static_cast<uint8_t>(v & 0xFF);
+        *p++ = static_cast<uint8_t>(v >> 8);
+    }
+    return out;
 }
 
 bool WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes)

@@ -16,7 +16,8 @@ namespace {
 // Recipient bits in the layout of the players' role flags: agencies by index, the top role, the sections.
 constexpr int32_t kPolice = 0x1, kFire = 0x2, kSchool = 0x4, kPW = 0x8, kEMS = 0x10;
 constexpr int32_t kZoranth = 0x400, kOps = 0x2000, kPlanning = 0x4000, kLogistics = 0x8000, kFinance = 0x10000;
-constexpr int32_t kEveryone = kPolice | kFire | kSchool | kPW | kEMS | kZoranth | kOps | kPlanning | kLogistics | kFinance;
+constexpr int32_t kEveryone =
+    kPolice | kFire | kSchool | kPW | kEMS | kZoranth | kOps | kPlanning | kLogistics | kFinance;
 
 // Hazard kinds of a result.
 enum Hazard { kExplosion = 1, kSpill = 2, kFireHazard = 3, kWaterLeak = 4, kElectrical = 5, kGasLeak = 6, kBomb = 7 };
@@ -25,15 +26,24 @@ enum Hazard { kExplosion = 1, kSpill = 2, kFireHazard = 3, kWaterLeak = 4, kElec
 uint16_t KindBit(int kind)
 {
     switch (kind) {
-    case kConditionTime: return 0x01;
-    case kConditionEvent: return 0x02;
-    case kConditionLocation: return 0x04;
-    case kConditionUnitActivation: return 0x08;
-    case kConditionAction: return 0x10;
-    case kConditionSquadProximity: return 0x20;
-    case kConditionIAP: return 0x40;
-    case kConditionEnvironment: return 0x80;
-    default: return 0;
+    case kConditionTime:
+        return 0x01;
+    case kConditionEvent:
+        return 0x02;
+    case kConditionLocation:
+        return 0x04;
+    case kConditionUnitActivation:
+        return 0x08;
+    case kConditionAction:
+        return 0x10;
+    case kConditionSquadProximity:
+        return 0x20;
+    case kConditionIAP:
+        return 0x40;
+    case kConditionEnvironment:
+        return 0x80;
+    default:
+        return 0;
     }
 }
 
@@ -269,7 +279,8 @@ std::unique_ptr<CScenarioData> MakeMillbrookScenario(const TownPlan& plan, const
 
     // 3 squad in zone: the first police squad reaches the site.
     const uint32_t policeOnSite = s.Trigger("Police at the site", {SquadInZone(0, 0, site)});
-    CZREvent& arrival = s.Event("First unit on scene", "First unit on scene", "A police unit has reached the site and "
+    CZREvent& arrival = s.Event("First unit on scene", "First unit on scene",
+                                "A police unit has reached the site and "
                                 "reports: fire showing from the warehouse, staff gathering in the yard.",
                                 kZoranth, {policeOnSite});
     arrival.m_pResult->m_nZRPoints = 20;
@@ -287,7 +298,8 @@ std::unique_ptr<CScenarioData> MakeMillbrookScenario(const TownPlan& plan, const
     Review(*staging_.m_pResult, 10, 0, 0, 0);
 
     // 1 and 2 together, with a chance: a propane cylinder goes up.
-    const uint32_t blast = s.Trigger("Twelve minutes into the fire", {TimeAtLeast(942), EventHappened(fire.m_nUniqueID)});
+    const uint32_t blast =
+        s.Trigger("Twelve minutes into the fire", {TimeAtLeast(942), EventHappened(fire.m_nUniqueID)});
     CZREvent& cylinder = s.Event("Cylinder explodes", "Explosion in the warehouse",
                                  "A propane cylinder of the warehouse forklifts has exploded at the east end of the "
                                  "building. Debris is scattered over the yard.",
@@ -366,18 +378,18 @@ std::unique_ptr<CScenarioData> MakeMillbrookScenario(const TownPlan& plan, const
 
     // Repeatable, equipment: every fire squad that reaches the staging area gets protective suits.
     const uint32_t atStaging = s.Trigger("Fire squad at staging", {SquadInZone(1, 0, staging)});
-    CZREvent& suits = s.Event("Suits issued", "Protective suits issued",
-                              "Chemical protective suits have been issued at the staging area.", kFire | kPolice,
-                              {atStaging});
+    CZREvent& suits =
+        s.Event("Suits issued", "Protective suits issued",
+                "Chemical protective suits have been issued at the staging area.", kFire | kPolice, {atStaging});
     suits.m_bRepeatableEvent = true;
     suits.m_pResult->m_abEquipAgency[0] = true;
     suits.m_pResult->m_abEquipAgency[1] = true;
 
     // 6 action completed: EMS treats a casualty.
     const uint32_t treated = s.Trigger("First aid given", {Action(4, 9, false)});
-    CZREvent& aid = s.Event("Worker treated", "Casualty treated",
-                            "Paramedics have treated a warehouse worker for smoke inhalation.", kZoranth | kEMS,
-                            {treated});
+    CZREvent& aid =
+        s.Event("Worker treated", "Casualty treated",
+                "Paramedics have treated a warehouse worker for smoke inhalation.", kZoranth | kEMS, {treated});
     aid.m_pResult->m_nZRPoints = 10;
     Review(*aid.m_pResult, 0, 5, 0, 400);
 

@@ -10,7 +10,6 @@ namespace {
 
 const COLORREF kNavy = RGB(24, 36, 72);
 const COLORREF kPanel = RGB(214, 210, 196);
-const COLORREF kInk = RGB(10, 10, 10);
 
 TextStyle Big(int height, COLORREF colour, bool bold = true)
 {

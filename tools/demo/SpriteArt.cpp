@@ -26,9 +26,12 @@ struct AgencyLook {
 
 // The seven agencies that field squads; the names are the fixed agency names the loaders build paths from.
 const AgencyLook kAgencies[] = {
-    {"Police", RGB(32, 72, 200), kWhite, "P"},     {"Fire", RGB(216, 32, 32), kWhite, "F"},
-    {"School", RGB(248, 200, 24), kOutline, "S"},  {"PW", RGB(240, 128, 16), kOutline, "W"},
-    {"EMS", RGB(24, 160, 80), kWhite, "E"},        {"Civs", RGB(210, 200, 180), kOutline, "C"},
+    {"Police", RGB(32, 72, 200), kWhite, "P"},
+    {"Fire", RGB(216, 32, 32), kWhite, "F"},
+    {"School", RGB(248, 200, 24), kOutline, "S"},
+    {"PW", RGB(240, 128, 16), kOutline, "W"},
+    {"EMS", RGB(24, 160, 80), kWhite, "E"},
+    {"Civs", RGB(210, 200, 180), kOutline, "C"},
     {"Threat", RGB(24, 24, 24), RGB(255, 64, 64), "T"},
 };
 
@@ -67,7 +70,10 @@ Canvas VehiclePicture(const AgencyLook& a)
 
 // ---- terrain features ----
 
-Canvas Blank() { return Canvas(4, 4); }
+Canvas Blank()
+{
+    return Canvas(4, 4);
+}
 
 Canvas Flame(int size, int intensity)
 {
@@ -110,8 +116,9 @@ Canvas Debris()
         uint32_t h = Hash(2, i);
         double x = 4 + h % 24, y = 4 + (h >> 8) % 24, r = 2 + (h >> 16) % 4;
         COLORREF col = i % 3 == 0 ? RGB(120, 100, 80) : i % 3 == 1 ? RGB(90, 90, 96) : RGB(150, 130, 100);
-        c.FillPolygon({{x - r, y}, {x, y - r * 0.8}, {x + r, y - r * 0.2}, {x + r * 0.6, y + r}, {x - r * 0.5, y + r * 0.7}},
-                      kOutline);
+        c.FillPolygon(
+            {{x - r, y}, {x, y - r * 0.8}, {x + r, y - r * 0.2}, {x + r * 0.6, y + r}, {x - r * 0.5, y + r * 0.7}},
+            kOutline);
         c.FillPolygon({{x - r + 1, y}, {x, y - r * 0.8 + 1}, {x + r - 1, y - r * 0.2}, {x + r * 0.6 - 1, y + r - 1}},
                       col);
     }
@@ -163,7 +170,8 @@ Canvas GasLeak()
 
 Canvas Spill(bool seen)
 {
-    return seen ? Blob(32, RGB(176, 232, 40), RGB(100, 150, 20), 11) : Blob(30, RGB(150, 200, 60), RGB(150, 200, 60), 129);
+    return seen ? Blob(32, RGB(176, 232, 40), RGB(100, 150, 20), 11)
+                : Blob(30, RGB(150, 200, 60), RGB(150, 200, 60), 129);
 }
 
 Canvas Residue()
@@ -413,8 +421,8 @@ std::map<std::string, FeatureArt> FeatureArtTable()
     t["ZoneNode"] = Both(TileOverlay(RGB(250, 220, 0), "", true));
     t["IncidentNode"] = Both(TileOverlay(RGB(230, 30, 30), "", true));
     const std::pair<const char*, std::pair<COLORREF, const char*>> facilities[] = {
-        {"FacilityCP", {RGB(250, 220, 0), "CP"}},       {"FacilityStaging", {RGB(40, 200, 220), "SA"}},
-        {"FacilityBase", {RGB(90, 120, 250), "B"}},     {"FacilityCasualty", {RGB(240, 60, 60), "CC"}},
+        {"FacilityCP", {RGB(250, 220, 0), "CP"}},         {"FacilityStaging", {RGB(40, 200, 220), "SA"}},
+        {"FacilityBase", {RGB(90, 120, 250), "B"}},       {"FacilityCasualty", {RGB(240, 60, 60), "CC"}},
         {"FacilityEvacuation", {RGB(60, 200, 80), "EC"}}, {"FacilityMedia", {RGB(200, 90, 220), "MC"}},
         {"FacilityHeliport", {RGB(240, 240, 240), "H"}},
     };
@@ -427,7 +435,7 @@ std::map<std::string, FeatureArt> FeatureArtTable()
     }
     t["MarkerDim"] = {Marker(false), Marker(false).Shrunk(2)};
     t["Marker"] = {Marker(true), Marker(true).Shrunk(2)};
-    const char* labels[] = {"Brennan Chemical", "Site Office", "Town Hall", "Millbrook Elementary", "Mill Brook",
+    const char* labels[] = {"Brennan Chemical", "Site Office", "Town Hall",    "Millbrook Elementary", "Mill Brook",
                             "Rail Line",        "Depot Road",  "Station Road", "Main Street"};
     for (const char* l : labels) {
         std::string key = std::string("Label") + l;
@@ -519,7 +527,7 @@ Canvas VehicleModifier(int index)
 } // namespace
 
 // The names in "SpriteModifiers.txt", modifier 0 zoom 0 first.
-const char* const kModifierNames[10] = {"Gear", "Injured", "Wounded", "Critical", "Commanded",
+const char* const kModifierNames[10] = {"Gear", "Injured",  "Wounded",  "Critical",         "Commanded",
                                         "Idle", "Disabled", "Carrying", "CommandedVehicle", "VehicleIdle"};
 
 void MakeSpriteArt(Output& out)
@@ -539,8 +547,8 @@ void MakeSpriteArt(Output& out)
         COLORREF letterColour;
     };
     const StationLook stations[] = {
-        {"StationPolice", RGB(32, 72, 200), "P", kWhite}, {"StationFire", RGB(216, 32, 32), "F", kWhite},
-        {"StationEMS", RGB(24, 160, 80), "EMS", kWhite},  {"StationPW", RGB(240, 128, 16), "PW", kOutline},
+        {"StationPolice", RGB(32, 72, 200), "P", kWhite},    {"StationFire", RGB(216, 32, 32), "F", kWhite},
+        {"StationEMS", RGB(24, 160, 80), "EMS", kWhite},     {"StationPW", RGB(240, 128, 16), "PW", kOutline},
         {"StationSchool", RGB(248, 200, 24), "S", kOutline},
     };
     for (const StationLook& s : stations) {

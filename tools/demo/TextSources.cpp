@@ -45,6 +45,21 @@ void CopyTextSources(const std::string& sourceFolder, Output& out)
         if (relative == "ZR.ini" && fs::exists(out.Path(relative)))
             continue;
         out.Bytes(relative, ReadAll(p));
+        // The scenario editor copies "_Scores.csv" beside every new scenario: the demo's table is the template.
+        if (relative == "Millbrook Scores.csv")
+            out.Bytes("_Scores.csv", ReadAll(p));
+    }
+}
+
+void MakeFolders(Output& out)
+{
+    // A client stores the host's scenario files here (and its map bitmap in "Maps"), a joined saved game in
+    // "GameFromHost"; the game does not create them. Saved games go below "Saves".
+    for (const char* folder : {"ScenarioFromHost/Maps", "GameFromHost", "Saves"}) {
+        std::error_code ec;
+        fs::create_directories(out.Path(folder), ec);
+        if (ec)
+            out.Fail("cannot make " + out.Path(folder));
     }
 }
 

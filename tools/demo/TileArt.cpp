@@ -41,7 +41,10 @@ Canvas Ground(COLORREF base, uint32_t seed, int share = 30, int spread = 10)
     return t;
 }
 
-Canvas Asphalt() { return Ground(kAsphalt, 11, 25, 8); }
+Canvas Asphalt()
+{
+    return Ground(kAsphalt, 11, 25, 8);
+}
 
 void DashH(Canvas& t, int y, COLORREF c)
 {

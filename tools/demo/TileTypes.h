@@ -16,7 +16,7 @@ enum TileType : int {
     kRoad = 9,
     kRoadEW = 10,
     kRoadNS = 11,
-    kRoadEastEdge = 12,  // the map edges where squads arrive (the tile map's edge buckets)
+    kRoadEastEdge = 12, // the map edges where squads arrive (the tile map's edge buckets)
     kRoadWestEdge = 13,
     kRoadNorthEdge = 14,
     kRoadSouthEdge = 15,
@@ -39,8 +39,8 @@ enum TileType : int {
     kBankWaterSouth = 130,
     kBankWaterNorth = 131,
     kReeds = 132,
-    kFloor = 162,       // vehicles never enter this type
-    kWallBase = 164,    // 12 wall types: N, S, E, W, NW, NE, SW, SE, door N, S, E, W
+    kFloor = 162,    // vehicles never enter this type
+    kWallBase = 164, // 12 wall types: N, S, E, W, NW, NE, SW, SE, door N, S, E, W
     kWarehouseFloor = 177,
     kRacks = 178,
     kWarehouseWallBase = 180,

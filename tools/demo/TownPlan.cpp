@@ -62,7 +62,10 @@ private:
     TownPlan& m_plan;
 };
 
-void Feature(TownPlan& plan, const std::string& name, int x, int y) { plan.sprites.push_back({2, name, -1, x, y}); }
+void Feature(TownPlan& plan, const std::string& name, int x, int y)
+{
+    plan.sprites.push_back({2, name, -1, x, y});
+}
 void Unit(TownPlan& plan, const std::string& name, int agency, int x, int y)
 {
     plan.sprites.push_back({1, name, agency, x, y});
@@ -124,8 +127,9 @@ TownPlan MakeMillbrookPlan()
     b.Rect(24, 74, 25, 74, kRoadSouthEdge);
     b.Rect(24, 10, 25, 11, kJunction);
     b.Rect(24, 40, 25, 41, kJunction);
-    b.Rect(23, 24, 26, 29, kGrass);
-    b.Rect(24, 24, 25, 29, kCrossing);
+    b.Rect(23, 24, 23, 29, kGrass);
+    b.Rect(26, 24, 26, 29, kGrass);
+    b.Rect(24, 26, 25, 27, kCrossing);
 
     // Brennan Chemical Supply: fenced yard, siding, apron, warehouse, site office, tank farm, car park.
     b.Rect(35, 30, 62, 30, kSiding);
@@ -196,11 +200,10 @@ TownPlan MakeMillbrookPlan()
     Feature(plan, "Label Main Street", CellCentre(24) + 16, CellCentre(50));
     for (int i = 0; i < 3; ++i)
         Feature(plan, "Storage Tank", CellCentre(58) + 16 + (i % 2) * 64, CellCentre(33) + i * 48);
-    const int trees[][2] = {{1, 3},  {7, 8},   {13, 3},  {19, 8},  {28, 8},  {40, 3},  {52, 8},  {64, 6},
-                            {66, 3}, {1, 18},  {13, 18}, {28, 18}, {46, 13}, {3, 45},  {15, 46}, {4, 55},
-                            {14, 55}, {17, 50}, {9, 57}, {30, 45}, {36, 50}, {44, 55}, {52, 48}, {80, 58},
-                            {86, 56}, {90, 50}, {30, 60}, {55, 60}, {68, 72}, {90, 72}, {35, 72}, {95, 30},
-                            {88, 33}, {78, 36}, {73, 42}};
+    const int trees[][2] = {{1, 3},   {7, 8},   {13, 3},  {19, 8},  {28, 8},  {40, 3},  {52, 8},  {64, 6},  {66, 3},
+                            {1, 18},  {13, 18}, {28, 18}, {46, 13}, {3, 45},  {15, 46}, {4, 55},  {14, 55}, {17, 50},
+                            {9, 57},  {30, 45}, {36, 50}, {44, 55}, {52, 48}, {80, 58}, {86, 56}, {90, 50}, {30, 60},
+                            {55, 60}, {68, 72}, {90, 72}, {35, 72}, {95, 30}, {88, 33}, {78, 36}, {73, 42}};
     for (auto& t : trees)
         Feature(plan, "Tree", CellCentre(t[0]), CellCentre(t[1]));
     for (int c : {36, 39, 42, 53, 56})

@@ -36,7 +36,10 @@ struct TownPlan {
 };
 
 // The centre of a cell in world pixels.
-inline int CellCentre(int index) { return index * kCell + kCell / 2; }
+inline int CellCentre(int index)
+{
+    return index * kCell + kCell / 2;
+}
 
 TownPlan MakeMillbrookPlan();
 
