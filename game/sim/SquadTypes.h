@@ -3,6 +3,8 @@
 
 #include "game/rules/EventEngine.h"
 
+#include <climits>
+
 #include <cstdint>
 
 // One id serves as menu order, current state, requested state and the action told to the event engine.
