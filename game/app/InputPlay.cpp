@@ -370,9 +370,10 @@ bool CGame::OnTacticalMapInput(int kind, int x, int y, uint32_t buttons)
             CancelOrderTargeting();
         return true;
     }
-    const bool commandable = (m_uMode & kModeWaiveUnits) ||
-                             (!under->IsDown() && !(under->m_pSprite && (under->m_pSprite->m_Placement.Flags & 0x200)) &&
-                              under->AgencyKind() != 5 && under->AgencyKind() != 6);
+    const bool commandable =
+        (m_uMode & kModeWaiveUnits) ||
+        (!under->IsDown() && !(under->m_pSprite && (under->m_pSprite->m_Placement.Flags & 0x200)) &&
+         under->AgencyKind() != 5 && under->AgencyKind() != 6);
     if (!commandable) {
         PlaySound(2);
         return true;

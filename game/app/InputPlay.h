@@ -8,7 +8,13 @@ constexpr int kCursorTargetId = 3;
 
 // What a chosen order waits for (the sub-state of input state 1): 1 a point, 2 a vehicle, 3 a squad to load,
 // 4 a squad to direct; 0 given at once at the squad's position; -1 not an order the menu gives.
-enum EOrderTarget { kTargetNone = 0, kTargetPoint = 1, kTargetVehicle = 2, kTargetSquadToLoad = 3, kTargetSquadToDirect = 4 };
+enum EOrderTarget {
+    kTargetNone = 0,
+    kTargetPoint = 1,
+    kTargetVehicle = 2,
+    kTargetSquadToLoad = 3,
+    kTargetSquadToDirect = 4
+};
 int OrderTargetKind(int order);
 
 // The cursor id shown while a chosen order waits for its target.

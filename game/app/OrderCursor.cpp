@@ -7,10 +7,10 @@
 
 namespace {
 
-const char* const kOrderCursorNames[] = {"SquadMove",   "VehicleMove",   "GetInVehicle", "Assault",    "DefuseBomb",
-                                         "RepairUtility", "ClearDebris", "FightFire",    "ContainHazard", "GiveAid",
-                                         "Supervise",   "DirectSelect",  "DirectTarget", "Perimeter",  "Evacuation",
-                                         "Escort",      "Tow",           "Search",       "Negotiate"};
+const char* const kOrderCursorNames[] = {"SquadMove",     "VehicleMove",  "GetInVehicle", "Assault",       "DefuseBomb",
+                                         "RepairUtility", "ClearDebris",  "FightFire",    "ContainHazard", "GiveAid",
+                                         "Supervise",     "DirectSelect", "DirectTarget", "Perimeter",     "Evacuation",
+                                         "Escort",        "Tow",          "Search",       "Negotiate"};
 
 } // namespace
 

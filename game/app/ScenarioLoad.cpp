@@ -207,8 +207,8 @@ bool LoadScenarioForGame(CGame& game)
     map.Initialize(800, 448, info.aNames[CGameInfo::kTileArtSmall], info.aNames[CGameInfo::kTileArtLarge],
                    info.aNames[CGameInfo::kTileTypeList], display, base);
     if (game.m_uMode & kModeFromSave) {
-        const std::string folder = platform::JoinPath(base, names.strScenario.substr(0, names.strScenario.size() -
-                                                                                           names.strFileName.size()));
+        const std::string folder =
+            platform::JoinPath(base, names.strScenario.substr(0, names.strScenario.size() - names.strFileName.size()));
         map.LoadAreaMapBitmap(platform::JoinPath(folder, game.m_pAreaMap->m_szMapBitmap), "", true);
     } else {
         map.LoadAreaMapBitmap(base, game.m_pAreaMap->m_szMapBitmap, false);
@@ -221,8 +221,8 @@ bool LoadScenarioForGame(CGame& game)
 
     // 10-11. The pop-up menu view and the sprites' draw filter.
     if (display && !info.aNames[CGameInfo::kPopupMenuList].empty())
-        game.m_pPopupView = std::make_unique<CPopupMenuView>(info.aNames[CGameInfo::kPopupMenuList].c_str(), display,
-                                                             base.c_str());
+        game.m_pPopupView =
+            std::make_unique<CPopupMenuView>(info.aNames[CGameInfo::kPopupMenuList].c_str(), display, base.c_str());
     if (display) {
         game.m_pSprites->CreateViewSurface(display);
         game.m_pAreaSprites->CreateViewSurface(display);

@@ -36,9 +36,9 @@ bool ReadGameInfo(const std::string& path, CGameInfo& info, std::string* error =
 
 // The names a scenario file name gives (it may carry folders, e.g. "Saves/x/Millbrook.zri").
 struct CScenarioNames {
-    std::string strScenario; // as given
-    std::string strStem;     // without ".zri"
-    std::string strAreaMap;  // stem + ".zra"
+    std::string strScenario;  // as given
+    std::string strStem;      // without ".zri"
+    std::string strAreaMap;   // stem + ".zra"
     std::string strAgencyCsv; // stem + ".csv"
     std::string strFileName;  // the last path part, with its extension
 };

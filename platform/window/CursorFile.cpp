@@ -129,8 +129,8 @@ CursorHandle LoadCursorFromFile(const std::string& path)
     DecodedCursor cursor;
     if (!DecodeCursorFile(bytes.data(), bytes.size(), cursor))
         return nullptr;
-    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(cursor.aPixels.data(), cursor.nWidth, cursor.nHeight,
-                                                              32, cursor.nWidth * 4, SDL_PIXELFORMAT_ARGB8888);
+    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(cursor.aPixels.data(), cursor.nWidth, cursor.nHeight, 32,
+                                                              cursor.nWidth * 4, SDL_PIXELFORMAT_ARGB8888);
     if (!surface)
         return nullptr;
     SDL_Cursor* made = SDL_CreateColorCursor(surface, cursor.nHotX, cursor.nHotY);

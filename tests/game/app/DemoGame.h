@@ -91,10 +91,7 @@ public:
         m_pGame->m_strScenarioName = name;
         return m_pGame->LoadScenario() && m_pGame->StartScenario();
     }
-    bool LoadSaved(const std::string& name)
-    {
-        return m_pGame->LoadSavedGame(name) && m_pGame->StartScenario();
-    }
+    bool LoadSaved(const std::string& name) { return m_pGame->LoadSavedGame(name) && m_pGame->StartScenario(); }
 
     // One authority step: the movement steps of its 500 ms, then the step itself.
     void Step()
@@ -128,9 +125,9 @@ public:
             for (const auto* list : {&m->Units(), &m->Vehicles()})
                 for (const CSquad* s : *list) {
                     std::snprintf(line, sizeof line, "  %s %d agency %d state %d at %d,%d health %d %.1f\n",
-                                  m->IsAreaMap() ? "area" : "squad", CSquadManager::GetSquadNumber(s),
-                                  s->AgencyKind(), static_cast<int>(s->m_nState), static_cast<int>(s->m_fX),
-                                  static_cast<int>(s->m_fY), s->m_nHealthState, s->m_fHealth);
+                                  m->IsAreaMap() ? "area" : "squad", CSquadManager::GetSquadNumber(s), s->AgencyKind(),
+                                  static_cast<int>(s->m_nState), static_cast<int>(s->m_fX), static_cast<int>(s->m_fY),
+                                  s->m_nHealthState, s->m_fHealth);
                     out << line;
                 }
         }

@@ -19,10 +19,22 @@ TEST(OrderTableTest, WhatAChosenOrderWaitsFor)
         int order;
         int target;
     };
-    const Case cases[] = {{2, kTargetPoint},  {3, kTargetPoint},  {6, kTargetPoint},     {7, kTargetPoint},
-                          {11, kTargetPoint}, {38, kTargetPoint}, {44, kTargetPoint},    {17, kTargetSquadToLoad},
-                          {19, kTargetVehicle}, {39, kTargetSquadToDirect}, {18, kTargetNone}, {37, kTargetNone},
-                          {30, kTargetNone},  {0, -1},            {1, -1},               {21, -1}};
+    const Case cases[] = {{2, kTargetPoint},
+                          {3, kTargetPoint},
+                          {6, kTargetPoint},
+                          {7, kTargetPoint},
+                          {11, kTargetPoint},
+                          {38, kTargetPoint},
+                          {44, kTargetPoint},
+                          {17, kTargetSquadToLoad},
+                          {19, kTargetVehicle},
+                          {39, kTargetSquadToDirect},
+                          {18, kTargetNone},
+                          {37, kTargetNone},
+                          {30, kTargetNone},
+                          {0, -1},
+                          {1, -1},
+                          {21, -1}};
     for (const Case& c : cases)
         EXPECT_EQ(OrderTargetKind(c.order), c.target) << c.order;
 }
@@ -42,13 +54,20 @@ TEST(OrderTableTest, TargetCursors)
 TEST(OrderTableTest, ScatterIsBoundedAndFallsBackToTheClick)
 {
     int x = 500, y = 500, calls = 0;
-    EXPECT_FALSE(ScatterPoint(100, 100, x, y, [&](int, int) { ++calls; return false; }, [] { return 7; }));
+    EXPECT_FALSE(ScatterPoint(
+        100, 100, x, y,
+        [&](int, int) {
+            ++calls;
+            return false;
+        },
+        [] { return 7; }));
     EXPECT_EQ(x, 500);
     EXPECT_EQ(y, 500);
     EXPECT_LE(calls, 64);
     // A passable scatter stays within a sixth of the distance each way.
     int sx = 400, sy = 400;
-    EXPECT_TRUE(ScatterPoint(100, 100, sx, sy, [](int, int) { return true; }, [] { return 1000; }));
+    EXPECT_TRUE(ScatterPoint(
+        100, 100, sx, sy, [](int, int) { return true; }, [] { return 1000; }));
     EXPECT_LE(std::abs(sx - 400), 50);
     EXPECT_LE(std::abs(sy - 400), 50);
 }

@@ -46,8 +46,8 @@ TEST(SaveHeaderTest, BadFieldsAreRefused)
         return w.Data();
     };
     std::vector<std::vector<uint8_t>> bad = {
-        header("1.0", "../Millbrook.zri"), header("1.0", "a/b.zri"), header("1.0", "a\\b.zri"),
-        header("1.0", "Millbrook.txt"), std::vector<uint8_t>(30, 0), // cut short
+        header("1.0", "../Millbrook.zri"), header("1.0", "a/b.zri"),    header("1.0", "a\\b.zri"),
+        header("1.0", "Millbrook.txt"),    std::vector<uint8_t>(30, 0), // cut short
     };
     std::vector<uint8_t> unterminated = header("1.0", "Millbrook.zri");
     std::fill(unterminated.begin(), unterminated.begin() + 12, '7'); // the version has no terminator
@@ -61,9 +61,9 @@ TEST(SaveHeaderTest, BadFieldsAreRefused)
 
 TEST(SaveHeaderTest, VersionComparisonIsByteWise)
 {
-    EXPECT_TRUE(IsSaveNewer("1.10", "1.2"));  // 1.10 is lower than 1.2 byte-wise: refused
-    EXPECT_FALSE(IsSaveNewer("1.3", "1.2"));  // older file: restored
-    EXPECT_FALSE(IsSaveNewer("1.0", "1.0"));  // equal: restored
+    EXPECT_TRUE(IsSaveNewer("1.10", "1.2")); // 1.10 is lower than 1.2 byte-wise: refused
+    EXPECT_FALSE(IsSaveNewer("1.3", "1.2")); // older file: restored
+    EXPECT_FALSE(IsSaveNewer("1.0", "1.0")); // equal: restored
     EXPECT_TRUE(IsSaveNewer("1.0", "1.0.1"));
 }
 

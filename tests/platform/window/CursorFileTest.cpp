@@ -95,9 +95,9 @@ TEST(CursorFileTest, OneBitTakesItsMask)
         16, 16, 1, 0, 0, [](int x, int) { return x < 8 ? 1u : 0u; }, [](int, int y) { return y >= 8; });
     platform::DecodedCursor c;
     ASSERT_TRUE(platform::DecodeCursorFile(bytes.data(), bytes.size(), c));
-    EXPECT_EQ(c.aPixels[0], 0xFFFFFFFFu);          // white, shown (top row)
-    EXPECT_EQ(c.aPixels[12], 0xFF000000u);         // black, shown
-    EXPECT_EQ(c.aPixels[9 * 16 + 0] >> 24, 0u);    // masked out (lower half)
+    EXPECT_EQ(c.aPixels[0], 0xFFFFFFFFu);       // white, shown (top row)
+    EXPECT_EQ(c.aPixels[12], 0xFF000000u);      // black, shown
+    EXPECT_EQ(c.aPixels[9 * 16 + 0] >> 24, 0u); // masked out (lower half)
 }
 
 TEST(CursorFileTest, MalformedFilesAreRefused)
