@@ -17,6 +17,11 @@
 #include "game/screens/iap/IAP_PhaseIF.h"
 #include "game/screens/lobby/MPlayIF.h"
 #include "game/screens/role/RoleIF.h"
+#include "game/app/OrderCursor.h"
+#include "game/app/ScenarioLoad.h"
+#include "game/app/ScenarioLoadRuntime.h"
+#include "core/widgets/CPopupMenuView.h"
+#include "core/world/ScenarioData.h"
 #include "game/rules/RulesGame.h"
 #include "game/sim/SquadGame.h"
 #include "game/sim/SquadManager.h"
@@ -52,6 +57,7 @@ CGame::CGame(CGameConfig config) : m_config(std::move(config))
     RegisterGameClasses();
     m_pSquadGame = std::make_unique<CSquadGame>(*this);
     m_pSquadGame->InstallHandlers();
+    m_fnLoadScenario = &LoadScenarioForGame;
     m_pRules = std::make_unique<CRulesGame>(*this);
 }
 
@@ -68,6 +74,7 @@ CGame::~CGame()
     for (auto& art : m_apMenuArt)
         art.reset();
     m_pAStar.reset();
+    m_pCursors.reset();
     if (WorldContext().m_pDisplay == m_pDisplay.get())
         WorldContext().m_pDisplay = nullptr;
     m_pDisplay.reset();
@@ -115,6 +122,7 @@ bool CGame::InitDisplay(platform::IPresentTarget* window)
     m_uLastDraw = m_uLogicClock = m_uRoleClock = m_uMovementClock = m_uAuthorityClock = now;
     m_pInfoBox = std::make_unique<CInfoBox>(m_strBasePath, m_pDisplay.get());
     m_pMessageBox = std::make_unique<CMessageBox>(m_strBasePath, m_pDisplay.get());
+    LoadCursors();
     return true;
 }
 
@@ -180,8 +188,19 @@ bool CGame::StartOrJoinGame()
     SaveSettings();
     m_uMode &= ~(kModeLobby | kModeRoleSelect | kModeBriefing);
     m_uMode |= kModeBriefing;
-    if (LoadScenario())
+    const std::string chosen = m_pLobby ? m_pLobby->m_strChosenName : std::string();
+    bool loaded = false;
+    if (m_uMode & kModeFromSave) {
+        m_strSavedGameName = chosen;
+        loaded = LoadSavedGame(chosen);
+    } else {
+        if (!chosen.empty())
+            m_strScenarioName = chosen;
+        loaded = LoadScenario();
+    }
+    if (loaded)
         return true;
+    m_uMode &= ~kModeFromSave;
     // Nothing loaded: back to the lobby, running again.
     m_uMode = (m_uMode & ~kModeBriefing) | kModeLobby;
     SetPaused(false);
@@ -200,11 +219,14 @@ void CGame::ReleaseScenario()
     // In dependency order: screens that point at the scenario's objects go first, then the path grid over
     // the tile map, the sprites drawn on it, the tile map (no longer the current map), the area-map document.
     ReleaseScreens();
+    m_pRuntime.reset();
+    m_pPopupView.reset();
     if (m_pRules)
         m_pRules->Release();
     if (m_pSquadGame)
         m_pSquadGame->Release();
     m_pIncidentWorld.reset();
+    m_pScenario.reset();
     m_pPathData.reset();
     m_pSprites.reset();
     if (GetCurrentMap() == m_pMap.get())
@@ -250,6 +272,8 @@ bool CGame::StartScenario()
         return false;
     m_pEOC->Init(m_pEOCUnitData.get());
     m_pIAP->Init(m_pEOCUnitData.get());
+    m_pIAP->m_nPenaltyTotal = m_nIAPPenaltySaved;
+    m_nIAPPenaltySaved = 0;
     if (m_bAuthority)
         PostGameSignal(kGmStarted);
     m_nInputState = 0;

@@ -38,6 +38,11 @@ class CBriefingText;
 class CIncidentWorld;
 class CDeBriefText;
 class CSquadGame;
+class CScenarioData;
+class CScenarioRuntime;
+class CPopupMenuView;
+class CSquad;
+class CGameCursors;
 class CRulesGame;
 class CZREvent;
 
@@ -99,9 +104,14 @@ public:
 
     // Game flow.
     bool StartOrJoinGame();
+    // The lobby's "Single Player" quick start: the chosen scenario, else the first ".zri" of the base folder.
+    bool PrepareQuickStart();
     // Loads the lobby's chosen scenario (installed by the scenario loader; none yet: false).
     bool LoadScenario();
     bool StartScenario();
+    // Saved games: a folder "Saves/<name>" with the scenario's files and "SaveData.zrd" (SavedGame.cpp).
+    bool SaveGame(const std::string& name);
+    bool LoadSavedGame(const std::string& name);
     bool CreateGameScreens();
     void ReleaseScenario();
     void ReleaseScreens();
@@ -117,6 +127,33 @@ public:
     void OnMove(int x, int y);
     void SetWindowActive(bool active) { m_bWindowActive = active; }
     void SetMouseCursor(int id, bool warning = false, bool prohibited = false);
+    void LoadCursors();
+
+    // In play (InputPlay.cpp): the input state machine over the tactical map, the order menu and targets.
+    void RouteInPlayMouse(int kind, int x, int y, uint32_t buttons);
+    bool OnPlayKey(uint32_t code);
+    bool OnTacticalMapInput(int kind, int x, int y, uint32_t buttons);
+    bool OnOrderMenuChoice(int order);
+    void OpenOrderMenu(CSquad* squad, int x, int y);
+    bool PickViewCentre(int kind, int x, int y, uint32_t buttons);
+    void IssueOrderAt(int x, int y);
+    void CancelOrderTargeting();
+    void SelectSquad(CSquad* squad);
+    void UpdateOrderCursor(int x, int y, CSquad* hovered);
+    void UpdateTargetCursor(int x, int y);
+    void SelectZoom(int zoom);
+    void ScrollMap(int dx, int dy);
+    void RefreshView();
+    CSquad* SelectedSquad() const;
+    CSquad* OrderSquad() const;
+    CSquad* SquadAtScreen(int x, int y) const;
+    bool ScreenToWorld(int x, int y, int& wx, int& wy) const;
+    bool IsPassableFor(const CSquad* squad, int wx, int wy) const;
+    void DrawPlay(CSurface* back);
+    void DrawStatusLine(CSurface* back);
+    int m_nPendingOrder = 0;
+    int GetCursorId() const { return m_nCursorId; }
+    int GetCursorSet() const { return m_nCursorSet; }
 
     // Game messages.
     void PostGameMessage(uint16_t id, const void* payload, size_t length);
@@ -233,6 +270,12 @@ public:
     std::unique_ptr<CDeBriefText> m_pDebriefText;
     // The two squad managers and what they share.
     std::unique_ptr<CSquadGame> m_pSquadGame;
+    // The scenario description (with its events data), its clock, scoring and event trigger engine, and the
+    // pop-up menu view of the order menus.
+    std::unique_ptr<CScenarioData> m_pScenario;
+    std::unique_ptr<CScenarioRuntime> m_pRuntime;
+    std::unique_ptr<CPopupMenuView> m_pPopupView;
+    std::unique_ptr<CGameCursors> m_pCursors;
     // The scoring clock and the event trigger engine (after the squads: it goes first).
     std::unique_ptr<CRulesGame> m_pRules;
 
@@ -284,6 +327,12 @@ private:
     std::function<int(const std::string&)> m_fnMeasure;
     int m_nPanelWidth = 0;
     bool m_bFontAdded = false;
+    bool m_bQuickStart = false;
+    int32_t m_nIAPPenaltySaved = 0;
+    CSquad* m_pHoverSquad = nullptr;
+    CSquad* m_pDirected = nullptr;
+    void GiveOrderTo(CSquad* squad, int order, int wx, int wy, CSquad* target);
+    int32_t LocalOrderPlayer() const; // the IAP block of a loaded game, for the IAP screen made at start
     int m_nCursorId = 1;
     int m_nCursorSet = 0;
     uint32_t m_uLastAutoRepeat = 0;

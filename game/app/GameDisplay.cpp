@@ -4,6 +4,7 @@
 #include "core/display/CDisplay.h"
 #include "core/sound/CSoundManager.h"
 #include "core/world/WorldContext.h"
+#include "game/app/OrderCursor.h"
 #include "game/screens/boxes/Boxes.h"
 #include "game/screens/briefing/BriefingIF.h"
 #include "game/screens/debrief/DeBriefIF.h"
@@ -91,9 +92,10 @@ void CGame::Draw()
         return;
     }
     m_pDisplay->Clear(true);
-    // The maps and sprites are drawn here once the tile map and the sprite managers land.
+    DrawPlay(back);
     if (m_pHUD)
         m_pHUD->Draw(back);
+    DrawStatusLine(back);
     if (m_pIAP)
         m_pIAP->Draw(back);
     if (m_pEOC)
@@ -128,9 +130,10 @@ void CGame::SetMouseCursor(int id, bool warning, bool prohibited)
     const int set = prohibited ? 2 : warning ? 1 : 0;
     if (id == m_nCursorId && set == m_nCursorSet)
         return;
-    // The order cursors are loaded from "gui" once input routing lands; until then the system's own shows.
     m_nCursorId = id;
     m_nCursorSet = set;
+    if (m_pCursors)
+        m_pCursors->Show(id, set);
 }
 
 void CGame::PlaySoundEffect(int id, float volume)

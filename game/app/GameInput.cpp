@@ -1,6 +1,7 @@
 // Routing of keys, characters and mouse events to the live screen by the mode flags.
 #include "game/app/Game.h"
 
+#include "game/app/InputPlay.h"
 #include "game/screens/boxes/Boxes.h"
 #include "game/screens/briefing/BriefingIF.h"
 #include "game/screens/debrief/DeBriefIF.h"
@@ -53,7 +54,9 @@ uint8_t CGame::OnMouse(uint32_t, uint32_t wParam, int32_t lParam, int kind)
         }
         if (kind != 1)
             return 1;
-        if ((m_uMode & kModeLobby) && m_pLobby && m_pLobby->OnClick(x, y, buttons)) {
+        const bool quickStart = m_bQuickStart;
+        m_bQuickStart = false;
+        if ((m_uMode & kModeLobby) && m_pLobby && (m_pLobby->OnClick(x, y, buttons) || quickStart)) {
             SetMouseCursor(2);
             SetPaused(true);
             if (!StartOrJoinGame()) {
@@ -109,6 +112,10 @@ uint8_t CGame::OnMouse(uint32_t, uint32_t wParam, int32_t lParam, int kind)
     }
     if (m_pInfoBox && m_pInfoBox->OnMouse(kind, x, y, buttons))
         return 1;
+    if (m_pMap && m_pSquadGame) {
+        RouteInPlayMouse(kind, x, y, buttons);
+        return 1;
+    }
     if (kind == 0 && m_pHUD)
         m_nInputState = m_pHUD->OnMouseMove(x, y, buttons) == 1 ? 2 : (m_nView ? 4 : 0);
     return 1;
@@ -141,8 +148,17 @@ bool CGame::OnKeyDown(uint32_t code, int kind)
     } else if (m_uMode & kModeLobby) {
         if (m_pLobby)
             m_pLobby->OnKey(code);
+        if (code == kVkF7)
+            m_bQuickStart = PrepareQuickStart();
         if (code == kVkF4 || code == kVkF6 || code == kVkF7)
             OnMouse(0x201, 0, 0, 1);
+        if (code == kVkQuickLoad && m_pLobby) {
+            // Stand-in for the lobby's saved-game list: the quick save, in single play.
+            m_uMode |= kModeFromSave;
+            m_pLobby->m_strChosenName = kQuickSaveName;
+            m_bQuickStart = true;
+            OnMouse(0x201, 0, 0, 1);
+        }
         // Escape with no scenario built closes the program from the lobby too.
         if (code == kVkEscape && !m_pHUD)
             return true;
@@ -150,9 +166,12 @@ bool CGame::OnKeyDown(uint32_t code, int kind)
         AdvanceSplash();
         m_uLobbyEntered = platform::GetTickCount();
     } else if (code == kVkPause) {
-        if (GetLocalRoleFlags() & kRoleCommand)
+        // The single player holds every role.
+        if ((GetLocalRoleFlags() & kRoleCommand) || (m_uMode & kModeSingle))
             TogglePause();
         PlaySound(0);
+    } else if (m_pMap && m_pSquadGame && OnPlayKey(code)) {
+        // Keys of play: escape chain, map scrolling and zoom.
     } else if (code == kVkEscape) {
         if (m_pInfoBox && m_pInfoBox->m_bShown)
             m_pInfoBox->m_bShown = false;

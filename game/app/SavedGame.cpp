@@ -1,0 +1,414 @@
+// Saving the running game into "Saves/<name>" and restoring it: header, state blocks in order, folder handling.
+#include "game/app/SavedGame.h"
+
+#include "core/world/AreaMapData.h"
+#include "core/world/SpriteManager.h"
+#include "game/app/Game.h"
+#include "game/app/ScenarioLoad.h"
+#include "game/app/ScenarioLoadRuntime.h"
+#include "game/screens/eoc/EOC.h"
+#include "game/screens/iap/IAP_PhaseIF.h"
+#include "game/screens/lobby/MPlayIF.h"
+#include "game/sim/IncidentWorld.h"
+#include "game/sim/SquadGame.h"
+#include "game/sim/SquadManager.h"
+#include "game/util/ByteStream.h"
+#include "platform/system/MessageBox.h"
+#include "platform/system/Paths.h"
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool HasNul(const std::string& text)
+{
+    return text.find('\0') != std::string::npos;
+}
+
+// Reads a fixed field into a terminated text; false when the field has no terminator.
+bool ReadTerminated(CByteReader& in, size_t width, std::string& out)
+{
+    std::vector<char> buffer(width + 1, '\0');
+    if (!in.ReadBytes(buffer.data(), width))
+        return false;
+    if (std::memchr(buffer.data(), '\0', width) == nullptr)
+        return false;
+    out = buffer.data();
+    return true;
+}
+
+// Copies a file over any old target (the old copy rule's retry after clearing the target); true when done.
+bool CopyOne(const fs::path& from, const fs::path& to)
+{
+    std::error_code ec;
+    const fs::path source = platform::ResolvePathCase(from.string());
+    if (!fs::is_regular_file(source, ec))
+        return false;
+    if (fs::copy_file(source, to, fs::copy_options::none, ec))
+        return true;
+    fs::permissions(to, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add, ec);
+    fs::remove(to, ec);
+    return fs::copy_file(source, to, fs::copy_options::none, ec);
+}
+
+bool WriteWholeFile(const fs::path& path, const std::vector<uint8_t>& bytes)
+{
+    FILE* file = std::fopen(path.string().c_str(), "wb");
+    if (!file)
+        return false;
+    bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    ok = std::fflush(file) == 0 && ok;
+    ok = std::fclose(file) == 0 && ok;
+    return ok;
+}
+
+bool ReadWholeFileBounded(const fs::path& path, std::vector<uint8_t>& bytes)
+{
+    std::error_code ec;
+    const auto size = fs::file_size(path, ec);
+    if (ec || size > kSaveDataMaxBytes)
+        return false;
+    FILE* file = std::fopen(path.string().c_str(), "rb");
+    if (!file)
+        return false;
+    bytes.resize(static_cast<size_t>(size));
+    const bool ok = bytes.empty() || std::fread(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    std::fclose(file);
+    return ok;
+}
+
+// The station resources go through a FILE: a scratch file stands between them and the byte buffer.
+bool SaveStations(const CSpriteManager* stations, CByteWriter& out)
+{
+    if (!stations)
+        return true;
+    FILE* scratch = std::tmpfile();
+    if (!scratch)
+        return false;
+    bool ok = stations->SaveStationResources(scratch);
+    const long size = std::ftell(scratch);
+    std::rewind(scratch);
+    std::vector<uint8_t> bytes(size > 0 ? static_cast<size_t>(size) : 0);
+    ok = ok && size >= 0 && (bytes.empty() || std::fread(bytes.data(), 1, bytes.size(), scratch) == bytes.size());
+    std::fclose(scratch);
+    if (ok)
+        out.WriteBytes(bytes.data(), bytes.size());
+    return ok;
+}
+
+bool LoadStations(CSpriteManager* stations, CByteReader& in)
+{
+    if (!stations)
+        return true;
+    FILE* scratch = std::tmpfile();
+    if (!scratch)
+        return false;
+    const size_t rest = in.Remaining();
+    bool ok = rest == 0 || std::fwrite(in.Current(), 1, rest, scratch) == rest;
+    std::rewind(scratch);
+    ok = ok && stations->LoadStationResources(scratch);
+    const long used = std::ftell(scratch);
+    std::fclose(scratch);
+    return ok && used >= 0 && in.Skip(static_cast<size_t>(used));
+}
+
+void SaveEOC(const CEOCUnitData& eoc, CByteWriter& out)
+{
+    out.WriteU32(0);
+    for (const CEOCSection& s : eoc.m_aSections) {
+        out.WriteU32(s.uActivated);
+        out.WriteU32(s.uOrdered);
+        out.WriteFloat(s.fResourcePoints);
+        out.WriteZeros(20);
+    }
+    out.WriteZeros(5 * 28 * 4);
+}
+
+bool LoadEOC(CEOCUnitData& eoc, CByteReader& in)
+{
+    if (in.Remaining() < kEOCBlockSize)
+        return false;
+    uint32_t first = 0;
+    in.ReadU32(first);
+    for (CEOCSection& s : eoc.m_aSections) {
+        in.ReadU32(s.uActivated);
+        in.ReadU32(s.uOrdered);
+        in.ReadFloat(s.fResourcePoints);
+        in.Skip(20);
+    }
+    in.Skip(5 * 28 * 4);
+    // Assigned chiefs go back to player 0.
+    eoc.m_anChiefs.fill(0);
+    return in.Ok();
+}
+
+// After the eight blocks: the incident world's pass timers, which the blocks leave out, so a restored game
+// goes on exactly as the saved one would have. Readers of the blocks alone ignore it.
+constexpr uint32_t kRunTrailerTag = 0x3152555A; // "ZUR1"
+
+void SaveRunTrailer(const CIncidentWorld* world, CByteWriter& out)
+{
+    if (!world)
+        return;
+    out.WriteU32(kRunTrailerTag);
+    out.WriteI32(world->m_nFireCountdown);
+    out.WriteI32(world->m_nChemicalCountdown);
+    out.WriteI32(world->m_nObjectCountdown);
+    out.WriteI32(world->m_nMarkerCountdown);
+    out.WriteI32(world->m_pFireCursor ? world->Fires().IndexOf(world->m_pFireCursor) : -1);
+}
+
+void LoadRunTrailer(CIncidentWorld* world, CByteReader& in)
+{
+    uint32_t tag = 0;
+    int32_t values[5] = {};
+    if (!world || in.Remaining() < 24 || !in.ReadU32(tag) || tag != kRunTrailerTag)
+        return;
+    for (int32_t& v : values)
+        in.ReadI32(v);
+    if (!in.Ok())
+        return;
+    world->m_nFireCountdown = values[0];
+    world->m_nChemicalCountdown = values[1];
+    world->m_nObjectCountdown = values[2];
+    world->m_nMarkerCountdown = values[3];
+    world->m_pFireCursor = values[4] >= 0 ? world->Fires().At(values[4]) : nullptr;
+}
+
+} // namespace
+
+bool WriteSaveHeader(CByteWriter& out, const CSaveHeader& header)
+{
+    if (header.strVersion.size() >= kSaveVersionSize || header.strScenario.size() >= kSaveScenarioSize ||
+        HasNul(header.strVersion) || HasNul(header.strScenario))
+        return false;
+    // The old writer padded the version with whatever followed it in memory: zeros here.
+    out.WriteFixedString(header.strVersion, kSaveVersionSize);
+    out.WriteFixedString(header.strScenario, kSaveScenarioSize);
+    out.WriteI32(header.nIAPMark);
+    return true;
+}
+
+bool ReadSaveHeader(CByteReader& in, CSaveHeader& header, std::string* error)
+{
+    auto fail = [&](const char* why) {
+        if (error)
+            *error = why;
+        return false;
+    };
+    if (!ReadTerminated(in, kSaveVersionSize, header.strVersion))
+        return fail("the version field is damaged");
+    if (!ReadTerminated(in, kSaveScenarioSize, header.strScenario))
+        return fail("the scenario name is damaged");
+    if (!in.ReadI32(header.nIAPMark))
+        return fail("the file is too short");
+    const std::string& name = header.strScenario;
+    CScenarioNames names;
+    if (name.find('/') != std::string::npos || name.find('\\') != std::string::npos ||
+        name.find("..") != std::string::npos || name.find(':') != std::string::npos ||
+        !DeriveScenarioNames(name, names))
+        return fail("the scenario name is not a scenario file");
+    return true;
+}
+
+bool IsSaveNewer(const std::string& running, const std::string& saved)
+{
+    return std::strcmp(running.c_str(), saved.c_str()) < 0;
+}
+
+bool IsValidSaveName(const std::string& name)
+{
+    if (name.empty() || name.size() > 63 || name == "." || name == "..")
+        return false;
+    for (char c : name)
+        if (c == '/' || c == '\\' || c == ':' || c == '\0' || static_cast<unsigned char>(c) < 32)
+            return false;
+    return true;
+}
+
+bool DeleteFolderTree(const std::string& folder)
+{
+    std::error_code ec;
+    const fs::path root(folder);
+    // The folder itself must be a real folder: a link named like one is not followed.
+    if (fs::is_symlink(root, ec) || !fs::is_directory(fs::symlink_status(root, ec)))
+        return false;
+    for (fs::directory_iterator it(root, ec), end; !ec && it != end; it.increment(ec)) {
+        const fs::path entry = it->path();
+        const fs::file_status status = fs::symlink_status(entry, ec);
+        if (ec)
+            return false;
+        if (fs::is_directory(status)) {
+            if (!DeleteFolderTree(entry.string()))
+                return false;
+        } else {
+            fs::permissions(entry, fs::perms::owner_write, fs::perm_options::add | fs::perm_options::nofollow, ec);
+            ec.clear();
+            if (!fs::remove(entry, ec))
+                return false;
+        }
+    }
+    if (ec)
+        return false;
+    return fs::remove(root, ec);
+}
+
+bool CGame::SaveGame(const std::string& name)
+{
+    if (!IsValidSaveName(name) || !m_pRuntime || !m_pSquadGame || !m_pSquadGame->Scenario()) {
+        AddMessage("The game could not be saved.", -1, kMsgChat, 0, kSenderSystem);
+        return false;
+    }
+    const CScenarioNames& names = m_pRuntime->m_names;
+    const fs::path base(m_strBasePath);
+    const fs::path saves = base / "Saves";
+    const fs::path target = saves / name;
+    const fs::path scratch = saves / (name + ".saving");
+    const fs::path old = saves / (name + ".old");
+    std::error_code ec;
+    fs::create_directories(saves, ec);
+    if (fs::exists(fs::symlink_status(scratch, ec)))
+        DeleteFolderTree(scratch.string());
+    if (!fs::create_directory(scratch, ec)) {
+        AddMessage("The game could not be saved: the save folder cannot be made.", -1, kMsgChat, 0, kSenderSystem);
+        return false;
+    }
+
+    // The scenario's files; a missing one does not stop the save.
+    const fs::path scenarioFolder = (base / names.strScenario).parent_path();
+    CopyOne(base / names.strScenario, scratch / names.strFileName);
+    CopyOne(base / names.strAreaMap, scratch / fs::path(names.strAreaMap).filename());
+    CopyOne(base / names.strAgencyCsv, scratch / fs::path(names.strAgencyCsv).filename());
+    if (m_pAreaMap && m_pAreaMap->m_szMapBitmap[0]) {
+        const std::string bitmap = m_pAreaMap->m_szMapBitmap;
+        if (!CopyOne(base / "Maps" / bitmap, scratch / bitmap))
+            CopyOne(scenarioFolder / bitmap, scratch / bitmap);
+    }
+    // The log, flushed first.
+    const fs::path log = base / "ZR-Log.txt";
+    m_log.CloseFile();
+    const bool logCopied = CopyOne(log, scratch / "ZR-Log.txt");
+    m_log.OpenAppend(log.string());
+
+    // The state file.
+    CByteWriter out;
+    CSaveHeader header;
+    header.strVersion = m_strProductVersion;
+    header.strScenario = names.strFileName;
+    header.nIAPMark = m_nIAPMark;
+    bool ok = WriteSaveHeader(out, header);
+    if (ok) {
+        m_pSquadGame->Scenario()->Save(out);
+        if (m_pSquadGame->Area())
+            m_pSquadGame->Area()->Save(out);
+        if (m_pIncidentWorld)
+            m_pIncidentWorld->SaveTo(out);
+        ok = SaveStations(m_pAreaSprites, out);
+        m_pRuntime->SaveScoring(out);
+        m_pRuntime->SaveEngine(out);
+        SaveEOC(*m_pEOCUnitData, out);
+        out.WriteI32(m_pIAP ? m_pIAP->m_nPenaltyTotal : 0);
+        SaveRunTrailer(m_pIncidentWorld.get(), out);
+    }
+    ok = ok && WriteWholeFile(scratch / "SaveData.zrd", out.Data()) && logCopied;
+
+    // Only a whole save replaces the old one of that name.
+    if (ok) {
+        std::error_code probe;
+        if (fs::exists(fs::symlink_status(old, probe)))
+            DeleteFolderTree(old.string());
+        const bool hadOld = fs::exists(fs::symlink_status(target, probe));
+        std::error_code moved;
+        if (hadOld)
+            fs::rename(target, old, moved);
+        if (!moved)
+            fs::rename(scratch, target, moved);
+        if (moved) {
+            std::error_code back;
+            if (hadOld)
+                fs::rename(old, target, back);
+            ok = false;
+        } else if (hadOld) {
+            DeleteFolderTree(old.string());
+        }
+    }
+    if (!ok) {
+        DeleteFolderTree(scratch.string());
+        AddMessage("The game could not be saved.", -1, kMsgChat, 0, kSenderSystem);
+        platform::DebugOutput("SaveGame failed: " + target.string() + (logCopied ? "" : " (the log was not copied)"));
+        return false;
+    }
+    return true;
+}
+
+bool CGame::LoadSavedGame(const std::string& name)
+{
+    auto refuse = [&](const std::string& why) {
+        const std::string text = "The saved game \"" + name + "\" cannot be loaded: " + why;
+        platform::DebugOutput(text);
+        platform::ShowMessageBox(text, "Saved game", platform::MessageIcon::Error);
+        if (m_pLobby)
+            m_pLobby->m_strNotice = text;
+        return false;
+    };
+    if (!IsValidSaveName(name))
+        return refuse("not a save name");
+    const fs::path folder = fs::path(m_strBasePath) / "Saves" / name;
+    std::vector<uint8_t> bytes;
+    if (!ReadWholeFileBounded(folder / "SaveData.zrd", bytes))
+        return refuse("SaveData.zrd is missing or unreadable");
+    CByteReader in(bytes.data(), bytes.size());
+    CSaveHeader header;
+    std::string why;
+    if (!ReadSaveHeader(in, header, &why))
+        return refuse(why);
+    if (IsSaveNewer(m_strProductVersion, header.strVersion))
+        return refuse("it was written by a newer version (" + header.strVersion + ")");
+
+    m_strScenarioName = "Saves/" + name + "/" + header.strScenario;
+    m_uMode |= kModeFromSave;
+    if (!LoadScenario()) {
+        m_uMode &= ~kModeFromSave;
+        return false;
+    }
+    CSquadManager* scenario = m_pSquadGame->Scenario();
+    CSquadManager* area = m_pSquadGame->Area();
+    bool ok = scenario && area && scenario->Load(in) && area->Load(in);
+    if (ok) {
+        scenario->ResolveLoadedLinks();
+        area->ResolveLoadedLinks();
+    }
+    ok = ok && m_pIncidentWorld && m_pIncidentWorld->LoadFrom(in);
+    ok = ok && LoadStations(m_pAreaSprites, in);
+    ok = ok && m_pRuntime->LoadScoring(in);
+    ok = ok && m_pRuntime->LoadEngine(in);
+    ok = ok && LoadEOC(*m_pEOCUnitData, in);
+    int32_t iap = 0;
+    ok = ok && in.ReadI32(iap);
+    if (!ok) {
+        // Nothing half-restored stays: the scenario goes, the lobby comes back.
+        ReleaseScenario();
+        m_uMode &= ~kModeFromSave;
+        return refuse("its state is damaged");
+    }
+    LoadRunTrailer(m_pIncidentWorld.get(), in);
+    m_nIAPMark = header.nIAPMark;
+    m_nIAPPenaltySaved = iap;
+    scenario->ResumeAfterLoad();
+    area->ResumeAfterLoad();
+    m_pRuntime->RestoreAfterLoad();
+
+    // The log comes back with the game.
+    const fs::path log = fs::path(m_strBasePath) / "ZR-Log.txt";
+    m_log.CloseFile();
+    if (CopyOne(folder / "ZR-Log.txt", log))
+        LoadAAREvents(log.string());
+    else
+        m_log.OpenAppend(log.string());
+    return true;
+}

@@ -1,0 +1,39 @@
+// Saved games: the "SaveData.zrd" header, the order of its state blocks, save folders and their removal.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+class CByteReader;
+class CByteWriter;
+
+constexpr size_t kSaveVersionSize = 12;
+constexpr size_t kSaveScenarioSize = 50;
+constexpr size_t kSaveHeaderSize = kSaveVersionSize + kSaveScenarioSize + 4;
+// Largest "SaveData.zrd" read back.
+constexpr size_t kSaveDataMaxBytes = 32u * 1024u * 1024u;
+
+struct CSaveHeader {
+    std::string strVersion;  // the writing program's version text
+    std::string strScenario; // the scenario file name (".zri", no folders)
+    int32_t nIAPMark = 0;    // HHMM at which the current IAP period began
+};
+
+// The 66-byte header: version (12 bytes, zero padded), scenario file name (50 bytes, zero padded), IAP mark.
+// False when a text does not fit its field with its terminator.
+bool WriteSaveHeader(CByteWriter& out, const CSaveHeader& header);
+// Reads and checks the header: terminated texts, a scenario name that ends in ".zri" and has neither folder
+// separators nor "..". False with a reason otherwise.
+bool ReadSaveHeader(CByteReader& in, CSaveHeader& header, std::string* error = nullptr);
+// True when a file of version `saved` is newer than the running `running` (byte-wise, as strcmp).
+bool IsSaveNewer(const std::string& running, const std::string& saved);
+// A save name is one folder name: not empty, no separators, not "." or "..", at most 63 characters.
+bool IsValidSaveName(const std::string& name);
+
+// Removes a folder and everything in it; symbolic links are removed as links and never followed. True when
+// the folder itself is gone.
+bool DeleteFolderTree(const std::string& folder);
+
+// The EOC unit data's block: 4 bytes, five 32-byte section records, 5 x 28 unit values.
+constexpr size_t kEOCBlockSize = 4 + 5 * 32 + 5 * 28 * 4;

@@ -1,0 +1,147 @@
+// The demo data set made once per test program, and a single-play game over a private copy of it that a test
+// drives step by step and summarises in plain text.
+#pragma once
+
+#include "game/app/Game.h"
+#include "game/app/ScenarioLoadRuntime.h"
+#include "game/sim/IncidentWorld.h"
+#include "game/sim/Squad.h"
+#include "game/sim/SquadGame.h"
+#include "game/sim/SquadManager.h"
+#include "platform/system/Clock.h"
+#include "platform/system/MessageBox.h"
+#include "tools/demo/DemoData.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace demo_game {
+
+namespace fs = std::filesystem;
+
+inline fs::path NewTempFolder(const std::string& tag)
+{
+    std::random_device rd;
+    fs::path dir = fs::temp_directory_path() / ("zr-" + tag + "-" + std::to_string(rd()) + std::to_string(rd()));
+    fs::create_directories(dir);
+    return dir;
+}
+
+// Made on first use, removed at exit.
+inline const fs::path& DemoData()
+{
+    struct Made {
+        fs::path root;
+        fs::path data;
+        Made()
+        {
+            platform::SetMessageEcho(false);
+            root = NewTempFolder("demo");
+            data = root / "data";
+            if (!demo::MakeDemoData(ZR_DEMO_SOURCE, data.string()))
+                data.clear();
+        }
+        ~Made()
+        {
+            std::error_code ec;
+            fs::remove_all(root, ec);
+        }
+    };
+    static Made made;
+    return made.data;
+}
+
+inline std::string ReadFileText(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// A single-play game over its own copy of the demo data, driven by whole authority steps.
+class CDemoGame {
+public:
+    explicit CDemoGame(const fs::path& folder) : m_folder(folder)
+    {
+        CGameConfig config;
+        config.strBaseFolder = folder.string();
+        config.fnExit = [](int) {};
+        config.fnPlaySound = [this](int id, float) { m_aSounds.push_back(id); };
+        m_pGame = std::make_unique<CGame>(config);
+        m_pGame->InitDisplay(nullptr);
+        m_pGame->m_uMode = kModeSingle | kModeBriefing | kModeSound;
+    }
+
+    // A fresh copy of the demo data in a new folder.
+    static fs::path CopyDemoData()
+    {
+        fs::path dir = NewTempFolder("run");
+        fs::copy(DemoData(), dir, fs::copy_options::recursive);
+        return dir;
+    }
+
+    bool LoadScenario(const std::string& name)
+    {
+        m_pGame->m_strScenarioName = name;
+        return m_pGame->LoadScenario() && m_pGame->StartScenario();
+    }
+    bool LoadSaved(const std::string& name) { return m_pGame->LoadSavedGame(name) && m_pGame->StartScenario(); }
+
+    // One authority step: the movement steps of its 500 ms, then the step itself.
+    void Step()
+    {
+        for (int i = 0; i < 15; ++i) {
+            m_clock.Advance(33);
+            m_pGame->m_pRuntime->MovementStep(m_clock.Now());
+        }
+        m_clock.Advance(5);
+        m_pGame->m_pRuntime->GameStep();
+    }
+
+    // The clock, the incident counts and every squad; `incident` false leaves the incident counts out.
+    std::string Summary(bool incident = true) const
+    {
+        std::ostringstream out;
+        CGame& g = *m_pGame;
+        char line[200];
+        std::snprintf(line, sizeof line, "time %04d cost %.2f fires %d spills %d objects %d\n",
+                      g.m_pRuntime->GetCurrentTime(), g.m_pRuntime->GetCost(),
+                      g.m_pIncidentWorld ? g.m_pIncidentWorld->Fires().Size() : -1,
+                      g.m_pIncidentWorld ? g.m_pIncidentWorld->Chemicals().Size() : -1,
+                      g.m_pIncidentWorld ? g.m_pIncidentWorld->Objects().Size() : -1);
+        if (!incident)
+            std::snprintf(line, sizeof line, "time %04d cost %.2f\n", g.m_pRuntime->GetCurrentTime(),
+                          g.m_pRuntime->GetCost());
+        out << line;
+        for (CSquadManager* m : {g.m_pSquadGame->Scenario(), g.m_pSquadGame->Area()}) {
+            if (!m)
+                continue;
+            for (const auto* list : {&m->Units(), &m->Vehicles()})
+                for (const CSquad* s : *list) {
+                    std::snprintf(line, sizeof line, "  %s %d agency %d state %d at %d,%d health %d %.1f\n",
+                                  m->IsAreaMap() ? "area" : "squad", CSquadManager::GetSquadNumber(s), s->AgencyKind(),
+                                  static_cast<int>(s->m_nState), static_cast<int>(s->m_fX), static_cast<int>(s->m_fY),
+                                  s->m_nHealthState, s->m_fHealth);
+                    out << line;
+                }
+        }
+        return out.str();
+    }
+
+    CGame& Game() { return *m_pGame; }
+    std::vector<int> m_aSounds;
+    const fs::path& Folder() const { return m_folder; }
+
+private:
+    fs::path m_folder;
+    platform::ManualClock m_clock{1000};
+    std::unique_ptr<CGame> m_pGame;
+};
+
+} // namespace demo_game

@@ -1,0 +1,156 @@
+// "GameInfo.txt" by position, the names a scenario file gives, and loading the demo scenario headless.
+#include "game/app/ScenarioLoad.h"
+#include "tests/game/app/DemoGame.h"
+
+#include "core/world/Map2DLinked.h"
+#include "core/world/PathData.h"
+#include "core/world/AreaMapData.h"
+#include "core/world/SpriteManager.h"
+#include "core/world/WorldContext.h"
+#include "game/screens/lobby/MPlayIF.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(GameInfoTest, LinesByPositionWithBlankLinesKept)
+{
+    CGameInfo info;
+    ASSERT_TRUE(ParseGameInfo("Tiles_8.bmp  small art\r\nTiles_32.bmp\n\nUnits.csv x\n", info));
+    EXPECT_EQ(info.aNames[0], "Tiles_8.bmp");
+    EXPECT_EQ(info.aNames[1], "Tiles_32.bmp");
+    EXPECT_EQ(info.aNames[2], ""); // the blank line keeps its place
+    EXPECT_EQ(info.aNames[3], "Units.csv");
+    EXPECT_EQ(info.aNames[16], "");
+}
+
+TEST(GameInfoTest, OverlongNameIsRefused)
+{
+    CGameInfo info;
+    std::string error;
+    EXPECT_FALSE(ParseGameInfo(std::string(300, 'a') + "\n", info, &error));
+    EXPECT_NE(error.find("line 1"), std::string::npos);
+}
+
+TEST(ScenarioNamesTest, DerivedNames)
+{
+    struct Case {
+        const char* name;
+        bool ok;
+        const char* stem;
+        const char* area;
+        const char* csv;
+        const char* file;
+    };
+    const Case cases[] = {
+        {"Millbrook.zri", true, "Millbrook", "Millbrook.zra", "Millbrook.csv", "Millbrook.zri"},
+        {"Saves/a/Town.ZRI", true, "Saves/a/Town", "Saves/a/Town.ZRa", "Saves/a/Town.csv", "Town.ZRI"},
+        {".zri", false, "", "", "", ""}, // nothing before the extension
+        {"ab", false, "", "", "", ""},   // shorter than the extension: no underflow
+        {"Town.zre", false, "", "", "", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CScenarioNames names;
+        ASSERT_EQ(DeriveScenarioNames(c.name, names), c.ok);
+        if (!c.ok)
+            continue;
+        EXPECT_EQ(names.strStem, c.stem);
+        EXPECT_EQ(names.strAreaMap, c.area);
+        EXPECT_EQ(names.strAgencyCsv, c.csv);
+        EXPECT_EQ(names.strFileName, c.file);
+    }
+}
+
+class ScenarioLoadTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        platform::SetMessageEcho(false);
+        platform::ClearRecordedMessages();
+        ASSERT_FALSE(demo_game::DemoData().empty());
+        m_dir = demo_game::CDemoGame::CopyDemoData();
+        m_run = std::make_unique<demo_game::CDemoGame>(m_dir);
+    }
+    void TearDown() override
+    {
+        m_run.reset();
+        std::error_code ec;
+        fs::remove_all(m_dir, ec);
+    }
+    fs::path m_dir;
+    std::unique_ptr<demo_game::CDemoGame> m_run;
+};
+
+TEST_F(ScenarioLoadTest, DemoScenarioLoadsWithEverythingInPlay)
+{
+    CGame& game = m_run->Game();
+    game.m_strScenarioName = "Millbrook.zri";
+    ASSERT_TRUE(game.LoadScenario());
+    ASSERT_TRUE(game.m_pMap && game.m_pSprites && game.m_pPathData && game.m_pScenario && game.m_pAreaMap);
+    // The tile map is the current map and the path grid was read over it.
+    EXPECT_EQ(GetCurrentMap(), game.m_pMap.get());
+    EXPECT_EQ(game.m_pPathData->GetTileAt(0, 0) != nullptr, true);
+    EXPECT_EQ(game.m_pAreaSprites, game.m_pAreaMap->m_pSpriteManager);
+    ASSERT_TRUE(game.m_pIncidentWorld && game.m_pRuntime && game.m_pSquadGame->Scenario());
+    EXPECT_FALSE(game.m_pSquadGame->Scenario()->Units().empty());
+    // Civilians (5) and threats (6) are outside the commanded agencies.
+    uint32_t expected = 0;
+    for (const auto& [index, agency] : game.m_pSprites->GetAgencies())
+        if (agency.m_nKind != 5 && agency.m_nKind != 6)
+            expected |= 1u << (index % 32);
+    EXPECT_EQ(game.GetLocalPlayerInfo()->uRoleFlags, expected);
+    EXPECT_EQ(game.m_pRuntime->GetCurrentTime(), game.m_nStartTime);
+}
+
+TEST_F(ScenarioLoadTest, MissingArchivesFailCleanlyAndLeaveNothing)
+{
+    CGame& game = m_run->Game();
+    for (const char* gone : {"Millbrook.zra", "Millbrook.zri"}) {
+        SCOPED_TRACE(gone);
+        fs::remove(m_dir / gone);
+        platform::ClearRecordedMessages();
+        game.m_strScenarioName = "Millbrook.zri";
+        EXPECT_FALSE(game.LoadScenario());
+        EXPECT_FALSE(game.m_pMap || game.m_pSprites || game.m_pPathData || game.m_pIncidentWorld || game.m_pRuntime);
+        EXPECT_EQ(GetCurrentMap(), nullptr);
+        EXPECT_FALSE(platform::RecordedMessages().empty());
+    }
+}
+
+TEST_F(ScenarioLoadTest, BrokenArchiveAndBadNamesFail)
+{
+    CGame& game = m_run->Game();
+    {
+        std::ofstream(m_dir / "Millbrook.zri", std::ios::binary | std::ios::trunc) << "not an archive";
+    }
+    game.m_strScenarioName = "Millbrook.zri";
+    EXPECT_FALSE(game.LoadScenario());
+    EXPECT_FALSE(game.m_pMap);
+    for (const char* name : {"", "ab", "GameInfo.txt"}) {
+        game.m_strScenarioName = name;
+        EXPECT_FALSE(game.LoadScenario()) << name;
+    }
+    fs::remove(m_dir / "GameInfo.txt");
+    platform::ClearRecordedMessages();
+    EXPECT_FALSE(game.LoadScenario());
+    ASSERT_FALSE(platform::RecordedMessages().empty());
+    EXPECT_EQ(platform::RecordedMessages().back().title, "Failed to open the game info file.");
+}
+
+TEST_F(ScenarioLoadTest, LobbyQuickStartReachesPlay)
+{
+    CGame& game = m_run->Game();
+    game.m_uMode = kModeLobby | kModeFrontEnd | kModeSound;
+    game.m_pLobby = std::make_unique<MPlayIF>();
+    EXPECT_FALSE(game.OnKeyDown(kVkF7, 3));
+    EXPECT_EQ(game.m_strScenarioName, "Millbrook.zri");
+    EXPECT_TRUE(game.m_uMode & kModeBriefing);
+    EXPECT_FALSE(game.m_uMode & kModeLobby);
+    ASSERT_TRUE(game.StartScenario());
+    EXPECT_TRUE(game.m_pHUD);
+}
+
+} // namespace
