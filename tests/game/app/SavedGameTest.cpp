@@ -147,8 +147,7 @@ TEST_F(SavedGameTest, RoundTripRestoresEveryBlock)
     EXPECT_EQ(restored->Game().m_nIAPMark, m_run->Game().m_nIAPMark);
 }
 
-// Known fault of the incident world's saved block (reported): a burning fire comes back as a burnt object.
-TEST_F(SavedGameTest, DISABLED_RoundTripRestoresTheIncident)
+TEST_F(SavedGameTest, RoundTripRestoresTheIncident)
 {
     ASSERT_TRUE(m_run->Game().SaveGame("one"));
     const std::string before = m_run->Summary();
