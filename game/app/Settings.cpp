@@ -1,6 +1,7 @@
 // Reading and rewriting "ZR.ini" line by line, so empty values never shift the lines after them.
 #include "game/app/Settings.h"
 
+#include "game/util/TextLine.h"
 #include "platform/system/Paths.h"
 
 #include <cstdio>
@@ -12,23 +13,6 @@ namespace {
 constexpr size_t kLineMax = 4096; // longer lines are cut; the values kept are bounded anyway
 constexpr int kSwitchLines = 6;   // lines 2 to 7
 
-// One line without its end ("\n" or "\r\n"); false at the end of the file.
-bool ReadLine(FILE* file, std::string& line)
-{
-    line.clear();
-    int c;
-    bool any = false;
-    while ((c = std::fgetc(file)) != EOF) {
-        any = true;
-        if (c == '\n')
-            break;
-        if (line.size() < kLineMax)
-            line.push_back(static_cast<char>(c));
-    }
-    if (!line.empty() && line.back() == '\r')
-        line.pop_back();
-    return any;
-}
 
 // Splits a switch line at its first blank: the label before it and the value word after it.
 void SplitSwitch(const std::string& line, std::string& label, std::string& value)
@@ -65,7 +49,7 @@ std::vector<SwitchLine> ReadSwitchLines(FILE* file)
     std::vector<SwitchLine> lines(kSwitchLines);
     std::string line;
     for (auto& sw : lines) {
-        if (!ReadLine(file, line))
+        if (!ReadBoundedLine(file, line, kLineMax))
             break;
         SplitSwitch(line, sw.strLabel, sw.strValue);
         sw.bPresent = true;
@@ -82,7 +66,7 @@ bool ReadSettingsFile(const std::string& path, CSettingsValues& values)
     if (!file)
         return false;
     std::string line;
-    if (ReadLine(file, line))
+    if (ReadBoundedLine(file, line, kLineMax))
         values.strName = NameFromLine(line);
     std::vector<SwitchLine> lines = ReadSwitchLines(file);
     std::fclose(file);
@@ -110,7 +94,7 @@ bool RewriteSettingsFile(const std::string& path, const std::string& name, const
     std::vector<SwitchLine> lines(kSwitchLines);
     if (FILE* old = platform::OpenFile(target, "rb")) {
         std::string skipped;
-        ReadLine(old, skipped);
+        ReadBoundedLine(old, skipped, kLineMax);
         lines = ReadSwitchLines(old);
         std::fclose(old);
     }

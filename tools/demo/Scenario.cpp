@@ -22,31 +22,6 @@ constexpr int32_t kEveryone =
 // Hazard kinds of a result.
 enum Hazard { kExplosion = 1, kSpill = 2, kFireHazard = 3, kWaterLeak = 4, kElectrical = 5, kGasLeak = 6, kBomb = 7 };
 
-// The trigger bit of a condition kind.
-uint16_t KindBit(int kind)
-{
-    switch (kind) {
-    case kConditionTime:
-        return 0x01;
-    case kConditionEvent:
-        return 0x02;
-    case kConditionLocation:
-        return 0x04;
-    case kConditionUnitActivation:
-        return 0x08;
-    case kConditionAction:
-        return 0x10;
-    case kConditionSquadProximity:
-        return 0x20;
-    case kConditionIAP:
-        return 0x40;
-    case kConditionEnvironment:
-        return 0x80;
-    default:
-        return 0;
-    }
-}
-
 class Script {
 public:
     explicit Script(CZREventsData& data) : m_data(data) {}
@@ -69,7 +44,7 @@ public:
         bool state = true;
         for (CZRCondition* c : conditions) {
             t->m_vConditions.push_back(c);
-            t->m_nBaseFlags |= KindBit(c->m_nKind);
+            t->m_nBaseFlags |= ConditionKindBit(c->m_nKind);
             state = state && c->m_bState;
         }
         t->m_bState = state;

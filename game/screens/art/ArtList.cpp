@@ -3,6 +3,7 @@
 
 #include "core/display/CDisplay.h"
 #include "platform/system/MessageBox.h"
+#include "game/util/TextLine.h"
 #include "platform/system/Paths.h"
 
 #include <cstdio>
@@ -12,22 +13,6 @@ namespace {
 
 constexpr size_t kArtLineMax = 1024;
 
-bool ReadLine(FILE* file, std::string& line)
-{
-    line.clear();
-    int c;
-    bool any = false;
-    while ((c = std::fgetc(file)) != EOF) {
-        any = true;
-        if (c == '\n')
-            break;
-        if (line.size() < kArtLineMax)
-            line.push_back(static_cast<char>(c));
-    }
-    if (!line.empty() && line.back() == '\r')
-        line.pop_back();
-    return any;
-}
 
 bool ParseRow(const std::string& line, std::string& name, int& x, int& y)
 {
@@ -64,10 +49,10 @@ bool CArtList::Load(CDisplay* display, const std::string& base, const std::strin
         return false;
     }
     std::string line;
-    ReadLine(list, line);
-    ReadLine(list, line);
+    ReadBoundedLine(list, line, kArtLineMax);
+    ReadBoundedLine(list, line, kArtLineMax);
     bool ok = true;
-    for (int i = 0; i < rows && ReadLine(list, line); ++i) {
+    for (int i = 0; i < rows && ReadBoundedLine(list, line, kArtLineMax); ++i) {
         CArtRow row;
         std::string name;
         if (!ParseRow(line, name, row.x, row.y)) {
