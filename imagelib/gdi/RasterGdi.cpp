@@ -128,6 +128,29 @@ bool CRaster::CreateFromHBITMAP(const Bitmap& bitmap)
     return true;
 }
 
+bool CRaster::CreateFromHBITMAP(const platform::gdi::DeviceBitmap& bitmap, const std::vector<COLORREF>* palette)
+{
+    if (!Destroy() || bitmap.Empty())
+        return false;
+    if (!Create(static_cast<uint32_t>(bitmap.Width()), static_cast<uint32_t>(bitmap.Height()),
+                static_cast<uint32_t>(bitmap.BitCount()), RASTER_FORMAT_BMP))
+        return false;
+    std::vector<uint8_t> rows;
+    std::vector<COLORREF> table;
+    const size_t pitch = platform::gdi::DibRowBytes(bitmap.Width(), GetBpp());
+    if (!bitmap.GetDIBits(GetBpp(), rows, &table) || pitch != GetEffWidth() ||
+        rows.size() != pitch * static_cast<size_t>(bitmap.Height())) {
+        SetError("GetDIBits failed");
+        return false;
+    }
+    std::memcpy(GetBits(0), rows.data(), rows.size());
+    if (palette)
+        std::copy_n(palette->begin(), std::min(palette->size(), table.size()), table.begin());
+    for (size_t i = 0; i < table.size() && i < GetNumColors(); ++i)
+        SetPaletteColor(static_cast<uint8_t>(i), table[i]);
+    return true;
+}
+
 bool CRaster::CreateFromHICON(const RasterIcon& icon)
 {
     if (!CreateFromHBITMAP(icon.color))
@@ -170,6 +193,18 @@ bool CRaster::MakeBitmap(Bitmap& out)
         for (int x = 0; x < out.width; ++x)
             out.pixels[static_cast<size_t>(out.height - 1 - y) * out.width + x] = QuadToRef(BlindGetPixelColor(x, y));
     return true;
+}
+
+bool CRaster::MakeBitmap(platform::gdi::DeviceBitmap& out)
+{
+    if (!m_pDib)
+        return false;
+    std::vector<COLORREF> table;
+    for (uint32_t i = 0; i < GetNumColors(); ++i)
+        table.push_back(QuadToRef(GetPaletteColor(static_cast<uint8_t>(i))));
+    const int bits = GetBpp();
+    return out.Create(m_head.biWidth, m_head.biHeight, bits, table) &&
+           out.SetDIBits(bits, GetBits(0), static_cast<size_t>(GetEffWidth()) * m_head.biHeight, table);
 }
 
 // ---- drawing ----

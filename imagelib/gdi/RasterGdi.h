@@ -4,6 +4,7 @@
 #include "imagelib/Raster.h"
 #include "platform/display/PixelSurface.h"
 #include "platform/gdi/Bitmap.h"
+#include "platform/gdi/DeviceBitmap.h"
 #include "platform/gdi/DeviceContext.h"
 
 #include <cstdint>

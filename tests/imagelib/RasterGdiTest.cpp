@@ -256,3 +256,59 @@ TEST(RasterGdi, IconMaskBecomesAlpha)
     EXPECT_EQ(img.AlphaGet(1, 0), 255);
     EXPECT_EQ(img.GetPixelColor(1, 0, false).rgbRed, 40);
 }
+
+TEST(RasterGdi, CreateFromDeviceBitmapsOfEveryDepthGivesExactPixels)
+{
+    using platform::gdi::DeviceBitmap;
+    auto colour = [](int x, int y) { return RGB(x * 50 + 3, 250 - y * 60, (x * 7) ^ (y * 33)); };
+    std::vector<COLORREF> pal;
+    for (int i = 0; i < 256; ++i)
+        pal.push_back(colour(i % 5, i / 5));
+    struct Case {
+        int bits;
+        int wantBpp;
+    };
+    for (Case c : {Case{32, 24}, Case{24, 24}, Case{16, 24}, Case{8, 8}, Case{4, 4}, Case{1, 1}}) {
+        SCOPED_TRACE(c.bits);
+        DeviceBitmap b;
+        ASSERT_TRUE(b.Create(5, 3, c.bits, pal));
+        for (int y = 0; y < 3; ++y)
+            for (int x = 0; x < 5; ++x)
+                b.SetPixel(x, y, colour(x, y));
+        CRaster img(2, 2, 8, RASTER_FORMAT_BMP);
+        ASSERT_TRUE(img.CreateFromHBITMAP(b));
+        EXPECT_EQ(img.GetBpp(), c.wantBpp);
+        EXPECT_EQ(img.GetType(), RASTER_FORMAT_BMP);
+        for (int y = 0; y < 3; ++y)
+            for (int x = 0; x < 5; ++x) {
+                RGBQUAD q = img.GetPixelColor(x, 2 - y); // the bitmap's top row is the image's last row
+                ASSERT_EQ(RGB(q.rgbRed, q.rgbGreen, q.rgbBlue), b.GetPixel(x, y)) << x << "," << y;
+                if (c.bits <= 8) {
+                    ASSERT_EQ(img.GetPixelIndex(x, 2 - y), b.GetRaw(x, y));
+                }
+            }
+        DeviceBitmap back;
+        ASSERT_TRUE(img.MakeBitmap(back));
+        EXPECT_EQ(back.BitCount(), c.wantBpp);
+        for (int y = 0; y < 3; ++y)
+            for (int x = 0; x < 5; ++x)
+                ASSERT_EQ(back.GetPixel(x, y), b.GetPixel(x, y)) << x << "," << y;
+    }
+}
+
+TEST(RasterGdi, CreateFromDeviceBitmapTakesAGivenPaletteAndRefusesEmptyOnes)
+{
+    platform::gdi::DeviceBitmap b;
+    ASSERT_TRUE(b.Create(2, 1, 1, {RGB(0, 0, 0), RGB(255, 255, 255)}));
+    b.SetRaw(1, 0, 1);
+    CRaster img;
+    const std::vector<COLORREF> pal{RGB(10, 20, 30), RGB(200, 0, 100)};
+    ASSERT_TRUE(img.CreateFromHBITMAP(b, &pal));
+    RGBQUAD q = img.GetPixelColor(1, 0);
+    EXPECT_EQ(RGB(q.rgbRed, q.rgbGreen, q.rgbBlue), RGB(200, 0, 100));
+    EXPECT_EQ(img.GetPixelColor(0, 0).rgbBlue, 30);
+
+    platform::gdi::DeviceBitmap empty;
+    EXPECT_FALSE(img.CreateFromHBITMAP(empty));
+    EXPECT_FALSE(img.IsValid());
+}
