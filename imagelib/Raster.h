@@ -35,6 +35,7 @@ namespace gdi {
 class DeviceContext;
 struct Bitmap;
 class DeviceBitmap;
+class Region;
 } // namespace gdi
 } // namespace platform
 
@@ -279,6 +280,9 @@ public:
     bool MakeBitmap(platform::gdi::Bitmap& out);
     // The picture as a device bitmap of its own depth and palette.
     bool MakeBitmap(platform::gdi::DeviceBitmap& out);
+    // Adds each run of fully selected pixels of each row as a one-row rectangle, rows as stored (from the
+    // bottom); false without a selection.
+    bool SelectionToHRGN(platform::gdi::Region& region);
     int32_t Draw(platform::gdi::DeviceContext* hdc, int32_t x = 0, int32_t y = 0, int32_t cx = -1, int32_t cy = -1,
                  const RECT* pClipRect = nullptr, bool bSmooth = false);
     int32_t Draw(platform::gdi::DeviceContext* hdc, const RECT& rect, const RECT* pClipRect = nullptr,

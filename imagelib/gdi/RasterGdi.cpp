@@ -207,6 +207,27 @@ bool CRaster::MakeBitmap(platform::gdi::DeviceBitmap& out)
            out.SetDIBits(bits, GetBits(0), static_cast<size_t>(GetEffWidth()) * m_head.biHeight, table);
 }
 
+bool CRaster::SelectionToHRGN(platform::gdi::Region& region)
+{
+    if (!m_pSelection)
+        return false;
+    const int32_t w = m_head.biWidth;
+    for (int32_t y = 0; y < m_head.biHeight; ++y) {
+        const uint8_t* row = m_pSelection + static_cast<size_t>(y) * static_cast<size_t>(w);
+        for (int32_t x = 0; x < w;) {
+            if (row[x] <= 254) {
+                ++x;
+                continue;
+            }
+            int32_t start = x;
+            while (x < w && row[x] > 254)
+                ++x;
+            region.AddRect(RECT{start, y, x, y + 1});
+        }
+    }
+    return true;
+}
+
 // ---- drawing ----
 
 int32_t CRaster::Draw(DeviceContext* hdc, int32_t x, int32_t y, int32_t cx, int32_t cy, const RECT* pClipRect,

@@ -312,3 +312,23 @@ TEST(RasterGdi, CreateFromDeviceBitmapTakesAGivenPaletteAndRefusesEmptyOnes)
     EXPECT_FALSE(img.CreateFromHBITMAP(empty));
     EXPECT_FALSE(img.IsValid());
 }
+
+TEST(RasterGdi, SelectionToRegionGivesRowRunsCountedFromTheBottom)
+{
+    CRaster img(6, 3, 8, RASTER_FORMAT_BMP);
+    platform::gdi::Region region;
+    EXPECT_FALSE(img.SelectionToHRGN(region));
+    ASSERT_TRUE(img.SelectionCreate());
+    ASSERT_TRUE(img.SelectionAddPixel(0, 0));
+    ASSERT_TRUE(img.SelectionAddPixel(1, 0));
+    ASSERT_TRUE(img.SelectionAddPixel(5, 0));
+    ASSERT_TRUE(img.SelectionAddPixel(2, 2));
+    *img.SelectionGetPointer(3, 2) = 254; // partly selected: left out
+    ASSERT_TRUE(img.SelectionToHRGN(region));
+    const auto& rects = region.Rects();
+    ASSERT_EQ(rects.size(), 3u);
+    auto as = [](const RECT& r) { return std::vector<int>{r.left, r.top, r.right, r.bottom}; };
+    EXPECT_EQ(as(rects[0]), (std::vector<int>{0, 0, 2, 1}));
+    EXPECT_EQ(as(rects[1]), (std::vector<int>{5, 0, 6, 1}));
+    EXPECT_EQ(as(rects[2]), (std::vector<int>{2, 2, 3, 3}));
+}
