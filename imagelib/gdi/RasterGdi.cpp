@@ -29,7 +29,7 @@ RGBQUAD RefToQuad(COLORREF c)
 // The visible part of a target rectangle: the surface is the device context's clip box.
 RECT VisibleArea(DeviceContext& dc, const RECT& target, const RECT* clip)
 {
-    RECT box = dc.Target().Bounds();
+    RECT box = dc.GetClipBox();
     if (clip)
         box = platform::IntersectRects(box, *clip);
     return platform::IntersectRects(box, target);
@@ -249,12 +249,15 @@ int32_t CRaster::Draw(DeviceContext* hdc, int32_t x, int32_t y, int32_t cx, int3
     const bool plain = !m_pAlpha && m_info.nBkgndIndex < 0 && !m_info.bAlphaPaletteEnabled;
     const bool palette = m_head.biClrUsed != 0;
     const RGBQUAD trans = GetTransColor();
+    const bool regionClip = hdc->HasClipRegion();
     for (int32_t py = vis.top; py < vis.bottom; ++py) {
         int32_t t = py - y + 1;
         float fy = m_head.biHeight - t * sy;
         int32_t srcY = std::max(0, static_cast<int32_t>(std::floor(fy)));
         uint16_t* row = s.Row(py);
         for (int32_t px = vis.left; px < vis.right; ++px) {
+            if (regionClip && !hdc->PtVisible(px, py))
+                continue;
             int32_t c = px - x;
             int32_t srcX = std::max(0, static_cast<int32_t>(std::floor(c * sx)));
             srcX = std::min(srcX, m_head.biWidth - 1);
@@ -315,6 +318,8 @@ int32_t CRaster::Draw2(DeviceContext* hdc, int32_t x, int32_t y, int32_t cx, int
     for (int32_t py = vis.top; py < vis.bottom; ++py) {
         int32_t srcY = m_head.biHeight - 1 - static_cast<int32_t>(static_cast<int64_t>(py - y) * m_head.biHeight / cy);
         for (int32_t px = vis.left; px < vis.right; ++px) {
+            if (hdc->HasClipRegion() && !hdc->PtVisible(px, py))
+                continue;
             int32_t srcX = static_cast<int32_t>(static_cast<int64_t>(px - x) * m_head.biWidth / cx);
             RGBQUAD c = BlindGetPixelColor(srcX, srcY);
             if (c.rgbBlue == trans.rgbBlue && c.rgbGreen == trans.rgbGreen && c.rgbRed == trans.rgbRed)
@@ -348,6 +353,8 @@ int32_t CRaster::Stretch(DeviceContext* hdc, int32_t xoffset, int32_t yoffset, i
         int32_t srcY = m_head.biHeight - 1 - static_cast<int32_t>(ty * m_head.biHeight / h);
         uint16_t* row = s.Row(py);
         for (int32_t px = vis.left; px < vis.right; ++px) {
+            if (hdc->HasClipRegion() && !hdc->PtVisible(px, py))
+                continue;
             int64_t tx = xsize > 0 ? px - target.left : target.right - 1 - px;
             int32_t srcX = static_cast<int32_t>(tx * m_head.biWidth / w);
             uint16_t src = platform::ColorRefTo565(QuadToRef(BlindGetPixelColor(srcX, srcY)));

@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
+#include <vector>
 
 using namespace rastertest;
 using platform::ColorRefTo565;
@@ -331,4 +333,51 @@ TEST(RasterGdi, SelectionToRegionGivesRowRunsCountedFromTheBottom)
     EXPECT_EQ(as(rects[0]), (std::vector<int>{0, 0, 2, 1}));
     EXPECT_EQ(as(rects[1]), (std::vector<int>{5, 0, 6, 1}));
     EXPECT_EQ(as(rects[2]), (std::vector<int>{2, 2, 3, 3}));
+}
+
+TEST(RasterGdi, DrawingKeepsInsideTheClipRegion)
+{
+    CRaster img(4, 4, 24, RASTER_FORMAT_BMP);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x)
+            img.SetPixelColor(x, y, RGBQUAD{255, 255, 255, 0});
+    platform::gdi::Region clip(RECT{0, 0, 2, 1});
+    clip.AddRect(RECT{3, 2, 8, 3});
+    using Op = std::function<void(DeviceContext&)>;
+    const std::vector<Op> ops = {
+        [&](DeviceContext& dc) { img.Draw(&dc, 0, 0, 8, 4); },
+        [&](DeviceContext& dc) { img.Draw2(&dc, 0, 0, 8, 4); },
+        [&](DeviceContext& dc) { img.Stretch(&dc, 0, 0, 8, 4, RASTER_SRCCOPY); },
+        [&](DeviceContext& dc) { dc.FillSolidRect(RECT{0, 0, 8, 4}, RGB(255, 255, 255)); },
+        [&](DeviceContext& dc) {
+            for (int y = 0; y < 4; ++y)
+                for (int x = 0; x < 8; ++x)
+                    dc.SetPixel(x, y, RGB(255, 255, 255));
+        },
+    };
+    for (size_t i = 0; i < ops.size(); ++i) {
+        SCOPED_TRACE(i);
+        PixelSurface s;
+        ASSERT_TRUE(s.Create(8, 4));
+        DeviceContext dc(s);
+        dc.SelectClipRgn(&clip);
+        RECT box = dc.GetClipBox();
+        EXPECT_EQ((std::vector<int>{box.left, box.top, box.right, box.bottom}), (std::vector<int>{0, 0, 8, 3}));
+        ops[i](dc);
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 8; ++x)
+                ASSERT_EQ(s.GetPixel(x, y), clip.Contains(x, y) ? 0xFFFF : 0) << x << "," << y;
+    }
+
+    PixelSurface s;
+    ASSERT_TRUE(s.Create(8, 4));
+    DeviceContext dc(s);
+    dc.IntersectClipRect(RECT{1, 1, 3, 2});
+    img.Draw(&dc, 0, 0, 8, 4);
+    dc.SelectClipRgn(nullptr);
+    EXPECT_FALSE(dc.HasClipRegion());
+    EXPECT_EQ(s.GetPixel(1, 1), 0xFFFF);
+    EXPECT_EQ(s.GetPixel(2, 1), 0xFFFF);
+    EXPECT_EQ(s.GetPixel(3, 1), 0);
+    EXPECT_EQ(s.GetPixel(1, 0), 0);
 }
