@@ -36,6 +36,7 @@ class DeviceContext;
 struct Bitmap;
 class DeviceBitmap;
 class Region;
+struct Icon;
 } // namespace gdi
 } // namespace platform
 
@@ -275,6 +276,7 @@ public:
     bool CreateFromHBITMAP(const platform::gdi::DeviceBitmap& bitmap, const std::vector<COLORREF>* palette = nullptr);
     // Colour picture plus mask: white mask pixels become alpha 0.
     bool CreateFromHICON(const RasterIcon& icon);
+    bool CreateFromHICON(const platform::gdi::Icon& icon);
     // The picture as a device bitmap (display format) or as a 24-bit picture; false without a picture.
     bool MakeBitmap(platform::PixelSurface& out);
     bool MakeBitmap(platform::gdi::Bitmap& out);

@@ -170,6 +170,23 @@ bool CRaster::CreateFromHICON(const RasterIcon& icon)
     return true;
 }
 
+bool CRaster::CreateFromHICON(const platform::gdi::Icon& icon)
+{
+    if (!CreateFromHBITMAP(icon.color))
+        return false;
+    const platform::gdi::DeviceBitmap& mask = icon.mask;
+    if (mask.Empty() || mask.Width() != icon.color.Width() || mask.Height() != icon.color.Height() || !AlphaCreate())
+        return true;
+    // The mask turned to gray and negated: white (transparent) becomes alpha 0.
+    for (int y = 0; y < mask.Height(); ++y)
+        for (int x = 0; x < mask.Width(); ++x) {
+            COLORREF m = mask.GetPixel(x, y);
+            int gray = (601 * GetGValue(m) + 306 * GetRValue(m) + 117 * GetBValue(m)) >> 10;
+            AlphaSet(x, mask.Height() - 1 - y, static_cast<uint8_t>(255 - gray));
+        }
+    return true;
+}
+
 bool CRaster::MakeBitmap(PixelSurface& out)
 {
     if (!m_pDib || !out.Create(m_head.biWidth, m_head.biHeight))

@@ -6,6 +6,7 @@
 #include "platform/gdi/Bitmap.h"
 #include "platform/gdi/DeviceBitmap.h"
 #include "platform/gdi/DeviceContext.h"
+#include "platform/gdi/Icon.h"
 #include "platform/gdi/Region.h"
 
 #include <cstdint>

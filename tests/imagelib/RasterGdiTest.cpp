@@ -381,3 +381,28 @@ TEST(RasterGdi, DrawingKeepsInsideTheClipRegion)
     EXPECT_EQ(s.GetPixel(3, 1), 0);
     EXPECT_EQ(s.GetPixel(1, 0), 0);
 }
+
+TEST(RasterGdi, DeviceIconKeepsItsDepthAndMaskBecomesAlpha)
+{
+    platform::gdi::Icon icon;
+    ASSERT_TRUE(icon.color.Create(3, 2, 8, {RGB(0, 0, 0), RGB(200, 10, 20), RGB(5, 6, 7)}));
+    ASSERT_TRUE(icon.mask.Create(3, 2, 1, {RGB(0, 0, 0), RGB(255, 255, 255)}));
+    icon.color.SetRaw(0, 0, 1);
+    icon.color.SetRaw(2, 1, 2);
+    icon.mask.SetRaw(1, 0, 1);
+    icon.mask.SetRaw(2, 1, 1);
+    CRaster img;
+    ASSERT_TRUE(img.CreateFromHICON(icon));
+    EXPECT_EQ(img.GetBpp(), 8);
+    EXPECT_EQ(img.GetPixelIndex(0, 1), 1); // the icon's top row is the image's last row
+    EXPECT_EQ(img.GetPixelIndex(2, 0), 2);
+    ASSERT_TRUE(img.AlphaIsValid());
+    EXPECT_EQ(img.AlphaGet(0, 1), 255);
+    EXPECT_EQ(img.AlphaGet(1, 1), 0);
+    EXPECT_EQ(img.AlphaGet(2, 0), 0);
+    EXPECT_EQ(img.AlphaGet(0, 0), 255);
+
+    icon.mask.Reset(); // no mask: no alpha channel
+    ASSERT_TRUE(img.CreateFromHICON(icon));
+    EXPECT_FALSE(img.AlphaIsValid());
+}
