@@ -417,13 +417,13 @@ int32_t CRaster::DrawString(DeviceContext* hdc, int32_t x, int32_t y, const char
                             bool bSetAlpha)
 {
     (void)hdc;
-    (void)bUnderline;
     if (!m_pDib || !text || !*text)
         return 1;
     platform::gdi::FontDesc desc;
     desc.height = lSize;
     desc.weight = lWeight;
     desc.italic = bItalic != 0;
+    desc.underline = bUnderline != 0;
     desc.face = std::string(font ? font : "Arial").substr(0, 31);
     desc.antialias = false;
     TextPicture pic;
@@ -494,6 +494,7 @@ int32_t CRaster::DrawStringEx(DeviceContext* hdc, int32_t x, int32_t y, tagRaste
     desc.height = t.lfont.lfHeight;
     desc.weight = t.lfont.lfWeight ? t.lfont.lfWeight : 400;
     desc.italic = t.lfont.lfItalic != 0;
+    desc.underline = t.lfont.lfUnderline != 0;
     desc.face = t.lfont.lfFaceName[0] ? t.lfont.lfFaceName : "Arial";
     desc.antialias = false;
     const RGBQUAD textColor = RefToQuad(t.fcolor);

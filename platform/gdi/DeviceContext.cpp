@@ -122,6 +122,14 @@ void DeviceContext::DrawLine(int x, int y, const std::string& text, const RECT& 
             ++breaks;
         }
     }
+    if (font->Desc().underline) {
+        // Below the baseline, inside the cell's descent.
+        const int thickness = std::max(1, m.height / 20);
+        const int top = baseline + std::max(1, m.descent / 2);
+        RECT line = IntersectRects(RECT{x, top, pen, std::min(top + thickness, y + m.height)}, clip);
+        if (!IsRectEmpty(line))
+            m_target.Fill(&line, ColorRefTo565(m_textColour));
+    }
 }
 
 std::string DeviceContext::Prepare(const char* text, int count, unsigned format) const

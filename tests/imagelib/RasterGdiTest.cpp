@@ -406,3 +406,31 @@ TEST(RasterGdi, DeviceIconKeepsItsDepthAndMaskBecomesAlpha)
     ASSERT_TRUE(img.CreateFromHICON(icon));
     EXPECT_FALSE(img.AlphaIsValid());
 }
+
+TEST(RasterGdi, DrawStringUnderlinesUnderTheText)
+{
+    if (!HaveFont())
+        GTEST_SKIP() << "no TrueType font for Arial (fonts-liberation2)";
+    const RGBQUAD red{0, 0, 255, 0};
+    CRaster plain(120, 60, 24, 1), under(120, 60, 24, 1);
+    ASSERT_EQ(plain.DrawString(nullptr, 10, 40, "mm", red, "Arial", 24, 400, 0, 0), 1);
+    ASSERT_EQ(under.DrawString(nullptr, 10, 40, "mm", red, "Arial", 24, 400, 0, 1), 1);
+    auto longestRun = [](CRaster& img, int y) {
+        int best = 0, run = 0;
+        for (int x = 0; x < 120; ++x) {
+            run = img.GetPixelColor(x, y).rgbRed == 255 ? run + 1 : 0;
+            best = std::max(best, run);
+        }
+        return best;
+    };
+    int lineRow = -1;
+    for (int y = 0; y < 60; ++y) {
+        ASSERT_LE(longestRun(plain, y), longestRun(under, y));
+        if (longestRun(under, y) >= 25 && longestRun(plain, y) == 0)
+            lineRow = y;
+    }
+    ASSERT_GE(lineRow, 0) << "no underline";
+    // The rule sits below the text's lowest plain row.
+    for (int y = 0; y <= lineRow; ++y)
+        EXPECT_EQ(longestRun(plain, y), 0) << y;
+}
