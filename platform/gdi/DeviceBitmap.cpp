@@ -171,7 +171,8 @@ bool DeviceBitmap::Create(int width, int height, int bitCount, const std::vector
                 m_palette.push_back(RGB(v, v, v));
             }
         } else {
-            m_palette.assign(palette.begin(), palette.begin() + static_cast<std::ptrdiff_t>(std::min(n, palette.size())));
+            m_palette.assign(palette.begin(),
+                             palette.begin() + static_cast<std::ptrdiff_t>(std::min(n, palette.size())));
             m_palette.resize(n, RGB(0, 0, 0));
         }
     }

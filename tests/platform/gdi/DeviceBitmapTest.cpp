@@ -15,7 +15,7 @@ COLORREF Pattern(int x, int y)
 
 std::vector<COLORREF> EightColours()
 {
-    return {RGB(0, 0, 0), RGB(255, 0, 0), RGB(0, 255, 0), RGB(0, 0, 255),
+    return {RGB(0, 0, 0),    RGB(255, 0, 0),    RGB(0, 255, 0),     RGB(0, 0, 255),
             RGB(10, 20, 30), RGB(200, 100, 50), RGB(255, 255, 255), RGB(1, 2, 3)};
 }
 
@@ -93,8 +93,8 @@ TEST(DeviceBitmap, ConversionToTrueColourGivesExactColours)
         for (int y = 0; y < 9; ++y)
             for (int x = 0; x < 16; ++x) {
                 const uint8_t* p = dib.data() + (8 - y) * pitch + 3 * x;
-                COLORREF want = bits == 16 ? platform::Rgb565ToColorRef(platform::ColorRefTo565(Pattern(x, y)))
-                                           : Pattern(x, y);
+                COLORREF want =
+                    bits == 16 ? platform::Rgb565ToColorRef(platform::ColorRefTo565(Pattern(x, y))) : Pattern(x, y);
                 ASSERT_EQ(RGB(p[2], p[1], p[0]), want) << x << "," << y;
             }
     }

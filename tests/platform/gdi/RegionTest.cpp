@@ -15,8 +15,13 @@ TEST(Region, UnionIntersectionAndHitTests)
     EXPECT_EQ(r.Rects()[0].right, 6);
     RECT box = r.GetBox();
     EXPECT_EQ((std::vector<int>{box.left, box.top, box.right, box.bottom}), (std::vector<int>{0, 0, 12, 9}));
-    for (auto [x, y, in] : {std::tuple{0, 0, true}, {5, 1, true}, {6, 1, false}, {0, 2, false}, {11, 8, true},
-                            {8, 6, false}, {-1, 0, false}})
+    for (auto [x, y, in] : {std::tuple{0, 0, true},
+                            {5, 1, true},
+                            {6, 1, false},
+                            {0, 2, false},
+                            {11, 8, true},
+                            {8, 6, false},
+                            {-1, 0, false}})
         EXPECT_EQ(r.Contains(x, y), in) << x << "," << y;
 
     r.IntersectRect(RECT{5, 1, 11, 20});
