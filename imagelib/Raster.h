@@ -34,6 +34,9 @@ class PixelSurface;
 namespace gdi {
 class DeviceContext;
 struct Bitmap;
+class DeviceBitmap;
+class Region;
+struct Icon;
 } // namespace gdi
 } // namespace platform
 
@@ -268,11 +271,20 @@ public:
     // Reads a device bitmap (a surface of the display's format) or a 24-bit picture; false for an empty one.
     bool CreateFromHBITMAP(const platform::PixelSurface& bitmap);
     bool CreateFromHBITMAP(const platform::gdi::Bitmap& bitmap);
+    // Reads a device bitmap of any depth: palette depths keep their indices and colour table (a given palette
+    // replaces the table), 16 and 32 bits give 24. "GetDIBits failed" when its rows cannot be read.
+    bool CreateFromHBITMAP(const platform::gdi::DeviceBitmap& bitmap, const std::vector<COLORREF>* palette = nullptr);
     // Colour picture plus mask: white mask pixels become alpha 0.
     bool CreateFromHICON(const RasterIcon& icon);
+    bool CreateFromHICON(const platform::gdi::Icon& icon);
     // The picture as a device bitmap (display format) or as a 24-bit picture; false without a picture.
     bool MakeBitmap(platform::PixelSurface& out);
     bool MakeBitmap(platform::gdi::Bitmap& out);
+    // The picture as a device bitmap of its own depth and palette.
+    bool MakeBitmap(platform::gdi::DeviceBitmap& out);
+    // Adds each run of fully selected pixels of each row as a one-row rectangle, rows as stored (from the
+    // bottom); false without a selection.
+    bool SelectionToHRGN(platform::gdi::Region& region);
     int32_t Draw(platform::gdi::DeviceContext* hdc, int32_t x = 0, int32_t y = 0, int32_t cx = -1, int32_t cy = -1,
                  const RECT* pClipRect = nullptr, bool bSmooth = false);
     int32_t Draw(platform::gdi::DeviceContext* hdc, const RECT& rect, const RECT* pClipRect = nullptr,

@@ -29,7 +29,7 @@ RGBQUAD RefToQuad(COLORREF c)
 // The visible part of a target rectangle: the surface is the device context's clip box.
 RECT VisibleArea(DeviceContext& dc, const RECT& target, const RECT* clip)
 {
-    RECT box = dc.Target().Bounds();
+    RECT box = dc.GetClipBox();
     if (clip)
         box = platform::IntersectRects(box, *clip);
     return platform::IntersectRects(box, target);
@@ -128,6 +128,29 @@ bool CRaster::CreateFromHBITMAP(const Bitmap& bitmap)
     return true;
 }
 
+bool CRaster::CreateFromHBITMAP(const platform::gdi::DeviceBitmap& bitmap, const std::vector<COLORREF>* palette)
+{
+    if (!Destroy() || bitmap.Empty())
+        return false;
+    if (!Create(static_cast<uint32_t>(bitmap.Width()), static_cast<uint32_t>(bitmap.Height()),
+                static_cast<uint32_t>(bitmap.BitCount()), RASTER_FORMAT_BMP))
+        return false;
+    std::vector<uint8_t> rows;
+    std::vector<COLORREF> table;
+    const size_t pitch = platform::gdi::DibRowBytes(bitmap.Width(), GetBpp());
+    if (!bitmap.GetDIBits(GetBpp(), rows, &table) || pitch != GetEffWidth() ||
+        rows.size() != pitch * static_cast<size_t>(bitmap.Height())) {
+        SetError("GetDIBits failed");
+        return false;
+    }
+    std::memcpy(GetBits(0), rows.data(), rows.size());
+    if (palette)
+        std::copy_n(palette->begin(), std::min(palette->size(), table.size()), table.begin());
+    for (size_t i = 0; i < table.size() && i < GetNumColors(); ++i)
+        SetPaletteColor(static_cast<uint8_t>(i), table[i]);
+    return true;
+}
+
 bool CRaster::CreateFromHICON(const RasterIcon& icon)
 {
     if (!CreateFromHBITMAP(icon.color))
@@ -143,6 +166,23 @@ bool CRaster::CreateFromHICON(const RasterIcon& icon)
             COLORREF m = icon.mask.At(x, y);
             int gray = (601 * GetGValue(m) + 306 * GetRValue(m) + 117 * GetBValue(m)) >> 10;
             AlphaSet(x, icon.mask.height - 1 - y, static_cast<uint8_t>(255 - gray));
+        }
+    return true;
+}
+
+bool CRaster::CreateFromHICON(const platform::gdi::Icon& icon)
+{
+    if (!CreateFromHBITMAP(icon.color))
+        return false;
+    const platform::gdi::DeviceBitmap& mask = icon.mask;
+    if (mask.Empty() || mask.Width() != icon.color.Width() || mask.Height() != icon.color.Height() || !AlphaCreate())
+        return true;
+    // The mask turned to gray and negated: white (transparent) becomes alpha 0.
+    for (int y = 0; y < mask.Height(); ++y)
+        for (int x = 0; x < mask.Width(); ++x) {
+            COLORREF m = mask.GetPixel(x, y);
+            int gray = (601 * GetGValue(m) + 306 * GetRValue(m) + 117 * GetBValue(m)) >> 10;
+            AlphaSet(x, mask.Height() - 1 - y, static_cast<uint8_t>(255 - gray));
         }
     return true;
 }
@@ -172,6 +212,39 @@ bool CRaster::MakeBitmap(Bitmap& out)
     return true;
 }
 
+bool CRaster::MakeBitmap(platform::gdi::DeviceBitmap& out)
+{
+    if (!m_pDib)
+        return false;
+    std::vector<COLORREF> table;
+    for (uint32_t i = 0; i < GetNumColors(); ++i)
+        table.push_back(QuadToRef(GetPaletteColor(static_cast<uint8_t>(i))));
+    const int bits = GetBpp();
+    return out.Create(m_head.biWidth, m_head.biHeight, bits, table) &&
+           out.SetDIBits(bits, GetBits(0), static_cast<size_t>(GetEffWidth()) * m_head.biHeight, table);
+}
+
+bool CRaster::SelectionToHRGN(platform::gdi::Region& region)
+{
+    if (!m_pSelection)
+        return false;
+    const int32_t w = m_head.biWidth;
+    for (int32_t y = 0; y < m_head.biHeight; ++y) {
+        const uint8_t* row = m_pSelection + static_cast<size_t>(y) * static_cast<size_t>(w);
+        for (int32_t x = 0; x < w;) {
+            if (row[x] <= 254) {
+                ++x;
+                continue;
+            }
+            int32_t start = x;
+            while (x < w && row[x] > 254)
+                ++x;
+            region.AddRect(RECT{start, y, x, y + 1});
+        }
+    }
+    return true;
+}
+
 // ---- drawing ----
 
 int32_t CRaster::Draw(DeviceContext* hdc, int32_t x, int32_t y, int32_t cx, int32_t cy, const RECT* pClipRect,
@@ -193,12 +266,15 @@ int32_t CRaster::Draw(DeviceContext* hdc, int32_t x, int32_t y, int32_t cx, int3
     const bool plain = !m_pAlpha && m_info.nBkgndIndex < 0 && !m_info.bAlphaPaletteEnabled;
     const bool palette = m_head.biClrUsed != 0;
     const RGBQUAD trans = GetTransColor();
+    const bool regionClip = hdc->HasClipRegion();
     for (int32_t py = vis.top; py < vis.bottom; ++py) {
         int32_t t = py - y + 1;
         float fy = m_head.biHeight - t * sy;
         int32_t srcY = std::max(0, static_cast<int32_t>(std::floor(fy)));
         uint16_t* row = s.Row(py);
         for (int32_t px = vis.left; px < vis.right; ++px) {
+            if (regionClip && !hdc->PtVisible(px, py))
+                continue;
             int32_t c = px - x;
             int32_t srcX = std::max(0, static_cast<int32_t>(std::floor(c * sx)));
             srcX = std::min(srcX, m_head.biWidth - 1);
@@ -259,6 +335,8 @@ int32_t CRaster::Draw2(DeviceContext* hdc, int32_t x, int32_t y, int32_t cx, int
     for (int32_t py = vis.top; py < vis.bottom; ++py) {
         int32_t srcY = m_head.biHeight - 1 - static_cast<int32_t>(static_cast<int64_t>(py - y) * m_head.biHeight / cy);
         for (int32_t px = vis.left; px < vis.right; ++px) {
+            if (hdc->HasClipRegion() && !hdc->PtVisible(px, py))
+                continue;
             int32_t srcX = static_cast<int32_t>(static_cast<int64_t>(px - x) * m_head.biWidth / cx);
             RGBQUAD c = BlindGetPixelColor(srcX, srcY);
             if (c.rgbBlue == trans.rgbBlue && c.rgbGreen == trans.rgbGreen && c.rgbRed == trans.rgbRed)
@@ -292,6 +370,8 @@ int32_t CRaster::Stretch(DeviceContext* hdc, int32_t xoffset, int32_t yoffset, i
         int32_t srcY = m_head.biHeight - 1 - static_cast<int32_t>(ty * m_head.biHeight / h);
         uint16_t* row = s.Row(py);
         for (int32_t px = vis.left; px < vis.right; ++px) {
+            if (hdc->HasClipRegion() && !hdc->PtVisible(px, py))
+                continue;
             int64_t tx = xsize > 0 ? px - target.left : target.right - 1 - px;
             int32_t srcX = static_cast<int32_t>(tx * m_head.biWidth / w);
             uint16_t src = platform::ColorRefTo565(QuadToRef(BlindGetPixelColor(srcX, srcY)));
@@ -337,13 +417,13 @@ int32_t CRaster::DrawString(DeviceContext* hdc, int32_t x, int32_t y, const char
                             bool bSetAlpha)
 {
     (void)hdc;
-    (void)bUnderline;
     if (!m_pDib || !text || !*text)
         return 1;
     platform::gdi::FontDesc desc;
     desc.height = lSize;
     desc.weight = lWeight;
     desc.italic = bItalic != 0;
+    desc.underline = bUnderline != 0;
     desc.face = std::string(font ? font : "Arial").substr(0, 31);
     desc.antialias = false;
     TextPicture pic;
@@ -414,6 +494,7 @@ int32_t CRaster::DrawStringEx(DeviceContext* hdc, int32_t x, int32_t y, tagRaste
     desc.height = t.lfont.lfHeight;
     desc.weight = t.lfont.lfWeight ? t.lfont.lfWeight : 400;
     desc.italic = t.lfont.lfItalic != 0;
+    desc.underline = t.lfont.lfUnderline != 0;
     desc.face = t.lfont.lfFaceName[0] ? t.lfont.lfFaceName : "Arial";
     desc.antialias = false;
     const RGBQUAD textColor = RefToQuad(t.fcolor);

@@ -4,7 +4,10 @@
 #include "imagelib/Raster.h"
 #include "platform/display/PixelSurface.h"
 #include "platform/gdi/Bitmap.h"
+#include "platform/gdi/DeviceBitmap.h"
 #include "platform/gdi/DeviceContext.h"
+#include "platform/gdi/Icon.h"
+#include "platform/gdi/Region.h"
 
 #include <cstdint>
 

@@ -122,6 +122,14 @@ void DeviceContext::DrawLine(int x, int y, const std::string& text, const RECT& 
             ++breaks;
         }
     }
+    if (font->Desc().underline) {
+        // Below the baseline, inside the cell's descent.
+        const int thickness = std::max(1, m.height / 20);
+        const int top = baseline + std::max(1, m.descent / 2);
+        RECT line = IntersectRects(RECT{x, top, pen, std::min(top + thickness, y + m.height)}, clip);
+        if (!IsRectEmpty(line))
+            m_target.Fill(&line, ColorRefTo565(m_textColour));
+    }
 }
 
 std::string DeviceContext::Prepare(const char* text, int count, unsigned format) const
@@ -255,9 +263,34 @@ bool DeviceContext::GetTextExtentPoint32(const char* text, int count, SIZE* size
     return true;
 }
 
+void DeviceContext::SelectClipRgn(const Region* region)
+{
+    if (region)
+        m_clip = *region;
+    else
+        m_clip.reset();
+}
+
+void DeviceContext::IntersectClipRect(const RECT& rect)
+{
+    if (!m_clip)
+        m_clip = Region(m_target.Bounds());
+    m_clip->IntersectRect(rect);
+}
+
+RECT DeviceContext::GetClipBox() const
+{
+    return m_clip ? IntersectRects(m_clip->GetBox(), m_target.Bounds()) : m_target.Bounds();
+}
+
+bool DeviceContext::PtVisible(int x, int y) const
+{
+    return m_target.Contains(x, y) && (!m_clip || m_clip->Contains(x, y));
+}
+
 COLORREF DeviceContext::SetPixel(int x, int y, COLORREF colour)
 {
-    if (!m_target.Contains(x, y))
+    if (!PtVisible(x, y))
         return CLR_INVALID;
     uint16_t p = ColorRefTo565(colour);
     m_target.SetPixel(x, y, p);
@@ -273,7 +306,14 @@ COLORREF DeviceContext::GetPixel(int x, int y) const
 
 bool DeviceContext::FillSolidRect(const RECT& rect, COLORREF colour)
 {
-    m_target.Fill(&rect, ColorRefTo565(colour));
+    if (!m_clip) {
+        m_target.Fill(&rect, ColorRefTo565(colour));
+        return true;
+    }
+    for (const RECT& r : m_clip->Rects()) {
+        RECT part = IntersectRects(r, rect);
+        m_target.Fill(&part, ColorRefTo565(colour));
+    }
     return true;
 }
 

@@ -4,8 +4,10 @@
 #include "platform/display/Geometry.h"
 #include "platform/display/PixelSurface.h"
 #include "platform/gdi/Font.h"
+#include "platform/gdi/Region.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace platform::gdi {
@@ -58,7 +60,17 @@ public:
     // Spreads `breakExtra` pixels over `breakCount` blanks of the following text calls; (0, 0) turns it off.
     bool SetTextJustification(int breakExtra, int breakCount);
 
-    // The colour actually stored, CLR_INVALID outside the surface.
+    // Clip region in device coordinates (none at first: the whole surface). Null removes it. SetPixel and
+    // FillSolidRect keep inside it; text is clipped by its rectangle only.
+    void SelectClipRgn(const Region* region);
+    // Narrows the clip to the rectangle (the surface's bounds when there is no region yet).
+    void IntersectClipRect(const RECT& rect);
+    bool HasClipRegion() const { return m_clip.has_value(); }
+    // The clip region's box within the surface (the surface's bounds without a region).
+    RECT GetClipBox() const;
+    bool PtVisible(int x, int y) const;
+
+    // The colour actually stored, CLR_INVALID outside the surface or the clip region.
     COLORREF SetPixel(int x, int y, COLORREF colour);
     COLORREF GetPixel(int x, int y) const;
     bool FillSolidRect(const RECT& rect, COLORREF colour);
@@ -80,6 +92,7 @@ private:
     int m_nBkMode = OPAQUE;
     int m_nBreakExtra = 0;
     int m_nBreakCount = 0;
+    std::optional<Region> m_clip;
 };
 
 // Blends `src` (sx, sy, width, height) onto `dst` at (dx, dy) with a constant alpha (source over, no per-pixel

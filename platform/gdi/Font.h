@@ -17,6 +17,7 @@ struct FontDesc {
     bool italic = false;
     std::string face = "Arial";
     bool antialias = true;
+    bool underline = false; // DrawText and TextOut rule a line under the text
 };
 
 struct FontMetrics {

@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
+#include <vector>
 
 using namespace rastertest;
 using platform::ColorRefTo565;
@@ -255,4 +257,180 @@ TEST(RasterGdi, IconMaskBecomesAlpha)
     EXPECT_EQ(img.AlphaGet(0, 0), 0);
     EXPECT_EQ(img.AlphaGet(1, 0), 255);
     EXPECT_EQ(img.GetPixelColor(1, 0, false).rgbRed, 40);
+}
+
+TEST(RasterGdi, CreateFromDeviceBitmapsOfEveryDepthGivesExactPixels)
+{
+    using platform::gdi::DeviceBitmap;
+    auto colour = [](int x, int y) { return RGB(x * 50 + 3, 250 - y * 60, (x * 7) ^ (y * 33)); };
+    std::vector<COLORREF> pal;
+    for (int i = 0; i < 256; ++i)
+        pal.push_back(colour(i % 5, i / 5));
+    struct Case {
+        int bits;
+        int wantBpp;
+    };
+    for (Case c : {Case{32, 24}, Case{24, 24}, Case{16, 24}, Case{8, 8}, Case{4, 4}, Case{1, 1}}) {
+        SCOPED_TRACE(c.bits);
+        DeviceBitmap b;
+        ASSERT_TRUE(b.Create(5, 3, c.bits, pal));
+        for (int y = 0; y < 3; ++y)
+            for (int x = 0; x < 5; ++x)
+                b.SetPixel(x, y, colour(x, y));
+        CRaster img(2, 2, 8, RASTER_FORMAT_BMP);
+        ASSERT_TRUE(img.CreateFromHBITMAP(b));
+        EXPECT_EQ(img.GetBpp(), c.wantBpp);
+        EXPECT_EQ(img.GetType(), RASTER_FORMAT_BMP);
+        for (int y = 0; y < 3; ++y)
+            for (int x = 0; x < 5; ++x) {
+                RGBQUAD q = img.GetPixelColor(x, 2 - y); // the bitmap's top row is the image's last row
+                ASSERT_EQ(RGB(q.rgbRed, q.rgbGreen, q.rgbBlue), b.GetPixel(x, y)) << x << "," << y;
+                if (c.bits <= 8) {
+                    ASSERT_EQ(img.GetPixelIndex(x, 2 - y), b.GetRaw(x, y));
+                }
+            }
+        DeviceBitmap back;
+        ASSERT_TRUE(img.MakeBitmap(back));
+        EXPECT_EQ(back.BitCount(), c.wantBpp);
+        for (int y = 0; y < 3; ++y)
+            for (int x = 0; x < 5; ++x)
+                ASSERT_EQ(back.GetPixel(x, y), b.GetPixel(x, y)) << x << "," << y;
+    }
+}
+
+TEST(RasterGdi, CreateFromDeviceBitmapTakesAGivenPaletteAndRefusesEmptyOnes)
+{
+    platform::gdi::DeviceBitmap b;
+    ASSERT_TRUE(b.Create(2, 1, 1, {RGB(0, 0, 0), RGB(255, 255, 255)}));
+    b.SetRaw(1, 0, 1);
+    CRaster img;
+    const std::vector<COLORREF> pal{RGB(10, 20, 30), RGB(200, 0, 100)};
+    ASSERT_TRUE(img.CreateFromHBITMAP(b, &pal));
+    RGBQUAD q = img.GetPixelColor(1, 0);
+    EXPECT_EQ(RGB(q.rgbRed, q.rgbGreen, q.rgbBlue), RGB(200, 0, 100));
+    EXPECT_EQ(img.GetPixelColor(0, 0).rgbBlue, 30);
+
+    platform::gdi::DeviceBitmap empty;
+    EXPECT_FALSE(img.CreateFromHBITMAP(empty));
+    EXPECT_FALSE(img.IsValid());
+}
+
+TEST(RasterGdi, SelectionToRegionGivesRowRunsCountedFromTheBottom)
+{
+    CRaster img(6, 3, 8, RASTER_FORMAT_BMP);
+    platform::gdi::Region region;
+    EXPECT_FALSE(img.SelectionToHRGN(region));
+    ASSERT_TRUE(img.SelectionCreate());
+    ASSERT_TRUE(img.SelectionAddPixel(0, 0));
+    ASSERT_TRUE(img.SelectionAddPixel(1, 0));
+    ASSERT_TRUE(img.SelectionAddPixel(5, 0));
+    ASSERT_TRUE(img.SelectionAddPixel(2, 2));
+    *img.SelectionGetPointer(3, 2) = 254; // partly selected: left out
+    ASSERT_TRUE(img.SelectionToHRGN(region));
+    const auto& rects = region.Rects();
+    ASSERT_EQ(rects.size(), 3u);
+    auto as = [](const RECT& r) { return std::vector<int>{r.left, r.top, r.right, r.bottom}; };
+    EXPECT_EQ(as(rects[0]), (std::vector<int>{0, 0, 2, 1}));
+    EXPECT_EQ(as(rects[1]), (std::vector<int>{5, 0, 6, 1}));
+    EXPECT_EQ(as(rects[2]), (std::vector<int>{2, 2, 3, 3}));
+}
+
+TEST(RasterGdi, DrawingKeepsInsideTheClipRegion)
+{
+    CRaster img(4, 4, 24, RASTER_FORMAT_BMP);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x)
+            img.SetPixelColor(x, y, RGBQUAD{255, 255, 255, 0});
+    platform::gdi::Region clip(RECT{0, 0, 2, 1});
+    clip.AddRect(RECT{3, 2, 8, 3});
+    using Op = std::function<void(DeviceContext&)>;
+    const std::vector<Op> ops = {
+        [&](DeviceContext& dc) { img.Draw(&dc, 0, 0, 8, 4); },
+        [&](DeviceContext& dc) { img.Draw2(&dc, 0, 0, 8, 4); },
+        [&](DeviceContext& dc) { img.Stretch(&dc, 0, 0, 8, 4, RASTER_SRCCOPY); },
+        [&](DeviceContext& dc) { dc.FillSolidRect(RECT{0, 0, 8, 4}, RGB(255, 255, 255)); },
+        [&](DeviceContext& dc) {
+            for (int y = 0; y < 4; ++y)
+                for (int x = 0; x < 8; ++x)
+                    dc.SetPixel(x, y, RGB(255, 255, 255));
+        },
+    };
+    for (size_t i = 0; i < ops.size(); ++i) {
+        SCOPED_TRACE(i);
+        PixelSurface s;
+        ASSERT_TRUE(s.Create(8, 4));
+        DeviceContext dc(s);
+        dc.SelectClipRgn(&clip);
+        RECT box = dc.GetClipBox();
+        EXPECT_EQ((std::vector<int>{box.left, box.top, box.right, box.bottom}), (std::vector<int>{0, 0, 8, 3}));
+        ops[i](dc);
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 8; ++x)
+                ASSERT_EQ(s.GetPixel(x, y), clip.Contains(x, y) ? 0xFFFF : 0) << x << "," << y;
+    }
+
+    PixelSurface s;
+    ASSERT_TRUE(s.Create(8, 4));
+    DeviceContext dc(s);
+    dc.IntersectClipRect(RECT{1, 1, 3, 2});
+    img.Draw(&dc, 0, 0, 8, 4);
+    dc.SelectClipRgn(nullptr);
+    EXPECT_FALSE(dc.HasClipRegion());
+    EXPECT_EQ(s.GetPixel(1, 1), 0xFFFF);
+    EXPECT_EQ(s.GetPixel(2, 1), 0xFFFF);
+    EXPECT_EQ(s.GetPixel(3, 1), 0);
+    EXPECT_EQ(s.GetPixel(1, 0), 0);
+}
+
+TEST(RasterGdi, DeviceIconKeepsItsDepthAndMaskBecomesAlpha)
+{
+    platform::gdi::Icon icon;
+    ASSERT_TRUE(icon.color.Create(3, 2, 8, {RGB(0, 0, 0), RGB(200, 10, 20), RGB(5, 6, 7)}));
+    ASSERT_TRUE(icon.mask.Create(3, 2, 1, {RGB(0, 0, 0), RGB(255, 255, 255)}));
+    icon.color.SetRaw(0, 0, 1);
+    icon.color.SetRaw(2, 1, 2);
+    icon.mask.SetRaw(1, 0, 1);
+    icon.mask.SetRaw(2, 1, 1);
+    CRaster img;
+    ASSERT_TRUE(img.CreateFromHICON(icon));
+    EXPECT_EQ(img.GetBpp(), 8);
+    EXPECT_EQ(img.GetPixelIndex(0, 1), 1); // the icon's top row is the image's last row
+    EXPECT_EQ(img.GetPixelIndex(2, 0), 2);
+    ASSERT_TRUE(img.AlphaIsValid());
+    EXPECT_EQ(img.AlphaGet(0, 1), 255);
+    EXPECT_EQ(img.AlphaGet(1, 1), 0);
+    EXPECT_EQ(img.AlphaGet(2, 0), 0);
+    EXPECT_EQ(img.AlphaGet(0, 0), 255);
+
+    icon.mask.Reset(); // no mask: no alpha channel
+    ASSERT_TRUE(img.CreateFromHICON(icon));
+    EXPECT_FALSE(img.AlphaIsValid());
+}
+
+TEST(RasterGdi, DrawStringUnderlinesUnderTheText)
+{
+    if (!HaveFont())
+        GTEST_SKIP() << "no TrueType font for Arial (fonts-liberation2)";
+    const RGBQUAD red{0, 0, 255, 0};
+    CRaster plain(120, 60, 24, 1), under(120, 60, 24, 1);
+    ASSERT_EQ(plain.DrawString(nullptr, 10, 40, "mm", red, "Arial", 24, 400, 0, 0), 1);
+    ASSERT_EQ(under.DrawString(nullptr, 10, 40, "mm", red, "Arial", 24, 400, 0, 1), 1);
+    auto longestRun = [](CRaster& img, int y) {
+        int best = 0, run = 0;
+        for (int x = 0; x < 120; ++x) {
+            run = img.GetPixelColor(x, y).rgbRed == 255 ? run + 1 : 0;
+            best = std::max(best, run);
+        }
+        return best;
+    };
+    int lineRow = -1;
+    for (int y = 0; y < 60; ++y) {
+        ASSERT_LE(longestRun(plain, y), longestRun(under, y));
+        if (longestRun(under, y) >= 25 && longestRun(plain, y) == 0)
+            lineRow = y;
+    }
+    ASSERT_GE(lineRow, 0) << "no underline";
+    // The rule sits below the text's lowest plain row.
+    for (int y = 0; y <= lineRow; ++y)
+        EXPECT_EQ(longestRun(plain, y), 0) << y;
 }
