@@ -277,8 +277,10 @@ void CSquad::SaveState(CByteWriter& out) const
     out.WriteFloat(m_fHealth);
     out.WriteFloat(m_fContamination);
     out.WriteFloat(m_fFatigue);
-    out.WriteI32(m_nLastDestX);
-    out.WriteI32(m_nLastDestY);
+    // A path request not yet served goes to the pending destination: the load makes the stored one pending again.
+    const bool requested = (m_nFlags & kSqPathRequest) && m_nDestX >= 0 && m_nDestY >= 0;
+    out.WriteI32(requested ? m_nDestX : m_nLastDestX);
+    out.WriteI32(requested ? m_nDestY : m_nLastDestY);
     out.WriteFloat(m_fDeployX);
     out.WriteFloat(m_fDeployY);
     out.WriteFloat(m_fX);

@@ -169,6 +169,25 @@ TEST_F(SquadManagerTest, AMovingSquadResumesItsPathAfterALoadFromAFile)
     std::fclose(file);
 }
 
+TEST_F(SquadManagerTest, AnOrderSavedBeforeItsPathIsServedStillLeadsThere)
+{
+    Side& first = MakeSide(OpenMap(8, 4), true, 0, false, ScenarioSquads);
+    CSquad* walker = first.Scenario().Units()[0];
+    walker->GiveOrder(-1, kActMove, 200, 100, kSqPathRequest, nullptr); // saved before any step serves it
+    const std::vector<uint8_t> bytes = SaveBlocks(first);
+
+    Side& second = MakeSide(OpenMap(8, 4), true, 0, false, ScenarioSquads);
+    ASSERT_TRUE(LoadBlocks(second, bytes));
+    second.Squads().ResumeAfterLoad();
+    CSquad* resumed = second.Scenario().Units()[0];
+    EXPECT_EQ(resumed->m_nDestX, 200);
+    EXPECT_EQ(resumed->m_nDestY, 100);
+    for (int i = 0; i < 500; ++i)
+        second.Squads().MovementStep();
+    EXPECT_EQ(resumed->m_fX, 200.0f);
+    EXPECT_EQ(resumed->m_fY, 100.0f);
+}
+
 TEST_F(SquadManagerTest, ReleasedSquadsLeaveNothingPointingAtThem)
 {
     Side& side = MakeSide(OpenMap(8, 4), true, 0, false, ScenarioSquads);
