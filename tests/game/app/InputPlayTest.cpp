@@ -90,6 +90,10 @@ protected:
         fs::remove_all(m_dir, ec);
     }
     CGame& Game() { return m_run->Game(); }
+    // Mouse events as the window hands them over: x in the low 16 bits of lParam, y in the high.
+    static int32_t Pack(int x, int y) { return static_cast<int32_t>((static_cast<uint32_t>(y) << 16) | (x & 0xFFFF)); }
+    void Press(int x, int y, uint32_t buttons) { Game().OnMouse(0x201, buttons, Pack(x, y), 1); }
+    void Move(int x, int y) { Game().OnMouse(0x200, 0, Pack(x, y), 0); }
     // The screen point of a world point in the current view.
     bool ToScreen(int wx, int wy, int& x, int& y)
     {
@@ -112,13 +116,13 @@ TEST_F(InputPlayTest, AChosenMoveWaitsForAPointAndTheHudBandIsRefused)
     EXPECT_EQ(game.m_nHudSubState, kTargetPoint);
     EXPECT_EQ(game.GetCursorId(), 4);
     m_run->m_aSounds.clear();
-    game.RouteInPlayMouse(1, 400, 460, 1); // the HUD band
+    Press(400, 460, 1); // the HUD band
     EXPECT_EQ(m_run->m_aSounds, std::vector<int>{2});
     EXPECT_EQ(game.m_nInputState, 1);
     // A passable point on the map gives the order with a path request.
     int sx = 0, sy = 0;
     ASSERT_TRUE(ToScreen(static_cast<int>(m_squad->m_fX) + 32, static_cast<int>(m_squad->m_fY), sx, sy));
-    game.RouteInPlayMouse(1, sx, sy, 1);
+    Press(sx, sy, 1);
     EXPECT_EQ(game.m_nInputState, 0);
     EXPECT_EQ(m_squad->m_nNextState, 3);
     EXPECT_TRUE(m_squad->m_nFlags & 0x1);
@@ -147,7 +151,7 @@ TEST_F(InputPlayTest, ImpassableTargetIsRefused)
     int sx = 0, sy = 0;
     ASSERT_TRUE(ToScreen(wx, wy, sx, sy));
     m_run->m_aSounds.clear();
-    game.RouteInPlayMouse(1, sx, sy, 1);
+    Press(sx, sy, 1);
     EXPECT_EQ(m_run->m_aSounds, std::vector<int>{2});
     EXPECT_NE(m_squad->m_nNextState, 3);
 }
