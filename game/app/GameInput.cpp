@@ -209,8 +209,8 @@ bool CGame::OnKeyDown(uint32_t code, int kind)
         PlaySound(0);
     } else if (m_pMap && m_pSquadGame && OnPlayKey(code)) {
         // Keys of play: escape chain, map scrolling and zoom.
-    } else if (m_pHUD && !(m_uMode & (kSplashBits | kModeCredits)) && code != kVkEscape && code != kVkPrior && code != kVkNext && code != kVkEnd &&
-               code != kVkHome) {
+    } else if (m_pHUD && !(m_uMode & (kSplashBits | kModeCredits)) && code != kVkEscape && code != kVkPrior &&
+               code != kVkNext && code != kVkEnd && code != kVkHome) {
         RouteKey(code);
     } else if (code == kVkEscape) {
         if (m_pInfoBox && m_pInfoBox->m_bShown)

@@ -34,7 +34,8 @@ struct CFacilityPlacement {
     uint32_t uBit;
     int nSprite;
 };
-constexpr CFacilityPlacement kFacilities[6] = {{0x1, 191}, {0x2, 193}, {0x4, 192}, {0x8, 194}, {0x10, 195}, {0x20, 196}};
+constexpr CFacilityPlacement kFacilities[6] = {{0x1, 191}, {0x2, 193},  {0x4, 192},
+                                               {0x8, 194}, {0x10, 195}, {0x20, 196}};
 
 } // namespace
 

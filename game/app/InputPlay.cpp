@@ -243,11 +243,11 @@ bool CGame::OnMapClick(int x, int y, uint32_t buttons)
     }
     // Mended: the deploying flag 0x200 is the squad's own, not its sprite's; the local player must command it.
     const int32_t roles = static_cast<int32_t>(GetLocalRoleFlags());
-    const bool commanded = under->m_pSprite &&
-                           under->m_pSprite->MatchesAgencyMask(&m_pSquadGame->m_drawFilter, &roles, m_pSprites.get());
-    const bool commandable = (m_uMode & kModeWaiveUnits) || (!under->IsDown() && under->AgencyKind() != 5 &&
-                                                             under->AgencyKind() != 6 && commanded &&
-                                                             !(under->m_nFlags & kSqDeploying));
+    const bool commanded =
+        under->m_pSprite && under->m_pSprite->MatchesAgencyMask(&m_pSquadGame->m_drawFilter, &roles, m_pSprites.get());
+    const bool commandable =
+        (m_uMode & kModeWaiveUnits) || (!under->IsDown() && under->AgencyKind() != 5 && under->AgencyKind() != 6 &&
+                                        commanded && !(under->m_nFlags & kSqDeploying));
     if (!commandable) {
         PlaySound(2);
         return true;

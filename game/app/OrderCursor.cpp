@@ -103,8 +103,7 @@ bool CanBeSupervised(const CSquad* squad, const CSquad* other)
 
 } // namespace
 
-CSquad* CGame::UnitAtWorld(int wx, int wy, const CSquad* squad,
-                           bool (*test)(const CSquad*, const CSquad*)) const
+CSquad* CGame::UnitAtWorld(int wx, int wy, const CSquad* squad, bool (*test)(const CSquad*, const CSquad*)) const
 {
     CSquadManager* squads = m_pSquadGame ? m_pSquadGame->Scenario() : nullptr;
     if (!squads || !squad)

@@ -294,7 +294,7 @@ TEST_F(InputPanelTest, AreaSquadMenuGivesInfoAndStationOrders)
     ASSERT_FALSE(game.m_pSquadGame->Area()->Vehicles().empty());
     CSquad* vehicle = game.m_pSquadGame->Area()->Vehicles().front();
     for (int i = 0; i < 4; ++i)
-        m_run->Step(); // on its way to the incident
+        m_run->Step();              // on its way to the incident
     Place(vehicle, 600.0f, 400.0f); // off the station, where a click finds the vehicle
     ShowAreaMap();
     int x = 0, y = 0;
@@ -441,8 +441,7 @@ TEST_F(InputPanelTest, OrderCursorChain)
     auto ops = [](T& t, uint32_t bits) { t.Game().m_pEOCUnitData->m_aSections[1].uActivated = bits; };
     const Case cases[] = {
         {"nothing there: move", [](T&, int, int, CSquad*&) {}, kActMove, 4, 0},
-        {"a vehicle with room: get in",
-         [](T& t, int, int, CSquad*& h) { h = t.Find(1001); }, kActGetInVehicle, 6, 0},
+        {"a vehicle with room: get in", [](T& t, int, int, CSquad*& h) { h = t.Find(1001); }, kActGetInVehicle, 6, 0},
         {"a bomb: defuse",
          [](T& t, int x, int y, CSquad*&) {
              t.SetAbilities(t.m_squad, &CUnitTaskRecord::m_fDefuseBomb, 50);
@@ -600,8 +599,7 @@ TEST_F(InputPanelTest, TargetCursorProhibitedColumn)
         {kActFightFire, [&](T& t, int x, int y) { world->AddFire(t.TileAt(x, y), 60); }, 11},
         {kActFightHazard, [&](T& t, int x, int y) { world->AddChemical(t.TileAt(x, y), 40, true); }, 12},
         {kActDefuseBomb, [&](T& t, int x, int y) { world->AddObject(t.TileAt(x, y), kIncBomb, 0, 5, false); }, 8},
-        {kActUtilityWork, [&](T& t, int x, int y) { world->AddObject(t.TileAt(x, y), kIncWaterLeak, 0, 0, false); },
-         9},
+        {kActUtilityWork, [&](T& t, int x, int y) { world->AddObject(t.TileAt(x, y), kIncWaterLeak, 0, 0, false); }, 9},
         {kActFirstAid,
          [](T& t, int x, int y) {
              CSquad* victim = t.Find(2);
@@ -639,6 +637,5 @@ TEST_F(InputPanelTest, TargetCursorProhibitedColumn)
         }
     }
 }
-
 
 } // namespace
