@@ -6,6 +6,7 @@
 #include "game/app/Modes.h"
 #include "game/app/Settings.h"
 #include "game/app/Timer.h"
+#include "core/world/WorldTypes.h"
 
 #include <array>
 #include <cstdint>
@@ -42,6 +43,8 @@ class CScenarioData;
 class CScenarioRuntime;
 class CPopupMenuView;
 class CSquad;
+class CSprite;
+class CPathTile;
 class CGameCursors;
 class CRulesGame;
 class CZREvent;
@@ -130,10 +133,18 @@ public:
     void LoadCursors();
 
     // In play (InputPlay.cpp): the input state machine over the tactical map, the order menu and targets.
-    void RouteInPlayMouse(int kind, int x, int y, uint32_t buttons);
+    // Kinds: 0 move, 1 button down, 2 button up, 3 key (the code in x).
+    void RouteInputState(int kind, int x, int y, uint32_t buttons);
     bool OnPlayKey(uint32_t code);
     bool OnTacticalMapInput(int kind, int x, int y, uint32_t buttons);
     bool OnOrderMenuChoice(int order);
+    // Panels, area map and placements (InputPanels.cpp).
+    bool OnPanelInput(int kind, int x, int y, uint32_t buttons);
+    bool OnAreaMapInput(int kind, int x, int y, uint32_t buttons);
+    bool OnPlaceFacility(int state, int kind, int x, int y, uint32_t buttons);
+    void OnPlaceIncidentObject(int kind, int x, int y, uint32_t buttons);
+    bool HoldsCommandRole() const;
+    CSprite* SelectedStation() const;
     void OpenOrderMenu(CSquad* squad, int x, int y);
     bool PickViewCentre(int kind, int x, int y, uint32_t buttons);
     void IssueOrderAt(int x, int y);
@@ -152,6 +163,9 @@ public:
     void DrawPlay(CSurface* back);
     void DrawStatusLine(CSurface* back);
     int m_nPendingOrder = 0;
+    // The station chosen on the area map, and the area-map view the area sprites' screen rectangles follow.
+    CSprite* m_pSelectedStation = nullptr;
+    RECT m_rcAreaView{0, 0, 800, 448};
     int GetCursorId() const { return m_nCursorId; }
     int GetCursorSet() const { return m_nCursorSet; }
 
@@ -329,9 +343,19 @@ private:
     bool m_bFontAdded = false;
     bool m_bQuickStart = false;
     int32_t m_nIAPPenaltySaved = 0;
-    CSquad* m_pHoverSquad = nullptr;
     CSquad* m_pDirected = nullptr;
+    // Which menu the pop-up view shows on the area map: 0 none, 1 the selected station's, 2 the order squad's.
+    int m_nAreaMenu = 0;
     void GiveOrderTo(CSquad* squad, int order, int wx, int wy, CSquad* target);
+    bool OnAreaMenuChoice(int choice);
+    bool OnMapClick(int x, int y, uint32_t buttons);
+    void RouteKey(uint32_t code);
+    bool OnTargetClick(int x, int y, uint32_t buttons);
+    void ShowSquadInfo(const CSquad* squad);
+    void AfterPanelInput(int x, int y);
+    void ShowHoverInfo(int x, int y);
+    bool TileDanger(const CSquad* squad, CPathTile* tile) const;
+    CSquad* UnitAtWorld(int wx, int wy, const CSquad* squad, bool (*test)(const CSquad*, const CSquad*)) const;
     int32_t LocalOrderPlayer() const; // the IAP block of a loaded game, for the IAP screen made at start
     int m_nCursorId = 1;
     int m_nCursorSet = 0;

@@ -2,6 +2,7 @@
 #include "game/app/Game.h"
 
 #include "game/app/InputPlay.h"
+#include "game/app/OrderCursor.h"
 #include "game/screens/boxes/Boxes.h"
 #include "game/screens/briefing/BriefingIF.h"
 #include "game/screens/debrief/DeBriefIF.h"
@@ -102,7 +103,7 @@ uint8_t CGame::OnMouse(uint32_t, uint32_t wParam, int32_t lParam, int kind)
         return 1;
     }
 
-    // In play: the modal boxes first; the maps and panels join with the input state machine.
+    // In play: the message box (modal), the save dialog, then the input state machine.
     if (m_pMessageBox && m_pMessageBox->m_bShown) {
         int result = 0;
         m_pMessageBox->OnMouse(x, y, kind == 1 ? buttons : 0, result);
@@ -110,15 +111,51 @@ uint8_t CGame::OnMouse(uint32_t, uint32_t wParam, int32_t lParam, int kind)
             m_uMode |= kModeQuit;
         return 1;
     }
-    if (m_pInfoBox && m_pInfoBox->OnMouse(kind, x, y, buttons))
+    if (m_pHUD && (kind == 0 || kind == 1) && m_pHUD->OnSaveDialogMouse(x, y, kind))
         return 1;
-    if (m_pMap && m_pSquadGame) {
-        RouteInPlayMouse(kind, x, y, buttons);
-        return 1;
-    }
-    if (kind == 0 && m_pHUD)
-        m_nInputState = m_pHUD->OnMouseMove(x, y, buttons) == 1 ? 2 : (m_nView ? 4 : 0);
+    RouteInputState(kind, x, y, buttons);
     return 1;
+}
+
+void CGame::RouteInputState(int kind, int x, int y, uint32_t buttons)
+{
+    auto infoBoxTakes = [&] { return m_pInfoBox && m_pInfoBox->OnMouse(kind, x, y, buttons); };
+    const int state = m_nInputState;
+    if (state == 0) {
+        if (infoBoxTakes())
+            return;
+        if (OnPanelInput(kind, x, y, buttons)) {
+            if (m_pHUD) {
+                m_pHUD->m_nHoverControl = 0;
+                m_pHUD->DrawInfoPanel(m_pDisplay.get(), -1);
+            }
+        } else {
+            OnTacticalMapInput(kind, x, y, buttons);
+        }
+    } else if (state == 1) {
+        if (!infoBoxTakes() && !OnTacticalMapInput(kind, x, y, buttons)) {
+            m_nInputState = 0;
+            SetMouseCursor(kCursorArrow);
+        }
+    } else if (state == 2) {
+        if (!infoBoxTakes() && !OnPanelInput(kind, x, y, buttons))
+            m_nInputState = 0;
+    } else if (state == 3) {
+        if (PickViewCentre(kind, x, y, buttons))
+            m_nInputState = 0;
+    } else if (state == 4) {
+        if (!infoBoxTakes() && !OnAreaMapInput(kind, x, y, buttons))
+            OnPanelInput(kind, x, y, buttons);
+    } else if (state >= 5 && state <= 10) {
+        if (OnPlaceFacility(state, kind, x, y, buttons)) {
+            SetMouseCursor(kCursorArrow);
+            if (m_pHUD)
+                m_pHUD->RestoreOverlays();
+            m_nInputState = 0;
+        }
+    } else if (state == 11) {
+        OnPlaceIncidentObject(kind, x, y, buttons);
+    }
 }
 
 bool CGame::OnKeyDown(uint32_t code, int kind)
@@ -172,6 +209,9 @@ bool CGame::OnKeyDown(uint32_t code, int kind)
         PlaySound(0);
     } else if (m_pMap && m_pSquadGame && OnPlayKey(code)) {
         // Keys of play: escape chain, map scrolling and zoom.
+    } else if (m_pHUD && !(m_uMode & (kSplashBits | kModeCredits)) && code != kVkEscape && code != kVkPrior &&
+               code != kVkNext && code != kVkEnd && code != kVkHome) {
+        RouteKey(code);
     } else if (code == kVkEscape) {
         if (m_pInfoBox && m_pInfoBox->m_bShown)
             m_pInfoBox->m_bShown = false;
@@ -193,6 +233,23 @@ bool CGame::OnKeyDown(uint32_t code, int kind)
         ScrollMessageLog(kinds[code - kVkPrior]);
     }
     return false;
+}
+
+void CGame::RouteKey(uint32_t code)
+{
+    const int x = static_cast<int>(code);
+    if (m_nInputState == 0) {
+        if (!OnPanelInput(3, x, 0, 0))
+            OnTacticalMapInput(3, x, 0, 0);
+    } else if (m_nInputState == 2) {
+        if (!OnPanelInput(3, x, 0, 0))
+            m_nInputState = 0;
+    } else if (m_nInputState == 1) {
+        if (!OnTacticalMapInput(3, x, 0, 0)) {
+            m_nInputState = 0;
+            SetMouseCursor(kCursorArrow);
+        }
+    }
 }
 
 void CGame::OnChar(uint32_t character)

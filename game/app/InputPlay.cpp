@@ -9,6 +9,7 @@
 #include "core/world/PathData.h"
 #include "core/world/Sprite.h"
 #include "core/world/SpriteManager.h"
+#include "core/world/UnitTaskRecord.h"
 #include "game/app/ScenarioLoadRuntime.h"
 #include "game/screens/boxes/Boxes.h"
 #include "game/screens/eoc/EOC.h"
@@ -97,7 +98,8 @@ bool CGame::IsPassableFor(const CSquad* squad, int wx, int wy) const
     CPathTile* tile = m_pPathData->GetTileAt(wx, wy);
     if (!tile)
         return false;
-    const int cls = squad && squad->AgencyKind() == 4 ? 4 : 3;
+    // Mended: the class follows the path finder (vehicles 4, others 3), not the agency kind.
+    const int cls = squad && squad->IsVehicle() ? kVehicleCost : kFootCost;
     return tile->m_abyCosts[cls] != CPathTile::kImpassable;
 }
 
@@ -167,102 +169,25 @@ void CGame::IssueOrderAt(int x, int y)
     }
 }
 
-void CGame::UpdateOrderCursor(int x, int y, CSquad* hovered)
+void CGame::ShowHoverInfo(int x, int y)
 {
-    CSquad* squad = OrderSquad();
-    int wx = 0, wy = 0;
-    if (!squad || x >= 800 || y >= kHudTop || !ScreenToWorld(x, y, wx, wy) || !m_pPathData ||
-        !m_pPathData->GetTileAt(wx, wy)) {
-        m_nPendingOrder = 0;
-        SetMouseCursor(kCursorArrowId);
+    if (!m_pHUD)
+        return;
+    CSquad* hovered = SquadAtScreen(x, y);
+    if (hovered) {
+        m_pSquadGame->m_services.pSelected = hovered;
+        if (m_pHUD->m_pInfoObject != hovered || m_pHUD->m_nInfoKind != HUD::kInfoSquad)
+            PlaySound(1, 0.4f);
+        m_pHUD->ShowInfo(HUD::kInfoSquad, hovered);
         return;
     }
-    CPathTile* tile = m_pPathData->GetTileAt(wx, wy);
-    CPathTile* cell = tile->m_pCellHead ? tile->m_pCellHead : tile;
-    const bool burning = (cell->m_nFlags & kTileFire) != 0;
-    const bool danger = burning;
-    const bool passable = IsPassableFor(squad, wx, wy);
-    if (squad->AgencyKind() == 4) {
-        if (hovered && hovered != squad && squad->CanLoad(hovered)) {
-            m_nPendingOrder = 17;
-            SetMouseCursor(6, danger);
-        } else if (!passable) {
-            m_nPendingOrder = 0;
-            SetMouseCursor(5, false, true);
-        } else {
-            m_nPendingOrder = 3;
-            SetMouseCursor(5, danger);
-        }
-        return;
-    }
-    if (!passable) {
-        m_nPendingOrder = 0;
-        SetMouseCursor(4, false, true);
-    } else if (hovered && hovered->IsVehicle() && hovered->CanLoad(squad)) {
-        m_nPendingOrder = 19;
-        SetMouseCursor(6, danger);
-    } else if (burning && squad->AgencyKind() == 1) {
-        m_nPendingOrder = 11;
-        SetMouseCursor(11, danger);
-    } else {
-        m_nPendingOrder = 3;
-        SetMouseCursor(4, danger);
-    }
-}
-
-void CGame::UpdateTargetCursor(int x, int y)
-{
-    CSquad* squad = OrderSquad();
-    int wx = 0, wy = 0;
-    const bool inMap = squad && x < 800 && y < kHudTop && ScreenToWorld(x, y, wx, wy);
-    const bool prohibited = !inMap || !IsPassableFor(squad, wx, wy);
-    SetMouseCursor(TargetCursorFor(m_nPendingOrder, squad && squad->AgencyKind() == 4, m_nHudSubState), false,
-                   prohibited && TargetCursorFor(m_nPendingOrder, false, m_nHudSubState) != kCursorTargetId);
-}
-
-int TargetCursorFor(int order, bool vehicle, int subState)
-{
-    switch (order) {
-    case 2:
-    case 3:
-        return vehicle ? 5 : 4;
-    case 4:
-        return 7;
-    case 5:
-        return 21;
-    case 6:
-        return 18;
-    case 7:
-        return 19;
-    case 8:
-        return 14;
-    case 9:
-        return 13;
-    case 10:
-    case 44:
-        return 10;
-    case 11:
-        return 11;
-    case 12:
-        return 12;
-    case 13:
-        return 8;
-    case 14:
-        return 22;
-    case 15:
-        return 9;
-    case 16:
-        return 17;
-    case 17:
-    case 19:
-        return 6;
-    case 38:
-        return 20;
-    case 39:
-        return subState == 5 ? 16 : 15;
-    default:
-        return kCursorTargetId;
-    }
+    CSprite* sprite = m_pSprites ? m_pSprites->SpriteAtPoint(x, y) : nullptr;
+    if (!sprite)
+        m_pHUD->ShowInfo(HUD::kInfoNone, nullptr);
+    else if (sprite->Kind() == kStationSprite)
+        m_pHUD->ShowInfo(HUD::kInfoStation, sprite);
+    else
+        m_pHUD->ShowInfo(HUD::kInfoSprite, sprite);
 }
 
 bool CGame::OnTacticalMapInput(int kind, int x, int y, uint32_t buttons)
@@ -274,82 +199,26 @@ bool CGame::OnTacticalMapInput(int kind, int x, int y, uint32_t buttons)
     if (kind == 0) {
         if (menuShown && m_pPopupView->OnMouseMove(x, y, buttons))
             return true;
-        if (m_nInputState == 1 && m_nHudSubState >= 1 && m_nHudSubState <= 5) {
-            UpdateTargetCursor(x, y);
+        if (m_nInputState == 1) {
+            CSquad* selected = SelectedSquad();
+            if (selected && !selected->IsDown() && !selected->IsLoaded())
+                UpdateTargetCursor(x, y);
+            else
+                m_nHudSubState = 0;
             return true;
         }
-        CSquad* hovered = SquadAtScreen(x, y);
-        if (hovered && hovered != m_pHoverSquad)
-            PlaySound(1, 0.4f);
-        m_pHoverSquad = hovered;
-        if (OrderSquad())
-            UpdateOrderCursor(x, y, hovered);
+        ShowHoverInfo(x, y);
+        UpdateOrderCursor(x, y, SquadAtScreen(x, y));
         return true;
     }
     if (kind != 1)
         return true;
+    return m_nInputState == 1 ? OnTargetClick(x, y, buttons) : OnMapClick(x, y, buttons);
+}
+
+bool CGame::OnMapClick(int x, int y, uint32_t buttons)
+{
     const bool left = (buttons & 1) != 0, right = (buttons & 2) != 0;
-
-    if (m_nInputState == 1) {
-        const int choice = menuShown ? m_pPopupView->OnClick(x, y, 1) : -1;
-        if (choice == -2) {
-            m_pPopupView->SetShown(false);
-            return false;
-        }
-        if (choice == -3)
-            return true;
-        CSquad* squad = OrderSquad();
-        if (choice >= 0) {
-            m_pPopupView->SetShown(false);
-            return OnOrderMenuChoice(choice);
-        }
-        // A point on the map for the pending order.
-        if (!left || !squad || squad->IsDown()) {
-            m_nHudSubState = 0;
-            return false;
-        }
-        int wx = 0, wy = 0;
-        if (y >= kHudTop || !ScreenToWorld(x, y, wx, wy) || !IsPassableFor(squad, wx, wy)) {
-            PlaySound(2);
-            return true;
-        }
-        CSquad* under = SquadAtScreen(x, y);
-        switch (m_nHudSubState) {
-        case 1:
-            GiveOrderTo(squad, m_nPendingOrder, wx, wy, nullptr);
-            return false;
-        case 2:
-        case 3:
-            if (under && under != squad && (m_nHudSubState == 2 ? under->CanLoad(squad) : squad->CanLoad(under))) {
-                GiveOrderTo(squad, m_nPendingOrder, wx, wy, under);
-                return false;
-            }
-            break;
-        case 4:
-            if (under && under != squad) {
-                m_pDirected = under;
-                PlaySound(26, 0.5f);
-                m_nHudSubState = 5;
-                UpdateTargetCursor(x, y);
-                return true;
-            }
-            break;
-        case 5: {
-            auto passable = [&](int px, int py) { return IsPassableFor(squad, px, py); };
-            ScatterPoint(static_cast<int>(squad->m_fX), static_cast<int>(squad->m_fY), wx, wy, passable,
-                         [] { return std::rand(); });
-            GiveOrderTo(squad, m_nPendingOrder, wx, wy, m_pDirected);
-            m_pDirected = nullptr;
-            return false;
-        }
-        default:
-            break;
-        }
-        PlaySound(2);
-        return true;
-    }
-
-    // Input state 0.
     CSquad* under = SquadAtScreen(x, y);
     CSquad* orderSquad = OrderSquad();
     if (!under) {
@@ -362,6 +231,8 @@ bool CGame::OnTacticalMapInput(int kind, int x, int y, uint32_t buttons)
         return true;
     }
     if (orderSquad) {
+        if (m_pHUD)
+            m_pHUD->ShowInfo(HUD::kInfoSquad, under);
         if (left)
             IssueOrderAt(x, y);
         else if (right && under == orderSquad)
@@ -370,18 +241,90 @@ bool CGame::OnTacticalMapInput(int kind, int x, int y, uint32_t buttons)
             CancelOrderTargeting();
         return true;
     }
+    // Mended: the deploying flag 0x200 is the squad's own, not its sprite's; the local player must command it.
+    const int32_t roles = static_cast<int32_t>(GetLocalRoleFlags());
+    const bool commanded =
+        under->m_pSprite && under->m_pSprite->MatchesAgencyMask(&m_pSquadGame->m_drawFilter, &roles, m_pSprites.get());
     const bool commandable =
-        (m_uMode & kModeWaiveUnits) ||
-        (!under->IsDown() && !(under->m_pSprite && (under->m_pSprite->m_Placement.Flags & 0x200)) &&
-         under->AgencyKind() != 5 && under->AgencyKind() != 6);
+        (m_uMode & kModeWaiveUnits) || (!under->IsDown() && under->AgencyKind() != 5 && under->AgencyKind() != 6 &&
+                                        commanded && !(under->m_nFlags & kSqDeploying));
     if (!commandable) {
         PlaySound(2);
         return true;
     }
     SelectSquad(under);
-    PlaySound(0);
     if (right)
         OpenOrderMenu(under, x, y);
+    return true;
+}
+
+bool CGame::OnTargetClick(int x, int y, uint32_t buttons)
+{
+    const bool menuShown = m_pPopupView && m_pPopupView->IsShown();
+    const int choice = menuShown ? m_pPopupView->OnClick(x, y, 1) : -1;
+    if (choice == -2) {
+        m_pPopupView->SetShown(false);
+        return false;
+    }
+    if (choice == -3)
+        return true;
+    if (choice >= 0) {
+        m_pPopupView->SetShown(false);
+        return OnOrderMenuChoice(choice);
+    }
+    CSquad* squad = OrderSquad();
+    if (!(buttons & 1) || !squad || squad->IsDown() || squad->IsLoaded()) {
+        // A right click outside the menu ends only the waiting; the squad stays the order squad.
+        m_nHudSubState = 0;
+        return false;
+    }
+    int wx = 0, wy = 0;
+    if (y >= kHudTop || !ScreenToWorld(x, y, wx, wy) || !IsPassableFor(squad, wx, wy)) {
+        PlaySound(2);
+        return true;
+    }
+    CSquad* under = SquadAtScreen(x, y);
+    switch (m_nHudSubState) {
+    case 1:
+        GiveOrderTo(squad, m_nPendingOrder, wx, wy, nullptr);
+        return false;
+    case 2:
+        // A responder's vehicle with room for the squad.
+        if (under && under != squad && under->IsVehicle() && !under->IsDown() && under->AgencyKind() >= 0 &&
+            under->AgencyKind() <= 4 && under->HasRoomFor(squad)) {
+            GiveOrderTo(squad, m_nPendingOrder, wx, wy, under);
+            return false;
+        }
+        break;
+    case 3:
+        if (under && under != squad && under->IsCompliant() && squad->CanLoad(under)) {
+            GiveOrderTo(squad, m_nPendingOrder, wx, wy, under);
+            return false;
+        }
+        break;
+    case 4:
+        if (under && under != squad) {
+            m_pDirected = under;
+            PlaySound(26, 0.5f);
+            m_nHudSubState = 5;
+            UpdateTargetCursor(x, y);
+            return true;
+        }
+        break;
+    case 5: {
+        // Mended: the directed squad may have left this map since it was picked.
+        CSquad* directed = m_pSquadGame->Scenario()->ContainsSquad(m_pDirected);
+        auto passable = [&](int px, int py) { return IsPassableFor(squad, px, py); };
+        ScatterPoint(static_cast<int>(squad->m_fX), static_cast<int>(squad->m_fY), wx, wy, passable,
+                     [] { return std::rand(); });
+        GiveOrderTo(squad, m_nPendingOrder, wx, wy, directed);
+        m_pDirected = nullptr;
+        return false;
+    }
+    default:
+        break;
+    }
+    PlaySound(2);
     return true;
 }
 
@@ -399,34 +342,60 @@ void CGame::OpenOrderMenu(CSquad* squad, int x, int y)
     }
 }
 
+void CGame::ShowSquadInfo(const CSquad* squad)
+{
+    if (m_pInfoBox && squad && squad->m_pUnitRecord)
+        m_pInfoBox->ShowInfo(squad->m_pUnitRecord->m_nInfoEntry);
+}
+
 bool CGame::OnOrderMenuChoice(int order)
 {
     CSquad* squad = OrderSquad();
     if (!squad || squad->IsDown())
         return false;
     const int target = OrderTargetKind(order);
-    if (order == 14 && ((m_pEOCUnitData->m_aSections[3].uActivated & 0x2) || (m_uMode & kModeWaiveUnits))) {
-        GiveOrderTo(squad, order, static_cast<int>(squad->m_fX), static_cast<int>(squad->m_fY), nullptr);
+    const int sx = static_cast<int>(squad->m_fX), sy = static_cast<int>(squad->m_fY);
+    const bool negotiateNow =
+        (m_pEOCUnitData && (m_pEOCUnitData->m_aSections[3].uActivated & 0x2)) || (m_uMode & kModeWaiveUnits);
+    if (order == kActNegotiate && negotiateNow) {
+        GiveOrderTo(squad, order, sx, sy, nullptr);
         return false;
     }
-    if (order == 21) {
-        CByteWriter w;
-        w.WriteI32(CSquadManager::GetSquadNumber(squad));
-        PostGameMessage(kGmSquadCancel, w.Bytes(), w.Size());
+    if (order == kActCancel) {
+        // A vehicle that was loading a squad cancels that squad's order too.
+        CSquad* loading = (squad->m_nState == kActLoadSquad || squad->m_nNextState == kActLoadSquad)
+                              ? m_pSquadGame->Scenario()->ContainsSquad(squad->m_pTarget)
+                              : nullptr;
+        for (CSquad* s : {loading, squad}) {
+            if (!s)
+                continue;
+            CByteWriter w;
+            w.WriteI32(CSquadManager::GetSquadNumber(s));
+            PostGameMessage(kGmSquadCancel, w.Bytes(), w.Size());
+        }
         CancelOrderTargeting();
         return false;
     }
-    if (order == 22)
+    if (order == kActInfo) {
+        ShowSquadInfo(squad);
         return false;
+    }
+    if (order == kActGoToStation) {
+        int px = sx, py = sy;
+        if (squad->m_pHomeStation)
+            squad->m_pHomeStation->GetWorldPosition(&px, &py);
+        GiveOrderTo(squad, order, px, py, nullptr);
+        return false;
+    }
     if (target == kTargetNone) {
-        GiveOrderTo(squad, order, static_cast<int>(squad->m_fX), static_cast<int>(squad->m_fY), nullptr);
+        GiveOrderTo(squad, order, sx, sy, nullptr);
         return false;
     }
     if (target < 0)
         return false;
     m_nPendingOrder = order;
     m_nHudSubState = target;
-    SetMouseCursor(TargetCursorFor(order, squad->AgencyKind() == 4, target));
+    SetMouseCursor(TargetCursorFor(order, squad->IsVehicle(), target));
     return true;
 }
 
@@ -471,58 +440,15 @@ void CGame::ScrollMap(int dx, int dy)
     RefreshView();
 }
 
-void CGame::RouteInPlayMouse(int kind, int x, int y, uint32_t buttons)
-{
-    switch (m_nInputState) {
-    case 0:
-    case 2:
-        if (y >= kHudTop && m_pHUD) {
-            m_nInputState = kind == 0 ? (m_pHUD->OnMouseMove(x, y, buttons) == 1 ? 2 : 0) : m_nInputState;
-            return;
-        }
-        m_nInputState = 0;
-        OnTacticalMapInput(kind, x, y, buttons);
-        return;
-    case 1:
-        if (!OnTacticalMapInput(kind, x, y, buttons)) {
-            m_nInputState = 0;
-            if (!OrderSquad())
-                SetMouseCursor(kCursorArrowId);
-        }
-        return;
-    case 3:
-        if (PickViewCentre(kind, x, y, buttons))
-            m_nInputState = 0;
-        return;
-    case 11:
-        if (kind == 1 && (buttons & 1)) {
-            if (y >= kHudTop)
-                PlaySound(2);
-            else {
-                SetMouseCursor(kCursorArrowId);
-                m_nInputState = 0;
-            }
-        } else if (kind == 1 && (buttons & 2)) {
-            SetMouseCursor(kCursorArrowId);
-            m_nInputState = 0;
-        }
-        return;
-    default:
-        if (m_nInputState >= 5 && m_nInputState <= 10 && kind == 1) {
-            SetMouseCursor(kCursorArrowId);
-            m_nInputState = 0;
-        }
-        return;
-    }
-}
-
 bool CGame::OnPlayKey(uint32_t code)
 {
     switch (code) {
     case kVkEscape:
         if (m_pPopupView && m_pPopupView->IsShown()) {
+            // The menu's own state ends with it (an order menu would leave input state 1 with nothing to pick).
             m_pPopupView->SetShown(false);
-            m_nInputState = 0;
+            if (m_nInputState == 1)
+                m_nInputState = 0;
         } else if (m_pInfoBox && m_pInfoBox->m_bShown) {
             m_pInfoBox->m_bShown = false;
         } else if (m_pMessageBox && m_pMessageBox->m_bShown) {
@@ -533,8 +459,13 @@ bool CGame::OnPlayKey(uint32_t code)
             // Closing the IAP screen resumes a game it paused.
             m_pIAP->Close();
             SetPaused(false);
+        } else if (m_nInputState >= 5 && m_nInputState <= 10) {
+            if (m_pHUD)
+                m_pHUD->RestoreOverlays();
+            m_nInputState = 0;
+            SetMouseCursor(kCursorArrowId);
         } else if ((m_nInputState == 1 && m_nHudSubState >= 1 && m_nHudSubState <= 5) || m_nInputState == 3 ||
-                   m_nInputState == 11 || (m_nInputState >= 5 && m_nInputState <= 10)) {
+                   m_nInputState == 11) {
             m_nInputState = 0;
             m_nHudSubState = 0;
             SetMouseCursor(kCursorArrowId);
@@ -593,6 +524,11 @@ void CGame::DrawPlay(CSurface* back)
             m_pSprites->UpdateScreenRects(view);
             m_pSprites->Draw(view, back);
         }
+    } else if (m_nView == 1 && m_pAreaSprites) {
+        if (m_pMap)
+            m_pMap->DrawAreaMapBitmap(back);
+        m_pAreaSprites->UpdateScreenRects(m_rcAreaView);
+        m_pAreaSprites->Draw(m_rcAreaView, back);
     }
     if (m_pPopupView && m_pPopupView->IsShown())
         m_pPopupView->Draw(back);

@@ -180,6 +180,9 @@ public:
     CIncidentNode* BombAt(const CPathTile* tile) const; // type 128, not hidden
     int LeakKindAt(const CPathTile* tile) const;        // 8, 9, 10 or 0
     CIncidentNode* DebrisAt(const CPathTile* tile) const;
+    // Exposure on a tile for a squad in protective gear: its fire band's heat, its spill's chemical; 0 when none.
+    float FireDangerAt(const CPathTile* tile) const;
+    float HazardDangerAt(const CPathTile* tile) const;
     CPathTile* SafestTile(CPathTile* tile) const;
     CObstruction* ObstructionAt(int x, int y);
     int CountObjectsOfType(int type, bool includeHidden) const;

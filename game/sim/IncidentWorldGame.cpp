@@ -2,6 +2,7 @@
 #include "game/sim/IncidentWorldGame.h"
 
 #include "game/app/Game.h"
+#include "game/screens/eoc/EOC.h"
 #include "game/sim/IncidentWorld.h"
 
 void ConnectIncidentWorld(CGame& game, CIncidentWorld& world)
@@ -12,5 +13,7 @@ void ConnectIncidentWorld(CGame& game, CIncidentWorld& world)
     };
     if (!links.pSound)
         links.pSound = GameIncidentSound();
+    if (!links.pFacilityFlags && game.m_pEOCUnitData)
+        links.pFacilityFlags = &game.m_pEOCUnitData->m_uFacilityFlags;
     world.SetLinks(links);
 }

@@ -56,6 +56,23 @@ CIncidentNode* CIncidentWorld::DebrisAt(const CPathTile* tile) const
     return node && node->m_nType == kIncDebris ? node : nullptr;
 }
 
+float CIncidentWorld::FireDangerAt(const CPathTile* tile) const
+{
+    static const float kHeatByBand[4] = {0.0f, 2.0f, 10.0f, 50.0f};
+    CIncidentNode* fire = FireAt(tile);
+    if (!fire)
+        return 0.0f;
+    return kHeatByBand[std::clamp(Band(fire->m_fValue), 0, 3)] * m_afSquadEffect[1];
+}
+
+float CIncidentWorld::HazardDangerAt(const CPathTile* tile) const
+{
+    CIncidentNode* spill = ChemicalAt(tile);
+    if (!spill || !(spill->m_fValue > 0.0f))
+        return 0.0f;
+    return spill->m_fValue / 32.0f * m_afSquadEffect[2];
+}
+
 CPathTile* CIncidentWorld::SafestTile(CPathTile* tile) const
 {
     if (!tile)

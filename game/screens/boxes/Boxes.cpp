@@ -5,9 +5,13 @@ CInfoBox::CInfoBox(const std::string&, CDisplay*) {}
 
 CInfoBox::~CInfoBox() = default;
 
-bool CInfoBox::OnMouse(int, int, int, uint32_t)
+bool CInfoBox::OnMouse(int kind, int, int, uint32_t)
 {
-    return m_bShown;
+    if (!m_bShown)
+        return false;
+    if (kind == 1)
+        m_bShown = false;
+    return true;
 }
 
 void CInfoBox::Draw(CSurface*) {}

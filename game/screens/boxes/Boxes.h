@@ -12,12 +12,18 @@ class CInfoBox {
 public:
     CInfoBox(const std::string& base, CDisplay* display);
     ~CInfoBox();
-    void ShowInfo(int) {}
-    // True while the box is shown and the point is on it (the box is modal).
+    // Opens an entry of "Info.txt" (the stand-in only remembers which).
+    void ShowInfo(int entry)
+    {
+        m_nEntry = entry;
+        m_bShown = true;
+    }
+    // True while the box is shown (it is modal); a button down closes it.
     bool OnMouse(int kind, int x, int y, uint32_t buttons);
     void Draw(CSurface* target);
 
     bool m_bShown = false;
+    int m_nEntry = -1; // the entry last asked for
 };
 
 class CMessageBox {

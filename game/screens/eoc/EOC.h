@@ -37,6 +37,8 @@ public:
     std::array<CEOCSection, kSections> m_aSections{};
     std::array<int32_t, kSections> m_anChiefs{0, 0, 0, 0, 0};
     std::array<int32_t, 10> m_anAllocation{};
+    // Facility bits (low 6): set when a player designates a flagged zone as a facility.
+    uint32_t m_uFacilityFlags = 0;
 
 private:
     std::array<uint8_t, kUnitUpdateSize> m_aUpdate{};
@@ -49,12 +51,18 @@ public:
     void Init(CEOCUnitData* data) { m_pData = data; }
     void Draw(CSurface* target);
     void Close() { m_bShown = false; }
+    // While shown the screen takes the pointer (true); hovered section and unit row stay -1 until it is built.
+    bool OnMouseMove(int, int, uint32_t) { return m_bShown; }
+    bool OnClick(int, int, uint32_t) { return m_bShown; }
+    void OnPopupChoice(int) {}
     void ApplyUnitUpdate(const uint8_t*, size_t) {}
     void ResetSectionPanel(int) {}
     void MarkActivatedUnits(int, int) {}
     void DrawResourcePoints() {}
 
     bool m_bShown = false;
+    int m_nHoverSection = -1;
+    int m_nHoverUnit = -1;
 
 private:
     CArtList m_art;

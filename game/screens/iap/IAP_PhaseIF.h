@@ -17,10 +17,15 @@ public:
     void Init(CEOCUnitData* data) { m_pData = data; }
     void Open(uint32_t) { m_bShown = true; }
     void Close() { m_bShown = false; }
+    // While shown the screen takes the pointer (true); hovered section and row stay -1 until it is built.
+    bool OnMouseMove(int, int, uint32_t) { return m_bShown; }
+    bool OnClick(int, int, uint32_t) { return m_bShown; }
     void Draw(CSurface* target);
 
     bool m_bShown = false;
     int32_t m_nPenaltyTotal = 0;
+    int m_nHoverSection = -1;
+    int m_nHoverRow = -1;
 
 private:
     CArtList m_art;

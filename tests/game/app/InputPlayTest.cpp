@@ -1,17 +1,7 @@
 // In-play input: the order tables, the bounded scatter, order targets on the demo map, the Escape chain, chat.
-#include "game/app/InputPlay.h"
-#include "game/screens/boxes/Boxes.h"
-#include "game/screens/hud/HUD.h"
-#include "game/screens/iap/IAP_PhaseIF.h"
-#include "core/world/Map2DLinked.h"
-#include "core/world/PathData.h"
-#include "tests/game/app/DemoGame.h"
-
-#include <gtest/gtest.h>
+#include "tests/game/app/InputFixture.h"
 
 namespace {
-
-namespace fs = std::filesystem;
 
 TEST(OrderTableTest, WhatAChosenOrderWaitsFor)
 {
@@ -72,33 +62,7 @@ TEST(OrderTableTest, ScatterIsBoundedAndFallsBackToTheClick)
     EXPECT_LE(std::abs(sy - 400), 50);
 }
 
-class InputPlayTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        platform::SetMessageEcho(false);
-        ASSERT_FALSE(demo_game::DemoData().empty());
-        m_dir = demo_game::CDemoGame::CopyDemoData();
-        m_run = std::make_unique<demo_game::CDemoGame>(m_dir);
-        ASSERT_TRUE(m_run->LoadScenario("Millbrook.zri"));
-        m_squad = m_run->Game().m_pSquadGame->Scenario()->Units().front();
-    }
-    void TearDown() override
-    {
-        m_run.reset();
-        std::error_code ec;
-        fs::remove_all(m_dir, ec);
-    }
-    CGame& Game() { return m_run->Game(); }
-    // The screen point of a world point in the current view.
-    bool ToScreen(int wx, int wy, int& x, int& y)
-    {
-        return Game().m_pMap->WorldToView(Game().m_pSquadGame->m_rcView, &x, &y, wx, wy);
-    }
-    fs::path m_dir;
-    std::unique_ptr<demo_game::CDemoGame> m_run;
-    CSquad* m_squad = nullptr;
-};
+using InputPlayTest = InputFixture;
 
 TEST_F(InputPlayTest, AChosenMoveWaitsForAPointAndTheHudBandIsRefused)
 {
@@ -111,14 +75,14 @@ TEST_F(InputPlayTest, AChosenMoveWaitsForAPointAndTheHudBandIsRefused)
     EXPECT_TRUE(game.OnOrderMenuChoice(3));
     EXPECT_EQ(game.m_nHudSubState, kTargetPoint);
     EXPECT_EQ(game.GetCursorId(), 4);
-    m_run->m_aSounds.clear();
-    game.RouteInPlayMouse(1, 400, 460, 1); // the HUD band
-    EXPECT_EQ(m_run->m_aSounds, std::vector<int>{2});
+    Sounds().clear();
+    Press(400, 460, 1); // the HUD band
+    EXPECT_EQ(Sounds(), std::vector<int>{2});
     EXPECT_EQ(game.m_nInputState, 1);
     // A passable point on the map gives the order with a path request.
     int sx = 0, sy = 0;
     ASSERT_TRUE(ToScreen(static_cast<int>(m_squad->m_fX) + 32, static_cast<int>(m_squad->m_fY), sx, sy));
-    game.RouteInPlayMouse(1, sx, sy, 1);
+    Press(sx, sy, 1);
     EXPECT_EQ(game.m_nInputState, 0);
     EXPECT_EQ(m_squad->m_nNextState, 3);
     EXPECT_TRUE(m_squad->m_nFlags & 0x1);
@@ -146,9 +110,9 @@ TEST_F(InputPlayTest, ImpassableTargetIsRefused)
     ASSERT_TRUE(game.OnOrderMenuChoice(3));
     int sx = 0, sy = 0;
     ASSERT_TRUE(ToScreen(wx, wy, sx, sy));
-    m_run->m_aSounds.clear();
-    game.RouteInPlayMouse(1, sx, sy, 1);
-    EXPECT_EQ(m_run->m_aSounds, std::vector<int>{2});
+    Sounds().clear();
+    Press(sx, sy, 1);
+    EXPECT_EQ(Sounds(), std::vector<int>{2});
     EXPECT_NE(m_squad->m_nNextState, 3);
 }
 
@@ -175,16 +139,59 @@ TEST_F(InputPlayTest, EscapeClosesTheFirstOpenThing)
     EXPECT_TRUE(game.m_pMessageBox->m_bShown);
 }
 
+TEST_F(InputPlayTest, EscapeEndsPlacingAndPickingStates)
+{
+    struct Case {
+        int state;
+        int subState;
+        bool orderSquadKept;
+    };
+    // Placing a facility (5-10), picking a view centre (3), a marker (11), a waiting order (1 with 1-5) end
+    // and keep the order squad; idle with an order squad cancels its targeting.
+    const Case cases[] = {{5, 0, true}, {10, 0, true}, {3, 0, true}, {11, 0, true}, {1, 4, true}, {0, 0, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.state);
+        CGame& game = Game();
+        game.SelectSquad(m_squad);
+        game.m_nInputState = c.state;
+        game.m_nHudSubState = c.subState;
+        game.SetMouseCursor(kCursorTargetId);
+        game.OnKeyDown(kVkEscape, 3);
+        EXPECT_EQ(game.m_nInputState, 0);
+        EXPECT_EQ(game.GetCursorId(), kCursorArrowId);
+        EXPECT_EQ(game.OrderSquad(), c.orderSquadKept ? m_squad : nullptr);
+        EXPECT_FALSE(game.m_pMessageBox->m_bShown);
+    }
+}
+
+TEST_F(InputPlayTest, OtherKeysGoToThePanelsByState)
+{
+    CGame& game = Game();
+    // While a HUD control is worked, a key the panels do not take ends that state.
+    game.m_nInputState = 2;
+    game.m_nHudSubState = 1;
+    game.OnKeyDown('Q', 3);
+    EXPECT_EQ(game.m_nInputState, 0);
+    EXPECT_EQ(game.m_nHudSubState, -1);
+    // A waiting order is not ended by a key.
+    game.SelectSquad(m_squad);
+    game.m_nInputState = 1;
+    ASSERT_TRUE(game.OnOrderMenuChoice(3));
+    game.OnKeyDown('Q', 3);
+    EXPECT_EQ(game.m_nInputState, 1);
+    EXPECT_EQ(game.m_nHudSubState, kTargetPoint);
+}
+
 TEST_F(InputPlayTest, ChatLineLimit)
 {
     CGame& game = Game();
     for (int i = 0; i < 80; ++i)
         game.OnChar('a');
     EXPECT_EQ(game.m_pHUD->m_strChat.size(), 80u);
-    m_run->m_aSounds.clear();
+    Sounds().clear();
     game.OnChar('b');
     EXPECT_EQ(game.m_pHUD->m_strChat.size(), 80u);
-    EXPECT_EQ(m_run->m_aSounds, std::vector<int>{2});
+    EXPECT_EQ(Sounds(), std::vector<int>{2});
 }
 
 TEST_F(InputPlayTest, ArrowsScrollTheMapByTiles)
