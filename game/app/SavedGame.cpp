@@ -119,7 +119,7 @@ bool LoadStations(CSpriteManager* stations, CByteReader& in)
 
 void SaveEOC(const CEOCUnitData& eoc, CByteWriter& out)
 {
-    out.WriteU32(0);
+    out.WriteU32(eoc.m_uFacilityFlags); // the placement word: facilities set up so far
     for (const CEOCSection& s : eoc.m_aSections) {
         out.WriteU32(s.uActivated);
         out.WriteU32(s.uOrdered);
@@ -133,8 +133,9 @@ bool LoadEOC(CEOCUnitData& eoc, CByteReader& in)
 {
     if (in.Remaining() < kEOCBlockSize)
         return false;
-    uint32_t first = 0;
-    in.ReadU32(first);
+    uint32_t placed = 0;
+    in.ReadU32(placed);
+    eoc.m_uFacilityFlags = placed & 0x3F;
     for (CEOCSection& s : eoc.m_aSections) {
         in.ReadU32(s.uActivated);
         in.ReadU32(s.uOrdered);

@@ -1,6 +1,7 @@
 // Saved games: the header bytes, the version rule, folder removal without following links, and save/load of the
 // demo scenario with failures that leave nothing half-restored.
 #include "game/app/SavedGame.h"
+#include "game/screens/eoc/EOC.h"
 #include "game/util/ByteStream.h"
 #include "tests/game/app/DemoGame.h"
 
@@ -130,12 +131,15 @@ protected:
 
 TEST_F(SavedGameTest, RoundTripRestoresEveryBlock)
 {
+    CEOCUnitData& eoc = *m_run->Game().m_pEOCUnitData;
+    eoc.m_uFacilityFlags = 0x5; // two facilities set up
+    eoc.m_aSections[1].uActivated = 0x4204;
+    eoc.m_aSections[1].fResourcePoints = 12.5f;
     ASSERT_TRUE(m_run->Game().SaveGame("one"));
     const fs::path folder = m_dir / "Saves" / "one";
     for (const char* f : {"Millbrook.zri", "Millbrook.zra", "Millbrook.csv", "ZR-Log.txt", "SaveData.zrd"})
         EXPECT_TRUE(fs::exists(folder / f)) << f;
-    // The incident counts are compared apart: the incident world's own block does not bring every fire back
-    // (see the disabled case below).
+    // The incident is compared in its own case below.
     const std::string before = m_run->Summary(false);
     const std::string bytes = demo_game::ReadFileText(folder / "SaveData.zrd");
     ASSERT_GE(bytes.size(), kSaveHeaderSize);
@@ -145,6 +149,10 @@ TEST_F(SavedGameTest, RoundTripRestoresEveryBlock)
     ASSERT_TRUE(ok);
     EXPECT_EQ(restored->Summary(false), before);
     EXPECT_EQ(restored->Game().m_nIAPMark, m_run->Game().m_nIAPMark);
+    const CEOCUnitData& back = *restored->Game().m_pEOCUnitData;
+    EXPECT_EQ(back.m_uFacilityFlags, 0x5u);
+    EXPECT_EQ(back.m_aSections[1].uActivated, 0x4204u);
+    EXPECT_EQ(back.m_aSections[1].fResourcePoints, 12.5f);
 }
 
 TEST_F(SavedGameTest, RoundTripRestoresTheIncident)
