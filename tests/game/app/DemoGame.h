@@ -12,6 +12,8 @@
 #include "platform/system/MessageBox.h"
 #include "tools/demo/DemoData.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -142,6 +144,34 @@ private:
     fs::path m_folder;
     platform::ManualClock m_clock{1000};
     std::unique_ptr<CGame> m_pGame;
+};
+
+// A copy of the demo data with a game on it, removed afterwards; `load` starts the demo scenario as well.
+class DemoFolderTest : public ::testing::Test {
+protected:
+    explicit DemoFolderTest(bool load = false) : m_bLoad(load) {}
+    void SetUp() override
+    {
+        platform::SetMessageEcho(false);
+        platform::ClearRecordedMessages();
+        ASSERT_FALSE(DemoData().empty()) << "the demo data could not be made";
+        m_dir = CDemoGame::CopyDemoData();
+        m_run = std::make_unique<CDemoGame>(m_dir);
+        if (m_bLoad) {
+            ASSERT_TRUE(m_run->LoadScenario("Millbrook.zri"));
+        }
+    }
+    void TearDown() override
+    {
+        m_run.reset();
+        std::error_code ec;
+        fs::remove_all(m_dir, ec);
+    }
+    fs::path m_dir;
+    std::unique_ptr<CDemoGame> m_run;
+
+private:
+    bool m_bLoad;
 };
 
 } // namespace demo_game

@@ -18,24 +18,17 @@
 #include <algorithm>
 #include <vector>
 
-class InputFixture : public ::testing::Test {
+class InputFixture : public demo_game::DemoFolderTest {
 public:
+    InputFixture() : DemoFolderTest(true) {}
     void SetUp() override
     {
-        platform::SetMessageEcho(false);
-        ASSERT_FALSE(demo_game::DemoData().empty());
-        m_dir = demo_game::CDemoGame::CopyDemoData();
-        m_run = std::make_unique<demo_game::CDemoGame>(m_dir);
-        ASSERT_TRUE(m_run->LoadScenario("Millbrook.zri"));
+        DemoFolderTest::SetUp();
+        if (HasFatalFailure())
+            return;
         Game().m_fnPostObserver = [this](uint16_t id, const uint8_t*, size_t) { m_posts.push_back(id); };
         m_squad = Game().m_pSquadGame->Scenario()->Units().front();
         Game().m_nInputState = 0;
-    }
-    void TearDown() override
-    {
-        m_run.reset();
-        std::error_code ec;
-        std::filesystem::remove_all(m_dir, ec);
     }
     CGame& Game() { return m_run->Game(); }
     std::vector<int>& Sounds() { return m_run->m_aSounds; }
@@ -89,8 +82,6 @@ public:
     }
     int CountPosts(uint16_t id) const { return static_cast<int>(std::count(m_posts.begin(), m_posts.end(), id)); }
 
-    std::filesystem::path m_dir;
-    std::unique_ptr<demo_game::CDemoGame> m_run;
     CSquad* m_squad = nullptr;
     std::vector<uint16_t> m_posts;
 };

@@ -101,23 +101,16 @@ TEST(DeleteFolderTreeTest, LinksAreRemovedNotFollowed)
     fs::remove_all(root);
 }
 
-class SavedGameTest : public ::testing::Test {
+class SavedGameTest : public demo_game::DemoFolderTest {
 protected:
+    SavedGameTest() : DemoFolderTest(true) {}
     void SetUp() override
     {
-        platform::SetMessageEcho(false);
-        ASSERT_FALSE(demo_game::DemoData().empty());
-        m_dir = demo_game::CDemoGame::CopyDemoData();
-        m_run = std::make_unique<demo_game::CDemoGame>(m_dir);
-        ASSERT_TRUE(m_run->LoadScenario("Millbrook.zri"));
+        DemoFolderTest::SetUp();
+        if (HasFatalFailure())
+            return;
         for (int i = 0; i < 40; ++i)
             m_run->Step();
-    }
-    void TearDown() override
-    {
-        m_run.reset();
-        std::error_code ec;
-        fs::remove_all(m_dir, ec);
     }
     std::unique_ptr<demo_game::CDemoGame> Reload(const std::string& name, bool& ok)
     {
@@ -125,8 +118,6 @@ protected:
         ok = other->LoadSaved(name);
         return other;
     }
-    fs::path m_dir;
-    std::unique_ptr<demo_game::CDemoGame> m_run;
 };
 
 TEST_F(SavedGameTest, RoundTripRestoresEveryBlock)

@@ -64,25 +64,7 @@ TEST(ScenarioNamesTest, DerivedNames)
     }
 }
 
-class ScenarioLoadTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        platform::SetMessageEcho(false);
-        platform::ClearRecordedMessages();
-        ASSERT_FALSE(demo_game::DemoData().empty());
-        m_dir = demo_game::CDemoGame::CopyDemoData();
-        m_run = std::make_unique<demo_game::CDemoGame>(m_dir);
-    }
-    void TearDown() override
-    {
-        m_run.reset();
-        std::error_code ec;
-        fs::remove_all(m_dir, ec);
-    }
-    fs::path m_dir;
-    std::unique_ptr<demo_game::CDemoGame> m_run;
-};
+class ScenarioLoadTest : public demo_game::DemoFolderTest {};
 
 TEST_F(ScenarioLoadTest, DemoScenarioLoadsWithEverythingInPlay)
 {
