@@ -15,6 +15,7 @@ namespace {
 constexpr COLORREF kNormal = 0xC8C8C8;
 constexpr COLORREF kHighlight = 0xE6E6E6;
 constexpr COLORREF kInk = 0x0A0A0A;
+constexpr COLORREF kLocalInk = 0x1E1E96; // the local player's name
 constexpr int kLogLineHeight = 15;
 
 } // namespace
@@ -456,7 +457,7 @@ void RoleIF::Draw(CSurface* target)
         if (first.width > 0 && m_pLayout)
             DrawTextOn(target, player.strName,
                        RECT{panel.x + 20, first.y - 2, first.x - 4, first.y + std::max(first.height, 12) + 2},
-                       m_pFont14.get(), r == m_nLocalRow ? kHighlight : kNormal,
+                       m_pFont14.get(), r == m_nLocalRow ? kLocalInk : kInk,
                        gdi::DT_LEFT | gdi::DT_VCENTER | gdi::DT_SINGLELINE);
         for (int c = 0; c < CRoleMenuData::kColumns; ++c) {
             if (!IsRoleColumn(c))
