@@ -211,6 +211,9 @@ bool CGame::StartOrJoinGame()
         return true;
     }
     m_uMode &= ~kModeFromSave;
+    // The lobby's "please wait" would otherwise stay up over a load that failed.
+    if (m_pLobby && m_pLobby->m_strNotice == "Please wait while briefing loads")
+        m_pLobby->SetStatus("The game could not be loaded.");
     // Nothing loaded: back to the lobby, running again.
     m_uMode = (m_uMode & ~kModeBriefing) | kModeLobby;
     SetPaused(false);

@@ -28,8 +28,7 @@ CScreenRect RectOf(int x, int y, const CArtRow& size)
 
 } // namespace
 
-MPlayIF::MPlayIF()
-    : m_pFont16(MakeScreenFont(16)), m_pFont18(MakeScreenFont(18)), m_uBlinkAt(platform::GetTickCount())
+MPlayIF::MPlayIF() : m_pFont16(MakeScreenFont(16)), m_pFont18(MakeScreenFont(18)), m_uBlinkAt(platform::GetTickCount())
 {
     m_uNoticeSetAt = m_uBlinkAt;
 }
@@ -84,12 +83,11 @@ void MPlayIF::Init(CMultiplayerMenuData* menu)
     m_rcList = place(RectOf(panel.x + 252, rowY(7), ArtRow(21)));
     m_rcStatus = place(RectOf(panel.x + 150, rowY(7) + 130, ArtRow(22)));
     m_rcArrowUp = place(RectOf(m_rcList.x + m_rcList.width + 2, m_rcList.y + 1, ArtRow(10)));
-    m_rcArrowDown =
-        place(RectOf(m_rcList.x + m_rcList.width + 2, m_rcList.y + m_rcList.height - 11, ArtRow(6)));
+    m_rcArrowDown = place(RectOf(m_rcList.x + m_rcList.width + 2, m_rcList.y + m_rcList.height - 11, ArtRow(6)));
     const int right = panel.x + panel.width;
     const int bottom = panel.y + panel.height;
-    m_rcNext = place(RectOf(right - ArtRow(17).width - ArtRow(18).width - 75, bottom - ArtRow(18).height - 120,
-                            ArtRow(18)));
+    m_rcNext =
+        place(RectOf(right - ArtRow(17).width - ArtRow(18).width - 75, bottom - ArtRow(18).height - 120, ArtRow(18)));
     m_rcExit = place(RectOf(right - ArtRow(17).width - 70, bottom - ArtRow(17).height - 120, ArtRow(17)));
     m_rcReset = place(RectOf(right - ArtRow(17).width - 70, panel.y + 234, ArtRow(17)));
     if (offScreen)
@@ -130,8 +128,7 @@ void MPlayIF::Show(bool shown)
 
 // ---- drawing ----
 
-void MPlayIF::DrawEntry(CSurface* target, const CScreenRect& rc, CSurface* face, const std::string& text,
-                        bool focused)
+void MPlayIF::DrawEntry(CSurface* target, const CScreenRect& rc, CSurface* face, const std::string& text, bool focused)
 {
     if (rc.width <= 0)
         return;
@@ -139,8 +136,8 @@ void MPlayIF::DrawEntry(CSurface* target, const CScreenRect& rc, CSurface* face,
     std::string shown = text;
     if (focused && m_bEntriesUnlocked && m_bBlink)
         shown += "_";
-    DrawTextOn(target, shown, RECT{rc.x + 6, rc.y, rc.x + rc.width - 4, rc.y + rc.height}, m_pFont16.get(),
-               kEntryInk, gdi::DT_LEFT | gdi::DT_VCENTER | gdi::DT_SINGLELINE);
+    DrawTextOn(target, shown, RECT{rc.x + 6, rc.y, rc.x + rc.width - 4, rc.y + rc.height}, m_pFont16.get(), kEntryInk,
+               gdi::DT_LEFT | gdi::DT_VCENTER | gdi::DT_SINGLELINE);
 }
 
 void MPlayIF::Draw(CSurface* target)
@@ -184,8 +181,7 @@ void MPlayIF::Draw(CSurface* target)
     }
     auto command = [&](int c, const CScreenRect& rc) {
         if (rc.width > 0)
-            BlitKeyed(target, rc.x, rc.y,
-                      m_aCommandFaces[static_cast<size_t>(c)][m_nHoverCommand == c ? 1 : 0].get());
+            BlitKeyed(target, rc.x, rc.y, m_aCommandFaces[static_cast<size_t>(c)][m_nHoverCommand == c ? 1 : 0].get());
     };
     if (CanShowNext())
         command(0, m_rcNext);
@@ -195,14 +191,14 @@ void MPlayIF::Draw(CSurface* target)
     const int nameFace = m_bEntriesUnlocked ? (m_nFocus == 0 ? 25 : 24) : 23;
     DrawEntry(target, m_rcName, ArtRow(nameFace).pSurface.get(), m_strPlayerName, m_nFocus == 0);
     if (AddressShown())
-        DrawEntry(target, m_rcAddress, ArtRow(m_nFocus == 1 && !m_bHosting ? 15 : 14).pSurface.get(),
-                  m_strHostAddress, m_nFocus == 1 && !m_bHosting);
+        DrawEntry(target, m_rcAddress, ArtRow(m_nFocus == 1 && !m_bHosting ? 15 : 14).pSurface.get(), m_strHostAddress,
+                  m_nFocus == 1 && !m_bHosting);
     if (m_bNoticeShown && m_rcStatus.width > 0) {
         BlitKeyed(target, m_rcStatus.x, m_rcStatus.y, ArtRow(22).pSurface.get());
-        DrawTextOn(target, m_strNotice,
-                   RECT{m_rcStatus.x + 4, m_rcStatus.y, m_rcStatus.x + m_rcStatus.width - 4,
-                        m_rcStatus.y + m_rcStatus.height},
-                   m_pFont16.get(), kEntryInk, gdi::DT_CENTER | gdi::DT_VCENTER | gdi::DT_SINGLELINE);
+        DrawTextOn(
+            target, m_strNotice,
+            RECT{m_rcStatus.x + 4, m_rcStatus.y, m_rcStatus.x + m_rcStatus.width - 4, m_rcStatus.y + m_rcStatus.height},
+            m_pFont16.get(), kEntryInk, gdi::DT_CENTER | gdi::DT_VCENTER | gdi::DT_SINGLELINE);
     }
 }
 
@@ -455,9 +451,8 @@ std::string MPlayIF::GetSelectedName() const
 {
     if (!m_bListShown || m_aList.empty())
         return {};
-    const size_t index = m_nSelected >= 0 && m_nSelected < static_cast<int>(m_aList.size())
-                             ? static_cast<size_t>(m_nSelected)
-                             : 0;
+    const size_t index =
+        m_nSelected >= 0 && m_nSelected < static_cast<int>(m_aList.size()) ? static_cast<size_t>(m_nSelected) : 0;
     return m_aList[index];
 }
 

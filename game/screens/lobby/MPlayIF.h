@@ -39,8 +39,7 @@ public:
 
     const CMultiplayerMenuRow* Row(int index) const
     {
-        return index >= 0 && index < static_cast<int>(m_aRows.size()) ? &m_aRows[static_cast<size_t>(index)]
-                                                                       : nullptr;
+        return index >= 0 && index < static_cast<int>(m_aRows.size()) ? &m_aRows[static_cast<size_t>(index)] : nullptr;
     }
     int Count() const { return static_cast<int>(m_aRows.size()); }
 

@@ -45,8 +45,8 @@ bool DrawTextOn(CSurface* surface, const std::string& text, RECT rect, gdi::Font
     return true;
 }
 
-SurfacePtr MakeFace(CDisplay* display, const CArtRow& row, const std::string& caption, gdi::Font* font,
-                    COLORREF colour, bool rightAligned)
+SurfacePtr MakeFace(CDisplay* display, const CArtRow& row, const std::string& caption, gdi::Font* font, COLORREF colour,
+                    bool rightAligned)
 {
     SurfacePtr face = CopyArt(display, row);
     if (face && !caption.empty()) {

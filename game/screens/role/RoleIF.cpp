@@ -20,8 +20,8 @@ constexpr int kLogLineHeight = 15;
 
 } // namespace
 
-RoleIF::RoleIF() : m_pFont16(MakeScreenFont(16, false)), m_pFont14(MakeScreenFont(14, false)),
-                   m_pFont18(MakeScreenFont(18, false))
+RoleIF::RoleIF()
+    : m_pFont16(MakeScreenFont(16, false)), m_pFont14(MakeScreenFont(14, false)), m_pFont18(MakeScreenFont(18, false))
 {
 }
 
@@ -83,8 +83,7 @@ void RoleIF::Init(CRoleMenuData* layout)
     m_rcLog = place({13, cellTop + ArtRow(14).height + 286, log.width, log.height});
     m_rcChat = place({93, m_rcLog.y + log.height + 21, ArtRow(16).width, ArtRow(16).height});
     m_rcScrollUp = place({m_rcLog.x + log.width + 4, m_rcLog.y + 3, ArtRow(7).width, ArtRow(7).height});
-    m_rcScrollDown =
-        place({m_rcLog.x + log.width + 4, m_rcLog.y + log.height - 17, ArtRow(3).width, ArtRow(3).height});
+    m_rcScrollDown = place({m_rcLog.x + log.width + 4, m_rcLog.y + log.height - 17, ArtRow(3).width, ArtRow(3).height});
     const int right = panel.x + panel.width;
     const int bottom = panel.y + panel.height;
     const CArtRow& button = ArtRow(12);
@@ -147,8 +146,8 @@ void RoleIF::BuildHeaders()
         else
             name = std::to_string(c);
         const int x = c * m_pLayout->m_nDX;
-        DrawTextOn(m_pHeader.get(), name, RECT{x, 0, x + m_pLayout->m_nDX, m_pHeader->GetHeight()},
-                   m_pFont14.get(), kInk, gdi::DT_CENTER | gdi::DT_VCENTER | gdi::DT_SINGLELINE);
+        DrawTextOn(m_pHeader.get(), name, RECT{x, 0, x + m_pLayout->m_nDX, m_pHeader->GetHeight()}, m_pFont14.get(),
+                   kInk, gdi::DT_CENTER | gdi::DT_VCENTER | gdi::DT_SINGLELINE);
     }
 }
 
@@ -174,8 +173,7 @@ void RoleIF::RefreshPlayers()
     m_aPlayers.clear();
     m_nLocalRow = -1;
     if (CNetGameSession* session = m_pGame->m_pSession.get()) {
-        for (int i = 0; i < session->SlotCount() && static_cast<int>(m_aPlayers.size()) < CRoleMenuData::kRows;
-             ++i) {
+        for (int i = 0; i < session->SlotCount() && static_cast<int>(m_aPlayers.size()) < CRoleMenuData::kRows; ++i) {
             const CSessionPlayer& p = session->Slot(i);
             if (!p.InUse() || p.m_nPlayerId == -1)
                 continue;
@@ -411,13 +409,26 @@ void RoleIF::OnKey(uint32_t code)
     }
     int kind = -1;
     switch (code) {
-    case 0x21: kind = 2; break; // Page Up
-    case 0x22: kind = 3; break; // Page Down
-    case 0x23: kind = 5; break; // End
-    case 0x24: kind = 4; break; // Home
-    case 0x26: kind = 0; break; // Up
-    case 0x28: kind = 1; break; // Down
-    default: break;
+    case 0x21:
+        kind = 2;
+        break; // Page Up
+    case 0x22:
+        kind = 3;
+        break; // Page Down
+    case 0x23:
+        kind = 5;
+        break; // End
+    case 0x24:
+        kind = 4;
+        break; // Home
+    case 0x26:
+        kind = 0;
+        break; // Up
+    case 0x28:
+        kind = 1;
+        break; // Down
+    default:
+        break;
     }
     if (kind >= 0 && m_pGame)
         m_pGame->ScrollMessageLog(kind);
@@ -481,8 +492,7 @@ void RoleIF::Draw(CSurface* target)
     button(m_rcSend, 3, m_bHoverSend);
     Report(BlitKeyed(target, m_rcScrollUp.x, m_rcScrollUp.y, ArtRow(m_nHoverScroll == 0 ? 6 : 7).pSurface.get()),
            "RoleIF Draw 7 Failed");
-    Report(BlitKeyed(target, m_rcScrollDown.x, m_rcScrollDown.y,
-                     ArtRow(m_nHoverScroll == 1 ? 2 : 3).pSurface.get()),
+    Report(BlitKeyed(target, m_rcScrollDown.x, m_rcScrollDown.y, ArtRow(m_nHoverScroll == 1 ? 2 : 3).pSurface.get()),
            "RoleIF Draw 7 Failed");
     if (m_rcChat.width > 0) {
         BlitKeyed(target, m_rcChat.x, m_rcChat.y, ArtRow(16).pSurface.get());

@@ -71,7 +71,8 @@ protected:
     int LastSound() const { return m_sounds.empty() ? -1 : m_sounds.back(); }
     int CountPosts(uint16_t id) const
     {
-        return static_cast<int>(std::count_if(m_posts.begin(), m_posts.end(), [id](const auto& p) { return p.first == id; }));
+        return static_cast<int>(
+            std::count_if(m_posts.begin(), m_posts.end(), [id](const auto& p) { return p.first == id; }));
     }
 
     std::filesystem::path m_dir;

@@ -11,6 +11,8 @@
 
 namespace {
 
+namespace fs = std::filesystem;
+
 constexpr uint32_t kF4 = 0x73, kF6 = 0x75, kF7 = 0x76;
 
 class LobbyTest : public FrontEndFixture {
@@ -85,6 +87,30 @@ TEST_F(LobbyTest, SinglePlayOfASavedGameByMouseRestoresIt)
     EXPECT_NE(Game().m_strScenarioName.find("Saves/Morning Drill/"), std::string::npos);
     EnterPlay();
     EXPECT_FALSE(Game().m_uMode & kModeFromSave);
+}
+
+TEST_F(LobbyTest, ABrokenScenarioOrSaveLeavesTheLobbyWithTheReason)
+{
+    std::ofstream(m_dir / "Millbrook.zri", std::ios::binary | std::ios::trunc) << "not an archive";
+    ClickButton(0);
+    ClickButton(2);
+    Click(Lobby().m_rcNext);
+    EXPECT_TRUE(Game().m_uMode & kModeLobby);
+    EXPECT_FALSE(Game().m_pMap);
+    EXPECT_TRUE(Lobby().m_bNoticeShown);
+    EXPECT_EQ(Lobby().m_strNotice, "The game could not be loaded.");
+
+    fs::create_directories(m_dir / "Saves" / "Broken");
+    for (int i = 0; i < 6; ++i)
+        std::ofstream(m_dir / "Saves" / "Broken" / ("f" + std::to_string(i))) << "x";
+    Click(Lobby().m_rcReset);
+    ClickButton(0);
+    ClickButton(3);
+    ASSERT_EQ(Lobby().m_aList, std::vector<std::string>{"Broken"});
+    Click(Lobby().m_rcNext);
+    EXPECT_TRUE(Game().m_uMode & kModeLobby);
+    EXPECT_FALSE(Game().m_uMode & kModeFromSave && Game().m_pMap);
+    EXPECT_NE(Lobby().m_strNotice.find("The saved game \"Broken\" cannot be loaded"), std::string::npos);
 }
 
 TEST_F(LobbyTest, NextWithAnEmptyListSaysSoAndStays)

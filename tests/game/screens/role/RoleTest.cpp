@@ -92,8 +92,8 @@ TEST_F(RoleTest, GridTableReadsTheOriginAndStepsAndRefusesBadLines)
     struct Case {
         const char* line;
         bool ok;
-    } cases[] = {{"196,40,44,11", true},   {"0, 0, 10, 10", true}, {"196,40,44", false},
-                 {"a,b,c,d", false},       {"", false},            {"10,10,70,10", false}, // column 12 at 850
+    } cases[] = {{"196,40,44,11", true}, {"0, 0, 10, 10", true}, {"196,40,44", false}, {"a,b,c,d", false}, {"", false},
+                 {"10,10,70,10", false},   // column 12 at 850
                  {"10,400,10,10", false}}; // row 23 at 630
     for (const Case& c : cases) {
         std::ofstream(dir / "Grid.csv") << "h1\nh2\nx0,y0,dx,dy\n" << c.line << "\n";
