@@ -139,10 +139,12 @@ bool CGame::LoadFrontEnd()
 
     m_pLobbyMenu->Load(m_strBasePath, "Multiplayer_Menu_Data.csv");
     m_pLobby = std::make_unique<MPlayIF>();
+    m_pLobby->AttachGame(this);
     m_pLobby->LoadArt(m_pDisplay.get(), m_strBasePath, &m_uMode);
     m_pLobby->Init(m_pLobbyMenu.get());
-    m_pLobby->m_strPlayerName = m_strPlayerName.substr(0, 32);
-    m_pLobby->m_strHostAddress = m_strHostAddress.substr(0, 32);
+    m_pLobby->m_strPlayerName = m_strPlayerName.substr(0, MPlayIF::kNameMax);
+    if (m_strHostAddress.find_first_not_of("0123456789.") == std::string::npos)
+        m_pLobby->m_strHostAddress = m_strHostAddress.substr(0, MPlayIF::kAddressMax);
 
     LoadMenuArt(kArtBriefing, "GUI/EOC/Briefing.bmp");
     m_pBriefing = std::make_unique<BriefingIF>();
@@ -152,6 +154,7 @@ bool CGame::LoadFrontEnd()
     LoadMenuArt(kArtRole, "GUI/EOC/Role_Selection.bmp");
     m_pRoleMenu->Load(m_strBasePath, "Role_Menu.csv");
     m_pRole = std::make_unique<RoleIF>();
+    m_pRole->AttachGame(this);
     m_pRole->LoadArt(m_pDisplay.get(), m_strBasePath, &m_uMode);
     m_pRole->Init(m_pRoleMenu.get());
 
@@ -179,9 +182,13 @@ void CGame::AdvanceSplash()
 
 bool CGame::StartOrJoinGame()
 {
-    // Single play; hosting and joining need the network layer.
-    if (m_uMode & kModeNetworked)
+    // Single play; hosting and joining need the network layer, so they fail as a join that found no host.
+    if (m_uMode & kModeNetworked) {
+        m_uMode &= ~(kModeNetworked | kModeHosting);
+        if (m_pLobby)
+            m_pLobby->ShowJoinFailed();
         return false;
+    }
     m_uMode |= kModeSingle;
     std::string name = m_pLobby ? m_pLobby->m_strPlayerName : m_strPlayerName;
     m_localPlayer.strName = name.empty() ? "Single Player" : name;
@@ -198,9 +205,15 @@ bool CGame::StartOrJoinGame()
             m_strScenarioName = chosen;
         loaded = LoadScenario();
     }
-    if (loaded)
+    if (loaded) {
+        if (m_pRole)
+            m_pRole->RefreshPlayers();
         return true;
+    }
     m_uMode &= ~kModeFromSave;
+    // The lobby's "please wait" would otherwise stay up over a load that failed.
+    if (m_pLobby && m_pLobby->m_strNotice == "Please wait while briefing loads")
+        m_pLobby->SetStatus("The game could not be loaded.");
     // Nothing loaded: back to the lobby, running again.
     m_uMode = (m_uMode & ~kModeBriefing) | kModeLobby;
     SetPaused(false);

@@ -75,7 +75,7 @@ uint8_t CGame::OnMouse(uint32_t, uint32_t wParam, int32_t lParam, int kind)
             } else {
                 m_uMode = (m_uMode & ~kModeBriefing) | kModeRoleSelect;
                 if (m_pRole)
-                    m_pRole->Open(true);
+                    m_pRole->Open(true, m_pSprites ? &m_pSprites->GetAgencies() : nullptr);
             }
         }
         if ((m_uMode & kModeBriefingReopened) && m_pBriefing && m_pBriefing->OnClick(x, y, buttons))
@@ -189,13 +189,6 @@ bool CGame::OnKeyDown(uint32_t code, int kind)
             m_bQuickStart = PrepareQuickStart();
         if (code == kVkF4 || code == kVkF6 || code == kVkF7)
             OnMouse(0x201, 0, 0, 1);
-        if (code == kVkQuickLoad && m_pLobby) {
-            // Stand-in for the lobby's saved-game list: the quick save, in single play.
-            m_uMode |= kModeFromSave;
-            m_pLobby->m_strChosenName = kQuickSaveName;
-            m_bQuickStart = true;
-            OnMouse(0x201, 0, 0, 1);
-        }
         // Escape with no scenario built closes the program from the lobby too.
         if (code == kVkEscape && !m_pHUD)
             return true;

@@ -26,8 +26,7 @@ bool ScatterPoint(int squadX, int squadY, int& x, int& y, const std::function<bo
                   const std::function<int()>& random);
 
 // Keys that stand in for screens still to come: F5 saves the game under kQuickSaveName (the HUD's save dialog),
-// F10 ends the scenario (the HUD's end control), F9 in the lobby loads that save (the lobby's saved-game list).
+// F10 ends the scenario (the HUD's end control). The lobby's saved-game list loads that save.
 constexpr unsigned kVkQuickSave = 0x74;
-constexpr unsigned kVkQuickLoad = 0x78;
 constexpr unsigned kVkEndScenario = 0x79;
 constexpr const char* kQuickSaveName = "Quick Save";

@@ -354,7 +354,7 @@ bool CGame::LoadSavedGame(const std::string& name)
         platform::DebugOutput(text);
         platform::ShowMessageBox(text, "Saved game", platform::MessageIcon::Error);
         if (m_pLobby)
-            m_pLobby->m_strNotice = text;
+            m_pLobby->SetStatus(text);
         return false;
     };
     if (!IsValidSaveName(name))

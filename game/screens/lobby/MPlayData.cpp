@@ -1,0 +1,169 @@
+// The lobby's layout table, its scenario and saved-game lists and the machine's own address.
+#include "game/screens/lobby/MPlayIF.h"
+
+#include "game/util/TextLine.h"
+#include "platform/net/Addresses.h"
+#include "platform/system/MessageBox.h"
+#include "platform/system/Paths.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <set>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr size_t kLineMax = 1024;
+
+// The next comma-separated field from `pos`; the position moves past its comma.
+std::string NextField(const std::string& line, size_t& pos)
+{
+    if (pos > line.size())
+        return {};
+    const size_t comma = line.find(',', pos);
+    const size_t end = comma == std::string::npos ? line.size() : comma;
+    std::string field = line.substr(pos, end - pos);
+    pos = comma == std::string::npos ? line.size() + 1 : comma + 1;
+    return field;
+}
+
+// A decimal integer field; fields that are not numbers, or out of range, read as 0.
+int32_t IntField(const std::string& field)
+{
+    const char* s = field.c_str();
+    char* end = nullptr;
+    errno = 0;
+    const long value = std::strtol(s, &end, 10);
+    if (end == s || errno == ERANGE || value < -1000000 || value > 1000000)
+        return 0;
+    return static_cast<int32_t>(value);
+}
+
+std::string Lower(std::string text)
+{
+    for (char& c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+bool LessIgnoringCase(const std::string& a, const std::string& b)
+{
+    const std::string la = Lower(a), lb = Lower(b);
+    return la != lb ? la < lb : a < b;
+}
+
+} // namespace
+
+bool CMultiplayerMenuData::Load(const std::string& base, const std::string& file)
+{
+    m_aRows.clear();
+    const std::string path = platform::JoinPath(base, file);
+    FILE* in = platform::OpenFile(path, "rb");
+    if (!in) {
+        platform::ShowMessageBox(path, "Failed to open file", platform::MessageIcon::Error);
+        return false;
+    }
+    const bool ok = Read(in, path);
+    std::fclose(in);
+    return ok;
+}
+
+bool CMultiplayerMenuData::Read(FILE* file, const std::string& where)
+{
+    m_aRows.clear();
+    std::string line;
+    for (int i = 0; i < 3; ++i)
+        if (!ReadBoundedLine(file, line, kLineMax))
+            return true;
+    while (static_cast<int>(m_aRows.size()) < kMaxRows && ReadBoundedLine(file, line, kLineMax)) {
+        CMultiplayerMenuRow row;
+        size_t pos = 0;
+        row.strName = NextField(line, pos).substr(0, 259);
+        row.strText = NextField(line, pos).substr(0, 99);
+        row.nX = IntField(NextField(line, pos));
+        row.nY = IntField(NextField(line, pos));
+        row.nLink = IntField(NextField(line, pos));
+        row.nValue = IntField(NextField(line, pos));
+        if (row.nLink > 0)
+            row.nLink -= 4;
+        // Mended: a row placed off the 800 x 600 screen used to end the program; it now ends the table.
+        if (row.nX > 800 || row.nY > 600) {
+            platform::ShowMessageBox(where + ": row " + std::to_string(m_aRows.size()) +
+                                         " is placed outside the 800 x 600 screen",
+                                     "Failed to open file", platform::MessageIcon::Error);
+            return false;
+        }
+        m_aRows.push_back(row);
+        if (row.strName.empty())
+            break;
+    }
+    return true;
+}
+
+std::vector<std::string> MPlayIF::ListScenarios(const std::string& folder)
+{
+    std::vector<std::string> scenarios;
+    std::set<std::string> areaMaps;
+    std::error_code ec;
+    std::vector<std::string> candidates;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        std::error_code kind;
+        if (!it->is_regular_file(kind))
+            continue;
+        const fs::path name = it->path().filename();
+        const std::string ext = Lower(name.extension().string());
+        if (ext == ".zra")
+            areaMaps.insert(Lower(name.stem().string()));
+        else if (ext == ".zri")
+            candidates.push_back(name.stem().string());
+    }
+    std::sort(candidates.begin(), candidates.end(), LessIgnoringCase);
+    for (const std::string& stem : candidates) {
+        if (stem.size() > kListNameMax || scenarios.size() >= kListMax)
+            break;
+        if (areaMaps.count(Lower(stem)))
+            scenarios.push_back(stem);
+    }
+    return scenarios;
+}
+
+std::vector<std::string> MPlayIF::ListSavedGames(const std::string& base)
+{
+    std::vector<std::string> names;
+    std::error_code ec;
+    const fs::path saves = platform::ResolvePathCase(platform::JoinPath(base, "Saves"));
+    for (fs::directory_iterator it(saves, ec), end; !ec && it != end; it.increment(ec)) {
+        std::error_code kind;
+        const std::string name = it->path().filename().string();
+        // Entries without an extension; a folder being written or kept back ("x.saving", "x.old") has one.
+        if (name.find('.') != std::string::npos || !it->is_directory(kind) || it->is_symlink(kind))
+            continue;
+        int count = 0;
+        std::error_code inner;
+        for (fs::directory_iterator f(it->path(), inner), fend; !inner && f != fend && count <= 6; f.increment(inner))
+            ++count;
+        if (!inner && count == 6)
+            names.push_back(name);
+    }
+    std::sort(names.begin(), names.end(), LessIgnoringCase);
+    std::vector<std::string> listed;
+    for (const std::string& name : names) {
+        if (name.size() > kListNameMax || listed.size() >= kListMax)
+            break;
+        listed.push_back(name);
+    }
+    return listed;
+}
+
+std::string MPlayIF::OwnAddress()
+{
+    uint32_t address = platform::net::FirstNonLoopbackAddress();
+    if (address == 0)
+        address = 0x7F000001;
+    return std::to_string(address >> 24) + "." + std::to_string((address >> 16) & 0xFF) + "." +
+           std::to_string((address >> 8) & 0xFF) + "." + std::to_string(address & 0xFF);
+}

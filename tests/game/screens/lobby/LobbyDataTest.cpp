@@ -1,0 +1,122 @@
+// The lobby's menu table reader and its scenario and saved-game lists over small folders made here.
+#include "game/screens/lobby/MPlayIF.h"
+#include "platform/system/MessageBox.h"
+#include "tests/game/app/DemoGame.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class LobbyDataTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        platform::SetMessageEcho(false);
+        platform::ClearRecordedMessages();
+        m_dir = demo_game::NewTempFolder("lobby-data");
+    }
+    void TearDown() override
+    {
+        std::error_code ec;
+        fs::remove_all(m_dir, ec);
+    }
+    void Write(const fs::path& relative, const std::string& text)
+    {
+        fs::create_directories((m_dir / relative).parent_path());
+        std::ofstream(m_dir / relative, std::ios::binary) << text;
+    }
+    void MakeSave(const std::string& name, int files)
+    {
+        for (int i = 0; i < files; ++i)
+            Write(fs::path("Saves") / name / ("f" + std::to_string(i) + ".dat"), "x");
+    }
+    fs::path m_dir;
+};
+
+const char* kHeader = "a,,,,,\nb,,,,,\nName,Text,X,Y,Link,Value\n";
+
+TEST_F(LobbyDataTest, MenuTableReadsRowsAndStoresLinksFourLower)
+{
+    Write("Menu.csv", std::string(kHeader) + "Single,Single Player,20,70,0,5\nNet,Network Game,20,110,9,0\n"
+                                             "Neg,Negative,1,2,-3,0\n,,0,0,0,0\nAfter,Not read,1,1,0,0\n");
+    CMultiplayerMenuData menu;
+    ASSERT_TRUE(menu.Load(m_dir.string(), "Menu.csv"));
+    ASSERT_EQ(menu.Count(), 4); // the empty-name row ends the table and is kept
+    EXPECT_EQ(menu.Row(0)->strName, "Single");
+    EXPECT_EQ(menu.Row(0)->strText, "Single Player");
+    EXPECT_EQ(menu.Row(0)->nX, 20);
+    EXPECT_EQ(menu.Row(0)->nY, 70);
+    EXPECT_EQ(menu.Row(0)->nValue, 5);
+    EXPECT_EQ(menu.Row(1)->nLink, 5);
+    EXPECT_EQ(menu.Row(2)->nLink, -3);
+    EXPECT_TRUE(menu.Row(3)->strName.empty());
+    EXPECT_EQ(menu.Row(4), nullptr);
+}
+
+TEST_F(LobbyDataTest, MenuTableStopsAtFortyRowsAndRefusesOffScreenRows)
+{
+    std::string text = kHeader;
+    for (int i = 0; i < 45; ++i)
+        text += "Row" + std::to_string(i) + ",T,1,1,0,0\n";
+    Write("Many.csv", text);
+    CMultiplayerMenuData menu;
+    ASSERT_TRUE(menu.Load(m_dir.string(), "Many.csv"));
+    EXPECT_EQ(menu.Count(), CMultiplayerMenuData::kMaxRows);
+
+    struct Case {
+        const char* row;
+        bool ok;
+    } cases[] = {{"A,T,800,600,0,0", true}, {"A,T,801,10,0,0", false}, {"A,T,10,601,0,0", false}};
+    for (const Case& c : cases) {
+        Write("One.csv", std::string(kHeader) + c.row + "\n");
+        platform::ClearRecordedMessages();
+        EXPECT_EQ(menu.Load(m_dir.string(), "One.csv"), c.ok) << c.row;
+        EXPECT_EQ(platform::RecordedMessages().empty(), c.ok) << c.row;
+    }
+}
+
+TEST_F(LobbyDataTest, MissingMenuTableShowsTheFileAndStaysEmpty)
+{
+    CMultiplayerMenuData menu;
+    EXPECT_FALSE(menu.Load(m_dir.string(), "Multiplayer_Menu_Data.csv"));
+    EXPECT_EQ(menu.Count(), 0);
+    ASSERT_EQ(platform::RecordedMessages().size(), 1u);
+    EXPECT_EQ(platform::RecordedMessages()[0].title, "Failed to open file");
+    EXPECT_NE(platform::RecordedMessages()[0].text.find("Multiplayer_Menu_Data.csv"), std::string::npos);
+}
+
+TEST_F(LobbyDataTest, ScenariosNeedAnAreaMapOfTheSameNameIgnoringCase)
+{
+    Write("Town.zri", "x");
+    Write("town.ZRA", "x");
+    Write("City.zri", "x");
+    Write("alpha.ZRI", "x");
+    Write("Alpha.zra", "x");
+    EXPECT_EQ(MPlayIF::ListScenarios(m_dir.string()), (std::vector<std::string>{"alpha", "Town"}));
+    EXPECT_TRUE(MPlayIF::ListScenarios((m_dir / "none").string()).empty());
+}
+
+TEST_F(LobbyDataTest, SavedGamesAreFoldersOfExactlySixFiles)
+{
+    MakeSave("Six", 6);
+    MakeSave("Five", 5);
+    MakeSave("Seven", 7);
+    MakeSave("Kept.old", 6);
+    Write("Saves/Loose", "x");
+    EXPECT_EQ(MPlayIF::ListSavedGames(m_dir.string()), (std::vector<std::string>{"Six"}));
+}
+
+TEST_F(LobbyDataTest, ListingStopsAtANameLongerThanFortyNineCharacters)
+{
+    MakeSave("a-first", 6);
+    MakeSave("b" + std::string(49, 'x'), 6); // 50 characters
+    MakeSave("c-after", 6);
+    EXPECT_EQ(MPlayIF::ListSavedGames(m_dir.string()), (std::vector<std::string>{"a-first"}));
+}
+
+} // namespace
