@@ -198,8 +198,14 @@ bool CGame::StartOrJoinGame()
             m_strScenarioName = chosen;
         loaded = LoadScenario();
     }
-    if (loaded)
+    if (loaded) {
+        if (m_pScenario) {
+            m_pBriefingText->Build(*m_pScenario);
+            if (m_pBriefing)
+                m_pBriefing->Init(m_pBriefingText.get());
+        }
         return true;
+    }
     m_uMode &= ~kModeFromSave;
     // Nothing loaded: back to the lobby, running again.
     m_uMode = (m_uMode & ~kModeBriefing) | kModeLobby;
@@ -306,7 +312,7 @@ void CGame::EndGame()
     if (m_log.m_nReviewScroll >= 4)
         m_log.m_nReviewScroll = 3;
     if (m_pDebrief) {
-        m_pDebrief->CollectResults();
+        m_pDebrief->CollectResults(m_pScenario.get());
         m_pDebrief->Activate(true);
     }
 }
