@@ -214,8 +214,8 @@ void BriefingIF::Init(CBriefingText* text)
     check("Briefing notice", m_rcNotice.left, m_rcNotice.top, notice);
     m_pNotice = CopySurface(m_pDisplay, notice.pSurface.get());
     if (m_pNotice)
-        DrawTextOn(m_pNotice.get(), m_pNoticeFont.get(), kNotice, RECT{0, 0, notice.width, notice.height}, 0x0A0A0A,
-                   gdi::DT_CENTER | gdi::DT_VCENTER | gdi::DT_SINGLELINE);
+        DrawTextOn(m_pNotice.get(), m_pTextFont.get(), kNotice, RECT{6, 0, notice.width - 6, notice.height}, 0x0A0A0A,
+                   gdi::DT_LEFT | gdi::DT_VCENTER | gdi::DT_SINGLELINE);
 
     m_bReturnMode = m_pModeFlags && (*m_pModeFlags & kModeBriefingReopened);
     BuildMainButton();
