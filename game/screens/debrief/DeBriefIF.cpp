@@ -21,7 +21,7 @@ constexpr COLORREF kTitleColour = RGB(213, 133, 55);
 constexpr COLORREF kTextColour = RGB(230, 230, 230);
 constexpr COLORREF kEntryColour = RGB(200, 200, 200);
 constexpr COLORREF kValueColour = RGB(10, 10, 10);
-constexpr unsigned kValueFormat = gdi::DT_CENTER | gdi::DT_VCENTER | gdi::DT_SINGLELINE;
+constexpr unsigned kValueFormat = gdi::DT_CENTER | gdi::DT_VCENTER | gdi::DT_SINGLELINE | gdi::DT_NOCLIP;
 
 // Colours made for the dark HUD, darkened for the light chat panel.
 COLORREF ChatColour(COLORREF colour)

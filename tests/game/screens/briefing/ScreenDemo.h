@@ -3,6 +3,7 @@
 
 #include "game/app/Game.h"
 #include "game/screens/art/ArtList.h"
+#include "platform/system/Clock.h"
 #include "platform/system/MessageBox.h"
 #include "tests/game/app/DemoGame.h"
 
@@ -20,6 +21,7 @@ protected:
         platform::SetMessageEcho(false);
         platform::ClearRecordedMessages();
         ClearScreenFatal();
+        m_clock = std::make_unique<platform::ManualClock>(100000);
         ASSERT_FALSE(demo_game::DemoData().empty());
         m_dir = demo_game::CDemoGame::CopyDemoData();
         CGameConfig config;
@@ -36,6 +38,7 @@ protected:
     {
         g_pGame = nullptr;
         m_game.reset();
+        m_clock.reset();
         ClearScreenFatal();
         std::error_code ec;
         std::filesystem::remove_all(m_dir, ec);
@@ -60,6 +63,7 @@ protected:
     }
 
     std::filesystem::path m_dir;
+    std::unique_ptr<platform::ManualClock> m_clock;
     std::unique_ptr<CGame> m_game;
     std::vector<int> m_sounds;
     std::vector<int> m_exits;
