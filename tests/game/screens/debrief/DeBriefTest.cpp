@@ -293,6 +293,15 @@ TEST_F(DeBriefTest, EndOfScenarioCollectsAndShows)
     EXPECT_GT(Game().m_pDebriefText->m_nLineCount, 0);
     EXPECT_FALSE(ScreenFatalPending());
 
+    // Lines arriving now wrap to the pixel width of the chat panel.
+    const int before = Game().m_log.m_messages.Count();
+    const int lines = Game().AddMessage(std::string(30, 'w') + " " + std::string(30, 'w') + " " + std::string(30, 'w'),
+                                        -1, 0, 0, -3);
+    EXPECT_GT(lines, 1);
+    ASSERT_EQ(Game().m_log.m_messages.Count(), before + lines);
+    for (int i = before; i < Game().m_log.m_messages.Count(); ++i)
+        EXPECT_LE(screen.MeasureChatText(Game().m_log.m_messages.aLines[i].strText), screen.ChatTextWidth());
+
     // A frame of the de-briefing with the history shown, for a person to look at.
     screen.m_strChat = "Good work everyone";
     screen.OnChar('!');
