@@ -42,7 +42,8 @@ struct CScreenButton {
     SurfacePtr pNormal;
     SurfacePtr pHover;
 
-    // Builds from the row's bitmap at (x, y); false when the row has no bitmap.
+    // Builds from the row's bitmap at (x, y). The place and size are set even without a bitmap; false then
+    // (no faces to draw).
     bool Build(CDisplay* display, const CArtRow& face, int x, int y, const std::string& caption,
                platform::gdi::Font* font);
     // The same with the face cut or padded to width x height (a face row drawn at another row's size).

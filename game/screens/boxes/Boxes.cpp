@@ -139,13 +139,8 @@ void CInfoBox::Compose()
     face.pSurface = m_pButtonFace;
     face.width = m_pButtonFace ? m_pButtonFace->GetWidth() : 80;
     face.height = m_pButtonFace ? m_pButtonFace->GetHeight() : 26;
-    if (!m_done.Build(m_pDisplay, face, panel.left + w - face.width - 15, panel.top + 15, "Done", m_pFont.get())) {
-        // Without the button art the button still answers clicks where it belongs.
-        m_done.x = panel.left + w - face.width - 15;
-        m_done.y = panel.top + 15;
-        m_done.width = face.width;
-        m_done.height = face.height;
-    }
+    // Without the button art the button still answers clicks where it belongs.
+    m_done.Build(m_pDisplay, face, panel.left + w - face.width - 15, panel.top + 15, "Done", m_pFont.get());
     m_pShown = CopySurface(m_pDisplay, m_apPanels[m_nPanel].get());
     if (!m_pShown)
         return;
@@ -193,10 +188,9 @@ CMessageBox::CMessageBox(const std::string& base, CDisplay* display) : m_pDispla
     face.width = face.pSurface ? face.pSurface->GetWidth() : kButtonWidth;
     face.height = face.pSurface ? face.pSurface->GetHeight() : kButtonHeight;
     const int okX = kPanelX + 235, cancelX = kPanelX + 310, y = kPanelY + 160;
-    if (!m_ok.Build(display, face, okX, y, "OK", m_pSmall.get()))
-        m_ok = CScreenButton{okX, y, face.width, face.height, "OK", nullptr, nullptr};
-    if (!m_cancel.Build(display, face, cancelX, y, "Cancel", m_pSmall.get()))
-        m_cancel = CScreenButton{cancelX, y, face.width, face.height, "Cancel", nullptr, nullptr};
+    // Without the button art the buttons still answer clicks where they belong.
+    m_ok.Build(display, face, okX, y, "OK", m_pSmall.get());
+    m_cancel.Build(display, face, cancelX, y, "Cancel", m_pSmall.get());
 }
 
 CMessageBox::~CMessageBox() = default;
@@ -209,8 +203,8 @@ void CMessageBox::ShowMessage(const std::string& text)
     m_pShown = CopySurface(m_pDisplay, m_pPanel.get());
     if (m_pShown) {
         const int w = m_pShown->GetWidth(), h = m_pShown->GetHeight();
-        DrawTextOn(m_pShown.get(), m_bSmallFont ? m_pSmall.get() : m_pLarge.get(), text,
-                   RECT{20, 20, w - 20, h - 20}, kBoxInk, gdi::DT_LEFT | gdi::DT_WORDBREAK);
+        DrawTextOn(m_pShown.get(), m_bSmallFont ? m_pSmall.get() : m_pLarge.get(), text, RECT{20, 20, w - 20, h - 20},
+                   kBoxInk, gdi::DT_LEFT | gdi::DT_WORDBREAK);
     }
     m_bShown = true;
 }

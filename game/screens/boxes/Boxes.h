@@ -18,9 +18,9 @@ class Font;
 // One entry of "Info.txt": heading "@" + three digits + kind letter + one separator + title, then its lines.
 struct CInfoEntry {
     int nId = -1;
-    int nPanel = 0;          // 0 "MainBox.bmp", 1 "Info_Box.bmp" (kind B), 2 "MainBox_2X.bmp" (kind S)
+    int nPanel = 0; // 0 "MainBox.bmp", 1 "Info_Box.bmp" (kind B), 2 "MainBox_2X.bmp" (kind S)
     std::string strTitle;
-    std::string strText;     // each line a paragraph indented by 7 blanks, paragraphs split by an empty line
+    std::string strText; // each line a paragraph indented by 7 blanks, paragraphs split by an empty line
 };
 
 // Finds entry `id` in the contents of an "Info.txt" (its first line skipped); false when it is not there.

@@ -16,10 +16,10 @@ namespace gdi = platform::gdi;
 
 namespace {
 
-const char* const kCompass[16] = {"North",     "North-Northeast", "Northeast", "East-Northeast",
-                                  "East",      "East-Southeast",  "Southeast", "South-Southeast",
-                                  "South",     "South-Southwest", "Southwest", "West-Southwest",
-                                  "West",      "West-Northwest",  "Northwest", "North-Northwest"};
+const char* const kCompass[16] = {"North", "North-Northeast", "Northeast", "East-Northeast",
+                                  "East",  "East-Southeast",  "Southeast", "South-Southeast",
+                                  "South", "South-Southwest", "Southwest", "West-Southwest",
+                                  "West",  "West-Northwest",  "Northwest", "North-Northwest"};
 
 const char* const kNotice = "After clicking \"Next\" please wait as the scenario loads and is started";
 
@@ -80,7 +80,8 @@ std::vector<std::string> CBriefingText::WrapDescription(const std::string& text)
     size_t start = 0;
     while (true) {
         const size_t brk = rest.find('\n', start);
-        lines.push_back(StripCarriageReturns(rest.substr(start, brk == std::string::npos ? std::string::npos : brk - start)));
+        lines.push_back(
+            StripCarriageReturns(rest.substr(start, brk == std::string::npos ? std::string::npos : brk - start)));
         if (brk == std::string::npos)
             break;
         start = brk + 1;

@@ -72,10 +72,6 @@ void DeBriefIF::BuildButtons()
     auto build = [&](CScreenButton& button, int row, const char* caption) {
         const CArtRow& art = m_art.Row(row);
         button.Build(m_pDisplay, art, art.x, art.y, caption, m_pFont14.get());
-        button.width = art.width;
-        button.height = art.height;
-        button.x = art.x;
-        button.y = art.y;
         if (art.pSurface)
             CheckOnScreen(std::string("De-briefing button \"") + caption + "\"", art.x, art.y, art.width, art.height);
     };
@@ -121,9 +117,9 @@ void DeBriefIF::CollectResults(const CScenarioData* scenario)
         const EScoreTotal category[] = {kScoreCommand, kScorePublicSafety, kScoreMedia, kScoreTotal};
         const EScoreTotal section[] = {kScoreCommandSection, kScoreOperationsSection, kScorePlanningSection,
                                        kScoreLogisticsSection, kScoreFinanceSection};
-        const EScoreTotal details[] = {kScoreUnits,           kScoreCommandFacilities,    kScoreIAP,
-                                       kScoreDemobilization,  kScoreFireContainment,      kScoreChemicalContainment,
-                                       kScoreEnvironmental,   kScoreCivilianFatalities,   kScoreResponderFatalities};
+        const EScoreTotal details[] = {kScoreUnits,          kScoreCommandFacilities,  kScoreIAP,
+                                       kScoreDemobilization, kScoreFireContainment,    kScoreChemicalContainment,
+                                       kScoreEnvironmental,  kScoreCivilianFatalities, kScoreResponderFatalities};
         const EScoreTotal details2[] = {kScoreSafetyFacilities, kScoreCasualtyCenterUsage, kScoreThreatsSubdued,
                                         kScoreMediaFacilities, kScoreMediaCenterUsage};
         const EScoreStat counts[] = {kStatCiviliansKilled, kStatCiviliansIncapacitated, kStatRespondersKilled,
@@ -152,8 +148,7 @@ void DeBriefIF::ShowResults(const CScenarioData* scenario)
     if (m_title.pSurface && scenario) {
         RestoreSurface(m_title.pSurface.get(), m_title.pClean.get());
         DrawTextOn(m_title.pSurface.get(), m_pFont30.get(), scenario->m_szTitle,
-                   RECT{0, 0, m_title.pSurface->GetWidth(), m_title.pSurface->GetHeight()}, kTitleColour,
-                   kValueFormat);
+                   RECT{0, 0, m_title.pSurface->GetWidth(), m_title.pSurface->GetHeight()}, kTitleColour, kValueFormat);
     }
     DrawPages();
     if (m_pText) {
@@ -223,8 +218,8 @@ void DeBriefIF::RedrawText()
     if (!m_pText)
         return;
     const int w = m_text.pSurface->GetWidth(), h = m_text.pSurface->GetHeight();
-    DrawTextOn(m_text.pSurface.get(), m_pFont14Plain.get(), m_pText->GetWindow(), RECT{8, 4, w - 8, h - 4},
-               kTextColour, gdi::DT_LEFT | gdi::DT_TOP);
+    DrawTextOn(m_text.pSurface.get(), m_pFont14Plain.get(), m_pText->GetWindow(), RECT{8, 4, w - 8, h - 4}, kTextColour,
+               gdi::DT_LEFT | gdi::DT_TOP);
 }
 
 void DeBriefIF::RedrawEntry()
@@ -263,8 +258,8 @@ void DeBriefIF::RedrawHistory()
     const int count = g_pGame->FillChatViewFrom(std::max(-1, m_nLogIndex - std::min(rows, kChatPage) - 1));
     const auto& lines = g_pGame->GetViewLines();
     for (int i = 0; i < count && i < static_cast<int>(lines.size()) && 2 + 16 * (i + 1) <= h; ++i)
-        DrawTextOn(m_history.pSurface.get(), m_pFont14.get(), lines[i].strText, RECT{8, 2 + 16 * i, w - 24, 18 + 16 * i},
-                   lines[i].crColour, gdi::DT_LEFT | gdi::DT_SINGLELINE);
+        DrawTextOn(m_history.pSurface.get(), m_pFont14.get(), lines[i].strText,
+                   RECT{8, 2 + 16 * i, w - 24, 18 + 16 * i}, lines[i].crColour, gdi::DT_LEFT | gdi::DT_SINGLELINE);
 }
 
 bool DeBriefIF::BeginChatText(gdi::DeviceContext** dc, RECT* rect, gdi::Font** oldFont)

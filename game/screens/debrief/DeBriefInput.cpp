@@ -55,7 +55,8 @@ int DeBriefIF::ItemAt(int x, int y) const
         if (Inside(m_arcArrows[arrow], x, y))
             return arrow;
     }
-    const int buttons[] = {kItemExit, kItemSend, kItemHistory, kItemScores, kItemCategory, kItemDetails, kItemExplained};
+    const int buttons[] = {kItemExit,     kItemSend,    kItemHistory,  kItemScores,
+                           kItemCategory, kItemDetails, kItemExplained};
     for (int item : buttons) {
         if ((item == kItemCategory || item == kItemDetails) && !m_bScoresShown)
             continue;
@@ -263,7 +264,8 @@ void DeBriefIF::Draw(CSurface* target)
     arrow(1);
     if (m_bHistoryShown) {
         RedrawHistory();
-        report(BlitKeyed(target, m_history.x, m_history.y, m_history.pSurface.get()), "DeBriefIF Draw DeBriefCopy Failed");
+        report(BlitKeyed(target, m_history.x, m_history.y, m_history.pSurface.get()),
+               "DeBriefIF Draw DeBriefCopy Failed");
         arrow(2);
         arrow(3);
     }

@@ -119,7 +119,8 @@ std::string FormatMoney(int32_t amount)
     if (amount < 1000)
         std::snprintf(text, sizeof text, "$%d.00", static_cast<int>(amount));
     else if (amount < 1000000)
-        std::snprintf(text, sizeof text, "$%d,%03d.00", static_cast<int>(amount / 1000), static_cast<int>(amount % 1000));
+        std::snprintf(text, sizeof text, "$%d,%03d.00", static_cast<int>(amount / 1000),
+                      static_cast<int>(amount % 1000));
     else if (amount < 1000000000)
         std::snprintf(text, sizeof text, "$%d,%03d,%03d.00", static_cast<int>(amount / 1000000),
                       static_cast<int>(amount / 1000 % 1000), static_cast<int>(amount % 1000));

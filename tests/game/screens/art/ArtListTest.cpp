@@ -16,10 +16,9 @@ protected:
             const std::string name = row.substr(0, row.find(','));
             int w = 0, h = 0;
             if (std::sscanf(name.c_str(), "W%dx%d.bmp", &w, &h) == 2) {
-                ASSERT_TRUE(fixtures::WriteFile((m_dir / "GUI" / name).string(),
-                                                fixtures::MakeBmp24(w, h, [](int x, int) {
-                                                    return x < 2 ? RGB(255, 0, 255) : RGB(20, 40, 60);
-                                                })));
+                ASSERT_TRUE(fixtures::WriteFile(
+                    (m_dir / "GUI" / name).string(),
+                    fixtures::MakeBmp24(w, h, [](int x, int) { return x < 2 ? RGB(255, 0, 255) : RGB(20, 40, 60); })));
             }
         }
         WriteText(m_dir / "GUI" / "Test_Art.csv", text);

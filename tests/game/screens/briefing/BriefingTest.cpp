@@ -65,7 +65,9 @@ TEST(BriefingText, DescriptionWrap)
         {"no blank", std::string(70, 'e'), {std::string(67, 'e'), "eee"}},
         {"break first", broken, {"first part", std::string(50, 'c'), std::string(20, 'd')}},
         {"break in the last part", "one\ntwo", {"one", "two"}},
-        {"windows line ends", std::string(60, 'f') + "\r\n" + std::string(10, 'g'), {std::string(60, 'f'), std::string(10, 'g')}},
+        {"windows line ends",
+         std::string(60, 'f') + "\r\n" + std::string(10, 'g'),
+         {std::string(60, 'f'), std::string(10, 'g')}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

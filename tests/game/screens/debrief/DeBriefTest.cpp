@@ -93,8 +93,8 @@ TEST(DeBriefText, MoneyAndClock)
     const struct {
         int32_t amount;
         const char* text;
-    } money[] = {{12, "$12.00"},          {999, "$999.00"},          {1234, "$1,234.00"},
-                 {1000, "$1,000.00"},     {2000000, "$2,000,000.00"}, {999999999, "$999,999,999.00"},
+    } money[] = {{12, "$12.00"},      {999, "$999.00"},           {1234, "$1,234.00"},
+                 {1000, "$1,000.00"}, {2000000, "$2,000,000.00"}, {999999999, "$999,999,999.00"},
                  {1000000000, ""}};
     for (const auto& m : money)
         EXPECT_EQ(FormatMoney(m.amount), m.text) << m.amount;
@@ -295,8 +295,8 @@ TEST_F(DeBriefTest, EndOfScenarioCollectsAndShows)
 
     // Lines arriving now wrap to the pixel width of the chat panel.
     const int before = Game().m_log.m_messages.Count();
-    const int lines = Game().AddMessage(std::string(30, 'w') + " " + std::string(30, 'w') + " " + std::string(30, 'w'),
-                                        -1, 0, 0, -3);
+    const int lines =
+        Game().AddMessage(std::string(30, 'w') + " " + std::string(30, 'w') + " " + std::string(30, 'w'), -1, 0, 0, -3);
     EXPECT_GT(lines, 1);
     ASSERT_EQ(Game().m_log.m_messages.Count(), before + lines);
     for (int i = before; i < Game().m_log.m_messages.Count(); ++i)
