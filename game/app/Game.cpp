@@ -208,6 +208,11 @@ bool CGame::StartOrJoinGame()
     if (loaded) {
         if (m_pRole)
             m_pRole->RefreshPlayers();
+        if (m_pScenario) {
+            m_pBriefingText->Build(*m_pScenario);
+            if (m_pBriefing)
+                m_pBriefing->Init(m_pBriefingText.get());
+        }
         return true;
     }
     m_uMode &= ~kModeFromSave;
@@ -319,7 +324,7 @@ void CGame::EndGame()
     if (m_log.m_nReviewScroll >= 4)
         m_log.m_nReviewScroll = 3;
     if (m_pDebrief) {
-        m_pDebrief->CollectResults();
+        m_pDebrief->CollectResults(m_pScenario.get());
         m_pDebrief->Activate(true);
     }
 }

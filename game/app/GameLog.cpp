@@ -2,6 +2,7 @@
 #include "game/app/Game.h"
 
 #include "game/rules/RulesGame.h"
+#include "game/screens/debrief/DeBriefIF.h"
 #include "game/screens/hud/HUD.h"
 #include "game/util/ByteStream.h"
 #include "net/session/NetGameSession.h"
@@ -66,6 +67,9 @@ int CGame::AddMessage(const std::string& text, int32_t roleMask, int32_t kind, u
     else if (m_pHUD && (m_uMode & kModeRunning))
         lines = CMessageLog::WrapTextToWidth(line, m_pHUD->MessagePanelWidth(),
                                              [this](const std::string& s) { return m_pHUD->MeasureMessageText(s); });
+    else if (m_pDebrief && (m_uMode & kModeDebrief) && m_pDebrief->ChatTextWidth() > 0)
+        lines = CMessageLog::WrapTextToWidth(line, m_pDebrief->ChatTextWidth(),
+                                             [this](const std::string& s) { return m_pDebrief->MeasureChatText(s); });
     else
         lines = WrapText(line);
 

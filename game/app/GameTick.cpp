@@ -1,6 +1,7 @@
 // The frame tick: a frame or one logic pass of the mode on polled clocks; role-table and IAP steps.
 #include "game/app/Game.h"
 
+#include "game/screens/art/ArtList.h"
 #include "game/screens/debrief/DeBriefIF.h"
 #include "game/screens/eoc/EOC.h"
 #include "game/screens/hud/HUD.h"
@@ -40,6 +41,13 @@ bool CGame::IsFrontEndMode() const
 
 bool CGame::Tick()
 {
+    // Screen art beyond 800 x 600 ends the game with exit code 1 (the reader has told the user).
+    if (ScreenFatalPending()) {
+        ClearScreenFatal();
+        m_uMode |= kModeQuit;
+        Exit(1);
+        return false;
+    }
     if (m_bFirstTick && !(m_uMode & kModeFrontEnd)) {
         m_bFirstTick = false;
         m_uHostSilenceBase = platform::GetTickCount() + kSilenceHeadStart;

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace demo {
@@ -230,26 +231,58 @@ void IapScreen(Output& out)
     WriteList(out, "IAP_Art.csv", "IAP screen art", r);
 }
 
+// A results page with its labels down the left (and a second column from x 330 when given).
+Canvas ResultsPage(int w, int h, const std::vector<std::pair<int, std::string>>& labels, int column = 10)
+{
+    Canvas c = BoxArt(w, h, RGB(236, 232, 214), kFrame);
+    TextStyle style = Caption(13, kInk);
+    style.centred = false;
+    for (const auto& [y, text] : labels)
+        c.Text(text, y < 0 ? 330 : column, y < 0 ? -y : y, 170, 20, style);
+    return c;
+}
+
+// Rows: 22 history, 23 chat entry, 31 text, 35 chat log, 36-41 arrows (text, history, chat), 46-49 pages
+// (by section, by category, details, scores), 50-57 and 60-61 menu buttons, 58 "Exit", 59 "Send", 62 title.
 void DebriefScreen(Output& out)
 {
     const int px = 0, py = 0;
     auto r = Spares(63, px, py);
+    const COLORREF paper = RGB(250, 246, 232);
     Set(r, 0, "DeBrief_Panel", px, py, PanelArt(800, 600, "AFTER ACTION REVIEW"));
-    Set(r, 22, "DeBrief_History", 20, 80, BoxArt(480, 300, RGB(250, 246, 232), kFrame));
-    Set(r, 23, "DeBrief_ChatEntry", 20, 560, BoxArt(480, 24, RGB(250, 250, 250), kFrame));
-    Set(r, 31, "DeBrief_Text", 20, 80, BoxArt(480, 300, RGB(250, 246, 232), kFrame));
-    Set(r, 35, "DeBrief_ChatLog", 20, 390, BoxArt(480, 160, RGB(250, 246, 232), kFrame));
-    const char* pages[] = {"DeBrief_BySection", "DeBrief_ByCategory", "DeBrief_Details", "DeBrief_Scores"};
-    for (int i = 0; i < 4; ++i)
-        Set(r, 46 + i, pages[i], 520, 80, BoxArt(260, 300, RGB(236, 232, 214), kFrame));
-    for (int i = 50; i <= 57; ++i)
-        Set(r, i, "DeBrief_Menu" + std::to_string(i), 520, 400 + ((i - 50) / 2) * 36, ButtonArt(260, 30, 100));
-    Set(r, 60, "DeBrief_Menu60", 520, 544, ButtonArt(260, 30, 100));
-    Set(r, 61, "DeBrief_Menu61", 520, 544, ButtonArt(260, 30, 100));
+    Set(r, 62, "DeBrief_Title", 20, 30, BoxArt(760, 34, RGB(40, 40, 48), kFrame));
+    Set(r, 31, "DeBrief_Text", 20, 70, BoxArt(440, 166, RGB(60, 60, 70), kFrame));
+    Set(r, 35, "DeBrief_ChatLog", 490, 70, BoxArt(272, 230, paper, kFrame));
+    Set(r, 23, "DeBrief_ChatEntry", 490, 306, BoxArt(290, 22, RGB(60, 60, 70), kFrame));
+    Set(r, 22, "DeBrief_History", 20, 346, BoxArt(584, 250, RGB(40, 40, 48), kFrame));
+    const int arrows[6][2] = {{464, 72}, {464, 220}, {608, 348}, {608, 580}, {766, 72}, {766, 284}};
     for (int i = 0; i < 6; ++i)
-        Set(r, 36 + i, "DeBrief_Arrow" + std::to_string(i), 504, 84 + (i / 2) * 150 + (i % 2) * 120,
+        Set(r, 36 + i, "DeBrief_Arrow" + std::to_string(i), arrows[i][0], arrows[i][1],
             ArrowArt(14, 14, i % 2 == 0, false));
-    Set(r, 62, "DeBrief_Title", 20, 40, BoxArt(760, 32, RGB(40, 40, 48), kFrame));
+    Set(r, 46, "DeBrief_BySection", 20, 346,
+        ResultsPage(280, 250, {{50, "Command"}, {84, "Operations"}, {118, "Planning"}, {152, "Logistics"},
+                               {186, "Finance/Admin"}}));
+    Set(r, 47, "DeBrief_ByCategory", 20, 346,
+        ResultsPage(280, 250, {{50, "ICS Command"}, {84, "Public Safety"}, {118, "Media"}, {152, "Final Score"}}));
+    Set(r, 48, "DeBrief_Details", 20, 346,
+        ResultsPage(650, 232, {{47, "ICS units"}, {66, "Command facilities"}, {85, "IAP"}, {104, "Demobilization"},
+                               {123, "Fire containment"}, {142, "Chemical containment"}, {161, "Environment"},
+                               {180, "Civilian fatalities"}, {199, "Responder fatalities"}, {-44, "Safety facilities"},
+                               {-64, "Casualty centre"}, {-84, "Threats subdued"}, {-104, "Media facilities"},
+                               {-124, "Media centre"}}));
+    Set(r, 49, "DeBrief_Scores", 304, 346,
+        ResultsPage(300, 250, {{51, "Civilians killed"}, {84, "Civilians hurt"}, {117, "Responders killed"},
+                               {150, "Responders hurt"}, {175, "Final cost"}, {192, "Predicted cost"},
+                               {213, "Start time"}, {231, "End time"}}));
+    const int menu[5][2] = {{20, 242}, {246, 242}, {20, 276}, {246, 276}, {20, 310}};
+    for (int i = 0; i < 4; ++i)
+        for (int j = 0; j < 2; ++j)
+            Set(r, 50 + i * 2 + j, "DeBrief_Menu" + std::to_string(50 + i * 2 + j), menu[i][0], menu[i][1],
+                ButtonArt(212, 28, 100));
+    Set(r, 60, "DeBrief_Menu60", menu[4][0], menu[4][1], ButtonArt(212, 28, 100));
+    Set(r, 61, "DeBrief_Menu61", menu[4][0], menu[4][1], ButtonArt(212, 28, 100));
+    Set(r, 58, "DeBrief_Exit", 246, 310, ButtonArt(212, 28, 100));
+    Set(r, 59, "DeBrief_Send", 700, 332, ButtonArt(80, 26, 100));
     WriteList(out, "DeBrief_Art.csv", "De-briefing art", r);
 }
 

@@ -1,9 +1,9 @@
-// Reading a screen's art list and drawing its panel.
+// Reading a screen's art list, drawing its panel, and the fatal latch for art beyond the screen.
 #include "game/screens/art/ArtList.h"
 
 #include "core/display/CDisplay.h"
-#include "platform/system/MessageBox.h"
 #include "game/util/TextLine.h"
+#include "platform/system/MessageBox.h"
 #include "platform/system/Paths.h"
 
 #include <cstdio>
@@ -12,9 +12,14 @@
 namespace {
 
 constexpr size_t kArtLineMax = 1024;
+constexpr int kScreenWidth = 800;
+constexpr int kScreenHeight = 600;
 
+bool g_bScreenFatal = false;
 
-bool ParseRow(const std::string& line, std::string& name, int& x, int& y)
+} // namespace
+
+bool ParseArtRow(const std::string& line, std::string& name, int& x, int& y)
 {
     size_t a = line.find(',');
     if (a == std::string::npos || a == 0)
@@ -36,7 +41,40 @@ bool ParseRow(const std::string& line, std::string& name, int& x, int& y)
     return true;
 }
 
-} // namespace
+void RaiseScreenFatal(const std::string& what)
+{
+    platform::ShowMessageBox(what, "Art outside the 800 x 600 screen:", platform::MessageIcon::Error);
+    g_bScreenFatal = true;
+}
+
+bool ScreenFatalPending()
+{
+    return g_bScreenFatal;
+}
+
+void ClearScreenFatal()
+{
+    g_bScreenFatal = false;
+}
+
+bool FitsScreen(int x, int y, int width, int height)
+{
+    return x >= 0 && y >= 0 && width >= 0 && height >= 0 && x + width <= kScreenWidth && y + height <= kScreenHeight;
+}
+
+bool CheckOnScreen(const std::string& what, int x, int y, int width, int height)
+{
+    if (FitsScreen(x, y, width, height))
+        return true;
+    RaiseScreenFatal(what);
+    return false;
+}
+
+const CArtRow& CArtList::Row(size_t i) const
+{
+    static const CArtRow kEmpty;
+    return i < m_aRows.size() ? m_aRows[i] : kEmpty;
+}
 
 bool CArtList::Load(CDisplay* display, const std::string& base, const std::string& file, int rows)
 {
@@ -48,6 +86,7 @@ bool CArtList::Load(CDisplay* display, const std::string& base, const std::strin
         platform::ShowMessageBox(listPath, "Failed to open file:", platform::MessageIcon::Error);
         return false;
     }
+    const bool usable = display && display->IsUsable();
     std::string line;
     ReadBoundedLine(list, line, kArtLineMax);
     ReadBoundedLine(list, line, kArtLineMax);
@@ -55,21 +94,28 @@ bool CArtList::Load(CDisplay* display, const std::string& base, const std::strin
     for (int i = 0; i < rows && ReadBoundedLine(list, line, kArtLineMax); ++i) {
         CArtRow row;
         std::string name;
-        if (!ParseRow(line, name, row.x, row.y)) {
+        if (!ParseArtRow(line, name, row.x, row.y)) {
+            ok = false;
+            m_aRows.push_back(row);
+            continue;
+        }
+        const std::string where = listPath + ", row " + std::to_string(i) + " (" + name + ")";
+        // Beyond the screen is fatal whatever the bitmap (the old game ended at once, mid-load).
+        if (row.x > kScreenWidth || row.y > kScreenHeight) {
+            RaiseScreenFatal(where);
             ok = false;
             m_aRows.push_back(row);
             continue;
         }
         const std::string path = platform::JoinPath(gui, name);
         int w = 0, h = 0;
-        CSurface* surface = display && display->IsUsable() ? display->BitmapToSurface(path, &w, &h, false) : nullptr;
-        if (!surface && display && display->IsUsable()) {
+        CSurface* surface = usable ? display->BitmapToSurface(path, &w, &h, false) : nullptr;
+        if (!surface && usable) {
             platform::ShowMessageBox(path, "Failed to open file:", platform::MessageIcon::Error);
             ok = false;
         }
-        // Art placed beyond the 800 x 600 screen is refused (its row stays empty).
-        if (surface && (row.x > 800 || row.y > 600 || w > 800 || h > 600)) {
-            platform::ShowMessageBox(path, "Art outside the 800 x 600 screen:", platform::MessageIcon::Error);
+        if (surface && (w > kScreenWidth || h > kScreenHeight)) {
+            RaiseScreenFatal(where);
             surface->Release();
             delete surface;
             surface = nullptr;

@@ -1,31 +1,293 @@
-// Minimal de-briefing: its panel art; a left click leaves it.
+// The de-briefing screen: building its panels and buttons, results, input, and drawing.
 #include "game/screens/debrief/DeBriefIF.h"
+
+#include "core/display/CDisplay.h"
+#include "core/world/ScenarioData.h"
+#include "game/app/Game.h"
+#include "game/rules/RulesGame.h"
+#include "game/screens/boxes/Boxes.h"
+#include "platform/gdi/DeviceContext.h"
+#include "platform/gdi/Font.h"
+#include "platform/system/Clock.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace gdi = platform::gdi;
+
+namespace {
+
+constexpr COLORREF kTitleColour = RGB(213, 133, 55);
+constexpr COLORREF kTextColour = RGB(230, 230, 230);
+constexpr COLORREF kEntryColour = RGB(200, 200, 200);
+constexpr COLORREF kValueColour = RGB(10, 10, 10);
+constexpr unsigned kValueFormat = gdi::DT_CENTER | gdi::DT_VCENTER | gdi::DT_SINGLELINE | gdi::DT_NOCLIP;
+
+// Colours made for the dark HUD, darkened for the light chat panel.
+COLORREF ChatColour(COLORREF colour)
+{
+    if (colour == RGB(200, 200, 200))
+        return RGB(10, 10, 10);
+    if (colour == RGB(200, 10, 10))
+        return RGB(100, 10, 10);
+    if (colour == RGB(10, 200, 10))
+        return RGB(10, 100, 10);
+    return colour;
+}
+
+} // namespace
+
+DeBriefIF::DeBriefIF()
+{
+    m_pFont14 = MakeArial(14, true);
+    m_pFont18 = MakeArial(18, true);
+    m_pFont30 = MakeArial(30, true, false);
+    m_pFont14Plain = MakeArial(14, true, false);
+    m_pFont14b = MakeArial(14, true);
+    m_pFont18Plain = MakeArial(18, true, false);
+}
+
+DeBriefIF::~DeBriefIF() = default;
 
 bool DeBriefIF::LoadArt(CDisplay* display, const std::string& base, uint32_t* modeFlags)
 {
+    m_pDisplay = display;
     m_pModeFlags = modeFlags;
-    return m_art.Load(display, base, "DeBrief_Art.csv", 63);
+    return m_art.Load(display, base, "DeBrief_Art.csv", kRowCount);
+}
+
+void DeBriefIF::BuildPanel(CPanel& panel, int row, const char* what)
+{
+    const CArtRow& art = m_art.Row(row);
+    panel.x = art.x;
+    panel.y = art.y;
+    panel.pSurface = CopySurface(m_pDisplay, art.pSurface.get());
+    panel.pClean = CopySurface(m_pDisplay, art.pSurface.get());
+    if (art.pSurface)
+        CheckOnScreen(std::string("De-briefing ") + what, art.x, art.y, art.width, art.height);
+}
+
+void DeBriefIF::BuildButtons()
+{
+    auto build = [&](CScreenButton& button, int row, const char* caption) {
+        const CArtRow& art = m_art.Row(row);
+        button.Build(m_pDisplay, art, art.x, art.y, caption, m_pFont14.get());
+        if (art.pSurface)
+            CheckOnScreen(std::string("De-briefing button \"") + caption + "\"", art.x, art.y, art.width, art.height);
+    };
+    build(m_viewHistory, kRowMenu, "View Incident History");
+    build(m_viewScores, kRowMenu + 2, "View Scores");
+    build(m_byCategory, kRowMenu + 4, "Score By Category");
+    build(m_bySection, kRowMenu + 5, "Score By Section");
+    build(m_back, kRowMenu + 6, "Back");
+    build(m_details, kRowMenu + 7, "Details");
+    build(m_explained, kRowScoringExplained, "Scoring Explained");
+    build(m_exit, kRowExit, "Exit");
+    build(m_send, kRowSend, "Send");
 }
 
 void DeBriefIF::Init(CDeBriefText* text)
 {
     m_pText = text;
+    BuildPanel(m_text, kRowText, "text panel");
+    BuildPanel(m_history, kRowHistory, "history panel");
+    BuildPanel(m_chat, kRowChat, "chat panel");
+    BuildPanel(m_entry, kRowChatEntry, "chat entry panel");
+    BuildPanel(m_title, kRowTitle, "title panel");
+    const char* pages[] = {"by-section page", "by-category page", "details page", "scores page"};
+    for (int i = 0; i < 4; ++i)
+        BuildPanel(m_aPages[i], kRowBySection + i, pages[i]);
+    for (int i = 0; i < 6; ++i) {
+        const CArtRow& art = m_art.Row(kRowArrows + i);
+        m_arcArrows[i] = RECT{art.x, art.y, art.x + art.width, art.y + art.height};
+        if (art.pSurface)
+            CheckOnScreen("De-briefing arrow", art.x, art.y, art.width, art.height);
+    }
+    BuildButtons();
+    RedrawText();
+    RedrawEntry();
 }
 
-void DeBriefIF::OnMouseMove(int, int, uint32_t) {}
-
-void DeBriefIF::OnMouseUp(int, int, uint32_t) {}
-
-bool DeBriefIF::OnClick(int, int, uint32_t buttons)
+void DeBriefIF::CollectResults(const CScenarioData* scenario)
 {
-    return m_bShown && (buttons & 1) != 0;
+    m_anResults.fill(0);
+    if (g_pGame && g_pGame->m_pRules) {
+        const CScoring& s = g_pGame->m_pRules->m_scoring;
+        auto total = [&](EScoreTotal t) { return static_cast<int32_t>(s.GetTotal(t)); };
+        const EScoreTotal category[] = {kScoreCommand, kScorePublicSafety, kScoreMedia, kScoreTotal};
+        const EScoreTotal section[] = {kScoreCommandSection, kScoreOperationsSection, kScorePlanningSection,
+                                       kScoreLogisticsSection, kScoreFinanceSection};
+        const EScoreTotal details[] = {kScoreUnits,          kScoreCommandFacilities,  kScoreIAP,
+                                       kScoreDemobilization, kScoreFireContainment,    kScoreChemicalContainment,
+                                       kScoreEnvironmental,  kScoreCivilianFatalities, kScoreResponderFatalities};
+        const EScoreTotal details2[] = {kScoreSafetyFacilities, kScoreCasualtyCenterUsage, kScoreThreatsSubdued,
+                                        kScoreMediaFacilities, kScoreMediaCenterUsage};
+        const EScoreStat counts[] = {kStatCiviliansKilled, kStatCiviliansIncapacitated, kStatRespondersKilled,
+                                     kStatRespondersIncapacitated};
+        for (int i = 0; i < 4; ++i)
+            m_anResults[kResCategory + i] = total(category[i]);
+        for (int i = 0; i < 5; ++i)
+            m_anResults[kResSection + i] = total(section[i]);
+        for (int i = 0; i < 9; ++i)
+            m_anResults[kResDetails + i] = total(details[i]);
+        for (int i = 0; i < 5; ++i)
+            m_anResults[kResDetails2 + i] = total(details2[i]);
+        for (int i = 0; i < 4; ++i)
+            m_anResults[kResCounts + i] = s.GetStat(counts[i]);
+        m_anResults[kResFinalCost] = static_cast<int32_t>(s.GetCost());
+        m_anResults[kResStartTime] = s.GetStartTime();
+        m_anResults[kResEndTime] = s.GetCurrentTime();
+    }
+    if (scenario)
+        m_anResults[kResPredictedCost] = scenario->m_nPredictedCost;
+    ShowResults(scenario);
 }
 
-void DeBriefIF::OnKey(uint32_t) {}
-
-void DeBriefIF::OnChar(uint32_t) {}
-
-void DeBriefIF::Draw(CSurface* target)
+void DeBriefIF::ShowResults(const CScenarioData* scenario)
 {
-    m_art.DrawPanel(target);
+    if (m_title.pSurface && scenario) {
+        RestoreSurface(m_title.pSurface.get(), m_title.pClean.get());
+        DrawTextOn(m_title.pSurface.get(), m_pFont30.get(), scenario->m_szTitle,
+                   RECT{0, 0, m_title.pSurface->GetWidth(), m_title.pSurface->GetHeight()}, kTitleColour, kValueFormat);
+    }
+    DrawPages();
+    if (m_pText) {
+        if (scenario)
+            m_pText->Build(*scenario, m_anResults[kResFinalScore], m_anResults[kResFinalCost]);
+        else
+            m_pText->Clear();
+    }
+    RedrawText();
+}
+
+void DeBriefIF::DrawValue(CPanel& page, int index, RECT rect, const std::string& text)
+{
+    m_astrResultText[index] = text;
+    DrawTextOn(page.pSurface.get(), m_pFont18Plain.get(), text, rect, kValueColour, kValueFormat);
+}
+
+void DeBriefIF::DrawPages()
+{
+    for (CPanel& page : m_aPages)
+        RestoreSurface(page.pSurface.get(), page.pClean.get());
+    auto percent = [&](int index) {
+        char text[24];
+        std::snprintf(text, sizeof text, "%d %%", static_cast<int>(m_anResults[index]));
+        return std::string(text);
+    };
+    CPanel& bySection = m_aPages[0];
+    CPanel& byCategory = m_aPages[1];
+    CPanel& details = m_aPages[2];
+    CPanel& scores = m_aPages[3];
+    for (int k = 0; k < 4; ++k)
+        DrawValue(byCategory, kResCategory + k, RECT{185, 41 + 34 * k, 245, 80 + 34 * k}, percent(kResCategory + k));
+    for (int k = 0; k < 5; ++k)
+        DrawValue(bySection, kResSection + k, RECT{180, 45 + 34 * k, 245, 79 + 33 * k}, percent(kResSection + k));
+    for (int k = 0; k < 9; ++k)
+        DrawValue(details, kResDetails + k, RECT{235, 47 + 19 * k, 295, 66 + 19 * k}, percent(kResDetails + k));
+    for (int k = 0; k < 5; ++k)
+        DrawValue(details, kResDetails2 + k, RECT{570, 44 + 20 * k, 635, 64 + 20 * k}, percent(kResDetails2 + k));
+    for (int k = 0; k < 4; ++k)
+        DrawValue(scores, kResCounts + k, RECT{180, 48 + 33 * k, 230, 74 + 33 * k},
+                  std::to_string(m_anResults[kResCounts + k]));
+    for (int k = 0; k < 2; ++k)
+        DrawValue(scores, kResFinalCost + k, RECT{220, 175 + 17 * k, 290, 194 + 17 * k},
+                  FormatMoney(m_anResults[kResFinalCost + k]));
+    for (int k = 0; k < 2; ++k)
+        DrawValue(scores, kResStartTime + k, RECT{220, 213 + 18 * k, 290, 231 + 18 * k},
+                  FormatClock(m_anResults[kResStartTime + k]));
+}
+
+void DeBriefIF::Activate(bool shown)
+{
+    m_bShown = shown;
+    m_bHeld = false;
+    if (shown && g_pGame) {
+        const CMessageLog& log = g_pGame->m_log;
+        m_nLogIndex = (g_pGame->m_uMessageState & 1) ? log.m_events.nScroll : log.m_messages.nScroll;
+    }
+}
+
+// ---- text surfaces ----
+
+void DeBriefIF::RedrawText()
+{
+    if (!m_text.pSurface)
+        return;
+    RestoreSurface(m_text.pSurface.get(), m_text.pClean.get());
+    if (!m_pText)
+        return;
+    const int w = m_text.pSurface->GetWidth(), h = m_text.pSurface->GetHeight();
+    DrawTextOn(m_text.pSurface.get(), m_pFont14Plain.get(), m_pText->GetWindow(), RECT{8, 4, w - 8, h - 4}, kTextColour,
+               gdi::DT_LEFT | gdi::DT_TOP);
+}
+
+void DeBriefIF::RedrawEntry()
+{
+    if (!m_entry.pSurface)
+        return;
+    RestoreSurface(m_entry.pSurface.get(), m_entry.pClean.get());
+    const int w = m_entry.pSurface->GetWidth(), h = m_entry.pSurface->GetHeight();
+    DrawTextOn(m_entry.pSurface.get(), m_pFont14.get(), "Enter message: " + m_strChat + "_", RECT{6, 0, w - 6, h},
+               kEntryColour, gdi::DT_LEFT | gdi::DT_VCENTER | gdi::DT_SINGLELINE);
+}
+
+void DeBriefIF::RedrawChat()
+{
+    if (!m_chat.pSurface || !g_pGame)
+        return;
+    RestoreSurface(m_chat.pSurface.get(), m_chat.pClean.get());
+    const int count = std::min(g_pGame->FillChatView(), kChatPage);
+    const auto& lines = g_pGame->GetViewLines();
+    const int w = m_chat.pSurface->GetWidth();
+    for (int i = 0; i < count && i < static_cast<int>(lines.size()); ++i)
+        DrawTextOn(m_chat.pSurface.get(), m_pFont14.get(), lines[i].strText, RECT{10, 2 + 14 * i, w - 24, 16 + 14 * i},
+                   ChatColour(lines[i].crColour), gdi::DT_LEFT | gdi::DT_SINGLELINE);
+}
+
+void DeBriefIF::RedrawHistory()
+{
+    if (!m_history.pSurface || !g_pGame)
+        return;
+    RestoreSurface(m_history.pSurface.get(), m_history.pClean.get());
+    const int w = m_history.pSurface->GetWidth(), h = m_history.pSurface->GetHeight();
+    // The page follows the log's scroll position, so the history arrows and keys move it.
+    const CMessageLog& log = g_pGame->m_log;
+    m_nLogIndex = (g_pGame->m_uMessageState & 1) ? log.m_events.nScroll : log.m_messages.nScroll;
+    const int rows = std::max(1, (h - 2) / 16);
+    const int count = g_pGame->FillChatViewFrom(std::max(-1, m_nLogIndex - std::min(rows, kChatPage) - 1));
+    const auto& lines = g_pGame->GetViewLines();
+    for (int i = 0; i < count && i < static_cast<int>(lines.size()) && 2 + 16 * (i + 1) <= h; ++i)
+        DrawTextOn(m_history.pSurface.get(), m_pFont14.get(), lines[i].strText,
+                   RECT{8, 2 + 16 * i, w - 24, 18 + 16 * i}, lines[i].crColour, gdi::DT_LEFT | gdi::DT_SINGLELINE);
+}
+
+bool DeBriefIF::BeginChatText(gdi::DeviceContext** dc, RECT* rect, gdi::Font** oldFont)
+{
+    if (!dc || !m_chat.pSurface || m_chat.pSurface->GetDC(dc) != DD_OK || !*dc)
+        return false;
+    gdi::Font* old = (*dc)->SelectFont(m_pFont14.get());
+    if (oldFont)
+        *oldFont = old;
+    if (rect)
+        *rect = RECT{10, 5, m_chat.pSurface->GetWidth() - 24, 19};
+    return true;
+}
+
+void DeBriefIF::EndChatText(gdi::DeviceContext* dc, gdi::Font* oldFont)
+{
+    if (!dc || !m_chat.pSurface)
+        return;
+    dc->SelectFont(oldFont);
+    m_chat.pSurface->ReleaseDC(dc);
+}
+
+int DeBriefIF::ChatTextWidth() const
+{
+    return m_chat.pSurface ? std::max(0, m_chat.pSurface->GetWidth() - 24 - 10) : 0;
+}
+
+int DeBriefIF::MeasureChatText(const std::string& text) const
+{
+    return MeasureText(m_pFont14.get(), text);
 }

@@ -140,7 +140,10 @@ TEST_F(InputPanelTest, ModalBoxesAndTheInfoBoxTakeTheClickFirst)
     game.m_nInputState = 1;
     ASSERT_TRUE(game.OnOrderMenuChoice(3));
     game.m_pInfoBox->ShowInfo(5);
-    Press(400, 200, 2);
+    ASSERT_TRUE(game.m_pInfoBox->m_bShown);
+    Press(400, 300, 1); // inside the box, not on "Done": taken, the box stays
+    EXPECT_TRUE(game.m_pInfoBox->m_bShown);
+    Press(game.m_pInfoBox->m_done.x + 2, game.m_pInfoBox->m_done.y + 2, 1);
     EXPECT_FALSE(game.m_pInfoBox->m_bShown);
     EXPECT_EQ(game.m_nInputState, 1);
     EXPECT_EQ(game.m_nHudSubState, kTargetPoint);

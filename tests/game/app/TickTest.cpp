@@ -1,5 +1,6 @@
 // The frame tick's clocks on a hand-driven clock, the mode flow of the front end, scenario start and end.
 #include "GameFixture.h"
+#include "support/DisplayFixtures.h"
 #include "core/world/AreaMapData.h"
 #include "core/world/Map2DLinked.h"
 #include "core/world/PathData.h"
@@ -188,9 +189,17 @@ TEST_F(FlowTest, EscapeBeforeAnyScenarioCloses)
 
 TEST_F(FlowTest, ScenarioStartEndDebriefCreditsQuit)
 {
+    // The de-briefing's art with only its "Exit" button (row 58) at (700, 560).
+    std::filesystem::create_directories(m_dir / "GUI");
+    std::string list = "De-briefing art,,\nBitmap,X,Y\n";
+    for (int row = 0; row < 63; ++row)
+        list += row == 58 ? "Exit.bmp,700,560\n" : "None.bmp,0,0\n";
+    WriteText(m_dir / "GUI" / "DeBrief_Art.csv", list);
+    ASSERT_TRUE(fixtures::WriteFile((m_dir / "GUI" / "Exit.bmp").string(),
+                                    fixtures::MakeBmp24(80, 26, [](int, int) { return RGB(150, 30, 30); })));
     CGame& game = MakeFrontEnd(true);
     game.m_uMode = (game.m_uMode & ~kModeLobby) | kModeSingle | kModeBriefing;
-    game.OnMouse(0x201, 1, 0, 1); // the briefing's Next in single play
+    game.OnKeyDown(kVkF4, 3); // the briefing's quick "Next" in single play
     EXPECT_EQ(game.m_uMode & (kModeFrontEnd | kModeBriefing | kModeRunning | kModeStarted),
               kModeRunning | kModeStarted);
     ASSERT_TRUE(game.m_pHUD);
@@ -207,7 +216,9 @@ TEST_F(FlowTest, ScenarioStartEndDebriefCreditsQuit)
     EXPECT_TRUE(game.m_uMode & kModeEnded);
     Logic(game);
     EXPECT_EQ(game.m_uMode & (kModeEnded | kModeRunning | kModeStarted | kModeDebrief), kModeDebrief);
-    game.OnMouse(0x201, 1, 0, 1);
+    game.OnMouse(0x201, 1, 0, 1); // not on "Exit": the de-briefing stays
+    EXPECT_TRUE(game.m_uMode & kModeDebrief);
+    game.OnMouse(0x201, 1, (560 + 5) << 16 | (700 + 5), 1);
     EXPECT_EQ(game.m_uMode & (kModeDebrief | kModeCredits), kModeCredits);
     EXPECT_TRUE(game.Tick());
     game.OnMouse(0x201, 1, 0, 1);

@@ -1,0 +1,71 @@
+// Small pieces the screens share: surface copies, fonts, text on surfaces, captioned buttons and screen sounds.
+#pragma once
+
+#include "core/display/DDrawTypes.h"
+#include "game/screens/art/ArtList.h"
+#include "platform/display/Geometry.h"
+
+#include <memory>
+#include <string>
+
+class CDisplay;
+class CSurface;
+
+namespace platform::gdi {
+class Font;
+}
+
+using SurfacePtr = std::shared_ptr<CSurface>;
+
+// A new surface of the same size holding a plain copy of the source, keyed on magenta; null without a source.
+SurfacePtr CopySurface(CDisplay* display, CSurface* source);
+// Overwrites `target` with `source` (same size); the clean copy a text surface is restored from.
+void RestoreSurface(CSurface* target, CSurface* source);
+
+// "Arial" of the given cell height, bold or normal, with or without anti-aliasing.
+std::unique_ptr<platform::gdi::Font> MakeArial(int height, bool bold, bool antialias = true);
+
+// Draws text on a surface between getting and releasing its device context; false when it cannot.
+bool DrawTextOn(CSurface* surface, platform::gdi::Font* font, const std::string& text, RECT rect, COLORREF colour,
+                unsigned format);
+// The pixel width of one line of text in the font (0 without a font).
+int MeasureText(platform::gdi::Font* font, const std::string& text);
+
+// A button face copied from an art row with its caption drawn centred, 10 pixels in from each side: a normal
+// face in 0xC8C8C8 and a hover face in 0xE6E6E6.
+struct CScreenButton {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+    std::string strCaption;
+    SurfacePtr pNormal;
+    SurfacePtr pHover;
+
+    // Builds from the row's bitmap at (x, y). The place and size are set even without a bitmap; false then
+    // (no faces to draw).
+    bool Build(CDisplay* display, const CArtRow& face, int x, int y, const std::string& caption,
+               platform::gdi::Font* font);
+    // The same with the face cut or padded to width x height (a face row drawn at another row's size).
+    bool BuildSized(CDisplay* display, const CArtRow& face, int x, int y, int width, int height,
+                    const std::string& caption, platform::gdi::Font* font);
+    bool Contains(int px, int py) const { return width > 0 && px >= x && px < x + width && py >= y && py < y + height; }
+    // Draws the normal or the hover face; the blit's result (0 on success, and when there is no face).
+    HRESULT Draw(CSurface* target, bool hovered) const;
+};
+
+constexpr COLORREF kCaptionNormal = 0xC8C8C8;
+constexpr COLORREF kCaptionHover = 0xE6E6E6;
+
+// Blits a whole surface with its colour key at (x, y); 0 on success or without a surface.
+HRESULT BlitKeyed(CSurface* target, int x, int y, CSurface* source);
+
+// The screens' sounds through the game object: 0 click (1.0), 1 hover (0.4), 2 refusal (1.0).
+void ScreenSound(int id);
+
+// Loads "<path>" into a new surface of the bitmap's own size keyed on magenta; a missing file shows
+// "Failed to open file:" with the path and gives null.
+SurfacePtr LoadKeyedBitmap(CDisplay* display, const std::string& path);
+
+// Reads a whole text file of at most `limit` bytes (case-blind path); false when missing or larger.
+bool ReadTextFile(const std::string& path, std::string& contents, size_t limit);

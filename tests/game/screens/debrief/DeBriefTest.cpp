@@ -1,0 +1,318 @@
+// The de-briefing: graded texts and their wrap, money and clock text, and the screen over the demo art
+// (page buttons, chat entry, keys, held arrows, Exit, results from the game at scenario end).
+#include "core/display/CDisplay.h"
+#include "core/world/ScenarioData.h"
+#include "game/screens/boxes/Boxes.h"
+#include "game/screens/debrief/DeBriefIF.h"
+#include "game/screens/lobby/MPlayIF.h"
+#include "support/DisplayFixtures.h"
+#include "tests/game/screens/briefing/ScreenDemo.h"
+
+namespace {
+
+std::unique_ptr<CScenarioData> Graded(int scoreAbove, int scoreAverage, int costAbove = 0, int costAverage = 0)
+{
+    auto s = std::make_unique<CScenarioData>();
+    std::snprintf(s->m_szTitle, sizeof s->m_szTitle, "%s", "Millbrook Chemical Fire");
+    s->m_anScoreBreaks[0] = scoreAbove;
+    s->m_anScoreBreaks[1] = s->m_anScoreBreaks[2] = scoreAverage;
+    s->m_anCostBreaks[0] = costAbove;
+    s->m_anCostBreaks[1] = s->m_anCostBreaks[2] = costAverage;
+    s->m_vScoreMessages = {"Score above.", "Score average.", "Score below."};
+    s->m_vCostMessages = {"Cost above.", "Cost average.", "Cost below."};
+    return s;
+}
+
+TEST(DeBriefText, GradesByBreakpointsOneAndTwo)
+{
+    auto s = Graded(80, 60, 5000, 2000);
+    const struct {
+        int score, cost;
+        const char* first;
+        const char* last;
+    } cases[] = {
+        {80, 5000, "Score above.", "Cost above."},
+        {60, 4999, "Score average.", "Cost average."},
+        {59, 1999, "Score below.", "Cost below."},
+    };
+    for (const auto& c : cases) {
+        CDeBriefText text;
+        text.Build(*s, c.score, c.cost);
+        ASSERT_EQ(text.m_nLineCount, 3);
+        EXPECT_EQ(text.m_aLines[0], c.first);
+        EXPECT_EQ(text.m_aLines[1], "");
+        EXPECT_EQ(text.m_aLines[2], c.last);
+        EXPECT_EQ(text.m_nScroll, 3);
+    }
+    // A grade without its text adds nothing; no breakpoints at all: the fixed line.
+    s->m_vCostMessages.clear();
+    CDeBriefText text;
+    text.Build(*s, 10, 10);
+    EXPECT_EQ(text.m_aLines, (std::vector<std::string>{"Score below.", ""}));
+    text.Build(CScenarioData(), 10, 10);
+    EXPECT_EQ(text.m_aLines, std::vector<std::string>{"Debriefing unavailable for this Scenario"});
+}
+
+TEST(DeBriefText, WrapOfGradedTexts)
+{
+    std::string spaced;
+    while (spaced.size() < 150)
+        spaced += "abcdefghi ";
+    const std::vector<std::string> lines = WrapGradedText(spaced);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].size(), 89u); // cut at the last space of the first 98
+    EXPECT_EQ(lines[0] + " " + lines[1], spaced);
+    EXPECT_EQ(WrapGradedText(std::string(97, 'x')), std::vector<std::string>{std::string(97, 'x')});
+    EXPECT_EQ(WrapGradedText(std::string(200, 'y')),
+              (std::vector<std::string>{std::string(98, 'y'), std::string(98, 'y'), "yyyy"}));
+    EXPECT_EQ(WrapGradedText(std::string(5000, 'z')).size(), 10u) << "at most 10 lines of one text";
+}
+
+TEST(DeBriefText, ScrollsTenLineWindow)
+{
+    CDeBriefText text;
+    for (int i = 1; i <= 25; ++i)
+        text.AddLine("line " + std::to_string(i));
+    text.m_nScroll = 10;
+    EXPECT_EQ(text.GetWindow().substr(0, 7), "line 1\n");
+    for (int i = 0; i < 15; ++i)
+        EXPECT_TRUE(text.ScrollDown());
+    EXPECT_EQ(text.GetWindow().substr(0, 8), "line 16\n");
+    EXPECT_FALSE(text.ScrollDown());
+    for (int i = 0; i < 15; ++i)
+        text.ScrollUp();
+    EXPECT_FALSE(text.ScrollUp());
+    EXPECT_EQ(text.m_nScroll, 10);
+    for (int i = 0; i < 600; ++i)
+        text.AddLine("more");
+    EXPECT_EQ(text.m_nLineCount, 500);
+}
+
+TEST(DeBriefText, MoneyAndClock)
+{
+    const struct {
+        int32_t amount;
+        const char* text;
+    } money[] = {{12, "$12.00"},      {999, "$999.00"},           {1234, "$1,234.00"},
+                 {1000, "$1,000.00"}, {2000000, "$2,000,000.00"}, {999999999, "$999,999,999.00"},
+                 {1000000000, ""}};
+    for (const auto& m : money)
+        EXPECT_EQ(FormatMoney(m.amount), m.text) << m.amount;
+    EXPECT_EQ(FormatClock(930), " 9:30");
+    EXPECT_EQ(FormatClock(1405), "14:05");
+}
+
+bool ClickOn(DeBriefIF& screen, int item)
+{
+    const RECT r = screen.ItemRect(item);
+    return screen.OnClick(r.left + 2, r.top + 2, 1);
+}
+
+class DeBriefTest : public ScreenDemo {
+protected:
+    void Open()
+    {
+        ASSERT_TRUE(m_screen.LoadArt(Display(), Base(), &Game().m_uMode));
+        m_screen.Init(&m_text);
+        m_screen.Activate(true);
+        ClearSounds();
+    }
+    bool ClickItem(int item, uint32_t buttons = 1)
+    {
+        const RECT r = m_screen.ItemRect(item);
+        m_screen.OnMouseMove(r.left + 2, r.top + 2, 0);
+        return m_screen.OnClick(r.left + 2, r.top + 2, buttons);
+    }
+    void Chat(int count)
+    {
+        for (int i = 0; i < count; ++i)
+            Game().AddMessage("chat line " + std::to_string(i), -1, 0, 0, -3);
+    }
+
+    CDeBriefText m_text;
+    DeBriefIF m_screen;
+};
+
+TEST_F(DeBriefTest, DemoArtFitsAndEveryItemHasAPlace)
+{
+    Open();
+    EXPECT_FALSE(ScreenFatalPending());
+    for (int item = 0; item <= DeBriefIF::kItemExplained; ++item) {
+        if (item == 2 || item == 3)
+            continue; // the history arrows live while the history is shown
+        const RECT r = m_screen.ItemRect(item);
+        EXPECT_EQ(m_screen.ItemAt(r.left + 1, r.top + 1), item) << item;
+    }
+    EXPECT_EQ(m_screen.ItemAt(10, 650), DeBriefIF::kItemBelow);
+}
+
+TEST_F(DeBriefTest, PageButtons)
+{
+    Open();
+    EXPECT_TRUE(m_screen.m_bScoresShown);
+    EXPECT_FALSE(ClickItem(DeBriefIF::kItemScores));
+    EXPECT_EQ(m_sounds.back(), 2) << "scores already shown";
+    ClickItem(DeBriefIF::kItemHistory);
+    EXPECT_TRUE(m_screen.m_bHistoryShown);
+    EXPECT_FALSE(m_screen.m_bScoresShown);
+    EXPECT_EQ(m_sounds.back(), 0);
+    ClickItem(DeBriefIF::kItemHistory);
+    EXPECT_EQ(m_sounds.back(), 2);
+    // The category/section and details buttons work only while the scores are shown.
+    const RECT details = m_screen.ItemRect(DeBriefIF::kItemDetails);
+    EXPECT_EQ(m_screen.ItemAt(details.left + 1, details.top + 1), DeBriefIF::kItemNone);
+    ClickItem(DeBriefIF::kItemScores);
+    ASSERT_TRUE(m_screen.m_bScoresShown);
+    ClickItem(DeBriefIF::kItemCategory);
+    EXPECT_TRUE(m_screen.m_bBySection);
+    ClickItem(DeBriefIF::kItemDetails);
+    EXPECT_TRUE(m_screen.m_bDetailsShown);
+    ClickItem(DeBriefIF::kItemDetails);
+    EXPECT_FALSE(m_screen.m_bDetailsShown);
+    // A right click is not handled.
+    EXPECT_FALSE(ClickItem(DeBriefIF::kItemExit, 2));
+    EXPECT_TRUE(m_screen.m_bShown);
+    ClickItem(DeBriefIF::kItemExplained);
+    EXPECT_TRUE(Game().m_pInfoBox->m_bShown);
+    EXPECT_EQ(Game().m_pInfoBox->m_nEntry, 27);
+    EXPECT_TRUE(ClickItem(DeBriefIF::kItemExit));
+    EXPECT_FALSE(m_screen.m_bShown);
+}
+
+TEST_F(DeBriefTest, ChatEntry)
+{
+    Open();
+    for (int i = 0; i < 121; ++i)
+        m_screen.OnChar('a');
+    EXPECT_EQ(m_screen.m_strChat.size(), 120u);
+    EXPECT_EQ(m_sounds, std::vector<int>{2}) << "the 121st character is refused";
+    m_screen.OnChar(8);
+    m_screen.OnChar(9);
+    m_screen.OnChar(27);
+    m_screen.OnChar(3); // other control characters are not text
+    EXPECT_EQ(m_screen.m_strChat, std::string(119, 'a'));
+    m_screen.m_strChat = "well done";
+    const int before = Game().m_log.m_messages.Count();
+    m_screen.OnChar(13);
+    EXPECT_TRUE(m_screen.m_strChat.empty());
+    EXPECT_EQ(m_sounds.back(), 0);
+    ASSERT_EQ(Game().m_log.m_messages.Count(), before + 1);
+    EXPECT_NE(Game().m_log.m_messages.aLines.back().strText.find("well done"), std::string::npos);
+    m_screen.m_strChat = "again";
+    ClickItem(DeBriefIF::kItemSend);
+    EXPECT_EQ(Game().m_log.m_messages.Count(), before + 2);
+}
+
+TEST_F(DeBriefTest, KeysScrollTheChatHistoryOrText)
+{
+    Game().m_uMode |= kModeDebrief;
+    Chat(40);
+    Open();
+    Game().FillChatView();
+    const int end = Game().m_log.m_nChatScroll;
+    ASSERT_EQ(end, Game().m_log.m_messages.Count());
+    m_screen.OnKey(kVkHome);
+    EXPECT_EQ(Game().m_log.m_nChatScroll, 16);
+    m_screen.OnKey(kVkNext);
+    EXPECT_EQ(Game().m_log.m_nChatScroll, 32);
+    m_screen.OnKey(kVkEnd);
+    EXPECT_EQ(Game().m_log.m_nChatScroll, end);
+    m_screen.OnKey(kVkPrior);
+    EXPECT_EQ(Game().m_log.m_nChatScroll, end - 16);
+
+    // Up scrolls the chat while a chat arrow is hovered, else the de-briefing text.
+    const RECT up = m_screen.ItemRect(4);
+    m_screen.OnMouseMove(up.left + 1, up.top + 1, 0);
+    m_screen.OnKey(kVkUp);
+    EXPECT_EQ(Game().m_log.m_nChatScroll, end - 17);
+    m_screen.OnMouseMove(5, 5, 0);
+    for (int i = 0; i < 12; ++i)
+        m_text.AddLine("text");
+    m_text.m_nScroll = 10;
+    m_screen.OnKey(kVkDown);
+    EXPECT_EQ(m_text.m_nScroll, 11);
+    EXPECT_EQ(Game().m_log.m_nChatScroll, end - 17);
+}
+
+TEST_F(DeBriefTest, HeldChatArrowRepeatsEvery50ms)
+{
+    Game().m_uMode |= kModeDebrief;
+    Chat(40);
+    Open();
+    Game().FillChatView();
+    const int end = Game().m_log.m_nChatScroll;
+    CSurface* back = Display()->GetBackBuffer();
+    ClickItem(4); // chat up, held
+    EXPECT_EQ(Game().m_log.m_nChatScroll, end - 1);
+    m_clock->Advance(49);
+    m_screen.Draw(back);
+    EXPECT_EQ(Game().m_log.m_nChatScroll, end - 1);
+    m_clock->Advance(1);
+    m_screen.Draw(back);
+    EXPECT_EQ(Game().m_log.m_nChatScroll, end - 2);
+    m_screen.OnMouseUp(0, 0, 0);
+    m_clock->Advance(500);
+    m_screen.Draw(back);
+    EXPECT_EQ(Game().m_log.m_nChatScroll, end - 2);
+}
+
+TEST_F(DeBriefTest, ResultsOnThePages)
+{
+    Open();
+    for (int i = 0; i < DeBriefIF::kResultCount; ++i)
+        m_screen.m_anResults[i] = i;
+    m_screen.m_anResults[DeBriefIF::kResFinalScore] = 70;
+    m_screen.m_anResults[DeBriefIF::kResFinalCost] = 1234;
+    m_screen.m_anResults[DeBriefIF::kResPredictedCost] = 2000000;
+    m_screen.m_anResults[DeBriefIF::kResStartTime] = 930;
+    m_screen.m_anResults[DeBriefIF::kResEndTime] = 1305;
+    auto scenario = Graded(80, 60);
+    m_screen.ShowResults(scenario.get());
+    EXPECT_EQ(m_screen.m_astrResultText[0], "0 %");
+    EXPECT_EQ(m_screen.m_astrResultText[DeBriefIF::kResFinalScore], "70 %");
+    EXPECT_EQ(m_screen.m_astrResultText[DeBriefIF::kResCounts], "23");
+    EXPECT_EQ(m_screen.m_astrResultText[DeBriefIF::kResFinalCost], "$1,234.00");
+    EXPECT_EQ(m_screen.m_astrResultText[DeBriefIF::kResPredictedCost], "$2,000,000.00");
+    EXPECT_EQ(m_screen.m_astrResultText[DeBriefIF::kResStartTime], " 9:30");
+    EXPECT_EQ(m_text.m_aLines.at(0), "Score average.");
+}
+
+TEST_F(DeBriefTest, EndOfScenarioCollectsAndShows)
+{
+    ASSERT_TRUE(Game().LoadFrontEnd());
+    Game().m_uMode = (Game().m_uMode & ~kModeTitle) | kModeLobby;
+    Game().m_pLobby->m_strChosenName = "Millbrook.zri";
+    ASSERT_TRUE(Game().StartOrJoinGame());
+    ASSERT_TRUE(Game().StartScenario());
+    Game().AddMessage("Engine 1 on scene.", -1, 1, 0, -3);
+    Game().m_uMode &= ~kModeRunning;
+    Game().EndGame();
+    DeBriefIF& screen = *Game().m_pDebrief;
+    EXPECT_TRUE(screen.m_bShown);
+    EXPECT_EQ(screen.m_anResults[DeBriefIF::kResPredictedCost], Game().m_pScenario->m_nPredictedCost);
+    EXPECT_GT(Game().m_pDebriefText->m_nLineCount, 0);
+    EXPECT_FALSE(ScreenFatalPending());
+
+    // Lines arriving now wrap to the pixel width of the chat panel.
+    const int before = Game().m_log.m_messages.Count();
+    const int lines =
+        Game().AddMessage(std::string(30, 'w') + " " + std::string(30, 'w') + " " + std::string(30, 'w'), -1, 0, 0, -3);
+    EXPECT_GT(lines, 1);
+    ASSERT_EQ(Game().m_log.m_messages.Count(), before + lines);
+    for (int i = before; i < Game().m_log.m_messages.Count(); ++i)
+        EXPECT_LE(screen.MeasureChatText(Game().m_log.m_messages.aLines[i].strText), screen.ChatTextWidth());
+
+    // A frame of the de-briefing with the history shown, for a person to look at.
+    screen.m_strChat = "Good work everyone";
+    screen.OnChar('!');
+    ClickOn(screen, DeBriefIF::kItemHistory);
+    Game().Draw();
+    ASSERT_EQ(Display()->Present(), DD_OK);
+    ASSERT_TRUE(fixtures::SaveSurfaceBmp(*Display()->GetPrimary()->GetPixels(), "debrief_screenshot.bmp"));
+    ClickOn(screen, DeBriefIF::kItemScores);
+    Game().Draw();
+    ASSERT_EQ(Display()->Present(), DD_OK);
+    ASSERT_TRUE(fixtures::SaveSurfaceBmp(*Display()->GetPrimary()->GetPixels(), "debrief_scores_screenshot.bmp"));
+}
+
+} // namespace
