@@ -25,6 +25,26 @@ SurfacePtr CopySurface(CDisplay* display, CSurface* source)
     });
 }
 
+SurfacePtr CopyArt(CDisplay* display, const CArtRow& row)
+{
+    if (!display || !display->IsUsable() || row.width <= 0 || row.height <= 0)
+        return nullptr;
+    return CopySurface(display, row.pSurface.get());
+}
+
+SurfacePtr MakeFace(CDisplay* display, const CArtRow& row, const std::string& caption, platform::gdi::Font* font,
+                    COLORREF colour, bool rightAligned)
+{
+    SurfacePtr face = CopyArt(display, row);
+    if (face && !caption.empty()) {
+        RECT rect{10, 0, row.width - 10, row.height};
+        DrawTextOn(face.get(), font, caption, rect, colour,
+                   (rightAligned ? platform::gdi::DT_RIGHT : platform::gdi::DT_CENTER) | platform::gdi::DT_VCENTER |
+                       platform::gdi::DT_SINGLELINE);
+    }
+    return face;
+}
+
 void RestoreSurface(CSurface* target, CSurface* source)
 {
     if (!target || !source)

@@ -57,6 +57,23 @@ struct CScreenButton {
 constexpr COLORREF kCaptionNormal = 0xC8C8C8;
 constexpr COLORREF kCaptionHover = 0xE6E6E6;
 
+// A keyed copy of the art row's bitmap at its own size; null when the row has no bitmap or there is no display.
+SurfacePtr CopyArt(CDisplay* display, const CArtRow& row);
+// A copy of the art row with the caption drawn on it in the colour: centred (or right-aligned) with a
+// 10-pixel margin on each side, centred vertically.
+SurfacePtr MakeFace(CDisplay* display, const CArtRow& row, const std::string& caption, platform::gdi::Font* font,
+                    COLORREF colour, bool rightAligned = false);
+
+// A screen rectangle for hit tests.
+struct CScreenRect {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+    bool Contains(int px, int py) const { return px >= x && py >= y && px < x + width && py < y + height; }
+    bool Fits() const { return x >= 0 && y >= 0 && x + width <= 800 && y + height <= 600; }
+};
+
 // Blits a whole surface with its colour key at (x, y); 0 on success or without a surface.
 HRESULT BlitKeyed(CSurface* target, int x, int y, CSurface* source);
 

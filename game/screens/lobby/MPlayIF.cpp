@@ -28,7 +28,8 @@ CScreenRect RectOf(int x, int y, const CArtRow& size)
 
 } // namespace
 
-MPlayIF::MPlayIF() : m_pFont16(MakeScreenFont(16)), m_pFont18(MakeScreenFont(18)), m_uBlinkAt(platform::GetTickCount())
+MPlayIF::MPlayIF()
+    : m_pFont16(MakeArial(16, true)), m_pFont18(MakeArial(18, true)), m_uBlinkAt(platform::GetTickCount())
 {
     m_uNoticeSetAt = m_uBlinkAt;
 }
@@ -136,7 +137,7 @@ void MPlayIF::DrawEntry(CSurface* target, const CScreenRect& rc, CSurface* face,
     std::string shown = text;
     if (focused && m_bEntriesUnlocked && m_bBlink)
         shown += "_";
-    DrawTextOn(target, shown, RECT{rc.x + 6, rc.y, rc.x + rc.width - 4, rc.y + rc.height}, m_pFont16.get(), kEntryInk,
+    DrawTextOn(target, m_pFont16.get(), shown, RECT{rc.x + 6, rc.y, rc.x + rc.width - 4, rc.y + rc.height}, kEntryInk,
                gdi::DT_LEFT | gdi::DT_VCENTER | gdi::DT_SINGLELINE);
 }
 
@@ -173,9 +174,9 @@ void MPlayIF::Draw(CSurface* target)
     if (m_bListShown) {
         BlitKeyed(target, m_rcList.x, m_rcList.y, ArtRow(21).pSurface.get());
         if (m_rcList.width > 0)
-            DrawTextOn(target, GetSelectedName(),
+            DrawTextOn(target, m_pFont16.get(), GetSelectedName(),
                        RECT{m_rcList.x + 6, m_rcList.y, m_rcList.x + m_rcList.width - 4, m_rcList.y + m_rcList.height},
-                       m_pFont16.get(), kEntryInk, gdi::DT_LEFT | gdi::DT_VCENTER | gdi::DT_SINGLELINE);
+                       kEntryInk, gdi::DT_LEFT | gdi::DT_VCENTER | gdi::DT_SINGLELINE);
         BlitKeyed(target, m_rcArrowUp.x, m_rcArrowUp.y, ArtRow(m_nHoverArrow == 0 ? 11 : 10).pSurface.get());
         BlitKeyed(target, m_rcArrowDown.x, m_rcArrowDown.y, ArtRow(m_nHoverArrow == 1 ? 7 : 6).pSurface.get());
     }
@@ -196,9 +197,9 @@ void MPlayIF::Draw(CSurface* target)
     if (m_bNoticeShown && m_rcStatus.width > 0) {
         BlitKeyed(target, m_rcStatus.x, m_rcStatus.y, ArtRow(22).pSurface.get());
         DrawTextOn(
-            target, m_strNotice,
+            target, m_pFont16.get(), m_strNotice,
             RECT{m_rcStatus.x + 4, m_rcStatus.y, m_rcStatus.x + m_rcStatus.width - 4, m_rcStatus.y + m_rcStatus.height},
-            m_pFont16.get(), kEntryInk, gdi::DT_CENTER | gdi::DT_VCENTER | gdi::DT_SINGLELINE);
+            kEntryInk, gdi::DT_CENTER | gdi::DT_VCENTER | gdi::DT_SINGLELINE);
     }
 }
 

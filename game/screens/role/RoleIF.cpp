@@ -21,7 +21,8 @@ constexpr int kLogLineHeight = 15;
 } // namespace
 
 RoleIF::RoleIF()
-    : m_pFont16(MakeScreenFont(16, false)), m_pFont14(MakeScreenFont(14, false)), m_pFont18(MakeScreenFont(18, false))
+    : m_pFont16(MakeArial(16, true, false)), m_pFont14(MakeArial(14, true, false)),
+      m_pFont18(MakeArial(18, true, false))
 {
 }
 
@@ -146,7 +147,7 @@ void RoleIF::BuildHeaders()
         else
             name = std::to_string(c);
         const int x = c * m_pLayout->m_nDX;
-        DrawTextOn(m_pHeader.get(), name, RECT{x, 0, x + m_pLayout->m_nDX, m_pHeader->GetHeight()}, m_pFont14.get(),
+        DrawTextOn(m_pHeader.get(), m_pFont14.get(), name, RECT{x, 0, x + m_pLayout->m_nDX, m_pHeader->GetHeight()},
                    kInk, gdi::DT_CENTER | gdi::DT_VCENTER | gdi::DT_SINGLELINE);
     }
 }
@@ -447,8 +448,9 @@ void RoleIF::DrawLog(CSurface* target)
     const size_t first = lines.size() > static_cast<size_t>(fit) ? lines.size() - static_cast<size_t>(fit) : 0;
     int y = m_rcLog.y + 2;
     for (size_t i = first; i < lines.size(); ++i, y += kLogLineHeight)
-        DrawTextOn(target, lines[i].strText, RECT{m_rcLog.x + 6, y, m_rcLog.x + m_rcLog.width - 6, y + kLogLineHeight},
-                   m_pFont14.get(), lines[i].crColour & 0xFFFFFF, gdi::DT_LEFT | gdi::DT_SINGLELINE);
+        DrawTextOn(target, m_pFont14.get(), lines[i].strText,
+                   RECT{m_rcLog.x + 6, y, m_rcLog.x + m_rcLog.width - 6, y + kLogLineHeight},
+                   lines[i].crColour & 0xFFFFFF, gdi::DT_LEFT | gdi::DT_SINGLELINE);
 }
 
 void RoleIF::Draw(CSurface* target)
@@ -466,10 +468,9 @@ void RoleIF::Draw(CSurface* target)
         const CRolePlayer& player = m_aPlayers[static_cast<size_t>(r)];
         const CScreenRect first = CellRect(r, 0);
         if (first.width > 0 && m_pLayout)
-            DrawTextOn(target, player.strName,
+            DrawTextOn(target, m_pFont14.get(), player.strName,
                        RECT{panel.x + 20, first.y - 2, first.x - 4, first.y + std::max(first.height, 12) + 2},
-                       m_pFont14.get(), r == m_nLocalRow ? kLocalInk : kInk,
-                       gdi::DT_LEFT | gdi::DT_VCENTER | gdi::DT_SINGLELINE);
+                       r == m_nLocalRow ? kLocalInk : kInk, gdi::DT_LEFT | gdi::DT_VCENTER | gdi::DT_SINGLELINE);
         for (int c = 0; c < CRoleMenuData::kColumns; ++c) {
             if (!IsRoleColumn(c))
                 continue;
@@ -496,9 +497,9 @@ void RoleIF::Draw(CSurface* target)
            "RoleIF Draw 7 Failed");
     if (m_rcChat.width > 0) {
         BlitKeyed(target, m_rcChat.x, m_rcChat.y, ArtRow(16).pSurface.get());
-        DrawTextOn(target, "Enter message: " + m_strChat + "_",
+        DrawTextOn(target, m_pFont14.get(), "Enter message: " + m_strChat + "_",
                    RECT{m_rcChat.x + 4, m_rcChat.y, m_rcChat.x + m_rcChat.width - 4, m_rcChat.y + m_rcChat.height},
-                   m_pFont14.get(), kInk, gdi::DT_LEFT | gdi::DT_VCENTER | gdi::DT_SINGLELINE);
+                   kInk, gdi::DT_LEFT | gdi::DT_VCENTER | gdi::DT_SINGLELINE);
     }
     DrawLog(target);
 }

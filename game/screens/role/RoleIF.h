@@ -3,7 +3,9 @@
 
 #include "core/world/SpriteManager.h"
 #include "game/screens/art/ArtList.h"
-#include "game/screens/lobby/ScreenFace.h"
+#include "game/screens/art/ScreenKit.h"
+#include "platform/gdi/DeviceContext.h"
+#include "platform/gdi/Font.h"
 
 #include <array>
 #include <cstdint>
