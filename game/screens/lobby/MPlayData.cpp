@@ -90,11 +90,9 @@ bool CMultiplayerMenuData::Read(FILE* file, const std::string& where)
         row.nValue = IntField(NextField(line, pos));
         if (row.nLink > 0)
             row.nLink -= 4;
-        // Mended: a row placed off the 800 x 600 screen used to end the program; it now ends the table.
+        // A row placed off the 800 x 600 screen ends the game (exit code 1) once the message is shown.
         if (row.nX > 800 || row.nY > 600) {
-            platform::ShowMessageBox(where + ": row " + std::to_string(m_aRows.size()) +
-                                         " is placed outside the 800 x 600 screen",
-                                     "Failed to open file", platform::MessageIcon::Error);
+            RaiseScreenFatal(where + ": row " + std::to_string(m_aRows.size()));
             return false;
         }
         m_aRows.push_back(row);

@@ -67,9 +67,10 @@ void MPlayIF::Init(CMultiplayerMenuData* menu)
     };
     bool offScreen = false;
     auto place = [&](CScreenRect rc) {
-        // Mended: an element off the 800 x 600 screen used to end the program; it is now left out.
+        // An element off the 800 x 600 screen ends the game (exit code 1); until then it is left out.
         if (!rc.Fits()) {
-            offScreen = true;
+            // Parts whose art did not load are reported as missing files, not as misplaced.
+            offScreen = offScreen || (panel.width > 0 && rc.width > 0 && rc.height > 0);
             return CScreenRect{};
         }
         return rc;
@@ -92,8 +93,7 @@ void MPlayIF::Init(CMultiplayerMenuData* menu)
     m_rcExit = place(RectOf(right - ArtRow(17).width - 70, bottom - ArtRow(17).height - 120, ArtRow(17)));
     m_rcReset = place(RectOf(right - ArtRow(17).width - 70, panel.y + 234, ArtRow(17)));
     if (offScreen)
-        platform::ShowMessageBox("The lobby's layout places a part outside the 800 x 600 screen.",
-                                 "Multiplayer_Menu_Data.csv", platform::MessageIcon::Error);
+        RaiseScreenFatal("Multiplayer_Menu_Data.csv: the lobby's layout places a part outside the screen");
     BuildFaces();
     m_uEnabled = Bit(0) | Bit(1);
     m_bShown = true;

@@ -78,7 +78,12 @@ void RoleIF::Init(CRoleMenuData* layout)
 {
     m_pLayout = layout;
     const CArtRow& panel = ArtRow(0);
-    auto place = [](CScreenRect rc) { return rc.Fits() ? rc : CScreenRect{}; };
+    bool offScreen = false;
+    auto place = [&](CScreenRect rc) {
+        // Parts whose art did not load are reported as missing files, not as misplaced.
+        offScreen = offScreen || (panel.width > 0 && rc.width > 0 && rc.height > 0 && !rc.Fits());
+        return rc.Fits() ? rc : CScreenRect{};
+    };
     const int cellTop = panel.y + (m_pLayout ? m_pLayout->CellY(0) : 0);
     const CArtRow& log = ArtRow(15);
     m_rcLog = place({13, cellTop + ArtRow(14).height + 286, log.width, log.height});
@@ -89,10 +94,12 @@ void RoleIF::Init(CRoleMenuData* layout)
     const int bottom = panel.y + panel.height;
     const CArtRow& button = ArtRow(12);
     const CArtRow& exit = ArtRow(10);
-    // Mended: a button beyond the 800 x 600 screen used to end the program; it is now left out.
+    // A part beyond the 800 x 600 screen ends the game (exit code 1); until then it is left out.
     m_rcMain = place({right - button.width - 9, bottom - 2 * button.height - 20, button.width, button.height});
     m_rcExit = place({right - exit.width - 9, bottom - exit.height - 10, exit.width, exit.height});
     m_rcSend = place({panel.x + 10, bottom - 2 * button.height - 15, button.width, button.height});
+    if (offScreen)
+        RaiseScreenFatal("Role_Art.csv: the role screen places a part outside the screen");
     BuildFaces();
 }
 

@@ -68,12 +68,11 @@ bool CRoleMenuData::Read(FILE* file, const std::string& where)
     m_nY0 = grid[1];
     m_nDX = grid[2];
     m_nDY = grid[3];
-    // Mended: a cell beyond the 800 x 600 screen used to end the program; the grid is refused instead.
+    // A cell beyond the 800 x 600 screen ends the game (exit code 1) once the message is shown.
     for (int r = 0; r < kRows; r += kRows - 1)
         for (int c = 0; c < kColumns; c += kColumns - 1)
             if (CellX(c) > 800 || CellY(r) > 600 || CellX(c) < -800 || CellY(r) < -600) {
-                platform::ShowMessageBox(where + ": the grid reaches outside the 800 x 600 screen",
-                                         "Failed to open file", platform::MessageIcon::Error);
+                RaiseScreenFatal(where + ": the grid reaches outside the screen");
                 return false;
             }
     m_bLoaded = true;

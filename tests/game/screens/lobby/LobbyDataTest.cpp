@@ -1,4 +1,5 @@
 // The lobby's menu table reader and its scenario and saved-game lists over small folders made here.
+#include "game/screens/art/ArtList.h"
 #include "game/screens/lobby/MPlayIF.h"
 #include "platform/system/MessageBox.h"
 #include "tests/game/app/DemoGame.h"
@@ -77,6 +78,9 @@ TEST_F(LobbyDataTest, MenuTableStopsAtFortyRowsAndRefusesOffScreenRows)
         platform::ClearRecordedMessages();
         EXPECT_EQ(menu.Load(m_dir.string(), "One.csv"), c.ok) << c.row;
         EXPECT_EQ(platform::RecordedMessages().empty(), c.ok) << c.row;
+        // A misplaced row ends the game with exit code 1 at its next tick.
+        EXPECT_EQ(ScreenFatalPending(), !c.ok) << c.row;
+        ClearScreenFatal();
     }
 }
 
