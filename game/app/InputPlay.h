@@ -25,9 +25,6 @@ int TargetCursorFor(int order, bool vehicle, int subState);
 bool ScatterPoint(int squadX, int squadY, int& x, int& y, const std::function<bool(int, int)>& passable,
                   const std::function<int()>& random);
 
-// Keys that stand in for screens still to come: F5 saves the game under kQuickSaveName (the HUD's save dialog),
-// F10 ends the scenario (the HUD's end control), F9 in the lobby loads that save (the lobby's saved-game list).
-constexpr unsigned kVkQuickSave = 0x74;
+// The key that stands in for the lobby's saved-game list: F9 in the lobby loads the saved game kQuickSaveName.
 constexpr unsigned kVkQuickLoad = 0x78;
-constexpr unsigned kVkEndScenario = 0x79;
 constexpr const char* kQuickSaveName = "Quick Save";
