@@ -471,6 +471,8 @@ void HUD::RefreshOptionItems()
 
 int HUD::OnPopupChoice(int value, EOC* eoc)
 {
+    if (!m_pView && m_pGame)
+        m_pView = m_pGame->m_pPopupView.get();
     CPopupMenu* menu = GetMenu(m_nOpenMenu);
     // Another menu in the view (the EOC's player list while it picks a section chief) is the EOC's to act on.
     if (eoc && m_pView && m_pView->GetOpenMenu() && m_pView->GetOpenMenu() != menu)
