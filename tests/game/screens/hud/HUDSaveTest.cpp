@@ -137,6 +137,10 @@ TEST_F(HUDSaveTest, ThroughTheGame)
     ASSERT_TRUE(ChooseMenuValue(2));
     ASSERT_TRUE(Hud().m_bSaveOpen);
     Press(kNameX, kNameY, 1);
+    // Keys while naming are the dialog's: Escape's key-down does not ask to exit.
+    Game().OnKeyDown(kVkEscape, 0);
+    EXPECT_FALSE(Game().m_pMessageBox->m_bShown);
+    EXPECT_TRUE(Hud().m_bSaveOpen);
     for (char c : std::string("Dusk"))
         Game().OnChar(static_cast<unsigned char>(c));
     Game().OnChar(13);
