@@ -3,6 +3,7 @@
 #include "core/world/StationData.h"
 #include "game/app/GameMessages.h"
 #include "tests/game/screens/hud/HUDFixture.h"
+#include "platform/system/Clock.h"
 #include "tests/support/DisplayFixtures.h"
 
 namespace {
@@ -81,6 +82,29 @@ TEST_F(HUDPanelTest, UnitPageAsksForTheUnitRecord)
     Hud().DrawInfoPanel(nullptr, -1);
     EXPECT_EQ(asked, 1);
     EXPECT_EQ(Hud().m_nInfoKind, HUD::kInfoUnit);
+}
+
+TEST_F(HUDPanelTest, CommandButtonBlinksWhileAnIAPWaitsForThisPlayer)
+{
+    CSurface* back = Game().m_pDisplay->GetBackBuffer();
+    const uint32_t now = platform::GetTickCount();
+    Game().m_uMode |= kModeIAPApproval;
+    Hud().m_bBlink = false;
+    Hud().m_uLastBlink = now - 501;
+    Hud().Draw(back);
+    EXPECT_TRUE(Hud().m_bBlink);
+    Hud().Draw(back); // within 500 ms: no flip
+    EXPECT_TRUE(Hud().m_bBlink);
+    // A networked player without the Zoranth role sees no blink.
+    Game().m_uMode &= ~kModeSingle;
+    Game().GetLocalPlayerInfo()->uRoleFlags = kRolePlanningChief;
+    Hud().m_uLastBlink = now - 501;
+    Hud().Draw(back);
+    EXPECT_TRUE(Hud().m_bBlink);
+    // Planning's review state blinks for the Planning chief.
+    Game().m_uMode = (Game().m_uMode & ~kModeIAPApproval) | kModeIAPReview;
+    Hud().Draw(back);
+    EXPECT_FALSE(Hud().m_bBlink);
 }
 
 // A screenshot of the bar with a station selected, messages, the paused banner and the save dialog open.
