@@ -27,12 +27,12 @@ using platform::gdi::Font;
 using platform::gdi::FontDesc;
 
 // Per button 0-11: state face, lit face, hover face, pressed face (art rows; 0 none).
-constexpr int kFaces[12][4] = {{0, 8, 7, 9},   {3, 0, 4, 5},     {34, 0, 35, 36}, {0, 23, 22, 24},
+constexpr int kFaces[12][4] = {{0, 8, 7, 9},     {3, 0, 4, 5},     {34, 0, 35, 36}, {0, 23, 22, 24},
                                {12, 14, 13, 15}, {25, 27, 26, 28}, {0, 0, 37, 38},  {0, 0, 10, 11},
                                {0, 0, 16, 17},   {0, 0, 32, 33},   {29, 0, 30, 31}, {18, 0, 19, 20}};
 
 // Where the hot-spot colours are sampled in art row 2, by table entry 0-11.
-constexpr POINT kHotSpotSamples[12] = {{110, 20}, {45, 55}, {45, 55},  {180, 55}, {45, 110}, {180, 110},
+constexpr POINT kHotSpotSamples[12] = {{110, 20}, {45, 55},   {45, 55}, {180, 55}, {45, 110}, {180, 110},
                                        {110, 50}, {110, 110}, {80, 80}, {140, 80}, {110, 80}, {110, 80}};
 
 constexpr int kCursorArrow = 1;
@@ -184,8 +184,8 @@ bool HUD::MakePart(CHudPart& part, int row, int x, int y)
         return true; // a missing bitmap was reported by the art list; the part stays empty
     // Mended: art beyond the 800 x 600 window is refused with a message instead of ending the program.
     if (x < 0 || y < 0 || x + art->width > 800 || y + art->height > 600) {
-        platform::ShowMessageBox("HUD_Art.csv row " + std::to_string(row), "Art outside the 800 x 600 screen:",
-                                 platform::MessageIcon::Error);
+        platform::ShowMessageBox("HUD_Art.csv row " + std::to_string(row),
+                                 "Art outside the 800 x 600 screen:", platform::MessageIcon::Error);
         return false;
     }
     part.pSurface.reset(m_pDisplay->CreateKeyedSurface(art->pSurface.get(), art->width, art->height));
@@ -220,8 +220,8 @@ bool HUD::BuildParts()
     for (int row : {51, 52, 53, 54, 55, 56, 57, 58, 62, 63}) {
         const CArtRow* art = Row(row);
         if (art && (art->x < 0 || art->y < 0 || art->x + art->width > 800 || art->y + art->height > 600)) {
-            platform::ShowMessageBox("HUD_Art.csv row " + std::to_string(row), "Art outside the 800 x 600 screen:",
-                                     platform::MessageIcon::Error);
+            platform::ShowMessageBox("HUD_Art.csv row " + std::to_string(row),
+                                     "Art outside the 800 x 600 screen:", platform::MessageIcon::Error);
             ok = false;
         }
     }
@@ -241,8 +241,8 @@ bool HUD::BuildParts()
         p.width = art ? art->width : 0;
         p.height = art ? art->height : 0;
         if (art && (p.x + p.width > 800 || p.y + p.height > 600)) {
-            platform::ShowMessageBox("HUD_Art.csv save arrows", "Art outside the 800 x 600 screen:",
-                                     platform::MessageIcon::Error);
+            platform::ShowMessageBox("HUD_Art.csv save arrows",
+                                     "Art outside the 800 x 600 screen:", platform::MessageIcon::Error);
             ok = false;
         }
     }

@@ -206,5 +206,3 @@ private:
     bool m_bInfoDirty = true;
     std::array<CHudPart, kSaveParts> m_aSaveParts;
 };
-
-// Shows the game's message box with "Do you want to exit?" (in game/screens/boxes).

@@ -340,8 +340,7 @@ int HUD::DrawMessages()
         dc->SetTextColor(lines[i].crColour);
         RECT rect{10, 7 + 14 * i, panel.width - 10, 21 + 14 * i};
         const std::string text = lines[i].strText.substr(0, 420);
-        dc->DrawText(text.c_str(), -1, &rect,
-                     gdi::DT_SINGLELINE | gdi::DT_VCENTER | gdi::DT_NOPREFIX | gdi::DT_NOCLIP);
+        dc->DrawText(text.c_str(), -1, &rect, gdi::DT_SINGLELINE | gdi::DT_VCENTER | gdi::DT_NOPREFIX | gdi::DT_NOCLIP);
     }
     panel.pSurface->ReleaseDC(dc);
     return count;

@@ -20,8 +20,7 @@ constexpr size_t kMaxTypedName = 48; // characters a typed name may hold
 
 bool Refused(uint32_t c)
 {
-    return c == '"' || c == '*' || c == '.' || c == '/' || c == ':' || c == '<' || c == '>' || c == '?' ||
-           c == '\\';
+    return c == '"' || c == '*' || c == '.' || c == '/' || c == ':' || c == '<' || c == '>' || c == '?' || c == '\\';
 }
 
 } // namespace

@@ -59,8 +59,11 @@ TEST_F(HUDLoadTest, DemoDataLoadsMenusAndOverlays)
     HUD hud;
     ASSERT_TRUE(Load(hud));
     EXPECT_TRUE(platform::RecordedMessages().empty());
-    const int counts[][2] = {{kHudMenuCommand, 11}, {kHudMenuOptions, 5}, {kHudMenuFilters, 6},
-                             {kHudMenuOverlays, 4}, {kHudMenuMsgFilters, 5}};
+    const int counts[][2] = {{kHudMenuCommand, 11},
+                             {kHudMenuOptions, 5},
+                             {kHudMenuFilters, 6},
+                             {kHudMenuOverlays, 4},
+                             {kHudMenuMsgFilters, 5}};
     for (const auto& c : counts) {
         ASSERT_NE(hud.GetMenu(c[0]), nullptr) << c[0];
         EXPECT_EQ(hud.GetMenu(c[0])->GetCount(), c[1]) << c[0];
