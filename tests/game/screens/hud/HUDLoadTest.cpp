@@ -142,4 +142,24 @@ TEST_F(HUDLoadTest, InfoTexts)
     EXPECT_EQ(missing.m_aUnitTexts[0], "First unit"); // the texts read before stay
 }
 
+TEST_F(HUDLoadTest, AHudThatFailedToLoadStillAnswersSafely)
+{
+    fs::remove(m_dir / "GUI" / "HUDPopupMenus.txt");
+    HUD hud;
+    ASSERT_FALSE(Load(hud));
+    hud.Draw(m_display->GetBackBuffer());
+    EXPECT_EQ(hud.OnMouseMove(100, 500, 0), 1);
+    hud.OnLeftClick(100, 500, 1, nullptr); // no menus and no view: nothing to open
+    EXPECT_EQ(hud.OnRightClick(600, 500, 2, nullptr), 0);
+    EXPECT_EQ(hud.OnPopupChoice(0, nullptr), 0);
+    EXPECT_EQ(hud.DrawMessages(), 0);
+    hud.DrawInfoPanel(nullptr, 0);
+    hud.OpenSaveDialog();
+    EXPECT_TRUE(hud.OnSaveDialogChar('a'));
+    EXPECT_TRUE(hud.OnSaveDialogMouse(300, 300, 1));
+    hud.DrawSaveDialog(m_display->GetBackBuffer());
+    hud.OnSaveDialogChar(27);
+    EXPECT_FALSE(hud.m_bSaveOpen);
+}
+
 } // namespace
