@@ -208,6 +208,33 @@ TEST_F(HUDBarTest, CommandAndOptionChoices)
     m_posts.clear();
     EXPECT_EQ(Choose(P::kCommandX, P::kCommandY, 8), 0);
     EXPECT_EQ(CountPosts(kGmEndScenario), 1);
+    // Show Briefing reopens it over play; Show Roles is for networked games only.
+    EXPECT_EQ(Choose(P::kCommandX, P::kCommandY, 9), 0);
+    EXPECT_TRUE(Game().m_uMode & kModeBriefingReopened);
+    EXPECT_EQ(Choose(P::kCommandX, P::kCommandY, 10), 0);
+    EXPECT_FALSE(Game().m_uMode & kModeRolesReopened);
+}
+
+TEST_F(HUDBarTest, OptionItemStates)
+{
+    Click(P::kOptionsX, P::kOptionsY);
+    EXPECT_TRUE(Enabled(kHudMenuOptions, 0));
+    EXPECT_TRUE(Enabled(kHudMenuOptions, 1));
+    EXPECT_TRUE(Enabled(kHudMenuOptions, 2));
+    // A networked client without a role: no marking, pausing or saving.
+    Game().m_uMode = (Game().m_uMode & ~kModeSingle) | kModeNetworked;
+    Game().GetLocalPlayerInfo()->uRoleFlags = 0;
+    Click(P::kOptionsX, P::kOptionsY);
+    EXPECT_FALSE(Enabled(kHudMenuOptions, 0));
+    EXPECT_FALSE(Enabled(kHudMenuOptions, 1));
+    EXPECT_FALSE(Enabled(kHudMenuOptions, 2));
+    // The Logistics unit 1 allows marking; the area map does not.
+    Game().m_pEOCUnitData->m_aSections[3].uActivated = 0x2;
+    Click(P::kOptionsX, P::kOptionsY);
+    EXPECT_TRUE(Enabled(kHudMenuOptions, 0));
+    Game().m_nView = 1;
+    Click(P::kOptionsX, P::kOptionsY);
+    EXPECT_FALSE(Enabled(kHudMenuOptions, 0));
 }
 
 TEST_F(HUDBarTest, AnotherMenuInTheViewIsTheEOCs)
