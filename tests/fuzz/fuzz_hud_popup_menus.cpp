@@ -8,15 +8,15 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    std::array<CHudMenuSpec, kHudMenuSlots> menus;
+    std::array<CHudMenuDef, kHudMenuSlots> menus;
     if (!ParseHudPopupMenus(std::string(reinterpret_cast<const char*>(data), size), menus))
         return 0;
-    for (const CHudMenuSpec& spec : menus) {
+    for (const CHudMenuDef& def : menus) {
         CPopupMenu menu(1, false);
-        for (size_t i = 0; i < spec.aItems.size(); ++i) {
-            if (spec.aItems[i].empty() || spec.aItems[i].size() > kMaxHudLine)
+        for (size_t i = 0; i < def.aItems.size(); ++i) {
+            if (def.aItems[i].empty() || def.aItems[i].size() > kMaxHudLine)
                 __builtin_trap();
-            menu.AddItem(spec.aItems[i].c_str(), static_cast<int>(i));
+            menu.AddItem(def.aItems[i].c_str(), static_cast<int>(i));
         }
         if (menu.GetCount() > CPopupMenu::kMaxItems)
             __builtin_trap();

@@ -146,21 +146,21 @@ bool HUD::LoadArt(CDisplay* display, const std::string& base, uint32_t*)
         platform::ShowMessageBox(menuPath, "Failed to open file:", platform::MessageIcon::Error);
         return false;
     }
-    std::array<CHudMenuSpec, kHudMenuSlots> specs;
-    if (!ParseHudPopupMenus(text, specs)) {
+    std::array<CHudMenuDef, kHudMenuSlots> defs;
+    if (!ParseHudPopupMenus(text, defs)) {
         platform::ShowMessageBox("HUD popup menu error", "Attempting to create an invalid menu.",
                                  platform::MessageIcon::Error);
         return false;
     }
     for (int slot = 0; slot < kHudMenuSlots; ++slot) {
         m_apMenus[slot].reset();
-        if (!specs[slot].bPresent)
+        if (!defs[slot].bPresent)
             continue;
         const bool checks = slot == kHudMenuFilters || slot == kHudMenuOverlays || slot == kHudMenuMsgFilters;
         const bool closes = slot == kHudMenuCommand || slot == kHudMenuOptions || slot == kHudMenuFilters;
         m_apMenus[slot] = std::make_unique<CPopupMenu>(checks ? 1 : 0, closes);
-        for (size_t i = 0; i < specs[slot].aItems.size(); ++i)
-            m_apMenus[slot]->AddItem(specs[slot].aItems[i].c_str(), static_cast<int>(i));
+        for (size_t i = 0; i < defs[slot].aItems.size(); ++i)
+            m_apMenus[slot]->AddItem(defs[slot].aItems[i].c_str(), static_cast<int>(i));
     }
     if (CPopupMenu* overlays = GetMenu(kHudMenuOverlays)) {
         overlays->SetChecked(0, true);

@@ -78,7 +78,7 @@ int SectionSlot(const std::string& name)
 
 } // namespace
 
-bool ParseHudPopupMenus(const std::string& text, std::array<CHudMenuSpec, kHudMenuSlots>& menus)
+bool ParseHudPopupMenus(const std::string& text, std::array<CHudMenuDef, kHudMenuSlots>& menus)
 {
     menus = {};
     int current = -1;
@@ -92,7 +92,7 @@ bool ParseHudPopupMenus(const std::string& text, std::array<CHudMenuSpec, kHudMe
             if (current < 0)
                 return false;
             // A section named again starts its menu afresh.
-            menus[current] = CHudMenuSpec{};
+            menus[current] = CHudMenuDef{};
             menus[current].bPresent = true;
             continue;
         }

@@ -27,7 +27,7 @@ constexpr int kHudMenuFilters = 4;
 constexpr int kHudMenuOverlays = 5;
 constexpr int kHudMenuMsgFilters = 15;
 
-struct CHudMenuSpec {
+struct CHudMenuDef {
     bool bPresent = false;
     std::vector<std::string> aItems; // in file order; an item's value is its index here
 };
@@ -35,7 +35,7 @@ struct CHudMenuSpec {
 // Reads "HUDPopupMenus.txt": '@' lines open a section ("@Command", "@Options", "@Filters", "@Overlays",
 // "@Msg Filters", any case), '#' lines are comments, other lines are items of the open section (lines before
 // the first section belong to none and are dropped). False for any other '@' line.
-bool ParseHudPopupMenus(const std::string& text, std::array<CHudMenuSpec, kHudMenuSlots>& menus);
+bool ParseHudPopupMenus(const std::string& text, std::array<CHudMenuDef, kHudMenuSlots>& menus);
 
 // Reads an info-text list: entry i is line i from its fifth character on while lines start with '@'; the first
 // line that does not ends the list. At most `maxEntries` entries, each cut to 255 characters.

@@ -31,7 +31,7 @@ TEST(HUDText, MenuSectionsAreNamedWithoutRegardToCase)
                  {"@Option", false}, {"@Tools", false},  {"@", false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.header);
-        std::array<CHudMenuSpec, kHudMenuSlots> menus;
+        std::array<CHudMenuDef, kHudMenuSlots> menus;
         const bool ok = ParseHudPopupMenus(std::string(c.header) + "\nMark The Map\nPause\n", menus);
         EXPECT_EQ(ok, c.ok);
         if (c.ok) {
@@ -53,7 +53,7 @@ TEST(HUDText, CommentsBlankLinesAndStrayItemsAreNotItems)
                              "Chat\n"
                              "# another\n"
                              "OK";
-    std::array<CHudMenuSpec, kHudMenuSlots> menus;
+    std::array<CHudMenuDef, kHudMenuSlots> menus;
     ASSERT_TRUE(ParseHudPopupMenus(text, menus));
     EXPECT_EQ(menus[kHudMenuCommand].aItems,
               (std::vector<std::string>{"Incident Action Plan", "Emergency Operations Center"}));
