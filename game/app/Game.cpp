@@ -265,7 +265,9 @@ bool CGame::CreateGameScreens()
 {
     ReleaseScreens();
     m_pHUD = std::make_unique<HUD>();
+    m_pHUD->AttachGameData(this, m_pEOCUnitData.get());
     m_pHUD->LoadArt(m_pDisplay.get(), m_strBasePath, &m_uMode);
+    m_pHUD->LoadInfoTexts(m_strBasePath);
     m_pEOC = std::make_unique<EOC>();
     m_pEOC->LoadArt(m_pDisplay.get(), m_strBasePath);
     m_pIAP = std::make_unique<IAP_PhaseIF>();

@@ -95,7 +95,8 @@ void CGame::Draw()
     DrawPlay(back);
     if (m_pHUD)
         m_pHUD->Draw(back);
-    DrawStatusLine(back);
+    else
+        DrawStatusLine(back);
     if (m_pIAP)
         m_pIAP->Draw(back);
     if (m_pEOC)

@@ -163,6 +163,9 @@ bool CGame::OnKeyDown(uint32_t code, int kind)
     (void)kind;
     if (!m_pHUD && code == kVkEscape && !(m_uMode & (kModeLobby | kModeBriefing | kModeRoleSelect | kModeDebrief)))
         return true;
+    // While a save is being named the keys are the save dialog's (it takes their characters).
+    if ((m_uMode & kModeSaving) && m_pHUD && m_pHUD->m_bSaveOpen)
+        return false;
     if (m_uMode & kModeDebrief) {
         if (m_pDebrief)
             m_pDebrief->OnKey(code);

@@ -176,7 +176,7 @@ void CGame::PeriodicStep(uint32_t now)
     CheckIAPReminders(GetTimeOfDay());
     m_uPeriodicClock = now;
     if (m_pHUD)
-        m_pHUD->DrawInfoPanel(m_pDisplay.get(), static_cast<int>(now));
+        m_pHUD->DrawInfoPanel(m_pDisplay.get(), -1);
     if (m_pEOC && m_pEOC->m_bShown)
         m_pEOC->DrawResourcePoints();
 }

@@ -491,18 +491,6 @@ bool CGame::OnPlayKey(uint32_t code)
     case 0x6B:
         SelectZoom(0);
         return true;
-    case kVkQuickSave:
-        // Stand-in for the HUD's save dialog until it lands: saves under one fixed name.
-        if (SaveGame(kQuickSaveName))
-            AddMessage(std::string("The game was saved as \"") + kQuickSaveName + "\".", -1, kMsgChat, 0,
-                       kSenderSystem);
-        PlaySound(0);
-        return true;
-    case kVkEndScenario:
-        // Stand-in for the HUD's end-scenario control: message 50.
-        if (GetLocalRoleFlags() & kRoleCommand || (m_uMode & kModeSingle))
-            PostGameSignal(kGmEndScenario);
-        return true;
     case 0x6D:
         if (m_pMap && m_pSquadGame)
             m_pMap->CenterViewAt(&m_pSquadGame->m_rcView, 0, 0);

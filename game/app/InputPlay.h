@@ -25,8 +25,3 @@ int TargetCursorFor(int order, bool vehicle, int subState);
 bool ScatterPoint(int squadX, int squadY, int& x, int& y, const std::function<bool(int, int)>& passable,
                   const std::function<int()>& random);
 
-// Keys that stand in for screens still to come: F5 saves the game under kQuickSaveName (the HUD's save dialog),
-// F10 ends the scenario (the HUD's end control). The lobby's saved-game list loads that save.
-constexpr unsigned kVkQuickSave = 0x74;
-constexpr unsigned kVkEndScenario = 0x79;
-constexpr const char* kQuickSaveName = "Quick Save";
