@@ -182,12 +182,9 @@ bool HUD::MakePart(CHudPart& part, int row, int x, int y)
     const CArtRow* art = Row(row);
     if (!art || !m_pDisplay)
         return true; // a missing bitmap was reported by the art list; the part stays empty
-    // Mended: art beyond the 800 x 600 window is refused with a message instead of ending the program.
-    if (x < 0 || y < 0 || x + art->width > 800 || y + art->height > 600) {
-        platform::ShowMessageBox("HUD_Art.csv row " + std::to_string(row),
-                                 "Art outside the 800 x 600 screen:", platform::MessageIcon::Error);
+    // Art beyond the 800 x 600 window ends the game (exit code 1) once the message is shown.
+    if (!CheckOnScreen("HUD_Art.csv row " + std::to_string(row), x, y, art->width, art->height))
         return false;
-    }
     part.pSurface.reset(m_pDisplay->CreateKeyedSurface(art->pSurface.get(), art->width, art->height));
     part.pClean.reset(m_pDisplay->CreateKeyedSurface(art->pSurface.get(), art->width, art->height));
     part.x = x;
@@ -219,11 +216,8 @@ bool HUD::BuildParts()
     ok = MakePart(m_chat, 49, x, y) && ok;
     for (int row : {51, 52, 53, 54, 55, 56, 57, 58, 62, 63}) {
         const CArtRow* art = Row(row);
-        if (art && (art->x < 0 || art->y < 0 || art->x + art->width > 800 || art->y + art->height > 600)) {
-            platform::ShowMessageBox("HUD_Art.csv row " + std::to_string(row),
-                                     "Art outside the 800 x 600 screen:", platform::MessageIcon::Error);
+        if (art && !CheckOnScreen("HUD_Art.csv row " + std::to_string(row), art->x, art->y, art->width, art->height))
             ok = false;
-        }
     }
     // The save dialog: panel, name field, Save and Cancel buttons (the arrows are drawn from rows 51-55).
     int px = 0, py = 0;
@@ -240,11 +234,8 @@ bool HUD::BuildParts()
         p.y = py + (part == kSavePrev ? 45 : 61);
         p.width = art ? art->width : 0;
         p.height = art ? art->height : 0;
-        if (art && (p.x + p.width > 800 || p.y + p.height > 600)) {
-            platform::ShowMessageBox("HUD_Art.csv save arrows",
-                                     "Art outside the 800 x 600 screen:", platform::MessageIcon::Error);
+        if (art && !CheckOnScreen("HUD_Art.csv save arrows", p.x, p.y, p.width, p.height))
             ok = false;
-        }
     }
     RedrawSaveParts();
     DrawChatEntry();
