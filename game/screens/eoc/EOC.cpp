@@ -293,7 +293,7 @@ bool EOC::Commit(int32_t now)
             update[0].anChief[static_cast<size_t>(s)] = static_cast<int16_t>(work.nChief);
             changed = true;
         }
-        work.fResourcePoints += work.fGranted;
+        work.fResourcePoints = ClampPoints(work.fResourcePoints + work.fGranted);
         work.fGranted = 0.0f;
         if (work.fResourcePoints != base.fResourcePoints) {
             update[0].afRPChange[static_cast<size_t>(s)] = work.fResourcePoints - base.fResourcePoints;
@@ -520,9 +520,7 @@ void EOC::ApplyUnitUpdate(const uint8_t* record, size_t length)
                 sec.bChiefOrdered = 1;
             if (update[0].uNewActivated & (1u << s))
                 sec.bChiefActive = 1;
-            sec.fResourcePoints += update[0].afRPChange[static_cast<size_t>(s)];
-            if (sec.fResourcePoints < 0.0f)
-                sec.fResourcePoints = 0.0f;
+            sec.fResourcePoints = ClampPoints(sec.fResourcePoints + update[0].afRPChange[static_cast<size_t>(s)]);
         }
     }
 }
@@ -533,9 +531,7 @@ void EOC::AddResourcePoints(int section, float amount)
         return;
     for (CEOCSectionTable* copy : {&m_aWork, &m_aBase}) {
         float& rp = (*copy)[static_cast<size_t>(section)].fResourcePoints;
-        rp += amount;
-        if (rp < 0.0f)
-            rp = 0.0f;
+        rp = ClampPoints(rp + amount);
     }
     if (m_bShown)
         DrawResourcePoints();

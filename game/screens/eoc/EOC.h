@@ -78,14 +78,14 @@ public:
     RECT CancelRect() const;
 
     bool m_bShown = false;
-    int m_nSection = 0;          // current tab
-    int m_nHoverTab = -1;        // -2 below the tab strip
-    int m_nHoverUnit = -1;       // of the current section
-    int m_nHoverSection = -1;    // the current section while a unit is hovered (read by the game)
-    int m_nHoverArrow = -1;      // 0 plus, 1 minus
+    int m_nSection = 0;       // current tab
+    int m_nHoverTab = -1;     // -2 below the tab strip
+    int m_nHoverUnit = -1;    // of the current section
+    int m_nHoverSection = -1; // the current section while a unit is hovered (read by the game)
+    int m_nHoverArrow = -1;   // 0 plus, 1 minus
     int m_nHoverArrowSection = -1;
-    int m_nHoverButton = -1;     // 0 Done, 1 Cancel
-    bool m_bPausedGame = false;  // set by the HUD when opening the EOC paused a single-player game
+    int m_nHoverButton = -1;    // 0 Done, 1 Cancel
+    bool m_bPausedGame = false; // set by the HUD when opening the EOC paused a single-player game
     bool m_bChoosingChief = false;
     bool m_bDoubleConfirmed = false;
     int m_nPendingSection = -1;

@@ -8,7 +8,9 @@
 #include "game/screens/eoc/EOCPlayers.h"
 #include "game/util/ByteStream.h"
 
+#include <algorithm>
 #include <bit>
+#include <limits>
 #include <cmath>
 
 // --- records ---------------------------------------------------------------------------------------------------
@@ -90,6 +92,13 @@ bool DecodeUpdate(const uint8_t* record, size_t length, CEOCUpdate& update)
         return false;
     update = r;
     return true;
+}
+
+float ClampPoints(float points)
+{
+    if (std::isnan(points) || points < 0.0f)
+        return 0.0f;
+    return std::min(points, std::numeric_limits<float>::max());
 }
 
 bool IsChiefUnit(int section, int unit)
@@ -325,9 +334,7 @@ void CEOCUnitData::ApplyUnitUpdate(const CEOCUpdate& update)
                 }
             }
         }
-        sec.fResourcePoints += head.afRPChange[static_cast<size_t>(s)];
-        if (sec.fResourcePoints < 0.0f)
-            sec.fResourcePoints = 0.0f;
+        sec.fResourcePoints = ClampPoints(sec.fResourcePoints + head.afRPChange[static_cast<size_t>(s)]);
     }
 }
 
@@ -351,9 +358,7 @@ void CEOCUnitData::SendResourcePoints(int section, float amount)
 void CEOCUnitData::AddResourcePoints(int section, float amount)
 {
     CEOCSection& sec = m_aSections[static_cast<size_t>(section)];
-    sec.fResourcePoints += amount;
-    if (sec.fResourcePoints < 0.0f)
-        sec.fResourcePoints = 0.0f;
+    sec.fResourcePoints = ClampPoints(sec.fResourcePoints + amount);
     if (m_pScreen)
         m_pScreen->AddResourcePoints(section, amount);
 }

@@ -76,6 +76,8 @@ std::array<uint8_t, kUnitUpdateSize> EncodeUpdate(const CEOCUpdate& update);
 // False (and `update` untouched) unless the record is exactly 760 bytes.
 bool DecodeUpdate(const uint8_t* record, size_t length, CEOCUpdate& update);
 bool IsChiefUnit(int section, int unit);
+// Resource Points after a change: never below 0, never past the largest float.
+float ClampPoints(float points);
 
 class CEOCUnitData {
 public:

@@ -127,8 +127,8 @@ void CEOCUnitData::ParseUnitList(const std::string& text, int section)
         if (f.size() > 1)
             CopyText(unit.szLabel, sizeof unit.szLabel, f[1]);
         // x, y, cost, predecessor, description, activation minutes, info text id: read until one fails.
-        int32_t* targets[] = {&unit.nX,           &unit.nY,           &unit.nCost,       nullptr,
-                              &unit.nDescription, &unit.nActivationMinutes, &unit.nInfoTextId};
+        int32_t* targets[] = {
+            &unit.nX, &unit.nY, &unit.nCost, nullptr, &unit.nDescription, &unit.nActivationMinutes, &unit.nInfoTextId};
         for (size_t i = 0; i < 7; ++i) {
             const size_t column = 3 + i;
             int32_t value = 0;

@@ -55,8 +55,7 @@ SurfacePtr MakeCaptionFace(CDisplay* display, const CArtRow& row, gdi::Font* fon
     SurfacePtr face = CopyArtRow(display, row);
     if (face) {
         RECT rect{10, 0, row.width - 10, row.height};
-        DrawSurfaceText(face.get(), font, colour, caption, rect,
-                        gdi::DT_CENTER | gdi::DT_VCENTER | gdi::DT_SINGLELINE);
+        DrawSurfaceText(face.get(), font, colour, caption, rect, gdi::DT_CENTER | gdi::DT_VCENTER | gdi::DT_SINGLELINE);
     }
     return face;
 }

@@ -21,8 +21,8 @@ std::unique_ptr<platform::gdi::Font> MakeArialFont(int height, int weight, bool 
 // A keyed copy of an art row's surface (null when the row has none).
 SurfacePtr CopyArtRow(CDisplay* display, const CArtRow& row);
 // Draws the text into the rectangle of the surface (transparent background); false when it cannot.
-bool DrawSurfaceText(CSurface* surface, platform::gdi::Font* font, COLORREF colour, const std::string& text,
-                     RECT rect, unsigned format);
+bool DrawSurfaceText(CSurface* surface, platform::gdi::Font* font, COLORREF colour, const std::string& text, RECT rect,
+                     unsigned format);
 // A copy of the row with the caption centred between 10-pixel margins, single line.
 SurfacePtr MakeCaptionFace(CDisplay* display, const CArtRow& row, platform::gdi::Font* font, COLORREF colour,
                            const std::string& caption);

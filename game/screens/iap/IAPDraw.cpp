@@ -94,13 +94,13 @@ void IAP_PhaseIF::DrawRows(CSurface* target, bool& ok)
     if (!panel)
         return;
     DrawSurfaceText(target, m_pFont18.get(), kInk, " Current       Section           Pending",
-                    RECT{panel->x + 12, panel->y + 35, panel->x + panel->width, panel->y + 55},
-                    gdi::DT_SINGLELINE);
+                    RECT{panel->x + 12, panel->y + 35, panel->x + panel->width, panel->y + 55}, gdi::DT_SINGLELINE);
     for (int s = 0; s < kSections; ++s) {
         const RECT r = RowRect(s);
         if (r.right <= r.left)
             continue;
-        const auto& face = s == m_nHoverRow ? m_aLabelsHover[static_cast<size_t>(s)] : m_aLabels[static_cast<size_t>(s)];
+        const auto& face =
+            s == m_nHoverRow ? m_aLabelsHover[static_cast<size_t>(s)] : m_aLabels[static_cast<size_t>(s)];
         ok = BlitKeyed(target, r.left, r.top, face.get()) && ok;
         const CEOCSection& sec = m_aWork[static_cast<size_t>(s)];
         const unsigned line = gdi::DT_SINGLELINE | gdi::DT_VCENTER;

@@ -23,10 +23,10 @@ class Font;
 class IAP_PhaseIF {
 public:
     enum EMode : uint32_t {
-        kModeApprove = 0x400,   // the Zoranth approves or rejects
-        kModePropose = 0x4000,  // Planning proposes
-        kModeSingle = 0x20000,  // propose and approve at once
-        kModeView = 0x40000,    // view only
+        kModeApprove = 0x400,  // the Zoranth approves or rejects
+        kModePropose = 0x4000, // Planning proposes
+        kModeSingle = 0x20000, // propose and approve at once
+        kModeView = 0x40000,   // view only
     };
     static constexpr int kArtRows = 43;
     static constexpr const char* kApprovedNotice =

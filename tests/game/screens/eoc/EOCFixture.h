@@ -62,7 +62,8 @@ public:
     }
     int CountPosts(uint16_t id) const
     {
-        return static_cast<int>(std::count_if(m_posts.begin(), m_posts.end(), [id](const CPost& p) { return p.id == id; }));
+        return static_cast<int>(
+            std::count_if(m_posts.begin(), m_posts.end(), [id](const CPost& p) { return p.id == id; }));
     }
     const CPost* LastPost(uint16_t id) const
     {

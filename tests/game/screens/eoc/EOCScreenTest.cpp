@@ -228,8 +228,8 @@ TEST_F(EOCScreenTest, RunningCostIsShownInGroupsOfThree)
     struct Case {
         int32_t dollars;
         const char* text;
-    } cases[] = {{1234567, "$1,234,567"}, {5007, "$5,007"}, {999, "$999"}, {0, "$0"}, {1000, "$1,000"},
-                 {1000000, "$1,000,000"}};
+    } cases[] = {{1234567, "$1,234,567"}, {5007, "$5,007"},       {999, "$999"}, {0, "$0"},
+                 {1000, "$1,000"},        {1000000, "$1,000,000"}};
     for (const Case& c : cases)
         EXPECT_EQ(EOC::FormatMoney(c.dollars), c.text);
 }
