@@ -394,9 +394,10 @@ void EOC::OnLeftClick(int x, int y, CPopupMenuView* popup)
             m_bDoubleConfirmed = false;
             DrawResourcePoints();
         }
-        if (result != 0)
+        if (result != 0) {
             m_nPendingSection = m_nPendingUnit = -1;
-        Sound(0);
+            Sound(0);
+        }
         return;
     }
     if (m_nHoverUnit >= 0) {
@@ -447,7 +448,7 @@ void EOC::OnUnitClick(int x, int y, CPopupMenuView* popup)
             m_pPlayerMenu = std::make_unique<CPopupMenu>(0, true);
             for (const CScreenPlayer& p : GetPlayerTable(m_pGame))
                 m_pPlayerMenu->AddItem(p.strName.c_str(), p.nId);
-            m_bChoosingChief = popup->Open(m_pPlayerMenu.get(), x, y);
+            m_bChoosingChief = popup->Open(m_pPlayerMenu.get(), x, y) && popup->Render();
             Sound(m_bChoosingChief ? 0 : 2);
             return;
         }

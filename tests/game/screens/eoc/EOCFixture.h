@@ -5,6 +5,7 @@
 #include "game/screens/eoc/EOC.h"
 #include "game/screens/iap/IAP_PhaseIF.h"
 #include "game/util/ByteStream.h"
+#include "net/session/NetGameSession.h"
 #include "tests/game/app/DemoGame.h"
 
 #include <gtest/gtest.h>
@@ -79,6 +80,22 @@ public:
         Data().m_aSections[static_cast<size_t>(section)].nChief = 0;
         Data().m_aSections[0].uActivated |= 1u << section;
         Data().SetSectionChief(section, 0);
+    }
+
+    // A hosted network game: the local player is player 1 "Pat" with the given roles, player 2 "Robin" has none.
+    void MakeNetworked(uint32_t roles)
+    {
+        Game().m_uMode = (Game().m_uMode & ~kModeSingle) | kModeNetworked | kModeHosting;
+        Game().m_pSession = std::make_unique<CNetGameSession>();
+        const char* names[] = {"Pat", "Robin"};
+        for (int i = 0; i < 2; ++i) {
+            CSessionPlayer& p = Game().m_pSession->Slot(i);
+            p.m_uFlags = 1;
+            p.m_nPlayerId = i + 1;
+            p.m_strName = names[i];
+            p.m_uRoleFlags = i == 0 ? roles : 0;
+        }
+        Game().m_pSession->SetLocalPlayerId(1);
     }
 
     std::filesystem::path m_dir;

@@ -1,5 +1,7 @@
 // The EOC screen over the demo scenario: ordering units and chiefs, double cost, refunds, RP arrows, the commit.
 #include "core/display/CDisplay.h"
+#include "core/widgets/CPopupMenu.h"
+#include "core/widgets/CPopupMenuView.h"
 #include "game/rules/RulesGame.h"
 #include "tests/game/screens/eoc/EOCFixture.h"
 #include "tests/support/DisplayFixtures.h"
@@ -221,6 +223,43 @@ TEST_F(EOCScreenTest, CommandPanelNamesTheChiefs)
     EXPECT_EQ(texts[1], "Operations:  0 0");
     EXPECT_EQ(texts[2], "Planning: Single Player 0 0");
     EXPECT_EQ(texts[5], "Resource Points 7");
+}
+
+TEST_F(EOCScreenTest, NetworkZoranthPicksTheChiefFromThePlayers)
+{
+    MakeNetworked(0x400);
+    OpenOn(0, 20.0f);
+    ClickEoc(Eoc().UnitRect(0, 1));
+    ASSERT_TRUE(Eoc().m_bChoosingChief);
+    ASSERT_TRUE(Game().m_pPopupView->IsShown());
+    EXPECT_EQ(Game().m_pPopupView->GetOpenMenu(), Eoc().PlayerMenu());
+    ASSERT_EQ(Eoc().PlayerMenu()->GetCount(), 2);
+    EXPECT_STREQ(Eoc().PlayerMenu()->GetItem(1)->szText, "Robin");
+    // The game hands the choice on the list to the EOC.
+    const CPopupMenuView& view = *Game().m_pPopupView;
+    const CPopupMenu& menu = *Eoc().PlayerMenu();
+    const int x = menu.GetX() + 10, y = menu.GetY() + view.GetEdgeHeight() + view.GetItemHeight() * 3 / 2;
+    Game().OnPanelInput(0, x, y, 0);
+    Game().OnPanelInput(1, x, y, 1);
+    EXPECT_FALSE(Eoc().m_bChoosingChief);
+    EXPECT_EQ(Eoc().m_aWork[1].nChief, 2);
+    EXPECT_FLOAT_EQ(Eoc().m_aWork[0].fResourcePoints, 10.0f);
+    ASSERT_TRUE(Eoc().Commit(1000));
+    EXPECT_EQ(Data().m_aSections[1].nChief, 2);
+    ASSERT_TRUE(Data().Tick(1005));
+    EXPECT_NE(Game().m_pSession->Slot(1).m_uRoleFlags & 0x2000, 0u);
+    EXPECT_EQ(Game().m_pSession->Slot(0).m_uRoleFlags & 0x2000, 0u);
+}
+
+TEST_F(EOCScreenTest, OnlyTheZoranthOrdersChiefs)
+{
+    MakeNetworked(0x4000);
+    Game().m_pSession->Slot(1).m_uRoleFlags = 0x400;
+    OpenOn(0, 20.0f);
+    ClickEoc(Eoc().UnitRect(0, 1));
+    EXPECT_EQ(LastSound(), 2);
+    EXPECT_FALSE(Eoc().m_bChoosingChief);
+    EXPECT_EQ(Eoc().OrderSectionChief(1, 1, 1000), EOC::kRefused);
 }
 
 TEST_F(EOCScreenTest, RunningCostIsShownInGroupsOfThree)

@@ -1,6 +1,5 @@
 // The IAP phase screen over the demo scenario: modes by role, percentage steps, approval, rejection, the saved delay.
 #include "core/display/CDisplay.h"
-#include "net/session/NetGameSession.h"
 #include "tests/game/screens/eoc/EOCFixture.h"
 #include "tests/support/DisplayFixtures.h"
 
@@ -25,18 +24,6 @@ public:
         while (in.ReadI32(v))
             values.push_back(v);
         return values;
-    }
-    // A network game with the local player as player 1 in the session.
-    void MakeNetworked(uint32_t roles)
-    {
-        Game().m_uMode = (Game().m_uMode & ~kModeSingle) | kModeNetworked | kModeHosting;
-        Game().m_pSession = std::make_unique<CNetGameSession>();
-        CSessionPlayer& me = Game().m_pSession->Slot(0);
-        me.m_uFlags = 1;
-        me.m_nPlayerId = 1;
-        me.m_strName = "Pat";
-        me.m_uRoleFlags = roles;
-        Game().m_pSession->SetLocalPlayerId(1);
     }
 };
 
