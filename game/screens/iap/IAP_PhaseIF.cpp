@@ -178,7 +178,7 @@ void IAP_PhaseIF::Open(uint32_t mode)
 {
     if (m_pData)
         m_aWork = m_aBase = m_pData->m_aSections;
-    const uint32_t game = m_pGame ? m_pGame->m_uMode : kModeSingle;
+    const uint32_t game = m_pGame ? m_pGame->m_uMode : ::kModeSingle;
     if (mode & (kModeSingle | kModeView))
         m_uMode = (mode & kModeSingle) ? kModeSingle : kModeView;
     else if (game & ::kModeSingle)
@@ -350,8 +350,10 @@ bool IAP_PhaseIF::OnClick(int x, int y, uint32_t buttons)
         return false;
     OnMouseMove(x, y, 0);
     if (buttons & 1) {
-        if (m_nHoverArrow >= 0)
-            Sound(StepPercentage(m_nHoverArrowSection, m_nHoverArrow) ? 0 : 2);
+        if (m_nHoverArrow >= 0 && !Editable())
+            Sound(2);
+        else if (m_nHoverArrow >= 0 && StepPercentage(m_nHoverArrowSection, m_nHoverArrow))
+            Sound(0);
         else if (m_nHoverButton >= 0)
             PressButton(m_nHoverButton);
     } else if ((buttons & 2) && m_nHoverRow >= 0 && m_pData) {
