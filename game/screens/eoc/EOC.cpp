@@ -14,9 +14,9 @@
 
 EOC::EOC()
 {
-    m_pFont16 = MakeArialFont(16, 700);
-    m_pFont18 = MakeArialFont(18, 700);
-    m_pFont20 = MakeArialFont(20, 900);
+    m_pFont16 = eoc_text::MakeArialFont(16, 700);
+    m_pFont18 = eoc_text::MakeArialFont(18, 700);
+    m_pFont20 = eoc_text::MakeArialFont(20, 900);
     m_pPlayerMenu = std::make_unique<CPopupMenu>(0, true);
 }
 

@@ -53,21 +53,22 @@ void EOC::BuildFaces()
                 if (!row)
                     continue;
                 auto& faces = m_aFaces[static_cast<size_t>(s)][static_cast<size_t>(u)];
-                faces[static_cast<size_t>(f * 2)] = MakeCaptionFace(m_pDisplay, *row, m_pFont16.get(), kCaption, label);
+                faces[static_cast<size_t>(f * 2)] =
+                    eoc_text::MakeCaptionFace(m_pDisplay, *row, m_pFont16.get(), kCaption, label);
                 faces[static_cast<size_t>(f * 2 + 1)] =
-                    MakeCaptionFace(m_pDisplay, *row, m_pFont16.get(), kCaptionHover, label);
+                    eoc_text::MakeCaptionFace(m_pDisplay, *row, m_pFont16.get(), kCaptionHover, label);
             }
         }
     }
     if (const CArtRow* button = Row(34)) {
-        m_pDone = MakeCaptionFace(m_pDisplay, *button, m_pFont16.get(), kCaption, "Done");
-        m_pDoneHover = MakeCaptionFace(m_pDisplay, *button, m_pFont16.get(), kCaptionHover, "Done");
-        m_pCancel = MakeCaptionFace(m_pDisplay, *button, m_pFont16.get(), kCaption, "Cancel");
-        m_pCancelHover = MakeCaptionFace(m_pDisplay, *button, m_pFont16.get(), kCaptionHover, "Cancel");
+        m_pDone = eoc_text::MakeCaptionFace(m_pDisplay, *button, m_pFont16.get(), kCaption, "Done");
+        m_pDoneHover = eoc_text::MakeCaptionFace(m_pDisplay, *button, m_pFont16.get(), kCaptionHover, "Done");
+        m_pCancel = eoc_text::MakeCaptionFace(m_pDisplay, *button, m_pFont16.get(), kCaption, "Cancel");
+        m_pCancelHover = eoc_text::MakeCaptionFace(m_pDisplay, *button, m_pFont16.get(), kCaptionHover, "Cancel");
     }
     if (const CArtRow* panel = Row(28)) {
-        m_pPanelClean = CopyArtRow(m_pDisplay, *panel);
-        m_pPanel = CopyArtRow(m_pDisplay, *panel);
+        m_pPanelClean = eoc_text::CopyArtRow(m_pDisplay, *panel);
+        m_pPanel = eoc_text::CopyArtRow(m_pDisplay, *panel);
     }
 }
 
@@ -91,7 +92,7 @@ void EOC::DrawUnits(CSurface* target, bool& ok)
         const RECT r = UnitRect(s, u);
         const auto& faces = m_aFaces[static_cast<size_t>(s)][static_cast<size_t>(u)];
         CSurface* surface = faces[static_cast<size_t>(face * 2 + (u == m_nHoverUnit ? 1 : 0))].get();
-        ok = BlitKeyed(target, r.left, r.top, surface) && ok;
+        ok = eoc_text::BlitKeyed(target, r.left, r.top, surface) && ok;
     }
 }
 
@@ -101,24 +102,26 @@ void EOC::Draw(CSurface* target)
         return;
     bool ok = true;
     if (const CArtRow* bg = Row(0))
-        ok = BlitKeyed(target, bg->x, bg->y, bg->pSurface.get()) && ok;
+        ok = eoc_text::BlitKeyed(target, bg->x, bg->y, bg->pSurface.get()) && ok;
     for (int t = 0; t < 5; ++t) {
         const int state = t == m_nSection ? 2 : t == m_nHoverTab ? 1 : 0;
         if (const CArtRow* tab = Row(1 + t * 3 + state))
-            ok = BlitKeyed(target, tab->x, tab->y, tab->pSurface.get()) && ok;
+            ok = eoc_text::BlitKeyed(target, tab->x, tab->y, tab->pSurface.get()) && ok;
     }
     DrawUnits(target, ok);
     if (m_nSection == 0) {
         for (int i = 20; i <= 27; ++i) {
             if (const CArtRow* arrow = Row(i))
-                ok = BlitKeyed(target, arrow->x, arrow->y, arrow->pSurface.get()) && ok;
+                ok = eoc_text::BlitKeyed(target, arrow->x, arrow->y, arrow->pSurface.get()) && ok;
         }
     }
     if (const CArtRow* panel = Row(28))
-        ok = BlitKeyed(target, panel->x, panel->y, m_pPanel.get()) && ok;
+        ok = eoc_text::BlitKeyed(target, panel->x, panel->y, m_pPanel.get()) && ok;
     const RECT done = DoneRect(), cancel = CancelRect();
-    ok = BlitKeyed(target, done.left, done.top, (m_nHoverButton == 0 ? m_pDoneHover : m_pDone).get()) && ok;
-    ok = BlitKeyed(target, cancel.left, cancel.top, (m_nHoverButton == 1 ? m_pCancelHover : m_pCancel).get()) && ok;
+    ok = eoc_text::BlitKeyed(target, done.left, done.top, (m_nHoverButton == 0 ? m_pDoneHover : m_pDone).get()) && ok;
+    ok = eoc_text::BlitKeyed(target, cancel.left, cancel.top,
+                             (m_nHoverButton == 1 ? m_pCancelHover : m_pCancel).get()) &&
+         ok;
     if (!ok && m_pDisplay)
         m_pDisplay->GetErrorLog().LogError(DDERR_GENERIC, m_pDisplay->GetWindow(), "EOC Draw Failed");
     if (m_pMessageBox)
@@ -151,7 +154,7 @@ void EOC::DrawResourcePoints()
     const CArtRow* row = Row(28);
     if (!m_pPanel || !row)
         return;
-    RestoreSurface(m_pPanel.get(), m_pPanelClean.get());
+    eoc_text::RestoreSurface(m_pPanel.get(), m_pPanelClean.get());
     const int w = row->width, h = row->height;
     const unsigned line = gdi::DT_SINGLELINE | gdi::DT_VCENTER;
     if (m_nSection == 0) {
@@ -160,19 +163,20 @@ void EOC::DrawResourcePoints()
             const CEOCSection& sec = m_aWork[static_cast<size_t>(s)];
             const RECT arrow = ArrowRect(s, 0);
             const int top = arrow.bottom > arrow.top ? (arrow.top + arrow.bottom) / 2 - row->y - 9 : 4 + (s - 1) * 30;
-            DrawSurfaceText(m_pPanel.get(), m_pFont16.get(), kName, PlayerName(m_pGame, sec.nChief),
-                            RECT{8, top, w - 100, top + 18}, line);
-            DrawSurfaceText(m_pPanel.get(), m_pFont16.get(), kInk, Number(sec.fGranted),
-                            RECT{w - 96, top, w - 52, top + 18}, line | gdi::DT_RIGHT);
-            DrawSurfaceText(m_pPanel.get(), m_pFont16.get(), kInk, Number(sec.fResourcePoints),
-                            RECT{w - 48, top, w - 8, top + 18}, line | gdi::DT_RIGHT);
+            eoc_text::DrawSurfaceText(m_pPanel.get(), m_pFont16.get(), kName, PlayerName(m_pGame, sec.nChief),
+                                      RECT{8, top, w - 100, top + 18}, line);
+            eoc_text::DrawSurfaceText(m_pPanel.get(), m_pFont16.get(), kInk, Number(sec.fGranted),
+                                      RECT{w - 96, top, w - 52, top + 18}, line | gdi::DT_RIGHT);
+            eoc_text::DrawSurfaceText(m_pPanel.get(), m_pFont16.get(), kInk, Number(sec.fResourcePoints),
+                                      RECT{w - 48, top, w - 8, top + 18}, line | gdi::DT_RIGHT);
         }
-        DrawSurfaceText(m_pPanel.get(), m_pFont16.get(), kName, PlayerName(m_pGame, m_aWork[0].nChief),
-                        RECT{8, h - 48, w - 8, h - 28}, line);
+        eoc_text::DrawSurfaceText(m_pPanel.get(), m_pFont16.get(), kName, PlayerName(m_pGame, m_aWork[0].nChief),
+                                  RECT{8, h - 48, w - 8, h - 28}, line);
     } else if (!money.empty()) {
-        DrawSurfaceText(m_pPanel.get(), m_pFont18.get(), kInk, money, RECT{8, h - 48, w - 8, h - 28}, line);
+        eoc_text::DrawSurfaceText(m_pPanel.get(), m_pFont18.get(), kInk, money, RECT{8, h - 48, w - 8, h - 28}, line);
     }
-    DrawSurfaceText(m_pPanel.get(), m_pFont20.get(), kInk, "Resource Points", RECT{8, h - 26, w - 60, h - 2}, line);
-    DrawSurfaceText(m_pPanel.get(), m_pFont20.get(), kInk, total, RECT{w - 60, h - 26, w - 8, h - 2},
-                    line | gdi::DT_RIGHT);
+    eoc_text::DrawSurfaceText(m_pPanel.get(), m_pFont20.get(), kInk, "Resource Points", RECT{8, h - 26, w - 60, h - 2},
+                              line);
+    eoc_text::DrawSurfaceText(m_pPanel.get(), m_pFont20.get(), kInk, total, RECT{w - 60, h - 26, w - 8, h - 2},
+                              line | gdi::DT_RIGHT);
 }

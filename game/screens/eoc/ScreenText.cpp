@@ -9,6 +9,8 @@
 
 namespace gdi = platform::gdi;
 
+namespace eoc_text {
+
 std::unique_ptr<gdi::Font> MakeArialFont(int height, int weight, bool antialias)
 {
     gdi::FontDesc desc;
@@ -75,3 +77,5 @@ bool BlitKeyed(CSurface* target, int x, int y, CSurface* source)
     RECT rect{0, 0, source->GetWidth(), source->GetHeight()};
     return target->BltFast(x, y, source, &rect, DDBLTFAST_SRCCOLORKEY) == DD_OK;
 }
+
+} // namespace eoc_text

@@ -14,6 +14,8 @@ namespace platform::gdi {
 class Font;
 }
 
+namespace eoc_text {
+
 using SurfacePtr = std::shared_ptr<CSurface>;
 
 // A "Arial" font of that height and weight (null when no font file can be opened).
@@ -30,3 +32,5 @@ SurfacePtr MakeCaptionFace(CDisplay* display, const CArtRow& row, platform::gdi:
 void RestoreSurface(CSurface* target, CSurface* source);
 // Blits the surface at (x, y) with its colour key; false on a failed blit (a missing surface draws nothing).
 bool BlitKeyed(CSurface* target, int x, int y, CSurface* source);
+
+} // namespace eoc_text

@@ -41,10 +41,10 @@ const std::string kExplainView =
 
 IAP_PhaseIF::IAP_PhaseIF()
 {
-    m_pFont16 = MakeArialFont(16, 700);
-    m_pFont18Plain = MakeArialFont(18, 700, false);
-    m_pFont18 = MakeArialFont(18, 700);
-    m_pFont20 = MakeArialFont(20, 900);
+    m_pFont16 = eoc_text::MakeArialFont(16, 700);
+    m_pFont18Plain = eoc_text::MakeArialFont(18, 700, false);
+    m_pFont18 = eoc_text::MakeArialFont(18, 700);
+    m_pFont20 = eoc_text::MakeArialFont(20, 900);
 }
 
 IAP_PhaseIF::~IAP_PhaseIF() = default;
