@@ -21,10 +21,10 @@ namespace {
 constexpr int kFaceRows[4] = {16, 17, 18, 35};
 enum EFace { kFaceAvailable, kFaceActive, kFaceLocked, kFaceOrdered };
 
-const COLORREF kCaption = RGB(200, 200, 200);
-const COLORREF kCaptionHover = RGB(230, 230, 230);
-const COLORREF kInk = RGB(10, 10, 10);
-const COLORREF kName = RGB(230, 230, 230);
+const COLORREF kFaceText = RGB(200, 200, 200);
+const COLORREF kFaceTextHover = RGB(230, 230, 230);
+const COLORREF kPanelInk = RGB(10, 10, 10);
+const COLORREF kChiefName = RGB(230, 230, 230);
 
 std::string Number(float value)
 {
@@ -54,17 +54,17 @@ void EOC::BuildFaces()
                     continue;
                 auto& faces = m_aFaces[static_cast<size_t>(s)][static_cast<size_t>(u)];
                 faces[static_cast<size_t>(f * 2)] =
-                    eoc_text::MakeCaptionFace(m_pDisplay, *row, m_pFont16.get(), kCaption, label);
+                    eoc_text::MakeCaptionFace(m_pDisplay, *row, m_pFont16.get(), kFaceText, label);
                 faces[static_cast<size_t>(f * 2 + 1)] =
-                    eoc_text::MakeCaptionFace(m_pDisplay, *row, m_pFont16.get(), kCaptionHover, label);
+                    eoc_text::MakeCaptionFace(m_pDisplay, *row, m_pFont16.get(), kFaceTextHover, label);
             }
         }
     }
     if (const CArtRow* button = Row(34)) {
-        m_pDone = eoc_text::MakeCaptionFace(m_pDisplay, *button, m_pFont16.get(), kCaption, "Done");
-        m_pDoneHover = eoc_text::MakeCaptionFace(m_pDisplay, *button, m_pFont16.get(), kCaptionHover, "Done");
-        m_pCancel = eoc_text::MakeCaptionFace(m_pDisplay, *button, m_pFont16.get(), kCaption, "Cancel");
-        m_pCancelHover = eoc_text::MakeCaptionFace(m_pDisplay, *button, m_pFont16.get(), kCaptionHover, "Cancel");
+        m_pDone = eoc_text::MakeCaptionFace(m_pDisplay, *button, m_pFont16.get(), kFaceText, "Done");
+        m_pDoneHover = eoc_text::MakeCaptionFace(m_pDisplay, *button, m_pFont16.get(), kFaceTextHover, "Done");
+        m_pCancel = eoc_text::MakeCaptionFace(m_pDisplay, *button, m_pFont16.get(), kFaceText, "Cancel");
+        m_pCancelHover = eoc_text::MakeCaptionFace(m_pDisplay, *button, m_pFont16.get(), kFaceTextHover, "Cancel");
     }
     if (const CArtRow* panel = Row(28)) {
         m_pPanelClean = eoc_text::CopyArtRow(m_pDisplay, *panel);
@@ -163,20 +163,21 @@ void EOC::DrawResourcePoints()
             const CEOCSection& sec = m_aWork[static_cast<size_t>(s)];
             const RECT arrow = ArrowRect(s, 0);
             const int top = arrow.bottom > arrow.top ? (arrow.top + arrow.bottom) / 2 - row->y - 9 : 4 + (s - 1) * 30;
-            eoc_text::DrawSurfaceText(m_pPanel.get(), m_pFont16.get(), kName, PlayerName(m_pGame, sec.nChief),
+            eoc_text::DrawSurfaceText(m_pPanel.get(), m_pFont16.get(), kChiefName, PlayerName(m_pGame, sec.nChief),
                                       RECT{8, top, w - 100, top + 18}, line);
-            eoc_text::DrawSurfaceText(m_pPanel.get(), m_pFont16.get(), kInk, Number(sec.fGranted),
+            eoc_text::DrawSurfaceText(m_pPanel.get(), m_pFont16.get(), kPanelInk, Number(sec.fGranted),
                                       RECT{w - 96, top, w - 52, top + 18}, line | gdi::DT_RIGHT);
-            eoc_text::DrawSurfaceText(m_pPanel.get(), m_pFont16.get(), kInk, Number(sec.fResourcePoints),
+            eoc_text::DrawSurfaceText(m_pPanel.get(), m_pFont16.get(), kPanelInk, Number(sec.fResourcePoints),
                                       RECT{w - 48, top, w - 8, top + 18}, line | gdi::DT_RIGHT);
         }
-        eoc_text::DrawSurfaceText(m_pPanel.get(), m_pFont16.get(), kName, PlayerName(m_pGame, m_aWork[0].nChief),
+        eoc_text::DrawSurfaceText(m_pPanel.get(), m_pFont16.get(), kChiefName, PlayerName(m_pGame, m_aWork[0].nChief),
                                   RECT{8, h - 48, w - 8, h - 28}, line);
     } else if (!money.empty()) {
-        eoc_text::DrawSurfaceText(m_pPanel.get(), m_pFont18.get(), kInk, money, RECT{8, h - 48, w - 8, h - 28}, line);
+        eoc_text::DrawSurfaceText(m_pPanel.get(), m_pFont18.get(), kPanelInk, money, RECT{8, h - 48, w - 8, h - 28},
+                                  line);
     }
-    eoc_text::DrawSurfaceText(m_pPanel.get(), m_pFont20.get(), kInk, "Resource Points", RECT{8, h - 26, w - 60, h - 2},
-                              line);
-    eoc_text::DrawSurfaceText(m_pPanel.get(), m_pFont20.get(), kInk, total, RECT{w - 60, h - 26, w - 8, h - 2},
+    eoc_text::DrawSurfaceText(m_pPanel.get(), m_pFont20.get(), kPanelInk, "Resource Points",
+                              RECT{8, h - 26, w - 60, h - 2}, line);
+    eoc_text::DrawSurfaceText(m_pPanel.get(), m_pFont20.get(), kPanelInk, total, RECT{w - 60, h - 26, w - 8, h - 2},
                               line | gdi::DT_RIGHT);
 }

@@ -15,10 +15,10 @@ namespace gdi = platform::gdi;
 
 namespace {
 
-const COLORREF kCaption = RGB(200, 200, 200);
-const COLORREF kCaptionHover = RGB(230, 230, 230);
-const COLORREF kInk = RGB(10, 10, 10);
-const COLORREF kName = RGB(230, 230, 230);
+const COLORREF kFaceText = RGB(200, 200, 200);
+const COLORREF kFaceTextHover = RGB(230, 230, 230);
+const COLORREF kPanelInk = RGB(10, 10, 10);
+const COLORREF kChiefName = RGB(230, 230, 230);
 
 std::string Number(int32_t value)
 {
@@ -41,9 +41,9 @@ void IAP_PhaseIF::BuildFaces()
         for (int s = 0; s < kSections; ++s) {
             const std::string text = m_pData->Unit(0, s).szLabel;
             m_aLabels[static_cast<size_t>(s)] =
-                eoc_text::MakeCaptionFace(m_pDisplay, *label, m_pFont16.get(), kCaption, text);
+                eoc_text::MakeCaptionFace(m_pDisplay, *label, m_pFont16.get(), kFaceText, text);
             m_aLabelsHover[static_cast<size_t>(s)] =
-                eoc_text::MakeCaptionFace(m_pDisplay, *label, m_pFont16.get(), kCaptionHover, text);
+                eoc_text::MakeCaptionFace(m_pDisplay, *label, m_pFont16.get(), kFaceTextHover, text);
         }
     }
     if (const CArtRow* explain = Row(1)) {
@@ -60,7 +60,7 @@ void IAP_PhaseIF::RedrawPanels()
 {
     if (const CArtRow* explain = Row(1); explain && m_pExplain) {
         eoc_text::RestoreSurface(m_pExplain.get(), m_pExplainClean.get());
-        eoc_text::DrawSurfaceText(m_pExplain.get(), m_pFont16.get(), kInk, "\n\n" + ExplanationText(),
+        eoc_text::DrawSurfaceText(m_pExplain.get(), m_pFont16.get(), kPanelInk, "\n\n" + ExplanationText(),
                                   RECT{8, 0, explain->width - 8, explain->height}, gdi::DT_WORDBREAK);
     }
     if (const CArtRow* title = Row(2); title && m_pTitle) {
@@ -73,7 +73,7 @@ void IAP_PhaseIF::RedrawPanels()
         char tail[64];
         std::snprintf(tail, sizeof tail, "    %.15s, %04d  ", date, time);
         text += tail;
-        eoc_text::DrawSurfaceText(m_pTitle.get(), m_pFont18.get(), kInk, text,
+        eoc_text::DrawSurfaceText(m_pTitle.get(), m_pFont18.get(), kPanelInk, text,
                                   RECT{4, 0, title->width - 4, title->height}, gdi::DT_SINGLELINE | gdi::DT_VCENTER);
     }
     // Each button's hover face depends on the plan's total.
@@ -83,7 +83,7 @@ void IAP_PhaseIF::RedrawPanels()
             const std::string caption = ButtonCaption(b, h == 1);
             m_aButtons[static_cast<size_t>(b)][static_cast<size_t>(h)] =
                 row && !caption.empty() ? eoc_text::MakeCaptionFace(m_pDisplay, *row, m_pFont16.get(),
-                                                                    h ? kCaptionHover : kCaption, caption)
+                                                                    h ? kFaceTextHover : kFaceText, caption)
                                         : nullptr;
         }
     }
@@ -94,7 +94,7 @@ void IAP_PhaseIF::DrawRows(CSurface* target, bool& ok)
     const CArtRow* panel = Row(0);
     if (!panel)
         return;
-    eoc_text::DrawSurfaceText(target, m_pFont18.get(), kInk, " Current       Section           Pending",
+    eoc_text::DrawSurfaceText(target, m_pFont18.get(), kPanelInk, " Current       Section           Pending",
                               RECT{panel->x + 12, panel->y + 35, panel->x + panel->width, panel->y + 55},
                               gdi::DT_SINGLELINE);
     for (int s = 0; s < kSections; ++s) {
@@ -106,13 +106,13 @@ void IAP_PhaseIF::DrawRows(CSurface* target, bool& ok)
         ok = eoc_text::BlitKeyed(target, r.left, r.top, face.get()) && ok;
         const CEOCSection& sec = m_aWork[static_cast<size_t>(s)];
         const unsigned line = gdi::DT_SINGLELINE | gdi::DT_VCENTER;
-        eoc_text::DrawSurfaceText(target, m_pFont18.get(), kInk, Number(sec.nAllocation),
+        eoc_text::DrawSurfaceText(target, m_pFont18.get(), kPanelInk, Number(sec.nAllocation),
                                   RECT{panel->x + 12, r.top - 2, r.left - 4, r.top + 14}, line | gdi::DT_CENTER);
-        eoc_text::DrawSurfaceText(target, m_pFont16.get(), kName, ChiefName(s),
+        eoc_text::DrawSurfaceText(target, m_pFont16.get(), kChiefName, ChiefName(s),
                                   RECT{panel->x + 4, r.top + 14, r.left - 2, r.bottom + 2}, line);
         const RECT plus = ArrowRect(s, 0);
         const int numberRight = plus.right > plus.left ? plus.left - 2 : r.right + 40;
-        eoc_text::DrawSurfaceText(target, m_pFont18.get(), kInk, Number(sec.nProposed),
+        eoc_text::DrawSurfaceText(target, m_pFont18.get(), kPanelInk, Number(sec.nProposed),
                                   RECT{r.right + 2, r.top, numberRight, r.bottom}, line | gdi::DT_RIGHT);
         for (int a = 0; a < 2; ++a) {
             if (const CArtRow* arrow = Row(6 + s * 2 + a))
