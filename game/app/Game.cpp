@@ -41,6 +41,7 @@ CGame::CGame(CGameConfig config) : m_config(std::move(config))
     WorldContext().m_strDataFolder = m_strBasePath;
 
     m_pEOCUnitData = std::make_unique<CEOCUnitData>();
+    m_pEOCUnitData->Attach(this);
     m_pLobbyMenu = std::make_unique<CMultiplayerMenuData>();
     m_pRoleMenu = std::make_unique<CRoleMenuData>();
     m_pBriefingText = std::make_unique<CBriefingText>();
@@ -269,9 +270,9 @@ bool CGame::CreateGameScreens()
     m_pHUD->LoadArt(m_pDisplay.get(), m_strBasePath, &m_uMode);
     m_pHUD->LoadInfoTexts(m_strBasePath);
     m_pEOC = std::make_unique<EOC>();
-    m_pEOC->LoadArt(m_pDisplay.get(), m_strBasePath);
+    m_pEOC->LoadArt(m_pDisplay.get(), m_strBasePath, this);
     m_pIAP = std::make_unique<IAP_PhaseIF>();
-    m_pIAP->LoadArt(m_pDisplay.get(), m_strBasePath);
+    m_pIAP->LoadArt(m_pDisplay.get(), m_strBasePath, this);
     return true;
 }
 

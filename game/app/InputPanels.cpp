@@ -89,9 +89,11 @@ bool CGame::OnPanelInput(int kind, int x, int y, uint32_t buttons)
             }
         }
     } else if (kind == 1) {
+        // The EOC's player list takes its own choice.
+        const bool eocMenu = menuShown && m_pEOC && m_pPopupView->GetOpenMenu() == m_pEOC->PlayerMenu();
         const int choice = menuShown ? m_pPopupView->OnClick(x, y, 1) : -1;
         if (choice == -1) {
-            if ((m_pEOC && m_pEOC->OnClick(x, y, buttons)) || (m_pIAP && m_pIAP->OnClick(x, y, buttons))) {
+            if ((m_pEOC && m_pEOC->OnClick(x, y, buttons, m_pPopupView.get())) || (m_pIAP && m_pIAP->OnClick(x, y, buttons))) {
                 taken = true;
             } else if (m_pHUD) {
                 const int code = (buttons & 1)   ? m_pHUD->OnLeftClick(x, y, buttons, m_pPopupView.get())
@@ -111,7 +113,7 @@ bool CGame::OnPanelInput(int kind, int x, int y, uint32_t buttons)
             taken = true;
         } else {
             taken = true;
-            const int answer = m_pHUD ? m_pHUD->OnPopupChoice(choice, m_pEOC.get()) : 0;
+            const int answer = eocMenu ? 1 : m_pHUD ? m_pHUD->OnPopupChoice(choice, m_pEOC.get()) : 0;
             if (answer == 1 && m_pEOC) {
                 m_pEOC->OnPopupChoice(choice);
             } else if (answer >= 2 && answer <= 11) {

@@ -117,37 +117,6 @@ bool LoadStations(CSpriteManager* stations, CByteReader& in)
     return ok && used >= 0 && in.Skip(static_cast<size_t>(used));
 }
 
-void SaveEOC(const CEOCUnitData& eoc, CByteWriter& out)
-{
-    out.WriteU32(eoc.m_uFacilityFlags); // the placement word: facilities set up so far
-    for (const CEOCSection& s : eoc.m_aSections) {
-        out.WriteU32(s.uActivated);
-        out.WriteU32(s.uOrdered);
-        out.WriteFloat(s.fResourcePoints);
-        out.WriteZeros(20);
-    }
-    out.WriteZeros(5 * 28 * 4);
-}
-
-bool LoadEOC(CEOCUnitData& eoc, CByteReader& in)
-{
-    if (in.Remaining() < kEOCBlockSize)
-        return false;
-    uint32_t placed = 0;
-    in.ReadU32(placed);
-    eoc.m_uFacilityFlags = placed & 0x3F;
-    for (CEOCSection& s : eoc.m_aSections) {
-        in.ReadU32(s.uActivated);
-        in.ReadU32(s.uOrdered);
-        in.ReadFloat(s.fResourcePoints);
-        in.Skip(20);
-    }
-    in.Skip(5 * 28 * 4);
-    // Assigned chiefs go back to player 0.
-    eoc.m_anChiefs.fill(0);
-    return in.Ok();
-}
-
 // After the eight blocks: the incident world's pass timers, which the blocks leave out, so a restored game
 // goes on exactly as the saved one would have. Readers of the blocks alone ignore it.
 constexpr uint32_t kRunTrailerTag = 0x3152555A; // "ZUR1"
@@ -312,8 +281,8 @@ bool CGame::SaveGame(const std::string& name)
         ok = SaveStations(m_pAreaSprites, out);
         m_pRuntime->SaveScoring(out);
         m_pRuntime->SaveEngine(out);
-        SaveEOC(*m_pEOCUnitData, out);
-        out.WriteI32(m_pIAP ? m_pIAP->m_nPenaltyTotal : 0);
+        m_pEOCUnitData->Save(out);
+        IAP_PhaseIF::WriteState(out, m_pIAP ? m_pIAP->m_nPenaltyTotal : 0);
         SaveRunTrailer(m_pIncidentWorld.get(), out);
     }
     ok = ok && WriteWholeFile(scratch / "SaveData.zrd", out.Data()) && logCopied;
@@ -388,9 +357,9 @@ bool CGame::LoadSavedGame(const std::string& name)
     ok = ok && LoadStations(m_pAreaSprites, in);
     ok = ok && m_pRuntime->LoadScoring(in);
     ok = ok && m_pRuntime->LoadEngine(in);
-    ok = ok && LoadEOC(*m_pEOCUnitData, in);
+    ok = ok && m_pEOCUnitData->Load(in);
     int32_t iap = 0;
-    ok = ok && in.ReadI32(iap);
+    ok = ok && IAP_PhaseIF::ReadState(in, iap);
     if (!ok) {
         // Nothing half-restored stays: the scenario goes, the lobby comes back.
         ReleaseScenario();

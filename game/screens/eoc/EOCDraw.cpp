@@ -1,0 +1,183 @@
+// Drawing the EOC screen: tabs, unit buttons by state, the Resource Points panel, Done and Cancel.
+#include "game/screens/eoc/EOC.h"
+
+#include "core/display/CDisplay.h"
+#include "core/display/CErrorLog.h"
+#include "core/display/CSurface.h"
+#include "game/app/Game.h"
+#include "game/rules/RulesGame.h"
+#include "game/screens/boxes/Boxes.h"
+#include "game/screens/eoc/EOCPlayers.h"
+#include "platform/gdi/DeviceContext.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace gdi = platform::gdi;
+
+namespace {
+
+// Face rows by state: available, active, locked, ordered.
+constexpr int kFaceRows[4] = {16, 17, 18, 35};
+enum EFace { kFaceAvailable, kFaceActive, kFaceLocked, kFaceOrdered };
+
+const COLORREF kFaceText = RGB(200, 200, 200);
+const COLORREF kFaceTextHover = RGB(230, 230, 230);
+const COLORREF kPanelInk = RGB(10, 10, 10);
+const COLORREF kChiefName = RGB(230, 230, 230);
+
+std::string Number(float value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%d", static_cast<int>(value));
+    return text;
+}
+
+} // namespace
+
+void EOC::BuildFaces()
+{
+    for (auto& section : m_aFaces)
+        for (auto& unit : section)
+            for (auto& face : unit)
+                face.reset();
+    if (!m_pDisplay || !m_pDisplay->IsUsable())
+        return;
+    for (int s = 0; s < kSections; ++s) {
+        for (int u = 0; u < kUnitsPerSection; ++u) {
+            if (!UnitExists(s, u))
+                continue;
+            const std::string label = m_pData->Unit(s, u).szLabel;
+            for (int f = 0; f < 4; ++f) {
+                const CArtRow* row = Row(kFaceRows[f]);
+                if (!row)
+                    continue;
+                auto& faces = m_aFaces[static_cast<size_t>(s)][static_cast<size_t>(u)];
+                faces[static_cast<size_t>(f * 2)] =
+                    eoc_text::MakeCaptionFace(m_pDisplay, *row, m_pFont16.get(), kFaceText, label);
+                faces[static_cast<size_t>(f * 2 + 1)] =
+                    eoc_text::MakeCaptionFace(m_pDisplay, *row, m_pFont16.get(), kFaceTextHover, label);
+            }
+        }
+    }
+    if (const CArtRow* button = Row(34)) {
+        m_pDone = eoc_text::MakeCaptionFace(m_pDisplay, *button, m_pFont16.get(), kFaceText, "Done");
+        m_pDoneHover = eoc_text::MakeCaptionFace(m_pDisplay, *button, m_pFont16.get(), kFaceTextHover, "Done");
+        m_pCancel = eoc_text::MakeCaptionFace(m_pDisplay, *button, m_pFont16.get(), kFaceText, "Cancel");
+        m_pCancelHover = eoc_text::MakeCaptionFace(m_pDisplay, *button, m_pFont16.get(), kFaceTextHover, "Cancel");
+    }
+    if (const CArtRow* panel = Row(28)) {
+        m_pPanelClean = eoc_text::CopyArtRow(m_pDisplay, *panel);
+        m_pPanel = eoc_text::CopyArtRow(m_pDisplay, *panel);
+    }
+}
+
+void EOC::DrawUnits(CSurface* target, bool& ok)
+{
+    const int s = m_nSection;
+    const CEOCSection& work = m_aWork[static_cast<size_t>(s)];
+    for (int u = 0; u < kUnitsPerSection; ++u) {
+        if (!UnitExists(s, u))
+            continue;
+        const uint32_t bit = 1u << u;
+        const int p = m_pData->Unit(s, u).nPredecessor;
+        const bool predecessorActive = p < 0 || p >= kUnitsPerSection || (work.uActivated & (1u << p));
+        EFace face = kFaceAvailable;
+        if (work.uActivated & bit)
+            face = kFaceActive;
+        else if (work.uOrdered & bit)
+            face = kFaceOrdered;
+        else if (!predecessorActive || !work.bChiefActive)
+            face = kFaceLocked;
+        const RECT r = UnitRect(s, u);
+        const auto& faces = m_aFaces[static_cast<size_t>(s)][static_cast<size_t>(u)];
+        CSurface* surface = faces[static_cast<size_t>(face * 2 + (u == m_nHoverUnit ? 1 : 0))].get();
+        ok = eoc_text::BlitKeyed(target, r.left, r.top, surface) && ok;
+    }
+}
+
+void EOC::Draw(CSurface* target)
+{
+    if (!m_bShown || !target)
+        return;
+    bool ok = true;
+    if (const CArtRow* bg = Row(0))
+        ok = eoc_text::BlitKeyed(target, bg->x, bg->y, bg->pSurface.get()) && ok;
+    for (int t = 0; t < 5; ++t) {
+        const int state = t == m_nSection ? 2 : t == m_nHoverTab ? 1 : 0;
+        if (const CArtRow* tab = Row(1 + t * 3 + state))
+            ok = eoc_text::BlitKeyed(target, tab->x, tab->y, tab->pSurface.get()) && ok;
+    }
+    DrawUnits(target, ok);
+    if (m_nSection == 0) {
+        for (int i = 20; i <= 27; ++i) {
+            if (const CArtRow* arrow = Row(i))
+                ok = eoc_text::BlitKeyed(target, arrow->x, arrow->y, arrow->pSurface.get()) && ok;
+        }
+    }
+    if (const CArtRow* panel = Row(28))
+        ok = eoc_text::BlitKeyed(target, panel->x, panel->y, m_pPanel.get()) && ok;
+    const RECT done = DoneRect(), cancel = CancelRect();
+    ok = eoc_text::BlitKeyed(target, done.left, done.top, (m_nHoverButton == 0 ? m_pDoneHover : m_pDone).get()) && ok;
+    ok = eoc_text::BlitKeyed(target, cancel.left, cancel.top,
+                             (m_nHoverButton == 1 ? m_pCancelHover : m_pCancel).get()) &&
+         ok;
+    if (!ok && m_pDisplay)
+        m_pDisplay->GetErrorLog().LogError(DDERR_GENERIC, m_pDisplay->GetWindow(), "EOC Draw Failed");
+    if (m_pMessageBox)
+        m_pMessageBox->Draw(target);
+}
+
+void EOC::DrawResourcePoints()
+{
+    static const char* const kSectionNames[kSections] = {"Command", "Operations", "Planning", "Logistics",
+                                                         "Finance/Admin"};
+    m_aPanelTexts.clear();
+    const CEOCSection& current = m_aWork[static_cast<size_t>(m_nSection)];
+    const std::string total = Number(current.fResourcePoints + current.fGranted);
+    std::string money;
+    if (m_nSection == 0) {
+        for (int s = 0; s < kSections; ++s) {
+            const CEOCSection& sec = m_aWork[static_cast<size_t>(s)];
+            std::string line = std::string(kSectionNames[s]) + ": " + PlayerName(m_pGame, sec.nChief);
+            if (s > 0)
+                line += " " + Number(sec.fGranted) + " " + Number(sec.fResourcePoints);
+            m_aPanelTexts.push_back(line);
+        }
+    } else if (m_nSection == 4 && m_bMoneyDisplay && m_pGame && m_pGame->m_pRules) {
+        const float cost = m_pGame->m_pRules->m_scoring.GetCost();
+        money = FormatMoney(std::isfinite(cost) && cost < 2.0e9f ? static_cast<int32_t>(cost) : 0);
+        m_aPanelTexts.push_back(money);
+    }
+    m_aPanelTexts.push_back("Resource Points " + total);
+
+    const CArtRow* row = Row(28);
+    if (!m_pPanel || !row)
+        return;
+    eoc_text::RestoreSurface(m_pPanel.get(), m_pPanelClean.get());
+    const int w = row->width, h = row->height;
+    const unsigned line = gdi::DT_SINGLELINE | gdi::DT_VCENTER;
+    if (m_nSection == 0) {
+        // Sections 1-4 beside their arrows, the Command chief above the total.
+        for (int s = 1; s < kSections; ++s) {
+            const CEOCSection& sec = m_aWork[static_cast<size_t>(s)];
+            const RECT arrow = ArrowRect(s, 0);
+            const int top = arrow.bottom > arrow.top ? (arrow.top + arrow.bottom) / 2 - row->y - 9 : 4 + (s - 1) * 30;
+            eoc_text::DrawSurfaceText(m_pPanel.get(), m_pFont16.get(), kChiefName, PlayerName(m_pGame, sec.nChief),
+                                      RECT{8, top, w - 100, top + 18}, line);
+            eoc_text::DrawSurfaceText(m_pPanel.get(), m_pFont16.get(), kPanelInk, Number(sec.fGranted),
+                                      RECT{w - 96, top, w - 52, top + 18}, line | gdi::DT_RIGHT);
+            eoc_text::DrawSurfaceText(m_pPanel.get(), m_pFont16.get(), kPanelInk, Number(sec.fResourcePoints),
+                                      RECT{w - 48, top, w - 8, top + 18}, line | gdi::DT_RIGHT);
+        }
+        eoc_text::DrawSurfaceText(m_pPanel.get(), m_pFont16.get(), kChiefName, PlayerName(m_pGame, m_aWork[0].nChief),
+                                  RECT{8, h - 48, w - 8, h - 28}, line);
+    } else if (!money.empty()) {
+        eoc_text::DrawSurfaceText(m_pPanel.get(), m_pFont18.get(), kPanelInk, money, RECT{8, h - 48, w - 8, h - 28},
+                                  line);
+    }
+    eoc_text::DrawSurfaceText(m_pPanel.get(), m_pFont20.get(), kPanelInk, "Resource Points",
+                              RECT{8, h - 26, w - 60, h - 2}, line);
+    eoc_text::DrawSurfaceText(m_pPanel.get(), m_pFont20.get(), kPanelInk, total, RECT{w - 60, h - 26, w - 8, h - 2},
+                              line | gdi::DT_RIGHT);
+}

@@ -1,0 +1,293 @@
+// The EOC screen over the demo scenario: ordering units and chiefs, double cost, refunds, RP arrows, the commit.
+#include "core/display/CDisplay.h"
+#include "core/widgets/CPopupMenu.h"
+#include "core/widgets/CPopupMenuView.h"
+#include "game/rules/RulesGame.h"
+#include "tests/game/screens/eoc/EOCFixture.h"
+#include "tests/support/DisplayFixtures.h"
+
+namespace {
+
+// Operations units of the demo: 0 Law Operations Group (cost 5, after unit 2), 1 Staging Area Manager (cost 3),
+// 2 Law Enforcement Branch (cost 6). Command unit 1 is the Operations chief (cost 10, 5 minutes).
+class EOCScreenTest : public ScreenFixture {
+public:
+    void OpenOn(int section, float rp)
+    {
+        Data().m_aSections[static_cast<size_t>(section)].fResourcePoints = rp;
+        Eoc().Open();
+        ClickEoc(Eoc().TabRect(section));
+        ASSERT_EQ(Eoc().m_nSection, section);
+        Sounds().clear();
+    }
+};
+
+TEST_F(EOCScreenTest, ChiefOrderedWithDoneBecomesActiveOnTheClock)
+{
+    OpenOn(0, 25.0f);
+    ClickEoc(Eoc().UnitRect(0, 1));
+    EXPECT_EQ(LastSound(), 0);
+    EXPECT_EQ(Eoc().m_aWork[1].bChiefOrdered, 1);
+    EXPECT_FLOAT_EQ(Eoc().m_aWork[0].fResourcePoints, 15.0f);
+    EXPECT_EQ(Data().m_aSections[1].bChiefOrdered, 0); // nothing committed yet
+    ClickEoc(Eoc().DoneRect());
+    EXPECT_FALSE(Eoc().m_bShown);
+    ASSERT_EQ(CountPosts(kGmUnitUpdate), 1);
+    EXPECT_EQ(LastPost(kGmUnitUpdate)->payload.size(), kUnitUpdateSize);
+    EXPECT_EQ(Data().m_aSections[1].bChiefOrdered, 1);
+    EXPECT_FLOAT_EQ(Data().m_aSections[0].fResourcePoints, 15.0f);
+    const int32_t ordered = Data().Unit(0, 1).nOrderTime;
+    EXPECT_EQ(ordered, Game().GetTimeOfDay());
+    EXPECT_FALSE(Data().Tick(AddTimeHHMM(ordered, 4)));
+    ASSERT_TRUE(Data().Tick(AddTimeHHMM(ordered, 5)));
+    Game().PostGameMessage(kGmUnitUpdate, Data().UpdateRecord().data(), kUnitUpdateSize);
+    EXPECT_EQ(Data().m_aSections[1].bChiefActive, 1);
+    EXPECT_NE(Game().GetLocalRoleFlags() & 0x2000, 0u);
+}
+
+TEST_F(EOCScreenTest, LockedSectionRefusesItsUnits)
+{
+    OpenOn(1, 50.0f);
+    ClickEoc(Eoc().UnitRect(1, 1));
+    EXPECT_EQ(LastSound(), 2);
+    EXPECT_EQ(Eoc().m_aWork[1].uOrdered, 0u);
+}
+
+TEST_F(EOCScreenTest, CancelBeforeDoneRefundsAndAfterDoneIsRefused)
+{
+    ActivateChief(1);
+    OpenOn(1, 12.0f);
+    ClickEoc(Eoc().UnitRect(1, 1));
+    EXPECT_FLOAT_EQ(Eoc().m_aWork[1].fResourcePoints, 9.0f);
+    ClickEoc(Eoc().UnitRect(1, 1));
+    EXPECT_FLOAT_EQ(Eoc().m_aWork[1].fResourcePoints, 12.0f);
+    EXPECT_EQ(Eoc().m_aWork[1].uOrdered, 0u);
+    ClickEoc(Eoc().UnitRect(1, 1));
+    ClickEoc(Eoc().DoneRect());
+    EXPECT_EQ(Data().m_aSections[1].uOrdered, 0x2u);
+    EXPECT_FLOAT_EQ(Data().m_aSections[1].fResourcePoints, 9.0f);
+    Eoc().Open();
+    ClickEoc(Eoc().TabRect(1));
+    ClickEoc(Eoc().UnitRect(1, 1));
+    EXPECT_EQ(LastSound(), 2);
+    EXPECT_EQ(Eoc().m_aWork[1].uOrdered, 0x2u);
+    EXPECT_FLOAT_EQ(Eoc().m_aWork[1].fResourcePoints, 9.0f);
+}
+
+TEST_F(EOCScreenTest, DoubleCostAskedThenOrderedOnOk)
+{
+    ActivateChief(1);
+    OpenOn(1, 12.0f);
+    ClickEoc(Eoc().UnitRect(1, 0));
+    ASSERT_TRUE(Eoc().MessageBox()->m_bShown);
+    EXPECT_EQ(Eoc().MessageBox()->m_strText, EOC::kDoubleCostText);
+    EXPECT_EQ(Eoc().m_aWork[1].uOrdered, 0u);
+    const int ok = CMessageBox::kPanelX + 235 + 5, top = CMessageBox::kPanelY + 165;
+    Eoc().OnClick(ok, top, 1, nullptr);
+    EXPECT_FALSE(Eoc().MessageBox()->m_bShown);
+    EXPECT_EQ(Eoc().m_aWork[1].uOrdered, 0x1u);
+    EXPECT_FLOAT_EQ(Eoc().m_aWork[1].fResourcePoints, 2.0f);
+    // Taken back before Done, the whole double cost comes back.
+    ClickEoc(Eoc().UnitRect(1, 0));
+    EXPECT_FLOAT_EQ(Eoc().m_aWork[1].fResourcePoints, 12.0f);
+}
+
+TEST_F(EOCScreenTest, DoubleCostCancelledLeavesTheUnit)
+{
+    ActivateChief(1);
+    OpenOn(1, 12.0f);
+    ClickEoc(Eoc().UnitRect(1, 0));
+    ASSERT_TRUE(Eoc().MessageBox()->m_bShown);
+    Eoc().OnClick(CMessageBox::kPanelX + 315, CMessageBox::kPanelY + 165, 1, nullptr);
+    EXPECT_FALSE(Eoc().MessageBox()->m_bShown);
+    EXPECT_EQ(Eoc().m_aWork[1].uOrdered, 0u);
+    EXPECT_FLOAT_EQ(Eoc().m_aWork[1].fResourcePoints, 12.0f);
+    EXPECT_FALSE(Eoc().m_bDoubleConfirmed);
+}
+
+TEST_F(EOCScreenTest, DoubleCostBeyondThePointsIsRefusedWithoutTheQuestion)
+{
+    ActivateChief(1);
+    OpenOn(1, 9.0f);
+    ClickEoc(Eoc().UnitRect(1, 0));
+    EXPECT_FALSE(Eoc().MessageBox()->m_bShown);
+    EXPECT_EQ(LastSound(), 2);
+    EXPECT_EQ(Eoc().m_aWork[1].uOrdered, 0u);
+}
+
+TEST_F(EOCScreenTest, GrantedPointsAreSpentAfterTheSectionsOwn)
+{
+    ActivateChief(1);
+    Data().m_aSections[0].fResourcePoints = 3.0f;
+    OpenOn(1, 2.0f);
+    ClickEoc(Eoc().UnitRect(1, 1)); // cost 3 > 2
+    EXPECT_EQ(LastSound(), 2);
+    Eoc().m_nSection = 0;
+    Eoc().m_aWork[1].fGranted = 1.0f;
+    Eoc().m_aWork[0].fResourcePoints = 2.0f;
+    Eoc().m_nSection = 1;
+    EXPECT_EQ(Eoc().OrderUnit(1, 1, 1000), EOC::kChanged);
+    EXPECT_FLOAT_EQ(Eoc().m_aWork[1].fResourcePoints, 0.0f);
+    EXPECT_FLOAT_EQ(Eoc().m_aWork[1].fGranted, 0.0f);
+    ASSERT_TRUE(Eoc().Commit(1000));
+    // Command gave one point, Operations spent three of its own and granted ones.
+    EXPECT_FLOAT_EQ(Data().m_aSections[0].fResourcePoints, 2.0f);
+    EXPECT_FLOAT_EQ(Data().m_aSections[1].fResourcePoints, 0.0f);
+}
+
+TEST_F(EOCScreenTest, DoneWithoutChangeSendsNothing)
+{
+    OpenOn(0, 10.0f);
+    ClickEoc(Eoc().DoneRect());
+    EXPECT_FALSE(Eoc().m_bShown);
+    EXPECT_EQ(CountPosts(kGmUnitUpdate), 0);
+}
+
+TEST_F(EOCScreenTest, CancelDropsTheWorkingCopy)
+{
+    OpenOn(0, 25.0f);
+    ClickEoc(Eoc().UnitRect(0, 2));
+    ClickEoc(Eoc().CancelRect());
+    EXPECT_FALSE(Eoc().m_bShown);
+    EXPECT_EQ(CountPosts(kGmUnitUpdate), 0);
+    EXPECT_EQ(Data().m_aSections[2].bChiefOrdered, 0);
+    EXPECT_FLOAT_EQ(Data().m_aSections[0].fResourcePoints, 25.0f);
+}
+
+TEST_F(EOCScreenTest, PlusArrowMovesOnePointAtMostEveryHundredMilliseconds)
+{
+    OpenOn(0, 0.0f);
+    ClickEoc(Eoc().ArrowRect(1, 0));
+    EXPECT_EQ(LastSound(), 2);
+    EXPECT_EQ(Eoc().m_aWork[1].fGranted, 0.0f);
+    Data().m_aSections[0].fResourcePoints = 3.0f;
+    Eoc().Open();
+    ClickEoc(Eoc().ArrowRect(1, 0));
+    EXPECT_EQ(LastSound(), 0);
+    ClickEoc(Eoc().ArrowRect(1, 0)); // same tick: no move
+    EXPECT_FLOAT_EQ(Eoc().m_aWork[1].fGranted, 1.0f);
+    EXPECT_FLOAT_EQ(Eoc().m_aWork[0].fResourcePoints, 2.0f);
+    m_run->Step();
+    ClickEoc(Eoc().ArrowRect(1, 1));
+    EXPECT_FLOAT_EQ(Eoc().m_aWork[1].fGranted, 0.0f);
+    EXPECT_FLOAT_EQ(Eoc().m_aWork[0].fResourcePoints, 3.0f);
+    ClickEoc(Eoc().DoneRect());
+    EXPECT_EQ(CountPosts(kGmUnitUpdate), 0);
+}
+
+TEST_F(EOCScreenTest, RightClickShowsTheUnitsInfoText)
+{
+    ActivateChief(1);
+    OpenOn(1, 0.0f);
+    ClickEoc(Eoc().UnitRect(1, 2), 2);
+    ASSERT_TRUE(Game().m_pInfoBox->m_bShown);
+    EXPECT_EQ(Game().m_pInfoBox->m_nEntry, Data().Unit(1, 2).nInfoTextId);
+    EXPECT_EQ(Eoc().m_nHoverUnit, -1);
+}
+
+TEST_F(EOCScreenTest, HoverReportsTheUnitToTheGameAndClearsOutside)
+{
+    ActivateChief(1);
+    OpenOn(1, 0.0f);
+    const POINT p = Centre(Eoc().UnitRect(1, 2));
+    EXPECT_TRUE(Eoc().OnMouseMove(p.x, p.y, 0));
+    EXPECT_EQ(Eoc().m_nHoverSection, 1);
+    EXPECT_EQ(Eoc().m_nHoverUnit, 2);
+    EXPECT_TRUE(Eoc().OnMouseMove(2, 598, 0));
+    EXPECT_EQ(Eoc().m_nHoverUnit, -1);
+    EXPECT_EQ(Eoc().m_nHoverTab, -1);
+    Eoc().Close();
+    EXPECT_FALSE(Eoc().OnMouseMove(p.x, p.y, 0));
+    EXPECT_FALSE(Eoc().OnClick(p.x, p.y, 1));
+}
+
+TEST_F(EOCScreenTest, ResourcePointMessagesReachAnOpenScreen)
+{
+    for (CEOCSection& s : Data().m_aSections)
+        s.bChiefActive = 1;
+    OpenOn(0, 0.0f);
+    Data().GrantResourcePoints(50.0f);
+    for (int s = 0; s < kSections; ++s) {
+        EXPECT_FLOAT_EQ(Eoc().m_aWork[static_cast<size_t>(s)].fResourcePoints, 10.0f);
+        EXPECT_FLOAT_EQ(Eoc().m_aBase[static_cast<size_t>(s)].fResourcePoints, 10.0f);
+    }
+}
+
+TEST_F(EOCScreenTest, CommandPanelNamesTheChiefs)
+{
+    ActivateChief(2);
+    OpenOn(0, 7.0f);
+    const auto& texts = Eoc().PanelTexts();
+    ASSERT_EQ(texts.size(), 6u);
+    EXPECT_EQ(texts[0], "Command: Single Player");
+    EXPECT_EQ(texts[1], "Operations:  0 0");
+    EXPECT_EQ(texts[2], "Planning: Single Player 0 0");
+    EXPECT_EQ(texts[5], "Resource Points 7");
+}
+
+TEST_F(EOCScreenTest, NetworkZoranthPicksTheChiefFromThePlayers)
+{
+    MakeNetworked(0x400);
+    OpenOn(0, 20.0f);
+    ClickEoc(Eoc().UnitRect(0, 1));
+    ASSERT_TRUE(Eoc().m_bChoosingChief);
+    ASSERT_TRUE(Game().m_pPopupView->IsShown());
+    EXPECT_EQ(Game().m_pPopupView->GetOpenMenu(), Eoc().PlayerMenu());
+    ASSERT_EQ(Eoc().PlayerMenu()->GetCount(), 2);
+    EXPECT_STREQ(Eoc().PlayerMenu()->GetItem(1)->szText, "Robin");
+    // The game hands the choice on the list to the EOC.
+    const CPopupMenuView& view = *Game().m_pPopupView;
+    const CPopupMenu& menu = *Eoc().PlayerMenu();
+    const int x = menu.GetX() + 10, y = menu.GetY() + view.GetEdgeHeight() + view.GetItemHeight() * 3 / 2;
+    Game().OnPanelInput(0, x, y, 0);
+    Game().OnPanelInput(1, x, y, 1);
+    EXPECT_FALSE(Eoc().m_bChoosingChief);
+    EXPECT_EQ(Eoc().m_aWork[1].nChief, 2);
+    EXPECT_FLOAT_EQ(Eoc().m_aWork[0].fResourcePoints, 10.0f);
+    ASSERT_TRUE(Eoc().Commit(1000));
+    EXPECT_EQ(Data().m_aSections[1].nChief, 2);
+    ASSERT_TRUE(Data().Tick(1005));
+    EXPECT_NE(Game().m_pSession->Slot(1).m_uRoleFlags & 0x2000, 0u);
+    EXPECT_EQ(Game().m_pSession->Slot(0).m_uRoleFlags & 0x2000, 0u);
+}
+
+TEST_F(EOCScreenTest, OnlyTheZoranthOrdersChiefs)
+{
+    MakeNetworked(0x4000);
+    Game().m_pSession->Slot(1).m_uRoleFlags = 0x400;
+    OpenOn(0, 20.0f);
+    ClickEoc(Eoc().UnitRect(0, 1));
+    EXPECT_EQ(LastSound(), 2);
+    EXPECT_FALSE(Eoc().m_bChoosingChief);
+    EXPECT_EQ(Eoc().OrderSectionChief(1, 1, 1000), EOC::kRefused);
+}
+
+TEST_F(EOCScreenTest, RunningCostIsShownInGroupsOfThree)
+{
+    struct Case {
+        int32_t dollars;
+        const char* text;
+    } cases[] = {{1234567, "$1,234,567"}, {5007, "$5,007"},       {999, "$999"}, {0, "$0"},
+                 {1000, "$1,000"},        {1000000, "$1,000,000"}};
+    for (const Case& c : cases)
+        EXPECT_EQ(EOC::FormatMoney(c.dollars), c.text);
+}
+
+TEST_F(EOCScreenTest, ScreenshotOfTheCommandTab)
+{
+    ActivateChief(1);
+    Data().m_aSections[1].uOrdered = 0x2;
+    OpenOn(0, 42.0f);
+    ClickEoc(Eoc().UnitRect(0, 3));
+    CSurface* back = Game().m_pDisplay->GetBackBuffer();
+    ASSERT_TRUE(back);
+    Game().m_pDisplay->Clear(true);
+    Eoc().Draw(back);
+    ASSERT_TRUE(fixtures::SaveSurfaceBmp(*back->GetPixels(), "eoc_screenshot.bmp"));
+    ClickEoc(Eoc().TabRect(1));
+    Game().m_pDisplay->Clear(true);
+    Eoc().Draw(back);
+    ASSERT_TRUE(fixtures::SaveSurfaceBmp(*back->GetPixels(), "eoc_operations_screenshot.bmp"));
+}
+
+} // namespace
