@@ -267,6 +267,23 @@ bool CGame::CreateGameScreens()
     ReleaseScreens();
     m_pHUD = std::make_unique<HUD>();
     m_pHUD->AttachGameData(this, m_pEOCUnitData.get());
+    // The unit page of the info panel reads the unit lists of the EOC data.
+    m_pHUD->m_fnUnitInfo = [this](int section, int unit, CHudUnitInfo& out) {
+        if (!m_pEOCUnitData || section < 0 || section >= kSections || unit < 0 || unit >= kUnitsPerSection)
+            return false;
+        const CEOCUnit& u = m_pEOCUnitData->Unit(section, unit);
+        if (!u.szName[0])
+            return false;
+        const CEOCSection& s = m_pEOCUnitData->m_aSections[static_cast<size_t>(section)];
+        out.strName = u.szName;
+        out.nCost = u.nCost;
+        out.nActivationMinutes = u.nActivationMinutes;
+        out.nDescription = u.nDescription;
+        out.nOrderTime = u.nOrderTime;
+        out.bActivated = (s.uActivated >> unit) & 1u;
+        out.bOrdered = (s.uOrdered >> unit) & 1u;
+        return true;
+    };
     m_pHUD->LoadArt(m_pDisplay.get(), m_strBasePath, &m_uMode);
     m_pHUD->LoadInfoTexts(m_strBasePath);
     m_pEOC = std::make_unique<EOC>();

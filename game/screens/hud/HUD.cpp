@@ -483,9 +483,13 @@ int HUD::OnPopupChoice(int value, EOC* eoc)
             if (game && value == 0 && game->m_pIAP)
                 game->m_pIAP->Open((Mode() & (kModeIAPApproval | kModeIAPReview)) ? 0x20000 : 0x40000);
             if (game && value == 1 && game->m_pEOC)
-                game->m_pEOC->m_bShown = true;
-            if (game && (Mode() & kModeSingle) && !(Mode() & kModePaused))
+                game->m_pEOC->Open();
+            if (game && (Mode() & kModeSingle) && !(Mode() & kModePaused)) {
                 game->SetPaused(true);
+                // The EOC resumes a game it paused when it closes.
+                if (value == 1 && game->m_pEOC)
+                    game->m_pEOC->m_bPausedGame = true;
+            }
             return 0;
         }
         if (value >= 2 && value <= 7) {

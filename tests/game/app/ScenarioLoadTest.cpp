@@ -7,6 +7,8 @@
 #include "core/world/AreaMapData.h"
 #include "core/world/SpriteManager.h"
 #include "core/world/WorldContext.h"
+#include "game/screens/eoc/EOC.h"
+#include "game/screens/hud/HUD.h"
 #include "game/screens/lobby/MPlayIF.h"
 
 #include <gtest/gtest.h>
@@ -136,3 +138,15 @@ TEST_F(ScenarioLoadTest, LobbyQuickStartReachesPlay)
 }
 
 } // namespace
+
+TEST_F(ScenarioLoadTest, TheInfoPanelReadsUnitsFromTheEocLists)
+{
+    ASSERT_TRUE(m_run->LoadScenario("Millbrook.zri"));
+    CGame& game = m_run->Game();
+    ASSERT_TRUE(game.m_pHUD && game.m_pHUD->m_fnUnitInfo);
+    CHudUnitInfo info;
+    ASSERT_TRUE(game.m_pHUD->m_fnUnitInfo(1, 0, info));
+    EXPECT_EQ(info.strName, game.m_pEOCUnitData->Unit(1, 0).szName);
+    EXPECT_FALSE(game.m_pHUD->m_fnUnitInfo(1, kUnitsPerSection, info));
+    EXPECT_FALSE(game.m_pHUD->m_fnUnitInfo(5, 0, info));
+}
