@@ -14,9 +14,9 @@
 
 EOC::EOC()
 {
-    m_pFont16 = eoc_text::MakeArialFont(16, 700);
-    m_pFont18 = eoc_text::MakeArialFont(18, 700);
-    m_pFont20 = eoc_text::MakeArialFont(20, 900);
+    m_pFont16 = MakeArial(16, true);
+    m_pFont18 = MakeArial(18, true);
+    m_pFont20 = MakeArial(20, true);
     m_pPlayerMenu = std::make_unique<CPopupMenu>(0, true);
 }
 

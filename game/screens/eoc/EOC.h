@@ -3,7 +3,7 @@
 
 #include "game/screens/art/ArtList.h"
 #include "game/screens/eoc/EOCUnitData.h"
-#include "game/screens/eoc/ScreenText.h"
+#include "game/screens/art/ScreenKit.h"
 
 #include <array>
 #include <cstdint>
@@ -119,9 +119,9 @@ private:
     std::unique_ptr<platform::gdi::Font> m_pFont18;
     std::unique_ptr<platform::gdi::Font> m_pFont20;
     // Per section and unit: faces available, active, locked, ordered, each normal and hover.
-    std::array<std::array<std::array<eoc_text::SurfacePtr, 8>, kUnitsPerSection>, kSections> m_aFaces;
-    eoc_text::SurfacePtr m_pDone, m_pDoneHover, m_pCancel, m_pCancelHover;
-    eoc_text::SurfacePtr m_pPanel, m_pPanelClean;
+    std::array<std::array<std::array<SurfacePtr, 8>, kUnitsPerSection>, kSections> m_aFaces;
+    SurfacePtr m_pDone, m_pDoneHover, m_pCancel, m_pCancelHover;
+    SurfacePtr m_pPanel, m_pPanelClean;
     // What the unit paid while its order is not committed (a double cost is refunded whole).
     std::array<std::array<float, kUnitsPerSection>, kSections> m_afPaid{};
     std::vector<std::string> m_aPanelTexts;

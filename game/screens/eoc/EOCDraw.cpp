@@ -53,22 +53,21 @@ void EOC::BuildFaces()
                 if (!row)
                     continue;
                 auto& faces = m_aFaces[static_cast<size_t>(s)][static_cast<size_t>(u)];
-                faces[static_cast<size_t>(f * 2)] =
-                    eoc_text::MakeCaptionFace(m_pDisplay, *row, m_pFont16.get(), kFaceText, label);
+                faces[static_cast<size_t>(f * 2)] = MakeFace(m_pDisplay, *row, label, m_pFont16.get(), kFaceText);
                 faces[static_cast<size_t>(f * 2 + 1)] =
-                    eoc_text::MakeCaptionFace(m_pDisplay, *row, m_pFont16.get(), kFaceTextHover, label);
+                    MakeFace(m_pDisplay, *row, label, m_pFont16.get(), kFaceTextHover);
             }
         }
     }
     if (const CArtRow* button = Row(34)) {
-        m_pDone = eoc_text::MakeCaptionFace(m_pDisplay, *button, m_pFont16.get(), kFaceText, "Done");
-        m_pDoneHover = eoc_text::MakeCaptionFace(m_pDisplay, *button, m_pFont16.get(), kFaceTextHover, "Done");
-        m_pCancel = eoc_text::MakeCaptionFace(m_pDisplay, *button, m_pFont16.get(), kFaceText, "Cancel");
-        m_pCancelHover = eoc_text::MakeCaptionFace(m_pDisplay, *button, m_pFont16.get(), kFaceTextHover, "Cancel");
+        m_pDone = MakeFace(m_pDisplay, *button, "Done", m_pFont16.get(), kFaceText);
+        m_pDoneHover = MakeFace(m_pDisplay, *button, "Done", m_pFont16.get(), kFaceTextHover);
+        m_pCancel = MakeFace(m_pDisplay, *button, "Cancel", m_pFont16.get(), kFaceText);
+        m_pCancelHover = MakeFace(m_pDisplay, *button, "Cancel", m_pFont16.get(), kFaceTextHover);
     }
     if (const CArtRow* panel = Row(28)) {
-        m_pPanelClean = eoc_text::CopyArtRow(m_pDisplay, *panel);
-        m_pPanel = eoc_text::CopyArtRow(m_pDisplay, *panel);
+        m_pPanelClean = CopyArt(m_pDisplay, *panel);
+        m_pPanel = CopyArt(m_pDisplay, *panel);
     }
 }
 
@@ -92,7 +91,7 @@ void EOC::DrawUnits(CSurface* target, bool& ok)
         const RECT r = UnitRect(s, u);
         const auto& faces = m_aFaces[static_cast<size_t>(s)][static_cast<size_t>(u)];
         CSurface* surface = faces[static_cast<size_t>(face * 2 + (u == m_nHoverUnit ? 1 : 0))].get();
-        ok = eoc_text::BlitKeyed(target, r.left, r.top, surface) && ok;
+        ok = (BlitKeyed(target, r.left, r.top, surface) == DD_OK) && ok;
     }
 }
 
@@ -102,25 +101,25 @@ void EOC::Draw(CSurface* target)
         return;
     bool ok = true;
     if (const CArtRow* bg = Row(0))
-        ok = eoc_text::BlitKeyed(target, bg->x, bg->y, bg->pSurface.get()) && ok;
+        ok = (BlitKeyed(target, bg->x, bg->y, bg->pSurface.get()) == DD_OK) && ok;
     for (int t = 0; t < 5; ++t) {
         const int state = t == m_nSection ? 2 : t == m_nHoverTab ? 1 : 0;
         if (const CArtRow* tab = Row(1 + t * 3 + state))
-            ok = eoc_text::BlitKeyed(target, tab->x, tab->y, tab->pSurface.get()) && ok;
+            ok = (BlitKeyed(target, tab->x, tab->y, tab->pSurface.get()) == DD_OK) && ok;
     }
     DrawUnits(target, ok);
     if (m_nSection == 0) {
         for (int i = 20; i <= 27; ++i) {
             if (const CArtRow* arrow = Row(i))
-                ok = eoc_text::BlitKeyed(target, arrow->x, arrow->y, arrow->pSurface.get()) && ok;
+                ok = (BlitKeyed(target, arrow->x, arrow->y, arrow->pSurface.get()) == DD_OK) && ok;
         }
     }
     if (const CArtRow* panel = Row(28))
-        ok = eoc_text::BlitKeyed(target, panel->x, panel->y, m_pPanel.get()) && ok;
+        ok = (BlitKeyed(target, panel->x, panel->y, m_pPanel.get()) == DD_OK) && ok;
     const RECT done = DoneRect(), cancel = CancelRect();
-    ok = eoc_text::BlitKeyed(target, done.left, done.top, (m_nHoverButton == 0 ? m_pDoneHover : m_pDone).get()) && ok;
-    ok = eoc_text::BlitKeyed(target, cancel.left, cancel.top,
-                             (m_nHoverButton == 1 ? m_pCancelHover : m_pCancel).get()) &&
+    ok = (BlitKeyed(target, done.left, done.top, (m_nHoverButton == 0 ? m_pDoneHover : m_pDone).get()) == DD_OK) && ok;
+    ok = (BlitKeyed(target, cancel.left, cancel.top, (m_nHoverButton == 1 ? m_pCancelHover : m_pCancel).get()) ==
+          DD_OK) &&
          ok;
     if (!ok && m_pDisplay)
         m_pDisplay->GetErrorLog().LogError(DDERR_GENERIC, m_pDisplay->GetWindow(), "EOC Draw Failed");
@@ -154,7 +153,7 @@ void EOC::DrawResourcePoints()
     const CArtRow* row = Row(28);
     if (!m_pPanel || !row)
         return;
-    eoc_text::RestoreSurface(m_pPanel.get(), m_pPanelClean.get());
+    RestoreSurface(m_pPanel.get(), m_pPanelClean.get());
     const int w = row->width, h = row->height;
     const unsigned line = gdi::DT_SINGLELINE | gdi::DT_VCENTER;
     if (m_nSection == 0) {
@@ -163,21 +162,19 @@ void EOC::DrawResourcePoints()
             const CEOCSection& sec = m_aWork[static_cast<size_t>(s)];
             const RECT arrow = ArrowRect(s, 0);
             const int top = arrow.bottom > arrow.top ? (arrow.top + arrow.bottom) / 2 - row->y - 9 : 4 + (s - 1) * 30;
-            eoc_text::DrawSurfaceText(m_pPanel.get(), m_pFont16.get(), kChiefName, PlayerName(m_pGame, sec.nChief),
-                                      RECT{8, top, w - 100, top + 18}, line);
-            eoc_text::DrawSurfaceText(m_pPanel.get(), m_pFont16.get(), kPanelInk, Number(sec.fGranted),
-                                      RECT{w - 96, top, w - 52, top + 18}, line | gdi::DT_RIGHT);
-            eoc_text::DrawSurfaceText(m_pPanel.get(), m_pFont16.get(), kPanelInk, Number(sec.fResourcePoints),
-                                      RECT{w - 48, top, w - 8, top + 18}, line | gdi::DT_RIGHT);
+            DrawTextOn(m_pPanel.get(), m_pFont16.get(), PlayerName(m_pGame, sec.nChief),
+                       RECT{8, top, w - 100, top + 18}, kChiefName, line);
+            DrawTextOn(m_pPanel.get(), m_pFont16.get(), Number(sec.fGranted), RECT{w - 96, top, w - 52, top + 18},
+                       kPanelInk, line | gdi::DT_RIGHT);
+            DrawTextOn(m_pPanel.get(), m_pFont16.get(), Number(sec.fResourcePoints), RECT{w - 48, top, w - 8, top + 18},
+                       kPanelInk, line | gdi::DT_RIGHT);
         }
-        eoc_text::DrawSurfaceText(m_pPanel.get(), m_pFont16.get(), kChiefName, PlayerName(m_pGame, m_aWork[0].nChief),
-                                  RECT{8, h - 48, w - 8, h - 28}, line);
+        DrawTextOn(m_pPanel.get(), m_pFont16.get(), PlayerName(m_pGame, m_aWork[0].nChief),
+                   RECT{8, h - 48, w - 8, h - 28}, kChiefName, line);
     } else if (!money.empty()) {
-        eoc_text::DrawSurfaceText(m_pPanel.get(), m_pFont18.get(), kPanelInk, money, RECT{8, h - 48, w - 8, h - 28},
-                                  line);
+        DrawTextOn(m_pPanel.get(), m_pFont18.get(), money, RECT{8, h - 48, w - 8, h - 28}, kPanelInk, line);
     }
-    eoc_text::DrawSurfaceText(m_pPanel.get(), m_pFont20.get(), kPanelInk, "Resource Points",
-                              RECT{8, h - 26, w - 60, h - 2}, line);
-    eoc_text::DrawSurfaceText(m_pPanel.get(), m_pFont20.get(), kPanelInk, total, RECT{w - 60, h - 26, w - 8, h - 2},
-                              line | gdi::DT_RIGHT);
+    DrawTextOn(m_pPanel.get(), m_pFont20.get(), "Resource Points", RECT{8, h - 26, w - 60, h - 2}, kPanelInk, line);
+    DrawTextOn(m_pPanel.get(), m_pFont20.get(), total, RECT{w - 60, h - 26, w - 8, h - 2}, kPanelInk,
+               line | gdi::DT_RIGHT);
 }

@@ -40,31 +40,30 @@ void IAP_PhaseIF::BuildFaces()
     if (const CArtRow* label = Row(21); label && m_pData) {
         for (int s = 0; s < kSections; ++s) {
             const std::string text = m_pData->Unit(0, s).szLabel;
-            m_aLabels[static_cast<size_t>(s)] =
-                eoc_text::MakeCaptionFace(m_pDisplay, *label, m_pFont16.get(), kFaceText, text);
+            m_aLabels[static_cast<size_t>(s)] = MakeFace(m_pDisplay, *label, text, m_pFont16.get(), kFaceText);
             m_aLabelsHover[static_cast<size_t>(s)] =
-                eoc_text::MakeCaptionFace(m_pDisplay, *label, m_pFont16.get(), kFaceTextHover, text);
+                MakeFace(m_pDisplay, *label, text, m_pFont16.get(), kFaceTextHover);
         }
     }
     if (const CArtRow* explain = Row(1)) {
-        m_pExplainClean = eoc_text::CopyArtRow(m_pDisplay, *explain);
-        m_pExplain = eoc_text::CopyArtRow(m_pDisplay, *explain);
+        m_pExplainClean = CopyArt(m_pDisplay, *explain);
+        m_pExplain = CopyArt(m_pDisplay, *explain);
     }
     if (const CArtRow* title = Row(2)) {
-        m_pTitleClean = eoc_text::CopyArtRow(m_pDisplay, *title);
-        m_pTitle = eoc_text::CopyArtRow(m_pDisplay, *title);
+        m_pTitleClean = CopyArt(m_pDisplay, *title);
+        m_pTitle = CopyArt(m_pDisplay, *title);
     }
 }
 
 void IAP_PhaseIF::RedrawPanels()
 {
     if (const CArtRow* explain = Row(1); explain && m_pExplain) {
-        eoc_text::RestoreSurface(m_pExplain.get(), m_pExplainClean.get());
-        eoc_text::DrawSurfaceText(m_pExplain.get(), m_pFont16.get(), kPanelInk, "\n\n" + ExplanationText(),
-                                  RECT{8, 0, explain->width - 8, explain->height}, gdi::DT_WORDBREAK);
+        RestoreSurface(m_pExplain.get(), m_pExplainClean.get());
+        DrawTextOn(m_pExplain.get(), m_pFont16.get(), "\n\n" + ExplanationText(),
+                   RECT{8, 0, explain->width - 8, explain->height}, kPanelInk, gdi::DT_WORDBREAK);
     }
     if (const CArtRow* title = Row(2); title && m_pTitle) {
-        eoc_text::RestoreSurface(m_pTitle.get(), m_pTitleClean.get());
+        RestoreSurface(m_pTitle.get(), m_pTitleClean.get());
         std::string text = m_pGame && m_pGame->m_pScenario ? m_pGame->m_pScenario->m_szTitle : "";
         const char* date = m_pGame && m_pGame->m_pRules ? m_pGame->m_pRules->m_scoring.GetDateText() : "";
         int32_t time = m_pGame ? m_pGame->GetTimeOfDay() : 0;
@@ -73,8 +72,8 @@ void IAP_PhaseIF::RedrawPanels()
         char tail[64];
         std::snprintf(tail, sizeof tail, "    %.15s, %04d  ", date, time);
         text += tail;
-        eoc_text::DrawSurfaceText(m_pTitle.get(), m_pFont18.get(), kPanelInk, text,
-                                  RECT{4, 0, title->width - 4, title->height}, gdi::DT_SINGLELINE | gdi::DT_VCENTER);
+        DrawTextOn(m_pTitle.get(), m_pFont18.get(), text, RECT{4, 0, title->width - 4, title->height}, kPanelInk,
+                   gdi::DT_SINGLELINE | gdi::DT_VCENTER);
     }
     // Each button's hover face depends on the plan's total.
     for (int b = 0; b < 3; ++b) {
@@ -82,9 +81,9 @@ void IAP_PhaseIF::RedrawPanels()
         for (int h = 0; h < 2; ++h) {
             const std::string caption = ButtonCaption(b, h == 1);
             m_aButtons[static_cast<size_t>(b)][static_cast<size_t>(h)] =
-                row && !caption.empty() ? eoc_text::MakeCaptionFace(m_pDisplay, *row, m_pFont16.get(),
-                                                                    h ? kFaceTextHover : kFaceText, caption)
-                                        : nullptr;
+                row && !caption.empty()
+                    ? MakeFace(m_pDisplay, *row, caption, m_pFont16.get(), h ? kFaceTextHover : kFaceText)
+                    : nullptr;
         }
     }
 }
@@ -94,29 +93,29 @@ void IAP_PhaseIF::DrawRows(CSurface* target, bool& ok)
     const CArtRow* panel = Row(0);
     if (!panel)
         return;
-    eoc_text::DrawSurfaceText(target, m_pFont18.get(), kPanelInk, " Current       Section           Pending",
-                              RECT{panel->x + 12, panel->y + 35, panel->x + panel->width, panel->y + 55},
-                              gdi::DT_SINGLELINE);
+    DrawTextOn(target, m_pFont18.get(), " Current       Section           Pending",
+               RECT{panel->x + 12, panel->y + 35, panel->x + panel->width, panel->y + 55}, kPanelInk,
+               gdi::DT_SINGLELINE);
     for (int s = 0; s < kSections; ++s) {
         const RECT r = RowRect(s);
         if (r.right <= r.left)
             continue;
         const auto& face =
             s == m_nHoverRow ? m_aLabelsHover[static_cast<size_t>(s)] : m_aLabels[static_cast<size_t>(s)];
-        ok = eoc_text::BlitKeyed(target, r.left, r.top, face.get()) && ok;
+        ok = (BlitKeyed(target, r.left, r.top, face.get()) == DD_OK) && ok;
         const CEOCSection& sec = m_aWork[static_cast<size_t>(s)];
         const unsigned line = gdi::DT_SINGLELINE | gdi::DT_VCENTER;
-        eoc_text::DrawSurfaceText(target, m_pFont18.get(), kPanelInk, Number(sec.nAllocation),
-                                  RECT{panel->x + 12, r.top - 2, r.left - 4, r.top + 14}, line | gdi::DT_CENTER);
-        eoc_text::DrawSurfaceText(target, m_pFont16.get(), kChiefName, ChiefName(s),
-                                  RECT{panel->x + 4, r.top + 14, r.left - 2, r.bottom + 2}, line);
+        DrawTextOn(target, m_pFont18.get(), Number(sec.nAllocation),
+                   RECT{panel->x + 12, r.top - 2, r.left - 4, r.top + 14}, kPanelInk, line | gdi::DT_CENTER);
+        DrawTextOn(target, m_pFont16.get(), ChiefName(s), RECT{panel->x + 4, r.top + 14, r.left - 2, r.bottom + 2},
+                   kChiefName, line);
         const RECT plus = ArrowRect(s, 0);
         const int numberRight = plus.right > plus.left ? plus.left - 2 : r.right + 40;
-        eoc_text::DrawSurfaceText(target, m_pFont18.get(), kPanelInk, Number(sec.nProposed),
-                                  RECT{r.right + 2, r.top, numberRight, r.bottom}, line | gdi::DT_RIGHT);
+        DrawTextOn(target, m_pFont18.get(), Number(sec.nProposed), RECT{r.right + 2, r.top, numberRight, r.bottom},
+                   kPanelInk, line | gdi::DT_RIGHT);
         for (int a = 0; a < 2; ++a) {
             if (const CArtRow* arrow = Row(6 + s * 2 + a))
-                ok = eoc_text::BlitKeyed(target, arrow->x, arrow->y, arrow->pSurface.get()) && ok;
+                ok = (BlitKeyed(target, arrow->x, arrow->y, arrow->pSurface.get()) == DD_OK) && ok;
         }
     }
 }
@@ -127,21 +126,21 @@ void IAP_PhaseIF::Draw(CSurface* target)
         return;
     bool ok = true;
     if (const CArtRow* panel = Row(0))
-        ok = eoc_text::BlitKeyed(target, panel->x, panel->y, panel->pSurface.get()) && ok;
+        ok = (BlitKeyed(target, panel->x, panel->y, panel->pSurface.get()) == DD_OK) && ok;
     if (const CArtRow* tab = Row(5))
-        ok = eoc_text::BlitKeyed(target, tab->x, tab->y, tab->pSurface.get()) && ok;
+        ok = (BlitKeyed(target, tab->x, tab->y, tab->pSurface.get()) == DD_OK) && ok;
     if (const CArtRow* explain = Row(1))
-        ok = eoc_text::BlitKeyed(target, explain->x, explain->y, m_pExplain.get()) && ok;
+        ok = (BlitKeyed(target, explain->x, explain->y, m_pExplain.get()) == DD_OK) && ok;
     DrawRows(target, ok);
     for (int b = 0; b < 3; ++b) {
         const RECT r = ButtonRect(b);
         if (r.right > r.left)
-            ok = eoc_text::BlitKeyed(target, r.left, r.top,
-                                     m_aButtons[static_cast<size_t>(b)][b == m_nHoverButton ? 1u : 0u].get()) &&
+            ok = (BlitKeyed(target, r.left, r.top,
+                            m_aButtons[static_cast<size_t>(b)][b == m_nHoverButton ? 1u : 0u].get()) == DD_OK) &&
                  ok;
     }
     if (const CArtRow* title = Row(2))
-        ok = eoc_text::BlitKeyed(target, title->x, title->y, m_pTitle.get()) && ok;
+        ok = (BlitKeyed(target, title->x, title->y, m_pTitle.get()) == DD_OK) && ok;
     if (!ok && m_pDisplay)
         m_pDisplay->GetErrorLog().LogError(DDERR_GENERIC, m_pDisplay->GetWindow(), "IAP_PhaseIF Draw Failed");
 }

@@ -41,10 +41,10 @@ const std::string kExplainView =
 
 IAP_PhaseIF::IAP_PhaseIF()
 {
-    m_pFont16 = eoc_text::MakeArialFont(16, 700);
-    m_pFont18Plain = eoc_text::MakeArialFont(18, 700, false);
-    m_pFont18 = eoc_text::MakeArialFont(18, 700);
-    m_pFont20 = eoc_text::MakeArialFont(20, 900);
+    m_pFont16 = MakeArial(16, true);
+    m_pFont18Plain = MakeArial(18, true, false);
+    m_pFont18 = MakeArial(18, true);
+    m_pFont20 = MakeArial(20, true);
 }
 
 IAP_PhaseIF::~IAP_PhaseIF() = default;

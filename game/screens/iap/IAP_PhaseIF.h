@@ -3,7 +3,7 @@
 
 #include "game/screens/art/ArtList.h"
 #include "game/screens/eoc/EOCUnitData.h"
-#include "game/screens/eoc/ScreenText.h"
+#include "game/screens/art/ScreenKit.h"
 
 #include <array>
 #include <cstdint>
@@ -110,11 +110,11 @@ private:
     std::unique_ptr<platform::gdi::Font> m_pFont18Plain;
     std::unique_ptr<platform::gdi::Font> m_pFont18;
     std::unique_ptr<platform::gdi::Font> m_pFont20;
-    std::array<eoc_text::SurfacePtr, kSections> m_aLabels;
-    std::array<eoc_text::SurfacePtr, kSections> m_aLabelsHover;
-    eoc_text::SurfacePtr m_pExplain, m_pExplainClean, m_pTitle, m_pTitleClean;
-    std::array<std::array<eoc_text::SurfacePtr, 2>, 3> m_aButtons; // [button][hover]
-    eoc_text::SurfacePtr m_pNot100;
+    std::array<SurfacePtr, kSections> m_aLabels;
+    std::array<SurfacePtr, kSections> m_aLabelsHover;
+    SurfacePtr m_pExplain, m_pExplainClean, m_pTitle, m_pTitleClean;
+    std::array<std::array<SurfacePtr, 2>, 3> m_aButtons; // [button][hover]
+    SurfacePtr m_pNot100;
     uint32_t m_uLastStep = 0;
     bool m_bStepped = false;
 };
