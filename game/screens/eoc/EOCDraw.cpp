@@ -21,8 +21,6 @@ namespace {
 constexpr int kFaceRows[4] = {16, 17, 18, 35};
 enum EFace { kFaceAvailable, kFaceActive, kFaceLocked, kFaceOrdered };
 
-const COLORREF kFaceText = RGB(200, 200, 200);
-const COLORREF kFaceTextHover = RGB(230, 230, 230);
 const COLORREF kPanelInk = RGB(10, 10, 10);
 const COLORREF kChiefName = RGB(230, 230, 230);
 
@@ -53,17 +51,17 @@ void EOC::BuildFaces()
                 if (!row)
                     continue;
                 auto& faces = m_aFaces[static_cast<size_t>(s)][static_cast<size_t>(u)];
-                faces[static_cast<size_t>(f * 2)] = MakeFace(m_pDisplay, *row, label, m_pFont16.get(), kFaceText);
+                faces[static_cast<size_t>(f * 2)] = MakeFace(m_pDisplay, *row, label, m_pFont16.get(), kCaptionNormal);
                 faces[static_cast<size_t>(f * 2 + 1)] =
-                    MakeFace(m_pDisplay, *row, label, m_pFont16.get(), kFaceTextHover);
+                    MakeFace(m_pDisplay, *row, label, m_pFont16.get(), kCaptionHover);
             }
         }
     }
     if (const CArtRow* button = Row(34)) {
-        m_pDone = MakeFace(m_pDisplay, *button, "Done", m_pFont16.get(), kFaceText);
-        m_pDoneHover = MakeFace(m_pDisplay, *button, "Done", m_pFont16.get(), kFaceTextHover);
-        m_pCancel = MakeFace(m_pDisplay, *button, "Cancel", m_pFont16.get(), kFaceText);
-        m_pCancelHover = MakeFace(m_pDisplay, *button, "Cancel", m_pFont16.get(), kFaceTextHover);
+        m_pDone = MakeFace(m_pDisplay, *button, "Done", m_pFont16.get(), kCaptionNormal);
+        m_pDoneHover = MakeFace(m_pDisplay, *button, "Done", m_pFont16.get(), kCaptionHover);
+        m_pCancel = MakeFace(m_pDisplay, *button, "Cancel", m_pFont16.get(), kCaptionNormal);
+        m_pCancelHover = MakeFace(m_pDisplay, *button, "Cancel", m_pFont16.get(), kCaptionHover);
     }
     if (const CArtRow* panel = Row(28)) {
         m_pPanelClean = CopyArt(m_pDisplay, *panel);

@@ -15,8 +15,6 @@ namespace gdi = platform::gdi;
 
 namespace {
 
-const COLORREF kFaceText = RGB(200, 200, 200);
-const COLORREF kFaceTextHover = RGB(230, 230, 230);
 const COLORREF kPanelInk = RGB(10, 10, 10);
 const COLORREF kChiefName = RGB(230, 230, 230);
 
@@ -40,9 +38,9 @@ void IAP_PhaseIF::BuildFaces()
     if (const CArtRow* label = Row(21); label && m_pData) {
         for (int s = 0; s < kSections; ++s) {
             const std::string text = m_pData->Unit(0, s).szLabel;
-            m_aLabels[static_cast<size_t>(s)] = MakeFace(m_pDisplay, *label, text, m_pFont16.get(), kFaceText);
+            m_aLabels[static_cast<size_t>(s)] = MakeFace(m_pDisplay, *label, text, m_pFont16.get(), kCaptionNormal);
             m_aLabelsHover[static_cast<size_t>(s)] =
-                MakeFace(m_pDisplay, *label, text, m_pFont16.get(), kFaceTextHover);
+                MakeFace(m_pDisplay, *label, text, m_pFont16.get(), kCaptionHover);
         }
     }
     if (const CArtRow* explain = Row(1)) {
@@ -82,7 +80,7 @@ void IAP_PhaseIF::RedrawPanels()
             const std::string caption = ButtonCaption(b, h == 1);
             m_aButtons[static_cast<size_t>(b)][static_cast<size_t>(h)] =
                 row && !caption.empty()
-                    ? MakeFace(m_pDisplay, *row, caption, m_pFont16.get(), h ? kFaceTextHover : kFaceText)
+                    ? MakeFace(m_pDisplay, *row, caption, m_pFont16.get(), h ? kCaptionHover : kCaptionNormal)
                     : nullptr;
         }
     }
