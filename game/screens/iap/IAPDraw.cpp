@@ -39,8 +39,7 @@ void IAP_PhaseIF::BuildFaces()
         for (int s = 0; s < kSections; ++s) {
             const std::string text = m_pData->Unit(0, s).szLabel;
             m_aLabels[static_cast<size_t>(s)] = MakeFace(m_pDisplay, *label, text, m_pFont16.get(), kCaptionNormal);
-            m_aLabelsHover[static_cast<size_t>(s)] =
-                MakeFace(m_pDisplay, *label, text, m_pFont16.get(), kCaptionHover);
+            m_aLabelsHover[static_cast<size_t>(s)] = MakeFace(m_pDisplay, *label, text, m_pFont16.get(), kCaptionHover);
         }
     }
     if (const CArtRow* explain = Row(1)) {
