@@ -391,7 +391,8 @@ void Hud(Output& out)
     Set(r, 58, "HUD_MessageButtonHover", 778, bar + 49, ButtonArt(18, 18, 135, false, "+"));
     // The save dialog, the map overlays and the banner.
     Set(r, 59, "HUD_SavePanel", 250, 200, PanelArt(300, 140, "SAVE GAME"));
-    Set(r, 60, "HUD_SaveName", 270, 250, BoxArt(260, 24, RGB(250, 250, 250), kFrame));
+    // Dark, so the light name text the dialog draws shows on it.
+    Set(r, 60, "HUD_SaveName", 270, 250, BoxArt(260, 24, RGB(40, 44, 52), kFrame));
     Set(r, 61, "HUD_SaveButton", 270, 290, ButtonArt(90, 28, 100));
     Canvas near(150, 18, RGB(24, 24, 32));
     near.Text("CLOSE VIEW", 0, 0, 150, 18, Caption(12, RGB(230, 230, 230)));
