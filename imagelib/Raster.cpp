@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 
 namespace {
 
@@ -319,34 +320,8 @@ bool CRaster::CreateFromArray(const uint8_t* pArray, uint32_t dwWidth, uint32_t 
 {
     if (!pArray)
         return false;
-    if (!(dwBitsperpixel == 1 || dwBitsperpixel == 4 || dwBitsperpixel == 8 || dwBitsperpixel == 24 ||
-          dwBitsperpixel == 32))
-        return false;
-    if (!Create(dwWidth, dwHeight, dwBitsperpixel, 0))
-        return false;
-    if (dwBitsperpixel < 24)
-        SetGrayPalette();
-    if (dwBitsperpixel == 32 && !AlphaCreate())
-        return false;
-    for (uint32_t y = 0; y < dwHeight; ++y) {
-        const uint8_t* line = pArray + static_cast<size_t>(y) * dwBytesperline;
-        uint32_t row = bFlipImage ? dwHeight - 1 - y : y;
-        uint8_t* dst = m_info.pImage + static_cast<size_t>(row) * m_info.dwEffWidth;
-        if (dwBitsperpixel == 32) {
-            // Only the whole pixels a line holds: a short line never reads past its end.
-            uint32_t n = std::min(dwWidth, dwBytesperline / 4);
-            uint8_t* alpha = m_pAlpha + static_cast<size_t>(row) * dwWidth;
-            for (uint32_t x = 0; x < n; ++x) {
-                dst[3 * x] = line[4 * x];
-                dst[3 * x + 1] = line[4 * x + 1];
-                dst[3 * x + 2] = line[4 * x + 2];
-                alpha[x] = line[4 * x + 3];
-            }
-        } else {
-            std::memcpy(dst, line, std::min(m_info.dwEffWidth, dwBytesperline));
-        }
-    }
-    return true;
+    return CreateFromLines([&](uint32_t y) { return pArray + static_cast<size_t>(y) * dwBytesperline; }, dwWidth,
+                           dwHeight, dwBitsperpixel, dwBytesperline, bFlipImage);
 }
 
 bool CRaster::CreateFromMatrix(uint8_t** ppMatrix, uint32_t dwWidth, uint32_t dwHeight, uint32_t dwBitsperpixel,
@@ -354,6 +329,13 @@ bool CRaster::CreateFromMatrix(uint8_t** ppMatrix, uint32_t dwWidth, uint32_t dw
 {
     if (!ppMatrix)
         return false;
+    return CreateFromLines([&](uint32_t y) -> const uint8_t* { return ppMatrix[y]; }, dwWidth, dwHeight,
+                           dwBitsperpixel, dwBytesperline, bFlipImage);
+}
+
+bool CRaster::CreateFromLines(const std::function<const uint8_t*(uint32_t)>& lineAt, uint32_t dwWidth,
+                              uint32_t dwHeight, uint32_t dwBitsperpixel, uint32_t dwBytesperline, bool bFlipImage)
+{
     if (!(dwBitsperpixel == 1 || dwBitsperpixel == 4 || dwBitsperpixel == 8 || dwBitsperpixel == 24 ||
           dwBitsperpixel == 32))
         return false;
@@ -364,12 +346,13 @@ bool CRaster::CreateFromMatrix(uint8_t** ppMatrix, uint32_t dwWidth, uint32_t dw
     if (dwBitsperpixel == 32 && !AlphaCreate())
         return false;
     for (uint32_t y = 0; y < dwHeight; ++y) {
-        const uint8_t* line = ppMatrix[y];
+        const uint8_t* line = lineAt(y);
         if (!line)
             continue;
         uint32_t row = bFlipImage ? dwHeight - 1 - y : y;
         uint8_t* dst = m_info.pImage + static_cast<size_t>(row) * m_info.dwEffWidth;
         if (dwBitsperpixel == 32) {
+            // Only the whole pixels a line holds: a short line never reads past its end.
             uint32_t n = std::min(dwWidth, dwBytesperline / 4);
             uint8_t* alpha = m_pAlpha + static_cast<size_t>(row) * dwWidth;
             for (uint32_t x = 0; x < n; ++x) {

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <vector>
 
 // Image types: also the index of the codec option slots.
@@ -310,6 +311,9 @@ public:
     static int CompareColors(const void* elem1, const void* elem2);
 
 protected:
+    // The two creators' shared body: line y of the source (null skips it) copied into the new image.
+    bool CreateFromLines(const std::function<const uint8_t*(uint32_t)>& lineAt, uint32_t dwWidth, uint32_t dwHeight,
+                         uint32_t dwBitsperpixel, uint32_t dwBytesperline, bool bFlipImage);
     void Startup(uint32_t imagetype);
     void Ghost(const CRaster* src);
     void CopyInfo(const CRaster& src);
