@@ -628,6 +628,28 @@ void CSquad::WorkFirstAid()
         EndAction();
 }
 
+// Hazard work: a roll against the chance (percent) sets success (outcome 7) with a time of base to 2 x base - 1
+// steps, or failure with base steps; when the time has run out after a success the hazard at the squad goes.
+void CSquad::RollHazardWork(float chance, int base)
+{
+    if (static_cast<float>(SquadRand() % 100) < chance) {
+        m_nOutcome = 7;
+        m_nTimer = SquadRand() % base + base;
+    } else {
+        m_nOutcome = 0;
+        m_nTimer = base;
+    }
+}
+
+void CSquad::FinishHazardWork(ISquadWorld& world)
+{
+    if (--m_nTimer > 0 || m_nOutcome != 7)
+        return;
+    world.AddHazardEntry(Trunc(m_fX), Trunc(m_fY), -1, 0.0f);
+    world.SendBatch();
+    EndAction();
+}
+
 void CSquad::WorkClearDebris()
 {
     CSquadServices& services = Services();
@@ -641,20 +663,10 @@ void CSquad::WorkClearDebris()
         }
         PlayActionSound(5, false);
         float work = Work(kActClearDebris, AbilityFor(kActClearDebris));
-        if (static_cast<float>(SquadRand() % 100) < work) {
-            m_nOutcome = 7;
-            m_nTimer = SquadRand() % 60 + 60;
-        } else {
-            m_nOutcome = 0;
-            m_nTimer = 60;
-        }
+        RollHazardWork(work, 60);
         return;
     }
-    if (--m_nTimer > 0 || m_nOutcome != 7)
-        return;
-    world.AddHazardEntry(Trunc(m_fX), Trunc(m_fY), -1, 0.0f);
-    world.SendBatch();
-    EndAction();
+    FinishHazardWork(world);
 }
 
 void CSquad::WorkFightFire()
@@ -723,20 +735,10 @@ void CSquad::WorkUtility()
         bool matches = (code == kCodeElectrical && index == 12) || (code != kCodeElectrical && index == 13);
         if (!matches)
             chance *= 0.4f;
-        if (static_cast<float>(SquadRand() % 100) < chance) {
-            m_nOutcome = 7;
-            m_nTimer = SquadRand() % 90 + 90;
-        } else {
-            m_nOutcome = 0;
-            m_nTimer = 90;
-        }
+        RollHazardWork(chance, 90);
         return;
     }
-    if (--m_nTimer > 0 || m_nOutcome != 7)
-        return;
-    world.AddHazardEntry(Trunc(m_fX), Trunc(m_fY), -1, 0.0f);
-    world.SendBatch();
-    EndAction();
+    FinishHazardWork(world);
 }
 
 void CSquad::WorkPerimeter()

@@ -14,6 +14,7 @@ class CPathTile;
 class CSprite;
 class CSquadManager;
 class CSquadServices;
+class ISquadWorld;
 struct CUnitTaskRecord;
 
 // One waypoint of a squad's path (owned by the squad's lists).
@@ -196,6 +197,8 @@ private:
     void WorkSupervise();
     void WorkFirstAid();
     void WorkClearDebris();
+    void RollHazardWork(float chance, int base);
+    void FinishHazardWork(ISquadWorld& world);
     void WorkFightFire();
     void WorkFightHazard();
     void WorkUtility();
