@@ -311,6 +311,7 @@ public:
     static int CompareColors(const void* elem1, const void* elem2);
 
 protected:
+    bool SplitPlane(const uint8_t* plane, CRaster* dest) const;
     // The two creators' shared body: line y of the source (null skips it) copied into the new image.
     bool CreateFromLines(const std::function<const uint8_t*(uint32_t)>& lineAt, uint32_t dwWidth, uint32_t dwHeight,
                          uint32_t dwBitsperpixel, uint32_t dwBytesperline, bool bFlipImage);

@@ -170,17 +170,23 @@ void CRaster::AlphaStrip()
     AlphaPaletteClear();
 }
 
-bool CRaster::AlphaSplit(CRaster* dest)
+// A plane of one byte per pixel (alpha or selection) as an 8-bit grey image handed to `dest`.
+bool CRaster::SplitPlane(const uint8_t* plane, CRaster* dest) const
 {
-    if (!m_pAlpha || !dest)
+    if (!plane || !dest)
         return false;
     CRaster tmp(GetWidth(), GetHeight(), 8, 0);
     if (!tmp.IsValid())
         return false;
     tmp.SetGrayPalette();
     for (uint32_t y = 0; y < GetHeight(); ++y)
-        std::memcpy(tmp.GetBits(y), m_pAlpha + static_cast<size_t>(y) * GetWidth(), GetWidth());
+        std::memcpy(tmp.GetBits(y), plane + static_cast<size_t>(y) * GetWidth(), GetWidth());
     return dest->Transfer(tmp);
+}
+
+bool CRaster::AlphaSplit(CRaster* dest)
+{
+    return SplitPlane(m_pAlpha, dest);
 }
 
 bool CRaster::AlphaPaletteIsValid() const
@@ -288,15 +294,7 @@ bool CRaster::SelectionCopy(const CRaster& from)
 
 bool CRaster::SelectionSplit(CRaster* dest)
 {
-    if (!m_pSelection || !dest)
-        return false;
-    CRaster tmp(GetWidth(), GetHeight(), 8, 0);
-    if (!tmp.IsValid())
-        return false;
-    tmp.SetGrayPalette();
-    for (uint32_t y = 0; y < GetHeight(); ++y)
-        std::memcpy(tmp.GetBits(y), m_pSelection + static_cast<size_t>(y) * GetWidth(), GetWidth());
-    return dest->Transfer(tmp);
+    return SplitPlane(m_pSelection, dest);
 }
 
 uint8_t* CRaster::SelectionGetPointer(int32_t x, int32_t y)
