@@ -329,8 +329,8 @@ bool CRaster::CreateFromMatrix(uint8_t** ppMatrix, uint32_t dwWidth, uint32_t dw
 {
     if (!ppMatrix)
         return false;
-    return CreateFromLines([&](uint32_t y) -> const uint8_t* { return ppMatrix[y]; }, dwWidth, dwHeight,
-                           dwBitsperpixel, dwBytesperline, bFlipImage);
+    return CreateFromLines([&](uint32_t y) -> const uint8_t* { return ppMatrix[y]; }, dwWidth, dwHeight, dwBitsperpixel,
+                           dwBytesperline, bFlipImage);
 }
 
 bool CRaster::CreateFromLines(const std::function<const uint8_t*(uint32_t)>& lineAt, uint32_t dwWidth,

@@ -58,35 +58,35 @@ using RasterDibBlock = std::vector<uint8_t>;
 
 // The information record of an image.
 struct RASTERINFO {
-    uint32_t dwEffWidth;        // bytes per stored row, padding included
-    uint8_t* pImage;            // pixel data inside the DIB block
-    CRaster* pGhost;            // the image this one mirrors; null normally
-    CRaster* pParent;           // left null
-    uint32_t dwType;            // image type
-    char szLastError[256];      // last failure text
-    int32_t nProgress;          // percent done of a long operation
-    int32_t nEscape;            // non-zero cancels; -1 asks decoders for dimensions only
-    int32_t nBkgndIndex;        // transparent index, -1 none
-    RGBQUAD nBkgndColor;        // transparent colour
-    uint8_t nQuality;           // JPEG quality
-    uint8_t nJpegScale;         // JPEG scale
-    int32_t nFrame;             // frame to load
-    int32_t nNumFrames;         // frames found
-    uint32_t dwFrameDelay;      // frame delay
-    int32_t xDPI;               // horizontal dots per inch
-    int32_t yDPI;               // vertical dots per inch
-    RASTERRECT rSelectionBox;   // top is the larger row number
-    uint8_t nAlphaMax;          // alpha maximum
-    bool bAlphaPaletteEnabled;  // palette alpha honoured when drawing
-    bool bEnabled;              // drawn at all
-    int32_t xOffset;            // horizontal offset
-    int32_t yOffset;            // vertical offset
+    uint32_t dwEffWidth;       // bytes per stored row, padding included
+    uint8_t* pImage;           // pixel data inside the DIB block
+    CRaster* pGhost;           // the image this one mirrors; null normally
+    CRaster* pParent;          // left null
+    uint32_t dwType;           // image type
+    char szLastError[256];     // last failure text
+    int32_t nProgress;         // percent done of a long operation
+    int32_t nEscape;           // non-zero cancels; -1 asks decoders for dimensions only
+    int32_t nBkgndIndex;       // transparent index, -1 none
+    RGBQUAD nBkgndColor;       // transparent colour
+    uint8_t nQuality;          // JPEG quality
+    uint8_t nJpegScale;        // JPEG scale
+    int32_t nFrame;            // frame to load
+    int32_t nNumFrames;        // frames found
+    uint32_t dwFrameDelay;     // frame delay
+    int32_t xDPI;              // horizontal dots per inch
+    int32_t yDPI;              // vertical dots per inch
+    RASTERRECT rSelectionBox;  // top is the larger row number
+    uint8_t nAlphaMax;         // alpha maximum
+    bool bAlphaPaletteEnabled; // palette alpha honoured when drawing
+    bool bEnabled;             // drawn at all
+    int32_t xOffset;           // horizontal offset
+    int32_t yOffset;           // vertical offset
     uint32_t dwCodecOpt[RASTER_MAX_FORMATS];
-    RGBQUAD last_c;             // nearest-colour cache: colour
-    uint8_t last_c_index;       // nearest-colour cache: index
-    bool last_c_isvalid;        // nearest-colour cache: valid
-    int32_t nNumLayers;         // layer count
-    uint32_t dwFlags;           // flags
+    RGBQUAD last_c;       // nearest-colour cache: colour
+    uint8_t last_c_index; // nearest-colour cache: index
+    bool last_c_isvalid;  // nearest-colour cache: valid
+    int32_t nNumLayers;   // layer count
+    uint32_t dwFlags;     // flags
 };
 
 class CRaster {
@@ -292,8 +292,8 @@ public:
                  bool bSmooth = false);
     int32_t Draw2(platform::gdi::DeviceContext* hdc, int32_t x = 0, int32_t y = 0, int32_t cx = -1, int32_t cy = -1);
     int32_t Draw2(platform::gdi::DeviceContext* hdc, const RECT& rect);
-    int32_t Stretch(platform::gdi::DeviceContext* hdc, int32_t xoffset, int32_t yoffset, int32_t xsize,
-                    int32_t ysize, uint32_t dwRop = 0x00CC0020);
+    int32_t Stretch(platform::gdi::DeviceContext* hdc, int32_t xoffset, int32_t yoffset, int32_t xsize, int32_t ysize,
+                    uint32_t dwRop = 0x00CC0020);
     int32_t Stretch(platform::gdi::DeviceContext* hdc, const RECT& rect, uint32_t dwRop = 0x00CC0020);
     int32_t Tile(platform::gdi::DeviceContext* hdc, const RECT* rc);
     int32_t DrawString(platform::gdi::DeviceContext* hdc, int32_t x, int32_t y, const char* text, RGBQUAD color,

@@ -67,8 +67,8 @@ bool CRasterBMP::ReadInfoHeader(CRasterFile* hFile, RASTERINFOHEADER& bih, bool&
             return false;
         bih = rasterbytes::ReadInfoHeader(buf);
         uint64_t rows = static_cast<uint64_t>(std::llabs(static_cast<int64_t>(bih.biHeight)));
-        uint64_t expected = ((static_cast<uint64_t>(bih.biBitCount) * static_cast<uint32_t>(bih.biWidth) + 31) / 32) *
-                            rows * 4;
+        uint64_t expected =
+            ((static_cast<uint64_t>(bih.biBitCount) * static_cast<uint32_t>(bih.biWidth) + 31) / 32) * rows * 4;
         if (bih.biSizeImage != expected || bih.biPlanes != 1 || bih.biCompression != 0 || bih.biClrUsed != 0)
             return false;
     } else {
@@ -90,8 +90,8 @@ bool CRasterBMP::ReadInfoHeader(CRasterFile* hFile, RASTERINFOHEADER& bih, bool&
     }
     uint64_t rows = static_cast<uint64_t>(std::llabs(static_cast<int64_t>(bih.biHeight)));
     if (bih.biSizeImage == 0) {
-        uint64_t rowBytes = ((static_cast<uint64_t>(bih.biBitCount) * static_cast<uint32_t>(bih.biWidth) + 31) >> 3) &
-                            ~uint64_t(3);
+        uint64_t rowBytes =
+            ((static_cast<uint64_t>(bih.biBitCount) * static_cast<uint32_t>(bih.biWidth) + 31) >> 3) & ~uint64_t(3);
         bih.biSizeImage = static_cast<uint32_t>(std::min<uint64_t>(rowBytes * rows, UINT32_MAX));
     }
     if (bih.biClrUsed == 0 && bih.biBitCount <= 8)
@@ -214,6 +214,15 @@ bool CRasterBMP::Decode(CRasterFile* hFile)
         if (offBits)
             hFile->Seek(static_cast<int32_t>(static_cast<int64_t>(start) + offBits), SEEK_SET);
     };
+    // The three channel masks that follow the header with bit-field compression; unread ones keep their default.
+    auto readMasks = [&](uint32_t masks[3]) {
+        uint8_t m[12];
+        if (hFile->Read(m, 12, 1) == 1) {
+            masks[0] = rasterbytes::Get32(m);
+            masks[1] = rasterbytes::Get32(m + 4);
+            masks[2] = rasterbytes::Get32(m + 8);
+        }
+    };
     switch (bih.biBitCount) {
     case 1:
     case 4:
@@ -230,14 +239,8 @@ bool CRasterBMP::Decode(CRasterFile* hFile)
         break;
     case 16: {
         uint32_t masks[3] = {0x7C00, 0x03E0, 0x001F};
-        if (bih.biCompression == kBiBitfields) {
-            uint8_t m[12];
-            if (hFile->Read(m, 12, 1) == 1) {
-                masks[0] = rasterbytes::Get32(m);
-                masks[1] = rasterbytes::Get32(m + 4);
-                masks[2] = rasterbytes::Get32(m + 8);
-            }
-        }
+        if (bih.biCompression == kBiBitfields)
+            readMasks(masks);
         if (!DecodeBitfields(hFile, bih, masks, start, offBits))
             return false;
         break;
@@ -253,14 +256,8 @@ bool CRasterBMP::Decode(CRasterFile* hFile)
             return Fail("unknown compression");
         // With bit fields the masks follow the header; each channel is then taken by its own mask.
         uint32_t masks[3] = {0, 0, 0};
-        if (bih.biCompression == kBiBitfields) {
-            uint8_t m[12];
-            if (hFile->Read(m, 12, 1) == 1) {
-                masks[0] = rasterbytes::Get32(m);
-                masks[1] = rasterbytes::Get32(m + 4);
-                masks[2] = rasterbytes::Get32(m + 8);
-            }
-        }
+        if (bih.biCompression == kBiBitfields)
+            readMasks(masks);
         if (!DecodeBitfields(hFile, bih, masks, start, offBits))
             return false;
         break;

@@ -9,8 +9,8 @@ const RasterCodec kBmp = {RasterMakeCodec<CRasterBMP>, RasterCodecDecode<CRaster
                           nullptr};
 
 // Indexed by image type; GIF, ICO, TGA, PCX, WBMP and metafiles are not built yet.
-const RasterCodec* const kCodecs[RASTER_MAX_FORMATS] = {nullptr, &kBmp, nullptr, nullptr,
-                                                         nullptr, nullptr, nullptr, nullptr};
+const RasterCodec* const kCodecs[RASTER_MAX_FORMATS] = {nullptr, &kBmp,   nullptr, nullptr,
+                                                        nullptr, nullptr, nullptr, nullptr};
 
 } // namespace
 

@@ -110,7 +110,8 @@ bool CRaster::CreateFromHANDLE(const uint8_t* block, size_t size)
     }
     const uint8_t* pixels = block + offset;
     if (bits <= 8 && compression != 0) {
-        CRasterMemFile runs(const_cast<uint8_t*>(pixels), static_cast<uint32_t>(std::min<uint64_t>(size - offset, INT32_MAX)));
+        CRasterMemFile runs(const_cast<uint8_t*>(pixels),
+                            static_cast<uint32_t>(std::min<uint64_t>(size - offset, INT32_MAX)));
         if (compression == 1)
             RasterDecodeRle8(*this, &runs);
         else

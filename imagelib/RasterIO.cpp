@@ -98,8 +98,7 @@ bool CRaster::Encode2RGBA(CRasterFile* hFile)
                 alpha = BlindAlphaGet(x, y);
             else if (GetPalette())
                 alpha = c.rgbReserved;
-            if (!hFile->PutC(c.rgbRed) || !hFile->PutC(c.rgbGreen) || !hFile->PutC(c.rgbBlue) ||
-                !hFile->PutC(alpha)) {
+            if (!hFile->PutC(c.rgbRed) || !hFile->PutC(c.rgbGreen) || !hFile->PutC(c.rgbBlue) || !hFile->PutC(alpha)) {
                 SetError("write error");
                 return false;
             }
@@ -149,7 +148,7 @@ bool CRaster::Decode(CRasterFile* hFile, uint32_t imagetype)
         return false;
     }
     // Every built codec in turn, each from the same start.
-    static const uint32_t kOrder[] = {RASTER_FORMAT_BMP, RASTER_FORMAT_ICO, RASTER_FORMAT_GIF, RASTER_FORMAT_TGA,
+    static const uint32_t kOrder[] = {RASTER_FORMAT_BMP, RASTER_FORMAT_ICO,  RASTER_FORMAT_GIF, RASTER_FORMAT_TGA,
                                       RASTER_FORMAT_PCX, RASTER_FORMAT_WBMP, RASTER_FORMAT_WMF};
     int32_t start = hFile->Tell();
     for (uint32_t type : kOrder) {

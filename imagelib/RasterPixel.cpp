@@ -14,8 +14,7 @@ int Brightness(const RGBQUAD& c)
 
 bool SameQuad(const RGBQUAD& a, const RGBQUAD& b)
 {
-    return a.rgbBlue == b.rgbBlue && a.rgbGreen == b.rgbGreen && a.rgbRed == b.rgbRed &&
-           a.rgbReserved == b.rgbReserved;
+    return a.rgbBlue == b.rgbBlue && a.rgbGreen == b.rgbGreen && a.rgbRed == b.rgbRed && a.rgbReserved == b.rgbReserved;
 }
 
 } // namespace
@@ -384,7 +383,7 @@ void CRaster::SetStdPalette()
     RGBQUAD* pal = GetPalette();
     if (!pal)
         return;
-    auto put = [](RGBQUAD* p, const uint8_t (*rgb)[3], int n) {
+    auto put = [](RGBQUAD* p, const uint8_t(*rgb)[3], int n) {
         for (int i = 0; i < n; ++i)
             p[i] = RGBQUAD{rgb[i][2], rgb[i][1], rgb[i][0], 0};
     };
@@ -395,12 +394,12 @@ void CRaster::SetStdPalette()
                                            {0, 0, 255},     {255, 0, 255}, {0, 255, 255}, {255, 255, 255}};
         put(pal, k16, 16);
     } else if (m_head.biBitCount == 8) {
-        static const uint8_t kFirst[10][3] = {{0, 0, 0},     {128, 0, 0},     {0, 128, 0},     {128, 128, 0},
-                                              {0, 0, 128},   {128, 0, 128},   {0, 128, 128},   {192, 192, 192},
+        static const uint8_t kFirst[10][3] = {{0, 0, 0},       {128, 0, 0},    {0, 128, 0},   {128, 128, 0},
+                                              {0, 0, 128},     {128, 0, 128},  {0, 128, 128}, {192, 192, 192},
                                               {192, 220, 192}, {166, 202, 240}};
-        static const uint8_t kHues[18][3] = {{255, 170, 0}, {255, 85, 0},  {254, 0, 0},   {255, 0, 85},  {255, 0, 170},
-                                             {254, 0, 254}, {170, 0, 255}, {85, 0, 255},  {0, 0, 254},   {0, 85, 255},
-                                             {0, 170, 255}, {0, 254, 254}, {0, 255, 170}, {0, 255, 85},  {0, 254, 0},
+        static const uint8_t kHues[18][3] = {{255, 170, 0}, {255, 85, 0},  {254, 0, 0},   {255, 0, 85}, {255, 0, 170},
+                                             {254, 0, 254}, {170, 0, 255}, {85, 0, 255},  {0, 0, 254},  {0, 85, 255},
+                                             {0, 170, 255}, {0, 254, 254}, {0, 255, 170}, {0, 255, 85}, {0, 254, 0},
                                              {85, 255, 0},  {170, 255, 0}, {254, 254, 0}};
         static const uint8_t kLast[10][3] = {{255, 251, 240}, {160, 160, 164}, {128, 128, 128}, {255, 0, 0},
                                              {0, 255, 0},     {255, 255, 0},   {0, 0, 255},     {255, 0, 255},

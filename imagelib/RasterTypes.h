@@ -18,9 +18,18 @@ inline constexpr COLORREF RasterRGB(uint8_t r, uint8_t g, uint8_t b)
 {
     return static_cast<COLORREF>(r) | (static_cast<COLORREF>(g) << 8) | (static_cast<COLORREF>(b) << 16);
 }
-inline constexpr uint8_t RasterGetR(COLORREF c) { return static_cast<uint8_t>(c & 0xFF); }
-inline constexpr uint8_t RasterGetG(COLORREF c) { return static_cast<uint8_t>((c >> 8) & 0xFF); }
-inline constexpr uint8_t RasterGetB(COLORREF c) { return static_cast<uint8_t>((c >> 16) & 0xFF); }
+inline constexpr uint8_t RasterGetR(COLORREF c)
+{
+    return static_cast<uint8_t>(c & 0xFF);
+}
+inline constexpr uint8_t RasterGetG(COLORREF c)
+{
+    return static_cast<uint8_t>((c >> 8) & 0xFF);
+}
+inline constexpr uint8_t RasterGetB(COLORREF c)
+{
+    return static_cast<uint8_t>((c >> 16) & 0xFF);
+}
 
 // Three-byte palette colour in red, green, blue order.
 struct rgb_color {
@@ -54,7 +63,10 @@ inline constexpr uint32_t kRasterInfoHeaderSize = 40;
 
 namespace rasterbytes {
 
-inline uint16_t Get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+inline uint16_t Get16(const uint8_t* p)
+{
+    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
 inline uint32_t Get32(const uint8_t* p)
 {
     return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
