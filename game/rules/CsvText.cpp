@@ -1,6 +1,8 @@
 // Bounded line and field reading for the rules' CSV files.
 #include "game/rules/CsvText.h"
 
+#include "game/util/TextLine.h"
+
 #include "platform/system/Paths.h"
 
 #include <cerrno>
@@ -13,16 +15,7 @@ namespace rules_csv {
 
 bool ReadTextFile(const std::string& path, std::string& text)
 {
-    text.clear();
-    FILE* file = platform::OpenFile(path, "rb");
-    if (!file)
-        return false;
-    char buffer[8192];
-    size_t got = 0;
-    while (text.size() < kMaxFileBytes && (got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-        text.append(buffer, std::min(got, kMaxFileBytes - text.size()));
-    std::fclose(file);
-    return true;
+    return ::ReadTextFile(path, text, kMaxFileBytes);
 }
 
 bool CLineReader::Next(std::string& line)

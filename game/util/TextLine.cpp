@@ -1,5 +1,9 @@
-// Reading text files one bounded line at a time.
+// Reading text files: bounded lines, or a whole file up to a limit.
 #include "game/util/TextLine.h"
+
+#include "platform/system/Paths.h"
+
+#include <algorithm>
 
 bool ReadBoundedLine(FILE* file, std::string& line, size_t maxLength)
 {
@@ -16,4 +20,27 @@ bool ReadBoundedLine(FILE* file, std::string& line, size_t maxLength)
     if (!line.empty() && line.back() == '\r')
         line.pop_back();
     return any;
+}
+
+bool ReadTextFile(const std::string& path, std::string& text, size_t limit, bool* whole)
+{
+    text.clear();
+    if (whole)
+        *whole = true;
+    FILE* file = platform::OpenFile(path, "rb");
+    if (!file)
+        return false;
+    char buffer[8192];
+    size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+        const size_t room = limit - text.size();
+        text.append(buffer, std::min(got, room));
+        if (got > room) {
+            if (whole)
+                *whole = false;
+            break;
+        }
+    }
+    std::fclose(file);
+    return true;
 }

@@ -165,25 +165,3 @@ SurfacePtr LoadKeyedBitmap(CDisplay* display, const std::string& path)
         delete s;
     });
 }
-
-bool ReadTextFile(const std::string& path, std::string& contents, size_t limit)
-{
-    contents.clear();
-    FILE* file = platform::OpenFile(path, "rb");
-    if (!file)
-        return false;
-    char buffer[4096];
-    size_t got = 0;
-    bool ok = true;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
-        if (contents.size() + got > limit) {
-            ok = false;
-            break;
-        }
-        contents.append(buffer, got);
-    }
-    std::fclose(file);
-    if (!ok)
-        contents.clear();
-    return ok;
-}

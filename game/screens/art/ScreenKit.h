@@ -83,6 +83,3 @@ void ScreenSound(int id);
 // Loads "<path>" into a new surface of the bitmap's own size keyed on magenta; a missing file shows
 // "Failed to open file:" with the path and gives null.
 SurfacePtr LoadKeyedBitmap(CDisplay* display, const std::string& path);
-
-// Reads a whole text file of at most `limit` bytes (case-blind path); false when missing or larger.
-bool ReadTextFile(const std::string& path, std::string& contents, size_t limit);

@@ -2,6 +2,7 @@
 #include "game/screens/boxes/Boxes.h"
 
 #include "core/display/CDisplay.h"
+#include "game/util/TextLine.h"
 #include "platform/gdi/DeviceContext.h"
 #include "platform/gdi/Font.h"
 #include "platform/system/MessageBox.h"
@@ -113,7 +114,8 @@ void CInfoBox::ShowInfo(int entry)
 {
     std::string contents;
     const std::string path = platform::JoinPath(m_strBase, "Info.txt");
-    if (!ReadTextFile(path, contents, kInfoFileLimit)) {
+    bool whole = true;
+    if (!ReadTextFile(path, contents, kInfoFileLimit, &whole) || !whole) {
         platform::DebugOutput("Info box: cannot read " + path);
         return;
     }

@@ -1,6 +1,8 @@
 // Readers of the HUD's text files.
 #include "game/screens/hud/HUDText.h"
 
+#include "game/util/TextLine.h"
+
 #include "platform/system/Paths.h"
 
 #include <cctype>
@@ -116,18 +118,5 @@ std::vector<std::string> ParseInfoTexts(const std::string& text, size_t maxEntri
 
 bool ReadHudTextFile(const std::string& path, std::string& text)
 {
-    text.clear();
-    FILE* file = platform::OpenFile(path, "rb");
-    if (!file)
-        return false;
-    char buffer[4096];
-    size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
-        const size_t room = kMaxHudTextFile - text.size();
-        text.append(buffer, std::min(got, room));
-        if (got > room)
-            break;
-    }
-    std::fclose(file);
-    return true;
+    return ReadTextFile(path, text, kMaxHudTextFile);
 }
