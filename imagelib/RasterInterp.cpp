@@ -551,7 +551,7 @@ RGBQUAD CRaster::GetAreaColorInterpolated(float xc, float yc, float w, float h, 
     const int32_t y2 = static_cast<int32_t>(std::floor(area.maxCorner.y + 0.5f));
     // An area far larger than the picture would take ages to walk and says nothing of it.
     const int64_t pixels = (static_cast<int64_t>(x2) - x1 + 1) * (static_cast<int64_t>(y2) - y1 + 1);
-    if (pixels > 4 * static_cast<int64_t>(GetWidth()) * GetHeight() + (int64_t{1} << 24))
+    if (pixels > 4 * static_cast<int64_t>(GetWidth()) * GetHeight() + 65536)
         return Replacement(rplColor);
 
     float rr = 0, gg = 0, bb = 0, aa = 0;
