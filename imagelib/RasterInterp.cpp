@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -39,6 +40,43 @@ uint8_t ClampToByte(float v)
     if (!(v > 0.0f))
         return 0;
     return static_cast<uint8_t>(v);
+}
+
+using KernelFn = float (*)(float);
+
+// The kernel of a 4 x 4 (or 12 x 12) method.
+KernelFn KernelOf(CRaster::InterpolationMethod m)
+{
+    switch (m) {
+    case CRaster::InterpolationBSpline:
+        return CRaster::KernelBSpline;
+    case CRaster::InterpolationBicubic:
+        return CRaster::KernelCubic;
+    case CRaster::InterpolationBicubic2:
+        return [](float t) { return CRaster::KernelGeneralizedCubic(t, -0.5f); };
+    case CRaster::InterpolationLanczos:
+        return [](float t) { return CRaster::KernelLanczosSinc(t, 6.0f); };
+    case CRaster::InterpolationBox:
+        return CRaster::KernelBox;
+    case CRaster::InterpolationHermite:
+        return CRaster::KernelHermite;
+    case CRaster::InterpolationHamming:
+        return CRaster::KernelHamming;
+    case CRaster::InterpolationSinc:
+        return CRaster::KernelSinc;
+    case CRaster::InterpolationBlackman:
+        return CRaster::KernelBlackman;
+    case CRaster::InterpolationBessel:
+        return CRaster::KernelBessel;
+    case CRaster::InterpolationGaussian:
+        return CRaster::KernelGaussian;
+    case CRaster::InterpolationQuadratic:
+        return CRaster::KernelQuadratic;
+    case CRaster::InterpolationMitchell:
+        return CRaster::KernelMitchell;
+    default:
+        return CRaster::KernelCatrom;
+    }
 }
 
 } // namespace
@@ -173,6 +211,24 @@ RGBQUAD CRaster::GetPixelColorInterpolated(float x, float y, InterpolationMethod
     return InterpolateBilinear(x, y, Base(x), Base(y), ofMethod, rplColor);
 }
 
+RGBQUAD CRaster::BilinearDirect(int32_t xi, int32_t yi, int w1, int w2) const
+{
+    // Weights in 1/256 units straight from the stored bytes.
+    const int wd = (w1 * w2) >> 8, wb = w1 - wd, wc = w2 - wd, wa = 256 - w1 - wc;
+    const uint8_t* p0 = m_info.pImage + static_cast<size_t>(yi) * m_info.dwEffWidth + 3 * static_cast<size_t>(xi);
+    const uint8_t* p1 = p0 + m_info.dwEffWidth;
+    auto mix = [&](int c) {
+        return static_cast<uint8_t>((wa * p0[c] + wb * p0[c + 3] + wc * p1[c] + wd * p1[c + 3]) >> 8);
+    };
+    RGBQUAD out{mix(0), mix(1), mix(2), 0};
+    if (m_pAlpha) {
+        const uint8_t* a0 = m_pAlpha + static_cast<size_t>(yi) * GetWidth() + xi;
+        const uint8_t* a1 = a0 + GetWidth();
+        out.rgbReserved = static_cast<uint8_t>((wa * a0[0] + wb * a0[1] + wc * a1[0] + wd * a1[1]) >> 8);
+    }
+    return out;
+}
+
 RGBQUAD CRaster::InterpolateBilinear(float x, float y, int32_t xi, int32_t yi, OverflowMethod ofMethod,
                                      const RGBQUAD* rplColor)
 {
@@ -184,26 +240,9 @@ RGBQUAD CRaster::InterpolateBilinear(float x, float y, int32_t xi, int32_t yi, O
         xi = Base(x);
         yi = Base(y);
     }
+    if (xi >= 0 && xi + 1 < w && yi >= 0 && yi + 1 < h && !IsIndexed())
+        return BilinearDirect(xi, yi, static_cast<int>((x - xi) * 256), static_cast<int>((y - yi) * 256));
     RGBQUAD out{0, 0, 0, 0};
-    if (xi >= 0 && xi + 1 < w && yi >= 0 && yi + 1 < h && !IsIndexed()) {
-        // Weights in 1/256 units straight from the stored bytes.
-        const int w1 = static_cast<int>((x - xi) * 256), w2 = static_cast<int>((y - yi) * 256);
-        const int wd = (w1 * w2) >> 8, wb = w1 - wd, wc = w2 - wd, wa = 256 - w1 - wc;
-        const uint8_t* p0 = m_info.pImage + static_cast<size_t>(yi) * m_info.dwEffWidth + 3 * static_cast<size_t>(xi);
-        const uint8_t* p1 = p0 + m_info.dwEffWidth;
-        auto mix = [&](int c) {
-            return static_cast<uint8_t>((wa * p0[c] + wb * p0[c + 3] + wc * p1[c] + wd * p1[c + 3]) >> 8);
-        };
-        out.rgbBlue = mix(0);
-        out.rgbGreen = mix(1);
-        out.rgbRed = mix(2);
-        if (m_pAlpha) {
-            const uint8_t* a0 = m_pAlpha + static_cast<size_t>(yi) * w + xi;
-            const uint8_t* a1 = a0 + w;
-            out.rgbReserved = static_cast<uint8_t>((wa * a0[0] + wb * a0[1] + wc * a1[0] + wd * a1[1]) >> 8);
-        }
-        return out;
-    }
     const float t1 = x - xi, t2 = y - yi;
     const float d = t1 * t2, b = t1 - d, c = t2 - d, a = 1.0f - t1 - c;
     const RGBQUAD c11 = GetPixelColorWithOverflow(xi, yi, ofMethod, rplColor);
@@ -221,6 +260,26 @@ RGBQUAD CRaster::InterpolateBilinear(float x, float y, int32_t xi, int32_t yi, O
     return out;
 }
 
+RGBQUAD CRaster::KernelDirect(int32_t x0, int32_t y0, int32_t n, const float* kx, const float* ky) const
+{
+    // All n x n neighbours inside a true-colour picture: straight from the stored bytes.
+    float sb = 0, sg = 0, sr = 0, sa = 0;
+    for (int32_t j = 0; j < n; ++j) {
+        const size_t row = static_cast<size_t>(y0 + j);
+        const uint8_t* p = m_info.pImage + row * m_info.dwEffWidth + 3 * static_cast<size_t>(x0);
+        const uint8_t* a = m_pAlpha ? m_pAlpha + row * GetWidth() + x0 : nullptr;
+        for (int32_t i = 0; i < n; ++i, p += 3) {
+            const float k = kx[i] * ky[j];
+            sb += k * p[0];
+            sg += k * p[1];
+            sr += k * p[2];
+            if (a)
+                sa += k * a[i];
+        }
+    }
+    return RGBQUAD{ClampToByte(sb), ClampToByte(sg), ClampToByte(sr), m_pAlpha ? ClampToByte(sa) : uint8_t{0}};
+}
+
 RGBQUAD CRaster::InterpolateKernel(float x, float y, int32_t xi, int32_t yi, InterpolationMethod inMethod,
                                    OverflowMethod ofMethod, const RGBQUAD* rplColor)
 {
@@ -235,82 +294,24 @@ RGBQUAD CRaster::InterpolateKernel(float x, float y, int32_t xi, int32_t yi, Int
         xi = Base(x);
         yi = Base(y);
     }
-    float (*kernel)(float) = nullptr;
-    switch (inMethod) {
-    case InterpolationBSpline:
-        kernel = KernelBSpline;
-        break;
-    case InterpolationBicubic:
-        kernel = KernelCubic;
-        break;
-    case InterpolationBicubic2:
-        kernel = [](float t) { return KernelGeneralizedCubic(t, -0.5f); };
-        break;
-    case InterpolationLanczos:
-        kernel = [](float t) { return KernelLanczosSinc(t, 6.0f); };
-        break;
-    case InterpolationBox:
-        kernel = KernelBox;
-        break;
-    case InterpolationHermite:
-        kernel = KernelHermite;
-        break;
-    case InterpolationHamming:
-        kernel = KernelHamming;
-        break;
-    case InterpolationSinc:
-        kernel = KernelSinc;
-        break;
-    case InterpolationBlackman:
-        kernel = KernelBlackman;
-        break;
-    case InterpolationBessel:
-        kernel = KernelBessel;
-        break;
-    case InterpolationGaussian:
-        kernel = KernelGaussian;
-        break;
-    case InterpolationQuadratic:
-        kernel = KernelQuadratic;
-        break;
-    case InterpolationMitchell:
-        kernel = KernelMitchell;
-        break;
-    default:
-        kernel = KernelCatrom;
-        break;
-    }
+    const KernelFn kernel = KernelOf(inMethod);
     float kx[12], ky[12];
     for (int32_t i = 0; i < n; ++i) {
         kx[i] = kernel(static_cast<float>(xi - lo + i) - x);
         ky[i] = kernel(static_cast<float>(yi - lo + i) - y);
     }
+    if (xi - lo >= 0 && xi + hi < w && yi - lo >= 0 && yi + hi < h && !IsIndexed())
+        return KernelDirect(xi - lo, yi - lo, n, kx, ky);
     float sb = 0, sg = 0, sr = 0, sa = 0;
-    if (xi - lo >= 0 && xi + hi < w && yi - lo >= 0 && yi + hi < h && !IsIndexed()) {
-        for (int32_t j = 0; j < n; ++j) {
-            const size_t row = static_cast<size_t>(yi - lo + j);
-            const uint8_t* p = m_info.pImage + row * m_info.dwEffWidth + 3 * static_cast<size_t>(xi - lo);
-            const uint8_t* a = m_pAlpha ? m_pAlpha + row * w + (xi - lo) : nullptr;
-            for (int32_t i = 0; i < n; ++i, p += 3) {
-                const float k = kx[i] * ky[j];
-                sb += k * p[0];
-                sg += k * p[1];
-                sr += k * p[2];
-                if (a)
-                    sa += k * a[i];
-            }
+    for (int32_t j = 0; j < n; ++j)
+        for (int32_t i = 0; i < n; ++i) {
+            const float k = kx[i] * ky[j];
+            RGBQUAD c = GetPixelColorWithOverflow(xi - lo + i, yi - lo + j, ofMethod, rplColor);
+            sb += k * c.rgbBlue;
+            sg += k * c.rgbGreen;
+            sr += k * c.rgbRed;
+            sa += k * c.rgbReserved;
         }
-    } else {
-        for (int32_t j = 0; j < n; ++j)
-            for (int32_t i = 0; i < n; ++i) {
-                const float k = kx[i] * ky[j];
-                RGBQUAD c = GetPixelColorWithOverflow(xi - lo + i, yi - lo + j, ofMethod, rplColor);
-                sb += k * c.rgbBlue;
-                sg += k * c.rgbGreen;
-                sr += k * c.rgbRed;
-                sa += k * c.rgbReserved;
-            }
-    }
     return RGBQUAD{ClampToByte(sb), ClampToByte(sg), ClampToByte(sr), m_pAlpha ? ClampToByte(sa) : uint8_t{0}};
 }
 
@@ -404,4 +405,75 @@ RGBQUAD CRaster::GetAreaColorInterpolated(float xc, float yc, float w, float h, 
     if (m_pAlpha)
         out.rgbReserved = ClampToByte(aa / surface);
     return out;
+}
+
+// ---- whole rows ----
+
+void CRaster::ResampleInterpolated(CRaster& out, float xScale, float yScale, InterpolationMethod inMethod,
+                                   OverflowMethod ofMethod)
+{
+    // Sample points, bases and weights depend on the column or the row alone: they are worked out once each, and
+    // pixels whose neighbours all lie inside a true-colour picture are summed as the point lookup sums them.
+    // Every other pixel goes through the point lookup itself.
+    const int32_t w = m_head.biWidth, h = m_head.biHeight;
+    const int32_t nw = out.m_head.biWidth, nh = out.m_head.biHeight;
+    const bool bilinear =
+        inMethod < InterpolationNearestNeighbour || inMethod > InterpolationCatrom || inMethod == InterpolationBilinear;
+    const bool kernel = !bilinear && inMethod != InterpolationNearestNeighbour;
+    const bool direct = !IsIndexed() && (bilinear || kernel);
+    const int32_t lo = inMethod == InterpolationLanczos ? 5 : 1, hi = inMethod == InterpolationLanczos ? 6 : 2;
+    const int32_t n = bilinear ? 2 : lo + hi + 1;
+    const KernelFn fn = kernel ? KernelOf(inMethod) : nullptr;
+    struct Axis {
+        float s;
+        int32_t base;
+        bool inside;
+        int weight;  // bilinear: 1/256 units
+        float k[12]; // kernels: one weight per neighbour
+    };
+    auto axis = [&](int32_t i, float scale, int32_t size) {
+        Axis a{};
+        a.s = (i + 0.5f) * scale - 0.5f;
+        if (!direct || !InRange(a.s))
+            return a;
+        a.base = Base(a.s);
+        if (bilinear) {
+            a.inside = a.base >= 0 && a.base + 1 < size;
+            a.weight = static_cast<int>((a.s - a.base) * 256);
+        } else {
+            a.inside = a.base - lo >= 0 && a.base + hi < size;
+            for (int32_t m = 0; m < n; ++m)
+                a.k[m] = fn(static_cast<float>(a.base - lo + m) - a.s);
+        }
+        return a;
+    };
+    std::vector<Axis> cols(static_cast<size_t>(nw));
+    for (int32_t i = 0; i < nw; ++i)
+        cols[static_cast<size_t>(i)] = axis(i, xScale, w);
+    for (int32_t j = 0; j < nh; ++j) {
+        SetProgress(static_cast<int32_t>(100LL * j / nh));
+        if (GetEscape())
+            break;
+        const Axis r = axis(j, yScale, h);
+        uint8_t* row = out.GetBits(static_cast<uint32_t>(j));
+        uint8_t* alpha = out.m_pAlpha ? out.m_pAlpha + static_cast<size_t>(j) * nw : nullptr;
+        for (int32_t i = 0; i < nw; ++i) {
+            const Axis& c = cols[static_cast<size_t>(i)];
+            RGBQUAD col;
+            if (direct && c.inside && r.inside)
+                col = bilinear ? BilinearDirect(c.base, r.base, c.weight, r.weight)
+                               : KernelDirect(c.base - lo, r.base - lo, n, c.k, r.k);
+            else
+                col = GetPixelColorInterpolated(c.s, r.s, inMethod, ofMethod);
+            if (IsIndexed()) {
+                out.SetPixelColor(i, j, col, true);
+            } else {
+                row[3 * i] = col.rgbBlue;
+                row[3 * i + 1] = col.rgbGreen;
+                row[3 * i + 2] = col.rgbRed;
+                if (alpha)
+                    alpha[i] = col.rgbReserved;
+            }
+        }
+    }
 }

@@ -195,3 +195,28 @@ TEST(RasterResample, Resample2Methods)
     ASSERT_TRUE(esc.Resample2(8, 8, CRaster::InterpolationBilinear));
     EXPECT_EQ(esc.GetWidth(), 8u);
 }
+
+TEST(RasterResample, Resample2IsThePointLookupAtEveryPixel)
+{
+    CRaster img = MakePattern(19, 15, 24);
+    img.AlphaCreate();
+    for (int y = 0; y < 15; ++y)
+        for (int x = 0; x < 19; ++x)
+            img.AlphaSet(x, y, static_cast<uint8_t>(x * 11 + y * 5));
+    const int methods[] = {CRaster::InterpolationBilinear,         CRaster::InterpolationBicubic,
+                           CRaster::InterpolationLanczos,          CRaster::InterpolationCatrom,
+                           CRaster::InterpolationNearestNeighbour, 99};
+    for (int m : methods) {
+        const auto method = static_cast<CRaster::InterpolationMethod>(m);
+        CRaster out;
+        ASSERT_TRUE(img.Resample2(41, 33, method, CRaster::OverflowMirror, &out));
+        const float xs = 19.0f / 41, ys = 15.0f / 33;
+        for (int j = 0; j < 33; ++j)
+            for (int i = 0; i < 41; ++i) {
+                RGBQUAD want = img.GetPixelColorInterpolated((i + 0.5f) * xs - 0.5f, (j + 0.5f) * ys - 0.5f, method,
+                                                             CRaster::OverflowMirror);
+                ASSERT_TRUE(SameColor(out.GetPixelColor(i, j), want)) << m << " " << i << "," << j;
+                ASSERT_EQ(out.AlphaGet(i, j), want.rgbReserved) << m << " " << i << "," << j;
+            }
+    }
+}
