@@ -16,8 +16,8 @@ const RasterCodec kBmp = {RasterMakeCodec<CRasterBMP>, RasterCodecDecode<CRaster
                           nullptr};
 const RasterCodec kGif = {RasterMakeCodec<CRasterGIF>, RasterCodecDecode<CRasterGIF>, RasterCodecEncode<CRasterGIF>,
                           GifEncodeMulti};
-const RasterCodec kWbmp = {RasterMakeCodec<CRasterWBMP>, RasterCodecDecode<CRasterWBMP>,
-                           RasterCodecEncode<CRasterWBMP>, nullptr};
+const RasterCodec kWbmp = {RasterMakeCodec<CRasterWBMP>, RasterCodecDecode<CRasterWBMP>, RasterCodecEncode<CRasterWBMP>,
+                           nullptr};
 
 // Indexed by image type. The type-0 chain tries them as RasterIO's order says (BMP, ICO, GIF, TGA, PCX, WBMP, WMF),
 // skipping empty slots.
@@ -25,7 +25,7 @@ const RasterCodec* const kCodecs[RASTER_MAX_FORMATS] = {
     nullptr, // RASTER_FORMAT_UNKNOWN
     &kBmp,   // RASTER_FORMAT_BMP
     &kGif,   // RASTER_FORMAT_GIF
-    nullptr,   // RASTER_FORMAT_ICO ICO_PENDING
+    nullptr, // RASTER_FORMAT_ICO ICO_PENDING
     nullptr, // RASTER_FORMAT_TGA: CRasterTGA, not built yet
     nullptr, // RASTER_FORMAT_PCX: CRasterPCX, not built yet
     &kWbmp,  // RASTER_FORMAT_WBMP
