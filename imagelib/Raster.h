@@ -303,15 +303,121 @@ public:
                          bool bSetAlpha = false);
     static void InitTextInfo(tagRasterTextInfo* txt);
 
+    // ---- interpolation ----
+    // How a lookup between pixels weighs its neighbours; other values act as InterpolationBilinear.
+    enum InterpolationMethod : int32_t {
+        InterpolationNearestNeighbour = 1,
+        InterpolationBilinear = 2,
+        InterpolationBSpline = 3,
+        InterpolationBicubic = 4,
+        InterpolationBicubic2 = 5,
+        InterpolationLanczos = 6,
+        InterpolationBox = 7,
+        InterpolationHermite = 8,
+        InterpolationHamming = 9,
+        InterpolationSinc = 10,
+        InterpolationBlackman = 11,
+        InterpolationBessel = 12,
+        InterpolationGaussian = 13,
+        InterpolationQuadratic = 14,
+        InterpolationMitchell = 15,
+        InterpolationCatrom = 16,
+    };
+    // What a point outside the image yields; other values act as OverflowColor.
+    enum OverflowMethod : int32_t {
+        OverflowColor = 1,
+        OverflowBackground = 2,
+        OverflowTransparent = 3,
+        OverflowWrap = 4,
+        OverflowRepeat = 5,
+        OverflowMirror = 6,
+    };
+    void OverflowCoordinates(int32_t& x, int32_t& y, OverflowMethod ofMethod);
+    void OverflowCoordinates(float& x, float& y, OverflowMethod ofMethod);
+    RGBQUAD GetPixelColorWithOverflow(int32_t x, int32_t y, OverflowMethod ofMethod = OverflowRepeat,
+                                      const RGBQUAD* rplColor = nullptr);
+    RGBQUAD GetPixelColorInterpolated(float x, float y, InterpolationMethod inMethod = InterpolationBilinear,
+                                      OverflowMethod ofMethod = OverflowBackground, const RGBQUAD* rplColor = nullptr);
+    RGBQUAD GetAreaColorInterpolated(float xc, float yc, float w, float h, InterpolationMethod inMethod,
+                                     OverflowMethod ofMethod = OverflowBackground, const RGBQUAD* rplColor = nullptr);
+    static void AddAveragingCont(const RGBQUAD& color, float surf, float& rr, float& gg, float& bb, float& aa);
+    bool Resample2(int32_t newx, int32_t newy, InterpolationMethod inMethod = InterpolationBicubic2,
+                   OverflowMethod ofMethod = OverflowRepeat, CRaster* iDst = nullptr, bool disableAveraging = false);
+    static float KernelBSpline(float x);
+    static float KernelLinear(float t);
+    static float KernelCubic(float t);
+    static float KernelGeneralizedCubic(float t, float a = -1);
+    static float KernelLanczosSinc(float t, float r = 3);
+    static float KernelBox(float x);
+    static float KernelHermite(float x);
+    static float KernelHamming(float x);
+    static float KernelSinc(float x);
+    static float KernelBlackman(float x);
+    static float KernelBessel(float x);
+    static float KernelGaussian(float x);
+    static float KernelQuadratic(float x);
+    static float KernelMitchell(float x);
+    static float KernelCatrom(float x);
+    static double KernelBessel_J1(double x);
+    static double KernelBessel_P1(double x);
+    static double KernelBessel_Q1(double x);
+    static double KernelBessel_Order1(double x);
+
+    // ---- resampling ----
+    // Mode 1 nearest pixel, 2 B-spline, anything else averaging (24 bits shrinking on both axes) or bilinear.
+    bool Resample(int32_t newx, int32_t newy, int mode = 1, CRaster* iDst = nullptr);
+    bool QIShrink(int32_t newx, int32_t newy, CRaster* iDst = nullptr);
+
     // ---- transforms ----
+    // Operations taking iDst leave this image unchanged and hand the result to iDst when it is given.
     bool Flip();
     bool Mirror();
+    bool RotateLeft(CRaster* iDst = nullptr);
+    bool RotateRight(CRaster* iDst = nullptr);
+    bool Rotate180(CRaster* iDst = nullptr);
+    // Degrees, clockwise as displayed.
+    bool Rotate(float angle, CRaster* iDst = nullptr);
+    bool Rotate2(float angle, CRaster* iDst = nullptr, InterpolationMethod inMethod = InterpolationBilinear,
+                 OverflowMethod ofMethod = OverflowBackground, const RGBQUAD* replColor = nullptr,
+                 bool optimizeRightAngles = true, bool bKeepOriginalSize = false);
+    // The rectangle counts rows from the top.
+    bool Crop(int32_t left, int32_t top, int32_t right, int32_t bottom, CRaster* iDst = nullptr);
+    bool Crop(const RASTERRECT& rect, CRaster* iDst = nullptr);
+    // Angle in radians.
+    bool CropRotatedRectangle(int32_t topx, int32_t topy, int32_t width, int32_t height, float angle,
+                              CRaster* iDst = nullptr);
+    bool Expand(int32_t left, int32_t top, int32_t right, int32_t bottom, RGBQUAD canvascolor, CRaster* iDst = nullptr);
+    bool Expand(int32_t newx, int32_t newy, RGBQUAD canvascolor, CRaster* iDst = nullptr);
+    bool Thumbnail(int32_t newx, int32_t newy, RGBQUAD canvascolor, CRaster* iDst = nullptr);
+    bool Skew(float xgain, float ygain, int32_t xpivot = 0, int32_t ypivot = 0, bool bEnableInterpolation = false);
+    // Type 0 pinch, 1 punch, 2 swirl, 3 polar, 4 and up stripes; negative types are refused.
+    bool CircleTransform(int type, int32_t rmax = 0, float Koeff = 1.0f);
+
+    // ---- colour depth ----
+    bool GrayScale();
+    bool Negative();
+    bool IncreaseBpp(uint32_t nbit);
+    bool DecreaseBpp(uint32_t nbit, bool errordiffusion, const RGBQUAD* ppal = nullptr, uint32_t clrimportant = 0);
+    // 0 Floyd-Steinberg, 1 ordered 4 x 4, 2 Burkes, 3 Stucki, 4 Jarvis-Judice-Ninke, 5 Sierra, 6 Stevenson-Arce,
+    // 7 ordered 256 levels; other values act as 0.
+    bool Dither(int32_t method = 0);
 
     // Brightness order of two colours: a sort comparator.
     static int CompareColors(const void* elem1, const void* elem2);
 
 protected:
     bool SplitPlane(const uint8_t* plane, CRaster* dest) const;
+    // Hands a finished result to iDst when given, else to this image.
+    bool HandOver(CRaster& result, CRaster* iDst);
+    // A result image of this one's information record, type and palette, without pixels set; alpha when this
+    // image has alpha. False when it cannot be made.
+    bool MakeResult(CRaster& result, uint32_t width, uint32_t height, uint32_t bpp);
+    // The 24-bit lookups' shared bodies.
+    RGBQUAD InterpolateKernel(float x, float y, int32_t xi, int32_t yi, InterpolationMethod inMethod,
+                              OverflowMethod ofMethod, const RGBQUAD* rplColor);
+    RGBQUAD InterpolateBilinear(float x, float y, int32_t xi, int32_t yi, OverflowMethod ofMethod,
+                                const RGBQUAD* rplColor);
+    bool ResampleAverage(CRaster& out, float xScale, float yScale);
     // The two creators' shared body: line y of the source (null skips it) copied into the new image.
     bool CreateFromLines(const std::function<const uint8_t*(uint32_t)>& lineAt, uint32_t dwWidth, uint32_t dwHeight,
                          uint32_t dwBitsperpixel, uint32_t dwBytesperline, bool bFlipImage);

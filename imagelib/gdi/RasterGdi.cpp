@@ -35,27 +35,6 @@ RECT VisibleArea(DeviceContext& dc, const RECT& target, const RECT* clip)
     return platform::IntersectRects(box, target);
 }
 
-// Bilinear sample with edge pixels repeated outside the image.
-RGBQUAD SampleBilinear(CRaster& img, float fx, float fy)
-{
-    int32_t w = static_cast<int32_t>(img.GetWidth()), h = static_cast<int32_t>(img.GetHeight());
-    fx = std::clamp(fx, 0.0f, static_cast<float>(w - 1));
-    fy = std::clamp(fy, 0.0f, static_cast<float>(h - 1));
-    int32_t x0 = static_cast<int32_t>(fx), y0 = static_cast<int32_t>(fy);
-    int32_t x1 = std::min(x0 + 1, w - 1), y1 = std::min(y0 + 1, h - 1);
-    float ax = fx - x0, ay = fy - y0;
-    RGBQUAD c00 = img.GetPixelColor(x0, y0), c10 = img.GetPixelColor(x1, y0);
-    RGBQUAD c01 = img.GetPixelColor(x0, y1), c11 = img.GetPixelColor(x1, y1);
-    auto mix = [&](uint8_t a, uint8_t b, uint8_t c, uint8_t d) {
-        float top = a + (b - a) * ax, bottom = c + (d - c) * ax;
-        return static_cast<uint8_t>(std::lround(top + (bottom - top) * ay));
-    };
-    return RGBQUAD{mix(c00.rgbBlue, c10.rgbBlue, c01.rgbBlue, c11.rgbBlue),
-                   mix(c00.rgbGreen, c10.rgbGreen, c01.rgbGreen, c11.rgbGreen),
-                   mix(c00.rgbRed, c10.rgbRed, c01.rgbRed, c11.rgbRed),
-                   mix(c00.rgbReserved, c10.rgbReserved, c01.rgbReserved, c11.rgbReserved)};
-}
-
 // Text rendered white on black into a picture, lines by DrawText, crisp (no coverage edges).
 struct TextPicture {
     PixelSurface surface;
@@ -279,7 +258,9 @@ int32_t CRaster::Draw(DeviceContext* hdc, int32_t x, int32_t y, int32_t cx, int3
             int32_t srcX = std::max(0, static_cast<int32_t>(std::floor(c * sx)));
             srcX = std::min(srcX, m_head.biWidth - 1);
             srcY = std::min(srcY, m_head.biHeight - 1);
-            RGBQUAD src = bSmooth ? SampleBilinear(*this, c * sx - 0.5f, fy - 0.5f) : BlindGetPixelColor(srcX, srcY);
+            RGBQUAD src =
+                bSmooth ? GetPixelColorInterpolated(c * sx - 0.5f, fy - 0.5f, InterpolationBilinear, OverflowRepeat)
+                        : BlindGetPixelColor(srcX, srcY);
             if (plain) {
                 row[px] = platform::ColorRefTo565(QuadToRef(src));
                 continue;
