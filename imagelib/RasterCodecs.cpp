@@ -3,6 +3,7 @@
 
 #include "imagelib/RasterBMP.h"
 #include "imagelib/RasterGIF.h"
+#include "imagelib/RasterICO.h"
 #include "imagelib/RasterWBMP.h"
 
 namespace {
@@ -16,6 +17,8 @@ const RasterCodec kBmp = {RasterMakeCodec<CRasterBMP>, RasterCodecDecode<CRaster
                           nullptr};
 const RasterCodec kGif = {RasterMakeCodec<CRasterGIF>, RasterCodecDecode<CRasterGIF>, RasterCodecEncode<CRasterGIF>,
                           GifEncodeMulti};
+const RasterCodec kIco = {RasterMakeCodec<CRasterICO>, RasterCodecDecode<CRasterICO>, RasterCodecEncode<CRasterICO>,
+                          nullptr};
 const RasterCodec kWbmp = {RasterMakeCodec<CRasterWBMP>, RasterCodecDecode<CRasterWBMP>, RasterCodecEncode<CRasterWBMP>,
                            nullptr};
 
@@ -25,7 +28,7 @@ const RasterCodec* const kCodecs[RASTER_MAX_FORMATS] = {
     nullptr, // RASTER_FORMAT_UNKNOWN
     &kBmp,   // RASTER_FORMAT_BMP
     &kGif,   // RASTER_FORMAT_GIF
-    nullptr, // RASTER_FORMAT_ICO ICO_PENDING
+    &kIco,   // RASTER_FORMAT_ICO
     nullptr, // RASTER_FORMAT_TGA: CRasterTGA, not built yet
     nullptr, // RASTER_FORMAT_PCX: CRasterPCX, not built yet
     &kWbmp,  // RASTER_FORMAT_WBMP

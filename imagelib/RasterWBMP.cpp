@@ -53,10 +53,10 @@ bool CRasterWBMP::Decode(CRasterFile* hFile)
         return false;
     uint32_t type = 0, width = 0, height = 0;
     IntRead t = ReadMultiByte(hFile, type);
-    int fixed = t == IntRead::Ok ? hFile->GetC() : -1;
+    int fixed = t != IntRead::End ? hFile->GetC() : -1;
     IntRead w = fixed >= 0 ? ReadMultiByte(hFile, width) : IntRead::End;
-    IntRead h = w == IntRead::Ok ? ReadMultiByte(hFile, height) : IntRead::End;
-    if (t == IntRead::End || fixed < 0 || w == IntRead::End || h == IntRead::End)
+    IntRead h = w != IntRead::End ? ReadMultiByte(hFile, height) : IntRead::End;
+    if (h == IntRead::End)
         return Fail("Not a WBMP");
     if (t != IntRead::Ok || type != 0)
         return Fail("Unsupported WBMP type");

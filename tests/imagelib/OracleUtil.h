@@ -9,6 +9,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -127,6 +128,71 @@ inline std::string Compare(CRaster& img, const Rgb& ref, int tolerance = 0)
             if (std::abs(c.rgbRed - p[0]) > tolerance || std::abs(c.rgbGreen - p[1]) > tolerance ||
                 std::abs(c.rgbBlue - p[2]) > tolerance)
                 return "pixel " + std::to_string(x) + "," + std::to_string(r) + " from the top";
+        }
+    return "";
+}
+
+// A picture with alpha as top-down RGBA quadruplets (PAM files of tuple type RGB_ALPHA, or RGB with alpha 255).
+struct Rgba {
+    int w = 0, h = 0;
+    std::vector<uint8_t> px;
+    const uint8_t* at(int x, int rowFromTop) const { return &px[(static_cast<size_t>(rowFromTop) * w + x) * 4]; }
+};
+
+// Reads a PAM (P7) of depth 3 or 4 and maxval 255.
+inline bool ParsePam(const std::vector<uint8_t>& b, Rgba& out)
+{
+    std::string text(b.begin(), b.end());
+    size_t end = text.find("ENDHDR\n");
+    if (text.rfind("P7\n", 0) != 0 || end == std::string::npos)
+        return false;
+    auto field = [&](const char* name) {
+        size_t at = text.find(std::string("\n") + name + " ");
+        return at < end ? std::atoi(text.c_str() + at + std::strlen(name) + 2) : -1;
+    };
+    out.w = field("WIDTH");
+    out.h = field("HEIGHT");
+    int depth = field("DEPTH");
+    if (out.w <= 0 || out.h <= 0 || (depth != 3 && depth != 4) || field("MAXVAL") != 255)
+        return false;
+    size_t at = end + 7, n = static_cast<size_t>(out.w) * out.h;
+    if (b.size() < at + n * depth)
+        return false;
+    out.px.resize(n * 4);
+    for (size_t i = 0; i < n; ++i) {
+        for (int c = 0; c < 3; ++c)
+            out.px[4 * i + c] = b[at + i * depth + c];
+        out.px[4 * i + 3] = depth == 4 ? b[at + i * depth + 3] : 255;
+    }
+    return true;
+}
+
+inline std::vector<uint8_t> MakePam(const Rgba& p)
+{
+    std::string head = "P7\nWIDTH " + std::to_string(p.w) + "\nHEIGHT " + std::to_string(p.h) +
+                       "\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n";
+    std::vector<uint8_t> out(head.begin(), head.end());
+    out.insert(out.end(), p.px.begin(), p.px.end());
+    return out;
+}
+
+// Compares our image with an RGBA picture: alpha 0 there must be a transparent pixel here (transparent index or
+// colour, or alpha 0), any other pixel the same colour and not transparent.
+inline std::string CompareRgba(CRaster& img, const Rgba& ref)
+{
+    if (static_cast<int>(img.GetWidth()) != ref.w || static_cast<int>(img.GetHeight()) != ref.h)
+        return "size differs";
+    for (int r = 0; r < ref.h; ++r)
+        for (int x = 0; x < ref.w; ++x) {
+            int y = ref.h - 1 - r;
+            const uint8_t* p = ref.at(x, r);
+            bool clear = img.IsTransparent(x, y) || (img.AlphaIsValid() && img.AlphaGet(x, y) == 0);
+            std::string where = "pixel " + std::to_string(x) + "," + std::to_string(r) + " from the top";
+            if ((p[3] == 0) != clear)
+                return where + (clear ? " transparent here only" : " transparent there only");
+            RGBQUAD c = img.GetPixelColor(x, y, false);
+            if (!clear && (c.rgbRed != p[0] || c.rgbGreen != p[1] || c.rgbBlue != p[2]))
+                return where;
         }
     return "";
 }

@@ -18,6 +18,11 @@ bool MaskBit(const std::vector<uint8_t>& mask, uint32_t rowBytes, uint32_t x, ui
     return (mask[static_cast<size_t>(y) * rowBytes + (x >> 3)] >> (7 - (x & 7))) & 1;
 }
 
+bool SameRgb(RGBQUAD a, RGBQUAD b)
+{
+    return a.rgbBlue == b.rgbBlue && a.rgbGreen == b.rgbGreen && a.rgbRed == b.rgbRed;
+}
+
 } // namespace
 
 bool CRasterICO::Fail(const char* text)
@@ -83,6 +88,10 @@ bool CRasterICO::Decode(CRasterFile* hFile)
         hFile->Read(px.data(), 1, static_cast<uint32_t>(px.size()));
         if (!AlphaCreate())
             return false;
+        // Fourth bytes all zero carry no alpha: the AND mask alone says what is transparent.
+        bool noAlpha = true;
+        for (size_t i = 3; i < px.size() && noAlpha; i += 4)
+            noAlpha = px[i] == 0;
         for (uint32_t y = 0; y < height; ++y) {
             uint8_t* dst = GetBits(y);
             for (uint32_t x = 0; x < width; ++x) {
@@ -90,7 +99,7 @@ bool CRasterICO::Decode(CRasterFile* hFile)
                 dst[3 * x] = s[0];
                 dst[3 * x + 1] = s[1];
                 dst[3 * x + 2] = s[2];
-                AlphaSet(static_cast<int32_t>(x), static_cast<int32_t>(y), s[3]);
+                AlphaSet(static_cast<int32_t>(x), static_cast<int32_t>(y), noAlpha ? 255 : s[3]);
             }
         }
     } else {
@@ -128,7 +137,7 @@ void CRasterICO::ApplyMask(const std::vector<uint8_t>& mask, uint32_t fileBits)
     if (fileBits == 32 || !any)
         return;
     if (fileBits == 24) {
-        // One colour under every masked pixel becomes the transparent colour.
+        // One colour under every masked pixel, and under no other, becomes the transparent colour.
         bool first = true, same = true;
         RGBQUAD col{};
         for (uint32_t y = 0; y < height && same; ++y)
@@ -136,13 +145,15 @@ void CRasterICO::ApplyMask(const std::vector<uint8_t>& mask, uint32_t fileBits)
                 if (!MaskBit(mask, rowBytes, x, y))
                     continue;
                 RGBQUAD c = GetPixelColor(static_cast<int32_t>(x), static_cast<int32_t>(y), false);
-                if (first) {
+                if (first)
                     col = c;
-                    first = false;
-                } else if (c.rgbBlue != col.rgbBlue || c.rgbGreen != col.rgbGreen || c.rgbRed != col.rgbRed) {
-                    same = false;
-                }
+                first = false;
+                same = SameRgb(c, col);
             }
+        for (uint32_t y = 0; y < height && same; ++y)
+            for (uint32_t x = 0; x < width && same; ++x)
+                if (!MaskBit(mask, rowBytes, x, y))
+                    same = !SameRgb(GetPixelColor(static_cast<int32_t>(x), static_cast<int32_t>(y), false), col);
         if (same) {
             SetTransColor(col);
             SetTransIndex(0);
@@ -184,7 +195,7 @@ std::vector<uint8_t> CRasterICO::MakeMask()
                 RGBQUAD c = GetPixelColor(ix, iy, false);
                 if (palAlpha && c.rgbReserved == 0)
                     masked = true;
-                if (trans && c.rgbBlue == tc.rgbBlue && c.rgbGreen == tc.rgbGreen && c.rgbRed == tc.rgbRed)
+                if (trans && SameRgb(c, tc))
                     masked = true;
             }
             if (masked)
