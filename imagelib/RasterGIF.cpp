@@ -296,6 +296,7 @@ bool CRasterGIF::Decode(CRasterFile* fp)
     // Nothing of an earlier picture carries over into this one.
     m_info.nBkgndIndex = -1;
     m_info.dwFrameDelay = 0;
+    m_gifgce = GifControl{};
     const int32_t count = get_num_frames(in, st.dscgif, global, st.bpp);
     m_info.nNumFrames = count;
     if (GetFrame() < 0 || GetFrame() >= count)
