@@ -44,6 +44,10 @@ bool CRasterICO::Decode(CRasterFile* hFile)
         return Fail("Not an ICO");
     const uint32_t count = rasterbytes::Get16(dir + 4);
     m_info.nNumFrames = static_cast<int32_t>(count);
+    // The directory must lie inside the file before room is made for it.
+    const int32_t total = hFile->Size();
+    if (total >= 0 && static_cast<int64_t>(start) + kDirSize + static_cast<int64_t>(count) * kEntrySize > total)
+        return Fail("Corrupted ICO");
     std::vector<uint8_t> entries(static_cast<size_t>(count) * kEntrySize);
     if (count && hFile->Read(entries.data(), kEntrySize, count) != count)
         return Fail("Corrupted ICO");
@@ -56,7 +60,6 @@ bool CRasterICO::Decode(CRasterFile* hFile)
     if (width == 0 || height == 0)
         return Fail("Unsupported ICO size");
     // The image must lie inside the file.
-    const int32_t total = hFile->Size();
     if (total >= 0) {
         const int64_t end = static_cast<int64_t>(start) + offset + std::max<uint32_t>(bytes, 40);
         if (bytes < 40 || end > total)
