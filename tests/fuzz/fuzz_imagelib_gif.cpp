@@ -7,7 +7,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    CRaster::SetMaxMemory(4u << 20);
+    CRaster::SetMaxMemory(1u << 20);
     CRasterMemFile file(const_cast<uint8_t*>(data), static_cast<uint32_t>(size));
     CRasterGIF codec;
     codec.SetFrame(size ? data[size - 1] % 4 : 0);
