@@ -93,6 +93,23 @@ TEST(RasterGIF, RunLengthModeCoversLongRuns)
     }
 }
 
+TEST(RasterGIF, RunLongerThanTheTableCoversStartsOver)
+{
+    // 8.6 million pixels of one index: the run coder's codes reach the table's end inside one run.
+    CRaster img(4100, 2100, 1, RASTER_FORMAT_GIF);
+    img.SetGrayPalette();
+    img.Clear(255);
+    img.SetPixelIndex(0, 0, 0);
+    img.SetCodecOption(RASTER_GIF_RLE, RASTER_FORMAT_GIF);
+    std::vector<uint8_t> bytes = EncodeAs(img, RASTER_FORMAT_GIF);
+    CRasterGIF back;
+    ASSERT_TRUE(DecodeGif(back, bytes));
+    EXPECT_EQ(back.GetPixelIndex(0, 0), 0);
+    EXPECT_EQ(back.GetPixelIndex(1, 0), 1);
+    for (uint32_t y = 1; y < 2100; ++y)
+        ASSERT_EQ(std::memcmp(back.GetBits(y), img.GetBits(y), 4100 / 8), 0) << "row " << y;
+}
+
 TEST(RasterGIF, HeaderFlagsAndCodeSizes)
 {
     struct Case {
