@@ -107,11 +107,21 @@ std::vector<uint8_t> EncodeRle(CRaster& img)
     return f;
 }
 
+// The same file stored top-down (negative height): the reader turns it over.
+std::vector<uint8_t> TopDown(std::vector<uint8_t> bytes)
+{
+    const uint32_t h = static_cast<uint32_t>(-static_cast<int32_t>(kSide));
+    for (int i = 0; i < 4; ++i)
+        bytes[22 + i] = static_cast<uint8_t>(h >> (8 * i));
+    return bytes;
+}
+
 struct Inputs {
     CRaster rgb = MakeMap(24);
     CRaster map8 = MakeMap(8);
     CRaster map4 = MakeMap(4);
     std::vector<uint8_t> rgbBytes = Encode(rgb);
+    std::vector<uint8_t> rgbTopDown = TopDown(rgbBytes);
     std::vector<uint8_t> rle8 = EncodeRle(map8);
     std::vector<uint8_t> rle4 = EncodeRle(map4);
 };
@@ -174,6 +184,8 @@ void StbDecode(benchmark::State& state, const std::vector<uint8_t>& bytes)
 
 void BM_Decode24(benchmark::State& s) { Decode(s, Get().rgbBytes); }
 void BM_Stb_Decode24(benchmark::State& s) { StbDecode(s, Get().rgbBytes); }
+void BM_Decode24TopDown(benchmark::State& s) { Decode(s, Get().rgbTopDown); }
+void BM_Stb_Decode24TopDown(benchmark::State& s) { StbDecode(s, Get().rgbTopDown); }
 void BM_Memcpy24(benchmark::State& state)
 {
     CRaster& img = Get().rgb;
@@ -197,6 +209,8 @@ void BM_Encode4(benchmark::State& s) { EncodeBench(s, Get().map4); }
 
 BENCHMARK(BM_Decode24)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Stb_Decode24)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Decode24TopDown)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Stb_Decode24TopDown)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Memcpy24)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Encode24)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DecodeRle8)->Unit(benchmark::kMillisecond);

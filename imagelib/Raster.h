@@ -417,7 +417,12 @@ protected:
                               OverflowMethod ofMethod, const RGBQUAD* rplColor);
     RGBQUAD InterpolateBilinear(float x, float y, int32_t xi, int32_t yi, OverflowMethod ofMethod,
                                 const RGBQUAD* rplColor);
+    RGBQUAD BilinearDirect(int32_t xi, int32_t yi, int w1, int w2) const;
+    RGBQUAD KernelDirect(int32_t x0, int32_t y0, int32_t n, const float* kx, const float* ky) const;
+    void ResampleInterpolated(CRaster& out, float xScale, float yScale, InterpolationMethod inMethod,
+                              OverflowMethod ofMethod);
     bool ResampleAverage(CRaster& out, float xScale, float yScale);
+    void ResampleFast(CRaster& out, int mode, float xScale, float yScale);
     // The two creators' shared body: line y of the source (null skips it) copied into the new image.
     bool CreateFromLines(const std::function<const uint8_t*(uint32_t)>& lineAt, uint32_t dwWidth, uint32_t dwHeight,
                          uint32_t dwBitsperpixel, uint32_t dwBytesperline, bool bFlipImage);

@@ -475,14 +475,26 @@ bool CRaster::Flip()
 {
     if (!m_pDib)
         return false;
-    CRaster work(*this, false, false, true);
-    if (!work.IsValid())
+    // A ghost's blocks are another image's.
+    if (m_info.pGhost)
         return false;
-    uint32_t h = GetHeight();
-    for (uint32_t y = 0; y < h; ++y)
-        std::memcpy(work.GetBits(y), GetBits(h - 1 - y), m_info.dwEffWidth);
-    work.AlphaFlip();
-    return Transfer(work);
+    // Whole rows swap in place through one row buffer: the flipped copy's picture without a second block.
+    uint8_t* line = static_cast<uint8_t*>(std::malloc(m_info.dwEffWidth));
+    if (!line)
+        return false;
+    const uint32_t h = GetHeight(), eff = m_info.dwEffWidth;
+    for (uint32_t y = 0; y < h / 2; ++y) {
+        uint8_t* a = GetBits(y);
+        uint8_t* b = GetBits(h - 1 - y);
+        std::memcpy(line, a, eff);
+        std::memcpy(a, b, eff);
+        std::memcpy(b, line, eff);
+    }
+    std::free(line);
+    AlphaFlip();
+    std::free(m_pSelection);
+    m_pSelection = nullptr;
+    return true;
 }
 
 bool CRaster::Mirror()

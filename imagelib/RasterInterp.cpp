@@ -3,10 +3,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace {
 
-constexpr float kPi = 3.1415927f;
 // Coordinates past this are never cast to integers: they are outside points.
 constexpr float kCoordLimit = 1073741824.0f;
 
@@ -42,213 +42,44 @@ uint8_t ClampToByte(float v)
     return static_cast<uint8_t>(v);
 }
 
+using KernelFn = float (*)(float);
+
+// The kernel of a 4 x 4 (or 12 x 12) method.
+KernelFn KernelOf(CRaster::InterpolationMethod m)
+{
+    switch (m) {
+    case CRaster::InterpolationBSpline:
+        return CRaster::KernelBSpline;
+    case CRaster::InterpolationBicubic:
+        return CRaster::KernelCubic;
+    case CRaster::InterpolationBicubic2:
+        return [](float t) { return CRaster::KernelGeneralizedCubic(t, -0.5f); };
+    case CRaster::InterpolationLanczos:
+        return [](float t) { return CRaster::KernelLanczosSinc(t, 6.0f); };
+    case CRaster::InterpolationBox:
+        return CRaster::KernelBox;
+    case CRaster::InterpolationHermite:
+        return CRaster::KernelHermite;
+    case CRaster::InterpolationHamming:
+        return CRaster::KernelHamming;
+    case CRaster::InterpolationSinc:
+        return CRaster::KernelSinc;
+    case CRaster::InterpolationBlackman:
+        return CRaster::KernelBlackman;
+    case CRaster::InterpolationBessel:
+        return CRaster::KernelBessel;
+    case CRaster::InterpolationGaussian:
+        return CRaster::KernelGaussian;
+    case CRaster::InterpolationQuadratic:
+        return CRaster::KernelQuadratic;
+    case CRaster::InterpolationMitchell:
+        return CRaster::KernelMitchell;
+    default:
+        return CRaster::KernelCatrom;
+    }
+}
+
 } // namespace
-
-// ---- kernels ----
-
-float CRaster::KernelBSpline(float x)
-{
-    if (x > 2.0f)
-        return 0.0f;
-    auto p = [](float u) { return u > 0.0f ? u * u * u : 0.0f; };
-    return (p(x + 2.0f) - 4.0f * p(x + 1.0f) + 6.0f * p(x) - 4.0f * p(x - 1.0f)) / 6.0f;
-}
-
-float CRaster::KernelLinear(float t)
-{
-    if (t < -1.0f)
-        return 0.0f;
-    if (t < 0.0f)
-        return 1.0f + t;
-    if (t < 1.0f)
-        return 1.0f - t;
-    return 0.0f;
-}
-
-float CRaster::KernelCubic(float t)
-{
-    float u = std::fabs(t);
-    if (u < 1.0f)
-        return 1.0f - 2.0f * u * u + u * u * u;
-    if (u < 2.0f)
-        return 4.0f - 8.0f * u + 5.0f * u * u - u * u * u;
-    return 0.0f;
-}
-
-float CRaster::KernelGeneralizedCubic(float t, float a)
-{
-    float u = std::fabs(t);
-    if (u < 1.0f)
-        return (a + 2.0f) * u * u * u - (a + 3.0f) * u * u + 1.0f;
-    if (u < 2.0f)
-        return a * u * u * u - 5.0f * a * u * u + 8.0f * a * u - 4.0f * a;
-    return 0.0f;
-}
-
-float CRaster::KernelLanczosSinc(float t, float r)
-{
-    if (std::fabs(t) > r)
-        return 0.0f;
-    if (t == 0.0f)
-        return 1.0f;
-    float pit = kPi * t;
-    float pitr = pit / r;
-    return (std::sin(pitr) / pitr) * (std::sin(pit) / pit);
-}
-
-float CRaster::KernelBox(float x)
-{
-    return x >= -0.5f && x < 0.5f ? 1.0f : 0.0f;
-}
-
-float CRaster::KernelHermite(float x)
-{
-    if (x < -1.0f)
-        return 0.0f;
-    if (x < 0.0f)
-        return (-2.0f * x - 3.0f) * x * x + 1.0f;
-    if (x < 1.0f)
-        return (2.0f * x - 3.0f) * x * x + 1.0f;
-    return 0.0f;
-}
-
-float CRaster::KernelHamming(float x)
-{
-    if (x < -1.0f)
-        return 0.0f;
-    if (x < 0.0f)
-        return 0.92f * (-2.0f * x - 3.0f) * x * x + 1.0f;
-    if (x < 1.0f)
-        return 0.92f * (2.0f * x - 3.0f) * x * x + 1.0f;
-    return 0.0f;
-}
-
-float CRaster::KernelSinc(float x)
-{
-    if (x == 0.0f)
-        return 1.0f;
-    return std::sin(kPi * x) / (kPi * x);
-}
-
-float CRaster::KernelBlackman(float x)
-{
-    return 0.42f + 0.5f * std::cos(kPi * x) + 0.08f * std::cos(6.2831855f * x);
-}
-
-float CRaster::KernelBessel(float x)
-{
-    if (x == 0.0f)
-        return 0.7853982f;
-    return static_cast<float>(KernelBessel_Order1(kPi * x) / (2.0f * x));
-}
-
-float CRaster::KernelGaussian(float x)
-{
-    return std::exp(-2.0f * x * x) * 0.7978846f;
-}
-
-float CRaster::KernelQuadratic(float x)
-{
-    if (x < -1.5f)
-        return 0.0f;
-    if (x < -0.5f)
-        return 0.5f * (x + 1.5f) * (x + 1.5f);
-    if (x < 0.5f)
-        return 0.75f - x * x;
-    if (x < 1.5f)
-        return 0.5f * (x - 1.5f) * (x - 1.5f);
-    return 0.0f;
-}
-
-float CRaster::KernelMitchell(float x)
-{
-    constexpr float k16_9 = 1.7777778f, k10_3 = 3.3333333f, k7_18 = 0.3888889f, k7_6 = 1.1666666f;
-    constexpr float k8_9 = 0.8888889f;
-    if (x < -2.0f)
-        return 0.0f;
-    if (x < -1.0f)
-        return k16_9 + x * (k10_3 + x * (2.0f + x * k7_18));
-    if (x < 0.0f)
-        return k8_9 + x * x * (-2.0f - x * k7_6);
-    if (x < 1.0f)
-        return k8_9 + x * x * (-2.0f + x * k7_6);
-    if (x < 2.0f)
-        return k16_9 + x * (-k10_3 + x * (2.0f - x * k7_18));
-    return 0.0f;
-}
-
-float CRaster::KernelCatrom(float x)
-{
-    if (x < -2.0f)
-        return 0.0f;
-    if (x < -1.0f)
-        return 0.5f * (((x + 5.0f) * x + 8.0f) * x + 4.0f);
-    if (x < 0.0f)
-        return 0.5f * ((-5.0f - 3.0f * x) * x * x + 2.0f);
-    if (x < 1.0f)
-        return 0.5f * ((3.0f * x - 5.0f) * x * x + 2.0f);
-    if (x < 2.0f)
-        return 0.5f * (((5.0f - x) * x - 8.0f) * x + 4.0f);
-    return 0.0f;
-}
-
-double CRaster::KernelBessel_J1(double x)
-{
-    static const double kNum[] = {581199354001606115328.0, -66721065689249161216.0, 2316433580634002432.0,
-                                  -35888175699101060.0,    290879526383477.56,      -1322983480332.1265,
-                                  3413234182.3017006,      -4695753.530642996,      2701.1227108923235};
-    static const double kDen[] = {1162398708003212230656.0, 11857707121903210496.0, 60920613989175216.0,
-                                  208166122130760.75,       524371026216.76495,     1013863514.358674,
-                                  1501793.5949985855,       1606.9315734814877,     1.0};
-    double z = x * x, p = kNum[8], q = kDen[8];
-    for (int i = 7; i >= 0; --i) {
-        p = p * z + kNum[i];
-        q = q * z + kDen[i];
-    }
-    return p / q;
-}
-
-double CRaster::KernelBessel_P1(double x)
-{
-    static const double kNum[] = {35224.66491336798,  62758.84524716128,  31353.963110915956,
-                                  4985.4832060594335, 211.15291828539623, 1.2571716929145342};
-    static const double kDen[] = {35224.66491336798, 62694.34695935605,  31240.406381904104,
-                                  4930.396490181089, 203.07751891347593, 1.0};
-    double w = (8.0 / x) * (8.0 / x), p = kNum[5], q = kDen[5];
-    for (int i = 4; i >= 0; --i) {
-        p = p * w + kNum[i];
-        q = q * w + kDen[i];
-    }
-    return p / q;
-}
-
-double CRaster::KernelBessel_Q1(double x)
-{
-    static const double kNum[] = {351.17519143035526, 721.0391804904475, 425.98730116544425,
-                                  83.18989576738508,  4.568171629551227, 0.03532840052740124};
-    static const double kDen[] = {7491.737417180912,  15414.177339265098, 9152.231701516992,
-                                  1811.1867005523513, 103.81875854621337, 1.0};
-    double w = (8.0 / x) * (8.0 / x), p = kNum[5], q = kDen[5];
-    for (int i = 4; i >= 0; --i) {
-        p = p * w + kNum[i];
-        q = q * w + kDen[i];
-    }
-    return p / q;
-}
-
-double CRaster::KernelBessel_Order1(double x)
-{
-    if (x == 0.0)
-        return 0.0;
-    double p = std::fabs(x);
-    if (p < 8.0)
-        return x * KernelBessel_J1(p);
-    const double s = static_cast<float>(std::sin(p)), c = static_cast<float>(std::cos(p));
-    const double r2 = static_cast<float>(1.0 / std::sqrt(2.0));
-    double q = std::sqrt(2.0 / (kPi * p)) *
-               (KernelBessel_P1(p) * (s - c) * r2 + (8.0 / p) * KernelBessel_Q1(p) * (s + c) * r2);
-    return x < 0.0 ? -q : q;
-}
 
 // ---- overflow ----
 
@@ -380,6 +211,24 @@ RGBQUAD CRaster::GetPixelColorInterpolated(float x, float y, InterpolationMethod
     return InterpolateBilinear(x, y, Base(x), Base(y), ofMethod, rplColor);
 }
 
+RGBQUAD CRaster::BilinearDirect(int32_t xi, int32_t yi, int w1, int w2) const
+{
+    // Weights in 1/256 units straight from the stored bytes.
+    const int wd = (w1 * w2) >> 8, wb = w1 - wd, wc = w2 - wd, wa = 256 - w1 - wc;
+    const uint8_t* p0 = m_info.pImage + static_cast<size_t>(yi) * m_info.dwEffWidth + 3 * static_cast<size_t>(xi);
+    const uint8_t* p1 = p0 + m_info.dwEffWidth;
+    auto mix = [&](int c) {
+        return static_cast<uint8_t>((wa * p0[c] + wb * p0[c + 3] + wc * p1[c] + wd * p1[c + 3]) >> 8);
+    };
+    RGBQUAD out{mix(0), mix(1), mix(2), 0};
+    if (m_pAlpha) {
+        const uint8_t* a0 = m_pAlpha + static_cast<size_t>(yi) * GetWidth() + xi;
+        const uint8_t* a1 = a0 + GetWidth();
+        out.rgbReserved = static_cast<uint8_t>((wa * a0[0] + wb * a0[1] + wc * a1[0] + wd * a1[1]) >> 8);
+    }
+    return out;
+}
+
 RGBQUAD CRaster::InterpolateBilinear(float x, float y, int32_t xi, int32_t yi, OverflowMethod ofMethod,
                                      const RGBQUAD* rplColor)
 {
@@ -391,26 +240,9 @@ RGBQUAD CRaster::InterpolateBilinear(float x, float y, int32_t xi, int32_t yi, O
         xi = Base(x);
         yi = Base(y);
     }
+    if (xi >= 0 && xi + 1 < w && yi >= 0 && yi + 1 < h && !IsIndexed())
+        return BilinearDirect(xi, yi, static_cast<int>((x - xi) * 256), static_cast<int>((y - yi) * 256));
     RGBQUAD out{0, 0, 0, 0};
-    if (xi >= 0 && xi + 1 < w && yi >= 0 && yi + 1 < h && !IsIndexed()) {
-        // Weights in 1/256 units straight from the stored bytes.
-        const int w1 = static_cast<int>((x - xi) * 256), w2 = static_cast<int>((y - yi) * 256);
-        const int wd = (w1 * w2) >> 8, wb = w1 - wd, wc = w2 - wd, wa = 256 - w1 - wc;
-        const uint8_t* p0 = m_info.pImage + static_cast<size_t>(yi) * m_info.dwEffWidth + 3 * static_cast<size_t>(xi);
-        const uint8_t* p1 = p0 + m_info.dwEffWidth;
-        auto mix = [&](int c) {
-            return static_cast<uint8_t>((wa * p0[c] + wb * p0[c + 3] + wc * p1[c] + wd * p1[c + 3]) >> 8);
-        };
-        out.rgbBlue = mix(0);
-        out.rgbGreen = mix(1);
-        out.rgbRed = mix(2);
-        if (m_pAlpha) {
-            const uint8_t* a0 = m_pAlpha + static_cast<size_t>(yi) * w + xi;
-            const uint8_t* a1 = a0 + w;
-            out.rgbReserved = static_cast<uint8_t>((wa * a0[0] + wb * a0[1] + wc * a1[0] + wd * a1[1]) >> 8);
-        }
-        return out;
-    }
     const float t1 = x - xi, t2 = y - yi;
     const float d = t1 * t2, b = t1 - d, c = t2 - d, a = 1.0f - t1 - c;
     const RGBQUAD c11 = GetPixelColorWithOverflow(xi, yi, ofMethod, rplColor);
@@ -428,6 +260,26 @@ RGBQUAD CRaster::InterpolateBilinear(float x, float y, int32_t xi, int32_t yi, O
     return out;
 }
 
+RGBQUAD CRaster::KernelDirect(int32_t x0, int32_t y0, int32_t n, const float* kx, const float* ky) const
+{
+    // All n x n neighbours inside a true-colour picture: straight from the stored bytes.
+    float sb = 0, sg = 0, sr = 0, sa = 0;
+    for (int32_t j = 0; j < n; ++j) {
+        const size_t row = static_cast<size_t>(y0 + j);
+        const uint8_t* p = m_info.pImage + row * m_info.dwEffWidth + 3 * static_cast<size_t>(x0);
+        const uint8_t* a = m_pAlpha ? m_pAlpha + row * GetWidth() + x0 : nullptr;
+        for (int32_t i = 0; i < n; ++i, p += 3) {
+            const float k = kx[i] * ky[j];
+            sb += k * p[0];
+            sg += k * p[1];
+            sr += k * p[2];
+            if (a)
+                sa += k * a[i];
+        }
+    }
+    return RGBQUAD{ClampToByte(sb), ClampToByte(sg), ClampToByte(sr), m_pAlpha ? ClampToByte(sa) : uint8_t{0}};
+}
+
 RGBQUAD CRaster::InterpolateKernel(float x, float y, int32_t xi, int32_t yi, InterpolationMethod inMethod,
                                    OverflowMethod ofMethod, const RGBQUAD* rplColor)
 {
@@ -442,82 +294,24 @@ RGBQUAD CRaster::InterpolateKernel(float x, float y, int32_t xi, int32_t yi, Int
         xi = Base(x);
         yi = Base(y);
     }
-    float (*kernel)(float) = nullptr;
-    switch (inMethod) {
-    case InterpolationBSpline:
-        kernel = KernelBSpline;
-        break;
-    case InterpolationBicubic:
-        kernel = KernelCubic;
-        break;
-    case InterpolationBicubic2:
-        kernel = [](float t) { return KernelGeneralizedCubic(t, -0.5f); };
-        break;
-    case InterpolationLanczos:
-        kernel = [](float t) { return KernelLanczosSinc(t, 6.0f); };
-        break;
-    case InterpolationBox:
-        kernel = KernelBox;
-        break;
-    case InterpolationHermite:
-        kernel = KernelHermite;
-        break;
-    case InterpolationHamming:
-        kernel = KernelHamming;
-        break;
-    case InterpolationSinc:
-        kernel = KernelSinc;
-        break;
-    case InterpolationBlackman:
-        kernel = KernelBlackman;
-        break;
-    case InterpolationBessel:
-        kernel = KernelBessel;
-        break;
-    case InterpolationGaussian:
-        kernel = KernelGaussian;
-        break;
-    case InterpolationQuadratic:
-        kernel = KernelQuadratic;
-        break;
-    case InterpolationMitchell:
-        kernel = KernelMitchell;
-        break;
-    default:
-        kernel = KernelCatrom;
-        break;
-    }
+    const KernelFn kernel = KernelOf(inMethod);
     float kx[12], ky[12];
     for (int32_t i = 0; i < n; ++i) {
         kx[i] = kernel(static_cast<float>(xi - lo + i) - x);
         ky[i] = kernel(static_cast<float>(yi - lo + i) - y);
     }
+    if (xi - lo >= 0 && xi + hi < w && yi - lo >= 0 && yi + hi < h && !IsIndexed())
+        return KernelDirect(xi - lo, yi - lo, n, kx, ky);
     float sb = 0, sg = 0, sr = 0, sa = 0;
-    if (xi - lo >= 0 && xi + hi < w && yi - lo >= 0 && yi + hi < h && !IsIndexed()) {
-        for (int32_t j = 0; j < n; ++j) {
-            const size_t row = static_cast<size_t>(yi - lo + j);
-            const uint8_t* p = m_info.pImage + row * m_info.dwEffWidth + 3 * static_cast<size_t>(xi - lo);
-            const uint8_t* a = m_pAlpha ? m_pAlpha + row * w + (xi - lo) : nullptr;
-            for (int32_t i = 0; i < n; ++i, p += 3) {
-                const float k = kx[i] * ky[j];
-                sb += k * p[0];
-                sg += k * p[1];
-                sr += k * p[2];
-                if (a)
-                    sa += k * a[i];
-            }
+    for (int32_t j = 0; j < n; ++j)
+        for (int32_t i = 0; i < n; ++i) {
+            const float k = kx[i] * ky[j];
+            RGBQUAD c = GetPixelColorWithOverflow(xi - lo + i, yi - lo + j, ofMethod, rplColor);
+            sb += k * c.rgbBlue;
+            sg += k * c.rgbGreen;
+            sr += k * c.rgbRed;
+            sa += k * c.rgbReserved;
         }
-    } else {
-        for (int32_t j = 0; j < n; ++j)
-            for (int32_t i = 0; i < n; ++i) {
-                const float k = kx[i] * ky[j];
-                RGBQUAD c = GetPixelColorWithOverflow(xi - lo + i, yi - lo + j, ofMethod, rplColor);
-                sb += k * c.rgbBlue;
-                sg += k * c.rgbGreen;
-                sr += k * c.rgbRed;
-                sa += k * c.rgbReserved;
-            }
-    }
     return RGBQUAD{ClampToByte(sb), ClampToByte(sg), ClampToByte(sr), m_pAlpha ? ClampToByte(sa) : uint8_t{0}};
 }
 
@@ -551,7 +345,7 @@ RGBQUAD CRaster::GetAreaColorInterpolated(float xc, float yc, float w, float h, 
     const int32_t y2 = static_cast<int32_t>(std::floor(area.maxCorner.y + 0.5f));
     // An area far larger than the picture would take ages to walk and says nothing of it.
     const int64_t pixels = (static_cast<int64_t>(x2) - x1 + 1) * (static_cast<int64_t>(y2) - y1 + 1);
-    if (pixels > 4 * static_cast<int64_t>(GetWidth()) * GetHeight() + (int64_t{1} << 24))
+    if (pixels > 4 * static_cast<int64_t>(GetWidth()) * GetHeight() + 65536)
         return Replacement(rplColor);
 
     float rr = 0, gg = 0, bb = 0, aa = 0;
@@ -611,4 +405,75 @@ RGBQUAD CRaster::GetAreaColorInterpolated(float xc, float yc, float w, float h, 
     if (m_pAlpha)
         out.rgbReserved = ClampToByte(aa / surface);
     return out;
+}
+
+// ---- whole rows ----
+
+void CRaster::ResampleInterpolated(CRaster& out, float xScale, float yScale, InterpolationMethod inMethod,
+                                   OverflowMethod ofMethod)
+{
+    // Sample points, bases and weights depend on the column or the row alone: they are worked out once each, and
+    // pixels whose neighbours all lie inside a true-colour picture are summed as the point lookup sums them.
+    // Every other pixel goes through the point lookup itself.
+    const int32_t w = m_head.biWidth, h = m_head.biHeight;
+    const int32_t nw = out.m_head.biWidth, nh = out.m_head.biHeight;
+    const bool bilinear =
+        inMethod < InterpolationNearestNeighbour || inMethod > InterpolationCatrom || inMethod == InterpolationBilinear;
+    const bool kernel = !bilinear && inMethod != InterpolationNearestNeighbour;
+    const bool direct = !IsIndexed() && (bilinear || kernel);
+    const int32_t lo = inMethod == InterpolationLanczos ? 5 : 1, hi = inMethod == InterpolationLanczos ? 6 : 2;
+    const int32_t n = bilinear ? 2 : lo + hi + 1;
+    const KernelFn fn = kernel ? KernelOf(inMethod) : nullptr;
+    struct Axis {
+        float s;
+        int32_t base;
+        bool inside;
+        int weight;  // bilinear: 1/256 units
+        float k[12]; // kernels: one weight per neighbour
+    };
+    auto axis = [&](int32_t i, float scale, int32_t size) {
+        Axis a{};
+        a.s = (i + 0.5f) * scale - 0.5f;
+        if (!direct || !InRange(a.s))
+            return a;
+        a.base = Base(a.s);
+        if (bilinear) {
+            a.inside = a.base >= 0 && a.base + 1 < size;
+            a.weight = static_cast<int>((a.s - a.base) * 256);
+        } else {
+            a.inside = a.base - lo >= 0 && a.base + hi < size;
+            for (int32_t m = 0; m < n; ++m)
+                a.k[m] = fn(static_cast<float>(a.base - lo + m) - a.s);
+        }
+        return a;
+    };
+    std::vector<Axis> cols(static_cast<size_t>(nw));
+    for (int32_t i = 0; i < nw; ++i)
+        cols[static_cast<size_t>(i)] = axis(i, xScale, w);
+    for (int32_t j = 0; j < nh; ++j) {
+        SetProgress(static_cast<int32_t>(100LL * j / nh));
+        if (GetEscape())
+            break;
+        const Axis r = axis(j, yScale, h);
+        uint8_t* row = out.GetBits(static_cast<uint32_t>(j));
+        uint8_t* alpha = out.m_pAlpha ? out.m_pAlpha + static_cast<size_t>(j) * nw : nullptr;
+        for (int32_t i = 0; i < nw; ++i) {
+            const Axis& c = cols[static_cast<size_t>(i)];
+            RGBQUAD col;
+            if (direct && c.inside && r.inside)
+                col = bilinear ? BilinearDirect(c.base, r.base, c.weight, r.weight)
+                               : KernelDirect(c.base - lo, r.base - lo, n, c.k, r.k);
+            else
+                col = GetPixelColorInterpolated(c.s, r.s, inMethod, ofMethod);
+            if (IsIndexed()) {
+                out.SetPixelColor(i, j, col, true);
+            } else {
+                row[3 * i] = col.rgbBlue;
+                row[3 * i + 1] = col.rgbGreen;
+                row[3 * i + 2] = col.rgbRed;
+                if (alpha)
+                    alpha[i] = col.rgbReserved;
+            }
+        }
+    }
 }

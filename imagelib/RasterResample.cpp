@@ -33,31 +33,19 @@ bool CRaster::Resample2(int32_t newx, int32_t newy, InterpolationMethod inMethod
     CRaster out;
     if (!MakeResult(out, static_cast<uint32_t>(newx), static_cast<uint32_t>(newy), GetBpp()))
         return false;
-    const bool average = (xScale > 1 || yScale > 1) && !disableAveraging;
-    for (int32_t j = 0; j < newy; ++j) {
-        SetProgress(static_cast<int32_t>(100LL * j / newy));
-        if (GetEscape())
-            break;
-        const float sy = (j + 0.5f) * yScale - 0.5f;
-        uint8_t* row = out.GetBits(static_cast<uint32_t>(j));
-        uint8_t* alpha = out.m_pAlpha ? out.m_pAlpha + static_cast<size_t>(j) * newx : nullptr;
-        for (int32_t i = 0; i < newx; ++i) {
-            const float sx = (i + 0.5f) * xScale - 0.5f;
-            if (average) {
+    if ((xScale > 1 || yScale > 1) && !disableAveraging) {
+        for (int32_t j = 0; j < newy; ++j) {
+            SetProgress(static_cast<int32_t>(100LL * j / newy));
+            if (GetEscape())
+                break;
+            const float sy = (j + 0.5f) * yScale - 0.5f;
+            for (int32_t i = 0; i < newx; ++i) {
+                const float sx = (i + 0.5f) * xScale - 0.5f;
                 out.SetPixelColor(i, j, GetAreaColorInterpolated(sx, sy, xScale, yScale, inMethod, ofMethod), true);
-                continue;
-            }
-            const RGBQUAD c = GetPixelColorInterpolated(sx, sy, inMethod, ofMethod);
-            if (IsIndexed()) {
-                out.SetPixelColor(i, j, c, true);
-            } else {
-                row[3 * i] = c.rgbBlue;
-                row[3 * i + 1] = c.rgbGreen;
-                row[3 * i + 2] = c.rgbRed;
-                if (alpha)
-                    alpha[i] = c.rgbReserved;
             }
         }
+    } else {
+        ResampleInterpolated(out, xScale, yScale, inMethod, ofMethod);
     }
     return HandOver(out, iDst);
 }
@@ -81,51 +69,7 @@ bool CRaster::Resample(int32_t newx, int32_t newy, int mode, CRaster* iDst)
     if (mode != 1 && mode != 2 && w > newx && h > newy && GetBpp() == 24) {
         ResampleAverage(out, xScale, yScale);
     } else {
-        for (int32_t j = 0; j < newy; ++j) {
-            SetProgress(static_cast<int32_t>(100LL * j / newy));
-            if (GetEscape())
-                break;
-            for (int32_t i = 0; i < newx; ++i) {
-                if (mode == 1) {
-                    out.SetPixelColor(i, j, GetPixelColor(SourceIndex(i * xScale, w), SourceIndex(j * yScale, h)));
-                } else if (mode == 2) {
-                    // B-spline over 4 x 4 neighbours, clamped into the picture.
-                    const float fy = j * yScale - 0.5f, fx = i * xScale - 0.5f;
-                    const float iy = std::floor(fy), ix = std::floor(fx);
-                    const float a = fy - iy, b = fx - ix;
-                    float sb = 0, sg = 0, sr = 0;
-                    for (int m = -1; m <= 2; ++m) {
-                        const int32_t ny = std::clamp(static_cast<int32_t>(iy) + m, 0, h - 1);
-                        const float ky = KernelBSpline(m - a);
-                        for (int n = -1; n <= 2; ++n) {
-                            const int32_t nx = std::clamp(static_cast<int32_t>(ix) + n, 0, w - 1);
-                            const float k = ky * KernelBSpline(b - n);
-                            const RGBQUAD c = IsIndexed() ? GetPixelColor(nx, ny) : BlindGetPixelColor(nx, ny);
-                            sb += k * c.rgbBlue;
-                            sg += k * c.rgbGreen;
-                            sr += k * c.rgbRed;
-                        }
-                    }
-                    auto byte = [](float v) { return static_cast<uint8_t>(std::clamp(v, 0.0f, 255.0f)); };
-                    out.SetPixelColor(i, j, RGBQUAD{byte(sb), byte(sg), byte(sr), 0});
-                } else {
-                    // Bilinear from the four pixels at and after the scaled point.
-                    const float fy = j * yScale, fx = i * xScale;
-                    const int32_t iy = SourceIndex(fy, h), ix = SourceIndex(fx, w);
-                    const int32_t iy1 = std::min(iy + 1, h - 1), ix1 = std::min(ix + 1, w - 1);
-                    const float dy = fy - iy, dx = fx - ix;
-                    const RGBQUAD c1 = BlindGetPixelColor(ix, iy), c2 = BlindGetPixelColor(ix1, iy);
-                    const RGBQUAD c3 = BlindGetPixelColor(ix, iy1), c4 = BlindGetPixelColor(ix1, iy1);
-                    auto mix = [&](uint8_t RGBQUAD::*ch) {
-                        float v = (1 - dx) * ((1 - dy) * (c1.*ch) + dy * (c3.*ch)) +
-                                  dx * ((1 - dy) * (c2.*ch) + dy * (c4.*ch));
-                        return static_cast<uint8_t>(std::clamp(v, 0.0f, 255.0f));
-                    };
-                    out.SetPixelColor(
-                        i, j, RGBQUAD{mix(&RGBQUAD::rgbBlue), mix(&RGBQUAD::rgbGreen), mix(&RGBQUAD::rgbRed), 0});
-                }
-            }
-        }
+        ResampleFast(out, mode, xScale, yScale);
     }
     // Alpha always from the nearest source pixel, whatever the mode.
     if (m_pAlpha)
@@ -133,6 +77,104 @@ bool CRaster::Resample(int32_t newx, int32_t newy, int mode, CRaster* iDst)
             for (int32_t i = 0; i < newx; ++i)
                 out.AlphaSet(i, j, BlindAlphaGet(SourceIndex(i * xScale, w), SourceIndex(j * yScale, h)));
     return HandOver(out, iDst);
+}
+
+// The nearest, B-spline and bilinear modes. What depends on the column alone (source columns, weights) is worked
+// out once per column and what depends on the row once per row; each pixel's sums are those of the formula.
+void CRaster::ResampleFast(CRaster& out, int mode, float xScale, float yScale)
+{
+    const int32_t w = m_head.biWidth, h = m_head.biHeight;
+    const int32_t nw = out.m_head.biWidth, nh = out.m_head.biHeight;
+    const bool indexed = IsIndexed();
+    auto put = [&](int32_t i, int32_t j, uint8_t* row, RGBQUAD c) {
+        if (indexed) {
+            out.SetPixelColor(i, j, c);
+        } else {
+            row[3 * i] = c.rgbBlue;
+            row[3 * i + 1] = c.rgbGreen;
+            row[3 * i + 2] = c.rgbRed;
+        }
+    };
+    auto byte = [](float v) { return static_cast<uint8_t>(std::clamp(v, 0.0f, 255.0f)); };
+    struct Column {
+        int32_t x[4];
+        float k[4];
+        float d;
+    };
+    std::vector<Column> cols(static_cast<size_t>(nw));
+    for (int32_t i = 0; i < nw; ++i) {
+        Column& c = cols[static_cast<size_t>(i)];
+        if (mode == 2) {
+            const float fx = i * xScale - 0.5f, ix = std::floor(fx), b = fx - ix;
+            for (int n = -1; n <= 2; ++n) {
+                c.x[n + 1] = std::clamp(static_cast<int32_t>(ix) + n, 0, w - 1);
+                c.k[n + 1] = KernelBSpline(b - n);
+            }
+        } else {
+            const float fx = i * xScale;
+            c.x[0] = SourceIndex(fx, w);
+            c.x[1] = std::min(c.x[0] + 1, w - 1);
+            c.d = fx - c.x[0];
+        }
+    }
+    for (int32_t j = 0; j < nh; ++j) {
+        SetProgress(static_cast<int32_t>(100LL * j / nh));
+        if (GetEscape())
+            break;
+        uint8_t* row = out.GetBits(static_cast<uint32_t>(j));
+        if (mode == 1) {
+            const int32_t sy = SourceIndex(j * yScale, h);
+            for (int32_t i = 0; i < nw; ++i)
+                put(i, j, row, BlindGetPixelColor(cols[static_cast<size_t>(i)].x[0], sy));
+        } else if (mode == 2) {
+            // B-spline over 4 x 4 neighbours, clamped into the picture.
+            const float fy = j * yScale - 0.5f, iy = std::floor(fy), a = fy - iy;
+            int32_t ny[4];
+            float ky[4];
+            for (int m = -1; m <= 2; ++m) {
+                ny[m + 1] = std::clamp(static_cast<int32_t>(iy) + m, 0, h - 1);
+                ky[m + 1] = KernelBSpline(m - a);
+            }
+            const uint8_t* rows[4];
+            for (int m = 0; m < 4; ++m)
+                rows[m] = GetBits(static_cast<uint32_t>(ny[m]));
+            for (int32_t i = 0; i < nw; ++i) {
+                const Column& c = cols[static_cast<size_t>(i)];
+                float sb = 0, sg = 0, sr = 0;
+                for (int m = 0; m < 4; ++m)
+                    for (int n = 0; n < 4; ++n) {
+                        const float k = ky[m] * c.k[n];
+                        RGBQUAD p;
+                        if (indexed) {
+                            p = BlindGetPixelColor(c.x[n], ny[m]);
+                        } else {
+                            const uint8_t* q = rows[m] + 3 * static_cast<size_t>(c.x[n]);
+                            p = RGBQUAD{q[0], q[1], q[2], 0};
+                        }
+                        sb += k * p.rgbBlue;
+                        sg += k * p.rgbGreen;
+                        sr += k * p.rgbRed;
+                    }
+                put(i, j, row, RGBQUAD{byte(sb), byte(sg), byte(sr), 0});
+            }
+        } else {
+            // Bilinear from the four pixels at and after the scaled point.
+            const float fy = j * yScale;
+            const int32_t iy = SourceIndex(fy, h), iy1 = std::min(iy + 1, h - 1);
+            const float dy = fy - iy;
+            for (int32_t i = 0; i < nw; ++i) {
+                const Column& c = cols[static_cast<size_t>(i)];
+                const float dx = c.d;
+                const RGBQUAD c1 = BlindGetPixelColor(c.x[0], iy), c2 = BlindGetPixelColor(c.x[1], iy);
+                const RGBQUAD c3 = BlindGetPixelColor(c.x[0], iy1), c4 = BlindGetPixelColor(c.x[1], iy1);
+                auto mix = [&](uint8_t RGBQUAD::*ch) {
+                    return byte((1 - dx) * ((1 - dy) * (c1.*ch) + dy * (c3.*ch)) +
+                                dx * ((1 - dy) * (c2.*ch) + dy * (c4.*ch)));
+                };
+                put(i, j, row, RGBQUAD{mix(&RGBQUAD::rgbBlue), mix(&RGBQUAD::rgbGreen), mix(&RGBQUAD::rgbRed), 0});
+            }
+        }
+    }
 }
 
 // Fixed-point averaging of a 24-bit picture shrinking on both axes: weights in thousandths, each source pixel read

@@ -2,6 +2,7 @@
 #include "imagelib/Raster.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 
 namespace {
@@ -58,31 +59,31 @@ bool CRaster::RotateLeft(CRaster* iDst)
                     dst.GetBits(static_cast<uint32_t>(sx))[dx >> 3] |= bit;
         }
     } else {
-        const size_t dEff = dst.GetEffWidth();
+        // Destination rows are written whole while the source is read down a column (backwards): writes that
+        // run along a row cost less than writes down a column.
+        const ptrdiff_t sEff = static_cast<ptrdiff_t>(m_info.dwEffWidth);
         for (int32_t x0 = 0; x0 < nw; x0 += kTile) {
             SetProgress(static_cast<int32_t>(100LL * x0 / nw));
             const int32_t x1 = std::min(x0 + kTile, nw);
             for (int32_t y0 = 0; y0 < nh; y0 += kTile) {
                 const int32_t y1 = std::min(y0 + kTile, nh);
-                for (int32_t x = x0; x < x1; ++x) {
-                    const int32_t sy = nw - 1 - x;
-                    const uint8_t* srow = GetBits(static_cast<uint32_t>(sy));
+                for (int32_t y = y0; y < y1; ++y) {
+                    uint8_t* drow = dst.GetBits(static_cast<uint32_t>(y));
                     if (bpp == 24) {
-                        const uint8_t* s = srow + 3 * static_cast<size_t>(y0);
-                        uint8_t* d = dst.GetBits(0) + dEff * y0 + 3 * static_cast<size_t>(x);
-                        for (int32_t y = y0; y < y1; ++y, s += 3, d += dEff) {
+                        const uint8_t* s = GetBits(static_cast<uint32_t>(nw - 1 - x0)) + 3 * static_cast<size_t>(y);
+                        uint8_t* d = drow + 3 * static_cast<size_t>(x0);
+                        for (int32_t x = x0; x < x1; ++x, s -= sEff, d += 3) {
                             d[0] = s[0];
                             d[1] = s[1];
                             d[2] = s[2];
                         }
                     } else if (bpp == 8) {
-                        const uint8_t* s = srow + y0;
-                        uint8_t* d = dst.GetBits(0) + dEff * y0 + x;
-                        for (int32_t y = y0; y < y1; ++y, ++s, d += dEff)
-                            *d = *s;
+                        const uint8_t* s = GetBits(static_cast<uint32_t>(nw - 1 - x0)) + y;
+                        for (int32_t x = x0; x < x1; ++x, s -= sEff)
+                            drow[x] = *s;
                     } else {
-                        for (int32_t y = y0; y < y1; ++y)
-                            dst.SetPixelIndex(x, y, BlindGetPixelIndex(y, sy));
+                        for (int32_t x = x0; x < x1; ++x)
+                            dst.SetPixelIndex(x, y, BlindGetPixelIndex(y, nw - 1 - x));
                     }
                 }
             }

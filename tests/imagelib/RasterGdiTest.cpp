@@ -118,6 +118,20 @@ TEST(RasterGdi, DrawAtOwnSizeAndTwice)
     EXPECT_EQ(img.Draw(&dc3), 0);
 }
 
+TEST(RasterGdi, SmoothDrawIsBilinearWithEdgesRepeated)
+{
+    CRaster img(2, 1, 24, RASTER_FORMAT_BMP);
+    img.SetPixelColor(1, 0, RGBQUAD{200, 200, 200, 0});
+    PixelSurface s;
+    ASSERT_TRUE(s.Create(4, 1));
+    DeviceContext dc(s);
+    EXPECT_EQ(img.Draw(&dc, 0, 0, 4, 1, nullptr, true), 1);
+    // Target column c samples x = c / 2 - 0.5: the left edge repeats, the middle blends half and half.
+    const uint8_t want[] = {0, 0, 100, 200};
+    for (int x = 0; x < 4; ++x)
+        EXPECT_EQ(s.GetPixel(x, 0), To565(RGBQUAD{want[x], want[x], want[x], 0})) << x;
+}
+
 TEST(RasterGdi, DrawBlendsAlphaAndSkipsTransparentPixels)
 {
     CRaster img(2, 1, 24, 1);
