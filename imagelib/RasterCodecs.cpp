@@ -2,15 +2,38 @@
 #include "imagelib/RasterCodecs.h"
 
 #include "imagelib/RasterBMP.h"
+#include "imagelib/RasterGIF.h"
+#include "imagelib/RasterICO.h"
+#include "imagelib/RasterWBMP.h"
 
 namespace {
 
+bool GifEncodeMulti(CRaster* codec, CRasterFile* hFile, CRaster** pImages, int32_t pagecount)
+{
+    return static_cast<CRasterGIF*>(codec)->Encode(hFile, pImages, pagecount);
+}
+
 const RasterCodec kBmp = {RasterMakeCodec<CRasterBMP>, RasterCodecDecode<CRasterBMP>, RasterCodecEncode<CRasterBMP>,
                           nullptr};
+const RasterCodec kGif = {RasterMakeCodec<CRasterGIF>, RasterCodecDecode<CRasterGIF>, RasterCodecEncode<CRasterGIF>,
+                          GifEncodeMulti};
+const RasterCodec kIco = {RasterMakeCodec<CRasterICO>, RasterCodecDecode<CRasterICO>, RasterCodecEncode<CRasterICO>,
+                          nullptr};
+const RasterCodec kWbmp = {RasterMakeCodec<CRasterWBMP>, RasterCodecDecode<CRasterWBMP>, RasterCodecEncode<CRasterWBMP>,
+                           nullptr};
 
-// Indexed by image type; GIF, ICO, TGA, PCX, WBMP and metafiles are not built yet.
-const RasterCodec* const kCodecs[RASTER_MAX_FORMATS] = {nullptr, &kBmp,   nullptr, nullptr,
-                                                        nullptr, nullptr, nullptr, nullptr};
+// Indexed by image type. The type-0 chain tries them as RasterIO's order says (BMP, ICO, GIF, TGA, PCX, WBMP, WMF),
+// skipping empty slots.
+const RasterCodec* const kCodecs[RASTER_MAX_FORMATS] = {
+    nullptr, // RASTER_FORMAT_UNKNOWN
+    &kBmp,   // RASTER_FORMAT_BMP
+    &kGif,   // RASTER_FORMAT_GIF
+    &kIco,   // RASTER_FORMAT_ICO
+    nullptr, // RASTER_FORMAT_TGA: CRasterTGA, not built yet
+    nullptr, // RASTER_FORMAT_PCX: CRasterPCX, not built yet
+    &kWbmp,  // RASTER_FORMAT_WBMP
+    nullptr, // RASTER_FORMAT_WMF: CRasterWMF, not built yet
+};
 
 } // namespace
 

@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-# Writes the small seed files of the image library's fuzz targets (BMP variants) into tests/fuzz/corpus/.
+# Writes the small seed files of the image library's fuzz targets (BMP, GIF, icon and wireless bitmap variants)
+# into tests/fuzz/corpus/.
 import os
 import struct
 
@@ -46,6 +47,129 @@ seeds = {
     'v4': bmp(info(2, 1, 24, 0, 8, 0, 108) + b'\0' * 68, pixels=bytes([1, 2, 3, 4, 5, 6, 0, 0])),
     'bare': info(2, 2, 8, 0, 0, 2) + gray(2) + rows(2, 2, 8, lambda y: bytes([y, 1 - y])),
 }
+
+def plain_codes(px, min_size, clear_at_full=True):
+    """Image data: every pixel its own code, widths as a decoder grows them, in sub-blocks."""
+    out, acc, bits = bytearray(), 0, 0
+    clear = 1 << min_size
+    width, slot, first = min_size + 1, clear + 2, True
+
+    def put(code):
+        nonlocal acc, bits
+        acc |= code << bits
+        bits += width
+        while bits >= 8:
+            out.append(acc & 0xFF)
+            acc >>= 8
+            bits -= 8
+
+    put(clear)
+    for p in px:
+        put(p)
+        if not first and slot < 4096:
+            slot += 1
+            if slot == (1 << width) and width < 12:
+                width += 1
+        first = False
+        if clear_at_full and slot == 4096:
+            put(clear)
+            width, slot, first = min_size + 1, clear + 2, True
+    put(clear + 1)
+    if bits:
+        out.append(acc & 0xFF)
+    data = bytes([min_size])
+    for i in range(0, len(out), 255):
+        data += bytes([len(out[i:i + 255])]) + out[i:i + 255]
+    return data + b'\0'
+
+
+def table(n, salt=0):
+    return b''.join(bytes([(i * 7 + salt) & 255, (255 - i) & 255, (i * 3) & 255]) for i in range(n))
+
+
+def gif(w, h, gct=b'', blocks=b''):
+    flags = 0
+    if gct:
+        flags = 0x80 | (len(gct) // 3).bit_length() - 2
+    return b'GIF89a' + struct.pack('<HHBBB', w, h, flags, 0, 0) + gct + blocks + b';'
+
+
+def gce(flags, delay, trans):
+    return bytes([0x21, 0xF9, 4, flags]) + struct.pack('<H', delay) + bytes([trans, 0])
+
+
+def image(l, t, w, h, px, min_size, lct=b'', interlace=False, clear_at_full=True):
+    pf = (0x80 | (len(lct) // 3).bit_length() - 2 if lct else 0) | (0x40 if interlace else 0)
+    return b',' + struct.pack('<HHHHB', l, t, w, h, pf) + lct + plain_codes(px, min_size, clear_at_full)
+
+
+gif_seeds = {
+    'gif_1bit': gif(9, 3, table(2), image(0, 0, 9, 3, [(x + y) & 1 for y in range(3) for x in range(9)], 2)),
+    'gif_8bit': gif(5, 4, table(256), gce(1, 5, 3) + image(0, 0, 5, 4, list(range(20)), 8)),
+    'gif_interlaced': gif(3, 9, table(16), image(0, 0, 3, 9, [i % 16 for i in range(27)], 4, interlace=True)),
+    'gif_anim': gif(6, 4, table(4),
+                    b'\x21\xff\x0bNETSCAPE2.0\x03\x01\x00\x00\x00' +
+                    gce(0, 10, 0) + image(0, 0, 6, 4, [1] * 24, 2) +
+                    gce(8, 10, 0) + image(1, 1, 2, 2, [2, 3, 3, 2], 2) +
+                    gce(1, 10, 0) + image(3, 0, 3, 3, [0, 1, 2] * 3, 4, table(16, 9))),
+    'gif_mosaic': gif(6, 2, b'', image(0, 0, 3, 2, [1, 2, 3, 4, 5, 6], 8, table(256, 1)) +
+                      image(3, 0, 3, 2, [7, 8, 9, 1, 2, 3], 8, table(256, 2))),
+    'gif_comment': gif(2, 2, table(2), b'\x21\xfe\x05hello\x03abc\x00' + image(0, 0, 2, 2, [0, 1, 1, 0], 2)),
+    'gif_full_table': gif(80, 60, table(256), image(0, 0, 80, 60, [(i * 37) & 255 for i in range(4800)], 8,
+                                                    clear_at_full=False)),
+}
+
+
+def ico_image(w, h, bits, pal, xor, mask):
+    header = info(w, h * 2, bits, 0, len(xor), len(pal) // 4)
+    return header + pal + xor + mask
+
+
+def ico(images, kind=1):
+    out = struct.pack('<HHH', 0, kind, len(images))
+    offset = 6 + 16 * len(images)
+    for w, h, bits, data in images:
+        out += struct.pack('<BBBBHHII', w, h, 0, 0, 0, bits, len(data), offset)
+        offset += len(data)
+    return out + b''.join(d for _, _, _, d in images)
+
+
+mask8 = rows(8, 8, 1, lambda y: bytes([0x81 if y % 3 == 0 else 0]))
+ico_seeds = {
+    'ico_4bit': ico([(8, 8, 4, ico_image(8, 8, 4, gray(16), rows(8, 8, 4, lambda y: bytes([0x12, 0x34, y, 0x56])),
+                                         mask8))]),
+    'ico_32bit': ico([(5, 3, 32, ico_image(5, 3, 32, b'', bytes(range(60)), rows(5, 3, 1, lambda y: b'\x40')))]),
+    'ico_24bit_black': ico([(4, 2, 24, ico_image(4, 2, 24, b'', b'\0\0\0' + b'\x50' * 9 + b'\x60' * 12,
+                                                 rows(4, 2, 1, lambda y: bytes([0x80 if y == 0 else 0]))))]),
+    'ico_three': ico([(2, 2, 1, ico_image(2, 2, 1, gray(2), rows(2, 2, 1, lambda y: b'\x80'), rows(2, 2, 1, lambda y: b'\0')))
+                      for _ in range(3)]),
+    'cur_full_mask': ico([(8, 2, 1, ico_image(8, 2, 1, gray(2), rows(8, 2, 1, lambda y: b'\x55'),
+                                              rows(8, 2, 1, lambda y: b'\xff')))], 2),
+}
+
+wbmp_seeds = {
+    'wbmp_small': bytes([0, 0, 9, 3]) + bytes([0xA5, 0x80, 0x5A, 0x00, 0xFF, 0x80]),
+    'wbmp_wide': bytes([0, 0, 0x81, 0x48, 2]) + bytes(range(50)),
+}
+
+
+def write(target, name, data):
+    folder = os.path.join(here, 'corpus', target)
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, name), 'wb') as f:
+        f.write(data)
+
+
+for name, data in gif_seeds.items():
+    for target in ('imagelib_gif', 'imagelib_decode'):
+        write(target, name + '.gif', data)
+for name, data in ico_seeds.items():
+    for target in ('imagelib_ico', 'imagelib_decode'):
+        write(target, name + ('.cur' if name.startswith('cur') else '.ico'), data)
+for name, data in wbmp_seeds.items():
+    for target in ('imagelib_wbmp', 'imagelib_decode'):
+        write(target, name + '.wbmp', data)
+
 
 for target in ('imagelib_decode', 'imagelib_bmp', 'imagelib_handle'):
     folder = os.path.join(here, 'corpus', target)

@@ -1,133 +1,16 @@
 // BMP codec against independent decoders and encoders: stb_image in-process, netpbm and ImageMagick programs.
 #include "imagelib/Raster.h"
+#include "OracleUtil.h"
 #include "RasterTestUtil.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <string>
-#include <unistd.h>
-
-#ifdef ZR_HAVE_STB
-#include <stb_image.h>
-#endif
 
 using namespace rastertest;
 
 namespace {
-
-// A picture as top-down RGB triplets, the way PNM files and stb_image give it.
-struct Rgb {
-    int w = 0, h = 0;
-    std::vector<uint8_t> px;
-    const uint8_t* at(int x, int rowFromTop) const { return &px[(static_cast<size_t>(rowFromTop) * w + x) * 3]; }
-};
-
-bool HaveTool(const char* path)
-{
-    return access(path, X_OK) == 0;
-}
-
-std::string Temp(const std::string& name)
-{
-    return testing::TempDir() + "bmp_oracle_" + std::to_string(getpid()) + "_" + name;
-}
-
-void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes)
-{
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::vector<uint8_t> ReadBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-bool RunTool(const std::string& cmd)
-{
-    return std::system(("(" + cmd + ") 2>/dev/null").c_str()) == 0;
-}
-
-// Reads a binary PPM (P6, maxval 255).
-bool ParsePpm(const std::vector<uint8_t>& b, Rgb& out)
-{
-    size_t i = 0;
-    auto token = [&]() {
-        std::string t;
-        while (i < b.size()) {
-            if (b[i] == '#') {
-                while (i < b.size() && b[i] != '\n')
-                    ++i;
-            } else if (isspace(b[i])) {
-                ++i;
-            } else {
-                break;
-            }
-        }
-        while (i < b.size() && !isspace(b[i]))
-            t += static_cast<char>(b[i++]);
-        return t;
-    };
-    if (token() != "P6")
-        return false;
-    out.w = std::atoi(token().c_str());
-    out.h = std::atoi(token().c_str());
-    if (token() != "255")
-        return false;
-    ++i;
-    size_t n = static_cast<size_t>(out.w) * out.h * 3;
-    if (b.size() < i + n)
-        return false;
-    out.px.assign(b.begin() + static_cast<long>(i), b.begin() + static_cast<long>(i + n));
-    return true;
-}
-
-std::vector<uint8_t> MakePpm(const Rgb& rgb)
-{
-    std::string head = "P6\n" + std::to_string(rgb.w) + " " + std::to_string(rgb.h) + "\n255\n";
-    std::vector<uint8_t> out(head.begin(), head.end());
-    out.insert(out.end(), rgb.px.begin(), rgb.px.end());
-    return out;
-}
-
-// A map-like picture of `colors` flat areas with an asymmetric layout.
-Rgb MapPicture(int w, int h, int colors)
-{
-    Rgb r;
-    r.w = w;
-    r.h = h;
-    r.px.resize(static_cast<size_t>(w) * h * 3);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            int c = ((x / 5) + (y / 3) * 3 + (x > y ? 1 : 0)) % colors;
-            uint8_t* p = &r.px[(static_cast<size_t>(y) * w + x) * 3];
-            p[0] = static_cast<uint8_t>(c * 255 / std::max(1, colors - 1));
-            p[1] = static_cast<uint8_t>((c * 97) & 0xFF);
-            p[2] = static_cast<uint8_t>(255 - c * 13);
-        }
-    return r;
-}
-
-// Compares our image with a top-down RGB picture; empty when equal within `tolerance`.
-std::string Compare(CRaster& img, const Rgb& ref, int tolerance = 0)
-{
-    if (static_cast<int>(img.GetWidth()) != ref.w || static_cast<int>(img.GetHeight()) != ref.h)
-        return "size differs";
-    for (int r = 0; r < ref.h; ++r)
-        for (int x = 0; x < ref.w; ++x) {
-            RGBQUAD c = img.GetPixelColor(x, ref.h - 1 - r, false);
-            const uint8_t* p = ref.at(x, r);
-            if (std::abs(c.rgbRed - p[0]) > tolerance || std::abs(c.rgbGreen - p[1]) > tolerance ||
-                std::abs(c.rgbBlue - p[2]) > tolerance)
-                return "pixel " + std::to_string(x) + "," + std::to_string(r) + " from the top";
-        }
-    return "";
-}
 
 bool DecodeFile(CRaster& img, const std::string& path)
 {
@@ -135,20 +18,6 @@ bool DecodeFile(CRaster& img, const std::string& path)
 }
 
 } // namespace
-
-#ifdef ZR_HAVE_STB
-Rgb StbDecode(const std::vector<uint8_t>& bytes)
-{
-    Rgb r;
-    int n = 0;
-    uint8_t* p = stbi_load_from_memory(bytes.data(), static_cast<int>(bytes.size()), &r.w, &r.h, &n, 3);
-    if (p) {
-        r.px.assign(p, p + static_cast<size_t>(r.w) * r.h * 3);
-        stbi_image_free(p);
-    }
-    return r;
-}
-#endif
 
 TEST(BmpOracle, StbDecodesOurOutput)
 {
@@ -173,8 +42,10 @@ TEST(BmpOracle, BitFieldFilesAgreeWithStb)
         uint16_t bits;
         uint32_t r, g, b;
         int tolerance;
-    } cases[] = {{16, 0xF800, 0x07E0, 0x001F, 7}, {16, 0x7C00, 0x03E0, 0x001F, 7},
-                 {32, 0x00FF0000, 0x0000FF00, 0x000000FF, 0}, {32, 0x0000FF00, 0x00FF0000, 0xFF000000, 0}};
+    } cases[] = {{16, 0xF800, 0x07E0, 0x001F, 7},
+                 {16, 0x7C00, 0x03E0, 0x001F, 7},
+                 {32, 0x00FF0000, 0x0000FF00, 0x000000FF, 0},
+                 {32, 0x0000FF00, 0x00FF0000, 0xFF000000, 0}};
     for (const Case& c : cases) {
         const int w = 5, h = 3;
         Bytes f;
@@ -210,7 +81,7 @@ TEST(BmpOracle, NetpbmFilesDecode)
     struct Case {
         int bpp, colors;
         const char* flags;
-    } cases[] = {{1, 2, "-bpp 1"},         {4, 12, "-bpp 4"},         {8, 40, "-bpp 8"}, {24, 200, "-bpp 24"},
+    } cases[] = {{1, 2, "-bpp 1"},      {4, 12, "-bpp 4"},      {8, 40, "-bpp 8"},        {24, 200, "-bpp 24"},
                  {1, 2, "-os2 -bpp 1"}, {8, 40, "-os2 -bpp 8"}, {24, 200, "-os2 -bpp 24"}};
     for (const Case& c : cases) {
         Rgb ref = MapPicture(37, 19, c.colors);

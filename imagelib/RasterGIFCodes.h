@@ -1,0 +1,141 @@
+// Inside the GIF codec: buffered byte input, checked byte output, file descriptors, the LZW decoder and the three
+// code writers (LZW, plain, run-length).
+#pragma once
+
+#include "imagelib/Raster.h"
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+// The screen descriptor.
+struct tag_dscgif {
+    uint8_t header[6];
+    uint16_t scrwidth;
+    uint16_t scrheight;
+    uint8_t pflds;
+    uint8_t bcindx;
+    uint8_t pxasrat;
+};
+
+// A colour table: its entry count and the entries.
+struct tag_TabCol {
+    uint32_t sogct = 0;
+    rgb_color paleta[256] = {};
+};
+
+// An image descriptor.
+struct tag_image {
+    uint16_t l;
+    uint16_t t;
+    uint16_t w;
+    uint16_t h;
+    uint8_t pf;
+};
+
+// Bytes from a stream through a 16384-byte block buffer; Tell counts only what was taken.
+class GifInput {
+public:
+    explicit GifInput(CRasterFile* file);
+    int get_byte() { return m_pos < m_fill ? m_buf[m_pos++] : Refill(); }
+    // Reads up to n bytes; the count read.
+    uint32_t Read(uint8_t* dst, uint32_t n);
+    // Steps over n bytes; false when the data ends first.
+    bool Skip(uint32_t n);
+    // Steps over data sub-blocks up to and including the terminator; false when the data ends first.
+    bool SkipSubBlocks();
+    int32_t Tell() const { return m_start + static_cast<int32_t>(m_pos); }
+    bool Seek(int32_t pos);
+
+private:
+    int Refill();
+
+    CRasterFile* m_file;
+    int32_t m_start; // stream position of the buffer's first byte
+    uint32_t m_pos = 0;
+    uint32_t m_fill = 0;
+    uint8_t m_buf[16384];
+};
+
+// Bytes to a stream; remembers whether any write failed.
+class GifOutput {
+public:
+    explicit GifOutput(CRasterFile* file) : m_file(file) {}
+    void PutC(uint8_t c)
+    {
+        if (!m_file->PutC(c))
+            m_failed = true;
+    }
+    void Write(const void* data, uint32_t n)
+    {
+        if (n && m_file->Write(data, 1, n) != n)
+            m_failed = true;
+    }
+    // 16 bits, low byte first.
+    void Putword(uint32_t w)
+    {
+        uint8_t b[2] = {static_cast<uint8_t>(w), static_cast<uint8_t>(w >> 8)};
+        Write(b, 2);
+    }
+    bool Failed() const { return m_failed; }
+    CRasterFile* File() const { return m_file; }
+
+private:
+    CRasterFile* m_file;
+    bool m_failed = false;
+};
+
+// Palette indices of an image, top row first, left to right.
+class GifPixels {
+public:
+    explicit GifPixels(CRaster& image);
+    // The next index, or -1 when none is left.
+    int GifNextPixel()
+    {
+        if (m_x == m_line.size() && !NextRow())
+            return -1;
+        return m_line[m_x++];
+    }
+
+private:
+    bool NextRow();
+
+    CRaster& m_image;
+    uint32_t m_rowsLeft;
+    uint32_t m_x = 0;
+    std::vector<uint8_t> m_line;
+};
+
+// One frame's LZW decoder. The output hands over each row of indices (and a last partial one); it answers false
+// to stop decoding.
+class GifLzwDecoder {
+public:
+    using LineOut = std::function<bool(const uint8_t* line, uint32_t length)>;
+    // Decodes the image data at the input (code size byte, sub-blocks) and leaves the input after its terminator.
+    // 0 at the end code; -1 when the data ended first; -20 for a code size outside 2..9; -10 without memory.
+    int decoder(GifInput& in, uint32_t width, const LineOut& out_line);
+    // Codes past the next free slot seen in the last frame.
+    uint32_t BadCodes() const { return m_badCodes; }
+
+private:
+    void init_exp(int size);
+    int get_next_code(GifInput& in);
+    void Finish(GifInput& in);
+
+    int m_codeSize = 0;
+    uint32_t m_acc = 0;
+    int m_bits = 0;
+    uint32_t m_blockLeft = 0;
+    bool m_ended = false;
+    uint32_t m_badCodes = 0;
+    uint16_t m_prefix[4096];
+    uint16_t m_length[4096];
+    uint8_t m_suffix[4096];
+    uint8_t m_first[4096];
+};
+
+// The three code writers. Each writes the frame's data sub-blocks (not the code size byte or the terminator);
+// init_bits is the initial code size plus one.
+void compressLZW(int init_bits, GifPixels& pixels, GifOutput& out);
+void compressNONE(int init_bits, GifPixels& pixels, GifOutput& out);
+void compressRLE(int init_bits, GifPixels& pixels, GifOutput& out);
