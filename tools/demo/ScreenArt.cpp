@@ -88,7 +88,7 @@ Canvas Background(const std::string& caption, COLORREF base)
 
 // ---- pop-up menu frame ----
 
-constexpr int kMenuWidth = 190;
+constexpr int kMenuWidth = 240;
 constexpr int kEdge = 6;
 constexpr int kItem = 20;
 
