@@ -562,6 +562,8 @@ int HUD::OnPopupChoice(int value, EOC* eoc)
         Options().m_bFilterSwitch = 1;
     if (on && m_nOpenMenu == kHudMenuOverlays)
         Options().m_bClassSwitch = 1;
+    if (m_nOpenMenu == kHudMenuMsgFilters && m_pGame)
+        m_pGame->SetMessageFilters(m_nMsgFilterMask);
     if (m_pView && m_pView->GetOpenMenu() == menu)
         m_pView->Render();
     return 0;

@@ -334,10 +334,14 @@ int HUD::DrawMessages()
     if (panel.pSurface->GetDC(&dc) != DD_OK || !dc)
         return count;
     dc->SelectFont(m_pFont.get());
-    dc->SetBkMode(gdi::TRANSPARENT);
     const std::vector<CLogLine>& lines = m_pGame->GetViewLines();
     for (int i = 0; i < count && i < static_cast<int>(lines.size()); ++i) {
-        dc->SetTextColor(lines[i].crColour);
+        uint32_t back = 0;
+        int style = 0;
+        m_pGame->GetLogEntryStyle(i, back, style);
+        dc->SetBkMode(style == kLogStyleOpaque ? gdi::OPAQUE : gdi::TRANSPARENT);
+        dc->SetBkColor(back);
+        dc->SetTextColor(m_pGame->GetLogEntryColour(i));
         RECT rect{10, 7 + 14 * i, panel.width - 10, 21 + 14 * i};
         const std::string text = lines[i].strText.substr(0, 420);
         dc->DrawText(text.c_str(), -1, &rect, gdi::DT_SINGLELINE | gdi::DT_VCENTER | gdi::DT_NOPREFIX | gdi::DT_NOCLIP);
