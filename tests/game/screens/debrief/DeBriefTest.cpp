@@ -175,6 +175,7 @@ TEST_F(DeBriefTest, PageButtons)
     ClickItem(DeBriefIF::kItemExplained);
     EXPECT_TRUE(Game().m_pInfoBox->m_bShown);
     EXPECT_EQ(Game().m_pInfoBox->m_nEntry, 27);
+    EXPECT_EQ(Game().m_pInfoBox->m_strTitle, "Scoring Explained");
     EXPECT_TRUE(ClickItem(DeBriefIF::kItemExit));
     EXPECT_FALSE(m_screen.m_bShown);
 }

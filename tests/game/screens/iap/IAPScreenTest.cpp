@@ -147,6 +147,7 @@ TEST_F(IAPScreenTest, RightClickOnARowShowsItsChiefsInfo)
     EXPECT_EQ(Game().m_pInfoBox->m_nEntry, Data().Unit(0, 2).nInfoTextId);
     ClickIap(Iap().ButtonRect(2));
     EXPECT_EQ(Game().m_pInfoBox->m_nEntry, 26);
+    EXPECT_EQ(Game().m_pInfoBox->m_strTitle, "About the IAP");
     EXPECT_TRUE(Iap().m_bShown);
 }
 
