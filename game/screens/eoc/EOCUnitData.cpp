@@ -398,6 +398,17 @@ void CEOCUnitData::ApplyAllocation(const uint8_t* payload, size_t length)
         in.ReadI32(v);
     if (!in.Ok() || in.Remaining() != 0)
         return;
+    // The plan's caps: Command 0-30 percent, the other sections 0-80; allocations that would share out more
+    // than 100 percent of the points are refused whole.
+    int32_t total = 0;
+    for (int s = 0; s < 2 * kSections; ++s) {
+        int32_t& v = values[static_cast<size_t>(s)];
+        v = std::clamp(v, 0, s % kSections == 0 ? kCommandShareMax : kSectionShareMax);
+        if (s < kSections)
+            total += v;
+    }
+    if (total > 100)
+        return;
     for (int s = 0; s < kSections; ++s) {
         m_aSections[static_cast<size_t>(s)].nAllocation = values[static_cast<size_t>(s)];
         m_aSections[static_cast<size_t>(s)].nProposed = values[static_cast<size_t>(kSections + s)];

@@ -13,7 +13,9 @@ class EOC;
 
 constexpr int kSections = 5;
 constexpr int kUnitsPerSection = 28;
-constexpr int kChiefUnits = 5; // Command units 0-4 are the section chiefs
+constexpr int kChiefUnits = 5;           // Command units 0-4 are the section chiefs
+constexpr int32_t kCommandShareMax = 30; // the IAP's cap on the Command Section's percentage
+constexpr int32_t kSectionShareMax = 80; // and on every other section's
 constexpr int kUnitFactorValues = 18;
 constexpr int kSquadFactors = 45;
 constexpr size_t kSectionRecordSize = 32;

@@ -289,6 +289,26 @@ TEST_F(EOCUnitDataTest, AllocationAndChiefMessagesNeedTheirWholePayload)
     EXPECT_EQ(d.m_aSections[0].nAllocation, 30);
     EXPECT_EQ(d.m_aSections[4].nAllocation, 10);
     EXPECT_EQ(d.m_aSections[4].nProposed, 10);
+    // Values past the plan's caps are clamped; allocations over 100 percent in all are refused.
+    struct Case {
+        std::vector<int32_t> values;
+        int32_t command, operations, proposedOps;
+    };
+    const Case cases[] = {
+        {{90, 10, 0, 0, 0, -5, 200, 0, 0, 0}, 30, 10, 80},
+        {{0, 100, 0, 0, 0, 0, 0, 0, 0, 0}, 0, 80, 0},
+        {{30, 80, 80, 0, 0, 0, 0, 0, 0, 0}, 0, 80, 0}, // 190 in all: the last plan stays
+    };
+    for (const auto& c : cases) {
+        CByteWriter w;
+        for (int32_t v : c.values)
+            w.WriteI32(v);
+        d.ApplyAllocation(w.Bytes(), w.Size());
+        EXPECT_EQ(d.m_aSections[0].nAllocation, c.command);
+        EXPECT_EQ(d.m_aSections[1].nAllocation, c.operations);
+        EXPECT_EQ(d.m_aSections[1].nProposed, c.proposedOps);
+        EXPECT_GE(d.m_aSections[0].nProposed, 0);
+    }
 
     CByteWriter chiefs;
     for (int16_t id : {-1, 4, -1, 6, -1})

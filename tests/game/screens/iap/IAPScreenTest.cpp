@@ -70,13 +70,16 @@ TEST_F(IAPScreenTest, TwoClicksWithinAHundredMillisecondsStepOnce)
 
 TEST_F(IAPScreenTest, ApprovalNeedsExactlyOneHundred)
 {
-    Game().m_uMode |= kModePaused;
+    Game().m_uMode |= kModePaused | kModeIAPReview;
     Iap().Open(IAP_PhaseIF::kModeSingle);
     SetPlan({30, 20, 20, 20, 20});
     ClickIap(Iap().ButtonRect(0));
     EXPECT_EQ(LastSound(), 2);
     EXPECT_TRUE(Iap().m_bShown);
     EXPECT_EQ(CountPosts(kGmAllocation), 0);
+    // A refused plan is not a review.
+    EXPECT_EQ(CountPosts(kGmIAPReviewed), 0);
+    EXPECT_TRUE(Game().m_uMode & kModeIAPReview);
     EXPECT_EQ(Iap().ButtonCaption(0, true), "Not 100 %");
 
     SetPlan({30, 20, 20, 20, 10});
@@ -85,7 +88,8 @@ TEST_F(IAPScreenTest, ApprovalNeedsExactlyOneHundred)
     EXPECT_EQ(PlanPayload(), (std::vector<int32_t>{30, 20, 20, 20, 10, 30, 20, 20, 20, 10}));
     EXPECT_EQ(Data().m_aSections[0].nAllocation, 30);
     EXPECT_EQ(Data().m_aSections[4].nAllocation, 10);
-    EXPECT_EQ(CountPosts(kGmIAPReviewed), 2); // each press first ends Planning's state
+    EXPECT_EQ(CountPosts(kGmIAPReviewed), 1);
+    EXPECT_FALSE(Game().m_uMode & kModeIAPReview);
     EXPECT_EQ(CountPosts(kGmIAPPenalty), 1);
     EXPECT_EQ(CountPosts(kGmIAPApproved), 1);
     EXPECT_FALSE(Game().m_uMode & kModePaused);
@@ -106,6 +110,7 @@ TEST_F(IAPScreenTest, PlanningOutsideItsStateOnlyViews)
     ClickIap(Iap().ButtonRect(1));
     EXPECT_FALSE(Iap().m_bShown);
     EXPECT_EQ(CountPosts(kGmAllocation), 0);
+    EXPECT_EQ(CountPosts(kGmIAPReviewed), 0); // looking is not reviewing
 }
 
 TEST_F(IAPScreenTest, PlanningSubmitsOnlyTheProposal)
