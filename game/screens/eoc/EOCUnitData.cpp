@@ -106,13 +106,18 @@ bool IsChiefUnit(int section, int unit)
     return section == 0 && unit >= 0 && unit < kChiefUnits;
 }
 
+int32_t UnitActivationDue(int32_t orderTime, int32_t minutes)
+{
+    return AddTimeHHMM(orderTime, MinutesToHHMM(std::max(minutes, 0)));
+}
+
 namespace {
 
 // Due when the clock has reached the order time plus the delay; a clock that passed midnight since the order
 // counts on past 2400 (the old comparison never came due across midnight).
 bool IsDue(int32_t now, int32_t orderTime, int32_t minutes)
 {
-    const int32_t due = AddTimeHHMM(orderTime, minutes);
+    const int32_t due = UnitActivationDue(orderTime, minutes);
     const int32_t clock = now < orderTime ? now + 2400 : now;
     return clock >= due;
 }
@@ -491,7 +496,7 @@ int32_t CEOCUnitData::GetActivationTime(int section, int unit) const
     if (!(m_aSections[static_cast<size_t>(section)].uActivated & (1u << unit)))
         return 0;
     const CEOCUnit& u = Unit(section, unit);
-    return u.nOrderTime > 0 ? AddTimeHHMM(u.nOrderTime, u.nActivationMinutes) : 0;
+    return u.nOrderTime > 0 ? UnitActivationDue(u.nOrderTime, u.nActivationMinutes) : 0;
 }
 
 float CEOCUnitData::GetResourcePoints(int section) const

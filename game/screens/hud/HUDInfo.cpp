@@ -10,6 +10,7 @@
 #include "core/world/UnitTaskRecord.h"
 #include "game/app/Game.h"
 #include "game/rules/TimeHHMM.h"
+#include "game/screens/eoc/EOCUnitData.h"
 #include "game/sim/Squad.h"
 #include "game/sim/SquadGame.h"
 #include "game/sim/SquadManager.h"
@@ -248,7 +249,7 @@ void HUD::DrawUnitPage(DeviceContext* dc, int width, int height)
     if (!unit.bActivated) {
         int minutes = unit.nActivationMinutes;
         if (unit.bOrdered) {
-            const int32_t due = AddTimeHHMM(unit.nOrderTime, MinutesToHHMM(unit.nActivationMinutes));
+            const int32_t due = UnitActivationDue(unit.nOrderTime, unit.nActivationMinutes);
             minutes = HHMMToMinutes(SubtractTimeHHMM(due, m_pGame ? m_pGame->GetTimeOfDay() : 0));
         }
         char line[64];

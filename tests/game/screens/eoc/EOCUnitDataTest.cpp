@@ -86,7 +86,8 @@ TEST_F(EOCUnitDataTest, PredecessorCellsAreLineNumbers)
     struct Case {
         const char* cell;
         int32_t expected;
-    } cases[] = {{"6", 2}, {"4", 0}, {"", -1}, {"x", -1}, {"0", 0}, {"-1", -1}, {"99", -1}};
+    } cases[] = {{"6", 2}, {"4", 0},   {"", -1},   {"x", -1},
+                 {"0", 0}, {"-1", -1}, {"99", -1}, {"5", -1}}; // "5": the unit itself
     for (const Case& c : cases) {
         CEOCUnitData d;
         d.ParseUnitList(List(2, c.cell), 0);
@@ -206,6 +207,21 @@ TEST_F(EOCUnitDataTest, UnitsActivateOnlyUnderAnActiveChief)
     EXPECT_EQ(Data().m_aSections[2].uActivated, 0x8u);
     EXPECT_EQ(Data().GetActivationTime(2, 3), 1005);
     EXPECT_EQ(Data().GetActivationTime(2, 4), 0);
+}
+
+// Delays are minutes: 100 of them from 0930 come due at 1110, and the activation time says the same.
+TEST_F(EOCUnitDataTest, DelaysOfAnHourOrMoreAreMinutes)
+{
+    SinglePlay();
+    Data().m_aSections[1].bChiefActive = 1;
+    Data().Unit(1, 0).nActivationMinutes = 100;
+    Data().ApplyUnitUpdate(Order(1, 0x1, 930));
+    EXPECT_FALSE(Data().Tick(1030));
+    EXPECT_FALSE(Data().Tick(1109));
+    ASSERT_TRUE(Data().Tick(1110));
+    Data().ApplyUnitUpdate(Data().UpdateRecord().data(), kUnitUpdateSize);
+    EXPECT_EQ(Data().GetActivationTime(1, 0), 1110);
+    EXPECT_EQ(UnitActivationDue(2350, 15), 2405);
 }
 
 TEST_F(EOCUnitDataTest, AnOrderAcrossMidnightComesDue)
