@@ -184,11 +184,13 @@ void Roles(Output& out)
     WriteList(out, "Role_Art.csv", "Role selection art", r);
 }
 
+// The EOC window ends at the HUD's top edge (y 448). Its Resource Points panel is dark where the screen draws
+// the light chiefs' names and section rows, and light along the bottom where "Resource Points" is drawn in ink.
 void EocScreen(Output& out)
 {
     const int px = 60, py = 40;
     auto r = Spares(40, px, py);
-    Set(r, 0, "EOC_Panel", px, py, PanelArt(680, 440, ""));
+    Set(r, 0, "EOC_Panel", px, py, PanelArt(680, 408, ""));
     const char* tabs[] = {"COMMAND", "OPERATIONS", "PLANNING", "LOGISTICS", "FINANCE"};
     for (int t = 0; t < 5; ++t)
         for (int state = 0; state < 3; ++state)
@@ -198,12 +200,15 @@ void EocScreen(Output& out)
     Set(r, 17, "EOC_UnitActive", px, py, BoxArt(170, 30, RGB(60, 150, 60), kFrame));
     Set(r, 18, "EOC_UnitLocked", px, py, BoxArt(170, 30, RGB(120, 120, 120), kFrame));
     Set(r, 19, "EOC_UnitSpareFace", px, py, ButtonArt(170, 30, 80));
-    for (int i = 0; i < 4; ++i) { // RP arrows of sections 1 to 4 on the Command tab
-        Set(r, 20 + i * 2, "EOC_Plus" + std::to_string(i), px + 300, py + 250 + i * 34, ArrowArt(18, 14, true, false));
-        Set(r, 21 + i * 2, "EOC_Minus" + std::to_string(i), px + 320, py + 250 + i * 34,
-            ArrowArt(18, 14, false, false));
+    const int rpX = px + 10, rpY = py + 230, rpW = 370, rpH = 176;
+    for (int i = 0; i < 4; ++i) { // RP arrows of sections 1 to 4 on the Command tab, right of their rows
+        const int y = rpY + 28 + (i + 1) * 24;
+        Set(r, 20 + i * 2, "EOC_Plus" + std::to_string(i), rpX + rpW + 4, y, ArrowArt(18, 14, true, false));
+        Set(r, 21 + i * 2, "EOC_Minus" + std::to_string(i), rpX + rpW + 26, y, ArrowArt(18, 14, false, false));
     }
-    Set(r, 28, "EOC_RPPanel", px + 10, py + 240, BoxArt(260, 180, RGB(236, 232, 214), kFrame));
+    Canvas rp = BoxArt(rpW, rpH, RGB(236, 232, 214), kFrame);
+    rp.FillRect(1, 1, rpW - 2, rpH - 33, RGB(40, 44, 52));
+    Set(r, 28, "EOC_RPPanel", rpX, rpY, rp);
     Set(r, 32, "EOC_CancelSize", px, py, ButtonArt(90, 30, 100));
     Set(r, 33, "EOC_DoneSize", px, py, ButtonArt(90, 30, 100));
     Set(r, 34, "EOC_Button", px, py, ButtonArt(90, 30, 100));
@@ -212,17 +217,23 @@ void EocScreen(Output& out)
     WriteList(out, "EOC_Art.csv", "EOC screen art", r);
 }
 
+// The section labels sit at the Command units' places (x 150 from the panel, rows 40 apart from y 81); left
+// of each, the current percentage over a dark plate for the chief's light name. The explanation panel holds
+// the longest of its texts.
 void IapScreen(Output& out)
 {
-    const int px = 100, py = 60;
+    const int px = 40, py = 60, pw = 720;
     auto r = Spares(43, px, py);
-    Set(r, 0, "IAP_Panel", px, py, PanelArt(600, 460, ""));
-    Set(r, 1, "IAP_Explain", px + 320, py + 60, BoxArt(266, 300, RGB(250, 246, 232), kFrame));
-    Set(r, 2, "IAP_Title", px + 10, py + 4, BoxArt(580, 22, RGB(236, 232, 214), kFrame));
+    Canvas panel = PanelArt(pw, 460, "");
+    for (int i = 0; i < 5; ++i)
+        panel.FillRect(4, 95 + i * 40, 142, 18, RGB(40, 44, 52));
+    Set(r, 0, "IAP_Panel", px, py, panel);
+    Set(r, 1, "IAP_Explain", px + 380, py + 36, BoxArt(326, 364, RGB(250, 246, 232), kFrame));
+    Set(r, 2, "IAP_Title", px + 10, py + 4, BoxArt(pw - 20, 22, RGB(236, 232, 214), kFrame));
     Set(r, 5, "IAP_Tab", px, py - 26, TabArt(200, 26, 2, "INCIDENT ACTION PLAN"));
     for (int i = 0; i < 5; ++i) {
-        Set(r, 6 + i * 2, "IAP_Plus" + std::to_string(i), px + 280, py + 70 + i * 40, ArrowArt(18, 14, true, false));
-        Set(r, 7 + i * 2, "IAP_Minus" + std::to_string(i), px + 280, py + 86 + i * 40, ArrowArt(18, 14, false, false));
+        Set(r, 6 + i * 2, "IAP_Plus" + std::to_string(i), px + 340, py + 80 + i * 40, ArrowArt(18, 14, true, false));
+        Set(r, 7 + i * 2, "IAP_Minus" + std::to_string(i), px + 340, py + 96 + i * 40, ArrowArt(18, 14, false, false));
     }
     Set(r, 16, "IAP_Approve", px, py, ButtonArt(110, 30, 100));
     Set(r, 17, "IAP_Reject", px, py, ButtonArt(110, 30, 100));
@@ -260,20 +271,37 @@ void DebriefScreen(Output& out)
         Set(r, 36 + i, "DeBrief_Arrow" + std::to_string(i), arrows[i][0], arrows[i][1],
             ArrowArt(14, 14, i % 2 == 0, false));
     Set(r, 46, "DeBrief_BySection", 20, 346,
-        ResultsPage(280, 250, {{50, "Command"}, {84, "Operations"}, {118, "Planning"}, {152, "Logistics"},
-                               {186, "Finance/Admin"}}));
+        ResultsPage(
+            280, 250,
+            {{50, "Command"}, {84, "Operations"}, {118, "Planning"}, {152, "Logistics"}, {186, "Finance/Admin"}}));
     Set(r, 47, "DeBrief_ByCategory", 20, 346,
         ResultsPage(280, 250, {{50, "ICS Command"}, {84, "Public Safety"}, {118, "Media"}, {152, "Final Score"}}));
     Set(r, 48, "DeBrief_Details", 20, 346,
-        ResultsPage(650, 232, {{47, "ICS units"}, {66, "Command facilities"}, {85, "IAP"}, {104, "Demobilization"},
-                               {123, "Fire containment"}, {142, "Chemical containment"}, {161, "Environment"},
-                               {180, "Civilian fatalities"}, {199, "Responder fatalities"}, {-44, "Safety facilities"},
-                               {-64, "Casualty centre"}, {-84, "Threats subdued"}, {-104, "Media facilities"},
-                               {-124, "Media centre"}}));
+        ResultsPage(650, 232,
+                    {{47, "ICS units"},
+                     {66, "Command facilities"},
+                     {85, "IAP"},
+                     {104, "Demobilization"},
+                     {123, "Fire containment"},
+                     {142, "Chemical containment"},
+                     {161, "Environment"},
+                     {180, "Civilian fatalities"},
+                     {199, "Responder fatalities"},
+                     {-44, "Safety facilities"},
+                     {-64, "Casualty centre"},
+                     {-84, "Threats subdued"},
+                     {-104, "Media facilities"},
+                     {-124, "Media centre"}}));
     Set(r, 49, "DeBrief_Scores", 304, 346,
-        ResultsPage(300, 250, {{51, "Civilians killed"}, {84, "Civilians hurt"}, {117, "Responders killed"},
-                               {150, "Responders hurt"}, {175, "Final cost"}, {192, "Predicted cost"},
-                               {213, "Start time"}, {231, "End time"}}));
+        ResultsPage(300, 250,
+                    {{51, "Civilians killed"},
+                     {84, "Civilians hurt"},
+                     {117, "Responders killed"},
+                     {150, "Responders hurt"},
+                     {175, "Final cost"},
+                     {192, "Predicted cost"},
+                     {213, "Start time"},
+                     {231, "End time"}}));
     const int menu[5][2] = {{20, 242}, {246, 242}, {20, 276}, {246, 276}, {20, 310}};
     for (int i = 0; i < 4; ++i)
         for (int j = 0; j < 2; ++j)

@@ -56,12 +56,19 @@ TEST_F(HUDDrawOrderTest, BarMenusLieOverTheBar)
     }
 }
 
-// A menu opened over the EOC screen (its chief list) is drawn above it.
+// A menu opened over the EOC screen (its chief list) is drawn above it; the EOC window leaves the bar whole.
 TEST_F(HUDDrawOrderTest, MenuLiesOverTheEOCScreen)
 {
+    const platform::PixelSurface bar = Frame();
     Game().m_pEOC->Open();
     ASSERT_TRUE(Game().m_pEOC->m_bShown);
     const platform::PixelSurface closed = Frame();
+    EXPECT_TRUE(fixtures::SaveSurfaceBmp(closed, "hud_eoc_command.bmp"));
+    int covered = 0;
+    for (int y = 448; y < 600; ++y)
+        for (int x = 0; x < 800; ++x)
+            covered += bar.GetPixel(x, y) != closed.GetPixel(x, y);
+    EXPECT_EQ(covered, 0);
     ASSERT_TRUE(View()->Open(Hud().GetMenu(kHudMenuCommand), 300, 200));
     View()->Render();
     EXPECT_GT(Differences(closed, Frame(), 0, 600), 0);

@@ -1,5 +1,8 @@
 // The IAP phase screen over the demo scenario: modes by role, percentage steps, approval, rejection, the saved delay.
 #include "core/display/CDisplay.h"
+#include "game/screens/art/ScreenKit.h"
+#include "platform/gdi/DeviceContext.h"
+#include "platform/gdi/Font.h"
 #include "tests/game/screens/eoc/EOCFixture.h"
 #include "tests/support/DisplayFixtures.h"
 
@@ -167,6 +170,35 @@ TEST_F(IAPScreenTest, AccumulatedDelaySurvivesASave)
     ASSERT_TRUE(Game().SaveGame("iap"));
     ASSERT_TRUE(m_run->LoadSaved("iap"));
     EXPECT_EQ(Game().m_pIAP->m_nPenaltyTotal, 15);
+}
+
+// Every mode's explanation, after its two blank lines, fits the panel the layout gives it.
+TEST_F(IAPScreenTest, EveryExplanationFitsItsPanel)
+{
+    const CArtRow& panel = Iap().Art().Row(1);
+    ASSERT_GT(panel.width, 16);
+    auto font = MakeArial(16, true);
+    platform::PixelSurface surface;
+    ASSERT_TRUE(surface.Create(8, 8));
+    platform::gdi::DeviceContext dc(surface);
+    dc.SelectFont(font.get());
+    for (uint32_t mode :
+         {IAP_PhaseIF::kModeSingle, IAP_PhaseIF::kModePropose, IAP_PhaseIF::kModeApprove, IAP_PhaseIF::kModeView}) {
+        Iap().m_uMode = mode;
+        const std::string text = "\n\n" + Iap().ExplanationText();
+        RECT rect{8, 0, panel.width - 8, 0};
+        dc.DrawText(text.c_str(), -1, &rect, platform::gdi::DT_WORDBREAK | platform::gdi::DT_CALCRECT);
+        EXPECT_LE(rect.bottom, panel.height - 4) << "mode " << mode;
+    }
+}
+
+// The first IAP of play, as the game opens it over the map and the HUD.
+TEST_F(IAPScreenTest, ScreenshotOfTheFirstIAP)
+{
+    Game().CheckIAPReminders(0);
+    ASSERT_TRUE(Iap().m_bShown);
+    Game().Draw();
+    ASSERT_TRUE(fixtures::SaveSurfaceBmp(*Game().m_pDisplay->GetBackBuffer()->GetPixels(), "iap_first.bmp"));
 }
 
 TEST_F(IAPScreenTest, ScreenshotOfSinglePlay)
