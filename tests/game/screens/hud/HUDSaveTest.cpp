@@ -104,10 +104,16 @@ TEST_F(HUDSaveTest, TypingShowsInTheFieldFromTheFirstKey)
     Type("Drill1");
     Hud().OnSaveDialogChar(13);
     EXPECT_TRUE(fs::exists(Saves() / "Drill1" / "SaveData.zrd"));
-    const CLogLine& last = Game().m_log.m_messages.aLines.back();
-    EXPECT_NE(last.strText.find("The game was saved as \"Drill1\"."), std::string::npos);
-    EXPECT_EQ(last.strText.find(Game().GetLocalPlayerName()), std::string::npos);
-    EXPECT_EQ(last.nKind, kMsgEvent);
+    // The confirmation's wrapped lines, joined.
+    const auto& lines = Game().m_log.m_messages.aLines;
+    const int32_t number = lines.back().nMessage;
+    std::string said;
+    for (const CLogLine& line : lines)
+        if (line.nMessage == number)
+            said += line.strText + " ";
+    EXPECT_NE(said.find("The game was saved as \"Drill1\"."), std::string::npos) << said;
+    EXPECT_EQ(said.find(Game().GetLocalPlayerName()), std::string::npos) << said;
+    EXPECT_EQ(lines.back().nKind, kMsgEvent);
 }
 
 TEST_F(HUDSaveTest, EmptyNamesAndRefusedCharacters)
