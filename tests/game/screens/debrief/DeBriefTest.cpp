@@ -235,6 +235,33 @@ TEST_F(DeBriefTest, KeysScrollTheChatHistoryOrText)
     EXPECT_EQ(Game().m_log.m_nChatScroll, end - 17);
 }
 
+// The history ends where the log stood when the screen opened: chat said afterwards stays out of it, and its
+// arrows move it between its first page and that end, refusing beyond.
+TEST_F(DeBriefTest, HistoryKeepsTheIndexTakenWhenItOpened)
+{
+    Chat(30);
+    Game().m_uMode |= kModeDebrief;
+    Open();
+    const int end = Game().m_log.m_messages.nScroll;
+    ASSERT_EQ(m_screen.m_nLogIndex, end);
+    ClickItem(DeBriefIF::kItemHistory);
+    m_screen.m_strChat = "after the game";
+    m_screen.OnChar(13);
+    EXPECT_GT(Game().m_log.m_messages.nScroll, end);
+    EXPECT_EQ(m_screen.m_nLogIndex, end);
+    ClearSounds();
+    ClickItem(3); // history down: already at its end
+    EXPECT_EQ(m_screen.m_nLogIndex, end);
+    EXPECT_EQ(m_sounds.back(), 2);
+    ClickItem(2); // history up
+    EXPECT_EQ(m_screen.m_nLogIndex, end - 1);
+    m_screen.OnMouseUp(0, 0, 0);
+    // Drawing keeps the page where the arrows put it.
+    m_screen.Draw(Display()->GetBackBuffer());
+    EXPECT_EQ(m_screen.m_nLogIndex, end - 1);
+    EXPECT_EQ(Game().m_log.m_messages.Count(), end + 1) << "the chat line said after opening";
+}
+
 TEST_F(DeBriefTest, HeldChatArrowRepeatsEvery50ms)
 {
     Game().m_uMode |= kModeDebrief;
