@@ -56,6 +56,21 @@ TEST_F(HUDDrawOrderTest, BarMenusLieOverTheBar)
     }
 }
 
+// A squad's order menu opened low on the map keeps its lower items over the bar.
+TEST_F(HUDDrawOrderTest, OrderMenuLiesOverTheBar)
+{
+    CentreOn(m_squad);
+    Game().SelectSquad(m_squad);
+    const platform::PixelSurface closed = Frame();
+    Game().OpenOrderMenu(m_squad, 300, 420);
+    ASSERT_TRUE(View()->IsShown());
+    const platform::PixelSurface open = Frame();
+    if (View()->GetOpenMenu()->GetY() + View()->GetOpenMenu()->GetHeight() > 448) {
+        EXPECT_GT(Differences(closed, open, 448, 600), 0);
+    }
+    EXPECT_TRUE(fixtures::SaveSurfaceBmp(open, "hud_order_menu.bmp"));
+}
+
 // A menu opened over the EOC screen (its chief list) is drawn above it; the EOC window leaves the bar whole.
 TEST_F(HUDDrawOrderTest, MenuLiesOverTheEOCScreen)
 {
