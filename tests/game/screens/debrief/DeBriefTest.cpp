@@ -262,6 +262,29 @@ TEST_F(DeBriefTest, HistoryKeepsTheIndexTakenWhenItOpened)
     EXPECT_EQ(Game().m_log.m_messages.Count(), end + 1) << "the chat line said after opening";
 }
 
+// A log line wrapped for a wider panel (the HUD's) is wrapped again to the chat panel: its end shows on the
+// panel's second row instead of being cut at the edge.
+TEST_F(DeBriefTest, ChatLinesWrapToTheChatPanel)
+{
+    CLogLine wide;
+    wide.strText = std::string(40, 'w') + " end";
+    wide.nMessage = 1;
+    Game().m_log.m_messages.Add(wide, true);
+    Game().m_uMode |= kModeDebrief;
+    Open();
+    CSurface* back = Display()->GetBackBuffer();
+    Display()->Clear(true);
+    m_screen.Draw(back);
+    const CArtRow& chat = m_screen.Art().Row(35);
+    const platform::PixelSurface& pixels = *back->GetPixels();
+    const uint16_t paper = pixels.GetPixel(chat.x + chat.width - 30, chat.y + chat.height - 10);
+    int inked = 0;
+    for (int y = chat.y + 18; y < chat.y + 30; ++y)
+        for (int x = chat.x + 10; x < chat.x + chat.width - 24; ++x)
+            inked += pixels.GetPixel(x, y) != paper;
+    EXPECT_GT(inked, 0);
+}
+
 TEST_F(DeBriefTest, HeldChatArrowRepeatsEvery50ms)
 {
     Game().m_uMode |= kModeDebrief;
