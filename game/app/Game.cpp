@@ -144,6 +144,7 @@ bool CGame::LoadFrontEnd()
     m_pLobby->LoadArt(m_pDisplay.get(), m_strBasePath, &m_uMode);
     m_pLobby->Init(m_pLobbyMenu.get());
     m_pLobby->m_strPlayerName = m_strPlayerName.substr(0, MPlayIF::kNameMax);
+    m_pLobby->m_bNameOffered = !m_pLobby->m_strPlayerName.empty();
     if (m_strHostAddress.find_first_not_of("0123456789.") == std::string::npos)
         m_pLobby->m_strHostAddress = m_strHostAddress.substr(0, MPlayIF::kAddressMax);
 

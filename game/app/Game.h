@@ -193,6 +193,13 @@ public:
     int FillChatView();
     int FillChatViewFrom(int index);
     const std::vector<CLogLine>& GetViewLines() const { return m_aView; }
+    // Text colour of line n of the page: the stored one, made dark on the light panels of play and bright on the
+    // dark ones of the front end.
+    uint32_t GetLogEntryColour(int n) const;
+    // Background of line n of the page by its message number's parity: style 2 is opaque with `colour`.
+    void GetLogEntryStyle(int n, uint32_t& colour, int& style) const;
+    // Takes the HUD's message-filter mask: events only, hidden events shown.
+    void SetMessageFilters(int32_t mask);
     int GetMessagePageSize() const;
     bool IsMessagePanelOpen() const;
     void SetMessageScroll(int position);

@@ -3,6 +3,7 @@
 
 #include "core/display/CDisplay.h"
 #include "core/sound/CSoundManager.h"
+#include "core/widgets/CPopupMenuView.h"
 #include "core/world/WorldContext.h"
 #include "game/app/OrderCursor.h"
 #include "game/screens/boxes/Boxes.h"
@@ -105,6 +106,9 @@ void CGame::Draw()
         m_pInfoBox->Draw(back);
     if (m_pMessageBox)
         m_pMessageBox->Draw(back);
+    // An open menu (the HUD's, a squad's orders, the EOC's chief list) lies over every panel.
+    if (m_pPopupView && m_pPopupView->IsShown())
+        m_pPopupView->Draw(back);
     if (m_pHUD)
         m_pHUD->DrawSaveDialog(back);
 }

@@ -82,9 +82,10 @@ int CGame::AddMessage(const std::string& text, int32_t roleMask, int32_t kind, u
             colour = kColourOtherPlayer;
     }
 
+    // In single play the one player holds every role, the section chiefs' among them.
     bool stored = true;
-    if ((m_uMode & (kModeRunning | kModeStarted)) && roleMask != -1 && !(static_cast<uint32_t>(roleMask) & roles) &&
-        (roles & kRoleBits))
+    if ((m_uMode & (kModeRunning | kModeStarted)) && !(m_uMode & kModeSingle) && roleMask != -1 &&
+        !(static_cast<uint32_t>(roleMask) & roles) && (roles & kRoleBits))
         stored = false;
     if (kind == kMsgReview)
         stored = false;
@@ -164,6 +165,50 @@ int CGame::FillMessageLogView()
 {
     m_aView = m_log.FillView(GetMessagePageSize(), m_bEventsOnly);
     return static_cast<int>(m_aView.size());
+}
+
+uint32_t CGame::GetLogEntryColour(int n) const
+{
+    if (n < 0 || n >= static_cast<int>(m_aView.size()))
+        return 0;
+    static const uint32_t kPairs[][2] = {{0x0A0AC8, 0x0A0A64}, {0x0AC80A, 0x0A640A}, {0xC8C8C8, 0x0A0A0A}};
+    const uint32_t colour = m_aView[static_cast<size_t>(n)].crColour & 0xFFFFFF;
+    const bool running = (m_uMode & kModeRunning) != 0;
+    for (const auto& pair : kPairs) {
+        if (running && colour == pair[0])
+            return pair[1];
+        if (!running && colour == pair[1])
+            return pair[0];
+    }
+    return colour;
+}
+
+void CGame::GetLogEntryStyle(int n, uint32_t& colour, int& style) const
+{
+    const int number = n >= 0 && n < static_cast<int>(m_aView.size()) ? m_aView[static_cast<size_t>(n)].nMessage : 0;
+    const bool running = (m_uMode & kModeRunning) != 0;
+    style = kLogStyleOpaque;
+    if (number % 2 == 0) {
+        colour = running ? 0xE8D5CA : 0x2D2D2D;
+    } else if (running) {
+        colour = 0xFFF3E8;
+    } else {
+        colour = 0;
+        style = kLogStyleTransparent;
+    }
+}
+
+void CGame::SetMessageFilters(int32_t mask)
+{
+    m_bEventsOnly = (mask & kMsgFilterEventsOnly) != 0;
+    m_bShowHidden = (mask & kMsgFilterHidden) != 0;
+    // State bit 0x1 picks the list that the scroll keys and the de-briefing's history follow.
+    if (m_bEventsOnly)
+        m_uMessageState |= 1u;
+    else
+        m_uMessageState &= ~1u;
+    if ((m_uMode & kModeStarted) && m_pHUD)
+        m_pHUD->DrawMessages();
 }
 
 int CGame::FillChatView()

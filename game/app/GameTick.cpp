@@ -187,6 +187,18 @@ void CGame::LogicStep(uint32_t now)
     if (m_nInputState == 2 && now - m_uLastAutoRepeat > kAutoRepeat) {
         m_uLastAutoRepeat = now;
         switch (m_nHudSubState) {
+        case 1:
+            ScrollMap(0, -1);
+            break;
+        case 2:
+            ScrollMap(0, 1);
+            break;
+        case 3:
+            ScrollMap(-1, 0);
+            break;
+        case 4:
+            ScrollMap(1, 0);
+            break;
         case 13:
             ScrollMessageLog(0);
             break;
@@ -198,7 +210,7 @@ void CGame::LogicStep(uint32_t now)
             m_nHudSubState = 0;
             break;
         default:
-            break; // map scrolling joins with the tile map
+            break;
         }
     }
     if (m_uMessageState != m_uLastPanelState) {

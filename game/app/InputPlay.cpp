@@ -1,5 +1,5 @@
 // Input in play: the input state machine over the tactical map, the order menu, order targets, order cursors,
-// view keys; and the map, sprites, menu and status line drawn under the HUD.
+// view keys; and the map, sprites and status line drawn under the HUD.
 #include "game/app/Game.h"
 #include "game/app/InputPlay.h"
 
@@ -518,8 +518,6 @@ void CGame::DrawPlay(CSurface* back)
         m_pAreaSprites->UpdateScreenRects(m_rcAreaView);
         m_pAreaSprites->Draw(m_rcAreaView, back);
     }
-    if (m_pPopupView && m_pPopupView->IsShown())
-        m_pPopupView->Draw(back);
 }
 
 void CGame::DrawStatusLine(CSurface* back)

@@ -27,6 +27,14 @@ constexpr uint32_t kColourOwnInPlay = 0x0A0A0A;
 constexpr uint32_t kColourOwnFrontEnd = 0xC8C8C8;
 constexpr uint32_t kColourOtherPlayer = 0x0A640A;
 
+// Bits of the HUD's message-filter mask (the positions of the items of its "Msg Filters" menu).
+constexpr int32_t kMsgFilterEventsOnly = 0x1;
+constexpr int32_t kMsgFilterHidden = 0x2;
+
+// Styles of a log line's background.
+constexpr int kLogStyleTransparent = 1;
+constexpr int kLogStyleOpaque = 2;
+
 struct CLogLine {
     std::string strText;
     int32_t nMessage = 0; // number of the message the line belongs to, from 1

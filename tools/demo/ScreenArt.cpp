@@ -88,7 +88,7 @@ Canvas Background(const std::string& caption, COLORREF base)
 
 // ---- pop-up menu frame ----
 
-constexpr int kMenuWidth = 190;
+constexpr int kMenuWidth = 240;
 constexpr int kEdge = 6;
 constexpr int kItem = 20;
 
@@ -127,12 +127,14 @@ Canvas BoxPanel(int w, int h)
     return c;
 }
 
+// The boxes' button: narrower than the message box's 75-pixel step from OK to Cancel.
 Canvas RedButton()
 {
-    Canvas c(80, 26);
-    c.FillRect(0, 0, 80, 26, RGB(8, 8, 12));
-    c.FillRect(1, 1, 78, 24, RGB(170, 30, 30));
-    c.FillRect(2, 2, 76, 10, RGB(200, 60, 50));
+    constexpr int w = 72;
+    Canvas c(w, 26);
+    c.FillRect(0, 0, w, 26, RGB(8, 8, 12));
+    c.FillRect(1, 1, w - 2, 24, RGB(170, 30, 30));
+    c.FillRect(2, 2, w - 4, 10, RGB(200, 60, 50));
     return c;
 }
 

@@ -118,11 +118,18 @@ void Set(std::vector<Row>& rows, int i, const std::string& name, int x, int y, C
     rows[i] = {name + ".bmp", x, y, std::move(art)};
 }
 
+// The text area covers the panel's top from y 11, so the title runs down the left margin; a rail joins the
+// two scroll arrows (at y 30 and 201) at the area's right; the notice wraps to two lines left of the buttons.
 void Briefing(Output& out)
 {
     const int px = 40, py = 0;
     auto r = Spares(14, px, py);
-    Set(r, 0, "Brief_Panel", px, py, PanelArt(720, 600, "BRIEFING"));
+    Canvas panel = PanelArt(720, 600, "");
+    panel.FillRect(4, 11, 34, 480, kRed);
+    const std::string title = "BRIEFING";
+    for (size_t i = 0; i < title.size(); ++i)
+        panel.Text(title.substr(i, 1), 4, 40 + static_cast<int>(i) * 28, 34, 26, Caption(18, RGB(255, 255, 255)));
+    Set(r, 0, "Brief_Panel", px, py, panel);
     Set(r, 2, "Brief_Down", 677, 201, ArrowArt(22, 22, false, false));
     Set(r, 3, "Brief_DownHover", 677, 201, ArrowArt(22, 22, false, true));
     Set(r, 6, "Brief_Up", 677, 30, ArrowArt(22, 22, true, false));
@@ -130,8 +137,10 @@ void Briefing(Output& out)
     Set(r, 9, "Brief_ExitSize", px, py, ButtonArt(100, 30, 100));
     Set(r, 10, "Brief_NextSize", px, py, ButtonArt(100, 30, 100));
     Set(r, 11, "Brief_Button", px, py, ButtonArt(100, 30, 100));
-    Set(r, 12, "Brief_Text", 80, 30, BoxArt(640, 480, RGB(250, 246, 232), kFrame));
-    Set(r, 13, "Brief_Notice", px + 80, py + 566, BoxArt(420, 24, RGB(250, 246, 232), kFrame));
+    Canvas text = BoxArt(640, 480, RGB(250, 246, 232), kFrame);
+    text.FillRect(640 - 41, 30 - 11, 18, 201 + 22 - 30, RGB(214, 208, 190)); // the rail, in area coordinates
+    Set(r, 12, "Brief_Text", 80, 11, text);
+    Set(r, 13, "Brief_Notice", px + 80, 600 - 44 - 10, BoxArt(410, 44, RGB(250, 246, 232), kFrame));
     WriteList(out, "Briefing_Art.csv", "Briefing screen art", r);
 }
 
@@ -160,35 +169,36 @@ void Lobby(Output& out)
     WriteList(out, "MPlay_Art.csv", "Lobby art", r);
 }
 
+// The grid's rows are 13 pixels apart under a 24-pixel header; the log box (its place follows the grid's)
+// is dark for the bright lines of the front end.
 void Roles(Output& out)
 {
     const int px = 10, py = 10;
     auto r = Spares(26, px, py);
-    Canvas panel = PanelArt(780, 580, "ROLE SELECTION");
-    const char* columns[] = {"POL", "FIRE", "SCH", "PW", "EMS", "", "", "", "", "", "ZR", "RDY", "DROP"};
-    for (int c = 0; c < 13; ++c)
-        panel.Text(columns[c], 196 + c * 44, 26, 44, 14, Caption(11, kInk));
-    Set(r, 0, "Role_Panel", px, py, panel);
+    Set(r, 0, "Role_Panel", px, py, PanelArt(780, 580, "ROLE SELECTION"));
+    const int logY = py + 56 + 24 + 286, logH = 100;
     for (int i = 0; i < 4; ++i) {
-        Set(r, 2 + i, "Role_LogDown" + std::to_string(i), 617, 466, ArrowArt(16, 14, false, i % 2 == 1));
-        Set(r, 6 + i, "Role_LogUp" + std::to_string(i), 617, 359, ArrowArt(16, 14, true, i % 2 == 1));
+        Set(r, 2 + i, "Role_LogDown" + std::to_string(i), 617, logY + logH - 17, ArrowArt(16, 14, false, i % 2 == 1));
+        Set(r, 6 + i, "Role_LogUp" + std::to_string(i), 617, logY + 3, ArrowArt(16, 14, true, i % 2 == 1));
     }
     Set(r, 10, "Role_ExitSize", px, py, ButtonArt(70, 28, 100));
     Set(r, 12, "Role_Button", px, py, ButtonArt(70, 28, 100));
-    Set(r, 14, "Role_Header", px, py, BoxArt(572, 20, RGB(200, 196, 180), kFrame));
-    Set(r, 15, "Role_Log", 13, 356, BoxArt(600, 120, RGB(250, 246, 232), kFrame));
-    Set(r, 16, "Role_Chat", 93, 497, BoxArt(500, 22, RGB(250, 250, 250), kFrame));
+    Set(r, 14, "Role_Header", px, py, BoxArt(572, 24, RGB(200, 196, 180), kFrame));
+    Set(r, 15, "Role_Log", 13, logY, BoxArt(600, logH, RGB(40, 44, 52), kFrame));
+    Set(r, 16, "Role_Chat", 93, logY + logH + 21, BoxArt(500, 22, RGB(250, 250, 250), kFrame));
     Set(r, 17, "Role_Cell", px, py, BoxArt(40, 10, RGB(240, 240, 240), kFrame));
     Set(r, 18, "Role_CellSet", px, py, BoxArt(40, 10, RGB(60, 170, 60), kFrame));
     Set(r, 19, "Role_CellHover", px, py, BoxArt(40, 10, RGB(250, 220, 120), kFrame));
     WriteList(out, "Role_Art.csv", "Role selection art", r);
 }
 
+// The EOC window ends at the HUD's top edge (y 448). Its Resource Points panel is dark where the screen draws
+// the light chiefs' names and section rows, and light along the bottom where "Resource Points" is drawn in ink.
 void EocScreen(Output& out)
 {
     const int px = 60, py = 40;
     auto r = Spares(40, px, py);
-    Set(r, 0, "EOC_Panel", px, py, PanelArt(680, 440, ""));
+    Set(r, 0, "EOC_Panel", px, py, PanelArt(680, 408, ""));
     const char* tabs[] = {"COMMAND", "OPERATIONS", "PLANNING", "LOGISTICS", "FINANCE"};
     for (int t = 0; t < 5; ++t)
         for (int state = 0; state < 3; ++state)
@@ -198,12 +208,15 @@ void EocScreen(Output& out)
     Set(r, 17, "EOC_UnitActive", px, py, BoxArt(170, 30, RGB(60, 150, 60), kFrame));
     Set(r, 18, "EOC_UnitLocked", px, py, BoxArt(170, 30, RGB(120, 120, 120), kFrame));
     Set(r, 19, "EOC_UnitSpareFace", px, py, ButtonArt(170, 30, 80));
-    for (int i = 0; i < 4; ++i) { // RP arrows of sections 1 to 4 on the Command tab
-        Set(r, 20 + i * 2, "EOC_Plus" + std::to_string(i), px + 300, py + 250 + i * 34, ArrowArt(18, 14, true, false));
-        Set(r, 21 + i * 2, "EOC_Minus" + std::to_string(i), px + 320, py + 250 + i * 34,
-            ArrowArt(18, 14, false, false));
+    const int rpX = px + 10, rpY = py + 230, rpW = 370, rpH = 176;
+    for (int i = 0; i < 4; ++i) { // RP arrows of sections 1 to 4 on the Command tab, right of their rows
+        const int y = rpY + 28 + (i + 1) * 24;
+        Set(r, 20 + i * 2, "EOC_Plus" + std::to_string(i), rpX + rpW + 4, y, ArrowArt(18, 14, true, false));
+        Set(r, 21 + i * 2, "EOC_Minus" + std::to_string(i), rpX + rpW + 26, y, ArrowArt(18, 14, false, false));
     }
-    Set(r, 28, "EOC_RPPanel", px + 10, py + 240, BoxArt(260, 180, RGB(236, 232, 214), kFrame));
+    Canvas rp = BoxArt(rpW, rpH, RGB(236, 232, 214), kFrame);
+    rp.FillRect(1, 1, rpW - 2, rpH - 33, RGB(40, 44, 52));
+    Set(r, 28, "EOC_RPPanel", rpX, rpY, rp);
     Set(r, 32, "EOC_CancelSize", px, py, ButtonArt(90, 30, 100));
     Set(r, 33, "EOC_DoneSize", px, py, ButtonArt(90, 30, 100));
     Set(r, 34, "EOC_Button", px, py, ButtonArt(90, 30, 100));
@@ -212,17 +225,23 @@ void EocScreen(Output& out)
     WriteList(out, "EOC_Art.csv", "EOC screen art", r);
 }
 
+// The section labels sit at the Command units' places (x 150 from the panel, rows 40 apart from y 81); left
+// of each, the current percentage over a dark plate for the chief's light name. The explanation panel holds
+// the longest of its texts.
 void IapScreen(Output& out)
 {
-    const int px = 100, py = 60;
+    const int px = 40, py = 60, pw = 720;
     auto r = Spares(43, px, py);
-    Set(r, 0, "IAP_Panel", px, py, PanelArt(600, 460, ""));
-    Set(r, 1, "IAP_Explain", px + 320, py + 60, BoxArt(266, 300, RGB(250, 246, 232), kFrame));
-    Set(r, 2, "IAP_Title", px + 10, py + 4, BoxArt(580, 22, RGB(236, 232, 214), kFrame));
+    Canvas panel = PanelArt(pw, 460, "");
+    for (int i = 0; i < 5; ++i)
+        panel.FillRect(4, 95 + i * 40, 142, 18, RGB(40, 44, 52));
+    Set(r, 0, "IAP_Panel", px, py, panel);
+    Set(r, 1, "IAP_Explain", px + 380, py + 36, BoxArt(326, 364, RGB(250, 246, 232), kFrame));
+    Set(r, 2, "IAP_Title", px + 10, py + 4, BoxArt(pw - 20, 22, RGB(236, 232, 214), kFrame));
     Set(r, 5, "IAP_Tab", px, py - 26, TabArt(200, 26, 2, "INCIDENT ACTION PLAN"));
     for (int i = 0; i < 5; ++i) {
-        Set(r, 6 + i * 2, "IAP_Plus" + std::to_string(i), px + 280, py + 70 + i * 40, ArrowArt(18, 14, true, false));
-        Set(r, 7 + i * 2, "IAP_Minus" + std::to_string(i), px + 280, py + 86 + i * 40, ArrowArt(18, 14, false, false));
+        Set(r, 6 + i * 2, "IAP_Plus" + std::to_string(i), px + 340, py + 80 + i * 40, ArrowArt(18, 14, true, false));
+        Set(r, 7 + i * 2, "IAP_Minus" + std::to_string(i), px + 340, py + 96 + i * 40, ArrowArt(18, 14, false, false));
     }
     Set(r, 16, "IAP_Approve", px, py, ButtonArt(110, 30, 100));
     Set(r, 17, "IAP_Reject", px, py, ButtonArt(110, 30, 100));
@@ -260,20 +279,37 @@ void DebriefScreen(Output& out)
         Set(r, 36 + i, "DeBrief_Arrow" + std::to_string(i), arrows[i][0], arrows[i][1],
             ArrowArt(14, 14, i % 2 == 0, false));
     Set(r, 46, "DeBrief_BySection", 20, 346,
-        ResultsPage(280, 250, {{50, "Command"}, {84, "Operations"}, {118, "Planning"}, {152, "Logistics"},
-                               {186, "Finance/Admin"}}));
+        ResultsPage(
+            280, 250,
+            {{50, "Command"}, {84, "Operations"}, {118, "Planning"}, {152, "Logistics"}, {186, "Finance/Admin"}}));
     Set(r, 47, "DeBrief_ByCategory", 20, 346,
         ResultsPage(280, 250, {{50, "ICS Command"}, {84, "Public Safety"}, {118, "Media"}, {152, "Final Score"}}));
     Set(r, 48, "DeBrief_Details", 20, 346,
-        ResultsPage(650, 232, {{47, "ICS units"}, {66, "Command facilities"}, {85, "IAP"}, {104, "Demobilization"},
-                               {123, "Fire containment"}, {142, "Chemical containment"}, {161, "Environment"},
-                               {180, "Civilian fatalities"}, {199, "Responder fatalities"}, {-44, "Safety facilities"},
-                               {-64, "Casualty centre"}, {-84, "Threats subdued"}, {-104, "Media facilities"},
-                               {-124, "Media centre"}}));
+        ResultsPage(650, 232,
+                    {{47, "ICS units"},
+                     {66, "Command facilities"},
+                     {85, "IAP"},
+                     {104, "Demobilization"},
+                     {123, "Fire containment"},
+                     {142, "Chemical containment"},
+                     {161, "Environment"},
+                     {180, "Civilian fatalities"},
+                     {199, "Responder fatalities"},
+                     {-44, "Safety facilities"},
+                     {-64, "Casualty centre"},
+                     {-84, "Threats subdued"},
+                     {-104, "Media facilities"},
+                     {-124, "Media centre"}}));
     Set(r, 49, "DeBrief_Scores", 304, 346,
-        ResultsPage(300, 250, {{51, "Civilians killed"}, {84, "Civilians hurt"}, {117, "Responders killed"},
-                               {150, "Responders hurt"}, {175, "Final cost"}, {192, "Predicted cost"},
-                               {213, "Start time"}, {231, "End time"}}));
+        ResultsPage(300, 250,
+                    {{51, "Civilians killed"},
+                     {84, "Civilians hurt"},
+                     {117, "Responders killed"},
+                     {150, "Responders hurt"},
+                     {175, "Final cost"},
+                     {192, "Predicted cost"},
+                     {213, "Start time"},
+                     {231, "End time"}}));
     const int menu[5][2] = {{20, 242}, {246, 242}, {20, 276}, {246, 276}, {20, 310}};
     for (int i = 0; i < 4; ++i)
         for (int j = 0; j < 2; ++j)
@@ -316,8 +352,9 @@ void Hud(Output& out)
         base.Blit(ButtonArt(b->w, b->h, 100, false, b->caption), b->x, b->y);
     base.Text("v. demo", 4, 134, 80, 16, Caption(11, RGB(150, 150, 160), false));
     Set(r, 0, "HUD_Bar", 0, bar, base);
-    // Row 1: the info panel; row 2: the hot-spot colour map (one flat colour per button, sampled, never drawn).
-    Set(r, 1, "HUD_Info", 220, bar, BoxArt(260, 152, RGB(236, 232, 214), kFrame));
+    // Row 1: the info panel (wide enough for the scenario name drawn from x 145); row 2: the hot-spot colour map (one
+    // flat colour per button, sampled, never drawn).
+    Set(r, 1, "HUD_Info", 220, bar, BoxArt(300, 152, RGB(236, 232, 214), kFrame));
     Canvas hot(220, 152, RGB(64, 64, 64));
     const std::pair<const HudButton*, COLORREF> spots[] = {
         {&kCommand, RGB(255, 0, 0)},   {&kMapSwitch, RGB(0, 255, 0)},  {&kOptions, RGB(0, 0, 255)},
@@ -374,13 +411,13 @@ void Hud(Output& out)
     for (int i = 0; i < 7; ++i)
         Set(r, 41 + i, "HUD_BarPiece" + std::to_string(41 + i), 0, bar, Canvas(1, 8, pieces[i]));
     // The message area: panel in three sizes, chat entry, frame, scroll buttons, message button.
-    Set(r, 48, "HUD_Messages", 484, bar + 4, BoxArt(290, 110, RGB(250, 246, 232), kFrame));
-    Set(r, 64, "HUD_MessagesTall", 484, 304, BoxArt(290, 258, RGB(250, 246, 232), kFrame));
-    Set(r, 65, "HUD_MessagesFull", 484, 104, BoxArt(290, 458, RGB(250, 246, 232), kFrame));
-    Set(r, 49, "HUD_Chat", 484, bar + 118, BoxArt(290, 28, RGB(250, 250, 250), kFrame));
-    Canvas msgFrame(316, 150);
-    msgFrame.FrameRect(0, 0, 316, 150, RGB(120, 120, 130), 2);
-    Set(r, 50, "HUD_MessageFrame", 482, bar + 1, msgFrame);
+    Set(r, 48, "HUD_Messages", 524, bar + 4, BoxArt(250, 110, RGB(250, 246, 232), kFrame));
+    Set(r, 64, "HUD_MessagesTall", 524, 304, BoxArt(250, 258, RGB(250, 246, 232), kFrame));
+    Set(r, 65, "HUD_MessagesFull", 524, 104, BoxArt(250, 458, RGB(250, 246, 232), kFrame));
+    Set(r, 49, "HUD_Chat", 524, bar + 118, BoxArt(250, 28, RGB(250, 250, 250), kFrame));
+    Canvas msgFrame(276, 150);
+    msgFrame.FrameRect(0, 0, 276, 150, RGB(120, 120, 130), 2);
+    Set(r, 50, "HUD_MessageFrame", 522, bar + 1, msgFrame);
     Set(r, 51, "HUD_ScrollUp", 778, bar + 6, ArrowArt(18, 18, true, false));
     Set(r, 52, "HUD_ScrollUpHover", 778, bar + 6, ArrowArt(18, 18, true, true));
     Set(r, 53, "HUD_ScrollUpThird", 778, bar + 6, ArrowArt(18, 18, true, false));

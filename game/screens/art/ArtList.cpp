@@ -135,6 +135,13 @@ bool CArtList::Load(CDisplay* display, const std::string& base, const std::strin
         m_aRows.push_back(row);
     }
     std::fclose(list);
+    // A short list is told, as the HUD tells its own; the screen keeps the rows it has.
+    if (static_cast<int>(m_aRows.size()) < rows) {
+        platform::ShowMessageBox(listPath + ": rows " + std::to_string(m_aRows.size()) + " to " +
+                                     std::to_string(rows - 1) + " are missing",
+                                 "Art loader error", platform::MessageIcon::Error);
+        ok = false;
+    }
     return ok;
 }
 

@@ -23,8 +23,8 @@ class CArtList {
 public:
     // Reads "<base>/GUI/<file>": two header lines, then up to `rows` rows "name,x,y". Each bitmap comes from
     // "<base>/GUI/<name>". A missing list or bitmap shows "Failed to open file:" with the path; the rows that
-    // loaded are kept. A row placed or sized beyond 800 x 600 is fatal (RaiseScreenFatal). False when the list
-    // is missing or any row failed.
+    // loaded are kept; a list of fewer rows says which are missing. A row placed or sized beyond 800 x 600 is
+    // fatal (RaiseScreenFatal). False when the list is missing or short or any row failed.
     bool Load(CDisplay* display, const std::string& base, const std::string& file, int rows);
     // Draws row 0 (the screen's panel) at its place; nothing when it is missing.
     void DrawPanel(CSurface* target) const;

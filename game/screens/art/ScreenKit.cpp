@@ -80,6 +80,24 @@ bool DrawTextOn(CSurface* surface, gdi::Font* font, const std::string& text, REC
     return true;
 }
 
+bool DrawLogLineOn(CSurface* surface, gdi::Font* font, const std::string& text, RECT rect, COLORREF colour,
+                   COLORREF back, bool opaque, unsigned format)
+{
+    if (!surface || !surface->IsCreated())
+        return false;
+    gdi::DeviceContext* dc = nullptr;
+    if (surface->GetDC(&dc) != DD_OK || !dc)
+        return false;
+    gdi::Font* old = dc->SelectFont(font);
+    dc->SetBkMode(opaque ? gdi::OPAQUE : gdi::TRANSPARENT);
+    dc->SetBkColor(back);
+    dc->SetTextColor(colour);
+    dc->DrawText(text.c_str(), -1, &rect, format | gdi::DT_NOPREFIX);
+    dc->SelectFont(old);
+    surface->ReleaseDC(dc);
+    return true;
+}
+
 int MeasureText(gdi::Font* font, const std::string& text)
 {
     if (!font)

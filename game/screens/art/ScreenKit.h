@@ -28,6 +28,9 @@ std::unique_ptr<platform::gdi::Font> MakeArial(int height, bool bold, bool antia
 // Draws text on a surface between getting and releasing its device context; false when it cannot.
 bool DrawTextOn(CSurface* surface, platform::gdi::Font* font, const std::string& text, RECT rect, COLORREF colour,
                 unsigned format);
+// One line of the players' log: an opaque background of `back` behind the text, or none.
+bool DrawLogLineOn(CSurface* surface, platform::gdi::Font* font, const std::string& text, RECT rect, COLORREF colour,
+                   COLORREF back, bool opaque, unsigned format);
 // The pixel width of one line of text in the font (0 without a font).
 int MeasureText(platform::gdi::Font* font, const std::string& text);
 

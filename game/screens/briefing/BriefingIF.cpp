@@ -215,8 +215,7 @@ void BriefingIF::Init(CBriefingText* text)
     check("Briefing notice", m_rcNotice.left, m_rcNotice.top, notice);
     m_pNotice = CopySurface(m_pDisplay, notice.pSurface.get());
     if (m_pNotice)
-        DrawTextOn(m_pNotice.get(), m_pTextFont.get(), kNotice, RECT{6, 0, notice.width - 6, notice.height}, 0x0A0A0A,
-                   gdi::DT_LEFT | gdi::DT_VCENTER | gdi::DT_SINGLELINE);
+        DrawNotice(notice);
 
     m_bReturnMode = m_pModeFlags && (*m_pModeFlags & kModeBriefingReopened);
     BuildMainButton();
@@ -236,6 +235,16 @@ void BriefingIF::BuildMainButton()
                       m_pButtonFont.get());
     if (m_art.HasPanel() && size.pSurface)
         CheckOnScreen("Briefing main button", x, y, size.width, size.height);
+}
+
+void BriefingIF::DrawNotice(const CArtRow& box)
+{
+    if (MeasureText(m_pTextFont.get(), kNotice) <= box.width - 12)
+        DrawTextOn(m_pNotice.get(), m_pTextFont.get(), kNotice, RECT{6, 0, box.width - 6, box.height}, 0x0A0A0A,
+                   gdi::DT_LEFT | gdi::DT_VCENTER | gdi::DT_SINGLELINE);
+    else
+        DrawTextOn(m_pNotice.get(), m_pTextFont.get(), kNotice, RECT{6, 3, box.width - 6, box.height - 2}, 0x0A0A0A,
+                   gdi::DT_LEFT | gdi::DT_WORDBREAK);
 }
 
 void BriefingIF::SetReturnMode(bool inPlay)

@@ -93,6 +93,8 @@ public:
 private:
     void SyncWithMode();
     void BuildMainButton();
+    // The notice on its box: one line when it fits, else wrapped from the top.
+    void DrawNotice(const CArtRow& box);
     int ArrowAt(int x, int y) const;
     int ButtonAt(int x, int y) const;
 

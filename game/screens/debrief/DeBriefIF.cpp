@@ -205,7 +205,27 @@ void DeBriefIF::Activate(bool shown)
     if (shown && g_pGame) {
         const CMessageLog& log = g_pGame->m_log;
         m_nLogIndex = (g_pGame->m_uMessageState & 1) ? log.m_events.nScroll : log.m_messages.nScroll;
+        m_nHistoryEnd = m_nLogIndex;
     }
+}
+
+int DeBriefIF::HistoryRows() const
+{
+    const int h = m_history.pSurface ? m_history.pSurface->GetHeight() : 0;
+    return std::clamp((h - 2) / 16, 1, kChatPage);
+}
+
+void DeBriefIF::ScrollHistory(int kind)
+{
+    // Lines added after the screen opened (the de-briefing's chat) are not history.
+    const int low = std::min(HistoryRows(), m_nHistoryEnd);
+    const int wanted = std::clamp(m_nLogIndex + (kind == 0 ? -1 : 1), low, m_nHistoryEnd);
+    if (wanted == m_nLogIndex) {
+        ScreenSound(2);
+        return;
+    }
+    m_nLogIndex = wanted;
+    ScreenSound(0);
 }
 
 // ---- text surfaces ----
@@ -239,10 +259,20 @@ void DeBriefIF::RedrawChat()
     RestoreSurface(m_chat.pSurface.get(), m_chat.pClean.get());
     const int count = std::min(g_pGame->FillChatView(), kChatPage);
     const auto& lines = g_pGame->GetViewLines();
-    const int w = m_chat.pSurface->GetWidth();
+    const int w = m_chat.pSurface->GetWidth(), h = m_chat.pSurface->GetHeight();
+    // Lines wrapped for a wider panel (the HUD's, the lobby's) are wrapped again to this one; the newest stay.
+    std::vector<std::pair<std::string, COLORREF>> rows;
     for (int i = 0; i < count && i < static_cast<int>(lines.size()); ++i)
-        DrawTextOn(m_chat.pSurface.get(), m_pFont14.get(), lines[i].strText, RECT{10, 2 + 14 * i, w - 24, 16 + 14 * i},
-                   ChatColour(lines[i].crColour), gdi::DT_LEFT | gdi::DT_SINGLELINE);
+        for (const std::string& piece : CMessageLog::WrapTextToWidth(
+                 lines[i].strText, ChatTextWidth(), [this](const std::string& t) { return MeasureChatText(t); }))
+            rows.emplace_back(piece, ChatColour(lines[i].crColour));
+    const size_t fit = static_cast<size_t>(std::max(1, (h - 2) / 14));
+    const size_t first = rows.size() > fit ? rows.size() - fit : 0;
+    for (size_t i = first; i < rows.size(); ++i) {
+        const int y = 2 + 14 * static_cast<int>(i - first);
+        DrawTextOn(m_chat.pSurface.get(), m_pFont14.get(), rows[i].first, RECT{10, y, w - 24, y + 14}, rows[i].second,
+                   gdi::DT_LEFT | gdi::DT_SINGLELINE);
+    }
 }
 
 void DeBriefIF::RedrawHistory()
@@ -251,15 +281,17 @@ void DeBriefIF::RedrawHistory()
         return;
     RestoreSurface(m_history.pSurface.get(), m_history.pClean.get());
     const int w = m_history.pSurface->GetWidth(), h = m_history.pSurface->GetHeight();
-    // The page follows the log's scroll position, so the history arrows and keys move it.
-    const CMessageLog& log = g_pGame->m_log;
-    m_nLogIndex = (g_pGame->m_uMessageState & 1) ? log.m_events.nScroll : log.m_messages.nScroll;
-    const int rows = std::max(1, (h - 2) / 16);
-    const int count = g_pGame->FillChatViewFrom(std::max(-1, m_nLogIndex - std::min(rows, kChatPage) - 1));
+    const int rows = HistoryRows();
+    const int count = g_pGame->FillChatViewFrom(std::max(-1, m_nLogIndex - rows - 1));
     const auto& lines = g_pGame->GetViewLines();
-    for (int i = 0; i < count && i < static_cast<int>(lines.size()) && 2 + 16 * (i + 1) <= h; ++i)
-        DrawTextOn(m_history.pSurface.get(), m_pFont14.get(), lines[i].strText,
-                   RECT{8, 2 + 16 * i, w - 24, 18 + 16 * i}, lines[i].crColour, gdi::DT_LEFT | gdi::DT_SINGLELINE);
+    for (int i = 0; i < count && i < static_cast<int>(lines.size()) && i < rows && 2 + 16 * (i + 1) <= h; ++i) {
+        uint32_t back = 0;
+        int style = 0;
+        g_pGame->GetLogEntryStyle(i, back, style);
+        DrawLogLineOn(m_history.pSurface.get(), m_pFont14.get(), lines[i].strText,
+                      RECT{8, 2 + 16 * i, w - 24, 18 + 16 * i}, g_pGame->GetLogEntryColour(i), back,
+                      style == kLogStyleOpaque, gdi::DT_LEFT | gdi::DT_SINGLELINE);
+    }
 }
 
 bool DeBriefIF::BeginChatText(gdi::DeviceContext** dc, RECT* rect, gdi::Font** oldFont)

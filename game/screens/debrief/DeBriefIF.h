@@ -109,7 +109,9 @@ public:
     bool m_bDetailsShown = false;
     int m_nHover = kItemNone;
     std::array<int32_t, kResultCount> m_anResults{};
+    // The history page ends at this log line; taken when the screen opens, moved by the history arrows only.
     int m_nLogIndex = 0;
+    int m_nHistoryEnd = 0; // the index taken when the screen opened: the history's last line
     // Texts last drawn on the score pages, by result index (for tests and the screenshot).
     std::array<std::string, kResultCount + 1> m_astrResultText;
 
@@ -135,6 +137,9 @@ private:
     void RedrawHistory();
     void SendChat();
     void ScrollTextArrow(int arrow);
+    // Scrolls the history page (kinds of the log's scroll: 0 line up, 1 line down); sound 2 at an end.
+    void ScrollHistory(int kind);
+    int HistoryRows() const;
     void ScrollHeld(uint32_t now);
     bool ArrowHovered(int pair) const { return m_nHover == pair * 2 || m_nHover == pair * 2 + 1; }
 

@@ -116,8 +116,7 @@ bool DeBriefIF::OnClick(int x, int y, uint32_t buttons)
         break;
     case 2:
     case 3:
-        if (g_pGame)
-            g_pGame->ScrollMessageLog(item - 2);
+        ScrollHistory(item - 2);
         break;
     case 4:
     case 5:
@@ -190,7 +189,7 @@ void DeBriefIF::OnKey(uint32_t code)
     case kVkDown: {
         const int kind = code == kVkUp ? 0 : 1;
         if (ArrowHovered(1) && m_bHistoryShown)
-            g_pGame->ScrollMessageLog(kind);
+            ScrollHistory(kind);
         else if (ArrowHovered(2))
             g_pGame->ScrollChatView(kind);
         else
@@ -235,7 +234,7 @@ void DeBriefIF::ScrollHeld(uint32_t now)
     if (!m_bHeld || !g_pGame || now - m_uLastRepeat < kRepeatMs)
         return;
     if (m_bHistoryShown && ArrowHovered(1)) {
-        g_pGame->ScrollMessageLog(m_nHover - 2);
+        ScrollHistory(m_nHover - 2);
         m_uLastRepeat = now;
     } else if (ArrowHovered(2)) {
         g_pGame->ScrollChatView(m_nHover - 4);

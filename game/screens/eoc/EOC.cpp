@@ -163,8 +163,9 @@ void EOC::Open()
 
 void EOC::Close()
 {
+    // The game runs again as the EOC found it, whatever pausing was done meanwhile.
     if (m_bPausedGame && m_pGame)
-        m_pGame->TogglePause();
+        m_pGame->SetPaused(false);
     m_bPausedGame = false;
     m_bChoosingChief = false;
     if (m_pMessageBox)

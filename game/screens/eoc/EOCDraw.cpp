@@ -10,6 +10,7 @@
 #include "game/screens/eoc/EOCPlayers.h"
 #include "platform/gdi/DeviceContext.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -23,6 +24,7 @@ enum EFace { kFaceAvailable, kFaceActive, kFaceLocked, kFaceOrdered };
 
 const COLORREF kPanelInk = RGB(10, 10, 10);
 const COLORREF kChiefName = RGB(230, 230, 230);
+const COLORREF kHeading = RGB(200, 200, 200); // section names and headings on the panel's dark band
 
 std::string Number(float value)
 {
@@ -155,22 +157,40 @@ void EOC::DrawResourcePoints()
     const int w = row->width, h = row->height;
     const unsigned line = gdi::DT_SINGLELINE | gdi::DT_VCENTER;
     if (m_nSection == 0) {
-        // Sections 1-4 beside their arrows, the Command chief above the total.
-        for (int s = 1; s < kSections; ++s) {
-            const CEOCSection& sec = m_aWork[static_cast<size_t>(s)];
+        // One row per section, lined up with the arrows of sections 1-4 (Command's above them), the numbers
+        // left of the arrows; the chiefs' names in their light colour on the panel's dark band.
+        auto rowTop = [&](int s) {
             const RECT arrow = ArrowRect(s, 0);
-            const int top = arrow.bottom > arrow.top ? (arrow.top + arrow.bottom) / 2 - row->y - 9 : 4 + (s - 1) * 30;
+            return arrow.bottom > arrow.top ? (arrow.top + arrow.bottom) / 2 - row->y - 9 : 4 + s * 24;
+        };
+        const RECT firstArrow = ArrowRect(1, 0);
+        const int numbersRight =
+            firstArrow.right > firstArrow.left ? std::min(firstArrow.left - row->x - 4, w - 8) : w - 8;
+        const int step = rowTop(2) - rowTop(1);
+        const int nameLeft = 122, nameRight = numbersRight - 88;
+        const int headTop = rowTop(1) - 2 * step;
+        DrawTextOn(m_pPanel.get(), m_pFont16.get(), "Section", RECT{8, headTop, nameLeft - 4, headTop + 18}, kHeading,
+                   line);
+        DrawTextOn(m_pPanel.get(), m_pFont16.get(), "Chief", RECT{nameLeft, headTop, nameRight, headTop + 18}, kHeading,
+                   line);
+        DrawTextOn(m_pPanel.get(), m_pFont16.get(), "Granted  RP",
+                   RECT{numbersRight - 100, headTop, numbersRight, headTop + 18}, kHeading, line | gdi::DT_RIGHT);
+        for (int s = 0; s < kSections; ++s) {
+            const CEOCSection& sec = m_aWork[static_cast<size_t>(s)];
+            const int top = s == 0 ? rowTop(1) - step : rowTop(s);
+            DrawTextOn(m_pPanel.get(), m_pFont16.get(), kSectionNames[s], RECT{8, top, nameLeft - 4, top + 18},
+                       kHeading, line);
             DrawTextOn(m_pPanel.get(), m_pFont16.get(), PlayerName(m_pGame, sec.nChief),
-                       RECT{8, top, w - 100, top + 18}, kChiefName, line);
-            DrawTextOn(m_pPanel.get(), m_pFont16.get(), Number(sec.fGranted), RECT{w - 96, top, w - 52, top + 18},
-                       kPanelInk, line | gdi::DT_RIGHT);
-            DrawTextOn(m_pPanel.get(), m_pFont16.get(), Number(sec.fResourcePoints), RECT{w - 48, top, w - 8, top + 18},
-                       kPanelInk, line | gdi::DT_RIGHT);
+                       RECT{nameLeft, top, nameRight, top + 18}, kChiefName, line);
+            if (s == 0)
+                continue;
+            DrawTextOn(m_pPanel.get(), m_pFont16.get(), Number(sec.fGranted),
+                       RECT{numbersRight - 84, top, numbersRight - 44, top + 18}, kChiefName, line | gdi::DT_RIGHT);
+            DrawTextOn(m_pPanel.get(), m_pFont16.get(), Number(sec.fResourcePoints),
+                       RECT{numbersRight - 40, top, numbersRight, top + 18}, kChiefName, line | gdi::DT_RIGHT);
         }
-        DrawTextOn(m_pPanel.get(), m_pFont16.get(), PlayerName(m_pGame, m_aWork[0].nChief),
-                   RECT{8, h - 48, w - 8, h - 28}, kChiefName, line);
     } else if (!money.empty()) {
-        DrawTextOn(m_pPanel.get(), m_pFont18.get(), money, RECT{8, h - 48, w - 8, h - 28}, kPanelInk, line);
+        DrawTextOn(m_pPanel.get(), m_pFont18.get(), money, RECT{8, h - 56, w - 8, h - 34}, kChiefName, line);
     }
     DrawTextOn(m_pPanel.get(), m_pFont20.get(), "Resource Points", RECT{8, h - 26, w - 60, h - 2}, kPanelInk, line);
     DrawTextOn(m_pPanel.get(), m_pFont20.get(), total, RECT{w - 60, h - 26, w - 8, h - 2}, kPanelInk,

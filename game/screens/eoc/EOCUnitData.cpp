@@ -106,13 +106,18 @@ bool IsChiefUnit(int section, int unit)
     return section == 0 && unit >= 0 && unit < kChiefUnits;
 }
 
+int32_t UnitActivationDue(int32_t orderTime, int32_t minutes)
+{
+    return AddTimeHHMM(orderTime, MinutesToHHMM(std::max(minutes, 0)));
+}
+
 namespace {
 
 // Due when the clock has reached the order time plus the delay; a clock that passed midnight since the order
 // counts on past 2400 (the old comparison never came due across midnight).
 bool IsDue(int32_t now, int32_t orderTime, int32_t minutes)
 {
-    const int32_t due = AddTimeHHMM(orderTime, minutes);
+    const int32_t due = UnitActivationDue(orderTime, minutes);
     const int32_t clock = now < orderTime ? now + 2400 : now;
     return clock >= due;
 }
@@ -398,6 +403,17 @@ void CEOCUnitData::ApplyAllocation(const uint8_t* payload, size_t length)
         in.ReadI32(v);
     if (!in.Ok() || in.Remaining() != 0)
         return;
+    // The plan's caps: Command 0-30 percent, the other sections 0-80; allocations that would share out more
+    // than 100 percent of the points are refused whole.
+    int32_t total = 0;
+    for (int s = 0; s < 2 * kSections; ++s) {
+        int32_t& v = values[static_cast<size_t>(s)];
+        v = std::clamp(v, 0, s % kSections == 0 ? kCommandShareMax : kSectionShareMax);
+        if (s < kSections)
+            total += v;
+    }
+    if (total > 100)
+        return;
     for (int s = 0; s < kSections; ++s) {
         m_aSections[static_cast<size_t>(s)].nAllocation = values[static_cast<size_t>(s)];
         m_aSections[static_cast<size_t>(s)].nProposed = values[static_cast<size_t>(kSections + s)];
@@ -480,7 +496,7 @@ int32_t CEOCUnitData::GetActivationTime(int section, int unit) const
     if (!(m_aSections[static_cast<size_t>(section)].uActivated & (1u << unit)))
         return 0;
     const CEOCUnit& u = Unit(section, unit);
-    return u.nOrderTime > 0 ? AddTimeHHMM(u.nOrderTime, u.nActivationMinutes) : 0;
+    return u.nOrderTime > 0 ? UnitActivationDue(u.nOrderTime, u.nActivationMinutes) : 0;
 }
 
 float CEOCUnitData::GetResourcePoints(int section) const

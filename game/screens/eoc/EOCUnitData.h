@@ -13,8 +13,14 @@ class EOC;
 
 constexpr int kSections = 5;
 constexpr int kUnitsPerSection = 28;
-constexpr int kChiefUnits = 5; // Command units 0-4 are the section chiefs
+constexpr int kChiefUnits = 5;           // Command units 0-4 are the section chiefs
+constexpr int32_t kCommandShareMax = 30; // the IAP's cap on the Command Section's percentage
+constexpr int32_t kSectionShareMax = 80; // and on every other section's
 constexpr int kUnitFactorValues = 18;
+
+// The time of day (HHMM) at which a unit ordered at `orderTime` becomes active, `minutes` later.
+int32_t UnitActivationDue(int32_t orderTime, int32_t minutes);
+
 constexpr int kSquadFactors = 45;
 constexpr size_t kSectionRecordSize = 32;
 constexpr size_t kSectionTableSize = kSections * kSectionRecordSize;

@@ -139,7 +139,8 @@ void CEOCUnitData::ParseUnitList(const std::string& text, int section)
             } else {
                 // The file names the predecessor by the line of its row; the first unit row is line 4.
                 unit.nPredecessor = value > 0 ? value - 4 : value;
-                if (unit.nPredecessor >= kUnitsPerSection || unit.nPredecessor < -1)
+                // A unit cannot wait for itself: it could never be ordered.
+                if (unit.nPredecessor >= kUnitsPerSection || unit.nPredecessor < -1 || unit.nPredecessor == u)
                     unit.nPredecessor = -1;
             }
         }

@@ -481,7 +481,8 @@ int HUD::OnPopupChoice(int value, EOC* eoc)
     case kHudMenuCommand:
         if (value == 0 || value == 1) {
             if (game && value == 0 && game->m_pIAP)
-                game->m_pIAP->Open((Mode() & (kModeIAPApproval | kModeIAPReview)) ? 0x20000 : 0x40000);
+                game->m_pIAP->Open(
+                    (Mode() & (kModeIAPApproval | kModeIAPReview)) ? game->GetLocalRoleFlags() & kRoleMask : 0x40000);
             if (game && value == 1 && game->m_pEOC)
                 game->m_pEOC->Open();
             if (game && (Mode() & kModeSingle) && !(Mode() & kModePaused)) {
@@ -562,6 +563,8 @@ int HUD::OnPopupChoice(int value, EOC* eoc)
         Options().m_bFilterSwitch = 1;
     if (on && m_nOpenMenu == kHudMenuOverlays)
         Options().m_bClassSwitch = 1;
+    if (m_nOpenMenu == kHudMenuMsgFilters && m_pGame)
+        m_pGame->SetMessageFilters(m_nMsgFilterMask);
     if (m_pView && m_pView->GetOpenMenu() == menu)
         m_pView->Render();
     return 0;

@@ -10,6 +10,7 @@
 #include "core/world/UnitTaskRecord.h"
 #include "game/app/Game.h"
 #include "game/rules/TimeHHMM.h"
+#include "game/screens/eoc/EOCUnitData.h"
 #include "game/sim/Squad.h"
 #include "game/sim/SquadGame.h"
 #include "game/sim/SquadManager.h"
@@ -248,7 +249,7 @@ void HUD::DrawUnitPage(DeviceContext* dc, int width, int height)
     if (!unit.bActivated) {
         int minutes = unit.nActivationMinutes;
         if (unit.bOrdered) {
-            const int32_t due = AddTimeHHMM(unit.nOrderTime, MinutesToHHMM(unit.nActivationMinutes));
+            const int32_t due = UnitActivationDue(unit.nOrderTime, unit.nActivationMinutes);
             minutes = HHMMToMinutes(SubtractTimeHHMM(due, m_pGame ? m_pGame->GetTimeOfDay() : 0));
         }
         char line[64];
@@ -334,10 +335,14 @@ int HUD::DrawMessages()
     if (panel.pSurface->GetDC(&dc) != DD_OK || !dc)
         return count;
     dc->SelectFont(m_pFont.get());
-    dc->SetBkMode(gdi::TRANSPARENT);
     const std::vector<CLogLine>& lines = m_pGame->GetViewLines();
     for (int i = 0; i < count && i < static_cast<int>(lines.size()); ++i) {
-        dc->SetTextColor(lines[i].crColour);
+        uint32_t back = 0;
+        int style = 0;
+        m_pGame->GetLogEntryStyle(i, back, style);
+        dc->SetBkMode(style == kLogStyleOpaque ? gdi::OPAQUE : gdi::TRANSPARENT);
+        dc->SetBkColor(back);
+        dc->SetTextColor(m_pGame->GetLogEntryColour(i));
         RECT rect{10, 7 + 14 * i, panel.width - 10, 21 + 14 * i};
         const std::string text = lines[i].strText.substr(0, 420);
         dc->DrawText(text.c_str(), -1, &rect, gdi::DT_SINGLELINE | gdi::DT_VCENTER | gdi::DT_NOPREFIX | gdi::DT_NOCLIP);

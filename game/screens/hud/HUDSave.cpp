@@ -90,7 +90,7 @@ void HUD::SaveSelected()
     const std::string name = m_aSaveNames[m_nSaveSelected];
     m_nSaveRemembered = m_nSaveSelected;
     if (m_pGame && m_pGame->SaveGame(name))
-        m_pGame->AddMessage("The game was saved as \"" + name + "\".", -1, 0, 0, -3);
+        m_pGame->AddMessage("The game was saved as \"" + name + "\".", -1, kMsgEvent, 0, kSenderSystem);
     CloseSaveDialog();
 }
 
@@ -147,7 +147,8 @@ bool HUD::OnSaveDialogMouse(int x, int y, int kind)
         } else {
             m_nSaveHighlight = 2;
             Sound(0);
-            if (--m_nSaveSelected < 0)
+            // From the typed name (or the first name) back to the last listed one.
+            if (m_nSaveSelected == kTypingSlot || --m_nSaveSelected < 0)
                 m_nSaveSelected = m_nSaveCount > 0 ? m_nSaveCount - 1 : 0;
         }
     } else if (HitSavePart(kSaveNext, x, y)) {
@@ -156,7 +157,7 @@ bool HUD::OnSaveDialogMouse(int x, int y, int kind)
         } else {
             m_nSaveHighlight = 3;
             Sound(0);
-            if (++m_nSaveSelected >= m_nSaveCount)
+            if (m_nSaveSelected == kTypingSlot || ++m_nSaveSelected >= m_nSaveCount)
                 m_nSaveSelected = 0;
         }
     } else if (HitSavePart(kSaveName, x, y)) {
@@ -180,6 +181,13 @@ bool HUD::OnSaveDialogChar(uint32_t c)
     if (!m_bSaveOpen)
         return true;
     std::string& typed = m_aSaveNames[kTypingSlot];
+    // Typing starts a new name in the field at once, whatever name was picked.
+    const bool editing = c == 8 || (c >= 32 && c <= 126 && !Refused(c));
+    if (editing && m_nSaveSelected != kTypingSlot) {
+        m_nSaveSelected = kTypingSlot;
+        m_nSaveHighlight = 1;
+        typed.clear();
+    }
     switch (c) {
     case 8:
         if (typed.empty())

@@ -104,7 +104,7 @@ void IAP_PhaseIF::DrawRows(CSurface* target, bool& ok)
         const unsigned line = gdi::DT_SINGLELINE | gdi::DT_VCENTER;
         DrawTextOn(target, m_pFont18.get(), Number(sec.nAllocation),
                    RECT{panel->x + 12, r.top - 2, r.left - 4, r.top + 14}, kPanelInk, line | gdi::DT_CENTER);
-        DrawTextOn(target, m_pFont16.get(), ChiefName(s), RECT{panel->x + 4, r.top + 14, r.left - 2, r.bottom + 2},
+        DrawTextOn(target, m_pFont16.get(), ChiefName(s), RECT{panel->x + 8, r.top + 14, r.left - 6, r.bottom + 2},
                    kChiefName, line);
         const RECT plus = ArrowRect(s, 0);
         const int numberRight = plus.right > plus.left ? plus.left - 2 : r.right + 40;

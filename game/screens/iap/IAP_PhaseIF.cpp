@@ -231,7 +231,7 @@ bool IAP_PhaseIF::StepPercentage(int section, int arrow)
     if (m_bStepped && now - m_uLastStep < 100)
         return false;
     int32_t& value = m_aWork[static_cast<size_t>(section)].nProposed;
-    const int32_t top = section == 0 ? 30 : 80;
+    const int32_t top = section == 0 ? kCommandShareMax : kSectionShareMax;
     bool changed = false;
     if (arrow == 0 && value < top) {
         value += 10;
@@ -276,13 +276,14 @@ bool IAP_PhaseIF::PressButton(int button)
         Sound(0);
         return true;
     }
-    if (m_pGame)
-        m_pGame->PostGameSignal(62);
     if (button == 0) {
         if (ProposedTotal() != 100) {
             Sound(2);
             return false;
         }
+        // Only a plan submitted or approved counts as reviewed.
+        if (m_pGame)
+            m_pGame->PostGameSignal(62);
         const bool approving = Approving();
         SendPlan(approving);
         if (m_pGame && approving) {

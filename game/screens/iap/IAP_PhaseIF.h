@@ -89,6 +89,8 @@ public:
     CEOCSectionTable m_aWork;
     CEOCSectionTable m_aBase;
 
+    const CArtList& Art() const { return m_art; }
+
 private:
     const CArtRow* Row(int index) const;
     static bool Hit(const RECT& rect, int x, int y);

@@ -356,7 +356,9 @@ bool MPlayIF::OnMenuButton(int b)
             m_nPageState = 5;
         break;
     default:
-        PlaySound(2);
+        // Rows 4, 7, 8 and 9 are labels ("Player Name:", "Scenario:" ...), not choices to refuse.
+        if (b != 4 && b != 7 && b != 8 && b != 9)
+            PlaySound(2);
         break;
     }
     return false;
@@ -465,6 +467,10 @@ void MPlayIF::OnChar(uint32_t character)
         return;
     const bool address = m_nFocus == 1 && !m_bHosting;
     std::string& text = address ? m_strHostAddress : m_strPlayerName;
+    // The offered name stays until the player types: the first character replaces it, Backspace edits it.
+    const bool offered = !address && m_bNameOffered;
+    if (!address && character != 9 && character != 13)
+        m_bNameOffered = false;
     if (character == 8) {
         if (text.empty())
             PlaySound(2);
@@ -477,6 +483,8 @@ void MPlayIF::OnChar(uint32_t character)
     const bool printable = character >= 32 && character <= 255 && character != 127;
     const bool taken = address ? (character == '.' || (character >= '0' && character <= '9')) : printable;
     const size_t limit = address ? kAddressMax : kNameMax;
+    if (taken && offered)
+        text.clear();
     if (!taken || text.size() >= limit) {
         PlaySound(2);
         return;

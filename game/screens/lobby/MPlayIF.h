@@ -100,6 +100,7 @@ public:
     bool m_bShown = false;
     std::string m_strHostAddress; // digits and '.', at most 15 characters
     std::string m_strPlayerName;  // at most 18 characters
+    bool m_bNameOffered = false;  // the name is the settings' one, not typed yet: the first key replaces it
     std::string m_strChosenName;  // the scenario file (".zri") or the saved game chosen
     std::string m_strNotice;      // the status line
     bool m_bNoticeShown = false;

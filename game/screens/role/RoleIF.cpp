@@ -454,10 +454,15 @@ void RoleIF::DrawLog(CSurface* target)
     const int fit = std::max(0, (m_rcLog.height - 4) / kLogLineHeight);
     const size_t first = lines.size() > static_cast<size_t>(fit) ? lines.size() - static_cast<size_t>(fit) : 0;
     int y = m_rcLog.y + 2;
-    for (size_t i = first; i < lines.size(); ++i, y += kLogLineHeight)
-        DrawTextOn(target, m_pFont14.get(), lines[i].strText,
-                   RECT{m_rcLog.x + 6, y, m_rcLog.x + m_rcLog.width - 6, y + kLogLineHeight},
-                   lines[i].crColour & 0xFFFFFF, gdi::DT_LEFT | gdi::DT_SINGLELINE);
+    for (size_t i = first; i < lines.size(); ++i, y += kLogLineHeight) {
+        const int n = static_cast<int>(i);
+        uint32_t back = 0;
+        int style = 0;
+        m_pGame->GetLogEntryStyle(n, back, style);
+        DrawLogLineOn(target, m_pFont14.get(), lines[i].strText,
+                      RECT{m_rcLog.x + 6, y, m_rcLog.x + m_rcLog.width - 6, y + kLogLineHeight},
+                      m_pGame->GetLogEntryColour(n), back, style == kLogStyleOpaque, gdi::DT_LEFT | gdi::DT_SINGLELINE);
+    }
 }
 
 void RoleIF::Draw(CSurface* target)

@@ -213,6 +213,35 @@ TEST_F(InputPanelTest, PanelButtonsSetTheSubState)
     EXPECT_EQ(game.m_pHUD->m_nInfoKind, HUD::kInfoNone); // no unit hovered, no squad selected
 }
 
+// The bar's four arrows scroll the tactical map by a tile each repeat step while held; the release ends it.
+TEST_F(InputPanelTest, HeldMapArrowsScrollTheMap)
+{
+    CGame& game = Game();
+    const RECT& view = game.m_pSquadGame->m_rcView;
+    const struct {
+        int x, y, dx, dy;
+    } arrows[] = {{110, 497, 0, -32}, {110, 557, 0, 32}, {78, 527, -32, 0}, {140, 527, 32, 0}};
+    uint32_t now = 100000;
+    for (const auto& a : arrows) {
+        CentreOn(1600, 1200);
+        const RECT before = view;
+        Move(a.x, a.y);
+        Press(a.x, a.y, 1);
+        EXPECT_EQ(game.m_nInputState, 2);
+        game.LogicStep(now += 51);
+        game.LogicStep(now += 20); // inside the repeat step
+        EXPECT_EQ(view.left - before.left, a.dx) << a.x << "," << a.y;
+        EXPECT_EQ(view.top - before.top, a.dy) << a.x << "," << a.y;
+        game.LogicStep(now += 51);
+        EXPECT_EQ(view.left - before.left, 2 * a.dx);
+        EXPECT_EQ(view.top - before.top, 2 * a.dy);
+        Release(a.x, a.y);
+        game.LogicStep(now += 51);
+        EXPECT_EQ(view.left - before.left, 2 * a.dx);
+        EXPECT_EQ(view.top - before.top, 2 * a.dy);
+    }
+}
+
 // ---- area map ----
 
 TEST_F(InputPanelTest, StationDispatchPostsMessage46)

@@ -114,6 +114,102 @@ TEST_F(MessageLogTest, StoreRulesByRoleAndKind)
     EXPECT_EQ(game.m_log.m_aReview.size(), 1u);
 }
 
+// A notice to one section chief: the single player holds every role; a networked player without it does not.
+TEST_F(MessageLogTest, SinglePlayKeepsNoticesToEverySection)
+{
+    CGame& game = MakeGame(false);
+    game.GetLocalPlayerInfo()->uRoleFlags = 0x3 | 0x400; // the agencies and the command role
+    game.m_uMode |= kModeRunning | kModeSingle;
+    game.AddMessage("to Planning", 0x4000, kMsgEvent, 0, kSenderSystem);
+    EXPECT_EQ(game.m_log.m_messages.Count(), 1);
+    game.m_uMode = (game.m_uMode & ~kModeSingle) | kModeNetworked;
+    game.AddMessage("to Planning", 0x4000, kMsgEvent, 0, kSenderSystem);
+    EXPECT_EQ(game.m_log.m_messages.Count(), 1);
+}
+
+// The HUD's message filters: hidden events are kept once asked for; events only pages the event log.
+TEST_F(MessageLogTest, MessageFiltersPickHiddenEventsAndTheEventsView)
+{
+    CGame& game = MakeGame(false);
+    game.m_uMode |= kModeRunning;
+    game.AddMessage("chat", -1, kMsgChat, 0, kSenderSystem);
+    game.AddMessage("hidden one", -1, kMsgHiddenEvent, 0, kSenderSystem);
+    EXPECT_EQ(game.m_log.m_messages.Count(), 1);
+    game.SetMessageFilters(kMsgFilterHidden);
+    game.AddMessage("hidden two", -1, kMsgHiddenEvent, 0, kSenderSystem);
+    game.AddMessage("event", -1, kMsgEvent, 0, kSenderSystem);
+    EXPECT_EQ(game.m_log.m_messages.Count(), 3);
+    EXPECT_EQ(game.FillMessageLogView(), 3);
+    game.SetMessageFilters(kMsgFilterEventsOnly);
+    EXPECT_FALSE(game.m_bShowHidden);
+    EXPECT_TRUE(game.m_uMessageState & 1);
+    ASSERT_EQ(game.FillMessageLogView(), 1);
+    EXPECT_NE(game.GetViewLines()[0].strText.find("event"), std::string::npos);
+    game.SetMessageFilters(0);
+    EXPECT_FALSE(game.m_uMessageState & 1);
+    EXPECT_EQ(game.FillMessageLogView(), 3);
+}
+
+// Stored colours are shown dark in play and bright in the front end; backgrounds alternate by message number.
+TEST_F(MessageLogTest, EntryColoursAndStyles)
+{
+    CGame& game = MakeGame(false);
+    for (uint32_t c : {0x0A0AC8u, 0x0A0A64u, 0x0AC80Au, 0x0A640Au, 0xC8C8C8u, 0x0A0A0Au, 0xC85555u})
+        game.m_log.WriteAAREvent({"x"}, "x", c, kMsgChat, kSenderSystem, true, false, 0);
+    struct Case {
+        uint32_t mode;
+        std::vector<uint32_t> colours;
+    };
+    const Case cases[] = {
+        {kModeRunning, {0x0A0A64, 0x0A0A64, 0x0A640A, 0x0A640A, 0x0A0A0A, 0x0A0A0A, 0xC85555}},
+        {0, {0x0A0AC8, 0x0A0AC8, 0x0AC80A, 0x0AC80A, 0xC8C8C8, 0xC8C8C8, 0xC85555}},
+    };
+    for (const auto& c : cases) {
+        game.m_uMode = c.mode;
+        ASSERT_EQ(game.FillMessageLogView(), 7);
+        for (int i = 0; i < 7; ++i)
+            EXPECT_EQ(game.GetLogEntryColour(i), c.colours[static_cast<size_t>(i)]) << c.mode << " line " << i;
+        uint32_t back = 1;
+        int style = 0;
+        game.GetLogEntryStyle(0, back, style); // message 1: odd
+        EXPECT_EQ(style, c.mode ? 2 : 1);
+        EXPECT_EQ(back, c.mode ? 0xFFF3E8u : 0u);
+        game.GetLogEntryStyle(1, back, style); // message 2: even
+        EXPECT_EQ(style, 2);
+        EXPECT_EQ(back, c.mode ? 0xE8D5CAu : 0x2D2D2Du);
+    }
+}
+
+// Scrolling stops at both ends with the refusal sound; pages and the ends clamp to the log.
+TEST_F(MessageLogTest, ScrollingStopsAtItsLimits)
+{
+    CGame& game = MakeGame(false);
+    game.ScrollMessageLog(0);
+    game.ScrollChatView(1);
+    EXPECT_EQ(m_sounds, (std::vector<int>{2, 2})); // an empty log
+    for (int i = 0; i < 30; ++i)
+        game.m_log.WriteAAREvent({std::to_string(i)}, "", 0, kMsgChat, kSenderSystem, true, false, 0);
+    game.m_log.m_nChatScroll = 30;
+    const int page = game.GetMessagePageSize();
+    struct Case {
+        int kind;
+        int messageAt, messageSound, chatAt, chatSound;
+    };
+    // From the end: down refused; page up; top; up refused at the top; page down; bottom.
+    const Case cases[] = {
+        {1, 30, 2, 30, 2},   {2, 30 - page, 0, 16, 0}, {4, page, 0, 16, 2},
+        {0, page, 2, 16, 2}, {3, 2 * page, 0, 30, 0},  {5, 30, 0, 30, 2},
+    };
+    for (const auto& c : cases) {
+        m_sounds.clear();
+        game.ScrollMessageLog(c.kind);
+        game.ScrollChatView(c.kind);
+        EXPECT_EQ(game.m_log.m_messages.nScroll, c.messageAt) << "kind " << c.kind;
+        EXPECT_EQ(game.m_log.m_nChatScroll, c.chatAt) << "kind " << c.kind;
+        EXPECT_EQ(m_sounds, (std::vector<int>{c.messageSound, c.chatSound})) << "kind " << c.kind;
+    }
+}
+
 TEST_F(MessageLogTest, PrefixAndDefaultColours)
 {
     CGame& game = MakeGame(false);

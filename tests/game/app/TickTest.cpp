@@ -6,6 +6,7 @@
 #include "core/world/PathData.h"
 #include "core/world/SpriteManager.h"
 #include "core/world/WorldContext.h"
+#include "game/app/GameMessages.h"
 #include "game/app/Timer.h"
 #include "game/screens/boxes/Boxes.h"
 #include "game/screens/hud/HUD.h"
@@ -250,6 +251,59 @@ TEST_F(FlowTest, FirstIAPCheckPausesSinglePlay)
     EXPECT_TRUE(game.m_uMode & kModeIAPReview);
     EXPECT_TRUE(game.m_pIAP->m_bShown);
     EXPECT_EQ(game.GetTimeSinceIAPMark(), 0);
+}
+
+// Every 30 game minutes after the mark: a plan awaiting approval costs the penalty; the review is judged and asked
+// for again. The single player holds every role, so the notices to the Zoranth and to Planning both show.
+TEST_F(FlowTest, HalfHourlyIAPChecks)
+{
+    CGame& game = MakeFrontEnd(true);
+    game.m_uMode |= kModeSingle;
+    game.m_nStartTime = 900;
+    ASSERT_TRUE(game.StartScenario());
+    game.GetLocalPlayerInfo()->uRoleFlags = 0x3 | kRoleCommand; // the agencies and the command role
+    game.m_bShowHidden = true;
+    game.CheckIAPReminders(0);
+    game.m_pIAP->m_bShown = false;
+    std::vector<uint16_t> posts;
+    game.m_fnPostObserver = [&](uint16_t id, const uint8_t*, size_t) { posts.push_back(id); };
+    auto logHas = [&](const std::string& words) {
+        for (const auto& line : game.m_log.m_messages.aLines)
+            if (line.strText.find(words) != std::string::npos)
+                return true;
+        return false;
+    };
+
+    const int before = game.m_log.m_messages.Count();
+    game.CheckIAPReminders(929);
+    EXPECT_EQ(game.m_log.m_messages.Count(), before);
+    EXPECT_TRUE(posts.empty());
+
+    game.m_uMode |= kModeIAPApproval | kModeIAPReview;
+    game.CheckIAPReminders(930);
+    EXPECT_TRUE(logHas("You failed to approve"));
+    EXPECT_TRUE(logHas("You failed to review"));
+    EXPECT_TRUE(logHas("You need to review and possibly update"));
+    EXPECT_EQ(game.m_pIAP->m_nPenaltyTotal, 30);
+    EXPECT_FALSE(game.m_uMode & kModeIAPApproval);
+    EXPECT_EQ(posts, (std::vector<uint16_t>{kGmIAPPenalty, kGmIAPApproved}));
+
+    // A plan reviewed in time is praised and the review falls due again; nothing awaits approval.
+    posts.clear();
+    game.m_uMode &= ~kModeIAPReview;
+    game.CheckIAPReminders(959);
+    EXPECT_TRUE(posts.empty());
+    game.CheckIAPReminders(1000);
+    EXPECT_TRUE(logHas("You successfully reviewed"));
+    EXPECT_EQ(posts, (std::vector<uint16_t>{kGmIAPReviewDue}));
+    EXPECT_TRUE(game.m_uMode & kModeIAPReview);
+    EXPECT_EQ(game.m_pIAP->m_nPenaltyTotal, 30);
+
+    // An open IAP screen holds the checks back.
+    posts.clear();
+    game.m_pIAP->m_bShown = true;
+    game.CheckIAPReminders(1100);
+    EXPECT_TRUE(posts.empty());
 }
 
 TEST_F(FlowTest, MessagePageSizes)

@@ -61,6 +61,14 @@ TEST_F(ArtListTest, FailuresThatAreNotFatal)
     ASSERT_EQ(m_list.Rows().size(), 3u);
     EXPECT_TRUE(m_list.Row(2).pSurface) << "the rows that load are kept";
     EXPECT_FALSE(ScreenFatalPending());
+
+    // A short list says which rows are missing and keeps the ones it has.
+    platform::ClearRecordedMessages();
+    WriteList({"W4x4.bmp,1,2", "W4x4.bmp,3,4"});
+    EXPECT_FALSE(m_list.Load(Display(), Base(), "Test_Art.csv", 5));
+    EXPECT_TRUE(Shown("Art loader error"));
+    EXPECT_NE(LastMessageText().find("Test_Art.csv: rows 2 to 4 are missing"), std::string::npos);
+    EXPECT_TRUE(m_list.Row(1).pSurface);
 }
 
 TEST_F(ArtListTest, ArtBeyondTheScreenRaisesTheFatalLatch)

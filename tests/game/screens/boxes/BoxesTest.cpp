@@ -56,9 +56,9 @@ TEST_F(BoxesTest, InfoBoxIsModalAndClosesOnDone)
     box.ShowInfo(1);
     ASSERT_TRUE(box.m_bShown);
     EXPECT_EQ(box.m_strTitle, "Patrol Officers");
-    // The demo's "MainBox.bmp" (620 x 400) at (90, 100) and an 80 x 26 button.
+    // The demo's "MainBox.bmp" (620 x 400) at (90, 100) and a 72 x 26 button.
     EXPECT_EQ(box.PanelRect().right, 710);
-    EXPECT_EQ(box.m_done.x, 90 + 620 - 80 - 15);
+    EXPECT_EQ(box.m_done.x, 90 + 620 - 72 - 15);
     EXPECT_EQ(box.m_done.y, 115);
     EXPECT_FALSE(box.OnMouse(1, 50, 50, 1)) << "outside the panel";
     EXPECT_TRUE(box.OnMouse(1, 300, 300, 1));

@@ -175,6 +175,7 @@ TEST_F(DeBriefTest, PageButtons)
     ClickItem(DeBriefIF::kItemExplained);
     EXPECT_TRUE(Game().m_pInfoBox->m_bShown);
     EXPECT_EQ(Game().m_pInfoBox->m_nEntry, 27);
+    EXPECT_EQ(Game().m_pInfoBox->m_strTitle, "Scoring Explained");
     EXPECT_TRUE(ClickItem(DeBriefIF::kItemExit));
     EXPECT_FALSE(m_screen.m_bShown);
 }
@@ -232,6 +233,56 @@ TEST_F(DeBriefTest, KeysScrollTheChatHistoryOrText)
     m_screen.OnKey(kVkDown);
     EXPECT_EQ(m_text.m_nScroll, 11);
     EXPECT_EQ(Game().m_log.m_nChatScroll, end - 17);
+}
+
+// The history ends where the log stood when the screen opened: chat said afterwards stays out of it, and its
+// arrows move it between its first page and that end, refusing beyond.
+TEST_F(DeBriefTest, HistoryKeepsTheIndexTakenWhenItOpened)
+{
+    Chat(30);
+    Game().m_uMode |= kModeDebrief;
+    Open();
+    const int end = Game().m_log.m_messages.nScroll;
+    ASSERT_EQ(m_screen.m_nLogIndex, end);
+    ClickItem(DeBriefIF::kItemHistory);
+    m_screen.m_strChat = "after the game";
+    m_screen.OnChar(13);
+    EXPECT_GT(Game().m_log.m_messages.nScroll, end);
+    EXPECT_EQ(m_screen.m_nLogIndex, end);
+    ClearSounds();
+    ClickItem(3); // history down: already at its end
+    EXPECT_EQ(m_screen.m_nLogIndex, end);
+    EXPECT_EQ(m_sounds.back(), 2);
+    ClickItem(2); // history up
+    EXPECT_EQ(m_screen.m_nLogIndex, end - 1);
+    m_screen.OnMouseUp(0, 0, 0);
+    // Drawing keeps the page where the arrows put it.
+    m_screen.Draw(Display()->GetBackBuffer());
+    EXPECT_EQ(m_screen.m_nLogIndex, end - 1);
+    EXPECT_EQ(Game().m_log.m_messages.Count(), end + 1) << "the chat line said after opening";
+}
+
+// A log line wrapped for a wider panel (the HUD's) is wrapped again to the chat panel: its end shows on the
+// panel's second row instead of being cut at the edge.
+TEST_F(DeBriefTest, ChatLinesWrapToTheChatPanel)
+{
+    CLogLine wide;
+    wide.strText = std::string(40, 'w') + " end";
+    wide.nMessage = 1;
+    Game().m_log.m_messages.Add(wide, true);
+    Game().m_uMode |= kModeDebrief;
+    Open();
+    CSurface* back = Display()->GetBackBuffer();
+    Display()->Clear(true);
+    m_screen.Draw(back);
+    const CArtRow& chat = m_screen.Art().Row(35);
+    const platform::PixelSurface& pixels = *back->GetPixels();
+    const uint16_t paper = pixels.GetPixel(chat.x + chat.width - 30, chat.y + chat.height - 10);
+    int inked = 0;
+    for (int y = chat.y + 18; y < chat.y + 30; ++y)
+        for (int x = chat.x + 10; x < chat.x + chat.width - 24; ++x)
+            inked += pixels.GetPixel(x, y) != paper;
+    EXPECT_GT(inked, 0);
 }
 
 TEST_F(DeBriefTest, HeldChatArrowRepeatsEvery50ms)

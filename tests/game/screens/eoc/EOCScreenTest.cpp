@@ -262,6 +262,27 @@ TEST_F(EOCScreenTest, OnlyTheZoranthOrdersChiefs)
     EXPECT_EQ(Eoc().OrderSectionChief(1, 1, 1000), EOC::kRefused);
 }
 
+// The EOC that paused single play leaves it running on Done, whatever pausing was done while it was open.
+TEST_F(EOCScreenTest, DoneRestoresThePauseStateItFound)
+{
+    for (int toggles : {0, 1, 2}) {
+        Game().SetPaused(false);
+        Eoc().Open();
+        Game().SetPaused(true);
+        Eoc().m_bPausedGame = true; // as the HUD marks it
+        for (int i = 0; i < toggles; ++i)
+            Game().TogglePause();
+        ClickEoc(Eoc().DoneRect());
+        EXPECT_FALSE(Eoc().m_bShown);
+        EXPECT_FALSE(Game().m_uMode & kModePaused) << toggles << " toggles";
+    }
+    // A game the player had paused before opening stays paused.
+    Game().SetPaused(true);
+    Eoc().Open();
+    ClickEoc(Eoc().DoneRect());
+    EXPECT_TRUE(Game().m_uMode & kModePaused);
+}
+
 TEST_F(EOCScreenTest, RunningCostIsShownInGroupsOfThree)
 {
     struct Case {

@@ -86,7 +86,8 @@ TEST_F(EOCUnitDataTest, PredecessorCellsAreLineNumbers)
     struct Case {
         const char* cell;
         int32_t expected;
-    } cases[] = {{"6", 2}, {"4", 0}, {"", -1}, {"x", -1}, {"0", 0}, {"-1", -1}, {"99", -1}};
+    } cases[] = {{"6", 2}, {"4", 0},   {"", -1},   {"x", -1},
+                 {"0", 0}, {"-1", -1}, {"99", -1}, {"5", -1}}; // "5": the unit itself
     for (const Case& c : cases) {
         CEOCUnitData d;
         d.ParseUnitList(List(2, c.cell), 0);
@@ -208,6 +209,21 @@ TEST_F(EOCUnitDataTest, UnitsActivateOnlyUnderAnActiveChief)
     EXPECT_EQ(Data().GetActivationTime(2, 4), 0);
 }
 
+// Delays are minutes: 100 of them from 0930 come due at 1110, and the activation time says the same.
+TEST_F(EOCUnitDataTest, DelaysOfAnHourOrMoreAreMinutes)
+{
+    SinglePlay();
+    Data().m_aSections[1].bChiefActive = 1;
+    Data().Unit(1, 0).nActivationMinutes = 100;
+    Data().ApplyUnitUpdate(Order(1, 0x1, 930));
+    EXPECT_FALSE(Data().Tick(1030));
+    EXPECT_FALSE(Data().Tick(1109));
+    ASSERT_TRUE(Data().Tick(1110));
+    Data().ApplyUnitUpdate(Data().UpdateRecord().data(), kUnitUpdateSize);
+    EXPECT_EQ(Data().GetActivationTime(1, 0), 1110);
+    EXPECT_EQ(UnitActivationDue(2350, 15), 2405);
+}
+
 TEST_F(EOCUnitDataTest, AnOrderAcrossMidnightComesDue)
 {
     SinglePlay();
@@ -289,6 +305,26 @@ TEST_F(EOCUnitDataTest, AllocationAndChiefMessagesNeedTheirWholePayload)
     EXPECT_EQ(d.m_aSections[0].nAllocation, 30);
     EXPECT_EQ(d.m_aSections[4].nAllocation, 10);
     EXPECT_EQ(d.m_aSections[4].nProposed, 10);
+    // Values past the plan's caps are clamped; allocations over 100 percent in all are refused.
+    struct Case {
+        std::vector<int32_t> values;
+        int32_t command, operations, proposedOps;
+    };
+    const Case cases[] = {
+        {{90, 10, 0, 0, 0, -5, 200, 0, 0, 0}, 30, 10, 80},
+        {{0, 100, 0, 0, 0, 0, 0, 0, 0, 0}, 0, 80, 0},
+        {{30, 80, 80, 0, 0, 0, 0, 0, 0, 0}, 0, 80, 0}, // 190 in all: the last plan stays
+    };
+    for (const auto& c : cases) {
+        CByteWriter w;
+        for (int32_t v : c.values)
+            w.WriteI32(v);
+        d.ApplyAllocation(w.Bytes(), w.Size());
+        EXPECT_EQ(d.m_aSections[0].nAllocation, c.command);
+        EXPECT_EQ(d.m_aSections[1].nAllocation, c.operations);
+        EXPECT_EQ(d.m_aSections[1].nProposed, c.proposedOps);
+        EXPECT_GE(d.m_aSections[0].nProposed, 0);
+    }
 
     CByteWriter chiefs;
     for (int16_t id : {-1, 4, -1, 6, -1})

@@ -189,7 +189,19 @@ TEST_F(HUDBarTest, CommandAndOptionChoices)
     // The IAP screen likewise.
     EXPECT_EQ(Choose(P::kCommandX, P::kCommandY, 0), 0);
     EXPECT_TRUE(Game().m_pIAP->m_bShown);
+    EXPECT_EQ(Game().m_pIAP->m_uMode, IAP_PhaseIF::kModeView); // no IAP phase on
     Game().m_pIAP->Close();
+    Game().SetPaused(false);
+    // In a networked IAP phase the local roles decide: Planning proposes, others only look.
+    Game().m_uMode = (Game().m_uMode & ~kModeSingle) | kModeNetworked | kModeIAPReview;
+    for (const auto& [roles, expected] :
+         {std::pair{kRolePlanningChief, IAP_PhaseIF::kModePropose}, std::pair{kRoleCommand, IAP_PhaseIF::kModeView}}) {
+        Game().GetLocalPlayerInfo()->uRoleFlags = roles;
+        Choose(P::kCommandX, P::kCommandY, 0);
+        EXPECT_EQ(Game().m_pIAP->m_uMode, expected) << roles;
+        Game().m_pIAP->Close();
+    }
+    Game().m_uMode = mode;
     Game().SetPaused(false);
     // Options: pause toggles, sound flips, exit asks.
     EXPECT_EQ(Choose(P::kOptionsX, P::kOptionsY, 1), 0);

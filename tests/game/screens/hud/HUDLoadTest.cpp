@@ -63,7 +63,7 @@ TEST_F(HUDLoadTest, DemoDataLoadsMenusAndOverlays)
                              {kHudMenuOptions, 5},
                              {kHudMenuFilters, 6},
                              {kHudMenuOverlays, 4},
-                             {kHudMenuMsgFilters, 5}};
+                             {kHudMenuMsgFilters, 3}};
     for (const auto& c : counts) {
         ASSERT_NE(hud.GetMenu(c[0]), nullptr) << c[0];
         EXPECT_EQ(hud.GetMenu(c[0])->GetCount(), c[1]) << c[0];

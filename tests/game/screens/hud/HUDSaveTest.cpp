@@ -1,6 +1,8 @@
 // The save dialog over the demo scenario: the list of saved games, picking, typing, saving and closing.
 #include "game/app/GameMessages.h"
+#include "core/display/CDisplay.h"
 #include "tests/game/screens/hud/HUDFixture.h"
+#include "tests/support/DisplayFixtures.h"
 
 namespace {
 
@@ -79,6 +81,39 @@ TEST_F(HUDSaveTest, TypedNameIsSavedAndRememberedAcrossOpenings)
     Hud().OnSaveDialogChar(13);
     EXPECT_FALSE(Hud().m_bSaveOpen);
     EXPECT_EQ(CountPosts(kGmSaveEnd), 2);
+}
+
+// What is typed shows in the field from the first key; the arrows leave the typed name for the listed ones; the
+// confirmation is a system line, not a line said by the player.
+TEST_F(HUDSaveTest, TypingShowsInTheFieldFromTheFirstKey)
+{
+    MakeSaves({"Alpha", "Bravo"});
+    Hud().OpenSaveDialog();
+    EXPECT_EQ(Selected(), "Alpha");
+    Type("Drill");
+    EXPECT_EQ(Hud().m_nSaveSelected, HUD::kTypingSlot);
+    EXPECT_EQ(Selected(), "Drill");
+    Game().Draw();
+    EXPECT_TRUE(fixtures::SaveSurfaceBmp(*Game().m_pDisplay->GetBackBuffer()->GetPixels(), "hud_save_typed.bmp"));
+    ClickAt(kPrevX, kPrevY);
+    EXPECT_EQ(Selected(), "Bravo");
+    Type("x"); // a new name, not "Drillx"
+    EXPECT_EQ(Selected(), "x");
+    ClickAt(kNextX, kNextY);
+    EXPECT_EQ(Selected(), "Alpha");
+    Type("Drill1");
+    Hud().OnSaveDialogChar(13);
+    EXPECT_TRUE(fs::exists(Saves() / "Drill1" / "SaveData.zrd"));
+    // The confirmation's wrapped lines, joined.
+    const auto& lines = Game().m_log.m_messages.aLines;
+    const int32_t number = lines.back().nMessage;
+    std::string said;
+    for (const CLogLine& line : lines)
+        if (line.nMessage == number)
+            said += line.strText + " ";
+    EXPECT_NE(said.find("The game was saved as \"Drill1\"."), std::string::npos) << said;
+    EXPECT_EQ(said.find(Game().GetLocalPlayerName()), std::string::npos) << said;
+    EXPECT_EQ(lines.back().nKind, kMsgEvent);
 }
 
 TEST_F(HUDSaveTest, EmptyNamesAndRefusedCharacters)

@@ -1,5 +1,8 @@
 // The IAP phase screen over the demo scenario: modes by role, percentage steps, approval, rejection, the saved delay.
 #include "core/display/CDisplay.h"
+#include "game/screens/art/ScreenKit.h"
+#include "platform/gdi/DeviceContext.h"
+#include "platform/gdi/Font.h"
 #include "tests/game/screens/eoc/EOCFixture.h"
 #include "tests/support/DisplayFixtures.h"
 
@@ -70,13 +73,16 @@ TEST_F(IAPScreenTest, TwoClicksWithinAHundredMillisecondsStepOnce)
 
 TEST_F(IAPScreenTest, ApprovalNeedsExactlyOneHundred)
 {
-    Game().m_uMode |= kModePaused;
+    Game().m_uMode |= kModePaused | kModeIAPReview;
     Iap().Open(IAP_PhaseIF::kModeSingle);
     SetPlan({30, 20, 20, 20, 20});
     ClickIap(Iap().ButtonRect(0));
     EXPECT_EQ(LastSound(), 2);
     EXPECT_TRUE(Iap().m_bShown);
     EXPECT_EQ(CountPosts(kGmAllocation), 0);
+    // A refused plan is not a review.
+    EXPECT_EQ(CountPosts(kGmIAPReviewed), 0);
+    EXPECT_TRUE(Game().m_uMode & kModeIAPReview);
     EXPECT_EQ(Iap().ButtonCaption(0, true), "Not 100 %");
 
     SetPlan({30, 20, 20, 20, 10});
@@ -85,7 +91,8 @@ TEST_F(IAPScreenTest, ApprovalNeedsExactlyOneHundred)
     EXPECT_EQ(PlanPayload(), (std::vector<int32_t>{30, 20, 20, 20, 10, 30, 20, 20, 20, 10}));
     EXPECT_EQ(Data().m_aSections[0].nAllocation, 30);
     EXPECT_EQ(Data().m_aSections[4].nAllocation, 10);
-    EXPECT_EQ(CountPosts(kGmIAPReviewed), 2); // each press first ends Planning's state
+    EXPECT_EQ(CountPosts(kGmIAPReviewed), 1);
+    EXPECT_FALSE(Game().m_uMode & kModeIAPReview);
     EXPECT_EQ(CountPosts(kGmIAPPenalty), 1);
     EXPECT_EQ(CountPosts(kGmIAPApproved), 1);
     EXPECT_FALSE(Game().m_uMode & kModePaused);
@@ -106,6 +113,7 @@ TEST_F(IAPScreenTest, PlanningOutsideItsStateOnlyViews)
     ClickIap(Iap().ButtonRect(1));
     EXPECT_FALSE(Iap().m_bShown);
     EXPECT_EQ(CountPosts(kGmAllocation), 0);
+    EXPECT_EQ(CountPosts(kGmIAPReviewed), 0); // looking is not reviewing
 }
 
 TEST_F(IAPScreenTest, PlanningSubmitsOnlyTheProposal)
@@ -147,6 +155,7 @@ TEST_F(IAPScreenTest, RightClickOnARowShowsItsChiefsInfo)
     EXPECT_EQ(Game().m_pInfoBox->m_nEntry, Data().Unit(0, 2).nInfoTextId);
     ClickIap(Iap().ButtonRect(2));
     EXPECT_EQ(Game().m_pInfoBox->m_nEntry, 26);
+    EXPECT_EQ(Game().m_pInfoBox->m_strTitle, "About the IAP");
     EXPECT_TRUE(Iap().m_bShown);
 }
 
@@ -161,6 +170,35 @@ TEST_F(IAPScreenTest, AccumulatedDelaySurvivesASave)
     ASSERT_TRUE(Game().SaveGame("iap"));
     ASSERT_TRUE(m_run->LoadSaved("iap"));
     EXPECT_EQ(Game().m_pIAP->m_nPenaltyTotal, 15);
+}
+
+// Every mode's explanation, after its two blank lines, fits the panel the layout gives it.
+TEST_F(IAPScreenTest, EveryExplanationFitsItsPanel)
+{
+    const CArtRow& panel = Iap().Art().Row(1);
+    ASSERT_GT(panel.width, 16);
+    auto font = MakeArial(16, true);
+    platform::PixelSurface surface;
+    ASSERT_TRUE(surface.Create(8, 8));
+    platform::gdi::DeviceContext dc(surface);
+    dc.SelectFont(font.get());
+    for (uint32_t mode :
+         {IAP_PhaseIF::kModeSingle, IAP_PhaseIF::kModePropose, IAP_PhaseIF::kModeApprove, IAP_PhaseIF::kModeView}) {
+        Iap().m_uMode = mode;
+        const std::string text = "\n\n" + Iap().ExplanationText();
+        RECT rect{8, 0, panel.width - 8, 0};
+        dc.DrawText(text.c_str(), -1, &rect, platform::gdi::DT_WORDBREAK | platform::gdi::DT_CALCRECT);
+        EXPECT_LE(rect.bottom, panel.height - 4) << "mode " << mode;
+    }
+}
+
+// The first IAP of play, as the game opens it over the map and the HUD.
+TEST_F(IAPScreenTest, ScreenshotOfTheFirstIAP)
+{
+    Game().CheckIAPReminders(0);
+    ASSERT_TRUE(Iap().m_bShown);
+    Game().Draw();
+    ASSERT_TRUE(fixtures::SaveSurfaceBmp(*Game().m_pDisplay->GetBackBuffer()->GetPixels(), "iap_first.bmp"));
 }
 
 TEST_F(IAPScreenTest, ScreenshotOfSinglePlay)

@@ -27,8 +27,8 @@ protected:
         m_dir = demo_game::CDemoGame::CopyDemoData();
         Restart();
     }
-    // A new game object over the same folder, at the lobby.
-    void Restart()
+    // A new game object over the same folder, at the lobby; with `settings` it reads "ZR.ini" first.
+    void Restart(bool settings = false)
     {
         m_game.reset();
         CGameConfig config;
@@ -39,6 +39,8 @@ protected:
         m_game->m_fnPostObserver = [this](uint16_t id, const uint8_t* p, size_t n) {
             m_posts.push_back({id, std::vector<uint8_t>(p, p + n)});
         };
+        if (settings)
+            m_game->LoadSettings();
         m_game->InitDisplay(nullptr);
         m_game->m_uMode |= kModeSkipSplash;
         m_game->LoadFrontEnd();

@@ -7,6 +7,7 @@
 #include "game/screens/hud/HUD.h"
 #include "ScreenshotFile.h"
 
+#include <algorithm>
 #include <fstream>
 
 namespace {
@@ -54,7 +55,7 @@ TEST_F(LobbyTest, SinglePlayOfANewScenarioByMouseReachesTheBriefingAndPlay)
     EXPECT_EQ(Lobby().m_aList, std::vector<std::string>{"Millbrook"});
     EXPECT_EQ(Lobby().GetSelectedName(), "Millbrook");
     Type("Chief");
-    EXPECT_EQ(Lobby().m_strPlayerName.substr(Lobby().m_strPlayerName.size() - 5), "Chief");
+    EXPECT_EQ(Lobby().m_strPlayerName, "Chief");
     Click(Lobby().m_rcNext);
     EXPECT_EQ(Lobby().m_strChosenName, "Millbrook.zri");
     EXPECT_TRUE(Game().m_uMode & kModeSingle);
@@ -191,6 +192,38 @@ TEST_F(LobbyTest, EntriesTakeOnlyWhatTheyMayHold)
     Lobby().m_strPlayerName.clear();
     Type("\b");
     EXPECT_EQ(LastSound(), 2);
+}
+
+// The settings' name stays when nothing is typed; Backspace edits it; the labels are silent.
+TEST_F(LobbyTest, OfferedNameStaysUntilTypedAndLabelsAreNoButtons)
+{
+    Restart(true);
+    EXPECT_EQ(Lobby().m_strPlayerName, "Trainee");
+    ClickButton(0);
+    ClickButton(2);
+    Lobby().OnMouseMove(Lobby().m_rcName.x + 2, Lobby().m_rcName.y + 2, 0);
+    Type("\b");
+    EXPECT_EQ(Lobby().m_strPlayerName, "Traine");
+    Type("e Ann");
+    EXPECT_EQ(Lobby().m_strPlayerName, "Trainee Ann");
+    for (int label : {4, 7}) {
+        ASSERT_TRUE(Lobby().m_uEnabled & MPlayIF::Bit(label));
+        m_sounds.clear();
+        ClickButton(label);
+        EXPECT_EQ(std::count(m_sounds.begin(), m_sounds.end(), 2), 0) << "label " << label;
+    }
+    Click(Lobby().m_rcNext);
+    EXPECT_EQ(Game().GetLocalPlayerName(), "Trainee Ann");
+}
+
+TEST_F(LobbyTest, TheFirstKeyReplacesTheOfferedName)
+{
+    Restart(true);
+    ClickButton(0);
+    ClickButton(2);
+    Lobby().OnMouseMove(Lobby().m_rcName.x + 2, Lobby().m_rcName.y + 2, 0);
+    Type("Chief Ann");
+    EXPECT_EQ(Lobby().m_strPlayerName, "Chief Ann");
 }
 
 TEST_F(LobbyTest, EntriesAreLockedUntilAChoiceIsMade)
