@@ -62,6 +62,16 @@ CSprite::CSprite(int kind, const ModifierTable* modifiers)
     CopyModifierSurfaces(modifiers);
 }
 
+void CSprite::SetShown(bool show)
+{
+    if (!(m_byHideable & kMayHide))
+        return;
+    if (show)
+        m_Placement.Flags &= ~kSpriteHiddenUnder;
+    else
+        m_Placement.Flags |= kSpriteHiddenUnder;
+}
+
 CSprite::~CSprite()
 {
     delete m_pUnitTask;

@@ -62,6 +62,9 @@ public:
     CSprite& operator=(const CSprite&) = delete;
 
     void CopyModifierSurfaces(const ModifierTable* modifiers);
+    // The editor's cutaway: a sprite that may be hidden (hideable byte 0x4) is shown or hidden (flag 0x2);
+    // others are left as they are.
+    void SetShown(bool show);
     void SetStationData(CStationData* data);
     void SetWorldPosition(int x, int y);
     void GetWorldPosition(int* x, int* y) const;

@@ -94,6 +94,19 @@ public:
     void ReadFeatureList(FILE* file);
     void ReadStationList(FILE* file);
     void ReadModifierNames(FILE* file, std::string names[2 * kModifierCount]);
+    // The scenario editor's operations. SetShown on every sprite of the draw list.
+    void ShowHideableSprites(bool show);
+    // Links each feature that names a linked template to the first free feature of that template at the same
+    // place, in draw-list order; no chain takes a sprite or a template twice, so none closes a loop.
+    void LinkFeaturePairs();
+    // The first sprite of the chain through the back links (null for null); stops where the chain would loop.
+    static CSprite* GetLinkChainHead(CSprite* sprite);
+    // The next feature template of template i's cycle group (wrapping), i itself when it has no group or is
+    // alone in it; i unchanged when it is no feature template.
+    int NextTemplateInGroup(int index) const;
+    // Unlinks and deletes every sprite of the draw list; the count becomes 0.
+    void DeleteAllSprites() { DeleteSprites(); }
+
     // The editors' loader: agency list first, then units, features, stations and vehicles, each named relative to
     // the data folder of the world context (whose display the templates are made for); stops at the first failure.
     bool LoadLists(const std::string& unitList, const std::string& featureList, const std::string& stationList,

@@ -436,6 +436,83 @@ TEST_F(SpriteManagerTest, EditorFieldsComeFromTheFeatureListColumns)
     EXPECT_EQ(m.GetTemplates(kStationSprite)[0].m_nLinkedTemplate, -1);
 }
 
+// Features for the chain and group tests: 0 Wall (linked to 1), 1 Roof (linked to 0, hideable), 2 and 4 in
+// group 7, 3 alone in group 8, 5 in no group.
+class FeatureChainTest : public SpriteManagerTest {
+protected:
+    void SetUp() override
+    {
+        SpriteManagerTest::SetUp();
+        std::ofstream out(data.File("Terrain_Features_List.csv"));
+        out << "h\nh\nh\n"
+               "0,Wall,tree,0,1,10,0%,0,1,0,0,1,-1,0,end\n"
+               "1,Roof,tree,0,1,90,0%,0,0,1,1,0,-1,0,end\n"
+               "2,Car,car,0,1,50,0%,0,0,0,0,-1,7,0,end\n"
+               "3,Bus,car,0,1,50,0%,0,0,0,0,-1,8,0,end\n"
+               "4,Van,car,0,1,50,0%,0,0,0,0,-1,7,0,end\n"
+               "5,Cone,car,0,1,50,0%,0,0,0,0,-1,-1,0,end\n";
+        out.close();
+        ASSERT_TRUE(m.LoadReferenceLists(data.Path(), "Agency.csv", nullptr));
+    }
+    CSprite* Feature(int index, int x, int y)
+    {
+        return m.CreateFeatureSprite(Placement(kFeatureSprite, index, x, y), false);
+    }
+    CSpriteManager m;
+};
+
+TEST_F(FeatureChainTest, PairsLinkOnceAtTheSamePlaceAndMutualTemplatesMakeNoLoop)
+{
+    CSprite* wall = Feature(0, 64, 64);
+    CSprite* roof = Feature(1, 64, 64);
+    CSprite* otherRoof = Feature(1, 64, 64); // a second roof on the same spot stays free
+    CSprite* farRoof = Feature(1, 96, 64);
+    CSprite* loneWall = Feature(0, 200, 200);
+    m.LinkFeaturePairs();
+    EXPECT_TRUE(wall->m_pLinkNext == roof || wall->m_pLinkNext == otherRoof);
+    CSprite* taken = wall->m_pLinkNext;
+    EXPECT_EQ(taken->m_pLinkPrev, wall);
+    EXPECT_EQ(taken->m_pLinkNext, nullptr); // the wall behind it is in its own chain: no loop
+    EXPECT_EQ(wall->m_pLinkPrev, nullptr);
+    CSprite* free = taken == roof ? otherRoof : roof;
+    EXPECT_EQ(free->m_pLinkPrev, nullptr);
+    EXPECT_EQ(farRoof->m_pLinkPrev, nullptr);
+    EXPECT_EQ(loneWall->m_pLinkNext, nullptr);
+    EXPECT_EQ(CSpriteManager::GetLinkChainHead(taken), wall);
+    EXPECT_EQ(CSpriteManager::GetLinkChainHead(wall), wall);
+    EXPECT_EQ(CSpriteManager::GetLinkChainHead(nullptr), nullptr);
+    m.LinkFeaturePairs(); // a second pass changes nothing
+    EXPECT_EQ(wall->m_pLinkNext, taken);
+    // A loop made by hand still ends the head walk.
+    wall->m_pLinkPrev = taken;
+    taken->m_pLinkNext = wall;
+    CSprite* head = CSpriteManager::GetLinkChainHead(taken);
+    EXPECT_TRUE(head == wall || head == taken);
+}
+
+TEST_F(FeatureChainTest, NextTemplateInGroupWrapsWithinItsGroup)
+{
+    struct Case {
+        int from, to;
+    };
+    for (Case c : {Case{2, 4}, Case{4, 2}, Case{3, 3}, Case{5, 5}, Case{0, 0}, Case{6, 6}, Case{-1, -1}})
+        EXPECT_EQ(m.NextTemplateInGroup(c.from), c.to) << c.from;
+}
+
+TEST_F(FeatureChainTest, CutawayHidesOnlyHideableSprites)
+{
+    CSprite* wall = Feature(0, 64, 64);
+    CSprite* roof = Feature(1, 64, 64);
+    m.ShowHideableSprites(false);
+    EXPECT_NE(roof->m_Placement.Flags & kSpriteHiddenUnder, 0);
+    EXPECT_EQ(wall->m_Placement.Flags & kSpriteHiddenUnder, 0);
+    m.ShowHideableSprites(true);
+    EXPECT_EQ(roof->m_Placement.Flags & kSpriteHiddenUnder, 0);
+    m.DeleteAllSprites();
+    EXPECT_EQ(m.GetSpritesCount(), 0);
+    EXPECT_EQ(m.GetHead(), nullptr);
+}
+
 TEST_F(SpriteManagerTest, LoadListsReadsTheAgenciesFirstAndStopsAtTheFirstMissingList)
 {
     CSpriteManager m;
