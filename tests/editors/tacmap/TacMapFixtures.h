@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/persist/QFSerializeBase.h"
+#include "core/world/PathData.h"
 #include "editors/tacmap/model/PathGrid.h"
 #include "editors/tacmap/model/TacticalMapView.h"
 #include "platform/system/MessageBox.h"
@@ -29,7 +30,8 @@ inline fs::path TempFolder(const std::string& tag)
     return dir;
 }
 
-// The demo data, made on first use in a temporary folder removed at exit.
+// The demo data: the build's own folder (build/data) when it is there, else made once in a temporary folder that
+// is removed at exit.
 inline const fs::path& DemoData()
 {
     struct Made {
@@ -38,19 +40,49 @@ inline const fs::path& DemoData()
         Made()
         {
             platform::SetMessageEcho(false);
+            if (fs::exists(fs::path(ZR_DEMO_DATA) / "Millbrook.zri")) {
+                data = ZR_DEMO_DATA;
+                return;
+            }
             root = TempFolder("demo");
             data = root / "data";
-            if (!demo::MakeDemoData(ZR_DEMO_SOURCE, data.string()))
+            // The generator reads its grid back through the game's own path grid.
+            RegisterCoreClasses();
+            QFClassFactory::Instance().Register("CPathData", &::CPathData::CreateObject);
+            demo::Output record(data.string());
+            if (!demo::MakeDemoData(ZR_DEMO_SOURCE, data.string(), &record)) {
+                for (const std::string& e : record.Errors())
+                    ADD_FAILURE() << "demo data: " << e;
                 data.clear();
+            }
+            tacmap::RegisterTarnwickClasses();
         }
         ~Made()
         {
             std::error_code ec;
-            fs::remove_all(root, ec);
+            if (!root.empty())
+                fs::remove_all(root, ec);
         }
     };
     static Made made;
     return made.data;
+}
+
+// A copy of the demo data in `dir`: the files and small folders copied, the art and sound folders (read only,
+// and most of the bytes) linked.
+inline void CopyDemoData(const fs::path& dir)
+{
+    if (DemoData().empty())
+        return;
+    fs::create_directories(dir);
+    for (const auto& e : fs::directory_iterator(DemoData())) {
+        const std::string name = e.path().filename().string();
+        const fs::path to = dir / name;
+        if (e.is_directory() && (name == "Art" || name == "GUI" || name == "Sounds" || name == "Maps"))
+            fs::create_directory_symlink(fs::absolute(e.path()), to);
+        else
+            fs::copy(e.path(), to, fs::copy_options::recursive);
+    }
 }
 
 // build/test-output/tarnwick/<case>/, cleared, holding a fresh copy of the demo data; saved files stay there.
@@ -59,9 +91,7 @@ inline fs::path CaseFolder(const std::string& name)
     const fs::path dir = fs::path(ZR_TARNWICK_OUTPUT) / name;
     std::error_code ec;
     fs::remove_all(dir, ec);
-    fs::create_directories(dir);
-    if (!DemoData().empty())
-        fs::copy(DemoData(), dir, fs::copy_options::recursive);
+    CopyDemoData(dir);
     return dir;
 }
 
@@ -81,6 +111,9 @@ inline void WriteFile(const fs::path& path, const std::string& bytes)
 inline std::vector<std::string> Temporaries(const fs::path& folder)
 {
     std::vector<std::string> out;
+    std::error_code ec;
+    if (!fs::is_directory(folder, ec))
+        return out;
     for (const auto& e : fs::directory_iterator(folder))
         if (e.path().filename().string().find(".tmp") != std::string::npos)
             out.push_back(e.path().filename().string());
