@@ -3,6 +3,7 @@
 
 #include "core/events/EventsPersist.h"
 #include "core/events/ZREventsData.h"
+#include "core/persist/QFFileStream.h"
 
 #include <algorithm>
 
@@ -124,4 +125,40 @@ bool CScenarioData::Serialize(QFArchive* archive)
     const bool partial = m_pEvents && !m_pEvents->GetLoadProblems().empty();
     CreateEventsData();
     return !partial;
+}
+
+void CScenarioData::ResetEventsData()
+{
+    delete m_pEvents;
+    m_pEvents = new CZREventsData();
+}
+
+void CScenarioData::SetTitle(const char* text)
+{
+    if (!text || std::strlen(text) > kTitleSize - 1)
+        return;
+    std::memset(m_szTitle, 0, sizeof(m_szTitle));
+    std::strcpy(m_szTitle, text);
+}
+
+bool CScenarioData::ImportEvents(const std::string& path)
+{
+    QFFileStream stream;
+    if (!stream.Open(path, QFFileStream::kBinary, QFFileStream::kRead))
+        return false;
+    QFArchive archive;
+    archive.BeginDocument(QFArchive::kLoading, &stream, QFArchive::kBinary);
+    CZREventsData* events = nullptr;
+    QFSerializePointer(&archive, &events, "CZREventsData");
+    // A damaged file keeps the events there were (the old reader took whatever came out of a broken read).
+    const bool ok = events && !archive.Failed() && events->GetLoadProblems().empty();
+    archive.EndDocument();
+    stream.Close();
+    if (!ok) {
+        delete events;
+        return false;
+    }
+    delete m_pEvents;
+    m_pEvents = events;
+    return true;
 }

@@ -25,6 +25,13 @@ public:
     bool CreateEventsData();
     // Keeps a copy of the text; null or empty leaves no description.
     void SetDescription(const char* text);
+    // The scenario editor's operations. A new empty events data in place of the old one.
+    void ResetEventsData();
+    // A title of at most 50 characters replaces the old one; a longer one leaves it.
+    void SetTitle(const char* text);
+    // Replaces the events data with the one of a ".zre" file; false (events unchanged) when the file cannot be
+    // opened, is damaged or holds no events data.
+    bool ImportEvents(const std::string& path);
     // The description, or null when there is none.
     const char* GetDescription() const { return m_pszDescription.get(); }
 

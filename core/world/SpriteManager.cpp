@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstring>
 #include <strings.h>
+#include <unordered_set>
 
 QF_IMPLEMENT_SERIAL(CSpriteManager, 4)
 
@@ -221,6 +222,12 @@ void CSpriteManager::AddSprite(CSprite* sprite, bool assignId)
 
 void CSpriteManager::Unlink(CSprite* sprite)
 {
+    UnlinkOnly(sprite);
+    --m_nSpritesCount;
+}
+
+void CSpriteManager::UnlinkOnly(CSprite* sprite)
+{
     if (sprite->m_pPrev)
         sprite->m_pPrev->m_pNext = sprite->m_pNext;
     else
@@ -230,7 +237,6 @@ void CSpriteManager::Unlink(CSprite* sprite)
     else
         m_pTail = sprite->m_pPrev;
     sprite->m_pNext = sprite->m_pPrev = nullptr;
-    --m_nSpritesCount;
 }
 
 void CSpriteManager::ForgetSprite(const CSprite* sprite)
@@ -243,9 +249,17 @@ void CSpriteManager::ForgetSprite(const CSprite* sprite)
 
 bool CSpriteManager::RemoveSprite(CSprite* sprite, bool deleteIt)
 {
+    return RemoveSprite(sprite, deleteIt, true);
+}
+
+bool CSpriteManager::RemoveSprite(CSprite* sprite, bool deleteIt, bool lowerCount)
+{
     if (!sprite || !ContainsSprite(sprite))
         return false;
-    Unlink(sprite);
+    if (lowerCount)
+        Unlink(sprite);
+    else
+        UnlinkOnly(sprite);
     ForgetSprite(sprite);
     if (deleteIt) {
         sprite->DetachSharedImages();
@@ -304,6 +318,18 @@ CSprite* CSpriteManager::SpriteAtPoint(int x, int y) const
             return s;
     }
     return nullptr;
+}
+
+std::vector<CSprite*> CSpriteManager::SpritesAtPoint(int x, int y) const
+{
+    std::vector<CSprite*> out;
+    for (CSprite* s = m_pTail; s; s = s->m_pPrev) {
+        int32_t f = s->m_Placement.Flags;
+        if ((f & kSpriteDrawn) && !(f & (kSpriteHidden | kSpriteLoaded | kSpriteBlended | kSpriteHiddenUnder)) &&
+            s->HitTest(x, y))
+            out.push_back(s);
+    }
+    return out;
 }
 
 CSprite* CSpriteManager::StationAtPoint(int x, int y) const
@@ -494,4 +520,68 @@ bool CSpriteManager::LoadStationResources(FILE* file)
         }
     }
     return true;
+}
+
+// ---- the scenario editor's chains, groups and cutaway ----
+
+void CSpriteManager::ShowHideableSprites(bool show)
+{
+    for (CSprite* s = m_pHead; s; s = s->m_pNext)
+        s->SetShown(show);
+}
+
+CSprite* CSpriteManager::GetLinkChainHead(CSprite* sprite)
+{
+    std::unordered_set<const CSprite*> seen;
+    while (sprite && sprite->m_pLinkPrev && seen.insert(sprite).second)
+        sprite = sprite->m_pLinkPrev;
+    return sprite;
+}
+
+namespace {
+// Whether joining the chain that ends at `tail` to the one that starts at `head` would take a sprite or a template
+// twice (the joined chain could then loop, or place the same pair again).
+bool JoinRepeats(const CSprite* tail, const CSprite* head)
+{
+    std::unordered_set<const CSprite*> sprites;
+    std::unordered_set<int> templates;
+    for (const CSprite* s = tail; s && sprites.insert(s).second; s = s->m_pLinkPrev)
+        templates.insert(s->m_Placement.Id);
+    std::unordered_set<const CSprite*> ahead;
+    for (const CSprite* s = head; s && ahead.insert(s).second; s = s->m_pLinkNext)
+        if (sprites.count(s) || templates.count(s->m_Placement.Id))
+            return true;
+    return false;
+}
+} // namespace
+
+void CSpriteManager::LinkFeaturePairs()
+{
+    for (CSprite* a = m_pHead; a; a = a->m_pNext) {
+        if (a->m_nLinkedTemplate < 0 || a->m_pLinkNext)
+            continue;
+        for (CSprite* b = m_pHead; b; b = b->m_pNext) {
+            if (b->Kind() != kFeatureSprite || b->m_Placement.Id != a->m_nLinkedTemplate || b->m_pLinkPrev ||
+                b->m_Placement.WorldX != a->m_Placement.WorldX || b->m_Placement.WorldY != a->m_Placement.WorldY ||
+                JoinRepeats(a, b))
+                continue;
+            a->m_pLinkNext = b;
+            b->m_pLinkPrev = a;
+            break;
+        }
+    }
+}
+
+int CSpriteManager::NextTemplateInGroup(int index) const
+{
+    const int count = m_Features.count;
+    if (index < 0 || index >= count)
+        return index;
+    const int group = m_Features.sprites[index].m_nCycleGroup;
+    if (group == -1)
+        return index;
+    for (int i = (index + 1) % count; i != index; i = (i + 1) % count)
+        if (m_Features.sprites[i].m_nCycleGroup == group)
+            return i;
+    return index;
 }

@@ -201,3 +201,62 @@ TEST_F(ScenarioDataTest, TruncatedFileFails)
 }
 
 } // namespace
+
+// ---- the scenario editor's operations ----
+
+TEST_F(ScenarioDataTest, TitleOfFiftyCharactersIsTakenAndALongerOneLeavesTheOld)
+{
+    CScenarioData data;
+    const std::string fifty(50, 'x');
+    data.SetTitle(fifty.c_str());
+    EXPECT_EQ(std::string(data.m_szTitle), fifty);
+    data.SetTitle((fifty + "y").c_str());
+    EXPECT_EQ(std::string(data.m_szTitle), fifty);
+    data.SetTitle("Short");
+    EXPECT_STREQ(data.m_szTitle, "Short");
+    EXPECT_EQ(data.m_szTitle[6], '\0'); // the old characters are cleared
+}
+
+TEST_F(ScenarioDataTest, ResetEventsDataPutsAnEmptyOneInPlace)
+{
+    CScenarioData data;
+    data.ResetEventsData();
+    ASSERT_NE(data.m_pEvents, nullptr);
+    data.m_pEvents->m_lstEvents.push_back(new CZREvent(true));
+    data.ResetEventsData();
+    ASSERT_NE(data.m_pEvents, nullptr);
+    EXPECT_TRUE(data.m_pEvents->m_lstEvents.empty());
+    EXPECT_EQ(data.m_pEvents->m_nGameEndTime, 400);
+}
+
+TEST_F(ScenarioDataTest, ImportEventsTakesAWholeFileAndKeepsTheOldOnAnyFault)
+{
+    CZREventsData source;
+    source.m_strIntroText = "Imported";
+    source.m_lstEvents.push_back(new CZREvent(true));
+    const std::string good = Store(&source, QFArchive::kBinary, false, "CZREventsData");
+    const std::string path = evtest::TempPath();
+    auto write = [&](const std::string& bytes) {
+        std::ofstream out(path, std::ios::binary);
+        out << bytes;
+    };
+    CScenarioData data;
+    data.CreateEventsData();
+    data.m_pEvents->m_strIntroText = "Own";
+    struct Case {
+        std::string bytes;
+        const char* what;
+    };
+    for (const Case& c : {Case{good.substr(0, good.size() - 3), "truncated"}, Case{"garbage", "garbage"},
+                          Case{ByteWriter().NullPointer().Bytes(), "no object"}}) {
+        write(c.bytes);
+        EXPECT_FALSE(data.ImportEvents(path)) << c.what;
+        EXPECT_EQ(data.m_pEvents->m_strIntroText, "Own") << c.what;
+    }
+    EXPECT_FALSE(data.ImportEvents(path + ".missing"));
+    write(good);
+    ASSERT_TRUE(data.ImportEvents(path));
+    EXPECT_EQ(data.m_pEvents->m_strIntroText, "Imported");
+    EXPECT_EQ(data.m_pEvents->m_lstEvents.size(), 1u);
+    std::filesystem::remove(path);
+}
