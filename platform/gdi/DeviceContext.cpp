@@ -22,7 +22,43 @@ uint16_t BlendCoverage(uint16_t dst, COLORREF colour, int a)
 
 } // namespace
 
-DeviceContext::DeviceContext(PixelSurface& target) : m_target(target) {}
+DeviceContext::DeviceContext(PixelSurface& target) : m_pSurface(&target) {}
+
+DeviceContext::DeviceContext(DeviceBitmap& target) : m_pSurface(&m_noSurface), m_pBitmap(&target) {}
+
+RECT DeviceContext::Bounds() const
+{
+    return m_pBitmap ? RECT{0, 0, m_pBitmap->Width(), m_pBitmap->Height()} : m_pSurface->Bounds();
+}
+
+void DeviceContext::FillRect(const RECT& rect, COLORREF colour)
+{
+    if (!m_pBitmap) {
+        m_pSurface->Fill(&rect, ColorRefTo565(colour));
+        return;
+    }
+    RECT r = IntersectRects(rect, Bounds());
+    for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x)
+            m_pBitmap->SetPixel(x, y, colour);
+}
+
+void DeviceContext::BlendPixel(int x, int y, COLORREF colour, int alpha)
+{
+    if (!m_pBitmap) {
+        uint16_t* row = m_pSurface->Row(y);
+        row[x] = BlendCoverage(row[x], colour, alpha);
+        return;
+    }
+    if (alpha < 255) {
+        COLORREF d = m_pBitmap->GetPixel(x, y);
+        int ia = 255 - alpha;
+        colour = RGB((GetRValue(colour) * alpha + GetRValue(d) * ia + 127) / 255,
+                     (GetGValue(colour) * alpha + GetGValue(d) * ia + 127) / 255,
+                     (GetBValue(colour) * alpha + GetBValue(d) * ia + 127) / 255);
+    }
+    m_pBitmap->SetPixel(x, y, colour);
+}
 
 DeviceContext::~DeviceContext() = default;
 
@@ -96,7 +132,7 @@ void DeviceContext::DrawLine(int x, int y, const std::string& text, const RECT& 
     if (m_nBkMode == OPAQUE) {
         RECT box = IntersectRects(RECT{x, y, x + LineWidth(text), y + m.height}, clip);
         if (!IsRectEmpty(box))
-            m_target.Fill(&box, ColorRefTo565(m_bkColour));
+            FillRect(box, m_bkColour);
     }
     int pen = x, baseline = y + m.ascent, breaks = 0;
     Font::Glyph glyph;
@@ -106,13 +142,12 @@ void DeviceContext::DrawLine(int x, int y, const std::string& text, const RECT& 
                 int py = baseline - glyph.top + gy;
                 if (py < clip.top || py >= clip.bottom)
                     continue;
-                uint16_t* row = m_target.Row(py);
                 for (int gx = 0; gx < glyph.width; ++gx) {
                     int px = pen + glyph.left + gx;
                     int a = glyph.coverage[static_cast<size_t>(gy) * glyph.width + gx];
                     if (a == 0 || px < clip.left || px >= clip.right)
                         continue;
-                    row[px] = BlendCoverage(row[px], m_textColour, a);
+                    BlendPixel(px, py, m_textColour, a);
                 }
             }
         }
@@ -128,7 +163,7 @@ void DeviceContext::DrawLine(int x, int y, const std::string& text, const RECT& 
         const int top = baseline + std::max(1, m.descent / 2);
         RECT line = IntersectRects(RECT{x, top, pen, std::min(top + thickness, y + m.height)}, clip);
         if (!IsRectEmpty(line))
-            m_target.Fill(&line, ColorRefTo565(m_textColour));
+            FillRect(line, m_textColour);
     }
 }
 
@@ -226,7 +261,7 @@ int DeviceContext::DrawText(const char* text, int count, RECT* rect, unsigned fo
         else if (format & DT_BOTTOM)
             y = rect->bottom - cell;
     }
-    RECT clip = m_target.Bounds();
+    RECT clip = Bounds();
     if (!(format & DT_NOCLIP))
         clip = IntersectRects(clip, *rect);
     if (!IsRectEmpty(clip)) {
@@ -248,7 +283,7 @@ bool DeviceContext::TextOut(int x, int y, const char* text, int count)
 {
     if (!text || !CurrentFont())
         return false;
-    DrawLine(x, y, Prepare(text, count, DT_NOPREFIX), m_target.Bounds());
+    DrawLine(x, y, Prepare(text, count, DT_NOPREFIX), Bounds());
     return true;
 }
 
@@ -274,46 +309,51 @@ void DeviceContext::SelectClipRgn(const Region* region)
 void DeviceContext::IntersectClipRect(const RECT& rect)
 {
     if (!m_clip)
-        m_clip = Region(m_target.Bounds());
+        m_clip = Region(Bounds());
     m_clip->IntersectRect(rect);
 }
 
 RECT DeviceContext::GetClipBox() const
 {
-    return m_clip ? IntersectRects(m_clip->GetBox(), m_target.Bounds()) : m_target.Bounds();
+    return m_clip ? IntersectRects(m_clip->GetBox(), Bounds()) : Bounds();
 }
 
 bool DeviceContext::PtVisible(int x, int y) const
 {
-    return m_target.Contains(x, y) && (!m_clip || m_clip->Contains(x, y));
+    const RECT b = Bounds();
+    return x >= b.left && y >= b.top && x < b.right && y < b.bottom && (!m_clip || m_clip->Contains(x, y));
 }
 
 COLORREF DeviceContext::SetPixel(int x, int y, COLORREF colour)
 {
     if (!PtVisible(x, y))
         return CLR_INVALID;
+    if (m_pBitmap) {
+        m_pBitmap->SetPixel(x, y, colour);
+        return m_pBitmap->GetPixel(x, y);
+    }
     uint16_t p = ColorRefTo565(colour);
-    m_target.SetPixel(x, y, p);
+    m_pSurface->SetPixel(x, y, p);
     return Rgb565ToColorRef(p);
 }
 
 COLORREF DeviceContext::GetPixel(int x, int y) const
 {
-    if (!m_target.Contains(x, y))
+    if (m_pBitmap)
+        return m_pBitmap->GetPixel(x, y);
+    if (!m_pSurface->Contains(x, y))
         return CLR_INVALID;
-    return Rgb565ToColorRef(m_target.GetPixel(x, y));
+    return Rgb565ToColorRef(m_pSurface->GetPixel(x, y));
 }
 
 bool DeviceContext::FillSolidRect(const RECT& rect, COLORREF colour)
 {
     if (!m_clip) {
-        m_target.Fill(&rect, ColorRefTo565(colour));
+        FillRect(rect, colour);
         return true;
     }
-    for (const RECT& r : m_clip->Rects()) {
-        RECT part = IntersectRects(r, rect);
-        m_target.Fill(&part, ColorRefTo565(colour));
-    }
+    for (const RECT& r : m_clip->Rects())
+        FillRect(IntersectRects(r, rect), colour);
     return true;
 }
 

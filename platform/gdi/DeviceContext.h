@@ -1,8 +1,10 @@
-// A device context over a pixel surface: selected font, text colour and background, DrawText, extents, pixels.
+// A device context over a pixel surface or a device bitmap: font, text, pixels, solid pens and brushes, lines,
+// polygons.
 #pragma once
 
 #include "platform/display/Geometry.h"
 #include "platform/display/PixelSurface.h"
+#include "platform/gdi/DeviceBitmap.h"
 #include "platform/gdi/Font.h"
 #include "platform/gdi/Region.h"
 
@@ -30,16 +32,38 @@ constexpr unsigned DT_NOPREFIX = 0x800;
 constexpr int TRANSPARENT = 1;
 constexpr int OPAQUE = 2;
 
+// Pen and brush styles: solid, or none (nothing drawn).
+constexpr int PS_SOLID = 0;
+constexpr int PS_NULL = 5;
+constexpr int BS_SOLID = 0;
+constexpr int BS_NULL = 1;
+
+// A cosmetic pen: one pixel wide.
+struct Pen {
+    int style = PS_SOLID;
+    COLORREF colour = RGB(0, 0, 0);
+};
+
+struct Brush {
+    int style = BS_SOLID;
+    COLORREF colour = RGB(255, 255, 255);
+};
+
 class DeviceContext {
 public:
     // Draws into `target`, which must outlive the context. Starts with a default font (Arial, cell 16),
     // black text, white opaque background.
     explicit DeviceContext(PixelSurface& target);
+    // Draws into a device bitmap of any depth (colours stored as DeviceBitmap::SetPixel stores them); the bitmap
+    // must outlive the context and keep its size.
+    explicit DeviceContext(DeviceBitmap& target);
     ~DeviceContext();
     DeviceContext(const DeviceContext&) = delete;
     DeviceContext& operator=(const DeviceContext&) = delete;
 
-    PixelSurface& Target() { return m_target; }
+    // The surface drawn into (an empty one for a bitmap context); the bitmap (null for a surface context).
+    PixelSurface& Target() { return *m_pSurface; }
+    DeviceBitmap* TargetBitmap() { return m_pBitmap; }
 
     // Selects a font (not owned; null selects the default) and returns the previous one (null for the default).
     Font* SelectFont(Font* font);
@@ -75,6 +99,21 @@ public:
     COLORREF GetPixel(int x, int y) const;
     bool FillSolidRect(const RECT& rect, COLORREF colour);
 
+    // Pens and brushes: the selected one is returned. The defaults are a solid black pen and a solid white brush.
+    Pen SelectPen(const Pen& pen);
+    Brush SelectBrush(const Brush& brush);
+    // Moves the current position (given back in `previous`), from which LineTo draws.
+    bool MoveTo(int x, int y, POINT* previous = nullptr);
+    // Draws with the pen from the current position to (x, y), the end pixel excluded; (x, y) becomes current.
+    bool LineTo(int x, int y);
+    // Lines through the points (the last pixel excluded); the current position is neither used nor changed.
+    // False for fewer than two points.
+    bool Polyline(const POINT* points, int count);
+    // Closed polygons, `counts[i]` points each, filled together with the brush by the even-odd rule (a ring inside
+    // another makes a hole), then outlined with the pen. No anti-aliasing. False when a ring has fewer than two
+    // points.
+    bool PolyPolygon(const POINT* points, const int* counts, int polygons);
+
 private:
     struct Line {
         std::string text;
@@ -83,8 +122,15 @@ private:
     int LineWidth(const std::string& text);
     void DrawLine(int x, int y, const std::string& text, const RECT& clip);
     std::string Prepare(const char* text, int count, unsigned format) const;
+    RECT Bounds() const;
+    void FillRect(const RECT& rect, COLORREF colour);
+    void BlendPixel(int x, int y, COLORREF colour, int alpha);
+    void PlotLine(POINT from, POINT to, COLORREF colour);
+    void FillSpan(int y, int left, int right, COLORREF colour);
 
-    PixelSurface& m_target;
+    PixelSurface m_noSurface;
+    PixelSurface* m_pSurface;
+    DeviceBitmap* m_pBitmap = nullptr;
     Font* m_pFont = nullptr;
     std::unique_ptr<Font> m_defaultFont;
     COLORREF m_textColour = 0;
@@ -93,6 +139,9 @@ private:
     int m_nBreakExtra = 0;
     int m_nBreakCount = 0;
     std::optional<Region> m_clip;
+    Pen m_pen;
+    Brush m_brush;
+    POINT m_ptCurrent{};
 };
 
 // Blends `src` (sx, sy, width, height) onto `dst` at (dx, dy) with a constant alpha (source over, no per-pixel
