@@ -1,0 +1,76 @@
+// Shared pieces of Vellisk's tests: a temporary folder and shapefile layers written into it.
+#pragma once
+
+#include "platform/shapefile/Shapefile.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <unistd.h>
+
+namespace areamaptest {
+
+namespace fs = std::filesystem;
+
+class TempDir {
+public:
+    TempDir()
+    {
+        static int counter = 0;
+        m_path =
+            fs::temp_directory_path() / ("zr_vellisk_" + std::to_string(::getpid()) + "_" + std::to_string(counter++));
+        fs::remove_all(m_path);
+        fs::create_directories(m_path);
+    }
+    ~TempDir()
+    {
+        std::error_code ec;
+        fs::permissions(m_path, fs::perms::owner_all, fs::perm_options::add, ec);
+        fs::remove_all(m_path, ec);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    std::string Path() const { return m_path.string(); }
+    std::string File(const std::string& name) const { return (m_path / name).string(); }
+    std::string Write(const std::string& name, const std::string& bytes) const
+    {
+        fs::create_directories((m_path / name).parent_path());
+        std::ofstream(File(name), std::ios::binary) << bytes;
+        return File(name);
+    }
+    std::string Read(const std::string& name) const
+    {
+        std::ifstream in(File(name), std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+
+private:
+    fs::path m_path;
+};
+
+using platform::shapefile::Shape;
+using platform::shapefile::ShapeKind;
+using platform::shapefile::ShapeLayer;
+using platform::shapefile::ShapePoint;
+
+// Writes "<folder>/<name>.shp" (with ".shx" and ".dbf") and returns the ".shp" path.
+inline std::string WriteLayer(const TempDir& dir, const std::string& name, ShapeKind kind, std::vector<Shape> shapes)
+{
+    ShapeLayer layer;
+    layer.kind = kind;
+    layer.shapes = std::move(shapes);
+    std::string base = dir.File(name), error;
+    EXPECT_TRUE(platform::shapefile::WriteShapefile(base, layer, {}, &error)) << error;
+    return base + ".shp";
+}
+
+// A closed ring through the corners of a rectangle.
+inline std::vector<ShapePoint> Box(double left, double bottom, double right, double top)
+{
+    return {{left, bottom}, {left, top}, {right, top}, {right, bottom}, {left, bottom}};
+}
+
+} // namespace areamaptest
