@@ -355,7 +355,7 @@ bool WriteShapefile(const std::string& base, const ShapeLayer& layer, const std:
     shp.reset();
 
     std::string dbfPath = base + ".dbf";
-    DBFHandle dbf = DBFCreateLL(dbfPath.c_str(), "", &hooks);
+    DBFHandle dbf = DBFCreateLL(dbfPath.c_str(), nullptr, &hooks);
     if (!dbf)
         return Fail(error, "cannot create " + dbfPath);
     bool ok = DBFAddField(dbf, "NAME", FTString, 40, 0) == 0;

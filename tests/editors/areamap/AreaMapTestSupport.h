@@ -2,6 +2,8 @@
 #pragma once
 
 #include "platform/shapefile/Shapefile.h"
+#include "platform/system/MessageBox.h"
+#include "tools/demo/DemoData.h"
 
 #include <gtest/gtest.h>
 
@@ -71,6 +73,32 @@ inline std::string WriteLayer(const TempDir& dir, const std::string& name, Shape
 inline std::vector<ShapePoint> Box(double left, double bottom, double right, double top)
 {
     return {{left, bottom}, {left, top}, {right, top}, {right, bottom}, {left, bottom}};
+}
+
+// The demo data folder, made once per test program (removed at exit); empty when it could not be made.
+inline const std::string& DemoData()
+{
+    struct Made {
+        TempDir dir;
+        std::string path;
+        Made()
+        {
+            platform::SetMessageEcho(false);
+            path = dir.File("data");
+            if (!demo::MakeDemoData(ZR_DEMO_SOURCE, path))
+                path.clear();
+            platform::ClearRecordedMessages();
+        }
+    };
+    static Made made;
+    return made.path;
+}
+
+// A copy of the demo data in `to` (created).
+inline void CopyDemoData(const std::string& to)
+{
+    fs::create_directories(to);
+    fs::copy(DemoData(), to, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
 }
 
 } // namespace areamaptest

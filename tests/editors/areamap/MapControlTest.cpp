@@ -1,4 +1,5 @@
 // Tests of the map control: layers added from shapefiles, extents, and the picture probed pixel by pixel.
+#include "editors/areamap/model/EsriData.h"
 #include "editors/areamap/model/MapControl.h"
 #include "tests/editors/areamap/AreaMapTestSupport.h"
 
@@ -12,8 +13,8 @@ namespace {
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kBlack = RGB(0, 0, 0);
 constexpr COLORREF kCounty = RGB(131, 187, 68);
-constexpr COLORREF kWater = RGB(5, 158, 250);
-constexpr COLORREF kRoad = RGB(200, 0, 0);
+constexpr COLORREF kWaterColour = RGB(5, 158, 250);
+constexpr COLORREF kRoadColour = RGB(200, 0, 0);
 
 bool AddLayer(CMap1& map, const std::string& path, COLORREF colour)
 {
@@ -37,8 +38,8 @@ TEST_F(MapControlTest, LayersDrawInOrderWithHolesOutlinesArcsAndPoints)
     ASSERT_TRUE(AddLayer(map, WriteLayer(dir, "cty", ShapeKind::Polygon, {Shape{{Box(0, 0, 800, 448)}}}), kCounty));
     ASSERT_TRUE(AddLayer(
         map, WriteLayer(dir, "wat", ShapeKind::Polygon, {Shape{{Box(100, 100, 300, 300), Box(150, 150, 250, 250)}}}),
-        kWater));
-    ASSERT_TRUE(AddLayer(map, WriteLayer(dir, "lka", ShapeKind::Arc, {Shape{{{{400, 40}, {600, 40}}}}}), kRoad));
+        kWaterColour));
+    ASSERT_TRUE(AddLayer(map, WriteLayer(dir, "lka", ShapeKind::Arc, {Shape{{{{400, 40}, {600, 40}}}}}), kRoadColour));
     ASSERT_TRUE(AddLayer(map, WriteLayer(dir, "pts", ShapeKind::Point, {Shape{{{{700, 400}}}}}), kBlack));
     map.SetExtent(map.FullExtent());
     platform::gdi::DeviceBitmap picture;
@@ -52,11 +53,11 @@ TEST_F(MapControlTest, LayersDrawInOrderWithHolesOutlinesArcsAndPoints)
     const Probe probes[] = {
         {5, 5, kCounty, "county fill"},
         {0, 200, kBlack, "county outline on the left edge"},
-        {200, 448 - 120, kWater, "water band (y up)"},
+        {200, 448 - 120, kWaterColour, "water band (y up)"},
         {200, 448 - 200, kCounty, "the hole shows the county below"},
         {150, 448 - 200, kBlack, "the hole's outline"},
         {100, 448 - 200, kBlack, "the outer ring's outline"},
-        {450, 448 - 40, kRoad, "the arc"},
+        {450, 448 - 40, kRoadColour, "the arc"},
         {450, 448 - 41, kCounty, "one pixel wide"},
         {450, 448 - 39, kCounty, "one pixel wide below"},
         {699, 47, kBlack, "point 3 x 3"},
@@ -113,4 +114,35 @@ TEST_F(MapControlTest, AFileThatDoesNotReadIsNotAdded)
     EXPECT_TRUE(AddLayer(map, good, kBlack));
     EXPECT_EQ(map.Layers().Count(), 1);
     EXPECT_EQ(map.Layers().Item(0).File(), good);
+}
+
+TEST(MapControlDemoSet, TheDemoShapefilesDrawTheWholeMapAtTwentyMetresAPixel)
+{
+    ASSERT_FALSE(DemoData().empty());
+    CLocatorOutcome located = LocateEsriData(DemoData() + "/Maps/ESRI");
+    ASSERT_TRUE(located.accepted);
+    EXPECT_TRUE(located.messages.empty());
+    EXPECT_NE(located.slots[4].find("millbrook_rail.shp"), std::string::npos);
+    CMap1 map;
+    EXPECT_TRUE(AddShapefileLayers(map, located.slots).text.empty());
+    EXPECT_EQ(map.Layers().Count(), 5);
+    EXPECT_DOUBLE_EQ(map.Extent().Width(), 16000);
+    EXPECT_DOUBLE_EQ(map.Extent().Height(), 8960);
+    EXPECT_EQ(map.Layers().Item(3).Shapes().shapes.back().parts.size(), 2u); // roads: one record of two parts
+    platform::gdi::DeviceBitmap picture;
+    ASSERT_TRUE(map.Draw(picture, kMapBitmapWidth, kMapBitmapHeight));
+    struct Probe {
+        int x, y;
+        COLORREF colour;
+        const char* what;
+    };
+    const Probe probes[] = {
+        {40, 40, kCounty, "fields"},           {330, 150, RGB(255, 255, 208), "Millbrook"},
+        {490, 270, kCounty, "the green"},      {120, 280, RGB(255, 255, 208), "Ashby"},
+        {365, 316, kWaterColour, "the brook"}, {180, 390, kWaterColour, "the pond"},
+        {430, 30, kBlack, "North Road"},       {200, 210, kBlack, "the rail line"},
+        {799, 447, kCounty, "bottom right"},
+    };
+    for (const Probe& p : probes)
+        EXPECT_EQ(picture.GetPixel(p.x, p.y), p.colour) << p.what;
 }
