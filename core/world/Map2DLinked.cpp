@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 
 QF_IMPLEMENT_SERIAL(CMap2DLinked, 1)
 
@@ -333,6 +334,35 @@ bool CMap2DLinked::BuildGrid(int columns, int rows, const std::vector<int>& tile
     m_MapInfo.MapWidth = columns * m_nTileSize;
     m_MapInfo.MapHeight = rows * m_nTileSize;
     return true;
+}
+
+bool CMap2DLinked::CreateGrid(int columns, int rows, uint32_t seed)
+{
+    if (columns <= 0 || rows <= 0 || columns > kMaxTiles || rows > kMaxTiles)
+        return BuildGrid(columns, rows, {});
+    std::vector<int> types(static_cast<size_t>(columns) * static_cast<size_t>(rows));
+    uint32_t state = seed;
+    for (int& type : types) {
+        state = state * 1664525u + 1013904223u;
+        type = static_cast<int>((state >> 16) & 7u);
+    }
+    bool ok = BuildGrid(columns, rows, types);
+    m_nFlags |= 1;
+    return ok;
+}
+
+bool CMap2DLinked::CreateGrid(int columns, int rows)
+{
+    return CreateGrid(columns, rows, static_cast<uint32_t>(std::time(nullptr)));
+}
+
+void CMap2DLinked::SetTileIndex(int row, int column, int type)
+{
+    CMapCell* cell = GetCell(row, column);
+    if (!cell || type < 0 || type >= kTileTypes)
+        return;
+    cell->m_nTileIndex = type;
+    m_nFlags |= 1;
 }
 
 bool CMap2DLinked::LoadGrid(QFArchive* archive)

@@ -100,6 +100,13 @@ public:
 
     // Builds a grid of the given size with every cell of one tile type (tests and loaders).
     bool BuildGrid(int columns, int rows, const std::vector<int>& tileTypes);
+    // The editors' new map: a grid whose cells take random tile types 0-7, drawn from the seed given.
+    bool CreateGrid(int columns, int rows, uint32_t seed);
+    // A seed from the clock, for a map that differs each time.
+    bool CreateGrid(int columns, int rows);
+    // Sets one cell's tile type and marks the view for drawing again; cells outside the grid and types beyond
+    // 0-255 are ignored.
+    void SetTileIndex(int row, int column, int type);
 
     const CMapInfo& GetMapInfo() const { return m_MapInfo; }
     int GetColumns() const { return m_MapInfo.MapXTiles; }

@@ -3,6 +3,7 @@
 #include "core/world/SpriteManager.h"
 #include "core/world/StationData.h"
 #include "core/world/UnitTaskRecord.h"
+#include "core/world/WorldContext.h"
 #include "platform/system/MessageBox.h"
 #include "platform/system/Paths.h"
 
@@ -228,8 +229,9 @@ void CSpriteManager::ReadFeatureList(FILE* file)
         int option0 = row.Int();
         int option1 = row.Int();
         int optionType = row.Int();
-        int column12 = row.Int();
-        int column13 = row.Int();
+        // An empty linked-template or cycle-group column means none.
+        int column12 = row.Int(-1);
+        int column13 = row.Int(-1);
         int structure = row.Int();
         row.SkipLine();
         if (column4 > 0)
@@ -358,4 +360,17 @@ bool CSpriteManager::LoadReferenceLists(const std::string& dataFolder, const std
               LoadStationList(path("Area_Map_Stations_List.csv")) && LoadVehicleList(path("ZR_Vehicle-Task_List.csv"));
     LoadModifiers(path("SpriteModifiers.txt"));
     return ok;
+}
+
+bool CSpriteManager::LoadLists(const std::string& unitList, const std::string& featureList,
+                               const std::string& stationList, const std::string& vehicleList,
+                               const std::string& agencyList)
+{
+    const CWorldContext& context = WorldContext();
+    m_strDataFolder = context.m_strDataFolder;
+    if (context.m_pDisplay)
+        m_pDisplay = context.m_pDisplay;
+    auto path = [&](const std::string& name) { return platform::JoinPath(m_strDataFolder, name); };
+    return LoadAgencyList(path(agencyList)) && LoadUnitList(path(unitList)) && LoadFeatureList(path(featureList)) &&
+           LoadStationList(path(stationList)) && LoadVehicleList(path(vehicleList));
 }

@@ -223,6 +223,12 @@ bool CSprite::SetupFeatureTemplate(int index, const char* name, const char* bitm
     m_nFeatureColumn12 = column12;
     m_nFeatureColumn13 = column13;
     SetOptions(option0, option1, optionType);
+    m_nLinkedTemplate = column12 < 0 ? -1 : column12;
+    m_nCycleGroup = column13 < 0 ? -1 : column13;
+    m_bPaletteFlag = column5 != 0;
+    m_byHideable = optionType == 1 ? kMayHide : 0;
+    m_byBlocking =
+        static_cast<uint8_t>((option0 != 0 ? kBlocksMovement : 0) | (option1 != 0 ? kBlocksSight : 0) | m_byHideable);
     return images;
 }
 
@@ -233,6 +239,8 @@ bool CSprite::SetupStationTemplate(int index, const char* name, const char* bitm
     bool images = SetupFeatureTemplate(index, name, bitmap, depthKey, alphaPercent, visibilityClass, option0, option1,
                                        optionType, -1, 1, 0, 0, dataFolder, display);
     m_Placement.Type = kStationSprite;
+    m_nLinkedTemplate = -1;
+    m_nCycleGroup = -1;
     if (!m_pStationData)
         m_pStationData = new CStationData();
     *m_pStationData = station;
@@ -271,6 +279,11 @@ CSprite* CSprite::CreateFromTemplate(CDisplay* display, bool ownFrames)
     sprite->m_nOptions = m_nOptions;
     sprite->m_nFeatureColumn12 = m_nFeatureColumn12;
     sprite->m_nFeatureColumn13 = m_nFeatureColumn13;
+    sprite->m_nLinkedTemplate = m_nLinkedTemplate;
+    sprite->m_nCycleGroup = m_nCycleGroup;
+    sprite->m_bPaletteFlag = m_bPaletteFlag;
+    sprite->m_byBlocking = m_byBlocking;
+    sprite->m_byHideable = m_byHideable;
     return sprite;
 }
 

@@ -46,6 +46,9 @@ enum SpriteFlag : int32_t {
     kSpriteStructure = 0x1000000,
 };
 
+// Bits of a sprite's blocking and hideable bytes (the scenario editor's).
+enum SpriteBlocking : uint8_t { kBlocksMovement = 0x1, kBlocksSight = 0x2, kMayHide = 0x4 };
+
 constexpr int kModifierCount = 10;
 using ModifierTable = CSurface* [2][kModifierCount];
 
@@ -114,6 +117,14 @@ public:
     int32_t m_nOptions = 0;
     int32_t m_nFeatureColumn12 = 0;
     int32_t m_nFeatureColumn13 = 0;
+    // What the scenario editor reads (the game reads none of it; nothing here is stored in archives):
+    int32_t m_nLinkedTemplate = -1; // feature placed with this one (feature list column 12), -1 none
+    int32_t m_nCycleGroup = -1;     // templates cycled through by one key (column 13), -1 none
+    bool m_bPaletteFlag = false;    // listed in the editor's palette (column 5)
+    uint8_t m_byBlocking = 0;       // 0x1 blocks movement (option 0), 0x2 sight (option 1), 0x4 hideable
+    uint8_t m_byHideable = 0;       // 0x4 may be hidden (option type 1)
+    CSprite* m_pLinkNext = nullptr; // the feature placed after this one in its chain
+    CSprite* m_pLinkPrev = nullptr; // the one placed before it
     bool m_bOwnsBaseImages = false; // templates own their loaded bitmaps
     bool m_bOwnsFrames = false;     // keyed copies made for this sprite
 

@@ -221,6 +221,12 @@ void CSpriteManager::AddSprite(CSprite* sprite, bool assignId)
 
 void CSpriteManager::Unlink(CSprite* sprite)
 {
+    UnlinkOnly(sprite);
+    --m_nSpritesCount;
+}
+
+void CSpriteManager::UnlinkOnly(CSprite* sprite)
+{
     if (sprite->m_pPrev)
         sprite->m_pPrev->m_pNext = sprite->m_pNext;
     else
@@ -230,7 +236,6 @@ void CSpriteManager::Unlink(CSprite* sprite)
     else
         m_pTail = sprite->m_pPrev;
     sprite->m_pNext = sprite->m_pPrev = nullptr;
-    --m_nSpritesCount;
 }
 
 void CSpriteManager::ForgetSprite(const CSprite* sprite)
@@ -243,9 +248,17 @@ void CSpriteManager::ForgetSprite(const CSprite* sprite)
 
 bool CSpriteManager::RemoveSprite(CSprite* sprite, bool deleteIt)
 {
+    return RemoveSprite(sprite, deleteIt, true);
+}
+
+bool CSpriteManager::RemoveSprite(CSprite* sprite, bool deleteIt, bool lowerCount)
+{
     if (!sprite || !ContainsSprite(sprite))
         return false;
-    Unlink(sprite);
+    if (lowerCount)
+        Unlink(sprite);
+    else
+        UnlinkOnly(sprite);
     ForgetSprite(sprite);
     if (deleteIt) {
         sprite->DetachSharedImages();
@@ -304,6 +317,18 @@ CSprite* CSpriteManager::SpriteAtPoint(int x, int y) const
             return s;
     }
     return nullptr;
+}
+
+std::vector<CSprite*> CSpriteManager::SpritesAtPoint(int x, int y) const
+{
+    std::vector<CSprite*> out;
+    for (CSprite* s = m_pTail; s; s = s->m_pPrev) {
+        int32_t f = s->m_Placement.Flags;
+        if ((f & kSpriteDrawn) && !(f & (kSpriteHidden | kSpriteLoaded | kSpriteBlended | kSpriteHiddenUnder)) &&
+            s->HitTest(x, y))
+            out.push_back(s);
+    }
+    return out;
 }
 
 CSprite* CSpriteManager::StationAtPoint(int x, int y) const

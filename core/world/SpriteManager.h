@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 class CDisplay;
 class CMap2DLinked;
@@ -48,6 +49,8 @@ public:
     CSprite* CreateVehicleSprite(const CPlacement& placement, bool assignId);
     void AddSprite(CSprite* sprite, bool assignId);
     bool RemoveSprite(CSprite* sprite, bool deleteIt);
+    // The editors' form: unlinks the sprite; deletes it and lowers the count only when asked.
+    bool RemoveSprite(CSprite* sprite, bool deleteIt, bool lowerCount);
     void DeleteSprites();
 
     CSprite* FindSprite(int kind, int serviceId) const;
@@ -56,6 +59,9 @@ public:
     const CSprite* FindTemplateByName(const char* name, int kind) const;
     int AgencyForKind(int kind, CAgencyRecord* record = nullptr) const;
     CSprite* SpriteAtPoint(int x, int y) const;
+    // Every sprite drawn last frame and not hidden (none of 0x420006) whose screen rectangle holds the point
+    // (edges included), top-most first.
+    std::vector<CSprite*> SpritesAtPoint(int x, int y) const;
     CSprite* StationAtPoint(int x, int y) const;
 
     void SetZoom(int zoom);
@@ -88,6 +94,10 @@ public:
     void ReadFeatureList(FILE* file);
     void ReadStationList(FILE* file);
     void ReadModifierNames(FILE* file, std::string names[2 * kModifierCount]);
+    // The editors' loader: agency list first, then units, features, stations and vehicles, each named relative to
+    // the data folder of the world context (whose display the templates are made for); stops at the first failure.
+    bool LoadLists(const std::string& unitList, const std::string& featureList, const std::string& stationList,
+                   const std::string& vehicleList, const std::string& agencyList);
     // The agency list's file name for a scenario: its name with ".csv" for the last 4 characters, else Agency.csv.
     static std::string AgencyFileFor(const std::string& scenarioName);
 
@@ -118,11 +128,13 @@ private:
     const TemplateSet* Set(int kind) const;
     TemplateSet& Fresh(int kind);
     CSprite* CreateSprite(int kind, const CPlacement& placement, bool assignId);
-    void Unlink(CSprite* sprite);
+    void Unlink(CSprite* sprite);     // out of the list, the count lowered
+    void UnlinkOnly(CSprite* sprite); // out of the list, the count kept
     void ForgetSprite(const CSprite* sprite);
     void FreeModifiers();
     void LoadSprites(QFArchive* archive, short version, int32_t count);
     void StoreSprites(QFArchive* archive);
+    std::vector<CSprite*> StoreOrder() const;
 
     CDisplay* m_pDisplay = nullptr;
     int32_t m_nIncidentSiteTemplate = -1;

@@ -30,13 +30,33 @@ bool CSpriteManager::Serialize(QFArchive* archive)
     return !archive->Failed();
 }
 
+// The draw list in the order a load rebuilds it: a load puts each sprite before those of its depth already read,
+// so each run of equal depths is written tail first. (Written head first, every save reversed those runs, and
+// units, all of one depth, changed their squad numbers from one save to the next.)
+std::vector<CSprite*> CSpriteManager::StoreOrder() const
+{
+    std::vector<CSprite*> out;
+    for (CSprite* s = m_pHead; s;) {
+        CSprite* end = s;
+        while (end->m_pNext && end->m_pNext->m_nDepthKey == s->m_nDepthKey)
+            end = end->m_pNext;
+        CSprite* next = end->m_pNext;
+        for (CSprite* t = end;; t = t->m_pPrev) {
+            out.push_back(t);
+            if (t == s)
+                break;
+        }
+        s = next;
+    }
+    return out;
+}
+
 void CSpriteManager::StoreSprites(QFArchive* archive)
 {
-    int32_t count = 0;
-    for (CSprite* s = m_pHead; s; s = s->m_pNext)
-        ++count;
+    const std::vector<CSprite*> order = StoreOrder();
+    int32_t count = static_cast<int32_t>(order.size());
     QFSerializeValue(archive, &count, "m_nSpritesCount");
-    for (CSprite* s = m_pHead; s; s = s->m_pNext) {
+    for (CSprite* s : order) {
         CPlacement& p = s->m_Placement;
         QFSerializeValue(archive, &p.AgencyIndex, "pSid->AgencyIndex");
         QFSerializeValue(archive, &p.Type, "pSid->Type");

@@ -148,6 +148,19 @@ std::unique_ptr<CPathData> BuildPathGrid(const TownPlan& plan, CMap2DLinked& map
     return std::unique_ptr<CPathData>(grid);
 }
 
+// Puts the placed sprites in the order a game load gives them (each run of equal depths reversed, since a load
+// puts each sprite before those of its depth read earlier), so the stored files keep the order they always had.
+void OrderAsLoaded(CSpriteManager& sprites)
+{
+    std::vector<CSprite*> list;
+    for (CSprite* s = sprites.GetHead(); s; s = s->m_pNext)
+        list.push_back(s);
+    for (CSprite* s : list)
+        sprites.RemoveSprite(s, false);
+    for (CSprite* s : list)
+        sprites.AddSprite(s, false);
+}
+
 int TemplateIndex(const CSpriteManager& sprites, const std::string& name, int kind, Output& out)
 {
     const CSprite* t = sprites.FindTemplateByName(name.c_str(), kind);
@@ -249,6 +262,7 @@ void MakeAreaMapDocument(Output& out, const std::string& path)
     for (uint32_t& next : document.m_naNextStationID)
         next += 1;
 
+    OrderAsLoaded(sprites);
     std::string why;
     CAreaMapData* doc = &document;
     if (StoreDocument(
@@ -311,6 +325,7 @@ void MakeArchives(Output& out)
             squads["news"] = id;
     }
 
+    OrderAsLoaded(*sprites);
     std::unique_ptr<CPathData> grid = BuildPathGrid(plan, *map, out);
     std::unique_ptr<CScenarioData> scenario = MakeMillbrookScenario(plan, squads);
     if (!grid || !out.Ok())

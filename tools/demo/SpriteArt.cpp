@@ -346,6 +346,25 @@ Canvas Barricade()
     return c;
 }
 
+// A small shed and its roof, placed together (the roof hides in the editor's cutaway).
+Canvas Shed()
+{
+    Canvas c(32, 32);
+    c.FillRect(0, 0, 32, 32, kOutline);
+    c.FillRect(2, 2, 28, 28, RGB(150, 110, 70));
+    c.FillRect(12, 29, 8, 3, RGB(90, 60, 36));
+    return c;
+}
+
+Canvas ShedRoof()
+{
+    Canvas c(36, 36);
+    c.FillRect(0, 0, 36, 36, kOutline);
+    c.FillRect(1, 1, 34, 34, RGB(120, 124, 132));
+    c.Line(1, 18, 34, 18, RGB(80, 84, 92), 2);
+    return c;
+}
+
 Canvas Smoke()
 {
     Canvas c(48, 48);
@@ -416,6 +435,8 @@ std::map<std::string, FeatureArt> FeatureArtTable()
     t["AbandonedCar"] = Both(Car(RGB(120, 120, 110), true));
     t["FallenTree"] = Both(FallenTree());
     t["Barricade"] = Both(Barricade());
+    t["Shed"] = Both(Shed());
+    t["ShedRoof"] = Both(ShedRoof());
     t["Bomb"] = {Bomb(), Bomb().Shrunk(2)};
     t["Cylinder"] = {Cylinder(), Cylinder().Shrunk(2)};
     t["ZoneNode"] = Both(TileOverlay(RGB(250, 220, 0), "", true));

@@ -351,14 +351,12 @@ TEST_F(SpriteManagerTest, StoreThenLoadGivesTheSameSprites)
     std::unique_ptr<CSpriteManager> again(LoadBytes<CSpriteManager>(folder, bytes, "Sprites"));
     ASSERT_TRUE(again);
     ASSERT_EQ(again->GetSpritesCount(), 3);
-    // Equal depths come back in the other order (each is inserted ahead of its equals), so compare as sets.
     auto rows = [](const CSpriteManager& manager) {
         std::vector<std::vector<int>> out;
         for (CSprite* s = manager.GetHead(); s; s = s->m_pNext) {
             const CPlacement& p = s->m_Placement;
             out.push_back({p.Type, p.Id, p.WorldX, p.WorldY, p.ServiceId, p.AgencyIndex});
         }
-        std::sort(out.begin(), out.end());
         return out;
     };
     EXPECT_EQ(rows(m), rows(*again));
@@ -366,6 +364,102 @@ TEST_F(SpriteManagerTest, StoreThenLoadGivesTheSameSprites)
     ASSERT_NE(loaded, nullptr);
     EXPECT_EQ(loaded->m_pStationData->m_pptWaypoints.size(), 3u);
     EXPECT_STREQ(loaded->m_pStationData->GetResource(0)->m_szName, "Medic");
+}
+
+TEST_F(SpriteManagerTest, EqualDepthsKeepTheirOrderThroughEverySave)
+{
+    CSpriteManager m;
+    ASSERT_TRUE(m.LoadReferenceLists(data.Path(), "Agency.csv", nullptr));
+    for (int i = 0; i < 3; ++i) // three units of one depth, between features of two depths
+        m.CreateUnitSprite(Placement(kUnitSprite, 0, 10 * i, 0), true);
+    m.CreateFeatureSprite(Placement(kFeatureSprite, 0, 1, 1), false);
+    m.CreateFeatureSprite(Placement(kFeatureSprite, 0, 2, 2), false);
+    m.CreateFeatureSprite(Placement(kFeatureSprite, 3, 3, 3), false);
+    auto order = [](const CSpriteManager& manager) {
+        std::vector<std::pair<int, int>> out;
+        for (CSprite* s = manager.GetHead(); s; s = s->m_pNext)
+            out.emplace_back(s->m_Placement.WorldX, s->m_Placement.ServiceId);
+        return out;
+    };
+    TempFolder folder;
+    const auto first = StoreObject(folder, &m, "Sprites");
+    std::unique_ptr<CSpriteManager> again(LoadBytes<CSpriteManager>(folder, first, "Sprites"));
+    ASSERT_TRUE(again);
+    EXPECT_EQ(order(*again), order(m));
+    EXPECT_EQ(StoreObject(folder, again.get(), "Sprites"), first);
+
+    // A file written head first (as before) still reads as it always did: each run of equal depths reversed.
+    Bytes old;
+    old.Object(0, "CSpriteManager", 4).I32(3);
+    for (int x : {100, 200, 300})
+        old.I32(0).I32(kFeatureSprite).I32(0).I32(x).I32(0).I32(0);
+    std::unique_ptr<CSpriteManager> read(LoadBytes<CSpriteManager>(folder, old.Data(), "Sprites"));
+    ASSERT_TRUE(read);
+    EXPECT_EQ(order(*read), (std::vector<std::pair<int, int>>{{300, 0}, {200, 0}, {100, 0}}));
+}
+
+TEST_F(SpriteManagerTest, EditorFieldsComeFromTheFeatureListColumns)
+{
+    std::ofstream out(data.File("Terrain_Features_List.csv"));
+    out << "h\nh\nh\n"
+           "0,Wall,tree,0,1,10,0%,0,1,0,0,1,-1,0,end\n" // blocks movement, linked to 1
+           "1,Roof,tree,0,0,90,0%,0,0,1,1,0,,0,end\n"   // sight, hideable, linked to 0, no group
+           "2,Car,car,0,1,50,0%,0,1,1,2,-1,3,1,end\n"   // both, blended, group 3, a structure
+           "3,Van,car,0,1,50,0%,0,0,0,0,,3,0,end\n";    // group 3, no link
+    out.close();
+    CSpriteManager m;
+    ASSERT_TRUE(m.LoadReferenceLists(data.Path(), "Agency.csv", nullptr));
+    ASSERT_EQ(m.GetTemplateCount(kFeatureSprite), 4);
+    struct Case {
+        int linked, group;
+        bool palette;
+        int blocking, hideable;
+    };
+    const Case cases[] = {{1, -1, true, kBlocksMovement, 0},
+                          {0, -1, false, kBlocksSight | kMayHide, kMayHide},
+                          {-1, 3, true, kBlocksMovement | kBlocksSight, 0},
+                          {-1, 3, true, 0, 0}};
+    for (int i = 0; i < 4; ++i) {
+        const CSprite& t = m.GetTemplates(kFeatureSprite)[i];
+        EXPECT_EQ(t.m_nLinkedTemplate, cases[i].linked) << i;
+        EXPECT_EQ(t.m_nCycleGroup, cases[i].group) << i;
+        EXPECT_EQ(t.m_bPaletteFlag, cases[i].palette) << i;
+        EXPECT_EQ(t.m_byBlocking, cases[i].blocking) << i;
+        EXPECT_EQ(t.m_byHideable, cases[i].hideable) << i;
+    }
+    CSprite* car = m.CreateFeatureSprite(Placement(kFeatureSprite, 2, 5, 5), false);
+    EXPECT_EQ(car->m_nCycleGroup, 3);
+    EXPECT_EQ(car->m_byBlocking, kBlocksMovement | kBlocksSight);
+    EXPECT_NE(car->m_Placement.Flags & kSpriteStructure, 0);
+    EXPECT_EQ(car->m_pLinkNext, nullptr);
+    EXPECT_EQ(m.GetTemplates(kUnitSprite)[0].m_nLinkedTemplate, -1);
+    EXPECT_EQ(m.GetTemplates(kStationSprite)[0].m_nLinkedTemplate, -1);
+}
+
+TEST_F(SpriteManagerTest, LoadListsReadsTheAgenciesFirstAndStopsAtTheFirstMissingList)
+{
+    CSpriteManager m;
+    ASSERT_TRUE(m.LoadLists("ZR_Unit-Task_List.csv", "Terrain_Features_List.csv", "Area_Map_Stations_List.csv",
+                            "ZR_Vehicle-Task_List.csv", "Harbour.csv"));
+    EXPECT_EQ(m.GetTemplateCount(kUnitSprite), 3);
+    EXPECT_EQ(m.GetTemplateCount(kFeatureSprite), 6);
+    EXPECT_EQ(m.GetTemplateCount(kStationSprite), 3);
+    EXPECT_EQ(m.GetTemplateCount(kVehicleSprite), 2);
+    EXPECT_EQ(m.GetModifierSurface(0, 0), nullptr); // the modifiers are not among the editors' lists
+
+    CSpriteManager broken;
+    EXPECT_FALSE(broken.LoadLists("ZR_Unit-Task_List.csv", "missing.csv", "Area_Map_Stations_List.csv",
+                                  "ZR_Vehicle-Task_List.csv", "Agency.csv"));
+    EXPECT_FALSE(broken.GetAgencies().empty());
+    EXPECT_EQ(broken.GetTemplateCount(kUnitSprite), 3);
+    EXPECT_EQ(broken.GetTemplateCount(kStationSprite), 0);
+    EXPECT_EQ(broken.GetTemplateCount(kVehicleSprite), 0);
+
+    CSpriteManager noAgencies;
+    data.Remove("Agency.csv");
+    EXPECT_FALSE(noAgencies.LoadLists("ZR_Unit-Task_List.csv", "Terrain_Features_List.csv",
+                                      "Area_Map_Stations_List.csv", "ZR_Vehicle-Task_List.csv", "Agency.csv"));
+    EXPECT_EQ(noAgencies.GetTemplateCount(kUnitSprite), 0);
 }
 
 // ---- the draw list ----
@@ -390,6 +484,23 @@ TEST_F(SpriteManagerTest, DrawListIsOrderedByDepthWithLaterEqualsFirst)
     EXPECT_TRUE(m.RemoveSprite(tree1, true));
     EXPECT_FALSE(m.RemoveSprite(tree1, true));
     EXPECT_EQ(m.GetSpritesCount(), 3);
+}
+
+TEST_F(SpriteManagerTest, TheEditorsRemoveLowersTheCountOnlyWhenAsked)
+{
+    CSpriteManager m;
+    ASSERT_TRUE(m.LoadReferenceLists(data.Path(), "Agency.csv", nullptr));
+    CSprite* a = m.CreateFeatureSprite(Placement(kFeatureSprite, 0), false);
+    CSprite* b = m.CreateFeatureSprite(Placement(kFeatureSprite, 3), false);
+    EXPECT_TRUE(m.RemoveSprite(a, false, false));
+    EXPECT_EQ(m.GetSpritesCount(), 2);
+    EXPECT_FALSE(m.ContainsSprite(a));
+    EXPECT_FALSE(m.RemoveSprite(a, true, true));
+    EXPECT_TRUE(m.RemoveSprite(b, true, true));
+    EXPECT_EQ(m.GetSpritesCount(), 1);
+    EXPECT_EQ(m.GetHead(), nullptr);
+    m.AddSprite(a, false);
+    EXPECT_EQ(m.GetHead(), a);
 }
 
 TEST_F(SpriteManagerTest, AssignedIdsComeFromTheCountersOfTheAgencyKind)
@@ -463,6 +574,30 @@ TEST_F(SpriteManagerTest, PointQueriesTakeTheTopmostDrawnSprite)
     EXPECT_EQ(m.StationAtPoint(100, 100), nullptr);
     EXPECT_EQ(m.SpriteAtPoint(100, 100), station);
     EXPECT_EQ(m.SpriteAtPoint(500, 500), nullptr);
+}
+
+TEST_F(SpriteManagerTest, SpritesAtAPointAreEveryDrawnOneTopMostFirst)
+{
+    WorldDataFolder art(true);
+    auto display = MakeDisplay();
+    CSpriteManager m;
+    ASSERT_TRUE(m.LoadReferenceLists(art.Path(), "Agency.csv", display.get()));
+    CSprite* rubble = m.CreateFeatureSprite(Placement(kFeatureSprite, 2, 100, 100), false); // depth 5, 16 x 16
+    CSprite* tree = m.CreateFeatureSprite(Placement(kFeatureSprite, 0, 100, 100), false);   // 10
+    CSprite* car = m.CreateFeatureSprite(Placement(kFeatureSprite, 3, 100, 100), false);    // 30
+    CSprite* far = m.CreateFeatureSprite(Placement(kFeatureSprite, 3, 300, 300), false);
+    RECT view{0, 0, 800, 448};
+    m.UpdateScreenRects(view);
+    EXPECT_TRUE(m.SpritesAtPoint(100, 100).empty()); // nothing drawn yet
+    m.Draw(view, display->GetBackBuffer());
+    EXPECT_EQ(m.SpritesAtPoint(100, 100), (std::vector<CSprite*>{car, tree, rubble}));
+    EXPECT_EQ(m.SpritesAtPoint(92, 92), (std::vector<CSprite*>{car, tree, rubble})); // edges count
+    EXPECT_EQ(m.SpritesAtPoint(300, 300), (std::vector<CSprite*>{far}));
+    for (int32_t flag : {kSpriteHiddenUnder, kSpriteBlended, kSpriteLoaded, kSpriteHidden}) {
+        tree->m_Placement.Flags |= flag;
+        EXPECT_EQ(m.SpritesAtPoint(100, 100), (std::vector<CSprite*>{car, rubble})) << flag;
+        tree->m_Placement.Flags &= ~flag;
+    }
 }
 
 TEST_F(SpriteManagerTest, FeaturesUnderDrawnUnitsAreBlendedOrHidden)

@@ -150,6 +150,45 @@ TEST_F(TileMapTest, LookupsOutsideTheGridGiveMinusOne)
     EXPECT_EQ(map.GetTileIndexAtPixel(-1, 0), -1);
 }
 
+TEST_F(TileMapTest, CreateGridDrawsTypesZeroToSevenFromItsSeed)
+{
+    CMap2DLinked a, b, c;
+    ASSERT_TRUE(a.CreateGrid(100, 75, 12345));
+    ASSERT_TRUE(b.CreateGrid(100, 75, 12345));
+    ASSERT_TRUE(c.CreateGrid(100, 75, 54321));
+    EXPECT_EQ(a.GetColumns(), 100);
+    EXPECT_EQ(a.GetRows(), 75);
+    std::set<int> seen;
+    bool differs = false;
+    for (int r = 0; r < 75; ++r)
+        for (int col = 0; col < 100; ++col) {
+            seen.insert(a.GetTileIndex(r, col));
+            EXPECT_EQ(a.GetTileIndex(r, col), b.GetTileIndex(r, col));
+            differs = differs || a.GetTileIndex(r, col) != c.GetTileIndex(r, col);
+        }
+    EXPECT_EQ(seen, (std::set<int>{0, 1, 2, 3, 4, 5, 6, 7}));
+    EXPECT_TRUE(differs);
+    EXPECT_EQ(a.GetGridHead()->m_apLinks[4]->m_Position.m_nRow, 1); // linked like a loaded grid
+    EXPECT_NE(a.GetFlags() & 1, 0);
+}
+
+TEST_F(TileMapTest, SetTileIndexChangesCellsInsideTheGridOnly)
+{
+    CMap2DLinked map;
+    ASSERT_TRUE(map.BuildGrid(3, 2, {1, 1, 1, 1, 1, 1}));
+    struct Case {
+        int row, column, type;
+        bool taken;
+    };
+    for (Case c : {Case{1, 2, 255, true}, Case{0, 0, 0, true}, Case{2, 0, 9, false}, Case{0, 3, 9, false},
+                   Case{-1, 0, 9, false}, Case{0, -1, 9, false}, Case{1, 1, 256, false}, Case{1, 1, -1, false}}) {
+        const int before = map.GetTileIndex(c.row, c.column);
+        map.SetTileIndex(c.row, c.column, c.type);
+        EXPECT_EQ(map.GetTileIndex(c.row, c.column), c.taken ? c.type : before) << c.row << "," << c.column;
+    }
+    EXPECT_EQ(map.GetTileIndex(1, 1), 1);
+}
+
 TEST_F(TileMapTest, ViewClampsToTheMapAndConvertsBetweenViewAndWorld)
 {
     CModeRecord mode;
@@ -292,6 +331,10 @@ TEST_F(TileMapTest, DrawnMapShowsEachCellsTileAtBothZooms)
     EXPECT_EQ(PixelAt(target, 10, 2), TileColour(1));
     EXPECT_EQ(PixelAt(target, 10, 10), TileColour(3));
     EXPECT_EQ(PixelAt(target, 40, 2), TileColour(1)); // past the grid the walk stays on the last cell
+
+    map->SetTileIndex(0, 0, 2); // marks the view, so the next draw shows it
+    ASSERT_EQ(map->Draw(rect, target), DD_OK);
+    EXPECT_EQ(PixelAt(target, 2, 2), TileColour(2));
 }
 
 TEST_F(TileMapTest, AreaMapBitmapLoadsAndAFailedLoadKeepsTheOld)
