@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -79,33 +78,49 @@ void CVelliskApp::ReportSaveFailure(const std::string& path, IVelliskPrompts& pr
     prompts.Message({text, "Save As Failed", platform::MessageIcon::Warning});
 }
 
-bool CVelliskApp::CopyBitmapForSave(const std::string& from, const std::string& to, std::string* temp,
-                                    IVelliskPrompts& prompts) const
+namespace {
+
+// Copies a file in blocks of 16,384 bytes; false with the reason when a read or a write does not go through.
+bool CopyFileBytes(const std::string& from, const std::string& to, std::string* error)
+{
+    FILE* in = platform::OpenFile(from, "rb");
+    if (!in) {
+        *error = "Couldn't open " + from + ": " + std::strerror(errno);
+        return false;
+    }
+    FILE* out = std::fopen(to.c_str(), "wbx");
+    if (!out) {
+        *error = "Couldn't create " + to + ": " + std::strerror(errno);
+        std::fclose(in);
+        return false;
+    }
+    char block[16384];
+    bool ok = true;
+    for (size_t n; ok && (n = std::fread(block, 1, sizeof(block), in)) > 0;)
+        ok = std::fwrite(block, 1, n, out) == n;
+    ok = ok && !std::ferror(in) && std::fflush(out) == 0;
+    const int written = errno;
+    ok = std::fclose(out) == 0 && ok;
+    std::fclose(in);
+    if (!ok) {
+        *error = "Couldn't copy " + from + " to " + to + ": " + std::strerror(written);
+        std::remove(to.c_str());
+    }
+    return ok;
+}
+
+} // namespace
+
+bool CVelliskApp::CopyBitmapForSave(const std::string& from, const std::string& to, std::string* temp) const
 {
     // Copied beside its final name first; it takes that name only once the area map is written.
-    std::ifstream in(platform::ResolvePathCase(from), std::ios::binary);
+    *temp = to + ".tmp" + std::to_string(::getpid());
+    std::remove(temp->c_str());
     std::string error;
-    if (!in) {
-        error = "Couldn't open " + from + ": " + std::strerror(errno);
-    } else {
-        *temp = to + ".tmp" + std::to_string(::getpid());
-        std::ofstream out(*temp, std::ios::binary | std::ios::trunc);
-        if (!out) {
-            error = "Couldn't create " + to + ": " + std::strerror(errno);
-        } else {
-            out << in.rdbuf();
-            out.flush();
-            if (!out || in.bad())
-                error = "Couldn't copy " + from + " to " + to;
-        }
-        if (!error.empty())
-            std::remove(temp->c_str());
-    }
-    if (error.empty())
+    if (CopyFileBytes(from, *temp, &error))
         return true;
     temp->clear();
     platform::DebugOutput(error);
-    prompts.Message({error, "Save As Failed", platform::MessageIcon::Warning});
     return false;
 }
 
@@ -129,8 +144,10 @@ bool CVelliskApp::SaveAs(const std::string& path, IVelliskPrompts& prompts)
     std::string temp;
     std::error_code ec;
     const bool same = !oldName.empty() && fs::equivalent(from, platform::ResolvePathCase(to), ec);
-    if (!same && !oldName.empty() && !CopyBitmapForSave(from, to, &temp, prompts))
+    if (!same && !oldName.empty() && !CopyBitmapForSave(from, to, &temp)) {
+        ReportSaveFailure(path, prompts);
         return false;
+    }
     CopyName(m_pAreaMap->m_szMapBitmap, ::CAreaMapData::kPathSize, newName.c_str());
     std::string why;
     if (!SaveAreaMap(*m_pAreaMap, path, &why)) {
@@ -142,7 +159,8 @@ bool CVelliskApp::SaveAs(const std::string& path, IVelliskPrompts& prompts)
     }
     if (!temp.empty() && std::rename(temp.c_str(), to.c_str()) != 0) {
         std::remove(temp.c_str());
-        prompts.Message({"Couldn't copy " + from + " to " + to, "Save As Failed", platform::MessageIcon::Warning});
+        prompts.Message({"Couldn't copy " + from + " to " + to + ": " + std::strerror(errno), "Save As Failed",
+                         platform::MessageIcon::Warning});
     }
     m_strPathName = path;
     m_strFileTitle = vellisk::FileTitle(path);

@@ -60,8 +60,7 @@ public:
 
 private:
     void ReportSaveFailure(const std::string& path, IVelliskPrompts& prompts) const;
-    bool CopyBitmapForSave(const std::string& from, const std::string& to, std::string* temp,
-                           IVelliskPrompts& prompts) const;
+    bool CopyBitmapForSave(const std::string& from, const std::string& to, std::string* temp) const;
 
     std::string m_strDataFolder;
     std::unique_ptr<CAreaMapData> m_pAreaMap;
