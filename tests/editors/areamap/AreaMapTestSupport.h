@@ -8,7 +8,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <iterator>
 #include <string>
 #include <unistd.h>
@@ -75,16 +77,26 @@ inline std::vector<ShapePoint> Box(double left, double bottom, double right, dou
     return {{left, bottom}, {left, top}, {right, top}, {right, bottom}, {left, bottom}};
 }
 
-// The demo data folder, made once per test program (removed at exit); empty when it could not be made.
+// The build's own demo folder (named by ZR_DEMO_DATA, read only), else one made once per test program (removed at
+// exit); empty when it could not be made.
 inline const std::string& DemoData()
 {
     struct Made {
-        TempDir dir;
+        std::unique_ptr<TempDir> dir;
         std::string path;
         Made()
         {
             platform::SetMessageEcho(false);
-            path = dir.File("data");
+            if (const char* built = std::getenv("ZR_DEMO_DATA")) {
+                std::error_code ec;
+                if (fs::is_regular_file(fs::path(built) / "GameInfo.txt", ec) &&
+                    fs::is_regular_file(fs::path(built) / "Maps" / "ESRI" / "millbrook_cty.shp", ec)) {
+                    path = built;
+                    return;
+                }
+            }
+            dir = std::make_unique<TempDir>();
+            path = dir->File("data");
             if (!demo::MakeDemoData(ZR_DEMO_SOURCE, path))
                 path.clear();
             platform::ClearRecordedMessages();
