@@ -106,11 +106,24 @@ inline const std::string& DemoData()
     return made.path;
 }
 
-// A copy of the demo data in `to` (created).
-inline void CopyDemoData(const std::string& to)
+// A copy of the demo data in `to` (created). The editor's copy leaves out what only the game reads (screen art,
+// sounds, the title pictures), so each test copies a few megabytes, not the whole folder.
+inline void CopyDemoData(const std::string& to, bool whole = false)
 {
     fs::create_directories(to);
-    fs::copy(DemoData(), to, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    const auto options = fs::copy_options::recursive | fs::copy_options::overwrite_existing;
+    for (const auto& entry : fs::directory_iterator(DemoData())) {
+        const std::string name = entry.path().filename().string();
+        if (!whole && (name == "GUI" || name == "Sounds"))
+            continue;
+        if (!whole && name == "Art") {
+            fs::create_directories(fs::path(to) / "Art");
+            for (const char* tiles : {"Tiles_8.bmp", "Tiles_32.bmp"})
+                fs::copy(entry.path() / tiles, fs::path(to) / "Art" / tiles, options);
+            continue;
+        }
+        fs::copy(entry.path(), fs::path(to) / name, options);
+    }
 }
 
 } // namespace areamaptest
