@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 
 QF_IMPLEMENT_SERIAL(CStationResource, 2)
 QF_IMPLEMENT_SERIAL(CStationData, 2)
@@ -53,6 +54,19 @@ bool CStationResource::Serialize(QFArchive* archive)
     return true;
 }
 
+void CStationResource::Assign(const CStationResource& other)
+{
+    if (this == &other)
+        return;
+    m_nAgencyKind = other.m_nAgencyKind;
+    m_AgencyIndex = other.m_AgencyIndex;
+    std::memcpy(m_szName, other.m_szName, sizeof(m_szName));
+    m_szName[kNameSize - 1] = '\0';
+    m_nResCount = other.m_nResCount;
+    m_nAvailable = other.m_nAvailable;
+    m_bOnCall = other.m_bOnCall;
+}
+
 // ---- station ----
 
 CStationData::CStationData() = default;
@@ -84,14 +98,7 @@ void CStationData::CopyFrom(const CStationData& other)
     for (int i = 0; i < kResourceSlots; ++i) {
         if (other.m_paResources[i]) {
             m_paResources[i] = new CStationResource();
-            CStationResource& to = *m_paResources[i];
-            const CStationResource& from = *other.m_paResources[i];
-            to.m_nAgencyKind = from.m_nAgencyKind;
-            to.m_AgencyIndex = from.m_AgencyIndex;
-            std::memcpy(to.m_szName, from.m_szName, sizeof(to.m_szName));
-            to.m_nResCount = from.m_nResCount;
-            to.m_nAvailable = from.m_nAvailable;
-            to.m_bOnCall = from.m_bOnCall;
+            m_paResources[i]->Assign(*other.m_paResources[i]);
         }
     }
     std::memcpy(m_szName, other.m_szName, sizeof(m_szName));
@@ -141,6 +148,24 @@ void CStationData::FreeRoutes()
 void CStationData::SetName(const char* name)
 {
     CopyName(m_szName, kNameSize, name);
+}
+
+void CStationData::AddResource(const CStationResource& resource)
+{
+    for (CStationResource*& slot : m_paResources) {
+        if (!slot) {
+            slot = new CStationResource();
+            slot->Assign(resource);
+            return;
+        }
+    }
+}
+
+void CStationData::SetWaypoints(std::vector<POINT> points)
+{
+    FreeRoutes(); // the lists were built from the old points
+    m_pptWaypoints = std::move(points);
+    m_nNumWaypoints = static_cast<int32_t>(m_pptWaypoints.size());
 }
 
 CStationResource* CStationData::GetResource(int index) const

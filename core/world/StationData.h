@@ -22,6 +22,8 @@ public:
     CStationResource() = default;
     ~CStationResource() override = default;
     bool Serialize(QFArchive* archive) override;
+    // Copies the two identifiers, the name and the three counts of another line.
+    void Assign(const CStationResource& other);
 
     int32_t m_nAgencyKind = 0; // stored as the first "tmp"
     int32_t m_AgencyIndex = 0;
@@ -63,6 +65,10 @@ public:
                            uint32_t operationsMask);
     void SetName(const char* name);
     void FreeRoutes();
+    // Stores a copy of the line in the first empty slot; nothing when all six are in use.
+    void AddResource(const CStationResource& resource);
+    // Replaces the route with these points (station first, incident site last).
+    void SetWaypoints(std::vector<POINT> points);
 
     CStationResource* m_paResources[kResourceSlots] = {};
     CPopupMenu* m_pPopupMenu = nullptr;

@@ -63,6 +63,7 @@ bool MakeDemoData(const std::string& sourceFolder, const std::string& outputFold
         MakeScreenArt(out);
         MakeScreenLists(out);
         MakeAreaMapArt(out);
+        MakeShapefiles(out);
         MakeSounds(out);
         MakeCursors(out);
         MakeFont(out);

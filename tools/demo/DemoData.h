@@ -49,6 +49,8 @@ void MakeSpriteArt(Output& out);
 void MakeScreenArt(Output& out);
 void MakeScreenLists(Output& out);
 void MakeAreaMapArt(Output& out);
+// The ESRI shapefiles the area map is drawn from, in "Maps/ESRI".
+void MakeShapefiles(Output& out);
 void MakeSounds(Output& out);
 void MakeCursors(Output& out);
 void MakeFont(Output& out);

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 using namespace worldtest;
 
@@ -162,6 +163,45 @@ TEST_F(StationTest, RoutesRunBothWaysWithHeadingAndSpeed)
     CStationData none;
     none.BuildRoutes();
     EXPECT_EQ(none.m_pRouteToStation, nullptr);
+}
+
+TEST_F(StationTest, AddResourceCopiesIntoTheFirstEmptySlotUntilSixAreUsed)
+{
+    CStationData s;
+    std::unique_ptr<CStationResource> line(Resource("Engine Crew", 3, 1, 1, 4));
+    line->m_nAvailable = 2;
+    s.m_paResources[0] = Resource("Medic", 1);
+    for (int i = 0; i < 6; ++i) {
+        line->m_nResCount = 10 + i;
+        s.AddResource(*line);
+    }
+    EXPECT_STREQ(s.GetResource(0)->m_szName, "Medic");
+    for (int i = 1; i < 6; ++i) {
+        const CStationResource* r = s.GetResource(i);
+        ASSERT_NE(r, nullptr);
+        EXPECT_NE(r, line.get()); // a copy: the caller keeps its own
+        EXPECT_STREQ(r->m_szName, "Engine Crew");
+        EXPECT_EQ(r->m_nResCount, 9 + i);
+        EXPECT_EQ(r->m_nAvailable, 2);
+        EXPECT_EQ(r->m_bOnCall, 1);
+        EXPECT_EQ(r->m_nAgencyKind, 1);
+        EXPECT_EQ(r->m_AgencyIndex, 4);
+    }
+    EXPECT_EQ(s.GetResource(5)->m_nResCount, 14); // the sixth call found no room
+}
+
+TEST_F(StationTest, SetWaypointsReplacesTheRouteAndDropsItsLists)
+{
+    CStationData s;
+    s.m_pptWaypoints = {{0, 0}, {5, 5}, {9, 9}};
+    s.BuildRoutes();
+    ASSERT_NE(s.m_pRouteToStation, nullptr);
+    s.SetWaypoints({{1, 2}, {3, 4}});
+    EXPECT_EQ(s.m_nNumWaypoints, 2);
+    ASSERT_EQ(s.m_pptWaypoints.size(), 2u);
+    EXPECT_EQ(s.m_pptWaypoints[1].y, 4);
+    EXPECT_EQ(s.m_pRouteToStation, nullptr);
+    EXPECT_EQ(s.m_pRouteFromStation, nullptr);
 }
 
 class DispatchMenuTest : public StationTest {

@@ -1,0 +1,219 @@
+// The editor's area-map document: start-up reading, names, zoom, and reading and writing ".zra" files.
+#include "editors/areamap/model/AreaMapDocument.h"
+
+#include "editors/areamap/model/AreaMapNames.h"
+
+#include "core/display/CDisplay.h"
+#include "core/persist/QFArchive.h"
+#include "core/persist/QFFileStream.h"
+#include "core/world/Map2DLinked.h"
+#include "core/world/SpriteManager.h"
+#include "core/world/StationData.h"
+#include "core/world/WorldContext.h"
+#include "platform/system/Paths.h"
+
+#include <cstdio>
+#include <vector>
+
+namespace vellisk {
+namespace {
+
+constexpr size_t kGameInfoMaxBytes = 64 * 1024;
+const RECT kViewRect{0, 0, 800, 448};
+
+RECT ViewRect(CDisplay* display)
+{
+    return display ? display->GetBackBufferRect() : kViewRect;
+}
+
+} // namespace
+
+CAreaMapData::CAreaMapData() = default;
+
+CAreaMapData::~CAreaMapData()
+{
+    delete m_pMap;
+}
+
+QFSerializeBase* CAreaMapData::CreateObject()
+{
+    return new (std::nothrow) CAreaMapData();
+}
+
+void CAreaMapData::SetDataFolder(const std::string& folder)
+{
+    CopyName(m_szBaseFolder, kPathSize, folder.c_str());
+}
+
+bool CAreaMapData::LoadGameInfo(bool createSprites, CDisplay* display, CUserMessage* failure)
+{
+    const std::string folder = DataFolder();
+    const std::string path = platform::JoinPath(folder, "GameInfo.txt");
+    auto fail = [&](const std::string& text, const char* caption) {
+        platform::DebugOutput(text);
+        if (failure)
+            *failure = {text, caption, platform::MessageIcon::Warning};
+        return false;
+    };
+    FILE* file = platform::OpenFile(path, "rb");
+    if (!file)
+        return fail(path, "Failed to open the game info file.");
+    std::string text(kGameInfoMaxBytes, '\0');
+    text.resize(std::fread(text.data(), 1, text.size(), file));
+    std::fclose(file);
+    std::vector<std::string> names;
+    std::string why;
+    if (!ParseGameInfoNames(text, kGameInfoLines, &names, &why))
+        return fail(path + ": " + why, "Failed to open the game info file.");
+
+    UseWorldContext(folder, display);
+    auto map = std::make_unique<CMap2DLinked>();
+    map->SetModeRecord(&m_Settings);
+    map->Initialize(kViewRect.right, kViewRect.bottom, names[0], names[1], names[2], display, folder);
+    if (m_szMapBitmap[0]) {
+        if (!map->LoadAreaMapBitmap(folder, m_szMapBitmap, false))
+            return fail("Couldn't load the map bitmap " +
+                            platform::JoinPath(platform::JoinPath(folder, "Maps"), m_szMapBitmap),
+                        "Failed to open file");
+        map->CreateGrid(100, 75);
+    }
+    delete m_pMap;
+    m_pMap = map.release();
+    if (createSprites) {
+        delete m_pSpriteManager;
+        m_pSpriteManager = new CSpriteManager();
+        m_pSpriteManager->LoadLists(names[3], names[4], names[6], "ZR_Vehicle-Task_List.csv", "Agency.csv");
+    }
+    if (m_pSpriteManager)
+        m_pSpriteManager->SetDisplay(display);
+    SetZoom(0, display);
+    m_bModified = false;
+    return true;
+}
+
+void CAreaMapData::SetZoom(int index, CDisplay* display)
+{
+    m_Settings.m_nZoom = index;
+    RECT view = ViewRect(display);
+    if (m_pMap)
+        m_pMap->SetZoom(&view);
+    if (m_pSpriteManager) {
+        m_pSpriteManager->SetZoom(index);
+        UpdateSpriteRects(display);
+    }
+}
+
+void CAreaMapData::UpdateSpriteRects(CDisplay* display)
+{
+    if (m_pSpriteManager)
+        m_pSpriteManager->UpdateScreenRects(ViewRect(display));
+}
+
+int CAreaMapData::NextStationID(int kind)
+{
+    if (kind < 0 || kind >= kStationIdCounters)
+        return -1;
+    return static_cast<int>(++m_naNextStationID[kind]);
+}
+
+bool CAreaMapData::SetBitmapName(const std::string& name)
+{
+    std::string bitmap;
+    if (!MakeBitmapName(name, &bitmap))
+        return false;
+    CopyName(m_szMapBitmap, kPathSize, bitmap.c_str());
+    return true;
+}
+
+bool CAreaMapData::HasMap() const
+{
+    return m_pMap && m_pMap->GetMapBitmap();
+}
+
+void RegisterVelliskClasses()
+{
+    RegisterCoreClasses();
+    QFClassFactory::Instance().Register("CAreaMapData", &CAreaMapData::CreateObject);
+}
+
+void UseWorldContext(const std::string& dataFolder, CDisplay* display)
+{
+    CWorldContext& context = WorldContext();
+    context.m_strDataFolder = dataFolder;
+    context.m_strBaseFolder = dataFolder;
+    context.m_strScenarioName.clear(); // the common agency list
+    context.m_pDisplay = display;
+}
+
+bool SaveAreaMap(CAreaMapData& document, const std::string& path, std::string* error)
+{
+    // Stations are numbered in draw-list order: a load numbers them afresh as it rebuilds that list, so a file
+    // written, read and written again keeps its bytes (and the demo's keep theirs).
+    if (document.m_pSpriteManager) {
+        int id = 1;
+        for (CSprite* s = document.m_pSpriteManager->GetHead(); s; s = s->m_pNext)
+            if (s->Kind() == kStationSprite)
+                s->m_Placement.ServiceId = id++;
+    }
+    // Storing clears the modified flag; a write that fails keeps it.
+    const bool modified = document.m_bModified;
+    auto fail = [&](const std::string& why) {
+        document.m_bModified = modified;
+        if (error)
+            *error = why;
+        return false;
+    };
+    QFFileStream stream;
+    if (!stream.OpenSafeWrite(path, QFFileStream::kBinary))
+        return fail("cannot write " + path);
+    QFArchive archive;
+    archive.BeginDocument(QFArchive::kStoring, &stream, QFArchive::kBinary);
+    ::CAreaMapData* object = &document;
+    QFSerializePointer(&archive, &object, "CAreaMapData");
+    const bool failed = archive.Failed();
+    const std::string reason = archive.FailReason();
+    archive.EndDocument();
+    if (failed) {
+        stream.Abandon();
+        return fail(path + ": " + reason);
+    }
+    if (!stream.Close())
+        return fail("cannot write " + path);
+    document.m_bModified = false;
+    return true;
+}
+
+std::unique_ptr<CAreaMapData> LoadAreaMap(const std::string& path, const std::string& dataFolder, CDisplay* display,
+                                          std::string* error)
+{
+    auto fail = [&](const std::string& why) -> std::unique_ptr<CAreaMapData> {
+        if (error)
+            *error = why;
+        return nullptr;
+    };
+    QFFileStream stream;
+    if (!stream.Open(path, QFFileStream::kBinary, QFFileStream::kRead))
+        return fail(path);
+    UseWorldContext(dataFolder, display);
+    QFArchive archive;
+    archive.BeginDocument(QFArchive::kLoading, &stream, QFArchive::kBinary);
+    ::CAreaMapData* read = nullptr;
+    QFSerializePointer(&archive, &read, "CAreaMapData");
+    std::unique_ptr<::CAreaMapData> owned(read);
+    const bool failed = archive.Failed();
+    const std::string reason = archive.FailReason();
+    archive.EndDocument();
+    stream.Close();
+    auto* document = dynamic_cast<CAreaMapData*>(owned.get());
+    if (failed || !document || !document->m_pSpriteManager)
+        return fail(path + (failed ? ": " + reason : ": no area map or stations"));
+    owned.release();
+    std::unique_ptr<CAreaMapData> result(document);
+    result->SetDataFolder(dataFolder);
+    CUserMessage failure;
+    if (!result->LoadGameInfo(false, display, &failure))
+        return fail(path + ": " + failure.text);
+    return result;
+}
+
+} // namespace vellisk

@@ -1,0 +1,76 @@
+// Bitmap names, names from a new bitmap and "GameInfo.txt" by line.
+#include "editors/areamap/model/AreaMapNames.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace vellisk {
+
+bool MakeBitmapName(const std::string& name, std::string* bitmapName)
+{
+    std::string out = name.substr(0, name.find(".zra")) + ".bmp";
+    if (out.size() > kMaxBitmapName)
+        return false;
+    *bitmapName = out;
+    return true;
+}
+
+std::string FileTitle(const std::string& path)
+{
+    size_t cut = path.find_last_of("/\\");
+    std::string name = cut == std::string::npos ? path : path.substr(cut + 1);
+    size_t dot = name.rfind('.');
+    return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+bool NamesFromBitmap(const std::string& bitmapPath, const std::string& dataFolder, CAreaMapNames* names)
+{
+    size_t cut = bitmapPath.find_last_of("/\\");
+    if (cut == std::string::npos || cut == 0)
+        return false;
+    const std::string name = bitmapPath.substr(cut + 1);
+    std::string upper = name;
+    std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) { return std::toupper(c); });
+    size_t at = upper.find(".BMP");
+    if (at == std::string::npos || upper.find(".BMP", at + 1) != std::string::npos)
+        return false;
+    upper.replace(at, 4, ".ZRA");
+    size_t dot = name.rfind('.');
+    if (dot == std::string::npos || dot == 0)
+        return false;
+    CAreaMapNames out;
+    out.fileTitle = name.substr(0, dot);
+    if (!MakeBitmapName(out.fileTitle, &out.bitmapName))
+        return false;
+    out.pathName = dataFolder.empty() ? upper : dataFolder + "/" + upper;
+    *names = out;
+    return true;
+}
+
+bool ParseGameInfoNames(const std::string& text, size_t count, std::vector<std::string>* names, std::string* error)
+{
+    std::vector<std::string> out(count);
+    size_t pos = 0;
+    for (size_t line = 0; line < count && pos < text.size(); ++line) {
+        size_t end = text.find('\n', pos);
+        if (end == std::string::npos)
+            end = text.size();
+        size_t a = pos;
+        while (a < end && std::isspace(static_cast<unsigned char>(text[a])))
+            ++a;
+        size_t b = a;
+        while (b < end && !std::isspace(static_cast<unsigned char>(text[b])))
+            ++b;
+        if (b - a > kMaxBitmapName) {
+            if (error)
+                *error = "the name on line " + std::to_string(line + 1) + " is too long";
+            return false;
+        }
+        out[line] = text.substr(a, b - a);
+        pos = end + 1;
+    }
+    *names = std::move(out);
+    return true;
+}
+
+} // namespace vellisk

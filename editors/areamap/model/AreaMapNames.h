@@ -1,0 +1,34 @@
+// The names an area map goes by: its bitmap name from a file name, the ".zra" path and title from a new
+// bitmap, and the file names "GameInfo.txt" gives by line.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace vellisk {
+
+// Longest bitmap name the document keeps (259 characters and a terminator).
+constexpr size_t kMaxBitmapName = 259;
+
+// The bitmap name for a file name: cut at the first ".zra" (lower case only), ".bmp" appended. False when the
+// result does not fit.
+bool MakeBitmapName(const std::string& name, std::string* bitmapName);
+
+// The file's name without its folder and without its last extension.
+std::string FileTitle(const std::string& path);
+
+// The ".zra" of a new bitmap "<...>/Maps/Town.bmp": "<data>/TOWN.ZRA", title "Town", bitmap name "Town.bmp".
+struct CAreaMapNames {
+    std::string pathName;
+    std::string fileTitle;
+    std::string bitmapName;
+};
+// False (nothing set) for a path without a folder, without ".bmp" (any case) exactly once, or without a title.
+bool NamesFromBitmap(const std::string& bitmapPath, const std::string& dataFolder, CAreaMapNames* names);
+
+// The first `count` lines of "GameInfo.txt": each line's first word, by position (a short file leaves the rest
+// empty). False with the line named when a name is longer than the document's names hold.
+bool ParseGameInfoNames(const std::string& text, size_t count, std::vector<std::string>* names,
+                        std::string* error = nullptr);
+
+} // namespace vellisk

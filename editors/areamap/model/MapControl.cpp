@@ -1,0 +1,160 @@
+// The map control's layers, extents and drawing into a device bitmap.
+#include "editors/areamap/model/MapControl.h"
+
+#include "platform/gdi/DeviceContext.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace vellisk {
+
+using platform::shapefile::ShapeKind;
+using platform::shapefile::ShapePoint;
+
+bool CMapLayer::Load(std::string* error)
+{
+    return platform::shapefile::ReadShapefile(m_strFile, m_shapes, error);
+}
+
+bool CMapLayers::Add(std::unique_ptr<CMapLayer> layer)
+{
+    m_strLastError.clear();
+    if (!layer)
+        return false;
+    std::string why;
+    if (!layer->Load(&why)) {
+        m_strLastError = layer->File() + ": " + why;
+        return false;
+    }
+    m_layers.push_back(std::move(layer));
+    return true;
+}
+
+CMapRectangle CMap1::FullExtent() const
+{
+    CMapRectangle r;
+    bool any = false;
+    for (int i = 0; i < m_layers.Count(); ++i) {
+        const auto& shapes = m_layers.Item(i).Shapes();
+        if (!shapes.hasBounds)
+            continue;
+        const auto& b = shapes.bounds;
+        if (!any) {
+            r = {b.minX, b.minY, b.maxX, b.maxY};
+            any = true;
+            continue;
+        }
+        r.left = std::min(r.left, b.minX);
+        r.bottom = std::min(r.bottom, b.minY);
+        r.right = std::max(r.right, b.maxX);
+        r.top = std::max(r.top, b.maxY);
+    }
+    if (r.Width() <= 0 && r.Height() <= 0) {
+        r.left -= 0.5;
+        r.right += 0.5;
+        r.bottom -= 0.5;
+        r.top += 0.5;
+    }
+    return r;
+}
+
+namespace {
+
+// Map units to pixels: one scale for both axes, the extent's centre at the picture's centre, y flipped.
+struct Transform {
+    double scale = 1;
+    double centreX = 0;
+    double centreY = 0;
+    double halfWidth = 0;
+    double halfHeight = 0;
+
+    POINT operator()(const ShapePoint& p) const
+    {
+        // Far points are pulled in to a range the pixel arithmetic holds; they stay far outside the picture.
+        const double limit = 1e9;
+        double x = (p.x - centreX) * scale + halfWidth;
+        double y = halfHeight - (p.y - centreY) * scale;
+        x = std::isnan(x) ? limit : std::clamp(x, -limit, limit);
+        y = std::isnan(y) ? limit : std::clamp(y, -limit, limit);
+        return POINT{static_cast<int32_t>(std::floor(x + 0.5)), static_cast<int32_t>(std::floor(y + 0.5))};
+    }
+};
+
+void DrawLayer(platform::gdi::DeviceContext& dc, const CMapLayer& layer, const Transform& to)
+{
+    using namespace platform::gdi;
+    const COLORREF colour = layer.Symbol().Color();
+    const auto& shapes = layer.Shapes();
+    std::vector<POINT> points;
+    std::vector<int> counts;
+    for (const auto& shape : shapes.shapes) {
+        if (shapes.kind == ShapeKind::Point) {
+            for (const auto& part : shape.parts)
+                for (const ShapePoint& p : part) {
+                    POINT c = to(p);
+                    dc.FillSolidRect(RECT{c.x - 1, c.y - 1, c.x + 2, c.y + 2}, colour);
+                }
+            continue;
+        }
+        points.clear();
+        counts.clear();
+        for (const auto& part : shape.parts) {
+            for (const ShapePoint& p : part)
+                points.push_back(to(p));
+            counts.push_back(static_cast<int>(part.size()));
+        }
+        if (shapes.kind == ShapeKind::Polygon) {
+            // Rings of a single point have no area and no outline.
+            std::vector<POINT> rings;
+            std::vector<int> sizes;
+            size_t at = 0;
+            for (int n : counts) {
+                if (n >= 2) {
+                    rings.insert(rings.end(), points.begin() + static_cast<long>(at),
+                                 points.begin() + static_cast<long>(at + n));
+                    sizes.push_back(n);
+                }
+                at += static_cast<size_t>(n);
+            }
+            if (!sizes.empty())
+                dc.PolyPolygon(rings.data(), sizes.data(), static_cast<int>(sizes.size()));
+            continue;
+        }
+        size_t at = 0;
+        for (int n : counts) {
+            dc.Polyline(points.data() + at, n);
+            at += static_cast<size_t>(n);
+        }
+    }
+}
+
+} // namespace
+
+bool CMap1::Draw(platform::gdi::DeviceBitmap& out, int width, int height) const
+{
+    using namespace platform::gdi;
+    if (width < 1 || height < 1 || !out.Create(width, height, 32))
+        return false;
+    DeviceContext dc(out);
+    dc.FillSolidRect(RECT{0, 0, width, height}, RGB(255, 255, 255));
+    Transform to;
+    const double w = m_extent.Width(), h = m_extent.Height();
+    if (!(w > 0) && !(h > 0))
+        return true; // no extent to fit: only the ground
+    to.scale = std::min(w > 0 ? width / w : HUGE_VAL, h > 0 ? height / h : HUGE_VAL);
+    if (!std::isfinite(to.scale) || !(to.scale > 0))
+        return true;
+    to.centreX = m_extent.left / 2 + m_extent.right / 2;
+    to.centreY = m_extent.bottom / 2 + m_extent.top / 2;
+    to.halfWidth = width / 2.0;
+    to.halfHeight = height / 2.0;
+    for (int i = 0; i < m_layers.Count(); ++i) {
+        const CMapLayer& layer = m_layers.Item(i);
+        dc.SelectPen(Pen{PS_SOLID, layer.Shapes().kind == ShapeKind::Polygon ? RGB(0, 0, 0) : layer.Symbol().Color()});
+        dc.SelectBrush(Brush{BS_SOLID, layer.Symbol().Color()});
+        DrawLayer(dc, layer, to);
+    }
+    return true;
+}
+
+} // namespace vellisk

@@ -1,0 +1,72 @@
+// Vellisk's application without windows: the document it owns, the current file's names, and the file commands
+// (New from a bitmap, Open, Save, Save As, the save prompts before New, Open and closing).
+#pragma once
+
+#include "editors/areamap/model/AreaMapDocument.h"
+#include "editors/areamap/model/AreaMapView.h"
+
+#include <memory>
+#include <string>
+
+namespace vellisk {
+
+// The questions and messages the file commands put to the user.
+class IVelliskPrompts {
+public:
+    enum class Answer { Yes, No, Cancel };
+    virtual ~IVelliskPrompts() = default;
+    virtual void Message(const CUserMessage& message) = 0;
+    // Yes and No, with Cancel when asked for.
+    virtual Answer Ask(const CUserMessage& question, bool withCancel) = 0;
+    // The save dialog for an area map ("*.zra" in the data folder); empty when cancelled.
+    virtual std::string SaveAreaMapName() = 0;
+};
+
+class CVelliskApp {
+public:
+    // The data folder is where the program starts; the document is created at once.
+    explicit CVelliskApp(const std::string& dataFolder);
+    ~CVelliskApp();
+    CVelliskApp(const CVelliskApp&) = delete;
+    CVelliskApp& operator=(const CVelliskApp&) = delete;
+
+    CAreaMapData* Document() const { return m_pAreaMap.get(); }
+    const std::string& DataFolder() const { return m_strDataFolder; }
+    const std::string& FileTitle() const { return m_strFileTitle; }
+    const std::string& PathName() const { return m_strPathName; }
+    // The map view (set by it; Save and Save As reset its edit state, Open hands it the new document).
+    void SetView(CAreaMapViewModel* view);
+    CAreaMapViewModel* View() const { return m_pMapView; }
+
+    bool IsModified() const { return m_pAreaMap && m_pAreaMap->m_bModified; }
+    // Save needs a map bitmap and a change; Save As only the bitmap.
+    bool CanSave() const { return CanSaveAs() && IsModified(); }
+    bool CanSaveAs() const { return m_pAreaMap && m_pAreaMap->HasMap(); }
+
+    // When the document is modified: Yes saves (going on only when that worked), No goes on, Cancel stops.
+    bool AskSaveBeforeNew(IVelliskPrompts& prompts);
+    // Reads the file into a new document and swaps it in; else "Failed to open file" and nothing changes.
+    bool Open(const std::string& path, IVelliskPrompts& prompts);
+    // Writes the document under a new name, its bitmap copied under the matching name first; on failure the
+    // message " Couldn't save ..." and names, path, caption and modified flag stay as they were.
+    bool SaveAs(const std::string& path, IVelliskPrompts& prompts);
+    // To the current path (Save As when there is none).
+    bool Save(IVelliskPrompts& prompts);
+    // A new map from the bitmap the map-bitmap dialog saved: the view loads it, the names come from it and the
+    // area map is saved as "<data>/<NAME>.ZRA" (asking before replacing one). False when nothing was loaded.
+    bool NewFromBitmap(const std::string& bitmapPath, IVelliskPrompts& prompts);
+    // Closing: asks to save a modified document; false to stay open.
+    bool CanClose(IVelliskPrompts& prompts);
+
+private:
+    void ReportSaveFailure(const std::string& path, IVelliskPrompts& prompts) const;
+    bool CopyBitmapForSave(const std::string& from, const std::string& to, std::string* temp) const;
+
+    std::string m_strDataFolder;
+    std::unique_ptr<CAreaMapData> m_pAreaMap;
+    CAreaMapViewModel* m_pMapView = nullptr;
+    std::string m_strFileTitle;
+    std::string m_strPathName;
+};
+
+} // namespace vellisk

@@ -1,0 +1,148 @@
+// Tests of the map control: layers added from shapefiles, extents, and the picture probed pixel by pixel.
+#include "editors/areamap/model/EsriData.h"
+#include "editors/areamap/model/MapControl.h"
+#include "tests/editors/areamap/AreaMapTestSupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace vellisk;
+using namespace areamaptest;
+
+namespace {
+
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr COLORREF kBlack = RGB(0, 0, 0);
+constexpr COLORREF kCounty = RGB(131, 187, 68);
+constexpr COLORREF kWaterColour = RGB(5, 158, 250);
+constexpr COLORREF kRoadColour = RGB(200, 0, 0);
+
+bool AddLayer(CMap1& map, const std::string& path, COLORREF colour)
+{
+    auto layer = std::make_unique<CMapLayer>();
+    layer->SetFile(path);
+    layer->Symbol().SetColor(colour);
+    return map.Layers().Add(std::move(layer));
+}
+
+class MapControlTest : public ::testing::Test {
+protected:
+    TempDir dir;
+};
+
+} // namespace
+
+TEST_F(MapControlTest, LayersDrawInOrderWithHolesOutlinesArcsAndPoints)
+{
+    // Map units equal pixels: the county fills 800 x 448 exactly.
+    CMap1 map;
+    ASSERT_TRUE(AddLayer(map, WriteLayer(dir, "cty", ShapeKind::Polygon, {Shape{{Box(0, 0, 800, 448)}}}), kCounty));
+    ASSERT_TRUE(AddLayer(
+        map, WriteLayer(dir, "wat", ShapeKind::Polygon, {Shape{{Box(100, 100, 300, 300), Box(150, 150, 250, 250)}}}),
+        kWaterColour));
+    ASSERT_TRUE(AddLayer(map, WriteLayer(dir, "lka", ShapeKind::Arc, {Shape{{{{400, 40}, {600, 40}}}}}), kRoadColour));
+    ASSERT_TRUE(AddLayer(map, WriteLayer(dir, "pts", ShapeKind::Point, {Shape{{{{700, 400}}}}}), kBlack));
+    map.SetExtent(map.FullExtent());
+    platform::gdi::DeviceBitmap picture;
+    ASSERT_TRUE(map.Draw(picture, 800, 448));
+    EXPECT_EQ(picture.BitCount(), 32);
+    struct Probe {
+        int x, y;
+        COLORREF colour;
+        const char* what;
+    };
+    const Probe probes[] = {
+        {5, 5, kCounty, "county fill"},
+        {0, 200, kBlack, "county outline on the left edge"},
+        {200, 448 - 120, kWaterColour, "water band (y up)"},
+        {200, 448 - 200, kCounty, "the hole shows the county below"},
+        {150, 448 - 200, kBlack, "the hole's outline"},
+        {100, 448 - 200, kBlack, "the outer ring's outline"},
+        {450, 448 - 40, kRoadColour, "the arc"},
+        {450, 448 - 41, kCounty, "one pixel wide"},
+        {450, 448 - 39, kCounty, "one pixel wide below"},
+        {699, 47, kBlack, "point 3 x 3"},
+        {701, 49, kBlack, "point 3 x 3, far corner"},
+        {702, 48, kCounty, "point no wider"},
+    };
+    for (const Probe& p : probes)
+        EXPECT_EQ(picture.GetPixel(p.x, p.y), p.colour) << p.what << " at " << p.x << "," << p.y;
+}
+
+TEST_F(MapControlTest, ExtentIsFittedAtOneScaleAndCentred)
+{
+    CMap1 map;
+    ASSERT_TRUE(
+        AddLayer(map, WriteLayer(dir, "sq", ShapeKind::Polygon, {Shape{{Box(1000, 2000, 1100, 2100)}}}), kCounty));
+    map.SetExtent(map.FullExtent());
+    platform::gdi::DeviceBitmap picture;
+    ASSERT_TRUE(map.Draw(picture, 800, 448));
+    // 100 units over 448 rows: 4.48 pixels a unit, the square centred between x 176 and 624.
+    EXPECT_EQ(picture.GetPixel(170, 224), kWhite);
+    EXPECT_EQ(picture.GetPixel(180, 224), kCounty);
+    EXPECT_EQ(picture.GetPixel(620, 224), kCounty);
+    EXPECT_EQ(picture.GetPixel(630, 224), kWhite);
+    EXPECT_EQ(picture.GetPixel(400, 3), kCounty);
+    EXPECT_FALSE(map.Draw(picture, 0, 448));
+}
+
+TEST_F(MapControlTest, FullExtentIsTheUnionAndAPointIsWidened)
+{
+    CMap1 map;
+    CMapRectangle none = map.FullExtent();
+    EXPECT_DOUBLE_EQ(none.Width(), 1.0);
+    ASSERT_TRUE(AddLayer(map, WriteLayer(dir, "p", ShapeKind::Point, {Shape{{{{5, 7}}}}}), kBlack));
+    CMapRectangle one = map.FullExtent();
+    EXPECT_DOUBLE_EQ(one.left, 4.5);
+    EXPECT_DOUBLE_EQ(one.top, 7.5);
+    ASSERT_TRUE(AddLayer(map, WriteLayer(dir, "a", ShapeKind::Arc, {Shape{{{{-3, 1}, {2, 20}}}}}), kBlack));
+    CMapRectangle both = map.FullExtent();
+    EXPECT_DOUBLE_EQ(both.left, -3);
+    EXPECT_DOUBLE_EQ(both.bottom, 1);
+    EXPECT_DOUBLE_EQ(both.right, 5);
+    EXPECT_DOUBLE_EQ(both.top, 20);
+}
+
+TEST_F(MapControlTest, AFileThatDoesNotReadIsNotAdded)
+{
+    CMap1 map;
+    std::string good = WriteLayer(dir, "good", ShapeKind::Point, {Shape{{{{1, 1}}}}});
+    std::string cut = dir.Write("cut.shp", dir.Read("good.shp").substr(0, 60));
+    dir.Write("cut.shx", dir.Read("good.shx"));
+    EXPECT_FALSE(AddLayer(map, cut, kBlack));
+    EXPECT_NE(map.Layers().LastError().find(cut), std::string::npos);
+    EXPECT_FALSE(AddLayer(map, dir.File("missing.shp"), kBlack));
+    EXPECT_TRUE(AddLayer(map, good, kBlack));
+    EXPECT_EQ(map.Layers().Count(), 1);
+    EXPECT_EQ(map.Layers().Item(0).File(), good);
+}
+
+TEST(MapControlDemoSet, TheDemoShapefilesDrawTheWholeMapAtTwentyMetresAPixel)
+{
+    ASSERT_FALSE(DemoData().empty());
+    CLocatorOutcome located = LocateEsriData(DemoData() + "/Maps/ESRI");
+    ASSERT_TRUE(located.accepted);
+    EXPECT_TRUE(located.messages.empty());
+    EXPECT_NE(located.slots[4].find("millbrook_rail.shp"), std::string::npos);
+    CMap1 map;
+    EXPECT_TRUE(AddShapefileLayers(map, located.slots).text.empty());
+    EXPECT_EQ(map.Layers().Count(), 5);
+    EXPECT_DOUBLE_EQ(map.Extent().Width(), 16000);
+    EXPECT_DOUBLE_EQ(map.Extent().Height(), 8960);
+    EXPECT_EQ(map.Layers().Item(3).Shapes().shapes.back().parts.size(), 2u); // roads: one record of two parts
+    platform::gdi::DeviceBitmap picture;
+    ASSERT_TRUE(map.Draw(picture, kMapBitmapWidth, kMapBitmapHeight));
+    struct Probe {
+        int x, y;
+        COLORREF colour;
+        const char* what;
+    };
+    const Probe probes[] = {
+        {40, 40, kCounty, "fields"},           {330, 150, RGB(255, 255, 208), "Millbrook"},
+        {490, 270, kCounty, "the green"},      {120, 280, RGB(255, 255, 208), "Ashby"},
+        {365, 316, kWaterColour, "the brook"}, {180, 390, kWaterColour, "the pond"},
+        {430, 30, kBlack, "North Road"},       {200, 210, kBlack, "the rail line"},
+        {799, 447, kCounty, "bottom right"},
+    };
+    for (const Probe& p : probes)
+        EXPECT_EQ(picture.GetPixel(p.x, p.y), p.colour) << p.what;
+}
