@@ -107,9 +107,10 @@ function(zr_check_models_without_qt dir)
   endforeach()
 endfunction()
 
-# Headless drivers for every test (escaped so the list survives test discovery).
+# Headless drivers for every test, and the leak checker's suppressions of Qt's and fontconfig's own caches (escaped so
+# the list survives test discovery).
 set(ZR_TEST_ENVIRONMENT
-    "SDL_VIDEODRIVER=offscreen\\;SDL_AUDIODRIVER=dummy\\;SDL_VIDEO_EGL_DRIVER=none\\;SDL_RENDER_DRIVER=software\\;QT_QPA_PLATFORM=offscreen\\;ZR_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+    "SDL_VIDEODRIVER=offscreen\\;SDL_AUDIODRIVER=dummy\\;SDL_VIDEO_EGL_DRIVER=none\\;SDL_RENDER_DRIVER=software\\;QT_QPA_PLATFORM=offscreen\\;ZR_SOURCE_DIR=${CMAKE_SOURCE_DIR}\\;LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan-suppressions.txt:print_suppressions=0")
 
 # A GoogleTest executable registered with CTest. Tests run headless. With QT the test of Qt windows gets the
 # editors' test main (an application object, modal dialogs that cannot hang) and moc.

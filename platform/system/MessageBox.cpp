@@ -35,10 +35,14 @@ MessageState& State()
 const char* IconName(MessageIcon icon)
 {
     switch (icon) {
-    case MessageIcon::Information: return "info";
-    case MessageIcon::Warning: return "warning";
-    case MessageIcon::Error: return "error";
-    default: return "message";
+    case MessageIcon::Information:
+        return "info";
+    case MessageIcon::Warning:
+        return "warning";
+    case MessageIcon::Error:
+        return "error";
+    default:
+        return "message";
     }
 }
 
@@ -67,10 +71,12 @@ void DebugOutput(const std::string& text)
         std::fprintf(stderr, "%s%s", text.c_str(), (!text.empty() && text.back() == '\n') ? "" : "\n");
 }
 
-void SetMessageBoxBackend(IMessageBoxBackend* backend)
+IMessageBoxBackend* SetMessageBoxBackend(IMessageBoxBackend* backend)
 {
     std::lock_guard<std::mutex> guard(State().lock);
+    IMessageBoxBackend* old = State().backend;
     State().backend = backend;
+    return old;
 }
 
 std::vector<MessageRecord> RecordedMessages()

@@ -2,14 +2,13 @@
 #include "editors/common/ui/PresenterView.h"
 
 #include "editors/common/ui/Input.h"
+#include "editors/common/ui/Pictures.h"
 
 #include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
-
-#include <cstring>
 
 namespace {
 
@@ -59,10 +58,7 @@ bool CPresenterView::Present(const platform::PixelSurface& frame, std::string* e
             *error = "nothing to present";
         return false;
     }
-    if (!m_pFrame || m_pFrame->width() != frame.Width() || m_pFrame->height() != frame.Height())
-        m_pFrame = std::make_unique<QImage>(frame.Width(), frame.Height(), QImage::Format_RGB16);
-    for (int y = 0; y < frame.Height(); ++y)
-        std::memcpy(m_pFrame->scanLine(y), frame.Row(y), static_cast<size_t>(frame.PitchBytes()));
+    m_pFrame = std::make_unique<QImage>(ToQImage(frame));
     ++m_nPresents;
     if (!m_bInPaint)
         update();

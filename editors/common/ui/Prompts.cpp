@@ -337,14 +337,15 @@ bool CQtPromptService::ChooseFolder(const std::string& title, const std::string&
 
 struct CCoreMessageBoxes::Backend {
     CoreBoxBackend backend;
+    platform::IMessageBoxBackend* previous = nullptr;
 };
 
 CCoreMessageBoxes::CCoreMessageBoxes() : m_pBackend(std::make_unique<Backend>())
 {
-    platform::SetMessageBoxBackend(&m_pBackend->backend);
+    m_pBackend->previous = platform::SetMessageBoxBackend(&m_pBackend->backend);
 }
 
 CCoreMessageBoxes::~CCoreMessageBoxes()
 {
-    platform::SetMessageBoxBackend(nullptr);
+    platform::SetMessageBoxBackend(m_pBackend->previous);
 }

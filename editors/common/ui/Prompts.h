@@ -85,7 +85,8 @@ protected:
     bool ChooseSaveName(const FileDialogSpec& spec, std::string* path) override;
 };
 
-// Makes the core's message boxes (platform::ShowMessageBox) go through Prompts(); undone by the destructor.
+// Makes the core's message boxes (platform::ShowMessageBox) go through Prompts(); the destructor puts back the
+// backend that was there before.
 class CCoreMessageBoxes {
 public:
     CCoreMessageBoxes();

@@ -2,6 +2,8 @@
 // drawing inside a paint presents without looping, and Qt's input reaches the handlers as virtual keys and MK_ flags.
 #include "editors/common/ui/PresenterView.h"
 
+#include "editors/common/ui/Pictures.h"
+
 #include "core/display/CDisplay.h"
 #include "platform/gdi/DeviceContext.h"
 #include "platform/window/WindowMessages.h"
@@ -198,6 +200,24 @@ TEST(EditorUiPresenter, MouseArrivesWithMkFlags)
             tail.push_back(view.m_events[i].kind);
     EXPECT_EQ(tail, (std::vector<char>{'L', 'l', 'D', 'l', 'W'}));
     EXPECT_EQ(view.m_events.back(), (Event{'W', MK_CONTROL, 120, 7}));
+}
+
+TEST(EditorUiPresenter, DeviceBitmapsBecomeImagesColourForColour)
+{
+    gdi::DeviceBitmap map;
+    ASSERT_TRUE(map.Create(4, 3, 32));
+    map.SetPixel(1, 2, RGB(131, 187, 68));
+    map.SetPixel(3, 0, RGB(5, 158, 250));
+    const QImage image = ToQImage(map);
+    ASSERT_EQ(image.size(), QSize(4, 3));
+    EXPECT_EQ(QColor(image.pixel(1, 2)), QColor(131, 187, 68));
+    EXPECT_EQ(QColor(image.pixel(3, 0)), QColor(5, 158, 250));
+    EXPECT_EQ(QColor(image.pixel(0, 0)), QColor(0, 0, 0));
+    gdi::DeviceBitmap indexed;
+    ASSERT_TRUE(indexed.Create(2, 1, 8, {RGB(0, 0, 0), RGB(255, 255, 208)}));
+    indexed.SetRaw(1, 0, 1);
+    EXPECT_EQ(QColor(ToQImage(indexed).pixel(1, 0)), QColor(255, 255, 208));
+    EXPECT_TRUE(ToQImage(gdi::DeviceBitmap{}).isNull());
 }
 
 TEST(EditorUiPresenter, CursorsFollowTheModes)
