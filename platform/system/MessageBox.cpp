@@ -35,14 +35,10 @@ MessageState& State()
 const char* IconName(MessageIcon icon)
 {
     switch (icon) {
-    case MessageIcon::Information:
-        return "info";
-    case MessageIcon::Warning:
-        return "warning";
-    case MessageIcon::Error:
-        return "error";
-    default:
-        return "message";
+    case MessageIcon::Information: return "info";
+    case MessageIcon::Warning: return "warning";
+    case MessageIcon::Error: return "error";
+    default: return "message";
     }
 }
 
