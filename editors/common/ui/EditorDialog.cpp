@@ -82,13 +82,13 @@ QDialogButtonBox* CEditorDialog::CreateOkCancel()
     return box;
 }
 
-void CEditorDialog::showEvent(QShowEvent* event)
+void CEditorDialog::setVisible(bool visible)
 {
-    QDialog::showEvent(event);
-    if (!m_bInitDone) {
+    if (visible && !m_bInitDone) {
         m_bInitDone = true;
         OnInitDialog();
     }
+    QDialog::setVisible(visible);
 }
 
 CMainDialog::CMainDialog(QWidget* parent)
@@ -118,10 +118,11 @@ void CMainDialog::closeEvent(QCloseEvent* event)
         m_exitHandler();
 }
 
-void CMainDialog::showEvent(QShowEvent* event)
+void CMainDialog::setVisible(bool visible)
 {
-    // No button is pressed by Enter unless it has the focus itself.
-    for (QPushButton* button : findChildren<QPushButton*>())
-        button->setAutoDefault(false);
-    CEditorDialog::showEvent(event);
+    // No button is the default one, so Enter presses none (set before the dialog picks its default).
+    if (visible)
+        for (QPushButton* button : findChildren<QPushButton*>())
+            button->setAutoDefault(false);
+    CEditorDialog::setVisible(visible);
 }

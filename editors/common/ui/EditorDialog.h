@@ -75,10 +75,12 @@ public:
     // OK (also Enter on the default button) and Cancel (Escape, the close box).
     void accept() override { OnOK(); }
     void reject() override { OnCancel(); }
+    // The first show runs OnInitDialog before the dialog appears.
+    void setVisible(bool visible) override;
 
 protected:
     virtual void DoDataExchange(CDataExchange& dx);
-    // Runs once, as the dialog is first shown: by default loads the members into the controls.
+    // Runs once, just before the dialog is first shown: by default loads the members into the controls.
     virtual void OnInitDialog();
     // By default saves the controls into the members and closes with IDOK when nothing was refused; an override may
     // refuse by not calling EndDialog.
@@ -87,7 +89,6 @@ protected:
 
     // An OK and a Cancel button (ids 1 and 2, OK the default) wired to accept and reject.
     QDialogButtonBox* CreateOkCancel();
-    void showEvent(QShowEvent* event) override;
 
 private:
     bool m_bInitDone = false;
@@ -103,11 +104,11 @@ public:
     // The layout below the menu bar, for the dialog's controls.
     QVBoxLayout* GetMainLayout() const { return m_pLayout; }
     void SetExitHandler(std::function<void()> handler) { m_exitHandler = std::move(handler); }
+    void setVisible(bool visible) override;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    void showEvent(QShowEvent* event) override;
 
 private:
     QMenuBar* m_pMenuBar;

@@ -193,11 +193,16 @@ TEST(EditorUiDialog, MainDialogIgnoresEscapeAndEnterAndItsCloseBoxRunsTheExitHan
     dlg.setWindowTitle("ZR Events Editor");
     QMenu* file = dlg.GetMenuBar()->addMenu("&File");
     QAction* exitAction = file->addAction("E&xit");
+    auto* title = new QLineEdit(&dlg);
     auto* create = new QPushButton("Create", &dlg);
+    auto* edit = new QPushButton("Edit", &dlg);
+    dlg.GetMainLayout()->addWidget(title);
     dlg.GetMainLayout()->addWidget(create);
+    dlg.GetMainLayout()->addWidget(edit);
     int clicks = 0, exits = 0;
     bool proceed = false;
     QObject::connect(create, &QPushButton::clicked, [&] { ++clicks; });
+    QObject::connect(edit, &QPushButton::clicked, [&] { ++clicks; });
     auto exitCommand = [&] {
         ++exits;
         if (proceed)
@@ -208,9 +213,11 @@ TEST(EditorUiDialog, MainDialogIgnoresEscapeAndEnterAndItsCloseBoxRunsTheExitHan
 
     CModalAnswers answers;
     answers.Then([&](QDialog& d) {
-        create->setFocus();
-        QTest::keyClick(&d, Qt::Key_Escape);
-        QTest::keyClick(create, Qt::Key_Return);
+        title->setFocus();
+        QTest::keyClick(title, Qt::Key_Escape);
+        QTest::keyClick(title, Qt::Key_Return);
+        edit->setFocus();
+        QTest::keyClick(edit, Qt::Key_Return);
         QTest::keyClick(&d, Qt::Key_Enter);
         EXPECT_TRUE(d.isVisible());
         EXPECT_EQ(clicks, 0);

@@ -9,13 +9,15 @@
 
 int main(int argc, char** argv)
 {
+    ::testing::InitGoogleTest(&argc, argv);
+    // Listing the tests (CTest's discovery, run outside the tests' environment) needs no window system.
+    if (GTEST_FLAG_GET(list_tests))
+        return RUN_ALL_TESTS();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
     CModalGuard guard;
     CCoreMessageBoxes coreBoxes;
     CScriptedPrompts noPrompts;
-    const int result = RUN_ALL_TESTS();
-    return result;
+    return RUN_ALL_TESTS();
 }
