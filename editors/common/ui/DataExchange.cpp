@@ -1,6 +1,7 @@
 // Data exchange between dialog members and controls: text, numbers, combo indices, check boxes, times.
 #include "editors/common/ui/EditorDialog.h"
 
+#include "editors/common/ui/ListHelpers.h"
 #include "editors/common/ui/Text.h"
 #include "editors/common/ui/TimeEdit.h"
 
@@ -60,7 +61,7 @@ void DDX_CBIndex(CDataExchange& dx, QComboBox* combo, int& index)
     if (!combo || dx.Failed())
         return;
     if (!dx.m_bSaveAndValidate)
-        combo->setCurrentIndex(index >= 0 && index < combo->count() ? index : -1);
+        SetCurSel(combo, index); // quietly, as a choice made by code
     else
         index = combo->currentIndex();
 }

@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QPushButton>
 
 #include <filesystem>
 
