@@ -86,20 +86,20 @@ QStringList QtNameFilters(const std::vector<FileFilter>& filters)
 }
 
 // Qt's own file dialog (the same everywhere, with filters that ignore letter case).
-void PrepareFileDialog(QFileDialog& dialog, const FileDialogSpec& spec)
+void PrepareFileDialog(QFileDialog& dialog, const FileChoice& choice)
 {
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setFilter(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::AllDirs);
-    const std::vector<FileFilter> filters = ParseFileFilter(spec.filter);
+    const std::vector<FileFilter> filters = ParseFileFilter(choice.filter);
     if (!filters.empty())
         dialog.setNameFilters(QtNameFilters(filters));
     std::string folder, name;
-    SplitInitialName(spec.initialName, &folder, &name);
+    SplitInitialName(choice.initialName, &folder, &name);
     dialog.setDirectory(FromPath(folder.empty() ? std::string(".") : folder));
     if (!name.empty() && name.find_first_of("*?") == std::string::npos)
         dialog.selectFile(FromPath(name));
-    if (!spec.title.empty())
-        dialog.setWindowTitle(ToQString(spec.title));
+    if (!choice.title.empty())
+        dialog.setWindowTitle(ToQString(choice.title));
 }
 
 bool RunFileDialog(QFileDialog& dialog, std::string* path)
@@ -200,13 +200,13 @@ void SplitInitialName(const std::string& initialName, std::string* folder, std::
         *name = slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-bool CPromptService::SaveFile(const FileDialogSpec& spec, std::string* path)
+bool CPromptService::SaveFile(const FileChoice& choice, std::string* path)
 {
     for (;;) {
         std::string chosen;
-        if (!ChooseSaveName(spec, &chosen) || chosen.empty())
+        if (!ChooseSaveName(choice, &chosen) || chosen.empty())
             return false;
-        chosen = WithDefaultExtension(chosen, spec.defaultExt);
+        chosen = WithDefaultExtension(chosen, choice.defaultExt);
         std::error_code ec;
         const auto status = std::filesystem::status(chosen, ec);
         if (!std::filesystem::exists(status) || std::filesystem::is_directory(status)) {
@@ -214,8 +214,8 @@ bool CPromptService::SaveFile(const FileDialogSpec& spec, std::string* path)
             return true;
         }
         const std::string question = FileNameOf(chosen) + " already exists.\nDo you want to replace it?";
-        if (MessageBox(question, spec.title.empty() ? "Save As" : spec.title, EPromptButtons::YesNo,
-                       EPromptIcon::Exclamation, spec.parent) == IDYES) {
+        if (MessageBox(question, choice.title.empty() ? "Save As" : choice.title, EPromptButtons::YesNo,
+                       EPromptIcon::Exclamation, choice.parent) == IDYES) {
             *path = chosen;
             return true;
         }
@@ -294,21 +294,21 @@ int CQtPromptService::MessageBox(const std::string& text, const std::string& cap
     }
 }
 
-bool CQtPromptService::OpenFile(const FileDialogSpec& spec, std::string* path)
+bool CQtPromptService::OpenFile(const FileChoice& choice, std::string* path)
 {
-    QFileDialog dialog(spec.parent);
-    PrepareFileDialog(dialog, spec);
+    QFileDialog dialog(choice.parent);
+    PrepareFileDialog(dialog, choice);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    if (!spec.defaultExt.empty())
-        dialog.setDefaultSuffix(FromPath(spec.defaultExt));
+    if (!choice.defaultExt.empty())
+        dialog.setDefaultSuffix(FromPath(choice.defaultExt));
     return RunFileDialog(dialog, path);
 }
 
-bool CQtPromptService::ChooseSaveName(const FileDialogSpec& spec, std::string* path)
+bool CQtPromptService::ChooseSaveName(const FileChoice& choice, std::string* path)
 {
-    QFileDialog dialog(spec.parent);
-    PrepareFileDialog(dialog, spec);
+    QFileDialog dialog(choice.parent);
+    PrepareFileDialog(dialog, choice);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     // The service asks about replacing, after adding the default extension.

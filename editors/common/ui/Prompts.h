@@ -23,7 +23,7 @@ struct FileFilter {
 };
 
 // A file choice as the editors ask for it.
-struct FileDialogSpec {
+struct FileChoice {
     // Default extension without the dot ("zri"): added when the chosen name has none.
     std::string defaultExt;
     // Initial name: a folder and/or a name ("*.zri", "C:\data\*.zre", "/data/Maps/*.bmp"); a name with wildcards
@@ -41,7 +41,7 @@ std::vector<FileFilter> ParseFileFilter(const std::string& filter);
 bool MatchesFilter(const std::string& fileName, const FileFilter& filter);
 // The chosen name with the default extension added when its file name has no extension.
 std::string WithDefaultExtension(const std::string& path, const std::string& defaultExt);
-// The folder and file-name parts of a spec's initial name (separators normalised to '/').
+// The folder and file-name parts of a choice's initial name (separators normalised to '/').
 void SplitInitialName(const std::string& initialName, std::string* folder, std::string* name);
 
 class CPromptService {
@@ -52,18 +52,18 @@ public:
     virtual int MessageBox(const std::string& text, const std::string& caption, EPromptButtons buttons,
                            EPromptIcon icon, QWidget* parent = nullptr) = 0;
     // An existing file to open; false when cancelled.
-    virtual bool OpenFile(const FileDialogSpec& spec, std::string* path) = 0;
+    virtual bool OpenFile(const FileChoice& choice, std::string* path) = 0;
     // A folder; false when cancelled.
     virtual bool ChooseFolder(const std::string& title, const std::string& startFolder, QWidget* parent,
                               std::string* folder) = 0;
 
     // A file to write: the name chosen need not exist; the default extension is added to a name without one, and
     // an existing file is only taken after "Yes" to the replace question (No chooses again). False when cancelled.
-    bool SaveFile(const FileDialogSpec& spec, std::string* path);
+    bool SaveFile(const FileChoice& choice, std::string* path);
 
 protected:
     // The raw choice of a name to save under, before the rules above.
-    virtual bool ChooseSaveName(const FileDialogSpec& spec, std::string* path) = 0;
+    virtual bool ChooseSaveName(const FileChoice& choice, std::string* path) = 0;
 };
 
 // The service in use (the Qt one unless another is installed).
@@ -77,12 +77,12 @@ class CQtPromptService : public CPromptService {
 public:
     int MessageBox(const std::string& text, const std::string& caption, EPromptButtons buttons, EPromptIcon icon,
                    QWidget* parent = nullptr) override;
-    bool OpenFile(const FileDialogSpec& spec, std::string* path) override;
+    bool OpenFile(const FileChoice& choice, std::string* path) override;
     bool ChooseFolder(const std::string& title, const std::string& startFolder, QWidget* parent,
                       std::string* folder) override;
 
 protected:
-    bool ChooseSaveName(const FileDialogSpec& spec, std::string* path) override;
+    bool ChooseSaveName(const FileChoice& choice, std::string* path) override;
 };
 
 // Makes the core's message boxes (platform::ShowMessageBox) go through Prompts(); the destructor puts back the

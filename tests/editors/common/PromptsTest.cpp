@@ -81,9 +81,9 @@ TEST(EditorUiPrompts, SaveAddsTheExtensionAndAsksBeforeReplacing)
     const std::string dir = Folder();
     Touch(dir + "/Old.zre");
     fs::create_directories(dir + "/Folder.zre");
-    FileDialogSpec spec;
-    spec.defaultExt = "zre";
-    spec.filter = "ZR Events Files (*.ZRE)|*.ZRE|All Files (*.*)|*.*||";
+    FileChoice choice;
+    choice.defaultExt = "zre";
+    choice.filter = "ZR Events Files (*.ZRE)|*.ZRE|All Files (*.*)|*.*||";
     CScriptedPrompts prompts;
     prompts.ExpectSaveFile(dir + "/Edited")
         .ExpectSaveFile(dir + "/Old")
@@ -93,16 +93,16 @@ TEST(EditorUiPrompts, SaveAddsTheExtensionAndAsksBeforeReplacing)
         .ExpectSaveFile(dir + "/Folder.zre") // a folder: handed back for the caller's own failure message
         .ExpectSaveFile("");
     std::string path;
-    ASSERT_TRUE(Prompts().SaveFile(spec, &path));
+    ASSERT_TRUE(Prompts().SaveFile(choice, &path));
     EXPECT_EQ(path, dir + "/Edited.zre");
-    ASSERT_TRUE(Prompts().SaveFile(spec, &path));
+    ASSERT_TRUE(Prompts().SaveFile(choice, &path));
     EXPECT_EQ(path, dir + "/Old.zre");
-    ASSERT_TRUE(Prompts().SaveFile(spec, &path));
+    ASSERT_TRUE(Prompts().SaveFile(choice, &path));
     EXPECT_EQ(path, dir + "/Folder.zre");
     path = "unchanged";
-    EXPECT_FALSE(Prompts().SaveFile(spec, &path));
+    EXPECT_FALSE(Prompts().SaveFile(choice, &path));
     EXPECT_EQ(path, "unchanged");
-    EXPECT_EQ(prompts.Log()[0].spec.defaultExt, "zre");
+    EXPECT_EQ(prompts.Log()[0].choice.defaultExt, "zre");
 }
 
 TEST(EditorUiPrompts, QtMessageBoxAnswersAndShowsPlainText)
@@ -166,10 +166,10 @@ TEST(EditorUiPrompts, QtFileDialogsFilterIgnoringCaseAndGiveFullPaths)
     fs::create_directories(dir + "/Maps");
     const QString qdir = QString::fromStdString(dir);
     CQtPromptService qt;
-    FileDialogSpec spec;
-    spec.defaultExt = "ZRE";
-    spec.initialName = dir + "/*.zre";
-    spec.filter = "ZR Events Files (*.ZRE)|*.ZRE|All Files (*.*)|*.*||";
+    FileChoice choice;
+    choice.defaultExt = "ZRE";
+    choice.initialName = dir + "/*.zre";
+    choice.filter = "ZR Events Files (*.ZRE)|*.ZRE|All Files (*.*)|*.*||";
 
     CModalAnswers answers;
     answers.Then([&](QDialog& d) {
@@ -181,7 +181,7 @@ TEST(EditorUiPrompts, QtFileDialogsFilterIgnoringCaseAndGiveFullPaths)
         Choose(d, "lower.zre");
     });
     std::string path;
-    ASSERT_TRUE(qt.OpenFile(spec, &path));
+    ASSERT_TRUE(qt.OpenFile(choice, &path));
     EXPECT_EQ(path, dir + "/lower.zre");
 
     // Save: a new name gets the extension; an existing one is replaced only after Yes.
@@ -201,15 +201,15 @@ TEST(EditorUiPrompts, QtFileDialogsFilterIgnoringCaseAndGiveFullPaths)
             EXPECT_EQ(static_cast<QFileDialog&>(d).fileMode(), QFileDialog::Directory);
             Choose(d, "Maps");
         });
-    ASSERT_TRUE(qt.SaveFile(spec, &path));
+    ASSERT_TRUE(qt.SaveFile(choice, &path));
     EXPECT_EQ(path, dir + "/Edited.ZRE");
-    ASSERT_TRUE(qt.SaveFile(spec, &path));
+    ASSERT_TRUE(qt.SaveFile(choice, &path));
     EXPECT_EQ(path, dir + "/UPPER.ZRE");
     ASSERT_TRUE(qt.ChooseFolder("Browse to ESRI data directory", dir, nullptr, &path));
     EXPECT_EQ(path, dir + "/Maps");
 
     answers.Reject();
-    EXPECT_FALSE(qt.OpenFile(spec, &path));
+    EXPECT_FALSE(qt.OpenFile(choice, &path));
 }
 
 TEST(EditorUiPrompts, CoreMessageBoxesAreShownAsPrompts)

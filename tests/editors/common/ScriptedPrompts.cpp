@@ -121,17 +121,17 @@ int CScriptedPrompts::MessageBox(const std::string& text, const std::string& cap
     return prompt.answer;
 }
 
-bool CScriptedPrompts::AnswerPath(EKind kind, const FileDialogSpec& spec, const std::string& start,
+bool CScriptedPrompts::AnswerPath(EKind kind, const FileChoice& choice, const std::string& start,
                                   const std::string& title, std::string* path)
 {
     Prompt prompt;
     prompt.kind = kind;
     prompt.text = title;
-    prompt.spec = spec;
-    prompt.spec.parent = nullptr;
+    prompt.choice = choice;
+    prompt.choice.parent = nullptr;
     prompt.start = start;
     Step step;
-    if (TakeStep(kind, spec.filter.empty() ? start : spec.filter, &step))
+    if (TakeStep(kind, choice.filter.empty() ? start : choice.filter, &step))
         prompt.path = step.path;
     m_log.push_back(prompt);
     if (prompt.path.empty())
@@ -140,18 +140,18 @@ bool CScriptedPrompts::AnswerPath(EKind kind, const FileDialogSpec& spec, const 
     return true;
 }
 
-bool CScriptedPrompts::OpenFile(const FileDialogSpec& spec, std::string* path)
+bool CScriptedPrompts::OpenFile(const FileChoice& choice, std::string* path)
 {
-    return AnswerPath(EKind::OpenFile, spec, {}, spec.title, path);
+    return AnswerPath(EKind::OpenFile, choice, {}, choice.title, path);
 }
 
-bool CScriptedPrompts::ChooseSaveName(const FileDialogSpec& spec, std::string* path)
+bool CScriptedPrompts::ChooseSaveName(const FileChoice& choice, std::string* path)
 {
-    return AnswerPath(EKind::SaveFile, spec, {}, spec.title, path);
+    return AnswerPath(EKind::SaveFile, choice, {}, choice.title, path);
 }
 
 bool CScriptedPrompts::ChooseFolder(const std::string& title, const std::string& startFolder, QWidget*,
                                     std::string* folder)
 {
-    return AnswerPath(EKind::Folder, FileDialogSpec{}, startFolder, title, folder);
+    return AnswerPath(EKind::Folder, FileChoice{}, startFolder, title, folder);
 }

@@ -20,10 +20,10 @@ public:
         std::string caption; // message caption
         EPromptButtons buttons = EPromptButtons::Ok;
         EPromptIcon icon = EPromptIcon::None;
-        FileDialogSpec spec; // file choices (parent not kept)
-        std::string start;   // folder choice: the start folder
-        int answer = 0;      // message answer
-        std::string path;    // file or folder answer ("" for cancel)
+        FileChoice choice; // file choices (parent not kept)
+        std::string start; // folder choice: the start folder
+        int answer = 0;    // message answer
+        std::string path;  // file or folder answer ("" for cancel)
     };
 
     // Installs itself as Prompts() until destroyed (then the service before it comes back).
@@ -52,12 +52,12 @@ public:
 
     int MessageBox(const std::string& text, const std::string& caption, EPromptButtons buttons, EPromptIcon icon,
                    QWidget* parent = nullptr) override;
-    bool OpenFile(const FileDialogSpec& spec, std::string* path) override;
+    bool OpenFile(const FileChoice& choice, std::string* path) override;
     bool ChooseFolder(const std::string& title, const std::string& startFolder, QWidget* parent,
                       std::string* folder) override;
 
 protected:
-    bool ChooseSaveName(const FileDialogSpec& spec, std::string* path) override;
+    bool ChooseSaveName(const FileChoice& choice, std::string* path) override;
 
 private:
     struct Step {
@@ -68,7 +68,7 @@ private:
         std::string path;
     };
     bool TakeStep(EKind kind, const std::string& what, Step* step);
-    bool AnswerPath(EKind kind, const FileDialogSpec& spec, const std::string& start, const std::string& title,
+    bool AnswerPath(EKind kind, const FileChoice& choice, const std::string& start, const std::string& title,
                     std::string* path);
 
     std::deque<Step> m_script;

@@ -82,13 +82,13 @@ TEST(EditorUiSupport, UnscriptedPromptsFailWithTheAnswerThatChangesNothing)
     EXPECT_EQ(answer, IDNO);
     std::string path = "kept";
     bool chosen = true;
-    EXPECT_NONFATAL_FAILURE(chosen = Prompts().OpenFile(FileDialogSpec{}, &path), "unscripted open-file");
+    EXPECT_NONFATAL_FAILURE(chosen = Prompts().OpenFile(FileChoice{}, &path), "unscripted open-file");
     EXPECT_FALSE(chosen);
     EXPECT_EQ(path, "kept");
     prompts.ExpectOpenFile("/x.zri");
     EXPECT_NONFATAL_FAILURE(Prompts().MessageBox("x", "y", EPromptButtons::Ok, EPromptIcon::None),
                             "expected a open-file choice");
-    ASSERT_TRUE(Prompts().OpenFile(FileDialogSpec{}, &path));
+    ASSERT_TRUE(Prompts().OpenFile(FileChoice{}, &path));
     prompts.ExpectMessage("Import OK", IDOK, "Tarnwick");
     EXPECT_NONFATAL_FAILURE(Prompts().MessageBox("Import OK", "Ostrel", EPromptButtons::Ok, EPromptIcon::None),
                             "is not the scripted");
