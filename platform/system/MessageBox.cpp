@@ -67,10 +67,12 @@ void DebugOutput(const std::string& text)
         std::fprintf(stderr, "%s%s", text.c_str(), (!text.empty() && text.back() == '\n') ? "" : "\n");
 }
 
-void SetMessageBoxBackend(IMessageBoxBackend* backend)
+IMessageBoxBackend* SetMessageBoxBackend(IMessageBoxBackend* backend)
 {
     std::lock_guard<std::mutex> guard(State().lock);
+    IMessageBoxBackend* old = State().backend;
     State().backend = backend;
+    return old;
 }
 
 std::vector<MessageRecord> RecordedMessages()

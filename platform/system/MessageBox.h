@@ -27,8 +27,8 @@ void ShowMessageBox(const std::string& text, const std::string& title, MessageIc
 // Text meant for developers: stderr and the record.
 void DebugOutput(const std::string& text);
 
-// Installs a backend (not owned); null restores the stderr backend.
-void SetMessageBoxBackend(IMessageBoxBackend* backend);
+// Installs a backend (not owned); null restores the stderr backend. Returns the backend installed before.
+IMessageBoxBackend* SetMessageBoxBackend(IMessageBoxBackend* backend);
 
 // What has been shown or written since the last clear (the latest 1,000 at most).
 std::vector<MessageRecord> RecordedMessages();
