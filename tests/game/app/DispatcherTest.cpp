@@ -16,6 +16,7 @@ protected:
     {
         CGame& game = MakeGame(false);
         game.m_pSession = std::make_unique<CNetGameSession>();
+        game.m_pSession->SetLocalPlayerId(1);
         game.m_bAuthority = false;
         game.m_uMode |= kModeNetworked;
         return game;
@@ -83,6 +84,7 @@ TEST_F(DispatcherTest, ChunkedMessageReassembledOnceAfterLastChunk)
     CGame& client = MakeClient();
     CNetGameSession host;
     host.SetHost(true);
+    host.SetLocalPlayerId(0);
     auto record = UnitUpdate(0x5);
     host.SendGameMessage(kGmUnitUpdate, record.data(), record.size());
     auto packets = host.TakeOutbound();
@@ -108,6 +110,8 @@ TEST_F(DispatcherTest, InterleavedSendersReassembleSeparately)
 {
     CGame& client = MakeClient();
     CNetGameSession a, b;
+    a.SetLocalPlayerId(0);
+    b.SetLocalPlayerId(0);
     auto ra = UnitUpdate(0x11), rb = UnitUpdate(0x22);
     a.SendGameMessage(kGmUnitUpdate, ra.data(), ra.size());
     b.SendGameMessage(kGmUnitUpdate, rb.data(), rb.size());
