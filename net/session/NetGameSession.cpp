@@ -437,9 +437,9 @@ void CNetGameSession::ApplyRoles(const uint8_t* data, size_t size)
 
 // ---- the version check ----
 
-int CNetGameSession::CheckVersion(const std::string& ownVersion, std::string& hostVersion)
+int CNetGameSession::CheckVersion(const std::string& ownVersion, std::string& hostVersion, const std::string& logFolder)
 {
-    FILE* log = std::fopen("VersionLog.txt", "w");
+    FILE* log = std::fopen((logFolder + "/VersionLog.txt").c_str(), "w");
     if (IsHost()) {
         hostVersion = ownVersion;
         if (log) {
@@ -457,6 +457,8 @@ int CNetGameSession::CheckVersion(const std::string& ownVersion, std::string& ho
     std::vector<uint8_t> packet;
     // The old wait ended the program after 180 s; it now reports no answer, as it does when the host is gone.
     while (Now() - start <= static_cast<uint32_t>(kVersionWaitMs)) {
+        if (m_hooks.fnWhileWaiting)
+            m_hooks.fnWhileWaiting();
         if (!WaitMessage(packet, kWaitSliceMs)) {
             const uint32_t state = GetState();
             const bool refused = (state & kJoinResultBits) && !(state & 0x10);

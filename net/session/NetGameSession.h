@@ -46,6 +46,8 @@ struct CSessionHooks {
         fnAddMessage;
     std::function<int32_t()> fnTimerBase;
     std::function<void(int32_t)> fnSetTimerBase;
+    // Called while the version check waits, between its looks at the queue (a test drives its host here).
+    std::function<void()> fnWhileWaiting;
 };
 
 // Clock synchronisation: ten offsets, applied at once the first time, after ten more samples the second time,
@@ -118,8 +120,8 @@ public:
     // As PopMessage, but waits up to `waitMs` for one to come.
     bool WaitMessage(std::vector<uint8_t>& packet, int waitMs);
     // 21 same version, 22 refused (the scenario runs), 23 another version (in `hostVersion`), 2 no answer in
-    // 180 s or the host is gone. On the host 21 at once.
-    int CheckVersion(const std::string& ownVersion, std::string& hostVersion);
+    // 180 s or the host is gone. On the host 21 at once. "VersionLog.txt" is written in `logFolder`.
+    int CheckVersion(const std::string& ownVersion, std::string& hostVersion, const std::string& logFolder = ".");
 
     // Puts a received session packet through the same check and queue as one from the wire (tests, fuzzing).
     void PushInbound(const std::vector<uint8_t>& packet);
