@@ -93,8 +93,7 @@ bool CGame::OnPanelInput(int kind, int x, int y, uint32_t buttons)
         const bool eocMenu = menuShown && m_pEOC && m_pPopupView->GetOpenMenu() == m_pEOC->PlayerMenu();
         const int choice = menuShown ? m_pPopupView->OnClick(x, y, 1) : -1;
         if (choice == -1) {
-            if ((m_pEOC && m_pEOC->OnClick(x, y, buttons, m_pPopupView.get())) ||
-                (m_pIAP && m_pIAP->OnClick(x, y, buttons))) {
+            if ((m_pEOC && m_pEOC->OnClick(x, y, buttons, m_pPopupView.get())) || (m_pIAP && m_pIAP->OnClick(x, y, buttons))) {
                 taken = true;
             } else if (m_pHUD) {
                 const int code = (buttons & 1)   ? m_pHUD->OnLeftClick(x, y, buttons, m_pPopupView.get())

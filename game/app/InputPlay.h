@@ -24,3 +24,4 @@ int TargetCursorFor(int order, bool vehicle, int subState);
 // bounded number of tries the point stays as clicked (false).
 bool ScatterPoint(int squadX, int squadY, int& x, int& y, const std::function<bool(int, int)>& passable,
                   const std::function<int()>& random);
+

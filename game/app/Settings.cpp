@@ -13,6 +13,7 @@ namespace {
 constexpr size_t kLineMax = 4096; // longer lines are cut; the values kept are bounded anyway
 constexpr int kSwitchLines = 6;   // lines 2 to 7
 
+
 // Splits a switch line at its first blank: the label before it and the value word after it.
 void SplitSwitch(const std::string& line, std::string& label, std::string& value)
 {
