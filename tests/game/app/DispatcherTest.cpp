@@ -137,6 +137,39 @@ TEST_F(DispatcherTest, InterleavedSendersReassembleSeparately)
     EXPECT_EQ(seen, (std::vector<uint32_t>{0x11, 0x22}));
 }
 
+TEST_F(DispatcherTest, HostDropsWhatOnlyTheAuthorityPostsAndOtherPlayersRoles)
+{
+    CGame& host = MakeGame(false);
+    host.m_pSession = std::make_unique<CNetGameSession>();
+    host.m_pSession->SetHost(true);
+    host.m_pSession->SetLocalPlayerId(0);
+    host.m_uMode |= kModeNetworked | kModeHosting;
+    for (int id : {0, 2}) {
+        CSessionPlayer& p = host.m_pSession->Slot(id);
+        p.m_uFlags = CSessionPlayer::kInUse;
+        p.m_nPlayerId = id;
+    }
+    CNetGameSession client;
+    client.SetLocalPlayerId(2);
+    const uint8_t drop[8] = {0, 0, 0, 0, 0, 0x10, 0, 0};
+    client.SendGameMessage(kGmDropPlayer, drop, 8);                               // would end the others
+    client.SendGameMessage(kGmFinalScore, std::vector<uint8_t>(152).data(), 152); // would end the game
+    client.SendGameSignal(kGmStarted);
+    const uint8_t others[8] = {0, 0, 0, 0, 0xFF, 0x07, 0, 0}; // the host's roles
+    const uint8_t own[8] = {2, 0, 0, 0, 0x01, 0, 0, 0};
+    client.SendGameMessage(kGmPlayerRoles, others, 8);
+    client.SendGameMessage(kGmPlayerRoles, own, 8);
+    Deliver(client, host, 2);
+    EXPECT_TRUE(m_exits.empty());
+    EXPECT_FALSE(host.m_uMode & (kModeDebrief | kModeStarted));
+    EXPECT_EQ(host.m_pSession->Slot(0).m_uRoleFlags, 0u);
+    EXPECT_EQ(host.m_pSession->Slot(2).m_uRoleFlags, 1u);
+    // Only the player's own roles went on to the others.
+    auto out = host.m_pSession->TakeOutbound();
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_EQ(out[0].aBytes[8], kGmPlayerRoles);
+}
+
 TEST_F(DispatcherTest, HostRelaysReceivedMessages)
 {
     CGame& host = MakeGame(false);
