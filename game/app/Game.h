@@ -255,6 +255,8 @@ public:
     CMessageLog m_log;
     CTickStats m_stats;
     std::function<bool(CGame&)> m_fnLoadScenario;
+    // Sees every line added to the message log, with its sender prefix (the headless player prints them).
+    std::function<void(const std::string&)> m_fnLogObserver;
     // Runs while a network start waits for the host (a test drives an in-process host from it).
     std::function<void()> m_fnWhileWaiting;
     // Sees every posted message (tests, and the network layer's tracing).

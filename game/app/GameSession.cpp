@@ -310,8 +310,10 @@ bool CGame::ReceiveFileFromHost(int16_t request, int16_t reply, const std::strin
     std::vector<uint8_t> packet;
     while (platform::GetTickCount() - last <= kFileWaitMs) {
         if (!WaitPacket(packet, kWaitSliceMs)) {
-            if (!m_pSession->IsClientConnectionUp())
-                break;
+            if (!m_pSession->IsClientConnectionUp()) {
+                platform::DebugOutput("Receiving " + target + " failed: the host is gone");
+                return false;
+            }
             continue;
         }
         if (packet[2] != reply)
