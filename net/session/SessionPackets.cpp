@@ -74,8 +74,10 @@ bool CheckGamePacket(const uint8_t* p, size_t n, bool fromClient, std::string* w
         return true;
     }
     if (kind >= kPacketFileFirst && kind <= 19 && kind % 2 == 1) {
+        if (n != kGamePacketSize)
+            return Fail(why, "file block of " + std::to_string(n) + " bytes");
         const int32_t chunk = I32(p + 8), used = I32(p + 12);
-        if (n != kGamePacketSize || chunk < 0 || used < 0 || used > static_cast<int32_t>(kMaxPayload))
+        if (chunk < 0 || used < 0 || used > static_cast<int32_t>(kMaxPayload))
             return Fail(why, "malformed file block");
         return true;
     }

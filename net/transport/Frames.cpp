@@ -91,6 +91,26 @@ std::string ReadNameField(const uint8_t* field, size_t width)
     return std::string(reinterpret_cast<const char*>(field), strnlen(reinterpret_cast<const char*>(field), width));
 }
 
+size_t CutFrames(const uint8_t* data, size_t size, const std::function<bool(const uint8_t*, int32_t)>& take, bool* bad)
+{
+    *bad = false;
+    size_t pos = 0;
+    while (size - pos >= 4) {
+        const int32_t length = ReadI32At(data + pos);
+        if (length < kFrameMin || length > kFrameMax) {
+            *bad = true;
+            return pos;
+        }
+        if (size - pos < static_cast<size_t>(length))
+            break;
+        const bool more = take(data + pos, length);
+        pos += static_cast<size_t>(length);
+        if (!more)
+            break;
+    }
+    return pos;
+}
+
 uint16_t NextAppDataSequence()
 {
     static std::atomic<uint32_t> counter{0};

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 enum ENetFrame : uint16_t {
@@ -47,6 +48,10 @@ void WriteFrameHeader(uint8_t* frame, int32_t length, uint16_t type, uint16_t se
 void WriteNameField(uint8_t* field, const std::string& text, size_t width = kNameField);
 // The text of a NUL-padded field (at most `width` characters; a full field has no terminator).
 std::string ReadNameField(const uint8_t* field, size_t width = kNameField);
+
+// Cuts the whole frames at the front of a received byte stream and hands each to `take` (which returns false to
+// stop); returns the bytes used. A length outside 5 to 644 sets `bad`: the connection must end.
+size_t CutFrames(const uint8_t* data, size_t size, const std::function<bool(const uint8_t*, int32_t)>& take, bool* bad);
 
 // The next app-data sequence number: one process-wide counter, 0 first, wrapping at 16 bits.
 uint16_t NextAppDataSequence();

@@ -335,6 +335,11 @@ void CNetManager::SendPing(int32_t id)
 void CNetManager::Dispatch(const uint8_t* frame, int32_t length, int32_t connectionId, NetPlayer& connection)
 {
     const bool atHost = !m_pClient;
+    // A frame of 5 to 11 bytes passes the length check but holds no whole header.
+    if (length < static_cast<int32_t>(kFrameHeader)) {
+        platform::DebugOutput("GNSYS : frame of " + std::to_string(length) + " bytes refused");
+        return;
+    }
     const uint16_t type = ReadU16At(frame + 4);
     const int32_t target = ReadI32At(frame + 8);
     if (!FrameAllowed(type, length, atHost)) {

@@ -227,21 +227,22 @@ bool NetPlayer::ReadFrames(bool& partial, uint32_t& partialSince)
             return false;
         }
         m_nHave += got;
-        size_t pos = 0;
-        while (m_nHave - pos >= 4) {
-            const int32_t length = ReadI32At(m_aReceive.data() + pos);
-            if (length < kFrameMin || length > kFrameMax) {
-                platform::DebugOutput("NetPlayer, GetNetData, recv call, packet size is " + std::to_string(length));
-                return false;
-            }
-            if (m_nHave - pos < static_cast<size_t>(length))
-                break;
-            m_pOwner->Dispatch(m_aReceive.data() + pos, length, m_nId.load(), *this);
-            pos += static_cast<size_t>(length);
-            partial = false;
-            if (m_bStop.load())
-                return false;
+        bool bad = false;
+        const size_t pos = CutFrames(
+            m_aReceive.data(), m_nHave,
+            [&](const uint8_t* frame, int32_t length) {
+                m_pOwner->Dispatch(frame, length, m_nId.load(), *this);
+                partial = false;
+                return !m_bStop.load();
+            },
+            &bad);
+        if (bad) {
+            platform::DebugOutput("NetPlayer, GetNetData, recv call, packet size is " +
+                                  std::to_string(ReadI32At(m_aReceive.data() + pos)));
+            return false;
         }
+        if (m_bStop.load())
+            return false;
         if (pos) {
             std::memmove(m_aReceive.data(), m_aReceive.data() + pos, m_nHave - pos);
             m_nHave -= pos;

@@ -375,8 +375,8 @@ int main(int argc, char** argv)
             if (!line.empty() && line[0] != '#')
                 lines.push_back(line);
     }
-    // Headless: no window system, no sound device.
-    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    // Headless: no window system (the dummy driver loads no graphics libraries), no sound device.
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     std::signal(SIGTERM, OnSignal);
     std::signal(SIGINT, OnSignal);

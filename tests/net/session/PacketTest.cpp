@@ -122,6 +122,7 @@ TEST(SessionPackets, AreCheckedByDirectionLengthAndId)
         {"a file block to a client", BuildFileBlock(9, 0, 0, nullptr, 0), false, true},
         {"a file block from a client", BuildFileBlock(9, 3, 0, nullptr, 0), true, false},
         {"a file block past 514", blockOver, false, false},
+        {"a file block cut short", Bytes(blockOver.begin(), blockOver.begin() + 15), false, false},
         {"a version request of 9 bytes", Padded(BuildRequestPacket(24, 3), 9), true, false},
         {"a join reply", BuildJoinReply(0, false, "1.503"), false, true},
         {"names without their end", namesNoNul, false, false},

@@ -172,6 +172,7 @@ TEST_F(TransportTest, FramesOutsideTheTablesAreDroppedOrEndTheConnection)
         {"a host's frame", Frame(GNSYS_PLAYER_INFO, 0, Cat({I32Bytes(1), NameBytes("x")})), false},
         {"a ping reply of 20 bytes", Frame(GNSYS_PING_REPLY, 0, Bytes(8)), false},
         {"an unknown type", Frame(0x8009, 0, Bytes(4)), false},
+        {"a frame of 8 bytes, no whole header", Bytes{8, 0, 0, 0, 0x06, 0x80, 0, 0}, false},
     };
     int32_t id = 1;
     std::vector<std::unique_ptr<RawPeer>> kept;
