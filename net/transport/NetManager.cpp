@@ -149,6 +149,7 @@ bool CNetManager::StartHost(const std::string& name, const std::string& ownName,
         m_nOwnId = -1;
         return false;
     }
+    m_bHosting = true;
     OnPlayerId(0);
     return true;
 }
@@ -204,7 +205,8 @@ bool CNetManager::SendJoinRequest(const std::string& name, const std::string& pa
 
 bool CNetManager::IsHost() const
 {
-    return m_pListener && m_pListener->IsListening();
+    // Read by the connection threads too: a flag set once the listener listens, not the listener's socket.
+    return m_bHosting.load();
 }
 
 bool CNetManager::IsConnected() const

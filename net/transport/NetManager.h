@@ -172,4 +172,5 @@ private:
     std::mutex m_idLock;
     std::condition_variable m_idKnown;
     std::atomic<bool> m_bStopping{false};
+    std::atomic<bool> m_bHosting{false};
 };

@@ -177,6 +177,14 @@ TEST_F(NetGameTest, ThreePlayersJoinShareTheRolesStartTogetherAndChatOnceEach)
     EXPECT_EQ(host.CountLines("Engine 3 east"), 1);
 
     // All ready: the host starts and everyone follows into play.
+    ASSERT_TRUE(Until([&] {
+        for (Player* p : {&ann, &bob}) {
+            CSessionPlayer* h = p->G().m_pSession->FindPlayer(0);
+            if (!h || !(h->m_uRoleFlags & RoleIF::kTopRole))
+                return false;
+        }
+        return true;
+    }));
     for (Player* p : {&host, &ann, &bob})
         p->Click(p->Role().m_rcMain);
     ASSERT_TRUE(Until([&] { return host.G().m_pHUD && ann.G().m_pHUD && bob.G().m_pHUD; }));
@@ -214,6 +222,11 @@ TEST_F(NetGameTest, ADroppedPlayerLeavesAndItsIdComesBackClean)
         host.Role().RefreshPlayers();
         return host.Role().m_aPlayers.size() == 3 && (bob.G().m_uMode & kModeRoleSelect);
     }));
+    // Ready needs a Zoranth, which Bob learns from the host's role table.
+    ASSERT_TRUE(Until([&] {
+        CSessionPlayer* h = bob.G().m_pSession->FindPlayer(0);
+        return h && (h->m_uRoleFlags & RoleIF::kTopRole);
+    }));
     bob.Click(bob.Role().m_rcMain); // Bob is ready ...
     ASSERT_TRUE(Until([&] { return host.G().m_pSession->FindPlayer(2)->m_uRoleFlags & RoleIF::kReady; }));
     // ... and the host drops him: message 40 reaches Bob alone, whose program ends.
@@ -238,6 +251,38 @@ TEST_F(NetGameTest, ADroppedPlayerLeavesAndItsIdComesBackClean)
     host.G().SendNotice("Welcome Cid", kMsgChat, 0, -1);
     ASSERT_TRUE(Until([&] { return cid.CountLines("Welcome Cid") == 1; }));
     EXPECT_TRUE(cid.exits.empty());
+}
+
+TEST_F(NetGameTest, AHostThatSendsNothingIsGivenUpAfterThirtySeconds)
+{
+    // A bare session hosts: it lets the client join but never answers its requests.
+    CNetConfig config;
+    config.nTcpPort = 0;
+    config.nUdpPort = 0;
+    config.uBindAddress = nettest::kLoopback;
+    CNetGameSession host(24, config);
+    ASSERT_TRUE(host.StartHost("127.0.0.1", "Mute", 0, false));
+    Player& client = NewPlayer(host.GetTcpPort());
+    CGame& game = client.G();
+    config.nTcpPort = host.GetTcpPort();
+    game.m_pSession = std::make_unique<CNetGameSession>(24, config);
+    CNetGameSession& session = *game.m_pSession;
+    ASSERT_TRUE(session.SetHostAddress("127.0.0.1"));
+    ASSERT_TRUE(session.Connect("Pat") && session.SendJoinRequest("Pat", "zrplayer"));
+    game.m_bAuthority = false;
+    game.m_uMode |= kModeNetworked;
+    uint32_t waited = 0;
+    game.m_fnWhileWaiting = [&] {
+        m_clock->Advance(1000);
+        waited += 1000;
+    };
+    EXPECT_FALSE(game.RequestFilesFromHost());
+    EXPECT_GT(waited, 30000u);
+    waited = 0;
+    EXPECT_FALSE(game.ReceiveFileFromHost(10, 9, (client.dir / "never.zri").string()));
+    EXPECT_GT(waited, 30000u);
+    EXPECT_LT(waited, 40000u);
+    EXPECT_FALSE(fs::exists(client.dir / "never.zri"));
 }
 
 TEST_F(NetGameTest, AnotherVersionIsRefusedWithBothVersions)
