@@ -39,7 +39,7 @@ endfunction()
 
 # Headless drivers for every test (escaped so the list survives test discovery).
 set(ZR_TEST_ENVIRONMENT
-    "SDL_VIDEODRIVER=offscreen\\;SDL_AUDIODRIVER=dummy\\;SDL_VIDEO_EGL_DRIVER=none\\;SDL_RENDER_DRIVER=software\\;QT_QPA_PLATFORM=offscreen\\;ZR_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+    "SDL_VIDEODRIVER=offscreen\\;SDL_AUDIODRIVER=dummy\\;SDL_VIDEO_EGL_DRIVER=none\\;SDL_RENDER_DRIVER=software\\;QT_QPA_PLATFORM=offscreen\\;ZR_SOURCE_DIR=${CMAKE_SOURCE_DIR}\\;ZR_DEMO_DATA=${CMAKE_BINARY_DIR}/data")
 
 # A GoogleTest executable registered with CTest. Tests run headless.
 function(zr_test name)
@@ -48,6 +48,10 @@ function(zr_test name)
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
   zr_warnings(${name})
+  # Tests over the demo data read the build's own folder: make it first.
+  if(TARGET demo-data)
+    add_dependencies(${name} demo-data)
+  endif()
   gtest_discover_tests(${name}
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
     DISCOVERY_TIMEOUT 60

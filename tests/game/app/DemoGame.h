@@ -36,7 +36,8 @@ inline fs::path NewTempFolder(const std::string& tag)
     return dir;
 }
 
-// Made on first use, removed at exit.
+// The build's own demo folder (named by ZR_DEMO_DATA, made by the build before the tests run), read only;
+// else one made on first use and removed at exit.
 inline const fs::path& DemoData()
 {
     struct Made {
@@ -45,6 +46,14 @@ inline const fs::path& DemoData()
         Made()
         {
             platform::SetMessageEcho(false);
+            if (const char* built = std::getenv("ZR_DEMO_DATA")) {
+                std::error_code ec;
+                if (fs::is_regular_file(fs::path(built) / "GameInfo.txt", ec) &&
+                    fs::is_regular_file(fs::path(built) / "Millbrook.zri", ec)) {
+                    data = built;
+                    return;
+                }
+            }
             root = NewTempFolder("demo");
             data = root / "data";
             if (!demo::MakeDemoData(ZR_DEMO_SOURCE, data.string()))
