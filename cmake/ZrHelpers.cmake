@@ -43,13 +43,13 @@ set(ZR_TEST_ENVIRONMENT
 
 # A GoogleTest executable registered with CTest. Tests run headless.
 function(zr_test name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "NO_DEMO_DATA" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
   zr_warnings(${name})
   # Tests over the demo data read the build's own folder: make it first.
-  if(TARGET demo-data)
+  if(TARGET demo-data AND NOT ARG_NO_DEMO_DATA)
     add_dependencies(${name} demo-data)
   endif()
   gtest_discover_tests(${name}
