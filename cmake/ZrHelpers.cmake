@@ -115,7 +115,7 @@ set(ZR_TEST_ENVIRONMENT
 # A GoogleTest executable registered with CTest. Tests run headless. With QT the test of Qt windows gets the
 # editors' test main (an application object, modal dialogs that cannot hang) and moc.
 function(zr_test name)
-  cmake_parse_arguments(ARG "QT" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "QT;NO_DEMO_DATA" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   if(ARG_QT)
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} editor_test_support GTest::gtest GTest::gmock)
@@ -126,7 +126,7 @@ function(zr_test name)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
   zr_warnings(${name})
   # Tests over the demo data read the build's own folder: make it first.
-  if(TARGET demo-data)
+  if(TARGET demo-data AND NOT ARG_NO_DEMO_DATA)
     add_dependencies(${name} demo-data)
   endif()
   gtest_discover_tests(${name}

@@ -184,13 +184,8 @@ void CGame::AdvanceSplash()
 
 bool CGame::StartOrJoinGame()
 {
-    // Single play; hosting and joining need the network layer, so they fail as a join that found no host.
-    if (m_uMode & kModeNetworked) {
-        m_uMode &= ~(kModeNetworked | kModeHosting);
-        if (m_pLobby)
-            m_pLobby->ShowJoinFailed();
-        return false;
-    }
+    if (m_uMode & kModeNetworked)
+        return StartNetworkGame();
     m_uMode |= kModeSingle;
     std::string name = m_pLobby ? m_pLobby->m_strPlayerName : m_strPlayerName;
     m_localPlayer.strName = name.empty() ? "Single Player" : name;

@@ -59,6 +59,11 @@ struct CGameConfig {
     std::function<void(int)> fnExit;             // ends the process (message 40); default std::exit
     std::function<void(int, float)> fnPlaySound; // sound id and volume; default the sound manager
     bool bOpenLogFile = true;                    // "ZR-Log.txt" in the base folder
+    // Network play: the TCP and discovery ports (0 picks a free one when hosting) and the address to host on
+    // ("" for the machine's own: its first non-loopback IPv4 address, else 127.0.0.1).
+    int nTcpPort = 19710;
+    int nUdpPort = 19711;
+    std::string strBindAddress;
 };
 
 // The local player's record for single play (the session's record is used in a networked game).
@@ -107,6 +112,19 @@ public:
 
     // Game flow.
     bool StartOrJoinGame();
+    // Network start (GameSession.cpp): 3 started, 2 the host cannot be joined, 1 its scenario runs already,
+    // 0 another version (its text in `hostVersion`).
+    int StartSession(std::string& hostVersion);
+    // The client asks the host for the scenario's and the saved game's names; false when none came.
+    bool RequestFilesFromHost();
+    // The client asks for one file and writes it to `target`; false (nothing written) on failure or time-out.
+    bool ReceiveFileFromHost(int16_t request, int16_t reply, const std::string& target);
+    // The host keeps a file compressed for the clients; false when it cannot be read or is too large.
+    bool KeepFileForClients(int slot, const std::string& path);
+    // The address this machine hosts on, as text.
+    std::string OwnAddressText() const;
+    // The compressed files a host sends (by the slots of FileTransfer.h).
+    std::array<std::vector<uint8_t>, 6> m_aSendFiles;
     // The lobby's "Single Player" quick start: the chosen scenario, else the first ".zri" of the base folder.
     bool PrepareQuickStart();
     // Loads the lobby's chosen scenario (installed by the scenario loader; none yet: false).
@@ -244,6 +262,10 @@ public:
     CMessageLog m_log;
     CTickStats m_stats;
     std::function<bool(CGame&)> m_fnLoadScenario;
+    // Sees every line added to the message log, with its sender prefix (the headless player prints them).
+    std::function<void(const std::string&)> m_fnLogObserver;
+    // Runs while a network start waits for the host (a test drives an in-process host from it).
+    std::function<void()> m_fnWhileWaiting;
     // Sees every posted message (tests, and the network layer's tracing).
     std::function<void(uint16_t, const uint8_t*, size_t)> m_fnPostObserver;
 
@@ -334,6 +356,12 @@ private:
     void ApplyClockState(const uint8_t* payload, size_t length);
     void Exit(int code);
     void InstallHandlers();
+    bool StartNetworkGame();
+    void HookSession();
+    void AnswerRequest(int kind, int32_t sender);
+    void OnPlayerLeft(int32_t id);
+    // Takes the next queued packet within `waitMs`, handling leaves on the way; false when none came.
+    bool WaitPacket(std::vector<uint8_t>& packet, int waitMs);
     void Relay(uint16_t id, const uint8_t* payload, size_t length, bool received);
 
     CGameConfig m_config;

@@ -60,6 +60,8 @@ int CGame::AddMessage(const std::string& text, int32_t roleMask, int32_t kind, u
     const uint32_t roles = GetLocalRoleFlags();
     // Prefix and text together stay within one stored line.
     std::string line = (FormatSenderPrefix(kind, sender) + " " + text).substr(0, kLogLineMax);
+    if (m_fnLogObserver)
+        m_fnLogObserver(line);
 
     std::vector<std::string> lines;
     if (m_fnMeasure && (m_uMode & (kModeRunning | kModeDebrief)))

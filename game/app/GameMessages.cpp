@@ -110,6 +110,14 @@ size_t CMessageReassembler::FillLength(int sender) const
     return sender >= 0 && sender < kMaxPlayers ? m_aBuffers[static_cast<size_t>(sender)].nFill : 0;
 }
 
+void CMessageReassembler::ResetSender(int sender)
+{
+    if (sender < 0 || sender >= kMaxPlayers)
+        return;
+    m_aBuffers[static_cast<size_t>(sender)].nFill = 0;
+    m_aBuffers[static_cast<size_t>(sender)].bBroken = false;
+}
+
 void CMessageReassembler::Reset()
 {
     for (auto& buffer : m_aBuffers) {

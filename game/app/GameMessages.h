@@ -93,6 +93,8 @@ public:
 
     size_t FillLength(int sender) const;
     void Reset();
+    // Forgets a sender's half message (the player left; the next on that id starts clean).
+    void ResetSender(int sender);
 
 private:
     struct Buffer {

@@ -8,6 +8,7 @@
 #include "game/util/ByteStream.h"
 #include "net/session/NetGameSession.h"
 #include "platform/system/Clock.h"
+#include "platform/system/MessageBox.h"
 
 #include <cstring>
 
@@ -19,6 +20,30 @@ constexpr size_t kNoticeMax = 420;
 size_t Slot(uint16_t id)
 {
     return static_cast<size_t>(id - kGameMessageFirst);
+}
+
+// Ids only the authority posts: a client's copy is dropped (no client makes the others exit or ends the game).
+// Obstruction removals (63) and map markers (66) may start on any machine.
+bool IsAuthorityOnly(uint16_t id)
+{
+    switch (id) {
+    case kGmClockState:
+    case kGmRoleTable:
+    case kGmStarted:
+    case kGmSaveBegin:
+    case kGmSaveEnd:
+    case kGmDropPlayer:
+    case kGmEventBatch:
+    case kGmSquadSync:
+    case kGmAreaSquadSync:
+    case kGmResourcePoints:
+    case kGmSectionChiefs:
+    case kGmScoreChange:
+    case kGmFinalScore:
+        return true;
+    default:
+        return false;
+    }
 }
 
 // Ids a host relays to every client; a client applies them.
@@ -195,6 +220,12 @@ void CGame::DispatchGameMessage(int sender, const uint8_t* message, size_t size)
     // The length must fit a packet and what actually arrived.
     if (!r.Ok() || length > kMaxChunkPayload || length > r.Remaining() || !IsGameMessageId(id))
         return;
+    // Under authority every received message is a client's.
+    if (m_bAuthority && IsAuthorityOnly(id)) {
+        platform::DebugOutput("Game message " + std::to_string(id) + " from player " + std::to_string(sender) +
+                              " dropped: only the host posts it");
+        return;
+    }
     const uint8_t* payload = r.Current();
     if (IsChunkedMessage(id)) {
         std::vector<uint8_t> whole;
@@ -210,6 +241,15 @@ void CGame::DispatchGameMessage(int sender, const uint8_t* message, size_t size)
     }
     if (!PayloadFits(id, length))
         return;
+    if (m_bAuthority && id == kGmPlayerRoles) {
+        int32_t named = -1;
+        CByteReader(payload, length).ReadI32(named);
+        if (named != sender) {
+            platform::DebugOutput("Roles of player " + std::to_string(named) + " from player " +
+                                  std::to_string(sender) + " dropped");
+            return;
+        }
+    }
     Relay(id, payload, length, true);
 }
 
@@ -232,10 +272,10 @@ void CGame::PollNetwork()
     if (!m_pSession)
         return;
     std::vector<uint8_t> packet;
-    while (m_pSession->PopMessage(packet)) {
+    while (m_pSession && m_pSession->PopMessage(packet)) {
         CByteReader r(packet.data(), packet.size());
         int16_t type = 0, kind = 0;
-        int32_t sender = 0;
+        int32_t sender = 0, left = -1;
         r.ReadI16(type);
         r.ReadI16(kind);
         r.ReadI32(sender);
@@ -243,15 +283,24 @@ void CGame::PollNetwork()
             continue;
         switch (kind) {
         case kPacketPlayerLeft:
-            if (CSessionPlayer* p = m_pSession->FindPlayer(sender))
-                p->Reset();
+            CByteReader(packet.data() + 8, packet.size() - 8).ReadI32(left);
+            OnPlayerLeft(left);
             break;
         case kPacketGame:
             if (!(m_uMode & kModeJoinRefused))
                 DispatchGameMessage(sender, r.Current(), r.Remaining());
             break;
+        case kPacketNamesRequest:
+        case kPacketVersionRequest:
+        case 10:
+        case 12:
+        case 14:
+        case 16:
+        case 18:
+        case 20:
+            AnswerRequest(kind, sender);
+            break;
         default:
-            // Scenario names, file requests and join requests are answered once file sending lands.
             break;
         }
     }

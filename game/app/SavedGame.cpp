@@ -328,7 +328,10 @@ bool CGame::LoadSavedGame(const std::string& name)
     };
     if (!IsValidSaveName(name))
         return refuse("not a save name");
-    const fs::path folder = fs::path(m_strBasePath) / "Saves" / name;
+    // A client reads the host's copies, received into "GameFromHost".
+    const bool client = m_pSession && (m_uMode & kModeNetworked) && !m_bAuthority;
+    const fs::path folder =
+        client ? fs::path(m_strBasePath) / "GameFromHost" : fs::path(m_strBasePath) / "Saves" / name;
     std::vector<uint8_t> bytes;
     if (!ReadWholeFileBounded(folder / "SaveData.zrd", bytes))
         return refuse("SaveData.zrd is missing or unreadable");
@@ -340,7 +343,7 @@ bool CGame::LoadSavedGame(const std::string& name)
     if (IsSaveNewer(m_strProductVersion, header.strVersion))
         return refuse("it was written by a newer version (" + header.strVersion + ")");
 
-    m_strScenarioName = "Saves/" + name + "/" + header.strScenario;
+    m_strScenarioName = (client ? "GameFromHost/" : "Saves/" + name + "/") + header.strScenario;
     m_uMode |= kModeFromSave;
     if (!LoadScenario()) {
         m_uMode &= ~kModeFromSave;

@@ -12,6 +12,7 @@
 #include "core/world/ScenarioData.h"
 #include "core/world/SpriteManager.h"
 #include "core/world/WorldContext.h"
+#include "game/app/FileTransfer.h"
 #include "game/app/Game.h"
 #include "game/app/ScenarioLoadRuntime.h"
 #include "game/screens/eoc/EOC.h"
@@ -25,6 +26,8 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+
+namespace fs = std::filesystem;
 #include <vector>
 #include <cstdio>
 
@@ -115,6 +118,27 @@ bool DeriveScenarioNames(const std::string& scenario, CScenarioNames& names)
     return true;
 }
 
+namespace {
+
+// A client's copies of the scenario archive, the area-map archive and the agency list, into their folder.
+bool ReceiveScenarioFiles(CGame& game, const std::string& base, const CScenarioNames& names)
+{
+    std::error_code ec;
+    const fs::path folder = fs::path(platform::JoinPath(base, names.strScenario)).parent_path();
+    fs::create_directories(folder, ec);
+    if (!(game.m_uMode & kModeFromSave))
+        fs::create_directories(folder / "Maps", ec);
+    if (ec) {
+        platform::DebugOutput("Could not make " + folder.string() + ": " + ec.message());
+        return false;
+    }
+    return game.ReceiveFileFromHost(10, 9, platform::JoinPath(base, names.strScenario)) &&
+           game.ReceiveFileFromHost(12, 11, platform::JoinPath(base, names.strAreaMap)) &&
+           game.ReceiveFileFromHost(20, 19, platform::JoinPath(base, names.strAgencyCsv));
+}
+
+} // namespace
+
 bool LoadScenarioForGame(CGame& game)
 {
     const std::string base = game.GetBasePath();
@@ -130,6 +154,17 @@ bool LoadScenarioForGame(CGame& game)
     }
     const CGameInfo& info = runtime->m_info;
 
+    // 4. A client loads its copies of the host's files, received into their folder first (the agency list
+    // too: the sprites read it while they load).
+    const bool networked = game.m_pSession && (game.m_uMode & kModeNetworked);
+    const bool client = networked && !game.m_bAuthority;
+    if (client) {
+        const std::string bare = platform::NormalizeSeparators(game.m_strScenarioName);
+        const std::string file = bare.substr(bare.rfind('/') == std::string::npos ? 0 : bare.rfind('/') + 1);
+        game.m_strScenarioName =
+            std::string((game.m_uMode & kModeFromSave) ? "GameFromHost" : "ScenarioFromHost") + "/" + file;
+    }
+
     // 3. The names; a name that is not a ".zri" file is refused here.
     const std::string normal = platform::NormalizeSeparators(game.m_strScenarioName);
     if (!DeriveScenarioNames(normal, runtime->m_names))
@@ -137,6 +172,10 @@ bool LoadScenarioForGame(CGame& game)
     const CScenarioNames& names = runtime->m_names;
     WorldContext().m_strDataFolder = base;
     WorldContext().m_strScenarioName = names.strScenario;
+    const std::string folder =
+        platform::JoinPath(base, names.strScenario.substr(0, names.strScenario.size() - names.strFileName.size()));
+    if (client && !ReceiveScenarioFiles(game, base, names))
+        return false;
 
     // 5. The scenario archive: "Map", "Sprites", "PathData", "CScenarioData"; the tile map is the current
     // map before the path grid is read.
@@ -190,6 +229,25 @@ bool LoadScenarioForGame(CGame& game)
         }
         game.m_pAreaSprites = game.m_pAreaMap->m_pSpriteManager;
     }
+    // The map bitmap: beside a saved game's files, else in the "Maps" folder beside the scenario.
+    const std::string bitmapName = game.m_pAreaMap->m_szMapBitmap[0] ? game.m_pAreaMap->m_szMapBitmap : "AreaMap.bmp";
+    const std::string bitmapPath = (game.m_uMode & kModeFromSave)
+                                       ? platform::JoinPath(folder, bitmapName)
+                                       : platform::JoinPath(platform::JoinPath(folder, "Maps"), bitmapName);
+    if (client && (!IsBareFileName(bitmapName) || !game.ReceiveFileFromHost(14, 13, bitmapPath))) {
+        game.ReleaseScenario();
+        platform::DebugOutput("The map bitmap \"" + bitmapName + "\" did not come from the host");
+        return false;
+    }
+    // A host keeps its files compressed for the clients; a file too large to send refuses the game.
+    if (networked && game.m_bAuthority &&
+        !(game.KeepFileForClients(kFileScenario, platform::JoinPath(base, names.strScenario)) &&
+          game.KeepFileForClients(kFileAreaMap, platform::JoinPath(base, names.strAreaMap)) &&
+          game.KeepFileForClients(kFileBitmap, bitmapPath) &&
+          game.KeepFileForClients(kFileAgencies, platform::JoinPath(base, names.strAgencyCsv)))) {
+        game.ReleaseScenario();
+        return false;
+    }
 
     // 6. The agencies a player commands: every agency but civilians (5) and threats (6).
     uint32_t mask = 0;
@@ -207,13 +265,7 @@ bool LoadScenarioForGame(CGame& game)
     map.SetModeRecord(&squads.m_drawFilter);
     map.Initialize(800, 448, info.aNames[CGameInfo::kTileArtSmall], info.aNames[CGameInfo::kTileArtLarge],
                    info.aNames[CGameInfo::kTileTypeList], display, base);
-    if (game.m_uMode & kModeFromSave) {
-        const std::string folder =
-            platform::JoinPath(base, names.strScenario.substr(0, names.strScenario.size() - names.strFileName.size()));
-        map.LoadAreaMapBitmap(platform::JoinPath(folder, game.m_pAreaMap->m_szMapBitmap), "", true);
-    } else {
-        map.LoadAreaMapBitmap(base, game.m_pAreaMap->m_szMapBitmap, false);
-    }
+    map.LoadAreaMapBitmap(bitmapPath, "", true);
     squads.m_rcView = RECT{0, 0, 800, 448};
     map.SetZoom(&squads.m_rcView);
     game.m_pSprites->SetZoom(0);

@@ -1,4 +1,4 @@
-// Game session without a transport: player records, packet framing, chunking and the inbound queue.
+// The game session: records, the received queue and its events, sending packets, the version check.
 #include "net/session/NetGameSession.h"
 
 #include "game/util/ByteStream.h"
@@ -6,95 +6,153 @@
 #include "platform/system/MessageBox.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 namespace {
 
-constexpr size_t kChunk = 514;
-constexpr uint16_t kHeaderLength = 14;
+// Events the receive threads queue for the window thread (never on the wire: received packets of these
+// types are refused by the check).
+enum EQueuedEvent : uint16_t {
+    kEventOwnId = 0xFF01,
+    kEventPlayerInfo = 0xFF02,
+    kEventDelete = 0xFF03,
+    kEventTimeSync = 0xFF04,
+};
 
-bool IsCompressed(uint16_t id)
+constexpr int kWaitSliceMs = 50;
+
+bool IsDeflated(uint16_t id)
 {
-    return id >= 42 && id <= 52 && id != 50;
+    return (id >= 42 && id <= 49) || id == 51 || id == 52;
+}
+
+int32_t I32(const uint8_t* p)
+{
+    return static_cast<int32_t>(static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+                                static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24);
 }
 
 } // namespace
 
 void CSessionPlayer::Reset()
 {
+    // The old reset kept the role flags: a newcomer on the id inherited ready, the Zoranth or the drop mark.
     m_uFlags = 0;
+    m_uRoleFlags = 0;
+    m_nReserved = 0;
     m_nPlayerId = -1;
     m_strName = "New Player";
 }
 
-bool CNetManager::JoinSession(const std::string&, int, const std::string&)
+// ---- clock synchronisation ----
+
+void CClockSync::Clear()
 {
-    return false;
+    m_nApplied = 0;
+    m_nSince = 0;
+    m_anOffsets.fill(0);
 }
 
-CNetGameSession::CNetGameSession(int maxPlayers)
-    : m_aPlayers(static_cast<size_t>(std::clamp(maxPlayers, 1, kSessionMaxPlayers)))
+void CClockSync::OnSample(int32_t hostClock, int32_t base, const std::function<void(int32_t)>& rebase)
 {
+    std::rotate(m_anOffsets.begin(), m_anOffsets.begin() + 1, m_anOffsets.end());
+    m_anOffsets.back() = static_cast<int32_t>(static_cast<uint32_t>(hostClock) - static_cast<uint32_t>(base));
+    int64_t sum = 0;
+    for (int32_t offset : m_anOffsets)
+        sum += offset;
+    const int32_t average = static_cast<int32_t>(sum / 10);
+    ++m_nSince;
+    if (m_nApplied == 0) {
+        rebase(hostClock);
+    } else {
+        if (m_nSince < 10)
+            return;
+        if (m_nApplied >= 2 && std::abs(average) < 25)
+            return;
+        rebase(static_cast<int32_t>(static_cast<uint32_t>(average) + static_cast<uint32_t>(base)));
+    }
+    ++m_nApplied;
+    m_nSince = 0;
+}
+
+// ---- construction ----
+
+CNetGameSession::CNetGameSession(int maxPlayers, CNetConfig config)
+    : CNetManager(maxPlayers, std::move(config)), m_aPlayers(kMaxRecords)
+{
+}
+
+CNetGameSession::~CNetGameSession()
+{
+    // The threads end before the records and the queue they hand to go.
+    StopNetwork();
+}
+
+void CNetGameSession::SetLocalPlayerId(int32_t id)
+{
+    SetOwnId(id);
+}
+
+CSessionPlayer* CNetGameSession::Record(int32_t id)
+{
+    return id >= 0 && id < SlotCount() ? &m_aPlayers[static_cast<size_t>(id)] : nullptr;
 }
 
 CSessionPlayer* CNetGameSession::FindPlayer(int32_t playerId)
 {
-    for (auto& player : m_aPlayers) {
+    for (auto& player : m_aPlayers)
         if (player.InUse() && player.m_nPlayerId == playerId)
             return &player;
-    }
     return nullptr;
 }
 
 CSessionPlayer* CNetGameSession::GetLocalPlayer()
 {
-    return FindPlayer(m_nLocalPlayerId);
+    return FindPlayer(GetPlayerId());
 }
 
-std::vector<uint8_t> MakeGamePacket(int32_t sender, uint16_t id, uint16_t chunk, const void* payload, size_t length)
+// ---- sending ----
+
+void CNetGameSession::SendPacket(int32_t to, const std::vector<uint8_t>& bytes)
 {
-    CByteWriter w;
-    w.WriteI16(static_cast<int16_t>(kHeaderLength));
-    w.WriteI16(kPacketGame);
-    w.WriteI32(sender);
-    w.WriteU16(id);
-    w.WriteU16(chunk);
-    w.WriteU16(static_cast<uint16_t>(length));
-    w.WriteBytes(payload, length);
-    return w.Data();
+    if (bytes.empty())
+        return;
+    if (IsConnected()) {
+        SendAppData(to, bytes.data(), bytes.size());
+        return;
+    }
+    std::lock_guard<std::mutex> guard(m_outboundLock);
+    m_aOutbound.push_back({to, bytes});
 }
 
 void CNetGameSession::SendGameMessage(uint16_t id, const void* payload, size_t length)
 {
-    if (m_bClosed)
+    if (m_bQuitSent)
         return;
-    const int32_t to = m_bHost ? kSendToAll : 0;
-    int32_t target = to;
-    if (m_bHost && id == 40 && length >= 4) {
-        CByteReader r(payload, length);
-        r.ReadI32(target);
-    }
-    if (!IsCompressed(id)) {
-        if (length > kChunk) {
+    int32_t target = IsHost() ? kSendToAll : 0;
+    if (IsHost() && id == 40 && length >= 4)
+        target = I32(static_cast<const uint8_t*>(payload));
+    const int32_t sender = GetPlayerId();
+    if (!IsDeflated(id)) {
+        if (length > kMaxPayload) {
             platform::DebugOutput("Data to be sent is too large for network");
             return;
         }
-        Queue(target, MakeGamePacket(m_nLocalPlayerId, id, 0, payload, length));
+        SendPacket(target, BuildGamePacket(sender, id, 0, payload, length));
         return;
     }
     int packed = 0;
     unsigned char* block = nullptr;
     if (!DeflateBuffer(static_cast<int>(length), static_cast<const unsigned char*>(payload), &packed, &block))
         return;
-    size_t total = static_cast<size_t>(packed);
+    const size_t total = static_cast<size_t>(packed);
     uint16_t number = 1;
-    for (size_t pos = 0; pos < total || total == 0; pos += kChunk) {
-        size_t n = std::min(kChunk, total - pos);
-        bool last = pos + n >= total;
-        Queue(target, MakeGamePacket(m_nLocalPlayerId, id, last ? 0 : number++, block + pos, n));
-        if (last)
-            break;
+    for (size_t pos = 0; pos < total; pos += kMaxPayload) {
+        const size_t n = std::min(kMaxPayload, total - pos);
+        const bool last = pos + n >= total;
+        SendPacket(target, BuildGamePacket(sender, id, last ? 0 : number++, block + pos, n));
     }
     std::free(block);
 }
@@ -107,53 +165,381 @@ void CNetGameSession::SendGameSignal(uint16_t id)
 
 void CNetGameSession::SendTextMessage(const std::string& text, int32_t roleMask, int32_t kind, uint32_t colour)
 {
-    CByteWriter w;
-    w.WriteI16(static_cast<int16_t>(kHeaderLength));
-    w.WriteI16(kPacketText);
-    w.WriteI32(m_nLocalPlayerId);
-    w.WriteI32(roleMask);
-    w.WriteI32(kind);
-    w.WriteU32(colour);
-    w.WriteFixedString(text.substr(0, 420), 421);
-    Queue(kSendToAll, w.Data());
+    SendPacket(kSendToAll, BuildTextPacket(GetPlayerId(), kind, roleMask, colour, text));
 }
 
-void CNetGameSession::SendQuit()
+void CNetGameSession::SendPlayerStatus(int32_t id, uint16_t status)
 {
-    CByteWriter w;
-    w.WriteI16(static_cast<int16_t>(kHeaderLength));
-    w.WriteI16(kPacketQuit);
-    w.WriteI32(m_nLocalPlayerId);
-    Queue(0, w.Data());
-    m_bClosed = true;
+    SendPacket(kSendToAll, BuildStatusPacket(id, status));
 }
 
-bool CNetGameSession::PopMessage(std::vector<uint8_t>& packet)
+void CNetGameSession::SendLocalPlayerStatus(uint16_t status)
 {
-    std::lock_guard<std::mutex> guard(m_lock);
-    if (m_qInbound.empty())
+    SendPlayerStatus(GetPlayerId(), status);
+}
+
+bool CNetGameSession::SendQuit()
+{
+    SendPacket(0, BuildQuitPacket(GetPlayerId()));
+    m_uSessionFlags &= ~(kSessionStarted | kRolesArrived);
+    m_bQuitSent = true;
+    return IsHost();
+}
+
+void CNetGameSession::SendJoinReply(int32_t playerId, bool refused, const std::string& version)
+{
+    SendPacket(playerId, BuildJoinReply(GetPlayerId(), refused, version));
+    if (CSessionPlayer* p = FindPlayer(playerId))
+        p->m_uFlags |= CSessionPlayer::kReplySent;
+}
+
+void CNetGameSession::SendFileBlocks(int32_t playerId, int16_t kind, const uint8_t* data, size_t size)
+{
+    if (!IsHost() || kind < kPacketFileFirst || kind > 19 || kind % 2 == 0 || !data || size == 0)
+        return;
+    size_t sent = 0;
+    int32_t counter = 1;
+    while (sent < size) {
+        const size_t n = std::min(size - sent, kMaxPayload);
+        const bool last = sent + n == size;
+        SendPacket(playerId, BuildFileBlock(kind, GetPlayerId(), last ? 0 : counter++, data + sent, n));
+        sent += n;
+    }
+}
+
+bool CNetGameSession::SendScenarioNames(int32_t playerId, const std::string& scenario, bool noSavedGame,
+                                        const std::string& savedGame)
+{
+    if (!IsHost())
         return false;
-    packet = std::move(m_qInbound.front());
-    m_qInbound.pop_front();
+    std::vector<uint8_t> packet = BuildNamesPacket(GetPlayerId(), noSavedGame, savedGame, scenario);
+    if (packet.empty()) {
+        platform::DebugOutput("SendScenarioNames: a name does not fit 63 characters");
+        return false;
+    }
+    SendPacket(playerId, packet);
     return true;
 }
 
-void CNetGameSession::PushInbound(std::vector<uint8_t> packet)
+void CNetGameSession::SendRequest(int16_t kind)
 {
-    std::lock_guard<std::mutex> guard(m_lock);
-    m_qInbound.push_back(std::move(packet));
+    if (kind == kPacketNamesRequest || (kind >= 10 && kind <= kPacketFileLast && kind % 2 == 0))
+        SendPacket(0, BuildRequestPacket(kind, GetPlayerId()));
+}
+
+void CNetGameSession::SendVersionRequest()
+{
+    SendPacket(0, BuildRequestPacket(kPacketVersionRequest, GetPlayerId()));
 }
 
 std::vector<COutboundPacket> CNetGameSession::TakeOutbound()
 {
-    std::lock_guard<std::mutex> guard(m_lock);
+    std::lock_guard<std::mutex> guard(m_outboundLock);
     std::vector<COutboundPacket> out;
     out.swap(m_aOutbound);
     return out;
 }
 
-void CNetGameSession::Queue(int32_t to, std::vector<uint8_t> bytes)
+// ---- receive threads: check and queue ----
+
+void CNetGameSession::QueueCopy(const uint8_t* data, size_t length)
 {
-    std::lock_guard<std::mutex> guard(m_lock);
-    m_aOutbound.push_back({to, std::move(bytes)});
+    CNetBuffer* buffer = m_received.GetBuffer(kGamePacketSize);
+    if (!buffer)
+        return; // a failed allocation drops the packet
+    std::memset(buffer->pData, 0, kGamePacketSize);
+    std::memcpy(buffer->pData, data, std::min(length, kGamePacketSize));
+    m_received.PushBack(buffer);
+}
+
+void CNetGameSession::QueueEvent(uint16_t type, int32_t a, const std::string& text)
+{
+    CByteWriter w;
+    w.WriteU16(type);
+    w.WriteU16(0);
+    w.WriteI32(a);
+    w.WriteFixedString(text.substr(0, 32), 33);
+    QueueCopy(w.Bytes(), w.Size());
+}
+
+bool CNetGameSession::OnAppData(const uint8_t* data, size_t length, int32_t fromId)
+{
+    std::string why;
+    const bool fromClient = CNetManager::IsHost();
+    if (!CheckSessionPacket(data, length, fromClient, fromId, &why)) {
+        platform::DebugOutput("Session packet dropped: " + why);
+        return false;
+    }
+    QueueCopy(data, length);
+    const uint16_t type = static_cast<uint16_t>(data[0] | data[1] << 8);
+    return type == kTypeText || type == kTypeStatus;
+}
+
+void CNetGameSession::PushInbound(const std::vector<uint8_t>& packet)
+{
+    std::string why;
+    const bool fromClient = IsHost();
+    const int32_t from = packet.size() >= 8 ? I32(packet.data() + 4) : -1;
+    if (CheckSessionPacket(packet.data(), packet.size(), fromClient, from, &why))
+        QueueCopy(packet.data(), packet.size());
+}
+
+void CNetGameSession::OnPlayerId(int32_t id)
+{
+    QueueEvent(kEventOwnId, id);
+}
+
+void CNetGameSession::OnPlayerInfo(const std::string& name, int32_t id)
+{
+    CNetManager::OnPlayerInfo(name, id);
+    if (id >= 0 && id < kMaxRecords)
+        QueueEvent(kEventPlayerInfo, id, name);
+}
+
+void CNetGameSession::OnDeletePlayer(int32_t id)
+{
+    if (id >= 0 && id < kMaxRecords)
+        QueueEvent(kEventDelete, id);
+}
+
+void CNetGameSession::OnTimeSync(int32_t hostClock)
+{
+    QueueEvent(kEventTimeSync, hostClock);
+}
+
+void CNetGameSession::OnOwnIdKnown()
+{
+    // A waiter on the queue looks at the connection again.
+    QueueEvent(0xFF00, 0);
+}
+
+// ---- window thread: apply ----
+
+bool CNetGameSession::PopMessage(std::vector<uint8_t>& packet)
+{
+    CNetBuffer* taken[1];
+    while (m_received.TakeFront(taken, 1) == 1) {
+        packet.assign(taken[0]->pData, taken[0]->pData + taken[0]->nSize);
+        m_received.ReturnBuffer(taken[0]);
+        if (ApplyQueued(packet))
+            return true;
+    }
+    return false;
+}
+
+bool CNetGameSession::WaitMessage(std::vector<uint8_t>& packet, int waitMs)
+{
+    if (PopMessage(packet))
+        return true;
+    if (waitMs > 0)
+        m_received.WaitForBuffer(waitMs);
+    return PopMessage(packet);
+}
+
+bool CNetGameSession::ApplyQueued(std::vector<uint8_t>& packet)
+{
+    const uint8_t* p = packet.data();
+    const uint16_t type = static_cast<uint16_t>(p[0] | p[1] << 8);
+    const int32_t a = I32(p + 4);
+    switch (type) {
+    case kTypeGame:
+        return true;
+    case kTypeText:
+        if (m_hooks.fnAddMessage)
+            m_hooks.fnAddMessage(TextOf(p, packet.size()), I32(p + 12), I32(p + 8), static_cast<uint32_t>(I32(p + 16)),
+                                 a);
+        return false;
+    case kTypeStatus:
+        packet = BuildRequestPacket(kPacketPlayersChanged, GetPlayerId());
+        packet.resize(kGamePacketSize, 0);
+        return true;
+    case kTypeQuit:
+        if (CSessionPlayer* player = FindPlayer(a))
+            player->m_uFlags &= ~CSessionPlayer::kReplySent;
+        return false;
+    case kTypeRoles:
+        ApplyRoles(p, packet.size());
+        return false;
+    case kEventOwnId:
+        ApplyPlayerId(a);
+        return false;
+    case kEventPlayerInfo:
+        ApplyPlayerInfo(FieldString(p + 8, 32), a);
+        return false;
+    case kEventDelete:
+        ApplyDeletePlayer(a, packet);
+        return true;
+    case kEventTimeSync:
+        if (!m_hooks.fnTimerBase || !m_hooks.fnSetTimerBase) {
+            m_clockSync.Clear();
+            return false;
+        }
+        m_clockSync.OnSample(a, m_hooks.fnTimerBase(), m_hooks.fnSetTimerBase);
+        return false;
+    default:
+        return false;
+    }
+}
+
+void CNetGameSession::AddLogLine(const std::string& text)
+{
+    if (m_hooks.fnAddMessage)
+        m_hooks.fnAddMessage(text, -1, 1, 0, -3);
+}
+
+void CNetGameSession::ApplyPlayerId(int32_t id)
+{
+    CSessionPlayer* record = Record(id);
+    if (!record || record->InUse())
+        return;
+    record->m_uFlags = CSessionPlayer::kInUse;
+    record->m_nPlayerId = id;
+    record->m_strName = GetPlayerName();
+}
+
+void CNetGameSession::ApplyPlayerInfo(const std::string& name, int32_t id)
+{
+    CSessionPlayer* record = Record(id);
+    if (!record || record->InUse())
+        return;
+    if (!CNetManager::IsHost())
+        AddLogLine(name + " has joined the game");
+    record->m_uFlags = CSessionPlayer::kInUse;
+    record->m_nPlayerId = id;
+    record->m_strName = name;
+}
+
+void CNetGameSession::ApplyDeletePlayer(int32_t id, std::vector<uint8_t>& packet)
+{
+    if (CSessionPlayer* player = FindPlayer(id)) {
+        AddLogLine(player->m_strName + " has left the game");
+        player->Reset();
+    }
+    packet = BuildRequestPacket(kPacketPlayerLeft, GetPlayerId());
+    CByteWriter w;
+    w.WriteI32(id);
+    packet.insert(packet.end(), w.Data().begin(), w.Data().end());
+    packet.resize(kGamePacketSize, 0);
+}
+
+void CNetGameSession::ApplyRoles(const uint8_t* data, size_t size)
+{
+    m_uSessionFlags |= kRolesArrived;
+    if (!m_hooks.fnAddMessage)
+        return;
+    const uint32_t count = static_cast<uint32_t>(I32(data + 12));
+    for (uint32_t i = 0; i < count && 16 + 8 * (i + 1) <= size; ++i) {
+        const uint8_t* entry = data + 16 + 8 * i;
+        if (CSessionPlayer* player = FindPlayer(I32(entry)))
+            player->m_uRoleFlags = static_cast<uint32_t>(entry[4] | entry[5] << 8);
+    }
+}
+
+// ---- the version check ----
+
+int CNetGameSession::CheckVersion(const std::string& ownVersion, std::string& hostVersion, const std::string& logFolder)
+{
+    FILE* log = std::fopen((logFolder + "/VersionLog.txt").c_str(), "w");
+    if (IsHost()) {
+        hostVersion = ownVersion;
+        if (log) {
+            std::fprintf(log, "Opening VersionLog.txt\n\nYou are the host and your version is %s\n",
+                         ownVersion.c_str());
+            std::fclose(log);
+        }
+        for (auto& player : m_aPlayers)
+            player.m_uFlags &= CSessionPlayer::kInUse;
+        return kVersionSame;
+    }
+    const uint32_t start = Now();
+    SendVersionRequest();
+    int result = kVersionNoAnswer;
+    std::vector<uint8_t> packet;
+    // The old wait ended the program after 180 s; it now reports no answer, as it does when the host is gone.
+    while (Now() - start <= static_cast<uint32_t>(kVersionWaitMs)) {
+        if (m_hooks.fnWhileWaiting)
+            m_hooks.fnWhileWaiting();
+        if (!WaitMessage(packet, kWaitSliceMs)) {
+            const uint32_t state = GetState();
+            const bool refused = (state & kJoinResultBits) && !(state & 0x10);
+            if (!IsClientConnectionUp() || refused)
+                break;
+            continue;
+        }
+        const int kind = packet[2] | packet[3] << 8;
+        if (kind == kPacketJoinAccepted) {
+            hostVersion = FieldString(packet.data() + 8, kVersionField);
+            if (log)
+                std::fprintf(log, "Opening VersionLog.txt\n\nHost Version is %s, Your Version is %s\n",
+                             hostVersion.c_str(), ownVersion.c_str());
+            result = hostVersion == ownVersion ? kVersionSame : kVersionDiffers;
+            break;
+        }
+        if (kind == kPacketJoinRefused) {
+            result = kVersionRefused;
+            break;
+        }
+    }
+    if (log)
+        std::fclose(log);
+    if (result == kVersionSame)
+        SendLocalPlayerStatus(1);
+    return result;
+}
+
+// ---- host set-up ----
+
+void CHostSettings::SetDefaults(const CNetConfig& config)
+{
+    strAddress = platform::net::FormatAddress(config.uBindAddress ? config.uBindAddress : platform::net::OwnAddress());
+    strPlayerName = "Host Player";
+    nMaxPlayers = kSessionMaxPlayers;
+    nAccountsRequired = 0;
+}
+
+bool CHostSettings::Validate()
+{
+    if (strAddress.empty())
+        return false;
+    if (strPlayerName.empty())
+        strPlayerName = "H:" + strAddress;
+    return nMaxPlayers > 0;
+}
+
+bool CHostSettings::StartHost(std::unique_ptr<CNetGameSession>& session, const CNetConfig& config, int32_t sessionValue)
+{
+    if (!Validate())
+        return false;
+    if (!session) {
+        session = std::make_unique<CNetGameSession>(nMaxPlayers, config);
+        if (!session->StartHost(strAddress, strPlayerName, sessionValue, nAccountsRequired != 0)) {
+            session.reset();
+            return false;
+        }
+    } else if (!session->IsConnected()) {
+        if (!session->StartHost(strAddress, strPlayerName, sessionValue, nAccountsRequired != 0))
+            return false;
+    }
+    if (session->IsConnected())
+        session->SendLocalPlayerStatus(1);
+    return true;
+}
+
+int CHostSettings::HandleCommand(int command, std::unique_ptr<CNetGameSession>& session, const CNetConfig& config,
+                                 int32_t sessionValue)
+{
+    if (command != 5)
+        return 0;
+    if (session && session->IsConnected()) {
+        session.reset();
+        return 0;
+    }
+    if (StartHost(session, config, sessionValue) && session)
+        session->SendLocalPlayerStatus(1);
+    return 0;
+}
+
+std::vector<uint8_t> MakeGamePacket(int32_t sender, uint16_t id, uint16_t chunk, const void* payload, size_t length)
+{
+    return BuildGamePacket(sender, id, chunk, payload, length);
 }

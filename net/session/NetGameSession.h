@@ -1,10 +1,17 @@
-// The game session: 24 player records, game-message packets out, the inbound queue the window thread polls.
-// No transport yet: outgoing packets wait in a queue and inbound packets are pushed by whoever carries them.
+// The game session over the transport: 24 player records, joins and leaves, the version check, clock
+// synchronisation, text lines and status, file requests and blocks, and game messages with their chunks.
+// Receive threads only check and queue; the window thread applies everything when it pops the queue.
 #pragma once
 
+#include "net/session/SessionPackets.h"
+#include "net/transport/NetManager.h"
+#include "net/transport/NetMsgQueue.h"
+
+#include <array>
 #include <cstddef>
 #include <cstdint>
-#include <deque>
+#include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -12,87 +19,165 @@
 constexpr int kSessionMaxPlayers = 24;
 constexpr int32_t kSendToAll = -2;
 
-// Session packet kinds the game reads.
-enum ESessionPacket : int16_t {
-    kPacketPlayerLeft = 2,
-    kPacketGame = 3,
-    kPacketNames = 8,
-    kPacketText = 10,
-    kPacketQuit = 13,
-    kPacketJoinRequest = 24,
-};
-
 struct CSessionPlayer {
-    uint32_t m_uFlags = 0; // bit 0: in use
-    uint32_t m_uRoleFlags = 0;
-    int32_t m_nPlayerId = -1;
-    std::string m_strName = "New Player"; // at most 31 characters
+    static constexpr uint32_t kInUse = 0x1;
+    static constexpr uint32_t kReplySent = 0x4;
 
+    uint32_t m_uFlags = 0;
+    uint32_t m_uRoleFlags = 0;
+    int32_t m_nReserved = 0;
+    int32_t m_nPlayerId = -1;
+    std::string m_strName = "New Player"; // at most 32 characters
+
+    // Free again: no flags, no roles, id -1, the default name.
     void Reset();
-    bool InUse() const { return (m_uFlags & 1) != 0; }
+    bool InUse() const { return (m_uFlags & kInUse) != 0; }
 };
 
-// One packet waiting to be sent: the destination (a player id, or kSendToAll) and its bytes.
+// One packet queued for sending while the session has no connection (a test reads them).
 struct COutboundPacket {
     int32_t nTo;
     std::vector<uint8_t> aBytes;
 };
 
-class CNetManager {
-public:
-    virtual ~CNetManager() = default;
-    void SetHostAddress(const std::string& address) { m_strHostAddress = address.substr(0, 32); }
-    const std::string& GetHostAddress() const { return m_strHostAddress; }
-    bool IsConnected() const { return m_bConnected; }
-    // Connecting needs the transport, which is not built yet: always false.
-    bool JoinSession(const std::string& sessionName, int maxPlayers, const std::string& playerName);
-    static void DefaultHandler(void*) {}
+// What the session needs of the game object; without a message hook it works as if there were no game.
+struct CSessionHooks {
+    std::function<void(const std::string&, int32_t roleMask, int32_t kind, uint32_t colour, int32_t sender)>
+        fnAddMessage;
+    std::function<int32_t()> fnTimerBase;
+    std::function<void(int32_t)> fnSetTimerBase;
+    // Called while the version check waits, between its looks at the queue (a test drives its host here).
+    std::function<void()> fnWhileWaiting;
+};
 
-protected:
-    std::string m_strHostAddress;
-    bool m_bConnected = false;
+// Clock synchronisation: ten offsets, applied at once the first time, after ten more samples the second time,
+// then only when their average is 25 ms or more away.
+class CClockSync {
+public:
+    void Clear();
+    // One host clock sample against the timer's base; calls `rebase` when the timer is to be re-based.
+    void OnSample(int32_t hostClock, int32_t base, const std::function<void(int32_t)>& rebase);
+    int32_t Applied() const { return m_nApplied; }
+    int32_t Since() const { return m_nSince; }
+
+private:
+    int32_t m_nApplied = 0;
+    int32_t m_nSince = 0;
+    std::array<int32_t, 10> m_anOffsets{};
 };
 
 class CNetGameSession : public CNetManager {
 public:
-    explicit CNetGameSession(int maxPlayers = kSessionMaxPlayers);
+    static constexpr uint32_t kSessionStarted = 0x1;
+    static constexpr uint32_t kRolesArrived = 0x2;
+    static constexpr int kVersionWaitMs = 180000;
+    // CheckVersion's results.
+    static constexpr int kVersionSame = 21;
+    static constexpr int kVersionRefused = 22;
+    static constexpr int kVersionDiffers = 23;
+    static constexpr int kVersionNoAnswer = 2;
 
+    explicit CNetGameSession(int maxPlayers = kSessionMaxPlayers, CNetConfig config = {});
+    ~CNetGameSession() override;
+
+    void SetHooks(CSessionHooks hooks) { m_hooks = std::move(hooks); }
+
+    // Players.
     CSessionPlayer* FindPlayer(int32_t playerId);
     CSessionPlayer* GetLocalPlayer();
     CSessionPlayer& Slot(int index) { return m_aPlayers[static_cast<size_t>(index)]; }
     int SlotCount() const { return static_cast<int>(m_aPlayers.size()); }
+    int32_t GetLocalPlayerId() const { return GetPlayerId(); }
+    // A session without a connection acting as the host or as a client with this id (tests, tools).
+    void SetLocalPlayerId(int32_t id);
+    void SetHost(bool host) { m_bOfflineHost = host; }
+    bool IsHost() const { return CNetManager::IsHost() || m_bOfflineHost; }
+    uint32_t GetSessionFlags() const { return m_uSessionFlags; }
+    void MarkStarted() { m_uSessionFlags |= kSessionStarted; }
 
-    void SetLocalPlayerId(int32_t id) { m_nLocalPlayerId = id; }
-    int32_t GetLocalPlayerId() const { return m_nLocalPlayerId; }
-    void SetHost(bool host) { m_bHost = host; }
-    bool IsHost() const { return m_bHost; }
-
-    // Frames a game message (compressed and chunked for ids 42 to 52 but 50) and queues it for sending.
-    // The caller applies it locally when it has authority.
+    // Packets.
+    // Frames a game message (ids 42 to 49, 51, 52 deflated and chunked) for the host, or from the host for all
+    // (message 40 for the player its payload names). The caller applies it under authority.
     void SendGameMessage(uint16_t id, const void* payload, size_t length);
     void SendGameSignal(uint16_t id);
     void SendTextMessage(const std::string& text, int32_t roleMask, int32_t kind, uint32_t colour);
-    void SendQuit();
-    bool IsClosed() const { return m_bClosed; }
+    void SendPlayerStatus(int32_t id, uint16_t status);
+    void SendLocalPlayerStatus(uint16_t status);
+    // Tells the host this player quits; true on the host itself.
+    bool SendQuit();
+    bool IsClosed() const { return !(m_uSessionFlags & kSessionStarted) && m_bQuitSent; }
+    void SendJoinReply(int32_t playerId, bool refused, const std::string& version);
+    // File blocks of kind 9, 11, ... 19 of a whole buffer to one player; nothing for another kind or no data.
+    void SendFileBlocks(int32_t playerId, int16_t kind, const uint8_t* data, size_t size);
+    bool SendScenarioNames(int32_t playerId, const std::string& scenario, bool noSavedGame,
+                           const std::string& savedGame);
+    void SendRequest(int16_t kind);
+    void SendVersionRequest();
 
-    // The oldest inbound packet {int16 type; int16 kind; int32 sender; payload}; false when none is queued.
+    // The oldest queued game packet (type 14), after applying every player, text, status and clock event
+    // queued before it; false when none is left.
     bool PopMessage(std::vector<uint8_t>& packet);
-    // Called by the carrier of packets (the transport's threads, or a test).
-    void PushInbound(std::vector<uint8_t> packet);
-    // What has been queued for sending since the last call.
+    // As PopMessage, but waits up to `waitMs` for one to come.
+    bool WaitMessage(std::vector<uint8_t>& packet, int waitMs);
+    // 21 same version, 22 refused (the scenario runs), 23 another version (in `hostVersion`), 2 no answer in
+    // 180 s or the host is gone. On the host 21 at once. "VersionLog.txt" is written in `logFolder`.
+    int CheckVersion(const std::string& ownVersion, std::string& hostVersion, const std::string& logFolder = ".");
+
+    // Puts a received session packet through the same check and queue as one from the wire (tests, fuzzing).
+    void PushInbound(const std::vector<uint8_t>& packet);
+    // What was queued for sending while the session had no connection.
     std::vector<COutboundPacket> TakeOutbound();
+    const CClockSync& ClockSync() const { return m_clockSync; }
+
+protected:
+    void OnDeletePlayer(int32_t id) override;
+    bool OnAppData(const uint8_t* data, size_t length, int32_t fromId) override;
+    void OnPlayerId(int32_t id) override;
+    void OnPlayerInfo(const std::string& name, int32_t id) override;
+    void OnTimeSync(int32_t hostClock) override;
+    void OnOwnIdKnown() override;
 
 private:
-    void Queue(int32_t to, std::vector<uint8_t> bytes);
+    void SendPacket(int32_t to, const std::vector<uint8_t>& bytes);
+    void QueueEvent(uint16_t type, int32_t a, const std::string& text = {});
+    void QueueCopy(const uint8_t* data, size_t length);
+    // Applies one queued event on the window thread; true when `packet` is to go to the caller.
+    bool ApplyQueued(std::vector<uint8_t>& packet);
+    void ApplyPlayerId(int32_t id);
+    void ApplyPlayerInfo(const std::string& name, int32_t id);
+    void ApplyDeletePlayer(int32_t id, std::vector<uint8_t>& packet);
+    void ApplyRoles(const uint8_t* data, size_t size);
+    void AddLogLine(const std::string& text);
+    CSessionPlayer* Record(int32_t id);
 
     std::vector<CSessionPlayer> m_aPlayers;
-    int32_t m_nLocalPlayerId = 0;
-    bool m_bHost = false;
-    bool m_bClosed = false;
-    std::mutex m_lock;
-    std::deque<std::vector<uint8_t>> m_qInbound;
+    uint32_t m_uSessionFlags = 0;
+    bool m_bQuitSent = false;
+    bool m_bOfflineHost = false;
+    CClockSync m_clockSync;
+    CNetMsgQueue m_received;
+    CSessionHooks m_hooks;
+    std::mutex m_outboundLock;
     std::vector<COutboundPacket> m_aOutbound;
 };
 
-// Builds the inbound form of one game-message packet (type 14, kind 3) as PopMessage returns it.
+// The host's set-up record: its address, its player's name, the player count and whether accounts are needed.
+struct CHostSettings {
+    std::string strAddress; // the dotted own address (at most 79 characters)
+    std::string strPlayerName = "Host Player";
+    int32_t nMaxPlayers = kSessionMaxPlayers;
+    int32_t nAccountsRequired = 0;
+
+    // The own address (the configured bind address, else the machine's), "Host Player", 24, no accounts.
+    void SetDefaults(const CNetConfig& config);
+    // False without an address; an empty name becomes "H:" and the address.
+    bool Validate();
+    // Starts hosting into `session` (made when there is none); false, with no session left, on failure.
+    bool StartHost(std::unique_ptr<CNetGameSession>& session, const CNetConfig& config, int32_t sessionValue);
+    // Command 5: stops hosting when connected, else starts it. Always 0.
+    int HandleCommand(int command, std::unique_ptr<CNetGameSession>& session, const CNetConfig& config,
+                      int32_t sessionValue);
+};
+
+// The inbound form of one game-message packet (type 14, kind 3).
 std::vector<uint8_t> MakeGamePacket(int32_t sender, uint16_t id, uint16_t chunk, const void* payload, size_t length);

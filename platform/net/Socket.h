@@ -42,6 +42,8 @@ public:
     bool Open();
     bool IsOpen() const { return m_fd >= 0; }
     void Close();
+    // The descriptor, for waits over several handles.
+    int Handle() const { return m_fd; }
 
     bool SetReuseAddress(bool on);
     // Binds to an address (host order; kAnyAddress for all) and a port (0 to 65535; 0 picks one).

@@ -446,10 +446,10 @@ void EOC::OnUnitClick(int x, int y, CPopupMenuView* popup)
                 Sound(2);
                 return;
             }
-            m_pPlayerMenu = std::make_unique<CPopupMenu>(0, true);
-            for (const CScreenPlayer& p : GetPlayerTable(m_pGame))
-                m_pPlayerMenu->AddItem(p.strName.c_str(), p.nId);
-            m_bChoosingChief = popup->Open(m_pPlayerMenu.get(), x, y) && popup->Render();
+            m_pMenuView = popup;
+            m_nMenuX = x;
+            m_nMenuY = y;
+            m_bChoosingChief = OpenPlayerMenu(0);
             Sound(m_bChoosingChief ? 0 : 2);
             return;
         }
@@ -493,10 +493,31 @@ void EOC::OnArrowClick()
     Sound(0);
 }
 
+bool EOC::OpenPlayerMenu(int page)
+{
+    // The pop-up holds 20 lines and a game 24 players: more than 20 go in pages of 19 and a "More" line.
+    const std::vector<CScreenPlayer> players = GetPlayerTable(m_pGame);
+    const bool paged = players.size() > static_cast<size_t>(CPopupMenu::kMaxItems);
+    const size_t pages = paged ? (players.size() + kPlayersPerPage - 1) / kPlayersPerPage : 1;
+    m_nMenuPage = static_cast<int>(static_cast<size_t>(page) % pages);
+    const size_t first = paged ? static_cast<size_t>(m_nMenuPage) * kPlayersPerPage : 0;
+    const size_t last = paged ? std::min(players.size(), first + kPlayersPerPage) : players.size();
+    m_pPlayerMenu = std::make_unique<CPopupMenu>(0, true);
+    for (size_t i = first; i < last; ++i)
+        m_pPlayerMenu->AddItem(players[i].strName.c_str(), players[i].nId);
+    if (paged)
+        m_pPlayerMenu->AddItem("More players...", kMorePlayers);
+    return m_pMenuView && m_pMenuView->Open(m_pPlayerMenu.get(), m_nMenuX, m_nMenuY) && m_pMenuView->Render();
+}
+
 void EOC::OnPopupChoice(int playerId)
 {
     if (!m_bChoosingChief)
         return;
+    if (playerId == kMorePlayers) {
+        m_bChoosingChief = OpenPlayerMenu(m_nMenuPage + 1);
+        return;
+    }
     m_bChoosingChief = false;
     if (IsChiefUnit(0, m_nHoverUnit) && m_nSection == 0)
         Sound(OrderSectionChief(m_nHoverUnit, playerId, Now()) == kRefused ? 2 : 0);

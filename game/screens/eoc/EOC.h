@@ -67,6 +67,9 @@ public:
     // The texts of the RP panel as last drawn (for the Command tab: one line per section).
     const std::vector<std::string>& PanelTexts() const { return m_aPanelTexts; }
     CPopupMenu* PlayerMenu() { return m_pPlayerMenu.get(); }
+    // The players' pop-up shows 19 names and "More players..." (this value) while more than 20 play.
+    static constexpr int kMorePlayers = 1000;
+    static constexpr int kPlayersPerPage = 19;
     CMessageBox* MessageBox() { return m_pMessageBox.get(); }
 
     // Geometry of the hit areas (screen coordinates), from the art rows and the unit lists.
@@ -104,6 +107,8 @@ private:
     void OnLeftClick(int x, int y, CPopupMenuView* popup);
     void OnUnitClick(int x, int y, CPopupMenuView* popup);
     void OnArrowClick();
+    // Fills the players' pop-up with one page and opens it; false when it could not open.
+    bool OpenPlayerMenu(int page);
     void Finish(bool commit);
     void BuildFaces();
     void DrawUnits(CSurface* target, bool& ok);
@@ -115,6 +120,8 @@ private:
     CEOCUnitData* m_pData = nullptr;
     std::unique_ptr<CMessageBox> m_pMessageBox;
     std::unique_ptr<CPopupMenu> m_pPlayerMenu;
+    CPopupMenuView* m_pMenuView = nullptr; // where the players' pop-up opened, for its next page
+    int m_nMenuX = 0, m_nMenuY = 0, m_nMenuPage = 0;
     std::unique_ptr<platform::gdi::Font> m_pFont16;
     std::unique_ptr<platform::gdi::Font> m_pFont18;
     std::unique_ptr<platform::gdi::Font> m_pFont20;

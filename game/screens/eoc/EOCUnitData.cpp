@@ -248,7 +248,6 @@ bool CEOCUnitData::Tick(int32_t now)
             if (IsDue(now, chief.nOrderTime, chief.nActivationMinutes)) {
                 SetSectionChief(s, sec.nChief);
                 update[0].uNewActivated |= 1u << s;
-                ApplyUnitFactors(0, s);
                 NotifyActivated(0, s);
                 changed = true;
             }
@@ -271,7 +270,6 @@ bool CEOCUnitData::Tick(int32_t now)
             const CEOCUnit& unit = Unit(s, u);
             if (IsDue(now, unit.nOrderTime, unit.nActivationMinutes)) {
                 update[static_cast<size_t>(s)].uNewActivated |= bit;
-                ApplyUnitFactors(s, u);
                 NotifyActivated(s, u);
                 changed = true;
             }
@@ -319,6 +317,10 @@ void CEOCUnitData::ApplyUnitUpdate(const CEOCUpdate& update)
                 }
             }
             if (block.uNewActivated & bit) {
+                // Every machine applies the unit's factors as it becomes active (clients used to miss them,
+                // though their squads move by them).
+                if (!(sec.uActivated & bit))
+                    ApplyUnitFactors(s, u);
                 sec.uActivated |= bit;
                 if (IsChiefUnit(s, u)) {
                     CEOCSection& target = m_aSections[static_cast<size_t>(u)];

@@ -372,7 +372,7 @@ void MPlayIF::ChooseScenarioOrSave(int b, bool hosting)
     if (hosting) {
         m_uEnabled |= Bit(8);
         m_bHosting = true;
-        m_strHostAddress = OwnAddress().substr(0, kAddressMax);
+        m_strHostAddress = (m_pGame ? m_pGame->OwnAddressText() : OwnAddress()).substr(0, kAddressMax);
     }
     m_bEntriesUnlocked = true;
     m_nFocus = 0;
@@ -516,7 +516,7 @@ void MPlayIF::QuickStart(uint32_t chosen, bool ownAddress, const char* name)
     m_uChosen = chosen;
     *Mode() &= ~kModeFromSave;
     if (ownAddress)
-        m_strHostAddress = OwnAddress().substr(0, kAddressMax);
+        m_strHostAddress = (m_pGame ? m_pGame->OwnAddressText() : OwnAddress()).substr(0, kAddressMax);
     m_nSelected = 0;
     m_strChosenName = m_aList.front() + ".zri";
     if (m_strPlayerName.empty())

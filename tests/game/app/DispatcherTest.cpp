@@ -16,6 +16,7 @@ protected:
     {
         CGame& game = MakeGame(false);
         game.m_pSession = std::make_unique<CNetGameSession>();
+        game.m_pSession->SetLocalPlayerId(1);
         game.m_bAuthority = false;
         game.m_uMode |= kModeNetworked;
         return game;
@@ -83,6 +84,7 @@ TEST_F(DispatcherTest, ChunkedMessageReassembledOnceAfterLastChunk)
     CGame& client = MakeClient();
     CNetGameSession host;
     host.SetHost(true);
+    host.SetLocalPlayerId(0);
     auto record = UnitUpdate(0x5);
     host.SendGameMessage(kGmUnitUpdate, record.data(), record.size());
     auto packets = host.TakeOutbound();
@@ -108,6 +110,8 @@ TEST_F(DispatcherTest, InterleavedSendersReassembleSeparately)
 {
     CGame& client = MakeClient();
     CNetGameSession a, b;
+    a.SetLocalPlayerId(0);
+    b.SetLocalPlayerId(0);
     auto ra = UnitUpdate(0x11), rb = UnitUpdate(0x22);
     a.SendGameMessage(kGmUnitUpdate, ra.data(), ra.size());
     b.SendGameMessage(kGmUnitUpdate, rb.data(), rb.size());
@@ -131,6 +135,39 @@ TEST_F(DispatcherTest, InterleavedSendersReassembleSeparately)
     });
     client.PollNetwork();
     EXPECT_EQ(seen, (std::vector<uint32_t>{0x11, 0x22}));
+}
+
+TEST_F(DispatcherTest, HostDropsWhatOnlyTheAuthorityPostsAndOtherPlayersRoles)
+{
+    CGame& host = MakeGame(false);
+    host.m_pSession = std::make_unique<CNetGameSession>();
+    host.m_pSession->SetHost(true);
+    host.m_pSession->SetLocalPlayerId(0);
+    host.m_uMode |= kModeNetworked | kModeHosting;
+    for (int id : {0, 2}) {
+        CSessionPlayer& p = host.m_pSession->Slot(id);
+        p.m_uFlags = CSessionPlayer::kInUse;
+        p.m_nPlayerId = id;
+    }
+    CNetGameSession client;
+    client.SetLocalPlayerId(2);
+    const uint8_t drop[8] = {0, 0, 0, 0, 0, 0x10, 0, 0};
+    client.SendGameMessage(kGmDropPlayer, drop, 8);                               // would end the others
+    client.SendGameMessage(kGmFinalScore, std::vector<uint8_t>(152).data(), 152); // would end the game
+    client.SendGameSignal(kGmStarted);
+    const uint8_t others[8] = {0, 0, 0, 0, 0xFF, 0x07, 0, 0}; // the host's roles
+    const uint8_t own[8] = {2, 0, 0, 0, 0x01, 0, 0, 0};
+    client.SendGameMessage(kGmPlayerRoles, others, 8);
+    client.SendGameMessage(kGmPlayerRoles, own, 8);
+    Deliver(client, host, 2);
+    EXPECT_TRUE(m_exits.empty());
+    EXPECT_FALSE(host.m_uMode & (kModeDebrief | kModeStarted));
+    EXPECT_EQ(host.m_pSession->Slot(0).m_uRoleFlags, 0u);
+    EXPECT_EQ(host.m_pSession->Slot(2).m_uRoleFlags, 1u);
+    // Only the player's own roles went on to the others.
+    auto out = host.m_pSession->TakeOutbound();
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_EQ(out[0].aBytes[8], kGmPlayerRoles);
 }
 
 TEST_F(DispatcherTest, HostRelaysReceivedMessages)

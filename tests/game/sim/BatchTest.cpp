@@ -279,6 +279,7 @@ std::unique_ptr<CGame> NetworkGame(bool host)
     auto game = std::make_unique<CGame>(config);
     game->m_pSession = std::make_unique<CNetGameSession>();
     game->m_pSession->SetHost(host);
+    game->m_pSession->SetLocalPlayerId(host ? 0 : 1);
     game->m_bAuthority = host;
     game->m_uMode |= kModeNetworked;
     return game;

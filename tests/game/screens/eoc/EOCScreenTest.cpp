@@ -251,6 +251,34 @@ TEST_F(EOCScreenTest, NetworkZoranthPicksTheChiefFromThePlayers)
     EXPECT_EQ(Game().m_pSession->Slot(0).m_uRoleFlags & 0x2000, 0u);
 }
 
+TEST_F(EOCScreenTest, ChiefsAreChosenAmongAllTwentyFourPlayersPageByPage)
+{
+    MakeNetworked(0x400);
+    for (int i = 2; i < 24; ++i) {
+        CSessionPlayer& p = Game().m_pSession->Slot(i);
+        p.m_uFlags = 1;
+        p.m_nPlayerId = i + 1;
+        p.m_strName = "Player " + std::to_string(i + 1);
+    }
+    OpenOn(0, 20.0f);
+    ClickEoc(Eoc().UnitRect(0, 1));
+    ASSERT_TRUE(Eoc().m_bChoosingChief);
+    const CPopupMenu* first = Eoc().PlayerMenu();
+    ASSERT_EQ(first->GetCount(), 20);
+    EXPECT_STREQ(first->GetItem(0)->szText, "Pat");
+    EXPECT_STREQ(first->GetItem(19)->szText, "More players...");
+    EXPECT_EQ(first->GetItem(19)->nValue, EOC::kMorePlayers);
+    Eoc().OnPopupChoice(EOC::kMorePlayers);
+    ASSERT_TRUE(Eoc().m_bChoosingChief);
+    const CPopupMenu* second = Eoc().PlayerMenu();
+    ASSERT_EQ(second->GetCount(), 6);
+    EXPECT_STREQ(second->GetItem(4)->szText, "Player 24");
+    EXPECT_EQ(Game().m_pPopupView->GetOpenMenu(), second);
+    Eoc().OnPopupChoice(24);
+    EXPECT_FALSE(Eoc().m_bChoosingChief);
+    EXPECT_EQ(Eoc().m_aWork[1].nChief, 24);
+}
+
 TEST_F(EOCScreenTest, OnlyTheZoranthOrdersChiefs)
 {
     MakeNetworked(0x4000);

@@ -172,6 +172,24 @@ TEST_F(EOCUnitDataTest, ActiveUnitsMultiplyTheSquadFactors)
     EXPECT_FLOAT_EQ(d.GetSquadFactor(2, 0), 1.2f);
 }
 
+TEST_F(EOCUnitDataTest, AnUpdateThatActivatesAUnitAppliesItsFactorsOnce)
+{
+    // What a client receives as message 43 applies the unit's factors as the authority did.
+    CEOCUnitData d;
+    std::string text = "t\nh\n,\n";
+    for (int u = 0; u < kUnitsPerSection; ++u)
+        text += ",C,Command,100,100,100,100,100,100,100,100,100,100,100,100,100,100,100,0,0,0\n";
+    text += ",Ops,Operations,120,100,100,100,100,100,100,100,100,100,100,100,100,100,100,0,0,0\n";
+    d.ParseUnitFactors(text);
+    CEOCUpdate update{};
+    update[1].uNewActivated = 1;
+    d.ApplyUnitUpdate(update);
+    EXPECT_FLOAT_EQ(d.GetSquadFactor(2, 0), 1.2f);
+    // The same activation again (a repeat) changes nothing.
+    d.ApplyUnitUpdate(update);
+    EXPECT_FLOAT_EQ(d.GetSquadFactor(2, 0), 1.2f);
+}
+
 TEST_F(EOCUnitDataTest, ChiefOrderedAtNineFiftyFiveForTenMinutesIsActiveAtTenOhFive)
 {
     CGame& game = SinglePlay();

@@ -35,6 +35,10 @@ protected:
         config.strBaseFolder = m_dir.string();
         config.fnExit = [this](int code) { m_exits.push_back(code); };
         config.fnPlaySound = [this](int id, float) { m_sounds.push_back(id); };
+        // Network play on loopback only, on free ports.
+        config.nTcpPort = 0;
+        config.nUdpPort = 0;
+        config.strBindAddress = "127.0.0.1";
         m_game = std::make_unique<CGame>(config);
         m_game->m_fnPostObserver = [this](uint16_t id, const uint8_t* p, size_t n) {
             m_posts.push_back({id, std::vector<uint8_t>(p, p + n)});

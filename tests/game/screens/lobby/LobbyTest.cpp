@@ -5,6 +5,7 @@
 #include "core/display/CDisplay.h"
 #include "game/screens/briefing/BriefingIF.h"
 #include "game/screens/hud/HUD.h"
+#include "net/session/NetGameSession.h"
 #include "ScreenshotFile.h"
 
 #include <algorithm>
@@ -248,19 +249,40 @@ TEST_F(LobbyTest, SinglePlayerQuickStartNamesAnEmptyNameAndKeepsATypedOne)
     EXPECT_EQ(Lobby().m_strPlayerName, "Ann");
 }
 
-TEST_F(LobbyTest, NetworkQuickStartsFailCleanlyWithoutATransport)
+TEST_F(LobbyTest, HostQuickStartHostsTheFirstScenarioOnTheOwnAddress)
 {
-    for (uint32_t key : {kF4, kF6}) {
-        Restart();
-        Lobby().m_strPlayerName.clear();
-        Game().OnKeyDown(key, 3);
-        EXPECT_EQ(Lobby().m_strPlayerName, key == kF4 ? "Test Host" : "Test Client");
-        EXPECT_FALSE(Lobby().m_strHostAddress.empty());
-        EXPECT_TRUE(Game().m_uMode & kModeLobby);
-        EXPECT_FALSE(Game().m_uMode & (kModeNetworked | kModeHosting));
-        EXPECT_EQ(Lobby().m_strNotice, "Unable to join Host - please check Host address or that Host is Ready.");
-        EXPECT_FALSE(Game().m_pMap);
-    }
+    Lobby().m_strPlayerName.clear();
+    Game().OnKeyDown(kF4, 3);
+    EXPECT_EQ(Lobby().m_strPlayerName, "Test Host");
+    EXPECT_EQ(Lobby().m_strHostAddress, "127.0.0.1");
+    ASSERT_TRUE(Game().m_pSession);
+    EXPECT_TRUE(Game().m_pSession->IsHost());
+    EXPECT_GT(Game().m_pSession->GetTcpPort(), 0);
+    EXPECT_TRUE(Game().m_uMode & kModeBriefing);
+    EXPECT_TRUE(Game().m_uMode & (kModeNetworked | kModeHosting));
+    EXPECT_FALSE(Game().m_uMode & kModePaused);
+    ASSERT_TRUE(Game().m_pMap);
+    // The host holds every role and keeps the scenario's four files compressed for its clients.
+    Game().PollNetwork();
+    ASSERT_TRUE(Game().m_pSession->GetLocalPlayer());
+    EXPECT_EQ(Game().m_pSession->GetLocalPlayer()->m_strName, "Test Host");
+    EXPECT_EQ(Game().GetLocalRoleFlags(), RoleIF::kAllRoles);
+    for (int slot : {0, 1, 2, 5})
+        EXPECT_FALSE(Game().m_aSendFiles[static_cast<size_t>(slot)].empty()) << slot;
+}
+
+TEST_F(LobbyTest, ClientQuickStartWithoutAHostFailsCleanly)
+{
+    Lobby().m_strPlayerName = "Pat";
+    Game().OnKeyDown(kF6, 3);
+    EXPECT_EQ(Lobby().m_strPlayerName, "Pat");
+    EXPECT_EQ(Lobby().m_strHostAddress, "127.0.0.1");
+    EXPECT_TRUE(Game().m_uMode & kModeLobby);
+    EXPECT_FALSE(Game().m_uMode & (kModeNetworked | kModeHosting | kModeBriefing));
+    EXPECT_EQ(Lobby().m_strNotice, "Unable to join Host - please check Host address or that Host is Ready.");
+    EXPECT_FALSE(Game().m_pSession);
+    EXPECT_FALSE(Game().m_pMap);
+    EXPECT_FALSE(fs::exists(m_dir / "ScenarioFromHost" / "Millbrook.zri"));
 }
 
 TEST_F(LobbyTest, HostingTakesTheOwnAddressAndConfirmsAsHost)
@@ -272,7 +294,7 @@ TEST_F(LobbyTest, HostingTakesTheOwnAddressAndConfirmsAsHost)
     EXPECT_EQ(Lobby().m_nPageState, 5);
     EXPECT_TRUE(Lobby().m_bHosting);
     EXPECT_TRUE(Lobby().m_uEnabled & MPlayIF::Bit(8));
-    EXPECT_EQ(Lobby().m_strHostAddress, MPlayIF::OwnAddress());
+    EXPECT_EQ(Lobby().m_strHostAddress, Game().OwnAddressText());
     Game().m_fnLoadScenario = [](CGame&) { return false; };
     Click(Lobby().m_rcNext);
     EXPECT_TRUE(Lobby().m_bNetworked && Lobby().m_bHosting);

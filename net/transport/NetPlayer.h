@@ -1,0 +1,92 @@
+// One TCP connection: its socket, send queue, name and id, with a send thread and a receive thread.
+#pragma once
+
+#include "net/transport/NetMsgQueue.h"
+#include "platform/net/Tcp.h"
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+class CNetManager;
+
+class NetPlayer {
+public:
+    static constexpr uint32_t kStarted = 0x1;
+    static constexpr uint32_t kJoined = 0x2;
+    static constexpr uint32_t kStopping = 0x4;
+    static constexpr uint32_t kReceiving = 0x10;
+    static constexpr uint32_t kSending = 0x20;
+    static constexpr uint32_t kPingPending = 0x40;
+    // A send queue beyond this many bytes ends the connection.
+    static constexpr size_t kSendQueueLimit = 8u << 20;
+    // A frame half read, or a send that cannot move, for this long ends the connection.
+    static constexpr uint32_t kStuckMs = 30000;
+
+    explicit NetPlayer(CNetManager* owner) : m_pOwner(owner) {}
+    ~NetPlayer();
+    NetPlayer(const NetPlayer&) = delete;
+    NetPlayer& operator=(const NetPlayer&) = delete;
+
+    // Takes the connected socket and starts both threads. The slot must be closed.
+    bool Start(platform::net::TcpSocket socket, int32_t id, int bufferSize);
+    // Frames `length` bytes of app data for `target` and queues them; more than 632 bytes sends nothing.
+    void SendAppData(int32_t target, const void* data, size_t length);
+    // Copies a whole frame to the tail (or head) of the send queue. `expectId` other than -1 queues only
+    // while the connection has that id; `joinedOnly` only while it is joined.
+    bool QueueMessage(const uint8_t* frame, int32_t expectId = -1, bool joinedOnly = false);
+    bool QueueUrgentMessage(const uint8_t* frame);
+
+    // Ends the connection from any thread: both threads see it and end, and the loss is reported once.
+    void RequestStop();
+    // Stops and joins both threads (never from one of them).
+    void StopThreads();
+    // Joins the threads, closes the socket and empties the slot (id -1).
+    void Close();
+    void MarkFree();
+    bool IsActive() const { return (m_uFlags.load() & kStarted) != 0; }
+    bool IsJoined() const;
+    bool HasThreads() const;
+    void SetName(const std::string& name);
+    std::string GetName() const;
+    int32_t GetId() const { return m_nId.load(); }
+    uint32_t GetFlags() const { return m_uFlags.load(); }
+    void MarkPingSent(uint32_t now);
+    void OnPingReply(uint32_t now);
+    uint32_t GetHalfRoundTrip() const { return m_uHalfRoundTrip.load(); }
+    size_t QueuedBytes() { return m_queue.QueuedBytes(); }
+
+private:
+    void ReceiveLoop();
+    void SendLoop();
+    void ThreadEnded();
+    // Reads what is waiting and dispatches every whole frame; false when the connection must end.
+    bool ReadFrames(bool& partial, uint32_t& partialSince);
+    bool Enqueue(const uint8_t* frame, bool front, int32_t expectId, bool joinedOnly);
+    uint32_t Now() const;
+
+    CNetManager* m_pOwner;
+    std::atomic<int32_t> m_nId{-1};
+    std::atomic<uint32_t> m_uFlags{0};
+    std::atomic<bool> m_bStop{false};
+    std::atomic<bool> m_bLostReported{false};
+    std::atomic<uint32_t> m_uHalfRoundTrip{0};
+    std::atomic<uint32_t> m_uPingTime{0};
+
+    mutable std::mutex m_stateLock; // name, and queueing against start and close
+    std::string m_strName;
+    std::mutex m_lifeLock;   // start and close
+    std::mutex m_socketLock; // shutdown against close
+    platform::net::TcpSocket m_socket;
+    platform::net::WakeEvent m_sendEvent;
+    platform::net::WakeEvent m_stopEvent;
+    CNetMsgQueue m_queue;
+    std::vector<uint8_t> m_aReceive;
+    size_t m_nHave = 0;
+    std::thread m_receiveThread;
+    std::thread m_sendThread;
+};
