@@ -125,6 +125,10 @@ function(zr_test name)
   endif()
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
   zr_warnings(${name})
+  # Test code gains nothing from -O2 but compile time.
+  if(CMAKE_BUILD_TYPE STREQUAL "Release")
+    target_compile_options(${name} PRIVATE -O1)
+  endif()
   # Tests over the demo data read the build's own folder: make it first.
   if(TARGET demo-data AND NOT ARG_NO_DEMO_DATA)
     add_dependencies(${name} demo-data)
