@@ -83,6 +83,7 @@ private:
     std::unique_ptr<CZREventsData> m_pEventsData;
     std::unique_ptr<CSpriteManager> m_pSprites;
     std::array<std::vector<std::string>, kUnitSections> m_astrUnitNames;
+    mutable bool m_bHooksInstalled = false;
 };
 
 // The agency list a ".zre" file names: its file name after the last '/' or '\', cut at its last '.', plus ".csv"
