@@ -5,6 +5,7 @@
 #include "core/events/ZRArgument.h"
 #include "core/events/ZREventsData.h"
 #include "core/world/ICSNames.h"
+#include "editors/events/model/EventsModel.h"
 
 #include <algorithm>
 #include <climits>
@@ -49,20 +50,6 @@ int32_t ReadEditNumber(const std::string& text)
     size_t pos = 0;
     int32_t value = 0;
     return ReadInt(text, pos, &value) ? value : 0;
-}
-
-bool ReadLocation(const std::string& text, int32_t* x, int32_t* y)
-{
-    size_t pos = 0;
-    int32_t a = 0, b = 0;
-    if (!ReadInt(text, pos, &a) || pos >= text.size() || text[pos] != ',')
-        return false;
-    ++pos;
-    if (!ReadInt(text, pos, &b))
-        return false;
-    *x = a;
-    *y = b;
-    return true;
 }
 
 std::vector<ListItem> AgencyItems()
@@ -301,20 +288,11 @@ void AppendCondition(CZRArgument& trigger, std::unique_ptr<CZRCondition> conditi
         trigger.m_vConditions.push_back(condition.release());
 }
 
-void RecomputeConditionMask(CZRArgument& trigger)
-{
-    uint16_t mask = trigger.m_nBaseFlags & 0x30;
-    for (const CZRCondition* condition : trigger.m_vConditions)
-        if (condition)
-            mask |= ConditionKindBit(condition->m_nKind);
-    trigger.m_nBaseFlags = mask;
-}
-
 void StoreTrigger(CZRArgument& trigger, const std::string& name)
 {
     if (!name.empty())
         trigger.m_strArgumentName = name;
-    RecomputeConditionMask(trigger);
+    RecomputeMask(trigger);
 }
 
 std::string TriggerIdText(uint32_t id)

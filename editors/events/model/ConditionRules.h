@@ -40,8 +40,6 @@ using UnitNameFn = std::function<std::string(int32_t section, int32_t index)>;
 // A decimal number as the dialogs read an edit: blanks skipped, an optional sign, the leading digits; text
 // without digits gives 0 and values beyond int are held at its limits.
 int32_t ReadEditNumber(const std::string& text);
-// "x, y": two integers separated by a comma and optional blanks (trailing text ignored); false otherwise.
-bool ReadLocation(const std::string& text, int32_t* x, int32_t* y);
 
 // ---- shared lists ----
 
@@ -133,10 +131,9 @@ std::vector<ListItem> ConditionListItems(const CZRArgument& trigger);
 bool DeleteConditionByValue(CZRArgument& trigger, int32_t value);
 // Appends a built condition (nothing for null).
 void AppendCondition(CZRArgument& trigger, std::unique_ptr<CZRCondition> condition);
-// OK: a non-empty name becomes the trigger's name; the condition-kind mask is recomputed.
+// OK: a non-empty name becomes the trigger's name; the condition-kind mask is recomputed (the action and
+// proximity bits stay, the others follow the conditions present).
 void StoreTrigger(CZRArgument& trigger, const std::string& name);
-// The mask after a store: the action and proximity bits stay, the others follow the conditions present.
-void RecomputeConditionMask(CZRArgument& trigger);
 // The id as the editor shows it ("%lu").
 std::string TriggerIdText(uint32_t id);
 

@@ -4,6 +4,8 @@
 #include "core/events/ZREventsData.h"
 #include "core/world/ICSNames.h"
 #include "core/world/SpriteManager.h"
+#include "editors/events/model/EventsModel.h"
+#include "editors/events/model/OstrelDialogRules.h"
 
 #include <algorithm>
 #include <climits>
@@ -129,7 +131,7 @@ EventPageForm EventPageOf(const CZREvent& event, uint32_t eventId, const CZREven
         ChooseHidden(form);
     }
     for (int i = 0; i < kRecipientCount; ++i)
-        if (HasBox(i) && (flags & AgencyBitFromIndex(i)))
+        if (HasBox(i) && (flags & static_cast<int32_t>(RecipientBit(i))))
             form.checked[i] = true;
     return form;
 }
@@ -166,7 +168,7 @@ int32_t RecipientFlags(const EventPageForm& form)
     int32_t flags = 0;
     for (int i = 0; i < kRecipientCount; ++i)
         if (HasBox(i) && form.checked[i])
-            flags |= AgencyBitFromIndex(i);
+            flags |= static_cast<int32_t>(RecipientBit(i));
     return flags;
 }
 
@@ -446,41 +448,19 @@ std::optional<RuleError> StoreResultPage(const ResultPageForm& form, const std::
 
 // ---- one run ----
 
-void AssignEventMembers(CZREvent& target, const CZREvent& source)
-{
-    if (&target == &source)
-        return;
-    target.m_bIsDelayed = source.m_bIsDelayed;
-    target.m_bIsEndEvent = source.m_bIsEndEvent;
-    target.m_strEventName = source.m_strEventName;
-    target.m_strEventTitle = source.m_strEventTitle;
-    target.m_strEventText = source.m_strEventText;
-    target.m_bHasBeenExecuted = source.m_bHasBeenExecuted;
-    target.m_bRepeatableEvent = source.m_bRepeatableEvent;
-    target.m_nChanceOfResult = source.m_nChanceOfResult;
-    target.m_nDelayResultFrom = source.m_nDelayResultFrom;
-    target.m_nDelayResultTo = source.m_nDelayResultTo;
-    target.m_vTrigger = source.m_vTrigger;
-    target.nTmp = source.nTmp;
-    delete target.m_pResult;
-    target.m_pResult = source.m_pResult ? new CZRResult(*source.m_pResult) : nullptr;
-}
-
 std::unique_ptr<CEventWizardRun> CEventWizardRun::Begin(CZREventsData& data, const std::string* name)
 {
     if (!name)
         return std::unique_ptr<CEventWizardRun>(new CEventWizardRun(data, nullptr, std::make_unique<CZREvent>(true)));
-    for (CZREvent* event : data.m_lstEvents)
-        if (event && event->m_strEventName == *name)
-            return std::unique_ptr<CEventWizardRun>(new CEventWizardRun(data, event, nullptr));
-    return nullptr;
+    CZREvent* event = EventByName(data, *name);
+    return event ? std::unique_ptr<CEventWizardRun>(new CEventWizardRun(data, event, nullptr)) : nullptr;
 }
 
 CEventWizardRun::CEventWizardRun(CZREventsData& data, CZREvent* existing, std::unique_ptr<CZREvent> made)
     : m_data(data), m_pEvent(existing ? existing : made.get()), m_pNew(std::move(made)),
       m_pWorking(std::make_unique<CZREvent>(false))
 {
-    AssignEventMembers(*m_pWorking, *m_pEvent);
+    AssignEvent(*m_pWorking, *m_pEvent);
     m_uEventId = static_cast<uint32_t>(m_pEvent->m_nUniqueID);
 }
 
@@ -495,7 +475,7 @@ void CEventWizardRun::Finish()
     if (m_bDone)
         return;
     m_bDone = true;
-    AssignEventMembers(*m_pEvent, *m_pWorking);
+    AssignEvent(*m_pEvent, *m_pWorking);
     if (m_pNew)
         m_data.m_lstEvents.push_back(m_pNew.release());
     m_data.m_bModified = true;

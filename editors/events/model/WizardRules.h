@@ -168,7 +168,4 @@ private:
     bool m_bDone = false;
 };
 
-// Copies every member but the unique id; the target's result is replaced by a copy of the source's (or none).
-void AssignEventMembers(CZREvent& target, const CZREvent& source);
-
 } // namespace ostrel
