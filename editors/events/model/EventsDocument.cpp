@@ -63,6 +63,7 @@ std::string AgencyListNameFor(const std::string& path)
 
 COstrelDocument::COstrelDocument(std::string startFolder) : m_strStartFolder(std::move(startFolder))
 {
+    RegisterCoreClasses();
     for (int i = 0; i < kUnitSections; ++i)
         m_astrUnitNames[i].assign(kUnitTableSizes[i], std::string());
     New();
