@@ -199,6 +199,8 @@ void COstrelDlg::RefreshLists()
     for (const auto& [id, trigger] : data.m_mapArguments)
         if (trigger)
             AddString(List(IDC_TRIGGERS), trigger->m_strArgumentName, static_cast<intptr_t>(id));
+    for (int id : {IDC_EVENTS_DEFINED, IDC_EVENTS_PARTIAL, IDC_ZONES, IDC_TRIGGERS})
+        List(id)->scrollToTop();
     if (data.m_strOriginalScenarioTitle.empty())
         setWindowTitle(kCaption);
 }
