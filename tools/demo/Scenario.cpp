@@ -30,8 +30,8 @@ public:
     {
         auto* zone = new CTacticalMapZone();
         zone->m_strZoneName = r.name;
+        // Rectangles only: a zone with points is left out of the events editor's location list.
         zone->m_rcBoundingBox = {r.left, r.top, r.right, r.bottom};
-        zone->m_lstPoints = {{r.left, r.top}, {r.right, r.top}, {r.right, r.bottom}, {r.left, r.bottom}};
         m_data.m_vZones.push_back(zone);
         return zone->m_nUniqueID;
     }

@@ -63,6 +63,7 @@ std::string AgencyListNameFor(const std::string& path)
 
 COstrelDocument::COstrelDocument(std::string startFolder) : m_strStartFolder(std::move(startFolder))
 {
+    RegisterCoreClasses();
     for (int i = 0; i < kUnitSections; ++i)
         m_astrUnitNames[i].assign(kUnitTableSizes[i], std::string());
     New();
@@ -82,13 +83,20 @@ std::string COstrelDocument::GetFileTitle() const
 void COstrelDocument::LoadReferenceLists(const std::string& agencyList)
 {
     WorldContext().m_strDataFolder = m_strStartFolder;
+    std::error_code ec;
+    auto exists = [&](const std::string& name) {
+        return fs::is_regular_file(platform::JoinPath(m_strStartFolder, name), ec);
+    };
     // A ".zre" file without an agency list of its own name uses the standard one, so the dialogs still offer the
     // agencies and templates.
-    std::error_code ec;
-    const bool own = fs::is_regular_file(platform::JoinPath(m_strStartFolder, agencyList), ec);
+    const std::string agencies = exists(agencyList) ? agencyList : std::string(kDefaultAgencyList);
     auto sprites = std::make_unique<CSpriteManager>();
-    sprites->LoadLists(kUnitTaskList, kFeatureList, kStationList, kVehicleTaskList,
-                       own ? agencyList : std::string(kDefaultAgencyList));
+    // With a list missing the dialogs see no templates; the start-up box has named what is missing.
+    bool complete = exists(agencies);
+    for (const char* list : {kUnitTaskList, kFeatureList, kStationList, kVehicleTaskList})
+        complete = complete && exists(list);
+    if (complete)
+        sprites->LoadLists(kUnitTaskList, kFeatureList, kStationList, kVehicleTaskList, agencies);
     m_pSprites = std::move(sprites);
 }
 
