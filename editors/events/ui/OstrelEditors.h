@@ -1,6 +1,5 @@
 // The two editors the main dialog opens on the document: the trigger editor and the event wizard. The trigger
-// editor lives in TriggerEditor.h/.cpp and the wizard in WizardEvent.h/.cpp; until they are built,
-// PendingEditors.cpp stands in for both.
+// editor lives in TriggerEditor.h/.cpp and the wizard in WizardEvent.h/.cpp.
 #pragma once
 
 #include <cstdint>
