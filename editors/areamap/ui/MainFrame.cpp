@@ -32,7 +32,13 @@ CMainFrame::CMainFrame(CVelliskApp& app, QWidget* parent)
     m_pMapView->setFocus();
 }
 
-CMainFrame::~CMainFrame() = default;
+CMainFrame::~CMainFrame()
+{
+    // The panes outlive the frame's own members: they must not call back into it.
+    m_pMapView->SetStatusHandler({});
+    m_pSpriteList->SetSelectionHandler({});
+    m_pControls->SetNewPathHandler({});
+}
 
 void CMainFrame::CreateClient()
 {
