@@ -4,6 +4,7 @@
 #include "editors/areamap/model/AreaMapDocument.h"
 #include "editors/areamap/model/EsriData.h"
 #include "editors/areamap/ui/UserMessages.h"
+#include "editors/common/ui/EditorApp.h"
 #include "editors/common/ui/Pictures.h"
 #include "editors/common/ui/Text.h"
 
@@ -119,8 +120,13 @@ CDialogAreaMapMO::CDialogAreaMapMO(vellisk::CAreaMapData& document, std::string 
 
 void CDialogAreaMapMO::OnInitDialog()
 {
-    const CUserMessage failed = AddShapefileLayers(m_map, m_document.m_astrShapefiles);
-    m_map.Draw(m_picture, kMapBitmapWidth, kMapBitmapHeight);
+    CUserMessage failed;
+    {
+        // Reading and drawing the layers may take a while; the dialog itself gets the normal cursor.
+        CWaitCursor wait;
+        failed = AddShapefileLayers(m_map, m_document.m_astrShapefiles);
+        m_map.Draw(m_picture, kMapBitmapWidth, kMapBitmapHeight);
+    }
     m_pMapView->update();
     if (!failed.text.empty())
         ShowUserMessage(failed, this);

@@ -5,7 +5,6 @@
 #include "editors/areamap/ui/AreaMapBitmapView.h"
 #include "editors/areamap/ui/EsriDialogs.h"
 #include "editors/areamap/ui/Panes.h"
-#include "editors/common/ui/EditorApp.h"
 #include "editors/common/ui/Text.h"
 
 #include <QAction>
@@ -128,7 +127,6 @@ std::string CMainFrame::NewBitmapFlow()
     CDialogLocateESRIData locator(*m_app.Document(), m_app.DataFolder(), this);
     if (locator.DoModal() != IDOK)
         return {};
-    CWaitCursor wait;
     CDialogAreaMapMO map(*m_app.Document(), m_app.DataFolder(), this);
     map.DoModal();
     m_pMapView->update();
