@@ -236,3 +236,22 @@ TEST_F(VelliskWindow, ClosingAModifiedMapAsksAndCancelKeepsItOpen)
         EXPECT_TRUE(frame->close());
     }
 }
+
+TEST_F(VelliskWindow, NewPathThenAStationBuildsItsRouteAgain)
+{
+    Start();
+    OpenFile(folder + "/Millbrook.zra");
+    CSprite* police = Station("Millbrook Police Station");
+    ASSERT_NE(police, nullptr);
+    const QPoint site = Centre(Model().FindIncidentSite());
+    QTest::mouseClick(frame->Controls()->NewPathButton(), Qt::LeftButton);
+    EXPECT_EQ(Model().GetMode(), Mode::kPickStationForPath);
+    EXPECT_EQ(View()->GetViewCursor(), EViewCursor::Cross);
+    EXPECT_TRUE(View()->hasFocus() || QApplication::focusWidget() == View());
+    Click(Centre(police));
+    EXPECT_EQ(Model().GetMode(), Mode::kDefiningPath);
+    EXPECT_EQ(Model().SelectedStation(), police);
+    Click(site - QPoint(8, 8));
+    EXPECT_EQ(RouteOf(police), (std::vector<POINT>{{Centre(police).x(), Centre(police).y()}, {site.x(), site.y()}}));
+    EXPECT_EQ(View()->GetViewCursor(), EViewCursor::Arrow);
+}
