@@ -1,0 +1,290 @@
+// Tests of Vellisk's new-map flow (locator, map-bitmap dialog, TOWN.ZRA), of bad files and targets that change
+// nothing, and of saved area maps played in the game.
+#include "tests/editors/areamap/VelliskWindowFixture.h"
+
+#include "editors/areamap/ui/EsriDialogs.h"
+#include "editors/common/ui/EditorDialog.h"
+
+#include "core/persist/QFSerializeBase.h"
+#include "core/world/AreaMapData.h"
+#include "tests/game/app/DemoGame.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <cstring>
+
+using namespace areamaptest;
+
+namespace {
+
+class VelliskNewMap : public VelliskWindowFixture {};
+class VelliskBadInput : public VelliskWindowFixture {};
+
+uint32_t U32(const std::string& bytes, size_t at)
+{
+    uint32_t v = 0;
+    std::memcpy(&v, bytes.data() + at, 4);
+    return v;
+}
+
+// The game's view of an area map saved as "<name>.zra": the scenario's files copied under that name, the game's own
+// area-map class, one station's route, travel time and resources.
+struct PlayedStation {
+    bool loaded = false;
+    std::string bitmap;
+    int stations = 0;
+    std::vector<POINT> route;
+    int minutes = 0;
+    int resources = 0;
+};
+
+PlayedStation PlayInGame(const std::string& folder, const std::string& name, const std::string& station)
+{
+    const fs::path dir(folder);
+    fs::copy_file(dir / "Millbrook.zri", dir / (name + ".zri"), fs::copy_options::overwrite_existing);
+    fs::copy_file(dir / "Millbrook.csv", dir / (name + ".csv"), fs::copy_options::overwrite_existing);
+    fs::copy_file(dir / "Millbrook Scores.csv", dir / (name + " Scores.csv"), fs::copy_options::overwrite_existing);
+    QFClassFactory::Instance().Register("CAreaMapData", &::CAreaMapData::CreateObject);
+    PlayedStation out;
+    {
+        demo_game::CDemoGame run(dir);
+        out.loaded = run.LoadScenario(name + ".zri");
+        if (out.loaded) {
+            const ::CAreaMapData& map = *run.Game().m_pAreaMap;
+            out.bitmap = map.m_szMapBitmap;
+            for (CSprite* s = map.m_pSpriteManager->GetHead(); s; s = s->m_pNext) {
+                if (s->Kind() != kStationSprite)
+                    continue;
+                ++out.stations;
+                if (station != s->m_pStationData->m_szName)
+                    continue;
+                out.route = s->m_pStationData->m_pptWaypoints;
+                out.minutes = s->m_pStationData->m_nMinutesToSite;
+                for (int n = 0; n < CStationData::kResourceSlots; ++n)
+                    out.resources += s->m_pStationData->GetResource(n) != nullptr;
+            }
+        }
+    }
+    vellisk::RegisterVelliskClasses();
+    return out;
+}
+
+} // namespace
+
+static bool operator==(const POINT& a, const POINT& b)
+{
+    return a.x == b.x && a.y == b.y;
+}
+[[maybe_unused]] static std::ostream& operator<<(std::ostream& out, const POINT& p)
+{
+    return out << "(" << p.x << "," << p.y << ")";
+}
+
+TEST_F(VelliskNewMap, ShapefilesBecomeTownBmpAndTownZraThatTheGamePlays)
+{
+    Start(true);
+    CScriptedPrompts prompts;
+    prompts.ExpectFolder(folder + "/Maps/ESRI").ExpectSaveFile(folder + "/Maps/Town");
+    CModalAnswers answers;
+    answers
+        .Then([&](QDialog& d) {
+            EXPECT_EQ(d.windowTitle(), "Where is the ESRI data?");
+            GetDlgItem<QPushButton>(&d, CDialogLocateESRIData::kBrowseId)->click();
+            EXPECT_EQ(GetDlgItem<QLineEdit>(&d, CDialogLocateESRIData::kFolderId)->text().toStdString(),
+                      folder + "/Maps/ESRI");
+            d.accept();
+        })
+        .Then([&](QDialog& d) {
+            EXPECT_EQ(d.windowTitle(), "New Area Map Bitmap");
+            auto& dialog = static_cast<CDialogAreaMapMO&>(d);
+            EXPECT_EQ(dialog.Map().Layers().Count(), 5);
+            // The map control's window shows the picture at the dialog's top-left corner.
+            QWidget* map = GetDlgItem<QWidget>(&d, CMapControlView::kMapId);
+            ASSERT_NE(map, nullptr);
+            EXPECT_EQ(map->geometry(), QRect(0, 0, 800, 448));
+            EXPECT_TRUE(d.grab().save(QString::fromStdString(std::string(ZR_VELLISK_OUTPUT) + "/map-dialog.png")));
+            GetDlgItem<QPushButton>(&d, CDialogAreaMapMO::kSaveId)->click();
+            EXPECT_EQ(dialog.SavedPath(), folder + "/Maps/Town.bmp");
+            GetDlgItem<QPushButton>(&d, IDOK)->click();
+        });
+    Run("New");
+    EXPECT_EQ(answers.Remaining(), 0u);
+    EXPECT_EQ(frame->windowTitle(), "Town");
+    EXPECT_EQ(app->PathName(), folder + "/TOWN.ZRA");
+    EXPECT_STREQ(app->Document()->m_szMapBitmap, "Town.bmp");
+    EXPECT_TRUE(fs::exists(folder + "/TOWN.ZRA"));
+    EXPECT_TRUE(frame->SpriteList()->List()->isEnabled());
+    EXPECT_EQ(Stations().size(), 1u); // the incident site alone
+    EXPECT_FALSE(app->IsModified());
+
+    // A 24-bit BMP of 800 x 448 with a 40-byte header, not all white.
+    const std::string bmp = ReadBytes(folder + "/Maps/Town.bmp");
+    ASSERT_GE(bmp.size(), 54u);
+    EXPECT_EQ(bmp.substr(0, 2), "BM");
+    EXPECT_EQ(U32(bmp, 14), 40u);
+    EXPECT_EQ(U32(bmp, 18), 800u);
+    EXPECT_EQ(U32(bmp, 22), 448u);
+    EXPECT_EQ(bmp[28], 24);
+    EXPECT_EQ(bmp.size(), 54u + 800u * 3u * 448u);
+    EXPECT_NE(bmp.find_first_not_of('\xFF', 54), std::string::npos);
+
+    // A routed station, then Save.
+    const QPoint site = Centre(Model().FindIncidentSite());
+    PickStationTemplate("Millbrook Fire Station 1");
+    Click(QPoint(100, 100));
+    Click(QPoint(150, 150));
+    Click(site - QPoint(8, 8));
+    ASSERT_TRUE(Enabled("Save"));
+    Run("Save");
+    EXPECT_FALSE(app->IsModified());
+    OpenFile(folder + "/TOWN.ZRA");
+    EXPECT_EQ(Stations().size(), 2u);
+    CSprite* fire = Station("Millbrook Fire Station 1 1");
+    ASSERT_NE(fire, nullptr);
+    const std::vector<POINT> route = fire->m_pStationData->m_pptWaypoints;
+    EXPECT_EQ(route.size(), 3u);
+
+    const PlayedStation played = PlayInGame(folder, "Town", "Millbrook Fire Station 1 1");
+    ASSERT_TRUE(played.loaded);
+    EXPECT_EQ(played.bitmap, "Town.bmp");
+    EXPECT_EQ(played.stations, 2);
+    EXPECT_EQ(played.route, route);
+}
+
+TEST_F(VelliskNewMap, ACancelledLocatorOrMapDialogChangesNothing)
+{
+    Start();
+    OpenFile(folder + "/Millbrook.zra");
+    const CStationData* before = Stations()[0]->m_pStationData;
+    {
+        CModalAnswers answers;
+        answers.Reject();
+        Run("New");
+    }
+    {
+        CModalAnswers answers;
+        CScriptedPrompts prompts;
+        answers.Then([&](QDialog& d) {
+            GetDlgItem<QLineEdit>(&d, CDialogLocateESRIData::kFolderId)->setText(QString::fromStdString(folder + "/Maps/ESRI"));
+            d.accept();
+        }).Then([](QDialog& d) { GetDlgItem<QPushButton>(&d, IDOK)->click(); }); // Done without Save
+        Run("New");
+    }
+    EXPECT_EQ(frame->windowTitle(), "Millbrook");
+    EXPECT_EQ(Stations().size(), 5u);
+    EXPECT_EQ(Stations()[0]->m_pStationData, before);
+    EXPECT_FALSE(app->IsModified());
+    EXPECT_FALSE(fs::exists(folder + "/TOWN.ZRA"));
+}
+
+TEST_F(VelliskNewMap, EditedAreaMapPlaysInTheGame)
+{
+    Start(true);
+    OpenFile(folder + "/Millbrook.zra");
+    const QPoint site = Centre(Model().FindIncidentSite());
+    PickStationTemplate("Public Works Yard");
+    Click(QPoint(40, 60));
+    CSprite* yard = Model().SelectedStation();
+    ASSERT_NE(yard, nullptr);
+    const std::string name = yard->m_pStationData->m_szName;
+    Click(QPoint(200, 60));
+    Click(QPoint(300, 150));
+    Click(site - QPoint(8, 8));
+    const std::vector<POINT> route = yard->m_pStationData->m_pptWaypoints;
+    ASSERT_EQ(route.size(), 4u);
+    int resources = 0;
+    for (int n = 0; n < CStationData::kResourceSlots; ++n)
+        resources += yard->m_pStationData->GetResource(n) != nullptr;
+    const int minutes = yard->m_pStationData->m_nMinutesToSite;
+    {
+        CScriptedPrompts prompts;
+        prompts.ExpectSaveFile(folder + "/Edited.zra");
+        Run("SaveAs");
+    }
+    const PlayedStation played = PlayInGame(folder, "Edited", name);
+    ASSERT_TRUE(played.loaded);
+    EXPECT_EQ(played.bitmap, "Edited.bmp");
+    EXPECT_EQ(played.stations, 6);
+    EXPECT_EQ(played.route, route);
+    EXPECT_EQ(played.minutes, minutes);
+    EXPECT_EQ(played.resources, resources);
+}
+
+// Each bad file or target: one box, and the map, names, caption and modified flag as they were.
+TEST_F(VelliskBadInput, OneBoxAndNothingChanged)
+{
+    Start();
+    OpenFile(folder + "/Millbrook.zra");
+    QTest::mouseClick(View(), Qt::RightButton, {}, Centre(Station("County EMS Station")));
+    ASSERT_TRUE(app->IsModified());
+    const std::string zra = ReadBytes(folder + "/Millbrook.zra");
+    std::string otherBitmap = zra;
+    const std::string from = std::string("\x12\0\0\0", 4) + "Millbrook_Area.bmp";
+    const size_t at = otherBitmap.find(from);
+    ASSERT_NE(at, std::string::npos);
+    otherBitmap.replace(at, from.size(), std::string("\x12\0\0\0", 4) + "Broken_Areas.bmp!");
+    std::ofstream(folder + "/Maps/Broken_Areas.bmp!", std::ios::binary) << "this is not a bitmap";
+    fs::create_directories(folder + "/Folder.zra");
+    fs::create_directories(folder + "/Maps/Folder.bmp");
+
+    struct Case {
+        const char* what;
+        std::string file;  // written before the command
+        std::string bytes;
+        const char* command;
+        std::string answer; // the path chosen
+        const char* caption;
+    };
+    const Case cases[] = {
+        {"truncated", "Cut.zra", zra.substr(0, zra.size() / 2), "Open", "Cut.zra", "Failed to open file"},
+        {"garbage", "Junk.zra", std::string(700, '\x5A'), "Open", "Junk.zra", "Failed to open file"},
+        {"empty", "Empty.zra", "", "Open", "Empty.zra", "Failed to open file"},
+        {"non-BMP bitmap", "Broken.zra", otherBitmap, "Open", "Broken.zra", "Failed to open file"},
+        {"a folder as target", "", "", "SaveAs", "Folder.zra", "Save As Failed"},
+    };
+    const CStationData* before = Stations()[0]->m_pStationData;
+    const size_t stations = Stations().size();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (!c.file.empty())
+            std::ofstream(folder + "/" + c.file, std::ios::binary) << c.bytes;
+        CScriptedPrompts prompts;
+        if (std::string(c.command) == "Open") {
+            prompts.ExpectMessage("Do you want to save now?", IDNO, "Starting New Area Map");
+            prompts.ExpectOpenFile(folder + "/" + c.answer);
+        } else {
+            prompts.ExpectSaveFile(folder + "/" + c.answer);
+        }
+        prompts.ExpectMessage(c.answer, IDOK, c.caption);
+        Run(c.command);
+        EXPECT_EQ(prompts.Messages().size(), std::string(c.command) == "Open" ? 2u : 1u);
+        EXPECT_EQ(frame->windowTitle(), "Millbrook");
+        EXPECT_EQ(app->PathName(), folder + "/Millbrook.zra");
+        EXPECT_STREQ(app->Document()->m_szMapBitmap, "Millbrook_Area.bmp");
+        EXPECT_TRUE(app->IsModified());
+        EXPECT_EQ(Stations().size(), stations);
+        EXPECT_EQ(Stations()[0]->m_pStationData, before);
+    }
+    EXPECT_EQ(ReadBytes(folder + "/Millbrook.zra"), zra);
+
+    // The map-bitmap dialog's Save onto a folder: "File Save Error", no path kept.
+    CScriptedPrompts prompts;
+    prompts.ExpectMessage("Do you want to save now?", IDNO).ExpectSaveFile(folder + "/Maps/Folder.bmp");
+    prompts.ExpectMessage("Folder.bmp", IDOK, "File Save Error");
+    CModalAnswers answers;
+    answers
+        .Then([&](QDialog& d) {
+            GetDlgItem<QLineEdit>(&d, CDialogLocateESRIData::kFolderId)->setText(QString::fromStdString(folder + "/Maps/ESRI"));
+            d.accept();
+        })
+        .Then([](QDialog& d) {
+            GetDlgItem<QPushButton>(&d, CDialogAreaMapMO::kSaveId)->click();
+            EXPECT_EQ(static_cast<CDialogAreaMapMO&>(d).SavedPath(), "");
+            GetDlgItem<QPushButton>(&d, IDOK)->click();
+        });
+    Run("New");
+    EXPECT_EQ(frame->windowTitle(), "Millbrook");
+    EXPECT_EQ(Stations().size(), stations);
+    EXPECT_TRUE(app->IsModified());
+}
