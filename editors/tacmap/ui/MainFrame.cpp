@@ -17,7 +17,8 @@
 CMainFrame::CMainFrame(CTarnwickApp& app) : m_app(app)
 {
     m_pToolBar = AddStandardToolBar(this, false);
-    m_pStatusPanes = std::make_unique<CStatusPanes>(statusBar(), std::vector<int>{0, 260, 700});
+    // Pane 0 (nothing is written there) stays narrow; the sprites under the mouse take what the position leaves.
+    m_pStatusPanes = std::make_unique<CStatusPanes>(statusBar(), std::vector<int>{1, 0, 690});
     CreateClient();
     CreateMenus();
     UpdateCaption();

@@ -69,6 +69,13 @@ TEST_F(TarnwickTest, MillbrookFillsTheFrameAndTheViewShowsTheBackBuffer)
     EXPECT_EQ(mismatches, 0);
     EXPECT_GT(colours, 100000); // a map, not a cleared buffer
 
+    // The picture with the mouse over one of Millbrook's squads: its name and id in the status bar.
+    for (CSprite* s : AllSprites())
+        if (s->Kind() == kUnitSprite && (s->m_Placement.Flags & kSpriteDrawn)) {
+            Move(QPoint(s->m_nScreenX + 2, s->m_nScreenY + 2));
+            EXPECT_NE(frame->StatusPanes().GetPaneText(1).find(s->m_szName), std::string::npos);
+            break;
+        }
     const fs::path shot = fs::path(ZR_TARNWICK_OUTPUT) / "Tarnwick-Millbrook.png";
     ASSERT_TRUE(frame->grab().save(QString::fromStdString(shot.string())));
 }
