@@ -134,7 +134,9 @@ bool CEditorWorld::OpenScenario(const std::string& name)
     SetZoom(1);
     m_pPopupView = std::make_unique<CPopupMenuView>(lines[5].c_str(), m_pDisplay.get(), m_strDataFolder.c_str());
     m_pSprites->CreateViewSurface(m_pDisplay.get());
-    m_pSprites->SetDrawFilter(&m_settings, &m_nAgencyMask, m_pDisplay.get());
+    // Mended: with the agency mask of 0 no squad or vehicle of an opened scenario was drawn, so none could be
+    // seen, picked, moved or deleted. Without a mask every sprite is drawn, as in a new scenario.
+    m_pSprites->SetDrawFilter(&m_settings, nullptr, m_pDisplay.get());
     return true;
 }
 

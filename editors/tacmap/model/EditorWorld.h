@@ -120,7 +120,6 @@ private:
     int32_t m_nWidth = 800;
     int32_t m_nHeight = 600;
     CModeRecord m_settings;
-    int32_t m_nAgencyMask = 0;
     RECT m_rcView{0, 0, 800, 576};
     std::unique_ptr<CDisplay> m_pDisplay;
     std::unique_ptr<CMap2DLinked> m_pMap;

@@ -256,6 +256,30 @@ TEST_F(TacMapEdit, ASquadPickedIsSelectedAndCtrlDragsItElsewhere)
     EXPECT_EQ(unit->m_Placement.ServiceId, id);
 }
 
+TEST_F(TacMapDemoTest, SquadsOfAnOpenedScenarioAreDrawnAndCanBePicked)
+{
+    OpenDemo("edit_opened_squads");
+    CTacticalMapView& view = editor->View();
+    editor->Palette().OnUnitSelected(0);
+    const int origin = view.GetOriginRow();
+    const POINT drop{3 * 8 + 3, (71 - origin) * 8 + 3};
+    view.OnMouseMove(0, drop.x, drop.y);
+    view.OnLButtonDown(CTacticalMapView::kLeftButton, drop.x, drop.y);
+    view.CancelEdit();
+    view.Draw();
+    int squads = 0, drawn = 0;
+    for (CSprite* s = editor->Sprites().GetHead(); s; s = s->m_pNext)
+        if (s->Kind() == kUnitSprite || s->Kind() == kVehicleSprite) {
+            ++squads;
+            drawn += (s->m_Placement.Flags & kSpriteDrawn) != 0;
+        }
+    EXPECT_GT(squads, 0);
+    EXPECT_EQ(drawn, squads);
+    view.OnLButtonDown(CTacticalMapView::kLeftButton, drop.x, drop.y);
+    ASSERT_NE(view.GetSelectedSprite(), nullptr);
+    EXPECT_EQ(view.GetSelectedSprite()->Kind(), kUnitSprite);
+}
+
 TEST_F(TacMapEdit, TheCycleKeyWalksTheGroupAndTheHideKeyTheCutaway)
 {
     editor->Palette().OnFeatureSelected(Row(tacmap::CSpritePalette::kFeatures, "Parked Car"));

@@ -1,0 +1,247 @@
+// Tarnwick's files through its windows: Open, Save As and Save with reopening to the byte, bad files and targets
+// (one box, nothing changed), the close prompt, the events commands, and a scenario edited here played in the game.
+#include "TarnwickFixture.h"
+
+#include "core/events/ZREventsData.h"
+#include "core/world/PathData.h"
+#include "tests/game/app/DemoGame.h"
+
+#include <csignal>
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+
+using namespace tarnwicktest;
+
+constexpr int kWoods = 6;
+
+class TarnwickFiles : public TarnwickTest {
+protected:
+    // File > Save As with the name typed in the dialog.
+    void SaveAs(const std::string& name)
+    {
+        prompts.ExpectSaveFile((folder / name).string());
+        ASSERT_TRUE(Trigger(frame->FileMenu(), "Save &As"));
+    }
+    void Open(const fs::path& path)
+    {
+        prompts.ExpectOpenFile(path.string());
+        ASSERT_TRUE(Trigger(frame->FileMenu(), "&Open"));
+    }
+};
+
+TEST_F(TarnwickFiles, SaveAsThenReopenAndSaveAgainIsIdentical)
+{
+    OpenDemo("files_identity");
+    ClickRow(Sprites()->Tiles(), TileRow(kWoods));
+    Click(At(4, 70));
+    Key(Qt::Key_Escape);
+    SaveAs("Edited");
+    EXPECT_EQ(Caption(), "Edited - Tarnwick");
+    EXPECT_FALSE(app->Model().IsModified());
+    ASSERT_TRUE(fs::exists(folder / "Edited.zri"));
+    EXPECT_TRUE(fs::exists(folder / "Edited.csv")); // the scenario's own agency list goes with it
+    EXPECT_TRUE(Temporaries(folder).empty());
+
+    Open(folder / "Edited.zri");
+    EXPECT_EQ(app->World().GetMap()->GetTileIndex(70, 4), kWoods);
+    SaveAs("Again");
+    EXPECT_EQ(ReadFile(folder / "Again.zri"), ReadFile(folder / "Edited.zri"));
+
+    // Save writes the current file without asking.
+    Click(At(4, 70)); // Idle: nothing to place, nothing changes but the flag
+    app->View().SetModified(true);
+    ASSERT_TRUE(Trigger(frame->FileMenu(), "&Save"));
+    EXPECT_FALSE(app->Model().IsModified());
+    EXPECT_EQ(ReadFile(folder / "Again.zri"), ReadFile(folder / "Edited.zri"));
+}
+
+TEST_F(TarnwickFiles, ADamagedScenarioShowsOneBoxAndChangesNothing)
+{
+    OpenDemo("files_damaged");
+    const std::string demo = ReadFile(folder / "Millbrook.zri");
+    ClickRow(Sprites()->Tiles(), TileRow(kWoods));
+    Click(At(4, 70));
+    Key(Qt::Key_Escape);
+    CSpriteManager* sprites = app->World().GetSprites();
+    const std::string path = app->Model().GetPathName();
+    struct Case {
+        const char* name;
+        std::string bytes;
+    };
+    const Case cases[] = {{"Empty", ""},
+                          {"Head", demo.substr(0, 40)},
+                          {"Half", demo.substr(0, demo.size() / 2)},
+                          {"Tail", demo.substr(0, demo.size() - 3)},
+                          {"Garbage", std::string(3000, '\x7f')}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path broken = folder / (std::string(c.name) + ".zri");
+        WriteFile(broken, c.bytes);
+        prompts.ExpectOpenFile(broken.string()).ExpectMessage("Failed to open file:");
+        ASSERT_TRUE(Trigger(frame->FileMenu(), "&Open"));
+        EXPECT_NE(prompts.Messages().back().text.find(broken.string()), std::string::npos);
+        EXPECT_EQ(Caption(), "Millbrook - Tarnwick");
+        EXPECT_EQ(app->Model().GetPathName(), path);
+        EXPECT_TRUE(app->Model().IsModified());
+        EXPECT_EQ(app->World().GetSprites(), sprites);
+        EXPECT_EQ(app->World().GetMap()->GetTileIndex(70, 4), kWoods);
+    }
+    // A file outside the data folder is refused before it is read.
+    const fs::path outside = TempFolder("outside") / "Far.zri";
+    fs::copy_file(folder / "Millbrook.zri", outside);
+    prompts.ExpectOpenFile(outside.string()).ExpectMessage("Scenarios are kept in the data folder");
+    ASSERT_TRUE(Trigger(frame->FileMenu(), "&Open"));
+    EXPECT_EQ(Caption(), "Millbrook - Tarnwick");
+    fs::remove_all(outside.parent_path());
+}
+
+TEST_F(TarnwickFiles, AnUnwritableTargetShowsOneBoxAndKeepsEverything)
+{
+    OpenDemo("files_unwritable");
+    ClickRow(Sprites()->Tiles(), TileRow(kWoods));
+    Click(At(4, 70));
+    Key(Qt::Key_Escape);
+    fs::create_directory(folder / "Folder.zri");
+    fs::create_directory(folder / "Locked");
+    struct Case {
+        const char* what;
+        fs::path target;
+    };
+    std::vector<Case> cases = {{"a folder in its place", folder / "Folder.zri"}, {"a full disk", folder / "Full.zri"}};
+    if (geteuid() != 0) // root writes into read-only folders
+        cases.push_back({"a read-only folder", folder / "Locked" / "New.zri"});
+    fs::permissions(folder / "Locked", fs::perms::owner_read | fs::perms::owner_exec);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const size_t boxes = prompts.Messages().size();
+        prompts.ExpectSaveFile(c.target.string());
+        prompts.ExpectMessage(" Couldn't save " + c.target.string(), IDOK, "Save As Failed");
+        // A full disk: the file may not grow past 20,000 bytes (and the signal is ignored, so the write fails).
+        struct rlimit old {};
+        ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit small = old;
+        small.rlim_cur = 20000;
+        if (std::string(c.what) == "a full disk") {
+            ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+        }
+        const bool ran = Trigger(frame->FileMenu(), "Save &As");
+        setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, oldHandler);
+        ASSERT_TRUE(ran);
+        EXPECT_EQ(prompts.Messages().size(), boxes + 1);
+        EXPECT_EQ(Caption(), "Millbrook - Tarnwick");
+        EXPECT_EQ(app->Model().GetPathName(), (folder / "Millbrook.zri").string());
+        EXPECT_TRUE(app->Model().IsModified());
+        EXPECT_FALSE(app->Model().LastSaveOK());
+        EXPECT_EQ(app->World().GetMap()->GetTileIndex(70, 4), kWoods);
+        EXPECT_TRUE(Temporaries(c.target.parent_path()).empty());
+    }
+    fs::permissions(folder / "Locked", fs::perms::owner_all);
+    EXPECT_TRUE(fs::is_empty(folder / "Locked"));
+    EXPECT_TRUE(fs::is_directory(folder / "Folder.zri"));
+    EXPECT_FALSE(fs::exists(folder / "Full.zri"));
+}
+
+TEST_F(TarnwickFiles, ClosingAModifiedScenarioAsksFirst)
+{
+    Start("files_close");
+    frame->close(); // unmodified: closes at once
+    EXPECT_FALSE(frame->isVisible());
+    frame->show();
+    ClickRow(Sprites()->Tiles(), TileRow(kWoods));
+    Click(At(4, 70));
+    ASSERT_TRUE(app->Model().IsModified());
+    prompts.ExpectMessage("Do you wish to save?", IDCANCEL, "ZR Editor");
+    frame->close();
+    EXPECT_TRUE(frame->isVisible());
+    // Yes on a scenario without a file asks for one; cancelling that keeps the program open.
+    prompts.ExpectMessage("Do you wish to save?", IDYES, "ZR Editor").ExpectSaveFile("");
+    ASSERT_TRUE(Trigger(frame->FileMenu(), "E&xit"));
+    EXPECT_TRUE(frame->isVisible());
+    prompts.ExpectMessage("Do you wish to save?", IDNO, "ZR Editor");
+    frame->close();
+    EXPECT_FALSE(frame->isVisible());
+    EXPECT_TRUE(Temporaries(folder).empty());
+}
+
+TEST_F(TarnwickFiles, EventsExportRemoveAndImportBack)
+{
+    OpenDemo("files_events");
+    CZREventsData* events = app->World().GetScenario()->m_pEvents;
+    ASSERT_NE(events, nullptr);
+    const size_t count = events->m_lstEvents.size();
+    ASSERT_GT(count, 0u);
+
+    prompts.ExpectSaveFile((folder / "Out").string());
+    ASSERT_TRUE(Trigger(frame->FileMenu(), "Export Events (as ZRE)"));
+    ASSERT_TRUE(fs::exists(folder / "Out.zre"));
+    prompts.ExpectSaveFile((folder / "Out").string());
+    ASSERT_TRUE(Trigger(frame->FileMenu(), "&Export Events (as text)"));
+    EXPECT_NE(ReadFile(folder / "Out.xml").find("<XML>"), std::string::npos);
+
+    prompts.ExpectMessage("This procedure can't be reversed. Proceed?", IDNO, "Remove All Events");
+    ASSERT_TRUE(Trigger(frame->FileMenu(), "&Remove All Events"));
+    EXPECT_EQ(app->World().GetScenario()->m_pEvents->m_lstEvents.size(), count);
+    prompts.ExpectMessage("Proceed?", IDYES, "Remove All Events")
+        .ExpectMessage("Events were successfully removed.", IDOK, "Tarnwick");
+    ASSERT_TRUE(Trigger(frame->FileMenu(), "&Remove All Events"));
+    EXPECT_TRUE(app->World().GetScenario()->m_pEvents->m_lstEvents.empty());
+
+    prompts.ExpectOpenFile((folder / "Out.zre").string()).ExpectMessage("Import OK", IDOK, "Tarnwick");
+    ASSERT_TRUE(Trigger(frame->FileMenu(), "&Import Events"));
+    EXPECT_EQ(app->World().GetScenario()->m_pEvents->m_lstEvents.size(), count);
+
+    WriteFile(folder / "Bad.zre", "not an archive");
+    app->View().SetModified(false);
+    prompts.ExpectOpenFile((folder / "Bad.zre").string())
+        .ExpectMessage("Could not import " + (folder / "Bad.zre").string(), IDOK, "Import Failed");
+    ASSERT_TRUE(Trigger(frame->FileMenu(), "&Import Events"));
+    EXPECT_FALSE(app->Model().IsModified());
+    EXPECT_EQ(app->World().GetScenario()->m_pEvents->m_lstEvents.size(), count);
+}
+
+TEST_F(TarnwickFiles, AScenarioEditedInTheWindowsPlaysInTheGame)
+{
+    OpenDemo("files_end_to_end");
+    ClickRow(Sprites()->Tiles(), TileRow(kWoods));
+    Drag(At(2, 70), At(3, 70));
+    Key(Qt::Key_Escape);
+    ClickButton(Control<QAbstractButton>(1012));
+    Click(At(5, 70));
+    ClickButton(Control<QAbstractButton>(1012));
+    ClickRow(Sprites()->Units(), 0);
+    Click(At(3, 71));
+    Key(Qt::Key_Escape);
+    CSprite* placed = SpriteAt(kUnitSprite, 3, 71);
+    ASSERT_NE(placed, nullptr);
+    const int id = placed->m_Placement.ServiceId;
+    const int x = placed->m_Placement.WorldX, y = placed->m_Placement.WorldY;
+    SaveAs("Edited");
+    fs::copy_file(folder / "Millbrook.zra", folder / "Edited.zra");
+    app.reset();
+
+    QFClassFactory::Instance().Register("CPathData", &::CPathData::CreateObject);
+    demo_game::CDemoGame run(folder);
+    ASSERT_TRUE(run.LoadScenario("Edited.zri"));
+    CGame& game = run.Game();
+    EXPECT_EQ(game.m_pMap->GetTileIndex(70, 2), kWoods);
+    EXPECT_EQ(game.m_pMap->GetTileIndex(70, 3), kWoods);
+    EXPECT_TRUE(game.m_pPathData->GetCell(70, 5)->IsSubTile());
+    for (int step = 0; step < 30 * 10; ++step)
+        run.Step();
+    const CSquad* squad = nullptr;
+    for (const CSquad* s : game.m_pSquadGame->Scenario()->Units())
+        if (s->m_pSprite && s->m_pSprite->m_Placement.ServiceId == id && s->AgencyKind() == 0)
+            squad = s;
+    ASSERT_NE(squad, nullptr);
+    EXPECT_EQ(static_cast<int>(squad->m_fX), x);
+    EXPECT_EQ(static_cast<int>(squad->m_fY), y);
+    EXPECT_GE(game.m_pRuntime->GetCurrentTime(), 940);
+    tacmap::RegisterTarnwickClasses();
+}
+
+} // namespace
