@@ -266,8 +266,8 @@ bool CRasterTGA::Encode(CRasterFile* hFile)
         if (alpha) {
             for (uint32_t x = 0; x < width; ++x) {
                 std::memcpy(&line[4 * x], src + 3 * x, 3);
-                line[4 * x + 3] = static_cast<uint8_t>(
-                    AlphaGet(static_cast<int32_t>(x), static_cast<int32_t>(y)) * AlphaGetMax() / 255);
+                line[4 * x + 3] = static_cast<uint8_t>(AlphaGet(static_cast<int32_t>(x), static_cast<int32_t>(y)) *
+                                                       AlphaGetMax() / 255);
             }
             src = line.data();
         }

@@ -140,7 +140,8 @@ TEST(RasterPCX, PlanesOfOneBitGiveIndices)
     };
     for (const Case& c : cases) {
         CRaster img;
-        ASSERT_TRUE(DecodeAs(img, Cat(Header(1, c.planes, 7, 0, 1, map), c.row), RASTER_FORMAT_PCX)) << img.GetLastError();
+        ASSERT_TRUE(DecodeAs(img, Cat(Header(1, c.planes, 7, 0, 1, map), c.row), RASTER_FORMAT_PCX))
+            << img.GetLastError();
         EXPECT_EQ(img.GetBpp(), 4) << int(c.planes);
         EXPECT_EQ(TopRow(img), c.indices) << int(c.planes);
         EXPECT_TRUE(SameColor(img.GetPaletteColor(6), RGBQUAD{9, 8, 7, 0}));

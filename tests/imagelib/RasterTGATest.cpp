@@ -9,8 +9,8 @@ using namespace rastertest;
 
 namespace {
 
-std::vector<uint8_t> Header(uint8_t type, uint16_t w, uint16_t h, uint8_t depth, uint8_t desc = 0,
-                            uint8_t cmapType = 0, uint16_t cmapLength = 0, uint8_t entrySize = 0, uint8_t idLength = 0)
+std::vector<uint8_t> Header(uint8_t type, uint16_t w, uint16_t h, uint8_t depth, uint8_t desc = 0, uint8_t cmapType = 0,
+                            uint16_t cmapLength = 0, uint8_t entrySize = 0, uint8_t idLength = 0)
 {
     Bytes b;
     b.u8(idLength).u8(cmapType).u8(type).u16(0).u16(cmapLength).u8(entrySize).u16(0).u16(0).u16(w).u16(h);
@@ -102,8 +102,8 @@ TEST(RasterTGA, RoundTripAndRefusedDepths)
 TEST(RasterTGA, PacketsCrossRows)
 {
     // Width 4, three rows from the bottom: raw A B C, raw D | E F, run of 5 G (2 + 3 columns), raw H.
-    const std::vector<uint8_t> data = {0x02, 1, 1, 1, 2, 2, 2, 3, 3, 3, 0x02, 4, 4, 4, 5, 5, 5, 6, 6, 6,
-                                       0x84, 7, 7, 7, 0x00, 8, 8, 8};
+    const std::vector<uint8_t> data = {0x02, 1, 1, 1, 2, 2, 2,    3, 3, 3, 0x02, 4, 4, 4,
+                                       5,    5, 5, 6, 6, 6, 0x84, 7, 7, 7, 0x00, 8, 8, 8};
     CRaster img;
     ASSERT_TRUE(DecodeAs(img, Cat(Header(10, 4, 3, 24), data), RASTER_FORMAT_TGA)) << img.GetLastError();
     const int want[3][4] = {{1, 2, 3, 4}, {5, 6, 7, 7}, {7, 7, 7, 8}};
@@ -122,7 +122,9 @@ TEST(RasterTGA, PacketsCrossRows)
 TEST(RasterTGA, EveryOriginReadsTheSamePicture)
 {
     // A 3 × 2 picture with alpha, stored from each corner, raw and in one-row raw packets.
-    auto px = [](int x, int top) { return std::vector<uint8_t>{uint8_t(x), uint8_t(top), uint8_t(x * 10 + top), uint8_t(200 + x)}; };
+    auto px = [](int x, int top) {
+        return std::vector<uint8_t>{uint8_t(x), uint8_t(top), uint8_t(x * 10 + top), uint8_t(200 + x)};
+    };
     for (uint8_t desc : {0x00, 0x10, 0x20, 0x30}) {
         for (bool rle : {false, true}) {
             std::vector<uint8_t> f = Header(rle ? 10 : 2, 3, 2, 32, desc);

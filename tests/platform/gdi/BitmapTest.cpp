@@ -143,7 +143,11 @@ TEST(BmpDecode, RunLengthBitmapsDecode)
         {"delta above the last row", 4, 2, 8, {0, 2, 0, 5, 4, 1, 0, 1}, {{0, 0, 0, 0}, {0, 0, 0, 0}}},
         {"absolute run cut short", 4, 1, 8, {2, 6, 0, 4, 1}, {{6, 6, 0, 0}}},
         {"4-bit runs alternate nibbles", 5, 2, 4, {5, 0x12, 0, 0, 3, 0x34, 0, 1}, {{3, 4, 3, 0, 0}, {1, 2, 1, 2, 1}}},
-        {"4-bit absolute runs", 5, 2, 4, {0, 5, 0x12, 0x34, 0x50, 0, 0, 0, 0, 3, 0xAB, 0xC0, 0, 1},
+        {"4-bit absolute runs",
+         5,
+         2,
+         4,
+         {0, 5, 0x12, 0x34, 0x50, 0, 0, 0, 0, 3, 0xAB, 0xC0, 0, 1},
          {{10, 11, 12, 0, 0}, {1, 2, 3, 4, 5}}},
     };
     for (const Case& c : cases) {
@@ -184,8 +188,7 @@ TEST(BmpDecode, ImageMagickRunLengthFileReadsAsImageMagickReadsIt)
     ASSERT_TRUE(fixtures::WriteFile(dir + "/in.ppm", std::vector<uint8_t>(ppm.begin(), ppm.end())));
     // ImageMagick's own reading of its file is the reference (its palette reduction may move colours).
     const std::string cmd = "/usr/bin/convert " + dir + "/in.ppm -type Palette -compress RLE BMP3:" + dir +
-                            "/rle8.bmp && /usr/bin/convert BMP3:" + dir + "/rle8.bmp -depth 8 ppm:" + dir +
-                            "/back.ppm";
+                            "/rle8.bmp && /usr/bin/convert BMP3:" + dir + "/rle8.bmp -depth 8 ppm:" + dir + "/back.ppm";
     ASSERT_EQ(std::system((cmd + " 2>/dev/null").c_str()), 0);
     auto read = [&](const std::string& name) {
         std::vector<uint8_t> v;
