@@ -5,6 +5,7 @@
 #include "imagelib/RasterFile.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -12,6 +13,14 @@
 class CRasterByteReader {
 public:
     explicit CRasterByteReader(CRasterFile* file) : m_file(file), m_buf(16384) {}
+    // Gives the bytes read ahead back to the stream, so it stands right after what was used.
+    ~CRasterByteReader()
+    {
+        if (m_file && m_pos < m_len)
+            m_file->Seek(-static_cast<int32_t>(m_len - m_pos), SEEK_CUR);
+    }
+    CRasterByteReader(const CRasterByteReader&) = delete;
+    CRasterByteReader& operator=(const CRasterByteReader&) = delete;
 
     // True when no byte is left.
     bool AtEnd() { return !Fill(); }

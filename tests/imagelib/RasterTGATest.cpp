@@ -111,6 +111,16 @@ TEST(RasterTGA, PacketsCrossRows)
         for (int x = 0; x < 4; ++x)
             EXPECT_EQ(img.GetPixelColor(x, y).rgbRed, want[y][x]) << x << "," << y;
 
+    // The stream stands right after the pixels: a second picture follows.
+    std::vector<uint8_t> two = Cat(Header(10, 4, 3, 24), data);
+    two = Cat(two, Cat(Header(2, 1, 1, 24), {9, 9, 9}));
+    CRasterMemFile stream(two.data(), static_cast<uint32_t>(two.size()));
+    CRaster first, second;
+    ASSERT_TRUE(first.Decode(&stream, RASTER_FORMAT_TGA));
+    EXPECT_EQ(stream.Tell(), static_cast<int32_t>(18 + data.size()));
+    ASSERT_TRUE(second.Decode(&stream, RASTER_FORMAT_TGA)) << second.GetLastError();
+    EXPECT_EQ(second.GetPixelColor(0, 0).rgbRed, 9);
+
     // A last packet cut mid-row leaves the rest of that row as created.
     CRaster cut;
     ASSERT_TRUE(DecodeAs(cut, Cat(Header(10, 4, 2, 24), {0x84, 9, 9, 9, 0x01, 5, 5, 5}), RASTER_FORMAT_TGA));
