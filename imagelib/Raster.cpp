@@ -23,11 +23,6 @@ uint32_t HeldBits(uint32_t bits)
     return 24;
 }
 
-int32_t DpiToPelsPerMeter(int32_t dpi)
-{
-    return static_cast<int32_t>(std::floor(dpi * 39.37007874015748 + 0.5));
-}
-
 } // namespace
 
 void CRaster::SetMaxMemory(uint64_t bytes)

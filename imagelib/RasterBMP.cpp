@@ -201,8 +201,8 @@ bool CRasterBMP::Decode(CRasterFile* hFile)
     }
     m_head.biXPelsPerMeter = bih.biXPelsPerMeter;
     m_head.biYPelsPerMeter = bih.biYPelsPerMeter;
-    m_info.xDPI = static_cast<int32_t>(std::floor(bih.biXPelsPerMeter * 0.0254 + 0.5));
-    m_info.yDPI = static_cast<int32_t>(std::floor(bih.biYPelsPerMeter * 0.0254 + 0.5));
+    m_info.xDPI = PelsPerMeterToDpi(bih.biXPelsPerMeter);
+    m_info.yDPI = PelsPerMeterToDpi(bih.biYPelsPerMeter);
     if (GetEscape())
         return Fail("Cancelled");
 

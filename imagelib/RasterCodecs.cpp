@@ -4,6 +4,8 @@
 #include "imagelib/RasterBMP.h"
 #include "imagelib/RasterGIF.h"
 #include "imagelib/RasterICO.h"
+#include "imagelib/RasterPCX.h"
+#include "imagelib/RasterTGA.h"
 #include "imagelib/RasterWBMP.h"
 
 namespace {
@@ -19,6 +21,10 @@ const RasterCodec kGif = {RasterMakeCodec<CRasterGIF>, RasterCodecDecode<CRaster
                           GifEncodeMulti};
 const RasterCodec kIco = {RasterMakeCodec<CRasterICO>, RasterCodecDecode<CRasterICO>, RasterCodecEncode<CRasterICO>,
                           nullptr};
+const RasterCodec kTga = {RasterMakeCodec<CRasterTGA>, RasterCodecDecode<CRasterTGA>, RasterCodecEncode<CRasterTGA>,
+                          nullptr};
+const RasterCodec kPcx = {RasterMakeCodec<CRasterPCX>, RasterCodecDecode<CRasterPCX>, RasterCodecEncode<CRasterPCX>,
+                          nullptr};
 const RasterCodec kWbmp = {RasterMakeCodec<CRasterWBMP>, RasterCodecDecode<CRasterWBMP>, RasterCodecEncode<CRasterWBMP>,
                            nullptr};
 
@@ -29,8 +35,8 @@ const RasterCodec* const kCodecs[RASTER_MAX_FORMATS] = {
     &kBmp,   // RASTER_FORMAT_BMP
     &kGif,   // RASTER_FORMAT_GIF
     &kIco,   // RASTER_FORMAT_ICO
-    nullptr, // RASTER_FORMAT_TGA: CRasterTGA, not built yet
-    nullptr, // RASTER_FORMAT_PCX: CRasterPCX, not built yet
+    &kTga,   // RASTER_FORMAT_TGA
+    &kPcx,   // RASTER_FORMAT_PCX
     &kWbmp,  // RASTER_FORMAT_WBMP
     nullptr, // RASTER_FORMAT_WMF: CRasterWMF, not built yet
 };

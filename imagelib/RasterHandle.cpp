@@ -96,8 +96,8 @@ bool CRaster::CreateFromHANDLE(const uint8_t* block, size_t size)
 
     if (!Create(width, height, bits, 0))
         return false;
-    int32_t xdpi = static_cast<int32_t>(std::floor(bih.biXPelsPerMeter * 0.0254 + 0.5));
-    int32_t ydpi = static_cast<int32_t>(std::floor(bih.biYPelsPerMeter * 0.0254 + 0.5));
+    int32_t xdpi = PelsPerMeterToDpi(bih.biXPelsPerMeter);
+    int32_t ydpi = PelsPerMeterToDpi(bih.biYPelsPerMeter);
     SetXDPI(bih.biXPelsPerMeter ? xdpi : 96);
     SetYDPI(bih.biYPelsPerMeter ? ydpi : 96);
 

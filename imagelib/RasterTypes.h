@@ -1,6 +1,7 @@
 // Plain colour, rectangle and header records of the image library, plus little-endian byte helpers.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 
 // A palette entry or pixel colour: blue, green, red and a fourth byte (alpha where used).
@@ -60,6 +61,18 @@ struct RASTERINFOHEADER {
 };
 
 inline constexpr uint32_t kRasterInfoHeaderSize = 40;
+
+// Dots per inch as pixels per metre and back, rounded to the nearest and held inside the int range.
+inline int32_t DpiToPelsPerMeter(int32_t dpi)
+{
+    const double v = std::floor(dpi * 39.37007874015748 + 0.5);
+    return v >= 2147483647.0 ? INT32_MAX : v <= -2147483648.0 ? INT32_MIN : static_cast<int32_t>(v);
+}
+inline int32_t PelsPerMeterToDpi(int32_t pels)
+{
+    const double v = std::floor(pels * 0.0254 + 0.5);
+    return v >= 2147483647.0 ? INT32_MAX : v <= -2147483648.0 ? INT32_MIN : static_cast<int32_t>(v);
+}
 
 namespace rasterbytes {
 

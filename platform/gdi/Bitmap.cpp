@@ -51,6 +51,52 @@ struct Channel {
     }
 };
 
+// Decodes 8-bit (RLE8) or 4-bit (RLE4) runs into one palette index per pixel, rows from the bottom as stored.
+// Pixels past a row's end or above the last row are dropped; pixels the data skips keep index 0. The data may end
+// without its end-of-bitmap mark.
+void DecodeRle(const uint8_t* p, size_t n, bool four, int64_t width, int64_t height, std::vector<uint8_t>& index)
+{
+    size_t at = 0;
+    int64_t x = 0, y = 0;
+    auto put = [&](int v) {
+        if (x < width)
+            index[static_cast<size_t>(y * width + x)] = static_cast<uint8_t>(v);
+        ++x;
+    };
+    while (at + 2 <= n && y < height) {
+        const uint8_t count = p[at], value = p[at + 1];
+        at += 2;
+        if (count > 0) {
+            // Only the part inside the row is stored: long runs past its end cost nothing.
+            int i = 0;
+            for (; i < count && x < width; ++i)
+                put(four ? (i & 1 ? value & 0x0F : value >> 4) : value);
+            x += count - i;
+            continue;
+        }
+        if (value == 0) {
+            x = 0;
+            ++y;
+        } else if (value == 1) {
+            return;
+        } else if (value == 2) {
+            if (at + 2 > n)
+                return;
+            x += p[at];
+            y += p[at + 1];
+            at += 2;
+        } else {
+            // Absolute run of `value` pixels; its bytes are padded to an even count.
+            const size_t bytes = four ? (value + 1u) / 2 : value;
+            if (at + bytes > n)
+                return;
+            for (int i = 0; i < value; ++i)
+                put(four ? (i & 1 ? p[at + i / 2] & 0x0F : p[at + i / 2] >> 4) : p[at + i]);
+            at += bytes + (bytes & 1);
+        }
+    }
+}
+
 } // namespace
 
 bool DecodeBmp(const uint8_t* data, size_t size, Bitmap& out, std::string* error)
@@ -87,7 +133,7 @@ bool DecodeBmp(const uint8_t* data, size_t size, Bitmap& out, std::string* error
                 return Fail(error, "BMP masks missing");
             for (int i = 0; i < 3; ++i)
                 masks[i] = Read32(data + at + 4 * i);
-        } else if (compression != 0) {
+        } else if (compression > 2) {
             return Fail(error, "unsupported BMP compression");
         }
     }
@@ -101,6 +147,11 @@ bool DecodeBmp(const uint8_t* data, size_t size, Bitmap& out, std::string* error
         return Fail(error, "unsupported BMP bit depth");
     if ((compression == 3 || compression == 6) && bpp != 16 && bpp != 32)
         return Fail(error, "bit fields need 16 or 32 bits");
+    const bool rle = compression == 1 || compression == 2;
+    if ((compression == 1 && bpp != 8) || (compression == 2 && bpp != 4))
+        return Fail(error, "run-length coding does not match the BMP bit depth");
+    if (rle && topDown)
+        return Fail(error, "run-length BMP cannot be top-down");
 
     std::vector<COLORREF> palette;
     if (bpp <= 8) {
@@ -116,8 +167,20 @@ bool DecodeBmp(const uint8_t* data, size_t size, Bitmap& out, std::string* error
     }
 
     const uint64_t stride = ((uint64_t(width) * bpp + 31) / 32) * 4;
-    if (offBits > size || stride * uint64_t(height) > size - offBits)
+    if (offBits > size || (!rle && stride * uint64_t(height) > size - offBits))
         return Fail(error, "BMP pixel data truncated");
+    out.width = static_cast<int>(width);
+    out.height = static_cast<int>(height);
+    out.pixels.assign(static_cast<size_t>(width * height), 0);
+    if (rle) {
+        std::vector<uint8_t> index(static_cast<size_t>(width * height), 0);
+        DecodeRle(data + offBits, size - offBits, compression == 2, width, height, index);
+        for (int64_t y = 0; y < height; ++y)
+            for (int64_t x = 0; x < width; ++x)
+                out.pixels[static_cast<size_t>((height - 1 - y) * width + x)] =
+                    palette[index[static_cast<size_t>(y * width + x)] & ((1u << bpp) - 1)];
+        return true;
+    }
 
     Channel r, g, b;
     if (bpp == 16) {
@@ -130,9 +193,6 @@ bool DecodeBmp(const uint8_t* data, size_t size, Bitmap& out, std::string* error
     g = Channel(masks[1]);
     b = Channel(masks[2]);
 
-    out.width = static_cast<int>(width);
-    out.height = static_cast<int>(height);
-    out.pixels.assign(static_cast<size_t>(width * height), 0);
     for (int64_t row = 0; row < height; ++row) {
         const uint8_t* src = data + offBits + stride * static_cast<uint64_t>(row);
         int64_t y = topDown ? row : height - 1 - row;

@@ -23,9 +23,9 @@ struct Bitmap {
 // Largest BMP file read into memory.
 constexpr size_t kMaxBmpFileBytes = size_t(256) << 20;
 
-// Decodes a BMP held in memory: core (OS/2) and info headers of 40 to 124 bytes; 1, 4, 8 bits with a palette,
-// 16 and 32 bits plain or with bit-field masks, 24 bits; bottom-up or top-down. Sizes are capped like surfaces.
-// False with a reason for anything else or for short or broken data.
+// Decodes a BMP held in memory: core (OS/2) and info headers of 40 to 124 bytes; 1, 4, 8 bits with a palette
+// (8 and 4 bits also run-length coded), 16 and 32 bits plain or with bit-field masks, 24 bits; bottom-up or top-down.
+// Sizes are capped like surfaces. False with a reason for anything else or for short or broken data.
 bool DecodeBmp(const uint8_t* data, size_t size, Bitmap& out, std::string* error = nullptr);
 
 // Reads and decodes a BMP file (the name's letter case need not match).

@@ -4,3 +4,5 @@ zr_fuzz(imagelib_handle SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/fuzz_imagelib_handle
 zr_fuzz(imagelib_gif SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/fuzz_imagelib_gif.cpp LIBS imagelib)
 zr_fuzz(imagelib_ico SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/fuzz_imagelib_ico.cpp LIBS imagelib)
 zr_fuzz(imagelib_wbmp SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/fuzz_imagelib_wbmp.cpp LIBS imagelib)
+zr_fuzz(imagelib_pcx SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/fuzz_imagelib_pcx.cpp LIBS imagelib)
+zr_fuzz(imagelib_tga SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/fuzz_imagelib_tga.cpp LIBS imagelib)

@@ -113,3 +113,40 @@ TEST(RasterHandle, BrokenBlocksAreRefused)
         EXPECT_FALSE(img.IsValid()) << c.name;
     }
 }
+
+TEST(RasterHandle, ResolutionExtremesSaturate)
+{
+    // Pixels per metre from a block become dots per inch and back without leaving the int range.
+    struct Case {
+        int32_t pels;
+        int32_t dpi;
+        int32_t pelsAfter;
+    } cases[] = {
+        {INT32_MAX, 54546085, INT32_MAX},
+        {2147483000, 54546068, 2147482992},
+        {3780, 96, 3780},
+        {40, 1, 39},
+        {1, 96, 3780},
+        {0, 96, 3780},
+        {INT32_MIN, 96, 3780},
+    };
+    for (const Case& c : cases) {
+        Bytes b;
+        InfoHeader(b, 1, 1, 24, 0);
+        b.raw({1, 2, 3, 0});
+        rasterbytes::Put32(&b.v[24], static_cast<uint32_t>(c.pels));
+        rasterbytes::Put32(&b.v[28], static_cast<uint32_t>(c.pels));
+        CRaster img;
+        ASSERT_TRUE(img.CreateFromHANDLE(b.v)) << c.pels;
+        EXPECT_EQ(img.GetXDPI(), c.dpi) << c.pels;
+        EXPECT_EQ(img.GetYDPI(), c.dpi) << c.pels;
+        EXPECT_EQ(img.GetHeader().biXPelsPerMeter, c.pelsAfter) << c.pels;
+        EXPECT_EQ(img.GetHeader().biYPelsPerMeter, c.pelsAfter) << c.pels;
+    }
+    CRaster img;
+    img.SetXDPI(INT32_MAX);
+    EXPECT_EQ(img.GetXDPI(), INT32_MAX);
+    EXPECT_EQ(img.GetHeader().biXPelsPerMeter, INT32_MAX);
+    img.SetYDPI(54546084);
+    EXPECT_EQ(img.GetHeader().biYPelsPerMeter, 2147483622);
+}

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <unistd.h>
+
 using namespace platform::gdi;
 
 namespace {
@@ -12,6 +15,37 @@ namespace {
 COLORREF Pattern(int x, int y)
 {
     return RGB(x * 40, y * 60, 200 - x * 10);
+}
+
+COLORREF Entry(int i)
+{
+    return RGB(i * 10, 255 - i, i + 1);
+}
+
+// A run-length BMP (compression 1 at 8 bits, 2 at 4 bits) with a full palette of Entry colours.
+std::vector<uint8_t> RleBmp(int w, int h, int bits, const std::vector<uint8_t>& data)
+{
+    const uint32_t entries = 1u << bits, off = 54 + 4 * entries;
+    std::vector<uint8_t> v = {'B', 'M'};
+    fixtures::Put32(v, off + static_cast<uint32_t>(data.size()));
+    fixtures::Put32(v, 0);
+    fixtures::Put32(v, off);
+    fixtures::Put32(v, 40);
+    fixtures::Put32(v, static_cast<uint32_t>(w));
+    fixtures::Put32(v, static_cast<uint32_t>(h));
+    fixtures::Put16(v, 1);
+    fixtures::Put16(v, static_cast<uint32_t>(bits));
+    fixtures::Put32(v, bits == 8 ? 1 : 2);
+    fixtures::Put32(v, static_cast<uint32_t>(data.size()));
+    for (int i = 0; i < 4; ++i)
+        fixtures::Put32(v, 0);
+    for (uint32_t i = 0; i < entries; ++i) {
+        COLORREF c = Entry(static_cast<int>(i));
+        v.insert(v.end(), {static_cast<uint8_t>(GetBValue(c)), static_cast<uint8_t>(GetGValue(c)),
+                           static_cast<uint8_t>(GetRValue(c)), 0});
+    }
+    v.insert(v.end(), data.begin(), data.end());
+    return v;
 }
 
 } // namespace
@@ -91,6 +125,95 @@ TEST(BmpDecode, BrokenFilesAreRefusedWithAReason)
         EXPECT_FALSE(error.empty()) << c.name;
         EXPECT_TRUE(bitmap.pixels.empty()) << c.name;
     }
+}
+
+TEST(BmpDecode, RunLengthBitmapsDecode)
+{
+    struct Case {
+        const char* name;
+        int w, h, bits;
+        std::vector<uint8_t> data;
+        std::vector<std::vector<int>> rowsFromTop; // palette indices
+    } cases[] = {
+        {"runs, end of line, skipped pixels", 4, 2, 8, {3, 5, 1, 6, 0, 0, 2, 7, 0, 1}, {{7, 7, 0, 0}, {5, 5, 5, 6}}},
+        {"absolute run with padding", 4, 2, 8, {0, 3, 1, 2, 3, 0, 1, 9, 0, 0, 0, 1}, {{0, 0, 0, 0}, {1, 2, 3, 9}}},
+        {"delta", 4, 2, 8, {1, 4, 0, 2, 2, 1, 1, 8, 0, 1}, {{0, 0, 0, 8}, {4, 0, 0, 0}}},
+        {"run past the row end", 4, 2, 8, {255, 3, 0, 0, 1, 2, 0, 1}, {{2, 0, 0, 0}, {3, 3, 3, 3}}},
+        {"no end-of-bitmap mark", 4, 2, 8, {4, 1, 0, 0, 2, 9}, {{9, 9, 0, 0}, {1, 1, 1, 1}}},
+        {"delta above the last row", 4, 2, 8, {0, 2, 0, 5, 4, 1, 0, 1}, {{0, 0, 0, 0}, {0, 0, 0, 0}}},
+        {"absolute run cut short", 4, 1, 8, {2, 6, 0, 4, 1}, {{6, 6, 0, 0}}},
+        {"4-bit runs alternate nibbles", 5, 2, 4, {5, 0x12, 0, 0, 3, 0x34, 0, 1}, {{3, 4, 3, 0, 0}, {1, 2, 1, 2, 1}}},
+        {"4-bit absolute runs",
+         5,
+         2,
+         4,
+         {0, 5, 0x12, 0x34, 0x50, 0, 0, 0, 0, 3, 0xAB, 0xC0, 0, 1},
+         {{10, 11, 12, 0, 0}, {1, 2, 3, 4, 5}}},
+    };
+    for (const Case& c : cases) {
+        std::vector<uint8_t> bytes = RleBmp(c.w, c.h, c.bits, c.data);
+        Bitmap bitmap;
+        std::string error;
+        ASSERT_TRUE(DecodeBmp(bytes.data(), bytes.size(), bitmap, &error)) << c.name << ": " << error;
+        ASSERT_EQ(bitmap.width, c.w);
+        ASSERT_EQ(bitmap.height, c.h);
+        for (int y = 0; y < c.h; ++y)
+            for (int x = 0; x < c.w; ++x)
+                EXPECT_EQ(bitmap.At(x, y), Entry(c.rowsFromTop[y][x])) << c.name << " at " << x << "," << y;
+    }
+    // Refused: a coding that does not fit the depth, and top-down run-length files.
+    std::vector<uint8_t> wrongDepth = RleBmp(4, 1, 4, {0, 1});
+    wrongDepth[30] = 1;
+    std::vector<uint8_t> topDown = RleBmp(4, 1, 8, {0, 1});
+    topDown[22] = topDown[23] = topDown[24] = topDown[25] = 0xFF;
+    for (const auto& bytes : {wrongDepth, topDown}) {
+        Bitmap bitmap;
+        std::string error;
+        EXPECT_FALSE(DecodeBmp(bytes.data(), bytes.size(), bitmap, &error));
+        EXPECT_FALSE(error.empty());
+    }
+}
+
+TEST(BmpDecode, ImageMagickRunLengthFileReadsAsImageMagickReadsIt)
+{
+    if (access("/usr/bin/convert", X_OK) != 0)
+        GTEST_SKIP() << "ImageMagick not installed";
+    const int w = 37, h = 11;
+    std::string ppm = "P6\n" + std::to_string(w) + " " + std::to_string(h) + "\n255\n";
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            ppm += {static_cast<char>((x / 5) * 30), static_cast<char>((y / 3) * 60 + (x > y ? 7 : 0)),
+                    static_cast<char>(255 - x / 4)};
+    const std::string dir = fixtures::TestFolder();
+    ASSERT_TRUE(fixtures::WriteFile(dir + "/in.ppm", std::vector<uint8_t>(ppm.begin(), ppm.end())));
+    // ImageMagick's own reading of its file is the reference (its palette reduction may move colours).
+    const std::string cmd = "/usr/bin/convert " + dir + "/in.ppm -type Palette -compress RLE BMP3:" + dir +
+                            "/rle8.bmp && /usr/bin/convert BMP3:" + dir + "/rle8.bmp -depth 8 ppm:" + dir + "/back.ppm";
+    ASSERT_EQ(std::system((cmd + " 2>/dev/null").c_str()), 0);
+    auto read = [&](const std::string& name) {
+        std::vector<uint8_t> v;
+        if (FILE* f = std::fopen((dir + "/" + name).c_str(), "rb")) {
+            int c;
+            while ((c = std::fgetc(f)) != EOF)
+                v.push_back(static_cast<uint8_t>(c));
+            std::fclose(f);
+        }
+        return v;
+    };
+    std::vector<uint8_t> bmp = read("rle8.bmp"), back = read("back.ppm");
+    ASSERT_GT(bmp.size(), 34u);
+    ASSERT_EQ(bmp[30], 1) << "ImageMagick wrote no RLE8";
+    const size_t head = ppm.size() - static_cast<size_t>(w) * h * 3;
+    ASSERT_EQ(back.size(), ppm.size());
+    Bitmap bitmap;
+    std::string error;
+    ASSERT_TRUE(DecodeBmp(bmp.data(), bmp.size(), bitmap, &error)) << error;
+    ASSERT_EQ(bitmap.width, w);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const uint8_t* p = &back[head + (static_cast<size_t>(y) * w + x) * 3];
+            EXPECT_EQ(bitmap.At(x, y), RGB(p[0], p[1], p[2])) << x << "," << y;
+        }
 }
 
 TEST(BmpDecode, ShortPaletteReadsMissingEntriesAsBlack)
