@@ -150,12 +150,27 @@ void BM_Stb_Resize(benchmark::State& state, stbir_filter filter)
     SetRates(state, w, h);
 }
 #else
-enum stbir_filter { STBIR_FILTER_TRIANGLE, STBIR_FILTER_CATMULLROM, STBIR_FILTER_MITCHELL };
+enum stbir_filter {
+    STBIR_FILTER_BOX,
+    STBIR_FILTER_TRIANGLE,
+    STBIR_FILTER_CUBICBSPLINE,
+    STBIR_FILTER_CATMULLROM,
+    STBIR_FILTER_MITCHELL
+};
 void BM_Stb_Resize(benchmark::State& state, stbir_filter)
 {
     state.SkipWithError("stb_image_resize (libstb-dev) not installed");
 }
 #endif
+// The box filter is the peer of the averaging mode and of the quick shrink, the cubic B-spline that of mode 2.
+void BM_Stb_Resize_Box(benchmark::State& s)
+{
+    BM_Stb_Resize(s, STBIR_FILTER_BOX);
+}
+void BM_Stb_Resize_BSpline(benchmark::State& s)
+{
+    BM_Stb_Resize(s, STBIR_FILTER_CUBICBSPLINE);
+}
 void BM_Stb_Resize_Triangle(benchmark::State& s)
 {
     BM_Stb_Resize(s, STBIR_FILTER_TRIANGLE);
@@ -259,9 +274,11 @@ void BM_Rotate2_30(benchmark::State& state)
 
 BENCHMARK(BM_NewPicture)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Resample_Average)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_QIShrink)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Stb_Resize_Box)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Resample_Nearest)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Resample_BSpline)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_QIShrink)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Stb_Resize_BSpline)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Resample2_Bilinear)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Stb_Resize_Triangle)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Resample2_CatmullRom)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);

@@ -214,6 +214,19 @@ bool CRasterBMP::Decode(CRasterFile* hFile)
         if (offBits)
             hFile->Seek(static_cast<int32_t>(static_cast<int64_t>(start) + offBits), SEEK_SET);
     };
+    // Plain rows in one read; top-down rows each straight to its place, with no second picture to turn over.
+    bool placed = false;
+    auto readRows = [&] {
+        if (!topDown) {
+            hFile->Read(m_info.pImage, m_head.biSizeImage, 1);
+            return;
+        }
+        const uint32_t eff = m_info.dwEffWidth;
+        for (uint32_t y = 0; y < height; ++y)
+            if (hFile->Read(GetBits(height - 1 - y), 1, eff) != eff)
+                break;
+        placed = true;
+    };
     // The three channel masks that follow the header with bit-field compression; unread ones keep their default.
     auto readMasks = [&](uint32_t masks[3]) {
         uint8_t m[12];
@@ -229,7 +242,7 @@ bool CRasterBMP::Decode(CRasterFile* hFile)
     case 8:
         seekPixels();
         if (bih.biCompression == kBiRgb)
-            hFile->Read(m_info.pImage, m_head.biSizeImage, 1);
+            readRows();
         else if (bih.biCompression == kBiRle8)
             RasterDecodeRle8(*this, hFile);
         else if (bih.biCompression == kBiRle4)
@@ -249,7 +262,7 @@ bool CRasterBMP::Decode(CRasterFile* hFile)
         seekPixels();
         if (bih.biCompression != kBiRgb)
             return Fail("unknown compression");
-        hFile->Read(m_info.pImage, m_head.biSizeImage, 1);
+        readRows();
         break;
     case 32: {
         if (bih.biCompression != kBiRgb && bih.biCompression != kBiBitfields)
@@ -265,7 +278,7 @@ bool CRasterBMP::Decode(CRasterFile* hFile)
     default:
         return Fail("Error reading BMP info");
     }
-    if (topDown)
+    if (topDown && !placed)
         Flip();
     return true;
 }

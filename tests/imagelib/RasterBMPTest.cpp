@@ -264,6 +264,17 @@ TEST(RasterBMP, ShortPixelDataLeavesZeros)
     EXPECT_TRUE(SameColor(img.GetPixelColor(3, 1), PatternColor(3, 1)));
     EXPECT_EQ(img.GetPixelColor(0, 3).rgbRed, 0);
     EXPECT_EQ(img.GetPixelColor(0, 2).rgbGreen, 0);
+
+    // Stored top-down: the two rows read are the top ones; the bottom rows stay zero.
+    rasterbytes::Put32(&bytes[22], static_cast<uint32_t>(-4));
+    CRaster top;
+    ASSERT_TRUE(DecodeBytes(top, bytes));
+    for (int x = 0; x < 4; ++x) {
+        EXPECT_TRUE(SameColor(top.GetPixelColor(x, 3), PatternColor(x, 0))) << x;
+        EXPECT_TRUE(SameColor(top.GetPixelColor(x, 2), PatternColor(x, 1))) << x;
+        EXPECT_TRUE(SameColor(top.GetPixelColor(x, 1), RGBQUAD{0, 0, 0, 0})) << x;
+        EXPECT_TRUE(SameColor(top.GetPixelColor(x, 0), RGBQUAD{0, 0, 0, 0})) << x;
+    }
 }
 
 TEST(RasterBMP, HugeColourCountIsCut)

@@ -507,3 +507,24 @@ TEST(RasterGIF, FailureTexts)
     EXPECT_FALSE(empty.Encode(buf, size, RASTER_FORMAT_GIF));
     EXPECT_STREQ(empty.GetLastError(), "null image!!!");
 }
+
+TEST(RasterGIF, EncoderChecksEveryWrite)
+{
+    // Each mode at 8 bits, a 1-bit picture, a mosaic of four tiles and a two-frame animation: a stream that stops
+    // taking bytes anywhere fails the write.
+    CRaster eight = MakePattern(12, 10, 8), one = MakePattern(9, 3, 1), rgb = MakePattern(20, 16, 24);
+    for (uint32_t mode : {RASTER_GIF_LZW, RASTER_GIF_NONE, RASTER_GIF_RLE}) {
+        for (CRaster* img : {&eight, &one, &rgb}) {
+            img->SetCodecOption(mode, RASTER_FORMAT_GIF);
+            auto write = [&](CRasterFile* f) { return img->Encode(f, RASTER_FORMAT_GIF); };
+            EXPECT_EQ(EveryShortWriteFails(write, *img, "Write Error in GIF file"), "")
+                << "mode " << mode << " bpp " << img->GetBpp();
+        }
+    }
+    CRaster second = MakePattern(12, 10, 8);
+    CRaster* frames[] = {&eight, &second};
+    CRasterGIF writer;
+    writer.SetComment("frames");
+    auto write = [&](CRasterFile* f) { return writer.Encode(f, frames, 2, true); };
+    EXPECT_EQ(EveryShortWriteFails(write, writer, "Write Error in GIF file"), "");
+}

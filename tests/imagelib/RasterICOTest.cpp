@@ -308,6 +308,17 @@ TEST(RasterICO, FailureTexts)
     EXPECT_STREQ(big.GetLastError(), "Can't save this image as icon");
 }
 
+TEST(RasterICO, EncoderChecksItsWrites)
+{
+    CRaster four = MakePattern(32, 32, 4), rgba = MakePattern(5, 3, 24);
+    ASSERT_TRUE(rgba.AlphaCreate());
+    rgba.AlphaSet(1, 1, 0);
+    for (CRaster* img : {&four, &rgba}) {
+        auto write = [&](CRasterFile* f) { return img->Encode(f, RASTER_FORMAT_ICO); };
+        EXPECT_EQ(EveryShortWriteFails(write, *img, "write error"), "") << img->GetBpp();
+    }
+}
+
 TEST(RasterICO, ToolsReadOurs)
 {
     const bool magick = HaveTool("/usr/bin/convert"), netpbm = HaveTool("/usr/bin/winicontopam");

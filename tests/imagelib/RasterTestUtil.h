@@ -89,6 +89,42 @@ inline std::string ComparePixels(CRaster& a, CRaster& b)
     return "";
 }
 
+// A memory stream that takes only its first `limit` bytes: later writes fail, as on a full disk.
+class CShortFile : public CRasterMemFile {
+public:
+    explicit CShortFile(uint32_t limit) : m_limit(limit) { Open(); }
+    uint32_t Write(const void* buffer, uint32_t size, uint32_t count) override
+    {
+        const uint64_t want = static_cast<uint64_t>(size) * count;
+        if (static_cast<uint64_t>(Tell()) + want > m_limit)
+            return 0;
+        return CRasterMemFile::Write(buffer, size, count);
+    }
+    bool PutC(uint8_t c) override { return Write(&c, 1, 1) == 1; }
+
+private:
+    uint32_t m_limit;
+};
+
+// Writes an image through streams that take only the first k bytes of the n its whole file needs, for every k below
+// n: each write must fail with `text`, and the whole stream must succeed. Empty, or a message naming the first fault.
+template <class Write> std::string EveryShortWriteFails(Write write, CRaster& errors, const char* text)
+{
+    CRasterMemFile whole;
+    whole.Open();
+    if (!write(&whole))
+        return std::string("the whole file fails: ") + errors.GetLastError();
+    const uint32_t n = static_cast<uint32_t>(whole.Size());
+    for (uint32_t k = 0; k < n; ++k) {
+        CShortFile cut(k);
+        if (write(&cut))
+            return "a stream of " + std::to_string(k) + " of " + std::to_string(n) + " bytes reports success";
+        if (std::string(errors.GetLastError()) != text)
+            return "cut at " + std::to_string(k) + ": " + errors.GetLastError();
+    }
+    return "";
+}
+
 // Encodes an image to BMP bytes in memory.
 inline std::vector<uint8_t> EncodeBmp(CRaster& img)
 {

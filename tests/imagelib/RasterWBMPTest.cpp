@@ -135,6 +135,14 @@ TEST(RasterWBMP, FailureTexts)
     }
 }
 
+TEST(RasterWBMP, EncoderChecksItsWrites)
+{
+    // Two-byte sizes and a row of 17 bytes.
+    CRaster img = MakePattern(130, 3, 1);
+    auto write = [&](CRasterFile* f) { return img.Encode(f, RASTER_FORMAT_WBMP); };
+    EXPECT_EQ(EveryShortWriteFails(write, img, "write error"), "");
+}
+
 TEST(RasterWBMP, ToolsAgree)
 {
     const bool netpbm =
