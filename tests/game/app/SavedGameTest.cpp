@@ -1,6 +1,7 @@
 // Saved games: the header bytes, the version rule, folder removal without following links, and save/load of the
 // demo scenario with failures that leave nothing half-restored.
 #include "game/app/SavedGame.h"
+#include "core/world/AreaMapData.h"
 #include "game/screens/eoc/EOC.h"
 #include "game/util/ByteStream.h"
 #include "tests/game/app/DemoGame.h"
@@ -204,6 +205,23 @@ TEST_F(SavedGameTest, DamagedOrMissingStateRestoresNothing)
     auto refused = Reload("cut", ok);
     EXPECT_FALSE(ok);
     EXPECT_FALSE(refused->Game().m_pMap);
+}
+
+TEST_F(SavedGameTest, MapBitmapNameNeverLeavesTheSaveFolder)
+{
+    // A file outside the save folder that a crafted name points at: it is neither deleted nor copied over.
+    const fs::path victim = m_dir / "victim.bmp";
+    std::ofstream(victim) << "keep";
+    char* bitmap = m_run->Game().m_pAreaMap->m_szMapBitmap;
+    for (const std::string& name : {victim.string(), std::string("../victim.bmp"), std::string("../../victim.bmp")}) {
+        SCOPED_TRACE(name);
+        std::snprintf(bitmap, 260, "%s", name.c_str());
+        ASSERT_TRUE(m_run->Game().SaveGame("one"));
+        EXPECT_EQ(demo_game::ReadFileText(victim), "keep");
+        for (const auto& entry : fs::directory_iterator(m_dir / "Saves"))
+            EXPECT_EQ(entry.path().filename(), "one");
+        EXPECT_FALSE(fs::exists(m_dir / "Saves" / "one" / "victim.bmp"));
+    }
 }
 
 } // namespace
