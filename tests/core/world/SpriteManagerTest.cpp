@@ -592,6 +592,19 @@ TEST_F(SpriteManagerTest, AssignedIdsComeFromTheCountersOfTheAgencyKind)
     EXPECT_EQ(m.CreateStationSprite(Placement(kStationSprite, 0), true)->m_Placement.ServiceId, 1); // counter 12
 }
 
+TEST_F(SpriteManagerTest, IdCountersWrapAtTheTopOfTheRange)
+{
+    // A unit loaded with the id 2^31 - 2 leaves its counter at the top: the next ids wrap, as the events' do.
+    TempFolder folder;
+    auto bytes = ManagerStream(4, {{0, kUnitSprite, 0, 100, 120, INT32_MAX - 1}});
+    std::unique_ptr<CSpriteManager> m(LoadBytes<CSpriteManager>(folder, bytes, "Sprites"));
+    ASSERT_TRUE(m);
+    EXPECT_EQ(m->GetIdCounter(0), INT32_MAX);
+    EXPECT_EQ(m->CreateUnitSprite(Placement(kUnitSprite, 0), true)->m_Placement.ServiceId, INT32_MAX);
+    EXPECT_EQ(m->GetIdCounter(0), INT32_MIN);
+    EXPECT_EQ(m->CreateUnitSprite(Placement(kUnitSprite, 0), true)->m_Placement.ServiceId, INT32_MIN);
+}
+
 TEST_F(SpriteManagerTest, SelectionMarkerFollowsAndIsForgottenWithItsSprites)
 {
     CSpriteManager m;
