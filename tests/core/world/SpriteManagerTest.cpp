@@ -222,6 +222,26 @@ TEST_F(SpriteManagerTest, LongFieldsAreCutAndTheRowStaysInStep)
     EXPECT_EQ(m.GetTemplates(kFeatureSprite)[0].m_nDepthKey, 33);
 }
 
+TEST_F(SpriteManagerTest, ShortRowsKeepTheirNumbersToThemselves)
+{
+    // A row with too few columns keeps the defaults of the missing ones; the next row is read whole.
+    std::ofstream out(data.File("Terrain_Features_List.csv"));
+    out << "h\nh\nh\n1,Bush,bush\n2,Tree,tree,0,1,7,50%,0,0,0,0,0,0,0\r\n3,Rock,rock,0,1,9 \n";
+    out.close();
+    CSpriteManager m;
+    ASSERT_TRUE(m.LoadReferenceLists(data.Path(), "Agency.csv", nullptr));
+    ASSERT_EQ(m.GetTemplateCount(kFeatureSprite), 3);
+    const CSprite* t = m.GetTemplates(kFeatureSprite);
+    EXPECT_STREQ(t[0].m_szName, "Bush");
+    EXPECT_EQ(t[0].m_nDepthKey, 0);
+    EXPECT_STREQ(t[1].m_szName, "Tree");
+    EXPECT_EQ(t[1].m_nDepthKey, 7);
+    EXPECT_EQ(t[1].m_nAlphaPercent, 50);
+    EXPECT_STREQ(t[2].m_szName, "Rock");
+    EXPECT_EQ(t[2].m_nDepthKey, 9);
+    EXPECT_EQ(t[2].m_nAlphaPercent, 0);
+}
+
 // ---- stored streams ----
 
 struct SpriteRow {
