@@ -87,6 +87,8 @@ void CSquadGame::AttachScenario()
 {
     Release();
     RefreshPlayer();
+    // A new scenario's counts start at zero (a saved game's come back with its scoring block).
+    m_score = CSquadScoreCounts();
     m_pScenario = std::make_unique<CSquadManager>();
     m_pArea = std::make_unique<CSquadManager>();
     m_pScenario->SetServices(&m_services);

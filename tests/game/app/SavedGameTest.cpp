@@ -127,6 +127,11 @@ TEST_F(SavedGameTest, RoundTripRestoresEveryBlock)
     eoc.m_uFacilityFlags = 0x5; // two facilities set up
     eoc.m_aSections[1].uActivated = 0x4204;
     eoc.m_aSections[1].fResourcePoints = 12.5f;
+    CSquadScoreCounts& counts = m_run->Game().m_pSquadGame->m_score;
+    counts.nAssaults = 3;
+    counts.nAnnoyableTicks = 120;
+    counts.nTicksAnnoying = 45;
+    counts.nAreaSquadsCalled = 2;
     ASSERT_TRUE(m_run->Game().SaveGame("one"));
     const fs::path folder = m_dir / "Saves" / "one";
     for (const char* f : {"Millbrook.zri", "Millbrook.zra", "Millbrook.csv", "ZR-Log.txt", "SaveData.zrd"})
@@ -145,6 +150,12 @@ TEST_F(SavedGameTest, RoundTripRestoresEveryBlock)
     EXPECT_EQ(back.m_uFacilityFlags, 0x5u);
     EXPECT_EQ(back.m_aSections[1].uActivated, 0x4204u);
     EXPECT_EQ(back.m_aSections[1].fResourcePoints, 12.5f);
+    // The squads' running counts, which the final scores are made from.
+    const CSquadScoreCounts& again = restored->Game().m_pSquadGame->m_score;
+    EXPECT_EQ(again.nAssaults, 3);
+    EXPECT_EQ(again.nAnnoyableTicks, 120);
+    EXPECT_EQ(again.nTicksAnnoying, 45);
+    EXPECT_EQ(again.nAreaSquadsCalled, 2);
 }
 
 TEST_F(SavedGameTest, RoundTripRestoresTheIncident)
