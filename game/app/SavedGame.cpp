@@ -377,8 +377,8 @@ bool CGame::LoadSavedGame(const std::string& name)
     LoadRunTrailer(m_pIncidentWorld.get(), in);
     m_nIAPMark = header.nIAPMark;
     m_nIAPPenaltySaved = iap;
-    scenario->ResumeAfterLoad();
-    area->ResumeAfterLoad();
+    // The one start-of-play pass after a load: paths asked again, area route speeds, the first sync step (44).
+    m_pSquadGame->ResumeAfterLoad();
     m_pRuntime->RestoreAfterLoad();
 
     // The log comes back with the game.

@@ -173,6 +173,9 @@ void CSquadGame::ResumeAfterLoad()
     m_pScenario->ResumeAfterLoad();
     m_pArea->ResumeAfterLoad();
     m_pArea->RestoreRouteSpeeds();
+    // The first step's synchronisation (44) tells every machine where the squads stand. Its work is not run
+    // again: the saved game was taken after that step's work, and a second pass would put the restored run a
+    // step ahead of the one that was saved.
     if (m_services.bAuthority)
-        m_pScenario->GameStep(kGmSquadSync);
+        m_pScenario->PostSync(kGmSquadSync);
 }

@@ -2,6 +2,11 @@
 // demo scenario with failures that leave nothing half-restored.
 #include "game/app/SavedGame.h"
 #include "core/world/AreaMapData.h"
+#include "core/world/Sprite.h"
+#include "core/world/SpriteManager.h"
+#include "core/world/StationData.h"
+#include "core/world/UnitTaskRecord.h"
+#include "game/app/GameMessages.h"
 #include "game/screens/eoc/EOC.h"
 #include "game/util/ByteStream.h"
 #include "tests/game/app/DemoGame.h"
@@ -216,6 +221,34 @@ TEST_F(SavedGameTest, DamagedOrMissingStateRestoresNothing)
     auto refused = Reload("cut", ok);
     EXPECT_FALSE(ok);
     EXPECT_FALSE(refused->Game().m_pMap);
+}
+
+TEST_F(SavedGameTest, RestoreResumesRouteSpeedsAndSendsTheSquadsOnce)
+{
+    // A squad called from a station is on its way across the area map when the game is saved.
+    CSquadManager* area = m_run->Game().m_pSquadGame->Area();
+    CSprite* station = nullptr;
+    for (CSprite* s = m_run->Game().m_pAreaSprites->GetHead(); s && !station; s = s->m_pNext)
+        if (s->Kind() == kStationSprite && area->DispatchFromStation(s, 0, 0))
+            station = s;
+    ASSERT_NE(station, nullptr);
+    for (int i = 0; i < 4; ++i)
+        m_run->Step();
+    ASSERT_TRUE(m_run->Game().SaveGame("route"));
+
+    demo_game::CDemoGame other(m_dir);
+    std::vector<uint16_t> posts;
+    other.Game().m_fnPostObserver = [&posts](uint16_t id, const uint8_t*, size_t) { posts.push_back(id); };
+    ASSERT_TRUE(other.Game().LoadSavedGame("route"));
+    EXPECT_EQ(std::count(posts.begin(), posts.end(), kGmSquadSync), 1);
+    int onRoute = 0;
+    for (CSquad* v : other.Game().m_pSquadGame->Area()->Vehicles()) {
+        if (!v->OnAreaMap() || !v->m_pHomeStation)
+            continue;
+        ++onRoute;
+        EXPECT_EQ(v->m_pUnitRecord->m_fSpeed, v->m_pHomeStation->m_pStationData->m_fRouteSpeed);
+    }
+    EXPECT_EQ(onRoute, 1);
 }
 
 TEST_F(SavedGameTest, MapBitmapNameNeverLeavesTheSaveFolder)
