@@ -146,6 +146,16 @@ TEST_F(ScenarioLoadTest, MapBitmapNameWithAFolderIsRefused)
     }
 }
 
+TEST_F(ScenarioLoadTest, PathFinderLogFollowsItsSwitch)
+{
+    ASSERT_TRUE(m_run->LoadScenario("Millbrook.zri"));
+    EXPECT_FALSE(fs::exists(m_dir / "AStarLog.txt"));
+    demo_game::CDemoGame logged(m_dir);
+    logged.Game().m_uMode |= kModeAStarLog;
+    ASSERT_TRUE(logged.LoadScenario("Millbrook.zri"));
+    EXPECT_TRUE(fs::exists(m_dir / "AStarLog.txt"));
+}
+
 TEST_F(ScenarioLoadTest, LobbyQuickStartReachesPlay)
 {
     CGame& game = m_run->Game();
