@@ -725,8 +725,18 @@ bool QFArchive::ParseTag(const std::string& line, int* kind, std::string* name, 
     *name = n == "~NULL~" ? std::string() : n;
     if (k == kNullObject)
         return true;
+    // The keywords are looked for after the name's closing quote, so a name ending in "Type" or "id" (such
+    // as "pSid->Type", split at its '>') is not taken for one; a line without a quoted name is read as tokens.
+    const std::string key = "name=\"";
+    const size_t open = line.find(key);
+    const size_t close = open == std::string::npos ? open : line.find('"', open + key.size());
+    size_t from = nameAt + 1;
+    if (close != std::string::npos) {
+        tokens = Tokenise(line.substr(close + 1));
+        from = 0;
+    }
     size_t typeAt = 0;
-    *type = after("type", nameAt + 1, &typeAt);
+    *type = after("type", from, &typeAt);
     if (k == kValue)
         return true;
     size_t idAt = 0;

@@ -225,6 +225,13 @@ template <class T> bool SerializePointer(QFArchive* archive, T** member, const s
     bool isFuture = false;
     int32_t id = -1;
     QFSerializeBase* object = archive->ReadObjectPointer(&T::s_classInfo, name, &isFuture, &id);
+    if (isFuture && owning) {
+        // The member would be filled later through its address, which may be gone by then (a local, a slot of a
+        // list that grows); nothing writes forward records for owned objects, so they are refused.
+        *member = nullptr;
+        archive->SetFailed("forward reference to an owned " + std::string(T::s_classInfo.className) + " in " + name);
+        return true;
+    }
     if (isFuture) {
         *member = nullptr;
         archive->AddLoadFuture(id, name, &T::s_classInfo, [archive, member, owning, name](QFSerializeBase* o, bool fresh) {
@@ -240,8 +247,7 @@ template <class T> bool SerializePointer(QFArchive* archive, T** member, const s
 // The object-pointer handler for a member that owns the T (or derived) it points to. Storing writes the object
 // once per document; loading creates it by class name. An object of another class, or a reference to an object
 // that another member already holds, fails the archive and leaves the member null.
-// A forward record fills the member later in the document, so the member must stay where it is until
-// EndDocument: read the elements of a list straight into stable slots, never into a local.
+// A forward record for an owned object fails the archive and leaves the member null.
 template <class T> bool QFSerializePointer(QFArchive* archive, T** member, const std::string& name)
 {
     return qf_detail::SerializePointer(archive, member, name, true);

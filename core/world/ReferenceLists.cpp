@@ -26,22 +26,27 @@ public:
         Check(std::fscanf(m_file, "%*[^,\r\n]"));
         Comma();
     }
+    // Numbers stop at the end of their line: a short row keeps the defaults of its missing fields instead of
+    // taking the next row's numbers ("%d" alone would skip the line end).
     int Int(int value = 0)
     {
-        Check(std::fscanf(m_file, "%d", &value));
+        if (!AtLineEnd())
+            Check(std::fscanf(m_file, "%d", &value));
         Comma();
         return value;
     }
     float Float(float value = 0.0f)
     {
-        Check(std::fscanf(m_file, "%f", &value));
+        if (!AtLineEnd())
+            Check(std::fscanf(m_file, "%f", &value));
         Comma();
         return value;
     }
     // A number followed by a percent sign.
     int Percent(int value = 0)
     {
-        Check(std::fscanf(m_file, "%d%%", &value));
+        if (!AtLineEnd())
+            Check(std::fscanf(m_file, "%d%%", &value));
         Comma();
         return value;
     }
@@ -56,6 +61,17 @@ public:
 
 private:
     void Comma() { Check(std::fscanf(m_file, ",")); }
+    // Skips blanks and tabs; true when the line (or the file) ends there, with the line end left unread.
+    bool AtLineEnd()
+    {
+        int c;
+        while ((c = std::fgetc(m_file)) == ' ' || c == '\t') {
+        }
+        if (c == EOF)
+            return true;
+        std::ungetc(c, m_file);
+        return c == '\n' || c == '\r';
+    }
     // A field that does not match keeps its default; the row reading goes on.
     static void Check(int) {}
     FILE* m_file;

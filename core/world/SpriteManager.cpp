@@ -200,7 +200,8 @@ void CSpriteManager::AddSprite(CSprite* sprite, bool assignId)
         if (counter >= 0) {
             if (sprite->m_Placement.ServiceId == 0)
                 sprite->m_Placement.ServiceId = m_anIdCounters[counter];
-            ++m_anIdCounters[counter];
+            // Unsigned, so an id near the top of the range (from a file) wraps instead of overflowing.
+            m_anIdCounters[counter] = static_cast<int32_t>(static_cast<uint32_t>(m_anIdCounters[counter]) + 1u);
         }
     }
     // Before the first sprite whose depth is not lower: the later of equal depths is drawn first.

@@ -96,6 +96,11 @@ CFileReceipt::EResult CFileReceipt::Add(int32_t counter, const uint8_t* data, si
         return Fail(std::string("the ") + kind->szWhat + " could not be unpacked within " +
                     std::to_string(kind->nLimit) + " bytes");
     }
+    // The file lands under its own plain name only: a target ending in a folder, drive or ".." is refused.
+    if (!IsBareFileName(std::filesystem::path(m_strTarget).filename().string())) {
+        std::free(inflated);
+        return Fail(m_strTarget + " is not a plain file name");
+    }
     const bool written = WriteFileWhole(m_strTarget, inflated, static_cast<size_t>(length));
     std::free(inflated);
     m_aData.clear();

@@ -310,6 +310,9 @@ bool CGame::StartScenario()
     m_nIAPPenaltySaved = 0;
     if (m_bAuthority)
         PostGameSignal(kGmStarted);
+    // The "ZR.ini" switch: the path finder writes "AStarLog.txt" in the base folder.
+    if ((m_uMode & kModeAStarLog) && m_pAStar)
+        m_pAStar->OpenLog(m_strBasePath);
     m_nInputState = 0;
     m_nHudSubState = 0;
     if (m_uMode & kModeSingle) {

@@ -3,6 +3,7 @@
 
 #include "core/world/AreaMapData.h"
 #include "core/world/SpriteManager.h"
+#include "game/app/FileTransfer.h"
 #include "game/app/Game.h"
 #include "game/app/ScenarioLoad.h"
 #include "game/app/ScenarioLoadRuntime.h"
@@ -49,6 +50,9 @@ bool CopyOne(const fs::path& from, const fs::path& to)
     const fs::path source = platform::ResolvePathCase(from.string());
     if (!fs::is_regular_file(source, ec))
         return false;
+    // A target that is its own source is left alone: clearing it for the retry would delete the source.
+    if (fs::equivalent(source, to, ec))
+        return true;
     if (fs::copy_file(source, to, fs::copy_options::none, ec))
         return true;
     fs::permissions(to, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add, ec);
@@ -254,7 +258,8 @@ bool CGame::SaveGame(const std::string& name)
     CopyOne(base / names.strScenario, scratch / names.strFileName);
     CopyOne(base / names.strAreaMap, scratch / fs::path(names.strAreaMap).filename());
     CopyOne(base / names.strAgencyCsv, scratch / fs::path(names.strAgencyCsv).filename());
-    if (m_pAreaMap && m_pAreaMap->m_szMapBitmap[0]) {
+    // Only a plain file name is copied: a folder or ".." in it would name a target outside the save folder.
+    if (m_pAreaMap && m_pAreaMap->m_szMapBitmap[0] && IsBareFileName(m_pAreaMap->m_szMapBitmap)) {
         const std::string bitmap = m_pAreaMap->m_szMapBitmap;
         if (!CopyOne(base / "Maps" / bitmap, scratch / bitmap))
             CopyOne(scenarioFolder / bitmap, scratch / bitmap);
@@ -372,8 +377,8 @@ bool CGame::LoadSavedGame(const std::string& name)
     LoadRunTrailer(m_pIncidentWorld.get(), in);
     m_nIAPMark = header.nIAPMark;
     m_nIAPPenaltySaved = iap;
-    scenario->ResumeAfterLoad();
-    area->ResumeAfterLoad();
+    // The one start-of-play pass after a load: paths asked again, area route speeds, the first sync step (44).
+    m_pSquadGame->ResumeAfterLoad();
     m_pRuntime->RestoreAfterLoad();
 
     // The log comes back with the game.

@@ -227,6 +227,13 @@ bool LoadScenarioForGame(CGame& game)
             game.ReleaseScenario();
             return Fail(path + (reason.empty() ? ": no area map or stations" : ": " + reason));
         }
+        // The name becomes a path in the save folder and on clients: a folder, drive or ".." is refused.
+        const char* bitmap = game.m_pAreaMap->m_szMapBitmap;
+        if (bitmap[0] && !IsBareFileName(bitmap)) {
+            const std::string name = bitmap;
+            game.ReleaseScenario();
+            return Fail(path + ": the map bitmap name \"" + name + "\" is not a plain file name");
+        }
         game.m_pAreaSprites = game.m_pAreaMap->m_pSpriteManager;
     }
     // The map bitmap: beside a saved game's files, else in the "Maps" folder beside the scenario.

@@ -3,6 +3,7 @@
 
 #include "game/app/Game.h"
 #include "game/rules/RulesGame.h"
+#include "game/sim/SquadGame.h"
 
 void CScenarioRuntime::Start()
 {
@@ -43,9 +44,30 @@ std::array<uint8_t, 32> CScenarioRuntime::GetClockState() const
     return m_game.m_pRules->m_scoring.GetClockState();
 }
 
+namespace {
+
+// The squads' running counts and the statistics that the final tally sets from them. A saved game keeps the
+// counts in these statistics, which stay unused until that tally.
+struct CRunningCount {
+    int32_t CSquadScoreCounts::*pCount;
+    EScoreStat eStat;
+};
+constexpr CRunningCount kRunningCounts[] = {
+    {&CSquadScoreCounts::nAssaults, kStatRespondersInCombat},
+    {&CSquadScoreCounts::nAnnoyableTicks, kStatAnnoyableTicks},
+    {&CSquadScoreCounts::nTicksAnnoying, kStatTicksAnnoying},
+    {&CSquadScoreCounts::nAreaSquadsCalled, kStatAreaSquadsCalled},
+};
+
+} // namespace
+
 void CScenarioRuntime::SaveScoring(CByteWriter& out) const
 {
-    m_game.m_pRules->m_scoring.SaveState(out);
+    CScoring& scoring = m_game.m_pRules->m_scoring;
+    if (m_game.m_pSquadGame)
+        for (const CRunningCount& c : kRunningCounts)
+            scoring.SetStat(c.eStat, m_game.m_pSquadGame->m_score.*c.pCount);
+    scoring.SaveState(out);
 }
 
 void CScenarioRuntime::SaveEngine(CByteWriter& out) const
@@ -55,7 +77,13 @@ void CScenarioRuntime::SaveEngine(CByteWriter& out) const
 
 bool CScenarioRuntime::LoadScoring(CByteReader& in)
 {
-    return m_game.m_pRules->m_scoring.LoadState(in);
+    const CScoring& scoring = m_game.m_pRules->m_scoring;
+    if (!m_game.m_pRules->m_scoring.LoadState(in))
+        return false;
+    if (m_game.m_pSquadGame)
+        for (const CRunningCount& c : kRunningCounts)
+            m_game.m_pSquadGame->m_score.*c.pCount = scoring.GetStat(c.eStat);
+    return true;
 }
 
 bool CScenarioRuntime::LoadEngine(CByteReader& in)

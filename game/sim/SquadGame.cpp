@@ -87,6 +87,8 @@ void CSquadGame::AttachScenario()
 {
     Release();
     RefreshPlayer();
+    // A new scenario's counts start at zero (a saved game's come back with its scoring block).
+    m_score = CSquadScoreCounts();
     m_pScenario = std::make_unique<CSquadManager>();
     m_pArea = std::make_unique<CSquadManager>();
     m_pScenario->SetServices(&m_services);
@@ -171,6 +173,9 @@ void CSquadGame::ResumeAfterLoad()
     m_pScenario->ResumeAfterLoad();
     m_pArea->ResumeAfterLoad();
     m_pArea->RestoreRouteSpeeds();
+    // The first step's synchronisation (44) tells every machine where the squads stand. Its work is not run
+    // again: the saved game was taken after that step's work, and a second pass would put the restored run a
+    // step ahead of the one that was saved.
     if (m_services.bAuthority)
-        m_pScenario->GameStep(kGmSquadSync);
+        m_pScenario->PostSync(kGmSquadSync);
 }

@@ -37,7 +37,8 @@ public:
     // Saved game: both managers' blocks (scenario first), links resolved once both are read.
     bool SaveSquads(FILE* file) const;
     bool LoadSquads(FILE* file);
-    // The start of play after a load: moving squads ask for their paths again, route speeds, one game step.
+    // The start of play after a load: moving squads ask for their paths again, area route speeds, and the
+    // authority's synchronisation records (44).
     void ResumeAfterLoad();
     // Takes the local player, roles and authority from the game (they change when a session starts).
     void RefreshPlayer();

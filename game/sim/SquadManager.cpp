@@ -396,6 +396,11 @@ void CSquadManager::GameStep(uint16_t messageId)
         s->LinkCheck();
         s->GameStep();
     }
+    PostSync(messageId);
+}
+
+void CSquadManager::PostSync(uint16_t messageId)
+{
     if (m_aUnits.empty() && m_aVehicles.empty())
         return;
     std::vector<uint8_t> message = BuildSyncMessage();

@@ -63,6 +63,8 @@ public:
     // ---- steps ----
     void MovementStep();
     void GameStep(uint16_t messageId);
+    // The synchronisation records of every squad, posted under the message id (the end of a game step).
+    void PostSync(uint16_t messageId);
     std::vector<uint8_t> BuildSyncMessage();
 
     // ---- order menu ----

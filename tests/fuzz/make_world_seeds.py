@@ -93,3 +93,11 @@ area = obj(0, 'CAreaMapData', 1) + string('AreaMap.bmp') + i32(20000) + i32(9) +
 seed('areamap_archive', 'with_stations', area + manager(1, 4, rows[:3]))
 seed('areamap_archive', 'empty', area + b'\x00' * 5)
 seed('areamap_archive', 'many_counters', obj(0, 'CAreaMapData', 1) + string('x') + i32(1) + i32(40) + i32(1) * 40 + b'\x00' * 5)
+
+# Forward records (tags 5 and 6) where a member owns its object: the station data of a sprite, the sprite manager.
+def fwd(tag, ident): return bytes([tag]) + i32(ident)
+
+
+forward_station = obj(1, 'CSpriteManager', 4) + i32(1) + i32(0) + i32(3) + i32(0) + i32(200) + i32(200) + i32(0)
+seed('areamap_archive', 'forward_station', area + forward_station + fwd(5, 9) + station(9))
+seed('areamap_archive', 'forward_manager', area + fwd(6, 1) + manager(1, 4, rows[:3]))

@@ -2,6 +2,9 @@
 // reviewed expected.txt of its case. Set ZR_UPDATE_GOLDEN=1 to write the actual output over expected.txt.
 #include "tests/game/app/DemoGame.h"
 
+#include "core/world/Sprite.h"
+#include "core/world/SpriteManager.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -14,24 +17,28 @@ namespace fs = std::filesystem;
 
 constexpr int kStepsPerMinute = 30;
 constexpr int kMinutes = 12;
-constexpr int kSplitMinute = 6;
+constexpr int kSplitMinute = 9;
 
-// The script: at a minute, the n-th responder unit of the tactical map gets an order at an offset from itself.
+// The script: at a minute, a squad (by its number) gets an order at a point: another squad's position (the target
+// of an assault) or its own, plus an offset. Besides moves it covers work near the media (the
+// annoyance counts), an assault and a dispatch from a station (the area squads called).
+constexpr int kOwnPosition = 0;
 struct ScriptedOrder {
     int minute;
-    int responder;
+    int squad;
     int action;
+    int at; // the squad whose position (and target) the order takes; kOwnPosition for its own
     int dx;
     int dy;
 };
 const ScriptedOrder kScript[] = {
-    {0, 0, 3, 96, 0},   // Move
-    {0, 1, 3, 0, 96},   // Move
-    {2, 2, 2, -64, 32}, // Move Slowly
-    {4, 0, 3, -96, 64}, // Move
-    {7, 1, 3, 64, -64}, // Move (after the split)
-    {9, 3, 3, 128, 0},  // Move
+    {0, 1, 5, 7, 48, 0}, // the patrol searches for a device beside the news crew
+    {0, 8, 4, 3, 0, 0},  // the suspect assaults the warehouse workers
+    {2, 1001, 3, kOwnPosition, -64, 32},
+    {10, 1, 3, kOwnPosition, 64, -64}, // after the split
+    {11, 9, 3, kOwnPosition, 128, 0},  // the squad called from the station
 };
+constexpr int kDispatchMinute = 0; // the first station's first resource line is called out
 
 // What the game told its developer (the reason of a failed save or load).
 std::string DebugLines()
@@ -42,28 +49,42 @@ std::string DebugLines()
     return out;
 }
 
-std::vector<CSquad*> Responders(CGame& game)
+void Dispatch(CGame& game, std::string& log)
 {
-    std::vector<CSquad*> out;
-    if (CSquadManager* m = game.m_pSquadGame->Scenario())
-        for (CSquad* s : m->Units())
-            if (s->AgencyKind() >= 0 && s->AgencyKind() <= 4)
-                out.push_back(s);
-    return out;
+    CSquadManager* area = game.m_pSquadGame->Area();
+    for (CSprite* s = game.m_pAreaSprites ? game.m_pAreaSprites->GetHead() : nullptr; s && area; s = s->m_pNext) {
+        if (s->Kind() == kStationSprite && area->RequestDispatch(s, 0)) {
+            log += "dispatch from station " + std::to_string(s->m_Placement.ServiceId) + "\n";
+            return;
+        }
+    }
+    log += "no station to dispatch from\n";
 }
 
 void GiveScriptedOrders(CGame& game, int minute, std::string& log)
 {
-    const std::vector<CSquad*> responders = Responders(game);
+    CSquadManager* squads = game.m_pSquadGame->Scenario();
     for (const ScriptedOrder& o : kScript) {
-        if (o.minute != minute || o.responder >= static_cast<int>(responders.size()))
+        CSquad* s = o.minute == minute && squads ? squads->FindSquad(o.squad) : nullptr;
+        CSquad* at = s && o.at != kOwnPosition ? squads->FindSquad(o.at) : s;
+        if (!s || !at)
             continue;
-        CSquad* s = responders[o.responder];
-        const int x = static_cast<int>(s->m_fX) + o.dx, y = static_cast<int>(s->m_fY) + o.dy;
-        s->GiveOrder(0, o.action, x, y, 0x1, nullptr); // with a path request, as a click gives it
-        log += "order " + std::to_string(CSquadManager::GetSquadNumber(s)) + " action " + std::to_string(o.action) +
-               " to " + std::to_string(x) + "," + std::to_string(y) + "\n";
+        const int x = static_cast<int>(at->m_fX) + o.dx, y = static_cast<int>(at->m_fY) + o.dy;
+        // With a path request, as a click gives it; an assault also names its target.
+        s->GiveOrder(0, o.action, x, y, 0x1, o.action == kActAssault ? at : nullptr);
+        log += "order " + std::to_string(o.squad) + " action " + std::to_string(o.action) + " to " +
+               std::to_string(x) + "," + std::to_string(y) + "\n";
     }
+    if (minute == kDispatchMinute)
+        Dispatch(game, log);
+}
+
+// The squads' running counts that the final scores are made from.
+std::string Counts(CGame& game)
+{
+    const CSquadScoreCounts& c = game.m_pSquadGame->m_score;
+    return "  counts assaults " + std::to_string(c.nAssaults) + " annoyable " + std::to_string(c.nAnnoyableTicks) +
+           " annoying " + std::to_string(c.nTicksAnnoying) + " called " + std::to_string(c.nAreaSquadsCalled) + "\n";
 }
 
 // Runs minutes [from, to) and appends their summaries.
@@ -73,7 +94,7 @@ void RunMinutes(CDemoGame& run, int from, int to, std::string& out)
         GiveScriptedOrders(run.Game(), minute, out);
         for (int i = 0; i < kStepsPerMinute; ++i)
             run.Step();
-        out += "minute " + std::to_string(minute + 1) + "\n" + run.Summary();
+        out += "minute " + std::to_string(minute + 1) + "\n" + run.Summary() + Counts(run.Game());
     }
 }
 
@@ -163,7 +184,7 @@ TEST_F(RegressionTest, SaveAndRestoreGivesTheSameRun)
     RunMinutes(*first, 0, kSplitMinute, straight);
     ASSERT_TRUE(first->Game().SaveGame("halfway")) << DebugLines();
     std::string restoredOut = straight;
-    const std::string atSave = first->Summary(false);
+    const std::string atSave = first->Summary(false) + Counts(first->Game());
 
     std::srand(7);
     RunMinutes(*first, kSplitMinute, kMinutes, straight);
@@ -174,7 +195,7 @@ TEST_F(RegressionTest, SaveAndRestoreGivesTheSameRun)
     fs::copy(first->Folder() / "Saves", second->Folder() / "Saves", fs::copy_options::recursive);
     ASSERT_TRUE(second->LoadSaved("halfway")) << DebugLines();
     // The restored game stands where the saved one stood: clock, cost and every squad.
-    EXPECT_EQ(second->Summary(false), atSave);
+    EXPECT_EQ(second->Summary(false) + Counts(second->Game()), atSave);
     std::srand(7);
     RunMinutes(*second, kSplitMinute, kMinutes, restoredOut);
     Finish(*second, restoredOut);

@@ -222,6 +222,26 @@ TEST_F(SpriteManagerTest, LongFieldsAreCutAndTheRowStaysInStep)
     EXPECT_EQ(m.GetTemplates(kFeatureSprite)[0].m_nDepthKey, 33);
 }
 
+TEST_F(SpriteManagerTest, ShortRowsKeepTheirNumbersToThemselves)
+{
+    // A row with too few columns keeps the defaults of the missing ones; the next row is read whole.
+    std::ofstream out(data.File("Terrain_Features_List.csv"));
+    out << "h\nh\nh\n1,Bush,bush\n2,Tree,tree,0,1,7,50%,0,0,0,0,0,0,0\r\n3,Rock,rock,0,1,9 \n";
+    out.close();
+    CSpriteManager m;
+    ASSERT_TRUE(m.LoadReferenceLists(data.Path(), "Agency.csv", nullptr));
+    ASSERT_EQ(m.GetTemplateCount(kFeatureSprite), 3);
+    const CSprite* t = m.GetTemplates(kFeatureSprite);
+    EXPECT_STREQ(t[0].m_szName, "Bush");
+    EXPECT_EQ(t[0].m_nDepthKey, 0);
+    EXPECT_STREQ(t[1].m_szName, "Tree");
+    EXPECT_EQ(t[1].m_nDepthKey, 7);
+    EXPECT_EQ(t[1].m_nAlphaPercent, 50);
+    EXPECT_STREQ(t[2].m_szName, "Rock");
+    EXPECT_EQ(t[2].m_nDepthKey, 9);
+    EXPECT_EQ(t[2].m_nAlphaPercent, 0);
+}
+
 // ---- stored streams ----
 
 struct SpriteRow {
@@ -346,11 +366,6 @@ TEST_F(SpriteManagerTest, StoreThenLoadGivesTheSameSprites)
     station->m_pStationData->m_pptWaypoints = {{1, 2}, {3, 4}, {5, 6}};
     station->m_pStationData->m_paResources[0] = new CStationResource();
     CopyName(station->m_pStationData->m_paResources[0]->m_szName, 260, "Medic");
-    TempFolder folder;
-    auto bytes = StoreObject(folder, &m, "Sprites");
-    std::unique_ptr<CSpriteManager> again(LoadBytes<CSpriteManager>(folder, bytes, "Sprites"));
-    ASSERT_TRUE(again);
-    ASSERT_EQ(again->GetSpritesCount(), 3);
     auto rows = [](const CSpriteManager& manager) {
         std::vector<std::vector<int>> out;
         for (CSprite* s = manager.GetHead(); s; s = s->m_pNext) {
@@ -359,11 +374,22 @@ TEST_F(SpriteManagerTest, StoreThenLoadGivesTheSameSprites)
         }
         return out;
     };
-    EXPECT_EQ(rows(m), rows(*again));
-    CSprite* loaded = again->FindSprite(kStationSprite, station->m_Placement.ServiceId);
-    ASSERT_NE(loaded, nullptr);
-    EXPECT_EQ(loaded->m_pStationData->m_pptWaypoints.size(), 3u);
-    EXPECT_STREQ(loaded->m_pStationData->GetResource(0)->m_szName, "Medic");
+    // Binary, and the XML export (whose "pSid->Type" must not be taken for the line's type keyword).
+    for (int format : {QFArchive::kBinary, QFArchive::kXML}) {
+        SCOPED_TRACE(format);
+        TempFolder folder;
+        auto bytes = StoreObject(folder, &m, "Sprites", format);
+        bool failed = true;
+        std::unique_ptr<CSpriteManager> again(LoadBytes<CSpriteManager>(folder, bytes, "Sprites", &failed, format));
+        ASSERT_TRUE(again);
+        EXPECT_FALSE(failed);
+        ASSERT_EQ(again->GetSpritesCount(), 3);
+        EXPECT_EQ(rows(m), rows(*again));
+        CSprite* loaded = again->FindSprite(kStationSprite, station->m_Placement.ServiceId);
+        ASSERT_NE(loaded, nullptr);
+        EXPECT_EQ(loaded->m_pStationData->m_pptWaypoints.size(), 3u);
+        EXPECT_STREQ(loaded->m_pStationData->GetResource(0)->m_szName, "Medic");
+    }
 }
 
 TEST_F(SpriteManagerTest, EqualDepthsKeepTheirOrderThroughEverySave)
@@ -590,6 +616,19 @@ TEST_F(SpriteManagerTest, AssignedIdsComeFromTheCountersOfTheAgencyKind)
     EXPECT_EQ(m.CreateVehicleSprite(Placement(kVehicleSprite, 0), true)->m_Placement.ServiceId, 4); // Police too
     EXPECT_EQ(m.CreateUnitSprite(Placement(kUnitSprite, 1), true)->m_Placement.ServiceId, 1);       // Fire
     EXPECT_EQ(m.CreateStationSprite(Placement(kStationSprite, 0), true)->m_Placement.ServiceId, 1); // counter 12
+}
+
+TEST_F(SpriteManagerTest, IdCountersWrapAtTheTopOfTheRange)
+{
+    // A unit loaded with the id 2^31 - 2 leaves its counter at the top: the next ids wrap, as the events' do.
+    TempFolder folder;
+    auto bytes = ManagerStream(4, {{0, kUnitSprite, 0, 100, 120, INT32_MAX - 1}});
+    std::unique_ptr<CSpriteManager> m(LoadBytes<CSpriteManager>(folder, bytes, "Sprites"));
+    ASSERT_TRUE(m);
+    EXPECT_EQ(m->GetIdCounter(0), INT32_MAX);
+    EXPECT_EQ(m->CreateUnitSprite(Placement(kUnitSprite, 0), true)->m_Placement.ServiceId, INT32_MAX);
+    EXPECT_EQ(m->GetIdCounter(0), INT32_MIN);
+    EXPECT_EQ(m->CreateUnitSprite(Placement(kUnitSprite, 0), true)->m_Placement.ServiceId, INT32_MIN);
 }
 
 TEST_F(SpriteManagerTest, SelectionMarkerFollowsAndIsForgottenWithItsSprites)

@@ -99,14 +99,17 @@ inline std::vector<uint8_t> ReadBytes(const std::string& path)
     return std::vector<uint8_t>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-// Reads one top-level object pointer of class T from a binary file; failed tells whether the archive failed.
-template <class T> T* LoadObject(const std::string& path, const std::string& name, bool* failed = nullptr)
+// Reads one top-level object pointer of class T from a file (binary unless told); failed tells whether the
+// archive failed.
+template <class T>
+T* LoadObject(const std::string& path, const std::string& name, bool* failed = nullptr, int format = QFArchive::kBinary)
 {
     QFFileStream stream;
-    if (!stream.Open(path, QFFileStream::kBinary, QFFileStream::kRead))
+    const int type = format == QFArchive::kBinary ? QFFileStream::kBinary : QFFileStream::kText;
+    if (!stream.Open(path, type, QFFileStream::kRead))
         return nullptr;
     QFArchive archive;
-    archive.BeginDocument(QFArchive::kLoading, &stream, QFArchive::kBinary);
+    archive.BeginDocument(QFArchive::kLoading, &stream, format);
     T* object = nullptr;
     QFSerializePointer(&archive, &object, name);
     if (failed)
@@ -118,21 +121,24 @@ template <class T> T* LoadObject(const std::string& path, const std::string& nam
 
 template <class T>
 T* LoadBytes(const TempFolder& folder, const std::vector<uint8_t>& bytes, const std::string& name,
-             bool* failed = nullptr)
+             bool* failed = nullptr, int format = QFArchive::kBinary)
 {
-    return LoadObject<T>(folder.Write("doc.bin", bytes), name, failed);
+    return LoadObject<T>(folder.Write("doc.bin", bytes), name, failed, format);
 }
 
-// Writes one top-level object pointer in binary and returns the file's bytes.
-template <class T> std::vector<uint8_t> StoreObject(const TempFolder& folder, T* object, const std::string& name)
+// Writes one top-level object pointer (in binary unless told) and returns the file's bytes.
+template <class T>
+std::vector<uint8_t> StoreObject(const TempFolder& folder, T* object, const std::string& name,
+                                 int format = QFArchive::kBinary)
 {
     std::string path = folder.File("stored.bin");
     {
         QFFileStream stream;
-        if (!stream.Open(path, QFFileStream::kBinary, QFFileStream::kWriteUpdate))
+        const int type = format == QFArchive::kBinary ? QFFileStream::kBinary : QFFileStream::kText;
+        if (!stream.Open(path, type, QFFileStream::kWriteUpdate))
             return {};
         QFArchive archive;
-        archive.BeginDocument(QFArchive::kStoring, &stream, QFArchive::kBinary);
+        archive.BeginDocument(QFArchive::kStoring, &stream, format);
         QFSerializePointer(&archive, &object, name);
         archive.EndDocument();
         stream.Close();

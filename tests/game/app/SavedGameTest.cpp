@@ -1,6 +1,12 @@
 // Saved games: the header bytes, the version rule, folder removal without following links, and save/load of the
 // demo scenario with failures that leave nothing half-restored.
 #include "game/app/SavedGame.h"
+#include "core/world/AreaMapData.h"
+#include "core/world/Sprite.h"
+#include "core/world/SpriteManager.h"
+#include "core/world/StationData.h"
+#include "core/world/UnitTaskRecord.h"
+#include "game/app/GameMessages.h"
 #include "game/screens/eoc/EOC.h"
 #include "game/util/ByteStream.h"
 #include "tests/game/app/DemoGame.h"
@@ -126,6 +132,11 @@ TEST_F(SavedGameTest, RoundTripRestoresEveryBlock)
     eoc.m_uFacilityFlags = 0x5; // two facilities set up
     eoc.m_aSections[1].uActivated = 0x4204;
     eoc.m_aSections[1].fResourcePoints = 12.5f;
+    CSquadScoreCounts& counts = m_run->Game().m_pSquadGame->m_score;
+    counts.nAssaults = 3;
+    counts.nAnnoyableTicks = 120;
+    counts.nTicksAnnoying = 45;
+    counts.nAreaSquadsCalled = 2;
     ASSERT_TRUE(m_run->Game().SaveGame("one"));
     const fs::path folder = m_dir / "Saves" / "one";
     for (const char* f : {"Millbrook.zri", "Millbrook.zra", "Millbrook.csv", "ZR-Log.txt", "SaveData.zrd"})
@@ -144,6 +155,12 @@ TEST_F(SavedGameTest, RoundTripRestoresEveryBlock)
     EXPECT_EQ(back.m_uFacilityFlags, 0x5u);
     EXPECT_EQ(back.m_aSections[1].uActivated, 0x4204u);
     EXPECT_EQ(back.m_aSections[1].fResourcePoints, 12.5f);
+    // The squads' running counts, which the final scores are made from.
+    const CSquadScoreCounts& again = restored->Game().m_pSquadGame->m_score;
+    EXPECT_EQ(again.nAssaults, 3);
+    EXPECT_EQ(again.nAnnoyableTicks, 120);
+    EXPECT_EQ(again.nTicksAnnoying, 45);
+    EXPECT_EQ(again.nAreaSquadsCalled, 2);
 }
 
 TEST_F(SavedGameTest, RoundTripRestoresTheIncident)
@@ -204,6 +221,51 @@ TEST_F(SavedGameTest, DamagedOrMissingStateRestoresNothing)
     auto refused = Reload("cut", ok);
     EXPECT_FALSE(ok);
     EXPECT_FALSE(refused->Game().m_pMap);
+}
+
+TEST_F(SavedGameTest, RestoreResumesRouteSpeedsAndSendsTheSquadsOnce)
+{
+    // A squad called from a station is on its way across the area map when the game is saved.
+    CSquadManager* area = m_run->Game().m_pSquadGame->Area();
+    CSprite* station = nullptr;
+    for (CSprite* s = m_run->Game().m_pAreaSprites->GetHead(); s && !station; s = s->m_pNext)
+        if (s->Kind() == kStationSprite && area->DispatchFromStation(s, 0, 0))
+            station = s;
+    ASSERT_NE(station, nullptr);
+    for (int i = 0; i < 4; ++i)
+        m_run->Step();
+    ASSERT_TRUE(m_run->Game().SaveGame("route"));
+
+    demo_game::CDemoGame other(m_dir);
+    std::vector<uint16_t> posts;
+    other.Game().m_fnPostObserver = [&posts](uint16_t id, const uint8_t*, size_t) { posts.push_back(id); };
+    ASSERT_TRUE(other.Game().LoadSavedGame("route"));
+    EXPECT_EQ(std::count(posts.begin(), posts.end(), kGmSquadSync), 1);
+    int onRoute = 0;
+    for (CSquad* v : other.Game().m_pSquadGame->Area()->Vehicles()) {
+        if (!v->OnAreaMap() || !v->m_pHomeStation)
+            continue;
+        ++onRoute;
+        EXPECT_EQ(v->m_pUnitRecord->m_fSpeed, v->m_pHomeStation->m_pStationData->m_fRouteSpeed);
+    }
+    EXPECT_EQ(onRoute, 1);
+}
+
+TEST_F(SavedGameTest, MapBitmapNameNeverLeavesTheSaveFolder)
+{
+    // A file outside the save folder that a crafted name points at: it is neither deleted nor copied over.
+    const fs::path victim = m_dir / "victim.bmp";
+    std::ofstream(victim) << "keep";
+    char* bitmap = m_run->Game().m_pAreaMap->m_szMapBitmap;
+    for (const std::string& name : {victim.string(), std::string("../victim.bmp"), std::string("../../victim.bmp")}) {
+        SCOPED_TRACE(name);
+        std::snprintf(bitmap, 260, "%s", name.c_str());
+        ASSERT_TRUE(m_run->Game().SaveGame("one"));
+        EXPECT_EQ(demo_game::ReadFileText(victim), "keep");
+        for (const auto& entry : fs::directory_iterator(m_dir / "Saves"))
+            EXPECT_EQ(entry.path().filename(), "one");
+        EXPECT_FALSE(fs::exists(m_dir / "Saves" / "one" / "victim.bmp"));
+    }
 }
 
 } // namespace

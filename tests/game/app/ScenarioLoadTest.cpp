@@ -124,6 +124,38 @@ TEST_F(ScenarioLoadTest, BrokenArchiveAndBadNamesFail)
     EXPECT_EQ(platform::RecordedMessages().back().title, "Failed to open the game info file.");
 }
 
+TEST_F(ScenarioLoadTest, MapBitmapNameWithAFolderIsRefused)
+{
+    // The ".zra" names its bitmap right after the document's header: length at byte 23, then the characters.
+    const std::string original = demo_game::ReadFileText(m_dir / "Millbrook.zra");
+    ASSERT_GT(original.size(), 27u);
+    const uint32_t length = static_cast<uint8_t>(original[23]) | static_cast<uint8_t>(original[24]) << 8;
+    CGame& game = m_run->Game();
+    for (const std::string name : {"../Millbrook.bmp", "/tmp/x.bmp", "C:x.bmp", "Maps/x.bmp", "..\\x.bmp", ".."}) {
+        SCOPED_TRACE(name);
+        std::string bytes = original;
+        const uint32_t n = static_cast<uint32_t>(name.size());
+        bytes.replace(23, 4 + length, std::string{char(n), char(n >> 8), 0, 0} + name);
+        std::ofstream(m_dir / "Millbrook.zra", std::ios::binary | std::ios::trunc) << bytes;
+        platform::ClearRecordedMessages();
+        game.m_strScenarioName = "Millbrook.zri";
+        EXPECT_FALSE(game.LoadScenario());
+        EXPECT_FALSE(game.m_pAreaMap || game.m_pMap);
+        ASSERT_FALSE(platform::RecordedMessages().empty());
+        EXPECT_NE(platform::RecordedMessages().back().text.find("not a plain file name"), std::string::npos);
+    }
+}
+
+TEST_F(ScenarioLoadTest, PathFinderLogFollowsItsSwitch)
+{
+    ASSERT_TRUE(m_run->LoadScenario("Millbrook.zri"));
+    EXPECT_FALSE(fs::exists(m_dir / "AStarLog.txt"));
+    demo_game::CDemoGame logged(m_dir);
+    logged.Game().m_uMode |= kModeAStarLog;
+    ASSERT_TRUE(logged.LoadScenario("Millbrook.zri"));
+    EXPECT_TRUE(fs::exists(m_dir / "AStarLog.txt"));
+}
+
 TEST_F(ScenarioLoadTest, LobbyQuickStartReachesPlay)
 {
     CGame& game = m_run->Game();

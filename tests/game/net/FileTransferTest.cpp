@@ -123,6 +123,11 @@ TEST_F(FileReceiptTest, AnInflatedSizeOverTheLimitOrAFailedWriteLeavesNoFile)
     const Bytes small = Deflated(Bytes(10, 1));
     CFileReceipt lost(kFileAreaMap, (m_dir / "missing" / "x.zra").string());
     EXPECT_EQ(lost.Add(0, small.data(), small.size()), CFileReceipt::EResult::Failed);
+    // A target that is not a plain file name in its folder.
+    for (const std::string& odd : {(m_dir / "..").string(), (m_dir / "").string()}) {
+        CFileReceipt up(kFileBitmap, odd);
+        EXPECT_EQ(up.Add(0, small.data(), small.size()), CFileReceipt::EResult::Failed) << odd;
+    }
     EXPECT_TRUE(fs::is_empty(m_dir));
 }
 
