@@ -5,6 +5,7 @@
 #include "imagelib/RasterGIF.h"
 #include "imagelib/RasterICO.h"
 #include "imagelib/RasterWBMP.h"
+#include "imagelib/RasterWMF.h"
 
 namespace {
 
@@ -21,6 +22,9 @@ const RasterCodec kIco = {RasterMakeCodec<CRasterICO>, RasterCodecDecode<CRaster
                           nullptr};
 const RasterCodec kWbmp = {RasterMakeCodec<CRasterWBMP>, RasterCodecDecode<CRasterWBMP>, RasterCodecEncode<CRasterWBMP>,
                            nullptr};
+// Decode with the forced sizes left at 0; Encode refuses.
+const RasterCodec kWmf = {RasterMakeCodec<CRasterWMF>, RasterCodecDecode<CRasterWMF>, RasterCodecEncode<CRasterWMF>,
+                          nullptr};
 
 // Indexed by image type. The type-0 chain tries them as RasterIO's order says (BMP, ICO, GIF, TGA, PCX, WBMP, WMF),
 // skipping empty slots.
@@ -32,7 +36,7 @@ const RasterCodec* const kCodecs[RASTER_MAX_FORMATS] = {
     nullptr, // RASTER_FORMAT_TGA: CRasterTGA, not built yet
     nullptr, // RASTER_FORMAT_PCX: CRasterPCX, not built yet
     &kWbmp,  // RASTER_FORMAT_WBMP
-    nullptr, // RASTER_FORMAT_WMF: CRasterWMF, not built yet
+    &kWmf,   // RASTER_FORMAT_WMF
 };
 
 } // namespace
