@@ -4,3 +4,4 @@ zr_fuzz(imagelib_handle SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/fuzz_imagelib_handle
 zr_fuzz(imagelib_gif SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/fuzz_imagelib_gif.cpp LIBS imagelib)
 zr_fuzz(imagelib_ico SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/fuzz_imagelib_ico.cpp LIBS imagelib)
 zr_fuzz(imagelib_wbmp SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/fuzz_imagelib_wbmp.cpp LIBS imagelib)
+zr_fuzz(imagelib_wmf SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/fuzz_imagelib_wmf.cpp LIBS imagelib)
