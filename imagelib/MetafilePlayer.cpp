@@ -108,16 +108,23 @@ void CMetafilePlayer::SetViewportOrg(double x, double y)
     m_state.vpOrgX = x, m_state.vpOrgY = y;
 }
 
-// Extents count only in the two scalable modes, and a zero extent is refused.
+// Extents count only in the two scalable modes; a zero extent, or one past 32 bits (scaled up), is refused.
+bool CMetafilePlayer::ExtentFits(double x, double y) const
+{
+    const double limit = 2147483647.0;
+    return (m_state.mapMode == 7 || m_state.mapMode == 8) && x != 0 && y != 0 && std::abs(x) <= limit &&
+           std::abs(y) <= limit;
+}
+
 void CMetafilePlayer::SetWindowExt(double x, double y)
 {
-    if ((m_state.mapMode == 7 || m_state.mapMode == 8) && x != 0 && y != 0)
+    if (ExtentFits(x, y))
         m_state.winExtX = x, m_state.winExtY = y;
 }
 
 void CMetafilePlayer::SetViewportExt(double x, double y)
 {
-    if ((m_state.mapMode == 7 || m_state.mapMode == 8) && x != 0 && y != 0)
+    if (ExtentFits(x, y))
         m_state.vpExtX = x, m_state.vpExtY = y;
 }
 
@@ -318,7 +325,9 @@ Font* CMetafilePlayer::RealizeFont()
     const LogFont& lf = *m_state.font;
     double sx = 1, sy = 1;
     Scale(sx, sy);
-    const double pixels = std::abs(double(lf.height) * sy * m_fy);
+    double pixels = std::abs(double(lf.height) * sy * m_fy);
+    if (!(pixels == pixels))
+        pixels = 0;
     int height = static_cast<int>(std::lround(std::min(pixels, double(kMaxFontHeight))));
     if (lf.height != 0 && height == 0)
         height = 1;
@@ -331,6 +340,10 @@ Font* CMetafilePlayer::RealizeFont()
         return it->second.get();
     if (m_fonts.size() >= kMaxFonts)
         m_fonts.clear();
+    // Opening a font file costs far more than a glyph: a few hundred of them spend the whole budget.
+    Spend(m_workLimit / 256);
+    if (m_bStopped)
+        return nullptr;
     FontDesc desc;
     desc.height = height;
     desc.weight = weight;

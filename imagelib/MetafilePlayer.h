@@ -90,6 +90,7 @@ private:
     void SetWindowExt(double x, double y);
     void SetViewportOrg(double x, double y);
     void SetViewportExt(double x, double y);
+    bool ExtentFits(double x, double y) const;
     void ScaleWindowExt(double xNum, double xDenom, double yNum, double yDenom);
     void ScaleViewportExt(double xNum, double xDenom, double yNum, double yDenom);
     void SaveDC();

@@ -616,6 +616,38 @@ TEST(RasterWMF, ManyRecordsStopAtTheCap)
     EXPECT_EQ(At(img, 5, 5), kWhite);
 }
 
+TEST(RasterWMF, PlayerStopsWhenItsDrawingBudgetIsSpent)
+{
+    Emf e;
+    for (int i = 0; i < 100000; ++i)
+        e.R(43, {-10, -10, 110, 110});
+    const std::vector<uint8_t> bytes = e.Build(0, 0, 100, 100);
+    platform::gdi::DeviceBitmap surface;
+    ASSERT_TRUE(surface.Create(100, 100, 32));
+    platform::gdi::DeviceContext dc(surface);
+    CMetafilePlayer player(dc, 100, 100);
+    player.PlayEmf(bytes.data(), bytes.size());
+    EXPECT_EQ(player.StopReason(), "drawing budget spent");
+    EXPECT_GT(player.RecordsPlayed(), 100u);
+    EXPECT_LT(player.RecordsPlayed(), 10000u);
+
+    // Every record a new font size: font files are opened a few hundred times at most.
+    Emf fonts;
+    for (int i = 1; i <= 3000; ++i) {
+        fonts.rec.u32(82).u32(8 + 4 + 92).u32(1).u32(static_cast<uint32_t>(-i)).fill(88, 0);
+        fonts.R(37, {1});
+        fonts.rec.u32(83).u32(8 + 68 + 4).fill(16, 0).u32(1).u32(0).u32(0);
+        fonts.rec.u32(0).u32(0).u32(1).u32(8 + 68).u32(0).fill(16, 0).u32(0).raw({'x', 0, 0, 0});
+    }
+    const std::vector<uint8_t> text = fonts.Build(0, 0, 100, 100);
+    CMetafilePlayer texts(dc, 100, 100);
+    texts.PlayEmf(text.data(), text.size());
+    if (HaveFonts()) {
+        EXPECT_EQ(texts.StopReason(), "drawing budget spent");
+        EXPECT_LT(texts.RecordsPlayed(), 2000u);
+    }
+}
+
 TEST(RasterWMF, EscapeMemoryCapEncodeAndDispatch)
 {
     const std::vector<uint8_t> emf = Emf().Build(0, 0, 300, 200);
