@@ -285,7 +285,7 @@ void CMetafilePlayer::PlayEmf(const uint8_t* data, size_t size)
     const double bw = double(h.right) - h.left, bh = double(h.bottom) - h.top;
     m_fx = bw > 0 ? m_nWidth / bw : 1;
     m_fy = bh > 0 ? m_nHeight / bh : 1;
-    m_ox = -h.left * m_fx, m_oy = -h.top * m_fy;
+    m_ox = -double(h.left) * m_fx, m_oy = -double(h.top) * m_fy;
     size_t pos = 0;
     while (!m_bStopped && pos < size) {
         if (size - pos < 8)
