@@ -7,6 +7,7 @@
 #include "imagelib/RasterPCX.h"
 #include "imagelib/RasterTGA.h"
 #include "imagelib/RasterWBMP.h"
+#include "imagelib/RasterWMF.h"
 
 namespace {
 
@@ -27,6 +28,9 @@ const RasterCodec kPcx = {RasterMakeCodec<CRasterPCX>, RasterCodecDecode<CRaster
                           nullptr};
 const RasterCodec kWbmp = {RasterMakeCodec<CRasterWBMP>, RasterCodecDecode<CRasterWBMP>, RasterCodecEncode<CRasterWBMP>,
                            nullptr};
+// Decode with the forced sizes left at 0; Encode refuses.
+const RasterCodec kWmf = {RasterMakeCodec<CRasterWMF>, RasterCodecDecode<CRasterWMF>, RasterCodecEncode<CRasterWMF>,
+                          nullptr};
 
 // Indexed by image type. The type-0 chain tries them as RasterIO's order says (BMP, ICO, GIF, TGA, PCX, WBMP, WMF),
 // skipping empty slots.
@@ -38,7 +42,7 @@ const RasterCodec* const kCodecs[RASTER_MAX_FORMATS] = {
     &kTga,   // RASTER_FORMAT_TGA
     &kPcx,   // RASTER_FORMAT_PCX
     &kWbmp,  // RASTER_FORMAT_WBMP
-    nullptr, // RASTER_FORMAT_WMF: CRasterWMF, not built yet
+    &kWmf,   // RASTER_FORMAT_WMF
 };
 
 } // namespace

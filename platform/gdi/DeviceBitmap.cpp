@@ -212,6 +212,19 @@ void DeviceBitmap::SetPixel(int x, int y, COLORREF colour)
     SetRaw(x, y, Encode(colour, m_nBitCount, m_palette, false));
 }
 
+void DeviceBitmap::Fill(const RECT& rect, COLORREF colour)
+{
+    const RECT r = IntersectRects(rect, RECT{0, 0, m_nWidth, m_nHeight});
+    if (IsRectEmpty(r))
+        return;
+    const uint32_t value = Encode(colour, m_nBitCount, m_palette, false);
+    for (int y = r.top; y < r.bottom; ++y) {
+        uint8_t* row = m_bits.data() + static_cast<size_t>(y) * m_nPitch;
+        for (int x = r.left; x < r.right; ++x)
+            WritePacked(row, x, m_nBitCount, value);
+    }
+}
+
 bool DeviceBitmap::FromSurface(const PixelSurface& surface)
 {
     if (surface.Empty() || !Create(surface.Width(), surface.Height(), 16))

@@ -34,6 +34,8 @@ public:
     COLORREF GetPixel(int x, int y) const;
     // Stores the colour (the nearest palette entry at palette depths, dropped low bits at 16 bits).
     void SetPixel(int x, int y, COLORREF colour);
+    // Stores the colour in every pixel of the rectangle, clipped to the bitmap.
+    void Fill(const RECT& rect, COLORREF colour);
 
     // Copies a 16-bit surface into a 16-bit bitmap, and any bitmap into a surface (colours cut to 5-6-5).
     bool FromSurface(const PixelSurface& surface);

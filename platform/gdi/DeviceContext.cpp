@@ -37,10 +37,7 @@ void DeviceContext::FillRect(const RECT& rect, COLORREF colour)
         m_pSurface->Fill(&rect, ColorRefTo565(colour));
         return;
     }
-    RECT r = IntersectRects(rect, Bounds());
-    for (int y = r.top; y < r.bottom; ++y)
-        for (int x = r.left; x < r.right; ++x)
-            m_pBitmap->SetPixel(x, y, colour);
+    m_pBitmap->Fill(rect, colour);
 }
 
 void DeviceContext::BlendPixel(int x, int y, COLORREF colour, int alpha)

@@ -113,6 +113,16 @@ public:
     // another makes a hole), then outlined with the pen. No anti-aliasing. False when a ring has fewer than two
     // points.
     bool PolyPolygon(const POINT* points, const int* counts, int polygons);
+    // One closed polygon, filled and outlined as PolyPolygon.
+    bool Polygon(const POINT* points, int count);
+    // The rectangle's edges lie on its left and top and one pixel inside its right and bottom; filled with the
+    // brush and outlined with the pen (without a pen the fill stops one pixel short on the right and bottom).
+    // Swapped corners are put in order.
+    bool Rectangle(int left, int top, int right, int bottom);
+    // A rectangle whose corners are quarters of an ellipse `cornerWidth` x `cornerHeight` (cut to the box).
+    bool RoundRect(int left, int top, int right, int bottom, int cornerWidth, int cornerHeight);
+    // The ellipse inside the rectangle, laid out as Rectangle's edges.
+    bool Ellipse(int left, int top, int right, int bottom);
 
 private:
     struct Line {

@@ -1,4 +1,5 @@
-// Device context shapes: pens and brushes, lines (the end pixel excluded) and even-odd filled polygons.
+// Device context shapes: pens and brushes, lines (the end pixel excluded), even-odd filled polygons, rectangles,
+// rounded rectangles and ellipses.
 #include "platform/gdi/DeviceContext.h"
 
 #include <algorithm>
@@ -16,6 +17,40 @@ int64_t MinorOffset(int64_t step, int64_t major, int64_t minor)
 {
     __int128 num = static_cast<__int128>(2) * step * minor + major;
     return static_cast<int64_t>(num / (static_cast<__int128>(2) * major));
+}
+
+// Points of a quarter of the ellipse centred at (cx, cy) with radii (rx, ry), from angle `from` on, in `steps`
+// steps of a quarter turn together; screen y grows downwards.
+void AddArc(std::vector<POINT>& out, double cx, double cy, double rx, double ry, int quarter, int steps)
+{
+    const double pi = 3.14159265358979323846;
+    for (int i = 0; i <= steps; ++i) {
+        const double a = (quarter + double(i) / steps) * pi / 2;
+        out.push_back(POINT{static_cast<int32_t>(std::lround(cx + rx * std::cos(a))),
+                            static_cast<int32_t>(std::lround(cy - ry * std::sin(a)))});
+    }
+}
+
+// Steps of one quarter arc: about one per pixel of its length, at least 2 and at most 256.
+int ArcSteps(double rx, double ry)
+{
+    return static_cast<int>(std::clamp(std::ceil(std::max(rx, ry) * 1.6), 2.0, 256.0));
+}
+
+// Rounded rectangle outline through the pixel box [left, right] x [top, bottom]; radii 0 give the corners.
+std::vector<POINT> RoundedBox(int left, int top, int right, int bottom, double rx, double ry)
+{
+    std::vector<POINT> ring;
+    if (rx <= 0 || ry <= 0) {
+        ring = {POINT{left, top}, POINT{right, top}, POINT{right, bottom}, POINT{left, bottom}};
+        return ring;
+    }
+    const int steps = ArcSteps(rx, ry);
+    AddArc(ring, right - rx, top + ry, rx, ry, 0, steps);
+    AddArc(ring, left + rx, top + ry, rx, ry, 1, steps);
+    AddArc(ring, left + rx, bottom - ry, rx, ry, 2, steps);
+    AddArc(ring, right - rx, bottom - ry, rx, ry, 3, steps);
+    return ring;
 }
 
 } // namespace
@@ -162,6 +197,39 @@ bool DeviceContext::PolyPolygon(const POINT* points, const int* counts, int poly
         }
     }
     return true;
+}
+
+bool DeviceContext::Polygon(const POINT* points, int count)
+{
+    return PolyPolygon(points, &count, 1);
+}
+
+bool DeviceContext::Rectangle(int left, int top, int right, int bottom)
+{
+    return RoundRect(left, top, right, bottom, 0, 0);
+}
+
+bool DeviceContext::RoundRect(int left, int top, int right, int bottom, int cornerWidth, int cornerHeight)
+{
+    if (left > right)
+        std::swap(left, right);
+    if (top > bottom)
+        std::swap(top, bottom);
+    if (int64_t(right) - left < 2 || int64_t(bottom) - top < 2)
+        return true; // nothing inside and no room for an edge
+    const double rx = std::min(std::abs(double(cornerWidth)), double(right) - 1 - left) / 2;
+    const double ry = std::min(std::abs(double(cornerHeight)), double(bottom) - 1 - top) / 2;
+    std::vector<POINT> ring = RoundedBox(left, top, right - 1, bottom - 1, rx, ry);
+    return Polygon(ring.data(), static_cast<int>(ring.size()));
+}
+
+bool DeviceContext::Ellipse(int left, int top, int right, int bottom)
+{
+    if (left > right)
+        std::swap(left, right);
+    if (top > bottom)
+        std::swap(top, bottom);
+    return RoundRect(left, top, right, bottom, right - left, bottom - top);
 }
 
 } // namespace platform::gdi

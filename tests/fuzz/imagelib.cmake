@@ -6,3 +6,4 @@ zr_fuzz(imagelib_ico SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/fuzz_imagelib_ico.cpp L
 zr_fuzz(imagelib_wbmp SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/fuzz_imagelib_wbmp.cpp LIBS imagelib)
 zr_fuzz(imagelib_pcx SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/fuzz_imagelib_pcx.cpp LIBS imagelib)
 zr_fuzz(imagelib_tga SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/fuzz_imagelib_tga.cpp LIBS imagelib)
+zr_fuzz(imagelib_wmf SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/fuzz_imagelib_wmf.cpp LIBS imagelib)

@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-# Writes the small seed files of the image library's fuzz targets (BMP, GIF, icon and wireless bitmap variants)
+# Writes the small seed files of the image library's fuzz targets (BMP, GIF, icon, wireless bitmap and metafile
+# variants)
 # into tests/fuzz/corpus/.
 import os
 import struct
@@ -153,6 +154,75 @@ wbmp_seeds = {
 }
 
 
+def wmf_rec(fn, words):
+    return struct.pack('<IH', 3 + len(words), fn) + b''.join(struct.pack('<H', w & 0xFFFF) for w in words)
+
+
+def wmf_colour(c):
+    return [c & 0xFFFF, c >> 16]
+
+
+def wmf(body, objects=8):
+    body += struct.pack('<IH', 3, 0)
+    return struct.pack('<HHHIHIH', 1, 9, 0x300, (18 + len(body)) // 2, objects, 0, 0) + body
+
+
+def placeable(meta, l, t, r, b, inch):
+    head = struct.pack('<IHhhhhHI', 0x9AC6CDD7, 0, l, t, r, b, inch, 0)
+    check = 0
+    for i in range(0, 20, 2):
+        check ^= struct.unpack('<H', head[i:i + 2])[0]
+    return head + struct.pack('<H', check) + meta
+
+
+def emf_rec(kind, fields):
+    return struct.pack('<II', kind, 8 + 4 * len(fields)) + b''.join(struct.pack('<i', f) for f in fields)
+
+
+def emf(body, l, t, r, b, handles=8):
+    body += emf_rec(14, [0, 16, 20])
+    head = struct.pack('<II4i4iIIIIHHIIIiiii', 1, 88, l, t, r, b, 0, 0, 0, 0, 0x464D4520, 0x10000, 88 + len(body),
+                       2, handles, 0, 0, 0, 0, 960, 960, 254, 254)
+    return head + body
+
+
+wmf_shapes = (wmf_rec(0x020B, [0, 0]) + wmf_rec(0x020C, [1000, 1000]) +
+              wmf_rec(0x02FA, [0, 1, 0] + wmf_colour(0x0000FF)) + wmf_rec(0x012D, [0]) +
+              wmf_rec(0x02FC, [0] + wmf_colour(0x00FF00) + [0]) + wmf_rec(0x012D, [1]) +
+              wmf_rec(0x041B, [500, 500, 100, 100]) + wmf_rec(0x0418, [900, 900, 500, 500]) +
+              wmf_rec(0x061C, [50, 50, 950, 950, 600, 100]) +
+              wmf_rec(0x0324, [3, 100, 900, 400, 900, 250, 600]) +
+              wmf_rec(0x0538, [2, 3, 3, 0, 0, 90, 0, 0, 90, 10, 10, 50, 10, 10, 50]) +
+              wmf_rec(0x0325, [2, 0, 0, 1000, 1000]) + wmf_rec(0x0214, [0, 1000]) + wmf_rec(0x0213, [1000, 0]) +
+              wmf_rec(0x001E, []) + wmf_rec(0x01F0, [1]) + wmf_rec(0x0127, [-1]) +
+              wmf_rec(0x061D, [0x21, 0xF0, 100, 100, 0, 0]) + wmf_rec(0x041F, wmf_colour(0xFF0000) + [5, 5]))
+wmf_text = (wmf_rec(0x0103, [8]) + wmf_rec(0x020B, [0, 0]) + wmf_rec(0x020C, [-200, 200]) +
+            wmf_rec(0x02FB, [-40, 0, 0, 0, 700, 1, 0, 0, 0] + [ord('A') | ord('r') << 8, ord('i') | ord('a') << 8,
+                                                             ord('l')]) + wmf_rec(0x012D, [0]) +
+            wmf_rec(0x0209, wmf_colour(0x123456)) + wmf_rec(0x0102, [1]) + wmf_rec(0x012E, [24]) +
+            wmf_rec(0x0521, [5, ord('H') | ord('e') << 8, ord('l') | ord('l') << 8, ord('o'), -100, 20]) +
+            wmf_rec(0x0A32, [-150, 10, 3, 2, 0, -200, 100, -120, ord('a') | ord('b') << 8, ord('c')]))
+emf_shapes = (emf_rec(39, [1, 0, 0x0000FF, 0]) + emf_rec(37, [1]) + emf_rec(38, [2, 0, 1, 0, 0xFF0000]) +
+              emf_rec(37, [2]) + emf_rec(43, [10, 10, 50, 30]) + emf_rec(42, [60, 10, 100, 50]) +
+              emf_rec(44, [10, 60, 50, 100, 10, 10]) + emf_rec(37, [-2147483648 + 5]) +
+              emf_rec(86, [0, 0, 0, 0, 3, 60 | 60 << 16, 100 | 60 << 16, 80 | 100 << 16]) +
+              emf_rec(8, [0, 0, 0, 0, 2, 6, 3, 3, 0, 0, 9, 0, 0, 9, 2, 2, 5, 2, 2, 5]) +
+              emf_rec(27, [0, 0]) + emf_rec(54, [100, 100]) + emf_rec(89, [0, 0, 0, 0, 2, 5 | 90 << 16, 90 | 5 << 16]) +
+              emf_rec(33, []) + emf_rec(40, [1]) + emf_rec(34, [-1]) + emf_rec(15, [3, 3, 0x00FF00]))
+emf_text = (emf_rec(17, [8]) + emf_rec(9, [1000, 1000]) + emf_rec(11, [100, 100]) + emf_rec(10, [0, 0]) +
+            struct.pack('<II', 82, 104) + struct.pack('<iiiiiiBBBBBBBB', 1, -200, 0, 0, 0, 400, 0, 1, 0, 0, 0, 0, 0, 0) +
+            'Arial'.encode('utf-16-le').ljust(64, b'\0') + emf_rec(37, [1]) + emf_rec(22, [6 | 24]) +
+            emf_rec(24, [0x0000FF]) + emf_rec(25, [0x00FFFF]) +
+            struct.pack('<II', 84, 8 + 68 + 8) + b'\0' * 16 + struct.pack('<Iff', 1, 0, 0) +
+            struct.pack('<iiIIIiiiiI', 500, 600, 3, 76, 2, 100, 400, 900, 700, 0) + 'Hi\u20ac'.encode('utf-16-le') + b'\0\0')
+wmf_seeds = {
+    'wmf_shapes': placeable(wmf(wmf_shapes), 0, 0, 1000, 1000, 1000),
+    'wmf_text': placeable(wmf(wmf_text), 0, 0, 200, 200, 300),
+    'emf_shapes': emf(emf_shapes, 0, 0, 100, 100),
+    'emf_text': emf(emf_text, 0, 0, 120, 80),
+}
+
+
 def write(target, name, data):
     folder = os.path.join(here, 'corpus', target)
     os.makedirs(folder, exist_ok=True)
@@ -169,6 +239,9 @@ for name, data in ico_seeds.items():
 for name, data in wbmp_seeds.items():
     for target in ('imagelib_wbmp', 'imagelib_decode'):
         write(target, name + '.wbmp', data)
+for name, data in wmf_seeds.items():
+    for target in ('imagelib_wmf', 'imagelib_decode'):
+        write(target, name + ('.emf' if name.startswith('emf') else '.wmf'), data)
 
 
 for target in ('imagelib_decode', 'imagelib_bmp', 'imagelib_handle'):

@@ -1,4 +1,5 @@
-// Tests of pens, brushes, lines and even-odd polygons on 16-bit surfaces and 32-bit device bitmaps.
+// Tests of pens, brushes, lines, even-odd polygons, rectangles and ellipses on 16-bit surfaces and 32-bit device
+// bitmaps.
 #include "platform/gdi/DeviceContext.h"
 
 #include <gtest/gtest.h>
@@ -230,6 +231,76 @@ TEST(GdiShapes, TextDrawsIntoBitmapContexts)
     ASSERT_TRUE(dc.TextOut(2, 2, "Hi", 2));
     EXPECT_FALSE(InkedPixels(bm).empty());
     EXPECT_TRUE(dc.Target().Empty());
+}
+
+// The pixels of a box [l, r) x [t, b).
+Pixels Box(int l, int t, int r, int b)
+{
+    Pixels out;
+    for (int y = t; y < b; ++y)
+        for (int x = l; x < r; ++x)
+            out.insert({x, y});
+    return out;
+}
+
+TEST(GdiShapes, RectangleCoversItsBoxAndWithoutAPenStopsShort)
+{
+    {
+        DeviceBitmap bm = WhiteBitmap(12, 12);
+        DeviceContext dc(bm);
+        dc.SelectPen(Pen{PS_SOLID, RGB(0, 0, 0)});
+        dc.SelectBrush(Brush{BS_SOLID, kInk});
+        ASSERT_TRUE(dc.Rectangle(7, 8, 2, 3)); // corners swapped
+        EXPECT_EQ(InkedPixels(bm), Box(2, 3, 7, 8));
+        EXPECT_EQ(bm.GetPixel(2, 5), RGB(0, 0, 0));
+        EXPECT_EQ(bm.GetPixel(6, 5), RGB(0, 0, 0));
+        EXPECT_EQ(bm.GetPixel(4, 5), kInk);
+    }
+    DeviceBitmap bm = WhiteBitmap(12, 12);
+    DeviceContext dc(bm);
+    dc.SelectPen(Pen{PS_NULL, 0});
+    dc.SelectBrush(Brush{BS_SOLID, kInk});
+    ASSERT_TRUE(dc.Rectangle(2, 3, 7, 8));
+    EXPECT_EQ(InkedPixels(bm), Box(2, 3, 6, 7));
+}
+
+TEST(GdiShapes, EllipseAndRoundRectKeepInsideTheirBoxAndCutTheCorners)
+{
+    for (int kind = 0; kind < 2; ++kind) {
+        DeviceBitmap bm = WhiteBitmap(60, 40);
+        DeviceContext dc(bm);
+        dc.SelectPen(Pen{PS_SOLID, RGB(0, 0, 0)});
+        dc.SelectBrush(Brush{BS_SOLID, kInk});
+        ASSERT_TRUE(kind == 0 ? dc.Ellipse(10, 5, 50, 35) : dc.RoundRect(10, 5, 50, 35, 16, 12));
+        const Pixels inked = InkedPixels(bm);
+        for (const auto& [x, y] : inked)
+            EXPECT_TRUE(x >= 10 && x < 50 && y >= 5 && y < 35) << kind << ": " << x << "," << y;
+        EXPECT_EQ(bm.GetPixel(30, 20), kInk) << kind;
+        EXPECT_EQ(bm.GetPixel(10, 5), kWhite) << kind; // corners cut
+        EXPECT_EQ(bm.GetPixel(49, 34), kWhite) << kind;
+        EXPECT_EQ(bm.GetPixel(30, 5), RGB(0, 0, 0)) << kind; // the edges touch the box at the middle
+        EXPECT_EQ(bm.GetPixel(10, 20), RGB(0, 0, 0)) << kind;
+        EXPECT_TRUE(OnlyColours(bm, {kInk, RGB(0, 0, 0)})) << kind;
+    }
+    // A round rectangle keeps straight edges between its corners; an ellipse does not.
+    DeviceBitmap bm = WhiteBitmap(60, 40);
+    DeviceContext dc(bm);
+    dc.SelectBrush(Brush{BS_SOLID, kInk});
+    ASSERT_TRUE(dc.RoundRect(10, 5, 50, 35, 16, 12));
+    EXPECT_EQ(bm.GetPixel(20, 5), RGB(0, 0, 0));
+    EXPECT_EQ(bm.GetPixel(10, 12), RGB(0, 0, 0));
+}
+
+TEST(GdiShapes, BitmapFillIsClippedToTheBitmap)
+{
+    DeviceBitmap bm = WhiteBitmap(8, 6);
+    bm.Fill(RECT{-5, 4, 3, 100}, kInk);
+    EXPECT_EQ(InkedPixels(bm), Box(0, 4, 3, 6));
+    DeviceBitmap palette;
+    ASSERT_TRUE(palette.Create(4, 4, 4, {RGB(0, 0, 0), RGB(255, 0, 0)}));
+    palette.Fill(RECT{1, 1, 3, 3}, RGB(250, 10, 0));
+    EXPECT_EQ(palette.GetRaw(1, 1), 1u);
+    EXPECT_EQ(palette.GetRaw(0, 0), 0u);
 }
 
 } // namespace
