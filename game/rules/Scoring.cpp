@@ -4,10 +4,12 @@
 
 #include "game/rules/CsvText.h"
 #include "game/util/ByteStream.h"
+#include "game/util/DataRange.h"
 #include "platform/system/MessageBox.h"
 #include "platform/system/Paths.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 
@@ -135,19 +137,25 @@ bool CScoring::LoadScoreRules(const std::string& baseFolder, const std::string& 
         platform::ShowMessageBox(path, "Failed to open file", platform::MessageIcon::Error);
         return false;
     }
-    ParseScoreRules(text);
+    ParseScoreRules(text, path);
     return true;
 }
 
-void CScoring::ParseScoreRules(const std::string& text)
+void CScoring::ParseScoreRules(const std::string& text, const std::string& file)
 {
     std::memset(m_afScoreRules, 0, sizeof m_afScoreRules);
     rules_csv::CLineReader lines(text);
     lines.Skip(); // header
     std::string line;
+    CListRange range(file);
     for (int row = 0; row < kScoreRuleCount && lines.Next(line); ++row) {
         // Row 0 names its value in the first three columns, the others in the third; the value is column 5.
-        m_afScoreRules[row] = rules_csv::CFields(line).Float(4);
+        const std::string& cell = rules_csv::CFields(line).Text(4);
+        char* end = nullptr;
+        const double value = std::strtod(cell.c_str(), &end);
+        // Dollars, per hour or once: bounded so that a day's cost at the largest cost factor stays representable.
+        if (end != cell.c_str())
+            m_afScoreRules[row] = range.Float(row + 2, "Value", value, 0.0f, kMaxScoreRule, 0.0f);
     }
     m_afScoreRules[2] = m_afScoreRules[2] * 0.016666668f * 0.33333334f;
     m_afScoreRules[3] = m_afScoreRules[3] * 0.016666668f * 0.33333334f;

@@ -208,18 +208,20 @@ void CEOCUnitData::ApplyUnitFactors(int section, int unit)
         return;
     const auto& f = m_aFactors[Index(section, unit)];
     auto& q = m_afSquadFactors;
-    q[2] *= f[0];
-    q[3] *= f[0];
-    q[4] *= f[1];
-    q[16] *= f[2];
-    q[6] *= f[3];
-    q[5] *= f[4];
+    // Each product stays within ten times the normal rate, so the costs it scales stay representable.
+    auto scale = [](float& factor, float by) { factor = std::clamp(factor * by, 0.0f, kMaxSquadFactor); };
+    scale(q[2], f[0]);
+    scale(q[3], f[0]);
+    scale(q[4], f[1]);
+    scale(q[16], f[2]);
+    scale(q[6], f[3]);
+    scale(q[5], f[4]);
     for (int i = 0; i < 7; ++i)
-        q[static_cast<size_t>(9 + i)] *= f[static_cast<size_t>(5 + i)];
-    q[7] *= f[12];
-    q[8] *= f[13];
-    q[44] *= f[6];
-    m_fExtraFactor *= f[14];
+        scale(q[static_cast<size_t>(9 + i)], f[static_cast<size_t>(5 + i)]);
+    scale(q[7], f[12]);
+    scale(q[8], f[13]);
+    scale(q[44], f[6]);
+    scale(m_fExtraFactor, f[14]);
 }
 
 void CEOCUnitData::ApplyAllActiveFactors()
