@@ -93,7 +93,8 @@ bool CMap2DLinked::LoadAreaMapBitmap(const std::string& baseDirectory, const std
                                                         name.empty() ? std::string("AreaMap.bmp") : name);
     int width = 0;
     int height = 0;
-    CSurface* bitmap = display->BitmapToSurface(path, &width, &height, false);
+    // A missing map picture is told once; the map draws without it.
+    CSurface* bitmap = display->BitmapToSurface(path, &width, &height, true);
     if (!bitmap)
         return false;
     DeleteSurface(m_pMapBitmap);

@@ -173,3 +173,69 @@ INSTANTIATE_TEST_SUITE_P(Lists, DamagedListsTest, ::testing::ValuesIn(kLists),
                          [](const auto& info) { return std::string(info.param.szName); });
 
 } // namespace
+
+namespace {
+
+// A picture, font or cursor of the demo missing or damaged: one message naming it, and the demo still plays.
+struct MissingFile {
+    const char* szName;
+    const char* szFile;
+    bool bTruncate; // damaged (cut to a few bytes) instead of missing
+};
+
+void PrintTo(const MissingFile& c, std::ostream* os)
+{
+    *os << c.szName;
+}
+
+const MissingFile kMissing[] = {
+    {"TitleArt", "Art/ZR_Title.bmp", false},          {"TitleArtDamaged", "Art/ZR_Title.bmp", true},
+    {"AreaMap", "Maps/Millbrook_Area.bmp", false},    {"Font", "Art/accid___.ttf", false},
+    {"FontDamaged", "Art/accid___.ttf", true},        {"Cursor", "GUI/Assault.cur", false},
+    {"CursorDamaged", "GUI/AssaultDanger.cur", true},
+};
+
+class MissingFileTest : public ::testing::TestWithParam<MissingFile> {};
+
+TEST_P(MissingFileTest, OneMessageNamesItAndPlayGoesOn)
+{
+    const MissingFile& c = GetParam();
+    platform::SetMessageEcho(false);
+    platform::ClearRecordedMessages();
+    ASSERT_FALSE(demo_game::DemoData().empty());
+    const fs::path dir = CDemoGame::CopyDemoData();
+    const fs::path file = dir / c.szFile;
+    ASSERT_TRUE(fs::exists(file));
+    if (c.bTruncate)
+        fs::resize_file(file, 10);
+    else
+        fs::remove(file);
+    {
+        CDemoGame run(dir);
+        CGame& g = run.Game();
+        ASSERT_TRUE(g.LoadFrontEnd());
+        g.m_uMode = (g.m_uMode & ~kModeTitle) | kModeLobby;
+        g.m_pLobby->m_strChosenName = "Millbrook.zri";
+        ASSERT_TRUE(g.StartOrJoinGame());
+        ASSERT_TRUE(g.StartScenario());
+        g.Draw();
+        for (int i = 0; i < 30; ++i)
+            run.Step();
+        g.Draw();
+    }
+    // The process-wide sound object looks in "Sounds" under the working folder, which a test does not set.
+    std::vector<platform::MessageRecord> shown;
+    for (const platform::MessageRecord& m : platform::RecordedMessages())
+        if (m.title != "Sound")
+            shown.push_back(m);
+    ASSERT_EQ(shown.size(), 1u) << shown[0].text << shown.back().text;
+    EXPECT_NE(shown[0].text.find(" Couldn't load "), std::string::npos) << shown[0].text;
+    EXPECT_NE(shown[0].text.find(fs::path(c.szFile).filename().string()), std::string::npos) << shown[0].text;
+    std::error_code ec;
+    fs::remove_all(dir, ec);
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, MissingFileTest, ::testing::ValuesIn(kMissing),
+                         [](const auto& info) { return std::string(info.param.szName); });
+
+} // namespace
