@@ -258,10 +258,44 @@ void CScoring::SaveState(CByteWriter& out) const
         out.WriteI32(stat);
 }
 
+// What no game can have written: a time that is no time of day, a cost below 0 or not a number, a score total
+// that is not a number or a negative count.
+bool CScoring::IsPossibleSaveState(const uint8_t* block)
+{
+    CByteReader in(block, kScoringBlockSize);
+    int32_t tick = 0, current = 0, start = 0;
+    float cost = 0.0f;
+    in.ReadI32(tick);
+    in.Skip(sizeof m_szDate);
+    in.ReadI32(current);
+    in.ReadI32(start);
+    in.ReadFloat(cost);
+    auto isTime = [](int32_t t) { return t >= 0 && t / 100 <= 24 && t % 100 <= 59; };
+    if (!isTime(current) || !isTime(start) || !std::isfinite(cost) || cost < 0.0f)
+        return false;
+    for (int i = 0; i < kScoreCount; ++i) {
+        float total = 0.0f;
+        in.ReadFloat(total);
+        if (!std::isfinite(total))
+            return false;
+    }
+    for (int i = 0; i < kStatCount; ++i) {
+        int32_t stat = 0;
+        in.ReadI32(stat);
+        if (stat < 0)
+            return false;
+    }
+    return in.Ok();
+}
+
 bool CScoring::LoadState(CByteReader& in)
 {
     if (in.Remaining() < kScoringBlockSize) {
         in.Skip(in.Remaining() + 1); // marks the reader failed
+        return false;
+    }
+    if (!IsPossibleSaveState(in.Current())) {
+        in.Skip(in.Remaining() + 1);
         return false;
     }
     ApplyClockState(in.Current(), kClockStateSize);

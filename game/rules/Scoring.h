@@ -184,6 +184,8 @@ public:
     // The saved-game block: clock state, totals and statistics (312 bytes).
     void SaveState(CByteWriter& out) const;
     bool LoadState(CByteReader& in);
+    // Whether a saved game's scoring block (kScoringBlockSize bytes) is one a game can have written.
+    static bool IsPossibleSaveState(const uint8_t* block);
 
     int32_t GetCurrentTime() const { return m_nCurrentTime; }
     int32_t GetStartTime() const { return m_nStartTime; }

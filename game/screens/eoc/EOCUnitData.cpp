@@ -523,6 +523,26 @@ void CEOCUnitData::Save(CByteWriter& out) const
     }
 }
 
+// What no game can have written: unit bits past the 28 units, shares outside 0-100, a chief below -1, flags that
+// are not 0 or 1, Resource Points that are negative or not numbers, order times that are no time of day.
+bool CEOCUnitData::IsPossibleSaveState(const CEOCSectionTable& sections,
+                                       const std::array<int32_t, kSections * kUnitsPerSection>& times)
+{
+    constexpr uint32_t kUnitBits = (1u << kUnitsPerSection) - 1;
+    for (const CEOCSection& s : sections) {
+        if ((s.uActivated & ~kUnitBits) || (s.uOrdered & ~kUnitBits) || s.nAllocation < 0 || s.nAllocation > 100 ||
+            s.nProposed < 0 || s.nProposed > 100 || s.nChief < -1 || s.bChiefActive > 1 || s.bChiefOrdered > 1 ||
+            !std::isfinite(s.fResourcePoints) || s.fResourcePoints < 0.0f || !std::isfinite(s.fGranted) ||
+            s.fGranted < 0.0f)
+            return false;
+    }
+    for (int32_t t : times) {
+        if (t < 0 || t / 100 > 24 || t % 100 > 59)
+            return false;
+    }
+    return true;
+}
+
 bool CEOCUnitData::Load(CByteReader& in)
 {
     if (in.Remaining() < kSaveBlockSize)
@@ -535,17 +555,13 @@ bool CEOCUnitData::Load(CByteReader& in)
         ReadSection(in, s);
     for (int32_t& t : times)
         in.ReadI32(t);
-    if (!in.Ok())
+    if (!in.Ok() || !IsPossibleSaveState(sections, times))
         return false;
     m_uFacilityFlags = placed & 0x3F;
     m_aSections = sections;
     for (size_t i = 0; i < times.size(); ++i)
         m_aUnits[i].nOrderTime = times[i];
     for (CEOCSection& s : m_aSections) {
-        if (!std::isfinite(s.fResourcePoints) || s.fResourcePoints < 0.0f)
-            s.fResourcePoints = 0.0f;
-        if (!std::isfinite(s.fGranted) || s.fGranted < 0.0f)
-            s.fGranted = 0.0f;
         if (s.nChief != -1)
             s.nChief = 0;
     }

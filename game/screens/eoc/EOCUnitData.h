@@ -138,6 +138,9 @@ public:
     // The saved-game block: placement word, section table, order times (724 bytes).
     void Save(CByteWriter& out) const;
     bool Load(CByteReader& in);
+    // Whether a saved game's section table and order times are ones a game can have written.
+    static bool IsPossibleSaveState(const CEOCSectionTable& sections,
+                                    const std::array<int32_t, kSections * kUnitsPerSection>& times);
 
     const CEOCUnit& Unit(int section, int unit) const { return m_aUnits[Index(section, unit)]; }
     CEOCUnit& Unit(int section, int unit) { return m_aUnits[Index(section, unit)]; }

@@ -76,7 +76,8 @@ void IAP_PhaseIF::WriteState(CByteWriter& out, int32_t delay)
 bool IAP_PhaseIF::ReadState(CByteReader& in, int32_t& delay)
 {
     int32_t value = 0;
-    if (!in.ReadI32(value))
+    // A negative count of missed reviews is none a game can have written.
+    if (!in.ReadI32(value) || value < 0)
         return false;
     delay = value;
     return true;

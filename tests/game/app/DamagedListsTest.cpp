@@ -5,6 +5,7 @@
 #include "game/screens/eoc/EOCUnitData.h"
 #include "game/screens/iap/IAP_PhaseIF.h"
 #include "game/screens/lobby/MPlayIF.h"
+#include "game/util/ByteStream.h"
 #include "tests/game/app/DemoGame.h"
 
 #include <gtest/gtest.h>
@@ -237,5 +238,98 @@ TEST_P(MissingFileTest, OneMessageNamesItAndPlayGoesOn)
 
 INSTANTIATE_TEST_SUITE_P(Files, MissingFileTest, ::testing::ValuesIn(kMissing),
                          [](const auto& info) { return std::string(info.param.szName); });
+
+} // namespace
+
+namespace {
+
+// A saved game of the demo with one impossible value in a state block: refused with "cannot be loaded", and the
+// save folder is left as it was.
+struct ImpossibleState {
+    const char* szName;
+    int nFromEnd; // the field's offset counted back from the end of "SaveData.zrd"
+    uint32_t uValue;
+};
+
+void PrintTo(const ImpossibleState& c, std::ostream* os)
+{
+    *os << c.szName;
+}
+
+// The file ends: EOC block (724 bytes), IAP count (4), run trailer (24).
+constexpr int kEOCFromEnd = 24 + 4 + static_cast<int>(CEOCUnitData::kSaveBlockSize);
+constexpr int kSection = kEOCFromEnd - 4; // section 0 of the table, after the placement word
+
+const ImpossibleState kImpossible[] = {
+    {"UnitBitPastTheUnits", kSection - 32, 0x80000000u},
+    {"ResourcePointsNotANumber", kSection - 8, 0x7FC00000u},
+    {"ResourcePointsNegative", kSection - 64 - 8, 0xC1200000u},
+    {"AllocationPastAll", kSection - 64 - 16, 500},
+    {"ChiefBelowNone", kSection - 96 - 24, static_cast<uint32_t>(-7)},
+    {"OrderTimeNoTimeOfDay", kSection - 160 - 20, 2575},
+    {"IAPCountNegative", 28, static_cast<uint32_t>(-1)},
+};
+
+class ImpossibleStateTest : public ::testing::TestWithParam<ImpossibleState> {};
+
+TEST_P(ImpossibleStateTest, RefusedAndNothingChanged)
+{
+    const ImpossibleState& c = GetParam();
+    platform::SetMessageEcho(false);
+    ASSERT_FALSE(demo_game::DemoData().empty());
+    const fs::path dir = CDemoGame::CopyDemoData();
+    {
+        CDemoGame run(dir);
+        ASSERT_TRUE(run.LoadScenario("Millbrook.zri"));
+        run.Step();
+        ASSERT_TRUE(run.Game().SaveGame("odd"));
+    }
+    const fs::path data = dir / "Saves" / "odd" / "SaveData.zrd";
+    std::string bytes = demo_game::ReadFileText(data);
+    ASSERT_GT(bytes.size(), static_cast<size_t>(c.nFromEnd));
+    for (int i = 0; i < 4; ++i)
+        bytes[bytes.size() - static_cast<size_t>(c.nFromEnd) + static_cast<size_t>(i)] =
+            static_cast<char>(c.uValue >> (8 * i));
+    std::ofstream(data, std::ios::binary | std::ios::trunc) << bytes;
+    platform::ClearRecordedMessages();
+    {
+        CDemoGame again(dir);
+        EXPECT_FALSE(again.LoadSaved("odd"));
+        EXPECT_FALSE(again.Game().m_pMap || again.Game().m_pRuntime || again.Game().m_pIncidentWorld);
+    }
+    const auto shown = platform::RecordedMessages();
+    ASSERT_FALSE(shown.empty());
+    EXPECT_NE(shown.back().text.find("cannot be loaded"), std::string::npos) << shown.back().text;
+    EXPECT_EQ(demo_game::ReadFileText(data), bytes);
+    std::error_code ec;
+    fs::remove_all(dir, ec);
+}
+
+INSTANTIATE_TEST_SUITE_P(Saves, ImpossibleStateTest, ::testing::ValuesIn(kImpossible),
+                         [](const auto& info) { return std::string(info.param.szName); });
+
+TEST(ImpossibleScoring, TimesCostsAndCountsThatNoGameWrites)
+{
+    CScoring scoring;
+    CByteWriter out;
+    scoring.SaveState(out);
+    ASSERT_EQ(out.Size(), kScoringBlockSize);
+    ASSERT_TRUE(CScoring::IsPossibleSaveState(out.Bytes()));
+    const struct {
+        size_t at;
+        uint32_t value;
+    } cases[] = {
+        {20, 1275},        {24, static_cast<uint32_t>(-5)}, {28, 0x7F800000u},
+        {28, 0xBF800000u}, {32 + 4, 0x7FC00000u},           {32 + 152 + 8, static_cast<uint32_t>(-1)},
+    };
+    for (const auto& c : cases) {
+        std::vector<uint8_t> block(out.Bytes(), out.Bytes() + out.Size());
+        for (int i = 0; i < 4; ++i)
+            block[c.at + static_cast<size_t>(i)] = static_cast<uint8_t>(c.value >> (8 * i));
+        EXPECT_FALSE(CScoring::IsPossibleSaveState(block.data())) << c.at;
+        CByteReader in(block.data(), block.size());
+        EXPECT_FALSE(scoring.LoadState(in)) << c.at;
+    }
+}
 
 } // namespace
