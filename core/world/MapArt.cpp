@@ -93,8 +93,7 @@ bool CMap2DLinked::LoadAreaMapBitmap(const std::string& baseDirectory, const std
                                                         name.empty() ? std::string("AreaMap.bmp") : name);
     int width = 0;
     int height = 0;
-    // A missing map picture is told once; the map draws without it.
-    CSurface* bitmap = display->BitmapToSurface(path, &width, &height, true);
+    CSurface* bitmap = display->BitmapToSurface(path, &width, &height, false);
     if (!bitmap)
         return false;
     DeleteSurface(m_pMapBitmap);
