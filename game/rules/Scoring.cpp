@@ -150,7 +150,8 @@ void CScoring::ParseScoreRules(const std::string& text, const std::string& file)
     CListRange range(file);
     for (int row = 0; row < kScoreRuleCount && lines.Next(line); ++row) {
         // Row 0 names its value in the first three columns, the others in the third; the value is column 5.
-        const std::string& cell = rules_csv::CFields(line).Text(4);
+        const rules_csv::CFields fields(line);
+        const std::string& cell = fields.Text(4);
         char* end = nullptr;
         const double value = std::strtod(cell.c_str(), &end);
         // Dollars, per hour or once: bounded so that a day's cost at the largest cost factor stays representable.
