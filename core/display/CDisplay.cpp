@@ -162,8 +162,7 @@ CSurface* CDisplay::BitmapToSurface(const std::string& path, int* width, int* he
         if (report) {
             // Old behaviour: formatted into a 260-character buffer, overrun by long paths.
             m_strMessage = " Couldn't load " + path + "\n";
-            platform::ShowMessageBox(m_strMessage, "BitmapToSurface");
-            platform::DebugOutput(m_strMessage);
+            platform::ReportUnloadableFile(path, "BitmapToSurface");
         }
         return nullptr;
     }

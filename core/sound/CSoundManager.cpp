@@ -137,9 +137,14 @@ int CSoundManager::Play(int sound, float volume, bool loop)
         FreeChannel(channel);
         std::string path = platform::ResolvePathCase(platform::JoinPath(m_strSoundDirectory, g_aszSoundFiles[sound]));
         platform::SoundHandle sample = backend->LoadAndPlay(path, loopCount, i);
-        // Old behaviour: a missing file was reported as played and, looping, held its channel forever.
-        if (!sample)
+        // Old behaviour: a missing file was reported as played and, looping, held its channel forever; it was
+        // never told. Now it is told once per sound.
+        if (!sample) {
+            if (!m_abReported[static_cast<size_t>(sound)])
+                platform::ReportUnloadableFile(path, "Sound");
+            m_abReported[static_cast<size_t>(sound)] = true;
             return -1;
+        }
         channel = Channel{sample, sound, loop};
         if (volume > 0)
             backend->SetVolume(sample, volume);

@@ -3,6 +3,7 @@
 
 #include "platform/sound/SoundBackend.h"
 
+#include <array>
 #include <memory>
 #include <string>
 
@@ -52,6 +53,7 @@ private:
     bool m_bSoundOn = true;
     Channel m_aChannels[kChannelCount];
     std::string m_strSoundDirectory;
+    std::array<bool, kSoundCount> m_abReported{}; // a sound file that would not load has been told
     platform::ISoundBackend* m_pBackend;
     std::unique_ptr<platform::ISoundBackend> m_pOwnBackend;
     bool m_bStartTried = false;

@@ -15,6 +15,7 @@
 #include "game/screens/lobby/MPlayIF.h"
 #include "game/screens/role/RoleIF.h"
 #include "platform/gdi/Font.h"
+#include "platform/system/MessageBox.h"
 #include "platform/system/Paths.h"
 
 void CGame::CreateDisplay()
@@ -35,8 +36,8 @@ void CGame::LoadMenuArt(EMenuArt art, const std::string& relative)
     if (!m_pDisplay || !m_pDisplay->IsUsable())
         return;
     int w = 0, h = 0;
-    // A missing picture leaves a plain background.
-    CSurface* surface = m_pDisplay->BitmapToSurface(platform::JoinPath(m_strBasePath, relative), &w, &h, false);
+    // A missing picture is told once and leaves a plain background.
+    CSurface* surface = m_pDisplay->BitmapToSurface(platform::JoinPath(m_strBasePath, relative), &w, &h, true);
     if (surface)
         m_apMenuArt[art].reset(surface);
 }
@@ -155,8 +156,12 @@ void CGame::SwitchSoundObjectOff()
 void CGame::AddGameFont(bool add)
 {
     const std::string path = platform::JoinPath(m_strBasePath, "Art/accid___.ttf");
-    if (add)
+    if (add) {
         m_bFontAdded = platform::gdi::AddFontFile(path);
+        // The texts fall back to the system's sans face.
+        if (!m_bFontAdded)
+            platform::ReportUnloadableFile(path, "AddFontResource");
+    }
     else if (m_bFontAdded)
         platform::gdi::RemoveFontFile(path);
 }

@@ -21,6 +21,7 @@
 #include "game/sim/SquadManager.h"
 #include "game/util/ByteStream.h"
 #include "platform/gdi/DeviceContext.h"
+#include "game/util/DataRange.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -165,7 +166,7 @@ void CGame::IssueOrderAt(int x, int y)
         CSquad* selected = SelectedSquad();
         CSquad* at = order == 17 ? squad : selected;
         if (at)
-            GiveOrderTo(squad, order, static_cast<int>(at->m_fX), static_cast<int>(at->m_fY), selected);
+            GiveOrderTo(squad, order, CheckedInt(at->m_fX), CheckedInt(at->m_fY), selected);
     }
 }
 
@@ -315,7 +316,7 @@ bool CGame::OnTargetClick(int x, int y, uint32_t buttons)
         // Mended: the directed squad may have left this map since it was picked.
         CSquad* directed = m_pSquadGame->Scenario()->ContainsSquad(m_pDirected);
         auto passable = [&](int px, int py) { return IsPassableFor(squad, px, py); };
-        ScatterPoint(static_cast<int>(squad->m_fX), static_cast<int>(squad->m_fY), wx, wy, passable,
+        ScatterPoint(CheckedInt(squad->m_fX), CheckedInt(squad->m_fY), wx, wy, passable,
                      [] { return std::rand(); });
         GiveOrderTo(squad, m_nPendingOrder, wx, wy, directed);
         m_pDirected = nullptr;
@@ -354,7 +355,7 @@ bool CGame::OnOrderMenuChoice(int order)
     if (!squad || squad->IsDown())
         return false;
     const int target = OrderTargetKind(order);
-    const int sx = static_cast<int>(squad->m_fX), sy = static_cast<int>(squad->m_fY);
+    const int sx = CheckedInt(squad->m_fX), sy = CheckedInt(squad->m_fY);
     const bool negotiateNow =
         (m_pEOCUnitData && (m_pEOCUnitData->m_aSections[3].uActivated & 0x2)) || (m_uMode & kModeWaiveUnits);
     if (order == kActNegotiate && negotiateNow) {

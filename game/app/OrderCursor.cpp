@@ -11,6 +11,7 @@
 #include "game/sim/Squad.h"
 #include "game/sim/SquadGame.h"
 #include "game/sim/SquadManager.h"
+#include "platform/system/MessageBox.h"
 #include "platform/system/Paths.h"
 #include "platform/window/CursorFile.h"
 
@@ -62,8 +63,12 @@ int CGameCursors::Load(const std::string& baseFolder)
             const std::string file = CursorFileName(id, set);
             if (file.empty())
                 continue;
-            m_aCursors[set][id] = platform::LoadCursorFromFile(platform::JoinPath(baseFolder, file));
+            const std::string path = platform::JoinPath(baseFolder, file);
+            m_aCursors[set][id] = platform::LoadCursorFromFile(path);
             loaded += m_aCursors[set][id] != nullptr;
+            // A missing or damaged file is told once; the arrow stands in for it.
+            if (!m_aCursors[set][id] && !platform::IsCursorFileReadable(path))
+                platform::ReportUnloadableFile(path, "LoadCursorFromFile");
         }
     return loaded;
 }

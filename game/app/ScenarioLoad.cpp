@@ -272,7 +272,9 @@ bool LoadScenarioForGame(CGame& game)
     map.SetModeRecord(&squads.m_drawFilter);
     map.Initialize(800, 448, info.aNames[CGameInfo::kTileArtSmall], info.aNames[CGameInfo::kTileArtLarge],
                    info.aNames[CGameInfo::kTileTypeList], display, base);
-    map.LoadAreaMapBitmap(bitmapPath, "", true);
+    // The map draws without its picture; the loss is told once.
+    if (!map.LoadAreaMapBitmap(bitmapPath, "", true) && display && display->IsUsable())
+        platform::ReportUnloadableFile(bitmapPath, "LoadAreaMapBitmap");
     squads.m_rcView = RECT{0, 0, 800, 448};
     map.SetZoom(&squads.m_rcView);
     game.m_pSprites->SetZoom(0);

@@ -2,6 +2,7 @@
 #include "game/app/Timer.h"
 
 #include "platform/system/Clock.h"
+#include "game/util/DataRange.h"
 
 namespace {
 CTimer* g_pCurrentTimer = nullptr;
@@ -35,7 +36,7 @@ void CTimer::MakeCurrent()
 
 void CTimer::SetInterval(float seconds)
 {
-    m_nInterval = static_cast<int32_t>(seconds * 1000.0f);
+    m_nInterval = CheckedInt(seconds * 1000.0f);
 }
 
 int32_t CTimer::SetBase(int32_t offset)

@@ -28,6 +28,7 @@ bool CLineReader::Next(std::string& line)
         end = m_text.size();
     line.assign(m_text, m_nPos, end - m_nPos);
     m_nPos = end + 1;
+    ++m_nLine;
     if (!line.empty() && line.back() == '\r')
         line.pop_back();
     return true;
@@ -88,15 +89,15 @@ int32_t CFields::Int(size_t index) const
     return static_cast<int32_t>(value);
 }
 
-int32_t ToInt(double value)
+bool CFields::Number(size_t index, double& value) const
 {
-    if (std::isnan(value))
-        return 0;
-    if (value >= 2147483647.0)
-        return INT32_MAX;
-    if (value <= -2147483648.0)
-        return INT32_MIN;
-    return static_cast<int32_t>(value);
+    const std::string& text = Text(index);
+    char* end = nullptr;
+    const double v = std::strtod(text.c_str(), &end);
+    if (end == text.c_str())
+        return false;
+    value = v;
+    return true;
 }
 
 } // namespace rules_csv

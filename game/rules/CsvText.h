@@ -24,10 +24,13 @@ public:
     // Skips one line; false at the end.
     bool Skip();
     bool AtEnd() const { return m_nPos >= m_text.size(); }
+    // The 1-based number of the last line handed out or skipped (0 before the first).
+    int Line() const { return m_nLine; }
 
 private:
     const std::string& m_text;
     size_t m_nPos = 0;
+    int m_nLine = 0;
 };
 
 // The comma-separated fields of a line, at most kMaxFields; missing fields read as empty.
@@ -40,12 +43,11 @@ public:
     float Float(size_t index) const;
     // An integer as "%d" reads it, kept within int32; 0 when the field holds none.
     int32_t Int(size_t index) const;
+    // The number the field starts with, as read ("nan" and "inf" included); false when it holds none.
+    bool Number(size_t index, double& value) const;
 
 private:
     std::vector<std::string> m_aFields;
 };
-
-// A float cut to an integer as "%d" of (int)value prints it, kept within int32 (NaN gives 0).
-int32_t ToInt(double value);
 
 } // namespace rules_csv

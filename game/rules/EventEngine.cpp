@@ -8,6 +8,7 @@
 #include "game/rules/TimeHHMM.h"
 #include "game/util/ByteStream.h"
 #include "platform/system/MessageBox.h"
+#include "game/util/DataRange.h"
 
 #include <algorithm>
 #include <climits>
@@ -270,8 +271,8 @@ void CEventEngine::EvaluateSquadMoved(CSquad* squad)
         return;
     for (CZRArgument* trigger : m_aTriggers[kListLocation]) {
         trigger->Reset();
-        trigger->m_nCtxX = static_cast<int32_t>(info.fX);
-        trigger->m_nCtxY = static_cast<int32_t>(info.fY);
+        trigger->m_nCtxX = CheckedInt(info.fX);
+        trigger->m_nCtxY = CheckedInt(info.fY);
         trigger->m_nCtxAgency = info.nAgency;
         trigger->m_nCtxSquadID = info.nUnitId;
         trigger->Evaluate();

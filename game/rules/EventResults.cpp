@@ -3,6 +3,7 @@
 #include "core/events/ZREventsData.h"
 #include "game/rules/EventEngine.h"
 #include "game/sim/SimRandom.h"
+#include "game/util/DataRange.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -85,8 +86,8 @@ bool CEventEngine::OrderSquad(const CZRResult& result)
     int32_t x = result.m_nOrderX;
     int32_t y = result.m_nOrderY;
     if (x < 0 || y < 0) {
-        x = static_cast<int32_t>(info.fX);
-        y = static_cast<int32_t>(info.fY);
+        x = CheckedInt(info.fX);
+        y = CheckedInt(info.fY);
     }
     if (IsDown(info))
         return false;

@@ -3,6 +3,7 @@
 #include "core/world/ICSNames.h"
 #include "game/rules/CsvText.h"
 #include "game/rules/Scoring.h"
+#include "game/util/DataRange.h"
 #include "platform/system/MessageBox.h"
 #include "platform/system/Paths.h"
 
@@ -14,7 +15,6 @@
 
 using rules_csv::CFields;
 using rules_csv::CLineReader;
-using rules_csv::ToInt;
 
 namespace {
 
@@ -81,7 +81,10 @@ struct CRow {
 // Reads the table in its fixed order and scores every category into the scoring object.
 class CScoreWriter {
 public:
-    CScoreWriter(CScoring& scoring, const std::string& table) : m_scoring(scoring), m_lines(table) {}
+    CScoreWriter(CScoring& scoring, const std::string& table, const std::string& path)
+        : m_scoring(scoring), m_lines(table), m_range(path)
+    {
+    }
 
     std::string Run(const std::string& tablePath);
 
@@ -93,6 +96,10 @@ private:
     CFields NextRow();
     // A category's row by position: name in column 2 or 3, max in column 4, allowance 6, rate 7.
     CRow ReadRow();
+    // The row's numbers within their ranges (one report for each damaged value); absent ones read as 0.
+    float Max(const CFields& fields);
+    int32_t Allowance(const CFields& fields, const char* name);
+    float Rate(const CFields& fields, size_t column, const char* name);
     float RowAward(int32_t activated, float max, int32_t deadline, float rate) const;
     void ReadUnits();
     void ReadFacilities(EScoreTotal total);
@@ -106,6 +113,7 @@ private:
 
     CScoring& m_scoring;
     CLineReader m_lines;
+    CListRange m_range;
     IScoringHost m_default;
     std::string m_log;
 };
@@ -121,10 +129,35 @@ CRow CScoreWriter::ReadRow()
 {
     const CFields fields = NextRow();
     CRow row;
-    row.fMax = fields.Float(3);
-    row.nAllowance = fields.Int(5);
-    row.fRate = fields.Float(6);
+    row.fMax = Max(fields);
+    row.nAllowance = Allowance(fields, "Allowance");
+    row.fRate = Rate(fields, 6, "Rate");
     return row;
+}
+
+// Points, counts and rates bounded so that the sums of every category stay finite and exact enough.
+constexpr float kMaxPoints = 10000.0f;
+constexpr int32_t kMaxAllowance = 1000000;
+constexpr float kMaxRate = 1000.0f;
+
+float CScoreWriter::Max(const CFields& fields)
+{
+    double v = 0.0;
+    return fields.Number(3, v) ? m_range.Float(m_lines.Line(), "Max Points", v, 0.0f, kMaxPoints, 0.0f) : 0.0f;
+}
+
+int32_t CScoreWriter::Allowance(const CFields& fields, const char* name)
+{
+    double v = 0.0;
+    if (!fields.Number(5, v))
+        return 0;
+    return m_range.Int(m_lines.Line(), name, fields.Int(5), 0, kMaxAllowance);
+}
+
+float CScoreWriter::Rate(const CFields& fields, size_t column, const char* name)
+{
+    double v = 0.0;
+    return fields.Number(column, v) ? m_range.Float(m_lines.Line(), name, v, 0.0f, kMaxRate, 0.0f) : 0.0f;
 }
 
 float CScoreWriter::RowAward(int32_t activated, float max, int32_t deadline, float rate) const
@@ -150,7 +183,7 @@ void CScoreWriter::ReadUnits()
             return;
         }
         const std::string& name = fields.Text(2);
-        const float max = fields.Float(3);
+        const float max = Max(fields);
         const ICSNameMap* table = UnitTable(section);
         const int32_t unit = table ? LookupName(*table, name) : -1;
         // An unknown section or unit adds nothing (it used to index the section tables with -1).
@@ -159,12 +192,12 @@ void CScoreWriter::ReadUnits()
             continue;
         }
         const int32_t activated = Host().GetActivationTime(section, unit);
-        const float award = RowAward(activated, max, fields.Int(5), fields.Float(6));
+        const float award = RowAward(activated, max, Allowance(fields, "Deadline"), Rate(fields, 6, "Rate"));
         if (max > 0.0f) {
             m_scoring.m_afPossible[kSectionTotals[section]] += max;
             m_scoring.m_afAwarded[kSectionTotals[section]] += award;
         }
-        Append(m_log, "%3d/%3d\t\t%s", ToInt(award), ToInt(max), name.c_str());
+        Append(m_log, "%3d/%3d\t\t%s", CheckedInt(award), CheckedInt(max), name.c_str());
         if (activated <= 0 && !first)
             m_log += "  (inactive)";
         m_log += "\n";
@@ -181,12 +214,14 @@ void CScoreWriter::ReadFacilities(EScoreTotal total)
             m_lines.Skip();
             return;
         }
-        const float max = fields.Float(3);
+        const float max = Max(fields);
         const int32_t facility = LookupName(g_mapFacilityIndex, fields.Text(2));
+        const int32_t deadline = Allowance(fields, "Deadline");
+        const float rate = Rate(fields, 6, "Rate");
         if (max <= 0.0f || facility < 0)
             continue;
         m_scoring.m_afPossible[total] += max;
-        m_scoring.m_afAwarded[total] += RowAward(Host().GetFacilityTime(facility), max, fields.Int(5), fields.Float(6));
+        m_scoring.m_afAwarded[total] += RowAward(Host().GetFacilityTime(facility), max, deadline, rate);
     }
 }
 
@@ -246,8 +281,8 @@ void CScoreWriter::ComputeTotals()
 
 void CScoreWriter::Line(const char* label, EScoreTotal total, bool blankAfter)
 {
-    Append(m_log, "%s%3d/%3d\t%3d%%\n", label, ToInt(m_scoring.m_afAwarded[total]),
-           ToInt(m_scoring.m_afPossible[total]), ToInt(m_scoring.m_afScoreTotals[total]));
+    Append(m_log, "%s%3d/%3d\t%3d%%\n", label, CheckedInt(m_scoring.m_afAwarded[total]),
+           CheckedInt(m_scoring.m_afPossible[total]), CheckedInt(m_scoring.m_afScoreTotals[total]));
     if (blankAfter)
         m_log += "\n";
 }
@@ -272,16 +307,17 @@ std::string CScoreWriter::Run(const std::string& tablePath)
 
     // IAP: whole half-hours since the start; before the first one the plan cannot have been missed.
     const CFields iap = NextRow();
-    const float iapMax = iap.Float(3);
+    const float iapMax = Max(iap);
+    const float iapTarget = Rate(iap, 5, "Target");
     const int32_t halfHours = MinutesBetween(s.m_nStartTime, s.m_nCurrentTime) / 30;
     float iapAward = iapMax;
     if (halfHours > 0) {
-        const double v = std::max(0.0, static_cast<double>(Host().GetIAPPenalty()) / halfHours - iap.Float(5));
+        const double v = std::max(0.0, static_cast<double>(Host().GetIAPPenalty()) / halfHours - iapTarget);
         iapAward = static_cast<float>(iapMax * std::max(0.0, 30.0 - v) * 0.033333335f);
     }
     SetCategory(kScoreIAP, iapMax, iapAward);
 
-    const float demobMax = NextRow().Float(3);
+    const float demobMax = Max(NextRow());
     m_lines.Skip();
     m_lines.Skip();
     const int64_t called = Stat(kStatAreaSquadsCalled);
@@ -452,11 +488,11 @@ void CScoreWriter::WriteStatistics()
     Append(m_log, "\tTiles Affected By Fire\t\t%d\n", Stat(kStatFireTiles));
     Append(m_log, "\tTiles Affected By Chemical\t%d\n\n", Stat(kStatChemicalTiles));
     m_log += "Resource Points Remaining\n";
-    Append(m_log, " Command\t%d\n", ToInt(Host().GetResourcePoints(0)));
-    Append(m_log, " Operations\t%d\n", ToInt(Host().GetResourcePoints(1)));
-    Append(m_log, " Planning\t%d\n", ToInt(Host().GetResourcePoints(2)));
-    Append(m_log, " Logistics\t%d\n", ToInt(Host().GetResourcePoints(3)));
-    Append(m_log, " Finance\t%d\n", ToInt(Host().GetResourcePoints(4)));
+    Append(m_log, " Command\t%d\n", CheckedInt(Host().GetResourcePoints(0)));
+    Append(m_log, " Operations\t%d\n", CheckedInt(Host().GetResourcePoints(1)));
+    Append(m_log, " Planning\t%d\n", CheckedInt(Host().GetResourcePoints(2)));
+    Append(m_log, " Logistics\t%d\n", CheckedInt(Host().GetResourcePoints(3)));
+    Append(m_log, " Finance\t%d\n", CheckedInt(Host().GetResourcePoints(4)));
 }
 
 // --- CScoring's end of scenario ----------------------------------------------------------------------------------
@@ -470,7 +506,7 @@ std::string CScoring::GetScoreTablePath() const
 
 std::string CScoring::ComputeScores(const std::string& table, const std::string& tablePath)
 {
-    return CScoreWriter(*this, table).Run(tablePath);
+    return CScoreWriter(*this, table, tablePath).Run(tablePath);
 }
 
 int CScoring::EndScenario()

@@ -4,10 +4,12 @@
 
 #include "game/rules/CsvText.h"
 #include "game/util/ByteStream.h"
+#include "game/util/DataRange.h"
 #include "platform/system/MessageBox.h"
 #include "platform/system/Paths.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 
@@ -135,19 +137,26 @@ bool CScoring::LoadScoreRules(const std::string& baseFolder, const std::string& 
         platform::ShowMessageBox(path, "Failed to open file", platform::MessageIcon::Error);
         return false;
     }
-    ParseScoreRules(text);
+    ParseScoreRules(text, path);
     return true;
 }
 
-void CScoring::ParseScoreRules(const std::string& text)
+void CScoring::ParseScoreRules(const std::string& text, const std::string& file)
 {
     std::memset(m_afScoreRules, 0, sizeof m_afScoreRules);
     rules_csv::CLineReader lines(text);
     lines.Skip(); // header
     std::string line;
+    CListRange range(file);
     for (int row = 0; row < kScoreRuleCount && lines.Next(line); ++row) {
         // Row 0 names its value in the first three columns, the others in the third; the value is column 5.
-        m_afScoreRules[row] = rules_csv::CFields(line).Float(4);
+        const rules_csv::CFields fields(line);
+        const std::string& cell = fields.Text(4);
+        char* end = nullptr;
+        const double value = std::strtod(cell.c_str(), &end);
+        // Dollars, per hour or once: bounded so that a day's cost at the largest cost factor stays representable.
+        if (end != cell.c_str())
+            m_afScoreRules[row] = range.Float(row + 2, "Value", value, 0.0f, kMaxScoreRule, 0.0f);
     }
     m_afScoreRules[2] = m_afScoreRules[2] * 0.016666668f * 0.33333334f;
     m_afScoreRules[3] = m_afScoreRules[3] * 0.016666668f * 0.33333334f;
@@ -250,10 +259,44 @@ void CScoring::SaveState(CByteWriter& out) const
         out.WriteI32(stat);
 }
 
+// What no game can have written: a time that is no time of day, a cost below 0 or not a number, a score total
+// that is not a number or a negative count.
+bool CScoring::IsPossibleSaveState(const uint8_t* block)
+{
+    CByteReader in(block, kScoringBlockSize);
+    int32_t tick = 0, current = 0, start = 0;
+    float cost = 0.0f;
+    in.ReadI32(tick);
+    in.Skip(sizeof m_szDate);
+    in.ReadI32(current);
+    in.ReadI32(start);
+    in.ReadFloat(cost);
+    auto isTime = [](int32_t t) { return t >= 0 && t / 100 <= 24 && t % 100 <= 59; };
+    if (!isTime(current) || !isTime(start) || !std::isfinite(cost) || cost < 0.0f)
+        return false;
+    for (int i = 0; i < kScoreCount; ++i) {
+        float total = 0.0f;
+        in.ReadFloat(total);
+        if (!std::isfinite(total))
+            return false;
+    }
+    for (int i = 0; i < kStatCount; ++i) {
+        int32_t stat = 0;
+        in.ReadI32(stat);
+        if (stat < 0)
+            return false;
+    }
+    return in.Ok();
+}
+
 bool CScoring::LoadState(CByteReader& in)
 {
     if (in.Remaining() < kScoringBlockSize) {
         in.Skip(in.Remaining() + 1); // marks the reader failed
+        return false;
+    }
+    if (!IsPossibleSaveState(in.Current())) {
+        in.Skip(in.Remaining() + 1);
         return false;
     }
     ApplyClockState(in.Current(), kClockStateSize);

@@ -94,6 +94,8 @@ enum EScoreTotal : int32_t {
 };
 
 constexpr int kScoreRuleCount = 11;
+// The largest amount a score rule gives, in dollars.
+constexpr float kMaxScoreRule = 1.0e6f;
 constexpr size_t kClockStateSize = 32;  // message 30 and the saved block's first part
 constexpr size_t kFinalScoreSize = 152; // message 65: the 38 totals
 constexpr size_t kScoringBlockSize = kClockStateSize + kFinalScoreSize + kStatCount * 4;
@@ -161,7 +163,8 @@ public:
     // The score-rules CSV in the base folder; false (after a message box) when it cannot be opened.
     bool LoadScoreRules(const std::string& baseFolder, const std::string& fileName);
     // The same from text already read.
-    void ParseScoreRules(const std::string& text);
+    // `file` names the list in the reports of values out of range.
+    void ParseScoreRules(const std::string& text, const std::string& file = "score rules");
 
     // End of the scenario (authority): final tallies, then the scores (WriteScores' result).
     int EndScenario();
@@ -181,6 +184,8 @@ public:
     // The saved-game block: clock state, totals and statistics (312 bytes).
     void SaveState(CByteWriter& out) const;
     bool LoadState(CByteReader& in);
+    // Whether a saved game's scoring block (kScoringBlockSize bytes) is one a game can have written.
+    static bool IsPossibleSaveState(const uint8_t* block);
 
     int32_t GetCurrentTime() const { return m_nCurrentTime; }
     int32_t GetStartTime() const { return m_nStartTime; }

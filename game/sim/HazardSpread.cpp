@@ -71,7 +71,7 @@ void CIncidentWorld::GrowHazard(CIncidentNode* node)
 {
     float intensity = node->m_fValue;
     double c = static_cast<float>((100 - m_params.anResistance[TerrainCode(node->m_pTile)]) * 0.01);
-    // (the parameters reader keeps every whole number within +-1,000,000)
+    // (the parameters reader keeps resistance within 0..100)
     const float* g = m_params.afGrowth;
     switch (Band(intensity)) {
     case 3: {

@@ -159,7 +159,7 @@ bool CIncidentWorld::LoadParameters(const std::string& baseFolder, const std::st
     }
     std::string error;
     CIncidentParams params = m_params;
-    bool ok = ReadIncidentParams(file, params, error);
+    bool ok = ReadIncidentParams(file, params, error, path);
     std::fclose(file);
     if (!ok) {
         platform::ShowMessageBox(path + ": " + error, "Failed to read file", platform::MessageIcon::Error);

@@ -112,8 +112,9 @@ struct CIncidentParams {
 };
 
 // Reads the parameters from an open text file; false (with `error` set) when the file is short or garbled, and
-// then `out` is left as it was.
-bool ReadIncidentParams(FILE* file, CIncidentParams& out, std::string& error);
+// then `out` is left as it was. A value outside its range is clamped and reported under `name`.
+bool ReadIncidentParams(FILE* file, CIncidentParams& out, std::string& error,
+                        const std::string& name = "incident parameters");
 
 // An obstruction: a structure sprite with a remaining value (-1 while a saved game is being loaded).
 struct CObstruction {

@@ -1,5 +1,6 @@
 // Reads the simulation parameters file by line position, with scanf's matching rules over growing strings.
 #include "game/sim/IncidentWorld.h"
+#include "game/util/DataRange.h"
 
 #include <algorithm>
 #include <cctype>
@@ -11,8 +12,29 @@
 
 namespace {
 
-// Whole numbers are kept within this, so that the rules' sums never overflow.
-constexpr long kIntLimit = 1000000;
+// The range each value's use implies, and the name a report gives it.
+struct CParamRange {
+    const char* szName;
+    double fLow, fHigh;
+};
+
+constexpr CParamRange kGrowth{"Fire growth", -100, 100};
+constexpr CParamRange kThreshold{"Fire threshold", 0, 1000};
+constexpr CParamRange kSpread{"Spread chance", 0, 100};
+constexpr CParamRange kWind{"Wind factor", -100, 100};
+constexpr CParamRange kBurnOut{"Burn-out time", 0, 32767 / 30}; // x 30 fits the 16-bit burn counter
+constexpr CParamRange kBatch{"Fire batch size", 0, 10000};
+constexpr CParamRange kReaction{"Object reaction", 0, 100};
+constexpr CParamRange kScaled[4] = {{"Spill decay 1", 0, 100},
+                                    {"Spill decay 2", 0, 100},
+                                    {"Flow threshold factor", 0, 1000},
+                                    {"Flow amount factor", 0, 100}};
+constexpr CParamRange kFlowBase{"Flow threshold base", 0, 1.0e6};
+constexpr CParamRange kSpill{"Spill amount", 0, 1.0e6};
+constexpr CParamRange kObstruction{"Obstruction factor", 0, 1000};
+constexpr CParamRange kMarker{"Marker time", 0, 32767}; // kept in 16-bit counters
+constexpr CParamRange kResistance{"Resistance", 0, 100};
+constexpr CParamRange kFlowWeight{"Flow weight", 0, 1000};
 
 // A scanner over the whole text that follows the rules of the runtime's formatted input: white space in a format
 // skips any white space, "%[^...]" takes at least one character outside the set, "%d" and "%f" skip white space
@@ -59,12 +81,11 @@ public:
                 char* end = nullptr;
                 double value;
                 errno = 0;
-                if (*f == 'd') {
-                    long v = std::strtol(begin, &end, 10);
-                    value = static_cast<double>(std::clamp<long>(v, -kIntLimit, kIntLimit));
-                } else {
-                    value = std::strtof(begin, &end);
-                }
+                // Numbers as read (saturated at the limits of the conversion); their ranges are checked later.
+                if (*f == 'd')
+                    value = static_cast<double>(std::strtoll(begin, &end, 10));
+                else
+                    value = std::strtod(begin, &end);
                 if (end == begin)
                     return conversions;
                 m_pos += static_cast<size_t>(end - begin);
@@ -93,25 +114,33 @@ private:
 };
 
 // One value read by a format whose last conversion is the value; false when any conversion failed.
+// Every value is kept within its range; one out of it is clamped and reported once.
 class CValueReader {
 public:
-    explicit CValueReader(CScanner& s) : m_s(s) {}
+    CValueReader(CScanner& s, CListRange& range) : m_s(s), m_range(range) {}
 
-    bool Float(const char* format, int conversions, float& out)
+    bool Float(const char* format, int conversions, float& out, const CParamRange& range)
     {
         double v = 0;
         if (!Value(format, conversions, v))
             return false;
-        out = static_cast<float>(v);
+        out = m_range.Float(m_s.Line(), range.szName, v, static_cast<float>(range.fLow),
+                            static_cast<float>(range.fHigh), static_cast<float>(range.fLow));
         return true;
     }
-    bool Int(const char* format, int conversions, int32_t& out)
+    bool Int(const char* format, int conversions, int32_t& out, const CParamRange& range)
     {
         double v = 0;
         if (!Value(format, conversions, v))
             return false;
-        out = static_cast<int32_t>(v);
+        out = Checked(v, range, m_s.Line());
         return true;
+    }
+    int32_t Checked(double v, const CParamRange& range, int line)
+    {
+        const int64_t whole = static_cast<int64_t>(std::clamp(v, -1.0e18, 1.0e18));
+        return m_range.Int(line, range.szName, whole, static_cast<int32_t>(range.fLow),
+                           static_cast<int32_t>(range.fHigh));
     }
     void Rest() { m_s.Scan("%[^\n]\n"); }
     void Skip()
@@ -134,6 +163,7 @@ private:
     }
 
     CScanner& m_s;
+    CListRange& m_range;
     int m_nFailedLine = 0;
 };
 
@@ -149,14 +179,15 @@ std::string ReadAll(FILE* file)
 
 } // namespace
 
-bool ReadIncidentParams(FILE* file, CIncidentParams& out, std::string& error)
+bool ReadIncidentParams(FILE* file, CIncidentParams& out, std::string& error, const std::string& name)
 {
     if (!file) {
         error = "no file";
         return false;
     }
     CScanner s(ReadAll(file));
-    CValueReader r(s);
+    CListRange range(name);
+    CValueReader r(s, range);
     CIncidentParams p = out;
     bool ok = true;
     auto fail = [&](const char* what) {
@@ -168,47 +199,53 @@ bool ReadIncidentParams(FILE* file, CIncidentParams& out, std::string& error)
 
     r.Rest(); // header
     // Growth steps, thresholds and spread chances: three bands each.
-    if (!r.Float("%[^,],%[^,],%f", 3, p.afGrowth[0]) || (r.Rest(), !r.Float(",%[^,],%f", 2, p.afGrowth[1])) ||
-        (r.Rest(), !r.Float(",%[^,],%f", 2, p.afGrowth[2])))
+    if (!r.Float("%[^,],%[^,],%f", 3, p.afGrowth[0], kGrowth) ||
+        (r.Rest(), !r.Float(",%[^,],%f", 2, p.afGrowth[1], kGrowth)) ||
+        (r.Rest(), !r.Float(",%[^,],%f", 2, p.afGrowth[2], kGrowth)))
         fail("growth step");
     r.Skip();
-    if (ok && (!r.Int("%[^,],%[^,],%d", 3, p.anThreshold[0]) || (r.Rest(), !r.Int(",%[^,],%d", 2, p.anThreshold[1])) ||
-               (r.Rest(), !r.Int(",%[^,],%d", 2, p.anThreshold[2]))))
+    if (ok && (!r.Int("%[^,],%[^,],%d", 3, p.anThreshold[0], kThreshold) ||
+               (r.Rest(), !r.Int(",%[^,],%d", 2, p.anThreshold[1], kThreshold)) ||
+               (r.Rest(), !r.Int(",%[^,],%d", 2, p.anThreshold[2], kThreshold))))
         fail("intensity threshold");
     r.Skip();
-    if (ok && (!r.Int("%[^,],%[^,],%d", 3, p.anSpread[0]) || (r.Rest(), !r.Int(",%[^,],%d", 2, p.anSpread[1])) ||
-               (r.Rest(), !r.Int(",%[^,],%d", 2, p.anSpread[2]))))
+    if (ok && (!r.Int("%[^,],%[^,],%d", 3, p.anSpread[0], kSpread) ||
+               (r.Rest(), !r.Int(",%[^,],%d", 2, p.anSpread[1], kSpread)) ||
+               (r.Rest(), !r.Int(",%[^,],%d", 2, p.anSpread[2], kSpread))))
         fail("spread chance");
     r.Skip();
     int32_t burnOut = 0;
-    if (ok && (!r.Float(",%[^,],%f", 2, p.fWindFactor) || (r.Rest(), !r.Int("%[^,],,%d", 2, burnOut)) ||
-               (r.Rest(), !r.Int("%[^,],,%d", 2, p.nFireBatchSize))))
+    if (ok &&
+        (!r.Float(",%[^,],%f", 2, p.fWindFactor, kWind) || (r.Rest(), !r.Int("%[^,],,%d", 2, burnOut, kBurnOut)) ||
+         (r.Rest(), !r.Int("%[^,],,%d", 2, p.nFireBatchSize, kBatch))))
         fail("wind factor, burn-out time or fire batch size");
-    // Mended: the burn-out time x 30 is kept within the 16-bit burn counter's range.
-    p.nBurnOutTime = std::clamp(burnOut * 30, 0, 32767);
+    p.nBurnOutTime = burnOut * 30;
     r.Skip();
-    if (ok && (!r.Int("%[^,],%[^,],%d", 3, p.anReaction[0]) || (r.Rest(), !r.Int(",%[^,],%d", 2, p.anReaction[1])) ||
-               (r.Rest(), !r.Int(",%[^,],%d", 2, p.anReaction[2]))))
+    if (ok && (!r.Int("%[^,],%[^,],%d", 3, p.anReaction[0], kReaction) ||
+               (r.Rest(), !r.Int(",%[^,],%d", 2, p.anReaction[1], kReaction)) ||
+               (r.Rest(), !r.Int(",%[^,],%d", 2, p.anReaction[2], kReaction))))
         fail("object reaction chance");
     r.Rest();
     float* scaled[4] = {&p.fSpillDecay1, &p.fSpillDecay2, &p.fFlowThresholdFactor, &p.fFlowAmountFactor};
-    for (float* value : scaled) {
+    for (size_t i = 0; i < 4; ++i) {
+        float* value = scaled[i];
         r.Rest();
-        if (ok && !r.Float("%[^,],,%f", 2, *value))
+        if (ok && !r.Float("%[^,],,%f", 2, *value, kScaled[i]))
             fail("spill decay or flow factor");
         *value = static_cast<float>(*value * 0.01);
     }
     r.Rest();
-    if (ok && !r.Float("%[^,],,%f", 2, p.fFlowThresholdBase))
+    if (ok && !r.Float("%[^,],,%f", 2, p.fFlowThresholdBase, kFlowBase))
         fail("flow threshold");
     r.Skip();
-    if (ok && (!r.Float("%[^,],%[^,],%f", 3, p.afSpillAmount[0]) ||
-               (r.Rest(), !r.Float(",%[^,],%f", 2, p.afSpillAmount[1])) ||
-               (r.Rest(), !r.Float(",%[^,],%f", 2, p.afSpillAmount[2]))))
+    if (ok && (!r.Float("%[^,],%[^,],%f", 3, p.afSpillAmount[0], kSpill) ||
+               (r.Rest(), !r.Float(",%[^,],%f", 2, p.afSpillAmount[1], kSpill)) ||
+               (r.Rest(), !r.Float(",%[^,],%f", 2, p.afSpillAmount[2], kSpill))))
         fail("spill amount");
     r.Skip();
-    if (ok && (!r.Float("%[^,],%f", 2, p.fObstructionFactor) || (r.Rest(), !r.Int("%[^,],%d", 2, p.nMarkerFlash)) ||
-               (r.Rest(), !r.Int("%[^,],%d", 2, p.nMarkerLifetime))))
+    if (ok && (!r.Float("%[^,],%f", 2, p.fObstructionFactor, kObstruction) ||
+               (r.Rest(), !r.Int("%[^,],%d", 2, p.nMarkerFlash, kMarker)) ||
+               (r.Rest(), !r.Int("%[^,],%d", 2, p.nMarkerLifetime, kMarker))))
         fail("obstruction factor or marker time");
     r.Skip();
     r.Rest(); // the table's header
@@ -232,8 +269,8 @@ bool ReadIncidentParams(FILE* file, CIncidentParams& out, std::string& error)
                     " has no resistance and flow weight";
             return false;
         }
-        p.anResistance[code] = static_cast<int32_t>(numbers[0]);
-        p.anFlowWeight[code] = static_cast<int32_t>(numbers[1]);
+        p.anResistance[code] = r.Checked(numbers[0], kResistance, s.Line());
+        p.anFlowWeight[code] = r.Checked(numbers[1], kFlowWeight, s.Line());
         r.Rest();
     }
     out = p;

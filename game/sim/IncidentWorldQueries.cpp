@@ -5,6 +5,7 @@
 #include "core/world/SpriteManager.h"
 #include "game/sim/SimRandom.h"
 #include "game/util/ByteStream.h"
+#include "game/util/DataRange.h"
 
 #include <algorithm>
 #include <climits>
@@ -24,7 +25,7 @@ int CIncidentWorld::FireInRing(CPathTile* tile, int ring)
     if (!m_pGrid || !tile)
         return 0;
     m_pGrid->VisitTilesAround(1, tile, ring, this);
-    return static_cast<int>(m_fHitCount);
+    return CheckedInt(m_fHitCount);
 }
 
 int CIncidentWorld::ChemicalInRing(CPathTile* tile, int ring)
@@ -32,7 +33,7 @@ int CIncidentWorld::ChemicalInRing(CPathTile* tile, int ring)
     if (!m_pGrid || !tile)
         return 0;
     m_pGrid->VisitTilesAround(2, tile, ring, this);
-    return static_cast<int>(m_fHitCount);
+    return CheckedInt(m_fHitCount);
 }
 
 CIncidentNode* CIncidentWorld::BombAt(const CPathTile* tile) const

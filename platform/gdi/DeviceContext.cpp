@@ -8,6 +8,14 @@
 namespace platform::gdi {
 namespace {
 
+// Far beyond any surface, and far enough from the int limits for text arithmetic.
+constexpr int kFar = 1 << 24;
+
+int FarClamp(int value)
+{
+    return std::clamp(value, -kFar, kFar);
+}
+
 uint16_t BlendCoverage(uint16_t dst, COLORREF colour, int a)
 {
     if (a >= 255)
@@ -190,11 +198,14 @@ std::string DeviceContext::Prepare(const char* text, int count, unsigned format)
     return out;
 }
 
-int DeviceContext::DrawText(const char* text, int count, RECT* rect, unsigned format)
+int DeviceContext::DrawText(const char* text, int count, RECT* target, unsigned format)
 {
     Font* font = CurrentFont();
-    if (!rect || !font)
+    if (!target || !font)
         return 0;
+    // Coordinates far off any surface are pulled in, so that no sum below can overflow.
+    RECT box{FarClamp(target->left), FarClamp(target->top), FarClamp(target->right), FarClamp(target->bottom)};
+    RECT* rect = &box;
     std::string prepared = Prepare(text, count, format);
     const int cell = font->Metrics().height;
     const int boxWidth = rect->right - rect->left;
@@ -246,8 +257,7 @@ int DeviceContext::DrawText(const char* text, int count, RECT* rect, unsigned fo
     for (const Line& l : lines)
         widest = std::max(widest, l.width);
     if (format & DT_CALCRECT) {
-        rect->right = rect->left + widest;
-        rect->bottom = rect->top + total;
+        *target = RECT{rect->left, rect->top, rect->left + widest, rect->top + total};
         return total;
     }
 
@@ -280,7 +290,7 @@ bool DeviceContext::TextOut(int x, int y, const char* text, int count)
 {
     if (!text || !CurrentFont())
         return false;
-    DrawLine(x, y, Prepare(text, count, DT_NOPREFIX), Bounds());
+    DrawLine(FarClamp(x), FarClamp(y), Prepare(text, count, DT_NOPREFIX), Bounds());
     return true;
 }
 

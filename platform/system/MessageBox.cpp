@@ -35,10 +35,14 @@ MessageState& State()
 const char* IconName(MessageIcon icon)
 {
     switch (icon) {
-    case MessageIcon::Information: return "info";
-    case MessageIcon::Warning: return "warning";
-    case MessageIcon::Error: return "error";
-    default: return "message";
+    case MessageIcon::Information:
+        return "info";
+    case MessageIcon::Warning:
+        return "warning";
+    case MessageIcon::Error:
+        return "error";
+    default:
+        return "message";
     }
 }
 
@@ -57,6 +61,13 @@ void ShowMessageBox(const std::string& text, const std::string& title, MessageIc
     }
     if (backend)
         backend->Show(record);
+}
+
+void ReportUnloadableFile(const std::string& path, const std::string& title)
+{
+    const std::string text = " Couldn't load " + path + "\n";
+    ShowMessageBox(text, title);
+    DebugOutput(text);
 }
 
 void DebugOutput(const std::string& text)

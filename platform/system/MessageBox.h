@@ -24,6 +24,10 @@ public:
 // Shows a message box (never blocks with the default backend) and records it.
 void ShowMessageBox(const std::string& text, const std::string& title, MessageIcon icon = MessageIcon::None);
 
+// The one report of a picture, font, cursor or sound file that is missing or cannot be read: " Couldn't load
+// <path>" in a box titled `title` (the loader's name) and in the debug output.
+void ReportUnloadableFile(const std::string& path, const std::string& title);
+
 // Text meant for developers: stderr and the record.
 void DebugOutput(const std::string& text);
 

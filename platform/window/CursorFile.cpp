@@ -116,18 +116,33 @@ bool DecodeCursorFile(const uint8_t* data, size_t size, DecodedCursor& out, std:
     return true;
 }
 
+namespace {
+
+bool ReadCursorFile(const std::string& path, DecodedCursor& cursor)
+{
+    FILE* file = OpenFile(path, "rb");
+    if (!file)
+        return false;
+    std::vector<uint8_t> bytes(1 << 20);
+    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
+    std::fclose(file);
+    return DecodeCursorFile(bytes.data(), bytes.size(), cursor);
+}
+
+} // namespace
+
+bool IsCursorFileReadable(const std::string& path)
+{
+    DecodedCursor cursor;
+    return ReadCursorFile(path, cursor);
+}
+
 CursorHandle LoadCursorFromFile(const std::string& path)
 {
     if (!SDL_WasInit(SDL_INIT_VIDEO))
         return nullptr;
-    FILE* file = OpenFile(path, "rb");
-    if (!file)
-        return nullptr;
-    std::vector<uint8_t> bytes(1 << 20);
-    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
-    std::fclose(file);
     DecodedCursor cursor;
-    if (!DecodeCursorFile(bytes.data(), bytes.size(), cursor))
+    if (!ReadCursorFile(path, cursor))
         return nullptr;
     SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(cursor.aPixels.data(), cursor.nWidth, cursor.nHeight, 32,
                                                               cursor.nWidth * 4, SDL_PIXELFORMAT_ARGB8888);

@@ -30,6 +30,8 @@ enum class SystemCursor { Arrow, Wait };
 
 // The cursor from a file, or null when the file cannot be read or decoded or no window system runs.
 CursorHandle LoadCursorFromFile(const std::string& path);
+// Whether the file can be read and decoded as a cursor (with or without a window system).
+bool IsCursorFileReadable(const std::string& path);
 CursorHandle LoadSystemCursor(SystemCursor which);
 // Shows a cursor (null leaves the current one).
 void ShowCursorHandle(CursorHandle cursor);

@@ -67,7 +67,43 @@ float ParseFloat(const std::string& s)
     return static_cast<float>(d);
 }
 
+// Four decimal numbers 0-255 joined by dots, and nothing more.
+bool IsDottedQuad(const char* text)
+{
+    const char* p = text;
+    for (int part = 0; part < 4; ++part) {
+        if (part > 0 && *p++ != '.')
+            return false;
+        int value = 0, digits = 0;
+        for (; *p >= '0' && *p <= '9'; ++p, ++digits) {
+            value = value * 10 + (*p - '0');
+            if (digits >= 3 || value > 255)
+                return false;
+        }
+        if (digits == 0)
+            return false;
+    }
+    return *p == '\0';
+}
+
 } // namespace
+
+bool CheckL3Settings(const L3_DEMO_STRUCT& settings, std::string& error)
+{
+    char address[sizeof settings.address + 1] = {};
+    std::memcpy(address, settings.address, sizeof settings.address);
+    // Old behaviour: a port of 0 (or not a number) bound a random port and waited silently; an address of five
+    // parts was taken as its first four.
+    if (!IsDottedQuad(address)) {
+        error = std::string("L3.ini: the address \"") + address + "\" is not four numbers from 0 to 255 joined by dots";
+        return false;
+    }
+    if (settings.port < 1 || settings.port > 65535) {
+        error = "L3.ini: the port must be a number from 1 to 65535 (read as " + std::to_string(settings.port) + ")";
+        return false;
+    }
+    return true;
+}
 
 int ParseL3ini(const char* text, size_t size, L3_DEMO_STRUCT* L3_data)
 {

@@ -81,6 +81,11 @@ int PelmoraMain(const std::string& folder, const CRelayOptions& options)
     if (!LoadL3ini(folder.c_str(), &settings))
         RelayPrintf("Cannot read %s\n", platform::JoinPath(folder, "L3.ini").c_str());
     std::string outputPath = platform::JoinPath(folder, "L3_XY_FILE");
+    std::string error;
+    if (!CheckL3Settings(settings, error)) {
+        RelayPrintf("%s\n", error.c_str());
+        return 1;
+    }
 
     CMultiCastReceiver receiver(IPStringToLong(settings.address), settings.port, 0, 0, 0);
     // The old loop went on without a receiver, printing and rewriting the file at full speed.

@@ -6,6 +6,7 @@
 #include "game/app/Game.h"
 #include "game/rules/RulesGame.h"
 #include "game/screens/boxes/Boxes.h"
+#include "game/util/DataRange.h"
 #include "platform/gdi/DeviceContext.h"
 #include "platform/gdi/Font.h"
 #include "platform/system/Clock.h"
@@ -113,7 +114,7 @@ void DeBriefIF::CollectResults(const CScenarioData* scenario)
     m_anResults.fill(0);
     if (g_pGame && g_pGame->m_pRules) {
         const CScoring& s = g_pGame->m_pRules->m_scoring;
-        auto total = [&](EScoreTotal t) { return static_cast<int32_t>(s.GetTotal(t)); };
+        auto total = [&](EScoreTotal t) { return CheckedInt(s.GetTotal(t)); };
         const EScoreTotal category[] = {kScoreCommand, kScorePublicSafety, kScoreMedia, kScoreTotal};
         const EScoreTotal section[] = {kScoreCommandSection, kScoreOperationsSection, kScorePlanningSection,
                                        kScoreLogisticsSection, kScoreFinanceSection};
@@ -134,7 +135,7 @@ void DeBriefIF::CollectResults(const CScenarioData* scenario)
             m_anResults[kResDetails2 + i] = total(details2[i]);
         for (int i = 0; i < 4; ++i)
             m_anResults[kResCounts + i] = s.GetStat(counts[i]);
-        m_anResults[kResFinalCost] = static_cast<int32_t>(s.GetCost());
+        m_anResults[kResFinalCost] = CheckedInt(s.GetCost());
         m_anResults[kResStartTime] = s.GetStartTime();
         m_anResults[kResEndTime] = s.GetCurrentTime();
     }

@@ -8,6 +8,7 @@
 #include "game/rules/RulesGame.h"
 #include "game/screens/boxes/Boxes.h"
 #include "game/screens/eoc/EOCPlayers.h"
+#include "game/util/DataRange.h"
 #include "platform/gdi/DeviceContext.h"
 
 #include <algorithm>
@@ -29,7 +30,7 @@ const COLORREF kHeading = RGB(200, 200, 200); // section names and headings on t
 std::string Number(float value)
 {
     char text[32];
-    std::snprintf(text, sizeof text, "%d", static_cast<int>(value));
+    std::snprintf(text, sizeof text, "%d", CheckedInt(value));
     return text;
 }
 
@@ -145,7 +146,7 @@ void EOC::DrawResourcePoints()
         }
     } else if (m_nSection == 4 && m_bMoneyDisplay && m_pGame && m_pGame->m_pRules) {
         const float cost = m_pGame->m_pRules->m_scoring.GetCost();
-        money = FormatMoney(std::isfinite(cost) && cost < 2.0e9f ? static_cast<int32_t>(cost) : 0);
+        money = FormatMoney(CheckedInt(cost));
         m_aPanelTexts.push_back(money);
     }
     m_aPanelTexts.push_back("Resource Points " + total);

@@ -208,18 +208,20 @@ void CEOCUnitData::ApplyUnitFactors(int section, int unit)
         return;
     const auto& f = m_aFactors[Index(section, unit)];
     auto& q = m_afSquadFactors;
-    q[2] *= f[0];
-    q[3] *= f[0];
-    q[4] *= f[1];
-    q[16] *= f[2];
-    q[6] *= f[3];
-    q[5] *= f[4];
+    // Each product stays within ten times the normal rate, so the costs it scales stay representable.
+    auto scale = [](float& factor, float by) { factor = std::clamp(factor * by, 0.0f, kMaxSquadFactor); };
+    scale(q[2], f[0]);
+    scale(q[3], f[0]);
+    scale(q[4], f[1]);
+    scale(q[16], f[2]);
+    scale(q[6], f[3]);
+    scale(q[5], f[4]);
     for (int i = 0; i < 7; ++i)
-        q[static_cast<size_t>(9 + i)] *= f[static_cast<size_t>(5 + i)];
-    q[7] *= f[12];
-    q[8] *= f[13];
-    q[44] *= f[6];
-    m_fExtraFactor *= f[14];
+        scale(q[static_cast<size_t>(9 + i)], f[static_cast<size_t>(5 + i)]);
+    scale(q[7], f[12]);
+    scale(q[8], f[13]);
+    scale(q[44], f[6]);
+    scale(m_fExtraFactor, f[14]);
 }
 
 void CEOCUnitData::ApplyAllActiveFactors()
@@ -521,6 +523,26 @@ void CEOCUnitData::Save(CByteWriter& out) const
     }
 }
 
+// What no game can have written: unit bits past the 28 units, shares outside 0-100, a chief below -1, flags that
+// are not 0 or 1, Resource Points that are negative or not numbers, order times that are no time of day.
+bool CEOCUnitData::IsPossibleSaveState(const CEOCSectionTable& sections,
+                                       const std::array<int32_t, kSections * kUnitsPerSection>& times)
+{
+    constexpr uint32_t kUnitBits = (1u << kUnitsPerSection) - 1;
+    for (const CEOCSection& s : sections) {
+        if ((s.uActivated & ~kUnitBits) || (s.uOrdered & ~kUnitBits) || s.nAllocation < 0 || s.nAllocation > 100 ||
+            s.nProposed < 0 || s.nProposed > 100 || s.nChief < -1 || s.bChiefActive > 1 || s.bChiefOrdered > 1 ||
+            !std::isfinite(s.fResourcePoints) || s.fResourcePoints < 0.0f || !std::isfinite(s.fGranted) ||
+            s.fGranted < 0.0f)
+            return false;
+    }
+    for (int32_t t : times) {
+        if (t < 0 || t / 100 > 24 || t % 100 > 59)
+            return false;
+    }
+    return true;
+}
+
 bool CEOCUnitData::Load(CByteReader& in)
 {
     if (in.Remaining() < kSaveBlockSize)
@@ -533,17 +555,13 @@ bool CEOCUnitData::Load(CByteReader& in)
         ReadSection(in, s);
     for (int32_t& t : times)
         in.ReadI32(t);
-    if (!in.Ok())
+    if (!in.Ok() || !IsPossibleSaveState(sections, times))
         return false;
     m_uFacilityFlags = placed & 0x3F;
     m_aSections = sections;
     for (size_t i = 0; i < times.size(); ++i)
         m_aUnits[i].nOrderTime = times[i];
     for (CEOCSection& s : m_aSections) {
-        if (!std::isfinite(s.fResourcePoints) || s.fResourcePoints < 0.0f)
-            s.fResourcePoints = 0.0f;
-        if (!std::isfinite(s.fGranted) || s.fGranted < 0.0f)
-            s.fGranted = 0.0f;
         if (s.nChief != -1)
             s.nChief = 0;
     }

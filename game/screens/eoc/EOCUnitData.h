@@ -22,6 +22,8 @@ constexpr int kUnitFactorValues = 18;
 int32_t UnitActivationDue(int32_t orderTime, int32_t minutes);
 
 constexpr int kSquadFactors = 45;
+// The largest a squad factor or the cost factor grows to, however many units multiply it.
+constexpr float kMaxSquadFactor = 10.0f;
 constexpr size_t kSectionRecordSize = 32;
 constexpr size_t kSectionTableSize = kSections * kSectionRecordSize;
 constexpr size_t kUpdateBlockSize = 152;
@@ -93,10 +95,10 @@ public:
 
     // One section's unit list "<directory>/<file>"; false after "Failed to open file" when it is missing.
     bool LoadUnitList(const std::string& directory, const std::string& file, int section);
-    // The same from the file's text.
-    void ParseUnitList(const std::string& text, int section);
+    // The same from the file's text; `file` names it in the reports of values out of range.
+    void ParseUnitList(const std::string& text, int section, const std::string& file = "unit list");
     bool LoadUnitFactors(const std::string& directory, const std::string& file);
-    void ParseUnitFactors(const std::string& text);
+    void ParseUnitFactors(const std::string& text, const std::string& file = "unit factors");
 
     // The game whose players, sounds, messages and event engine the data uses (none: nothing is sent).
     void Attach(CGame* game) { m_pGame = game; }
@@ -136,6 +138,9 @@ public:
     // The saved-game block: placement word, section table, order times (724 bytes).
     void Save(CByteWriter& out) const;
     bool Load(CByteReader& in);
+    // Whether a saved game's section table and order times are ones a game can have written.
+    static bool IsPossibleSaveState(const CEOCSectionTable& sections,
+                                    const std::array<int32_t, kSections * kUnitsPerSection>& times);
 
     const CEOCUnit& Unit(int section, int unit) const { return m_aUnits[Index(section, unit)]; }
     CEOCUnit& Unit(int section, int unit) { return m_aUnits[Index(section, unit)]; }

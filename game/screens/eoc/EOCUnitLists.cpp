@@ -1,6 +1,7 @@
 // Reading the EOC unit lists (one CSV per section) and the unit-factor CSV.
 #include "game/screens/eoc/EOCUnitData.h"
 
+#include "game/util/DataRange.h"
 #include "platform/system/MessageBox.h"
 #include "platform/system/Paths.h"
 
@@ -66,29 +67,47 @@ std::vector<std::string> SplitFields(const std::string& line)
     return fields;
 }
 
-// A decimal integer at the start of the field (blanks first); false for none or one out of range.
-bool ParseInt(const std::string& field, int32_t& value)
+// A decimal integer at the start of the field (blanks first), saturated at the int64 limits; false for none.
+bool ParseInt(const std::string& field, int64_t& value)
 {
     const char* s = field.c_str();
     char* end = nullptr;
-    errno = 0;
-    const long v = std::strtol(s, &end, 10);
-    if (end == s || errno == ERANGE || v < INT32_MIN || v > INT32_MAX)
-        return false;
-    value = static_cast<int32_t>(v);
-    return true;
-}
-
-bool ParseFloat(const std::string& field, float& value)
-{
-    const char* s = field.c_str();
-    char* end = nullptr;
-    const float v = std::strtof(s, &end);
-    if (end == s || !std::isfinite(v))
+    const long long v = std::strtoll(s, &end, 10);
+    if (end == s)
         return false;
     value = v;
     return true;
 }
+
+// A number at the start of the field (blanks first), "nan" and "inf" included; false for none.
+bool ParseFloat(const std::string& field, double& value)
+{
+    const char* s = field.c_str();
+    char* end = nullptr;
+    const double v = std::strtod(s, &end);
+    if (end == s)
+        return false;
+    value = v;
+    return true;
+}
+
+// Ranges of the unit list's numbers: a button inside the 800 x 600 screen, costs and ids that sums and lookups
+// cannot overflow, and a delay of at most a day.
+struct CUnitColumn {
+    const char* szName;
+    int32_t nLow, nHigh;
+};
+constexpr CUnitColumn kUnitColumns[7] = {{"X", 0, 800},
+                                         {"Y", 0, 600},
+                                         {"Cost", 0, 1000000},
+                                         {"Predecessor", -1, 31},
+                                         {"Description", 0, 99999},
+                                         {"Activation", 0, 1440},
+                                         {"Info", 0, 999999}};
+
+// Percentages of a unit's factor row (the first 15 columns) and its three unused values.
+constexpr float kMaxFactorPercent = 1000.0f;
+constexpr float kMaxSpareValue = 1.0e6f;
 
 void CopyText(char* out, size_t width, const std::string& text)
 {
@@ -104,14 +123,15 @@ bool CEOCUnitData::LoadUnitList(const std::string& directory, const std::string&
     std::string text;
     if (section < 0 || section >= kSections || !ReadList(directory, file, text))
         return false;
-    ParseUnitList(text, section);
+    ParseUnitList(text, section, platform::JoinPath(directory, file));
     return true;
 }
 
-void CEOCUnitData::ParseUnitList(const std::string& text, int section)
+void CEOCUnitData::ParseUnitList(const std::string& text, int section, const std::string& file)
 {
     if (section < 0 || section >= kSections)
         return;
+    CListRange range(file);
     const std::vector<std::string> lines = SplitLines(text);
     for (int u = 0; u < kUnitsPerSection; ++u) {
         const size_t lineIndex = 3 + static_cast<size_t>(u);
@@ -131,17 +151,24 @@ void CEOCUnitData::ParseUnitList(const std::string& text, int section)
             &unit.nX, &unit.nY, &unit.nCost, nullptr, &unit.nDescription, &unit.nActivationMinutes, &unit.nInfoTextId};
         for (size_t i = 0; i < 7; ++i) {
             const size_t column = 3 + i;
-            int32_t value = 0;
-            if (column >= f.size() || !ParseInt(f[column], value))
+            int64_t read = 0;
+            if (column >= f.size() || !ParseInt(f[column], read))
                 break;
+            const int row = static_cast<int>(lineIndex) + 1;
+            const CUnitColumn& c = kUnitColumns[i];
             if (targets[i]) {
-                *targets[i] = value;
-            } else {
-                // The file names the predecessor by the line of its row; the first unit row is line 4.
-                unit.nPredecessor = value > 0 ? value - 4 : value;
+                *targets[i] = range.Int(row, c.szName, read, c.nLow, c.nHigh);
+                continue;
+            }
+            // The file names the predecessor by the line of its row; the first unit row is line 4.
+            const int64_t predecessor = read > 0 ? read - 4 : read;
+            if (predecessor >= kUnitsPerSection || predecessor < -1) {
+                range.Refuse(row, c.szName, std::to_string(read) + " names no unit row; none is used");
+            } else if (predecessor == u) {
                 // A unit cannot wait for itself: it could never be ordered.
-                if (unit.nPredecessor >= kUnitsPerSection || unit.nPredecessor < -1 || unit.nPredecessor == u)
-                    unit.nPredecessor = -1;
+                range.Refuse(row, c.szName, std::to_string(read) + " names the unit itself; none is used");
+            } else {
+                unit.nPredecessor = static_cast<int32_t>(predecessor);
             }
         }
     }
@@ -152,12 +179,13 @@ bool CEOCUnitData::LoadUnitFactors(const std::string& directory, const std::stri
     std::string text;
     if (!ReadList(directory, file, text))
         return false;
-    ParseUnitFactors(text);
+    ParseUnitFactors(text, platform::JoinPath(directory, file));
     return true;
 }
 
-void CEOCUnitData::ParseUnitFactors(const std::string& text)
+void CEOCUnitData::ParseUnitFactors(const std::string& text, const std::string& file)
 {
+    CListRange range(file);
     const std::vector<std::string> lines = SplitLines(text);
     size_t next = 3;
     bool ended = false;
@@ -167,16 +195,20 @@ void CEOCUnitData::ParseUnitFactors(const std::string& text)
             for (int i = 0; i < kUnitFactorValues; ++i)
                 values[static_cast<size_t>(i)] = i < 15 ? 100.0f : 0.0f;
             if (!ended && next < lines.size()) {
+                const int row = static_cast<int>(next) + 1;
                 const std::vector<std::string> f = SplitFields(lines[next++]);
                 const bool named = f.size() > 2 && !f[1].empty() && !f[2].empty();
                 if (!named) {
                     ended = true;
                 } else {
                     for (size_t i = 0; i < kUnitFactorValues; ++i) {
-                        float v = 0.0f;
+                        double v = 0.0;
                         if (3 + i >= f.size() || !ParseFloat(f[3 + i], v))
                             break;
-                        values[i] = v;
+                        const std::string field = "value " + std::to_string(i + 1);
+                        values[i] =
+                            i < 15 ? range.Float(row, field.c_str(), v, 0.0f, kMaxFactorPercent, values[i])
+                                   : range.Float(row, field.c_str(), v, -kMaxSpareValue, kMaxSpareValue, values[i]);
                     }
                 }
             } else {

@@ -14,6 +14,7 @@
 #include "game/sim/Squad.h"
 #include "game/sim/SquadGame.h"
 #include "game/sim/SquadManager.h"
+#include "game/util/DataRange.h"
 #include "platform/gdi/DeviceContext.h"
 #include "platform/gdi/Font.h"
 #include "platform/system/MessageBox.h"
@@ -198,7 +199,7 @@ void HUD::DrawBar(CSurface* panel, int frameX, int frameY, float value, int piec
         return;
     // Mended: the pieces stop at the frame's (or the panel's) right edge, whatever the value.
     const int limit = frame ? frameX + frame->width - 2 : m_info.width - 1;
-    const int last = std::min(frameX + static_cast<int>(value - 2.0f), limit);
+    const int last = static_cast<int>(std::min<int64_t>(int64_t{frameX} + CheckedInt(value - 2.0f), limit));
     RECT src{0, 0, piece->width, piece->height};
     for (int x = frameX + 1; x <= last; ++x)
         panel->BltFast(x, frameY + 1, piece->pSurface.get(), &src, DDBLTFAST_SRCCOLORKEY);

@@ -6,6 +6,7 @@
 #include "game/screens/boxes/Boxes.h"
 #include "game/screens/eoc/EOCPlayers.h"
 #include "game/util/ByteStream.h"
+#include "game/util/DataRange.h"
 #include "platform/gdi/Font.h"
 #include "platform/system/Clock.h"
 
@@ -75,7 +76,8 @@ void IAP_PhaseIF::WriteState(CByteWriter& out, int32_t delay)
 bool IAP_PhaseIF::ReadState(CByteReader& in, int32_t& delay)
 {
     int32_t value = 0;
-    if (!in.ReadI32(value))
+    // A negative count of missed reviews is none a game can have written.
+    if (!in.ReadI32(value) || value < 0)
         return false;
     delay = value;
     return true;
@@ -112,8 +114,10 @@ RECT IAP_PhaseIF::RowRect(int section) const
     if (!panel || !label || !m_pData || section < 0 || section >= kSections)
         return RECT{0, 0, 0, 0};
     const CEOCUnit& chief = m_pData->Unit(0, section);
-    const int x = panel->x + chief.nX, y = panel->y + chief.nY + 45;
-    return RECT{x, y, x + label->width, y + label->height};
+    const int x = CheckedInt(static_cast<double>(panel->x) + chief.nX),
+              y = CheckedInt(static_cast<double>(panel->y) + chief.nY + 45);
+    return RECT{x, y, CheckedInt(static_cast<double>(x) + label->width),
+                CheckedInt(static_cast<double>(y) + label->height)};
 }
 
 RECT IAP_PhaseIF::ArrowRect(int section, int arrow) const

@@ -143,6 +143,11 @@ TEST_F(SoundTest, MissingFileLeavesTheChannelFree)
     EXPECT_EQ(m_sound.GetChannel(0).nSound, -1);
     EXPECT_FALSE(m_sound.GetChannel(0).bLooping);
     EXPECT_EQ(m_sound.Play(0, 1.0f, false), 0);
+    // Told once, however often the sound is asked for.
+    EXPECT_EQ(m_sound.Play(15, 1.0f, true), -1);
+    const auto shown = platform::RecordedMessages();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, " Couldn't load Sounds/FireLoop.wav\n");
 }
 
 TEST_F(SoundTest, SwitchHaltsAndRestartsLoopsOnly)

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 using namespace platform;
 using namespace platform::gdi;
 
@@ -215,4 +217,26 @@ TEST(DeviceContext, PixelsAndAlphaBlend)
     EXPECT_NEAR(GetGValue(dcA.GetPixel(0, 0)), 127, 6);
     EXPECT_EQ(dcA.GetPixel(3, 3), 0u);
     EXPECT_FALSE(AlphaBlend(dcA, 0, 0, 2, 2, dcB, 0, 0, 3, 2, 128));
+}
+
+TEST(DrawText, RectanglesAtTheIntLimitsDrawNothingAndDoNotOverflow)
+{
+    auto font = MakeFont(14, FW_NORMAL);
+    const int big = std::numeric_limits<int>::max(), small = std::numeric_limits<int>::min();
+    const RECT rects[] = {{big, big, big, big}, {small, small, big, big}, {big - 4, 10, small, 50}, {0, small, 10, big}};
+    for (const RECT& r : rects) {
+        for (unsigned format : {DT_SINGLELINE | DT_VCENTER | DT_CENTER, DT_SINGLELINE | DT_BOTTOM | DT_RIGHT,
+                                unsigned{DT_WORDBREAK}, DT_CALCRECT | DT_WORDBREAK}) {
+            PixelSurface s;
+            ASSERT_TRUE(s.Create(40, 20));
+            s.Fill(nullptr, kWhite);
+            DeviceContext dc(s);
+            dc.SelectFont(font.get());
+            RECT rect = r;
+            dc.DrawText("Far away words", -1, &rect, format);
+            if (!(format & DT_CALCRECT) && r.left >= 40) {
+                EXPECT_EQ(FindInk(s, kWhite, 0).count, 0);
+            }
+        }
+    }
 }
