@@ -225,6 +225,13 @@ TEST_F(TarnwickFiles, AScenarioEditedInTheWindowsPlaysInTheGame)
     app.reset();
 
     QFClassFactory::Instance().Register("CPathData", &::CPathData::CreateObject);
+    // The game finds its sounds under the current folder, as when started in its data folder.
+    const fs::path before = fs::current_path();
+    fs::current_path(folder);
+    struct Back {
+        fs::path path;
+        ~Back() { fs::current_path(path); }
+    } back{before};
     demo_game::CDemoGame run(folder);
     ASSERT_TRUE(run.LoadScenario("Edited.zri"));
     CGame& game = run.Game();
