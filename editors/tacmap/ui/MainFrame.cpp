@@ -9,6 +9,7 @@
 #include "editors/tacmap/ui/Panes.h"
 #include "editors/tacmap/ui/TarnwickApp.h"
 
+#include <QAction>
 #include <QMenuBar>
 #include <QScrollArea>
 #include <QStatusBar>
@@ -84,6 +85,31 @@ void CMainFrame::CreateMenus()
 
     QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
     AddViewToggles(view, m_pToolBar, statusBar());
+    CreateAccelerators();
+}
+
+void CMainFrame::CreateAccelerators()
+{
+    // Cut, copy, paste and undo have no handler: their keys do nothing, and so never reach the map view as its own
+    // letters (Ctrl+C is not C, which cycles a feature group).
+    const QKeySequence unhandled[] = {Qt::CTRL | Qt::Key_C,     Qt::CTRL | Qt::Key_Insert, Qt::CTRL | Qt::Key_V,
+                                      Qt::SHIFT | Qt::Key_Insert, Qt::CTRL | Qt::Key_X,   Qt::SHIFT | Qt::Key_Delete,
+                                      Qt::CTRL | Qt::Key_Z,     Qt::ALT | Qt::Key_Backspace};
+    for (const QKeySequence& keys : unhandled) {
+        auto* action = new QAction(this);
+        action->setShortcut(keys);
+        addAction(action);
+    }
+    // Next and previous pane: every pane hands the focus straight on to the map view, so the map view keeps it.
+    for (const QKeySequence& keys : {QKeySequence(Qt::Key_F6), QKeySequence(Qt::SHIFT | Qt::Key_F6)}) {
+        auto* action = new QAction(this);
+        action->setShortcut(keys);
+        connect(action, &QAction::triggered, this, [this] {
+            if (m_pMapPane)
+                m_pMapPane->setFocus();
+        });
+        addAction(action);
+    }
 }
 
 void CMainFrame::UpdateCaption()

@@ -254,6 +254,36 @@ TEST_F(TarnwickTest, KeysZoomScrollToggleTheGridAndCycleAGroup)
     EXPECT_TRUE(app->IsShowChecked());
 }
 
+TEST_F(TarnwickTest, AcceleratorsWithoutAHandlerNeverReachTheMap)
+{
+    OpenDemo("window_accelerators");
+    frame->activateWindow();
+    QApplication::setActiveWindow(frame);
+    Map()->setFocus();
+    ClickRow(Sprites()->Features(), RowOf(Sprites()->Features(), "Fire (large)"));
+    const int fire = app->GetSelectedFeatureTemplate();
+    ASSERT_NE(Manager().NextTemplateInGroup(fire), fire);
+    Move(At(20, 20));
+    struct Case {
+        Qt::Key key;
+        Qt::KeyboardModifiers mods;
+    };
+    const Case cases[] = {{Qt::Key_C, Qt::ControlModifier},      {Qt::Key_Insert, Qt::ControlModifier},
+                          {Qt::Key_V, Qt::ControlModifier},      {Qt::Key_Insert, Qt::ShiftModifier},
+                          {Qt::Key_X, Qt::ControlModifier},      {Qt::Key_Delete, Qt::ShiftModifier},
+                          {Qt::Key_Z, Qt::ControlModifier},      {Qt::Key_Backspace, Qt::AltModifier},
+                          {Qt::Key_F6, Qt::NoModifier},          {Qt::Key_F6, Qt::ShiftModifier}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(QKeySequence(c.key | c.mods).toString().toStdString());
+        Key(c.key, c.mods);
+        EXPECT_EQ(app->GetSelectedFeatureTemplate(), fire);
+        EXPECT_EQ(View().GetMode(), CTacticalMapView::kDragFeature);
+        EXPECT_EQ(QApplication::focusWidget(), Map());
+    }
+    Key(Qt::Key_C); // the plain letter still cycles
+    EXPECT_NE(app->GetSelectedFeatureTemplate(), fire);
+}
+
 TEST_F(TarnwickTest, ScenarioDetailsOkWritesAndCancelKeeps)
 {
     OpenDemo("window_details");
