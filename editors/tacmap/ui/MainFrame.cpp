@@ -61,12 +61,8 @@ void CMainFrame::CreateMenus()
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     m_pFileMenu = file;
     AddCommand(file, "&New", nullptr);
-    QAction* open = AddCommand(file, "&Open", [this] { OnFileOpen(); });
-    open->setShortcut(QKeySequence::Open);
-    QAction* save = AddCommand(file, "&Save", [this] { OnFileSave(); }, [this] {
-        return !m_app.Model().GetFileTitle().empty();
-    });
-    save->setShortcut(QKeySequence::Save);
+    AddCommand(file, "&Open", [this] { OnFileOpen(); });
+    AddCommand(file, "&Save", [this] { OnFileSave(); }, [this] { return !m_app.Model().GetFileTitle().empty(); });
     AddCommand(file, "Save &As", [this] { OnFileSaveAs(); });
     file->addSeparator();
     AddCommand(file, "&Import Events", [this] { OnImportEvents(); });
@@ -115,9 +111,6 @@ void CMainFrame::CreateAccelerators()
 void CMainFrame::UpdateCaption()
 {
     setWindowTitle(ToQString(m_app.Model().Caption() + " - " + m_app.GetAppName()));
-    // Save's shortcut follows the file title at once, not only when the menu opens.
-    if (m_pFileMenu)
-        RefreshMenuStates(m_pFileMenu);
 }
 
 void CMainFrame::focusInEvent(QFocusEvent*)
