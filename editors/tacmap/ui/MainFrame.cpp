@@ -9,6 +9,7 @@
 #include "editors/tacmap/ui/Panes.h"
 #include "editors/tacmap/ui/TarnwickApp.h"
 
+#include <QAction>
 #include <QMenuBar>
 #include <QScrollArea>
 #include <QStatusBar>
@@ -60,12 +61,8 @@ void CMainFrame::CreateMenus()
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     m_pFileMenu = file;
     AddCommand(file, "&New", nullptr);
-    QAction* open = AddCommand(file, "&Open", [this] { OnFileOpen(); });
-    open->setShortcut(QKeySequence::Open);
-    QAction* save = AddCommand(file, "&Save", [this] { OnFileSave(); }, [this] {
-        return !m_app.Model().GetFileTitle().empty();
-    });
-    save->setShortcut(QKeySequence::Save);
+    AddCommand(file, "&Open", [this] { OnFileOpen(); });
+    AddCommand(file, "&Save", [this] { OnFileSave(); }, [this] { return !m_app.Model().GetFileTitle().empty(); });
     AddCommand(file, "Save &As", [this] { OnFileSaveAs(); });
     file->addSeparator();
     AddCommand(file, "&Import Events", [this] { OnImportEvents(); });
@@ -84,14 +81,36 @@ void CMainFrame::CreateMenus()
 
     QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
     AddViewToggles(view, m_pToolBar, statusBar());
+    CreateAccelerators();
+}
+
+void CMainFrame::CreateAccelerators()
+{
+    // Cut, copy, paste and undo have no handler: their keys do nothing, and so never reach the map view as its own
+    // letters (Ctrl+C is not C, which cycles a feature group).
+    const QKeySequence unhandled[] = {Qt::CTRL | Qt::Key_C,     Qt::CTRL | Qt::Key_Insert, Qt::CTRL | Qt::Key_V,
+                                      Qt::SHIFT | Qt::Key_Insert, Qt::CTRL | Qt::Key_X,   Qt::SHIFT | Qt::Key_Delete,
+                                      Qt::CTRL | Qt::Key_Z,     Qt::ALT | Qt::Key_Backspace};
+    for (const QKeySequence& keys : unhandled) {
+        auto* action = new QAction(this);
+        action->setShortcut(keys);
+        addAction(action);
+    }
+    // Next and previous pane: every pane hands the focus straight on to the map view, so the map view keeps it.
+    for (const QKeySequence& keys : {QKeySequence(Qt::Key_F6), QKeySequence(Qt::SHIFT | Qt::Key_F6)}) {
+        auto* action = new QAction(this);
+        action->setShortcut(keys);
+        connect(action, &QAction::triggered, this, [this] {
+            if (m_pMapPane)
+                m_pMapPane->setFocus();
+        });
+        addAction(action);
+    }
 }
 
 void CMainFrame::UpdateCaption()
 {
     setWindowTitle(ToQString(m_app.Model().Caption() + " - " + m_app.GetAppName()));
-    // Save's shortcut follows the file title at once, not only when the menu opens.
-    if (m_pFileMenu)
-        RefreshMenuStates(m_pFileMenu);
 }
 
 void CMainFrame::focusInEvent(QFocusEvent*)

@@ -48,6 +48,8 @@ protected:
 
 private:
     void CreateMenus();
+    // The keys of the accelerator table that have no menu item.
+    void CreateAccelerators();
     void CreateClient();
     // The scenario's full path chosen in a file dialog of that kind, empty when cancelled.
     std::string ChooseFile(bool save, const char* ext, const char* filter);

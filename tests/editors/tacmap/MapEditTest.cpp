@@ -126,6 +126,22 @@ TEST_F(TacMapEdit, SquadsTakeANewIdAndAnImpassableSpotOnlyBeeps)
     EXPECT_EQ(unit->m_Placement.AgencyIndex, editor->Palette().GetSelectedAgencyKey());
     View().CancelEdit();
 
+    // The last row of the agency's list is a vehicle: it stands as a vehicle of that agency with an id of its own.
+    const auto& rows = editor->Palette().Items(tacmap::CSpritePalette::kUnits);
+    ASSERT_EQ(rows.back().kind, kVehicleSprite);
+    editor->Palette().OnUnitSelected(static_cast<int>(rows.size()) - 1);
+    Click(At(24, 20));
+    View().CancelEdit();
+    ASSERT_EQ(editor->Sprites().GetSpritesCount(), 2);
+    CSprite* vehicle = editor->Sprites().GetHead() == unit ? unit->m_pNext : editor->Sprites().GetHead();
+    ASSERT_NE(vehicle, nullptr);
+    EXPECT_EQ(vehicle->Kind(), kVehicleSprite);
+    EXPECT_EQ(vehicle->m_Placement.Id, rows.back().data);
+    EXPECT_EQ(vehicle->m_Placement.AgencyIndex, editor->Palette().GetSelectedAgencyKey());
+    EXPECT_GT(vehicle->m_Placement.ServiceId, 0);
+    EXPECT_NE(vehicle->m_Placement.ServiceId, unit->m_Placement.ServiceId);
+    editor->Sprites().RemoveSprite(vehicle, true, true);
+
     editor->Palette().OnTileSelected(TileRow(kWallNorth));
     Click(At(30, 30));
     editor->Palette().OnUnitSelected(0);

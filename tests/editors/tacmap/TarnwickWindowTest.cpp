@@ -254,6 +254,36 @@ TEST_F(TarnwickTest, KeysZoomScrollToggleTheGridAndCycleAGroup)
     EXPECT_TRUE(app->IsShowChecked());
 }
 
+TEST_F(TarnwickTest, AcceleratorsWithoutAHandlerNeverReachTheMap)
+{
+    OpenDemo("window_accelerators");
+    frame->activateWindow();
+    QApplication::setActiveWindow(frame);
+    Map()->setFocus();
+    ClickRow(Sprites()->Features(), RowOf(Sprites()->Features(), "Fire (large)"));
+    const int fire = app->GetSelectedFeatureTemplate();
+    ASSERT_NE(Manager().NextTemplateInGroup(fire), fire);
+    Move(At(20, 20));
+    struct Case {
+        Qt::Key key;
+        Qt::KeyboardModifiers mods;
+    };
+    const Case cases[] = {{Qt::Key_C, Qt::ControlModifier},      {Qt::Key_Insert, Qt::ControlModifier},
+                          {Qt::Key_V, Qt::ControlModifier},      {Qt::Key_Insert, Qt::ShiftModifier},
+                          {Qt::Key_X, Qt::ControlModifier},      {Qt::Key_Delete, Qt::ShiftModifier},
+                          {Qt::Key_Z, Qt::ControlModifier},      {Qt::Key_Backspace, Qt::AltModifier},
+                          {Qt::Key_F6, Qt::NoModifier},          {Qt::Key_F6, Qt::ShiftModifier}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(QKeySequence(c.key | c.mods).toString().toStdString());
+        Key(c.key, c.mods);
+        EXPECT_EQ(app->GetSelectedFeatureTemplate(), fire);
+        EXPECT_EQ(View().GetMode(), CTacticalMapView::kDragFeature);
+        EXPECT_EQ(QApplication::focusWidget(), Map());
+    }
+    Key(Qt::Key_C); // the plain letter still cycles
+    EXPECT_NE(app->GetSelectedFeatureTemplate(), fire);
+}
+
 TEST_F(TarnwickTest, ScenarioDetailsOkWritesAndCancelKeeps)
 {
     OpenDemo("window_details");
@@ -411,6 +441,61 @@ TEST_F(TarnwickTest, SpriteDataReplacesThePickedSquadAndClearMapAsksFirst)
     ClickButton(Control<QAbstractButton>(1007));
     EXPECT_TRUE(AllSprites().empty());
     EXPECT_EQ(View().GetSelectedSprite(), nullptr);
+}
+
+
+// Every control of a dialog shows at least the size its text and frame need.
+void ExpectNothingClipped(QDialog& d)
+{
+    for (QWidget* w : d.findChildren<QWidget*>()) {
+        if (!w->isVisible() || !(w->inherits("QLabel") || w->inherits("QAbstractButton") || w->inherits("QComboBox") ||
+                                 w->inherits("QLineEdit") || w->inherits("QGroupBox")))
+            continue;
+        const QSize need = w->minimumSizeHint();
+        EXPECT_GE(w->width(), need.width()) << FromQString(d.windowTitle()) << ": " << w->metaObject()->className();
+        EXPECT_GE(w->height(), need.height()) << FromQString(d.windowTitle()) << ": " << w->metaObject()->className();
+        EXPECT_TRUE(d.rect().contains(QRect(w->mapTo(&d, QPoint(0, 0)), w->size())))
+            << FromQString(d.windowTitle()) << ": " << w->metaObject()->className() << " leaves the dialog";
+    }
+}
+
+TEST_F(TarnwickTest, EveryDialogShowsWholeInItsPicture)
+{
+    OpenDemo("window_dialogs");
+    const fs::path out(ZR_TARNWICK_OUTPUT);
+    auto shoot = [&](const char* file) {
+        return [&out, file](QDialog& d) {
+            ExpectNothingClipped(d);
+            EXPECT_TRUE(d.grab().save(QString::fromStdString((out / file).string())));
+            d.reject();
+        };
+    };
+    {
+        CModalAnswers answers;
+        answers.Then(shoot("Dialog-ScenarioDetails.png"));
+        answers.Then(shoot("Dialog-Scoring.png"));
+        answers.Then(shoot("Dialog-Cost.png"));
+        ASSERT_TRUE(Trigger(frame->EditMenu(), "Scenario Details"));
+        ASSERT_TRUE(Trigger(frame->EditMenu(), "Scoring Details"));
+        ASSERT_TRUE(Trigger(frame->EditMenu(), "Cost Details"));
+    }
+    // A shed with its roof for the delete list; a squad picked (by the last click) for its instance data.
+    ClickRow(Sprites()->Features(), RowOf(Sprites()->Features(), "Shed"));
+    Click(At(12, 70));
+    Key(Qt::Key_Escape);
+    ClickRow(Sprites()->Units(), 0);
+    Click(At(3, 71));
+    Key(Qt::Key_Escape);
+    Click(At(3, 71));
+    ASSERT_NE(View().GetSelectedSprite(), nullptr);
+    {
+        CModalAnswers answers;
+        answers.Then(shoot("Dialog-SpriteInstanceData.png"));
+        answers.Then(shoot("Dialog-DeleteSprites.png"));
+        ClickButton(Control<QAbstractButton>(1027));
+        RightClick(At(12, 70));
+        EXPECT_EQ(answers.Answered(), (std::deque<std::string>{"Sprite Instance Data", "Delete Sprites"}));
+    }
 }
 
 } // namespace
