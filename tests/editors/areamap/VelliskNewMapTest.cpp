@@ -3,15 +3,20 @@
 #include "tests/editors/areamap/VelliskWindowFixture.h"
 
 #include "editors/areamap/ui/EsriDialogs.h"
+#include "editors/areamap/ui/StationDialog.h"
 #include "editors/common/ui/EditorDialog.h"
+#include "editors/common/ui/ListHelpers.h"
 
 #include "core/persist/QFSerializeBase.h"
 #include "core/world/AreaMapData.h"
 #include "tests/game/app/DemoGame.h"
 
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 
 using namespace areamaptest;
@@ -37,9 +42,53 @@ struct PlayedStation {
     std::vector<POINT> route;
     int minutes = 0;
     int resources = 0;
+    // A squad dispatched from that station: its vehicle's positions on the area map, sampled every 500 ms from
+    // its start until it left the area map for the incident.
+    bool dispatched = false;
+    std::vector<POINT> drive;
+    bool reachedIncident = false;
 };
 
-PlayedStation PlayInGame(const std::string& folder, const std::string& name, const std::string& station)
+// Sends the station's first resource line and follows its vehicle until it reaches the incident.
+void DispatchAndFollow(demo_game::CDemoGame& run, CSprite* station, PlayedStation* out)
+{
+    CSquadManager& area = *run.Game().m_pSquadGame->Area();
+    out->dispatched = area.RequestDispatch(station, 0) && !area.Vehicles().empty();
+    if (!out->dispatched)
+        return;
+    CSquad* vehicle = area.Vehicles().back();
+    auto at = [&] { return POINT{static_cast<int32_t>(vehicle->m_fX), static_cast<int32_t>(vehicle->m_fY)}; };
+    out->drive.push_back(at());
+    for (int step = 0; step < 2000 && vehicle->m_pManager == &area; ++step) {
+        run.Step();
+        if (vehicle->m_pManager == &area)
+            out->drive.push_back(at());
+    }
+    out->reachedIncident = vehicle->m_pManager == run.Game().m_pSquadGame->Scenario() &&
+                           run.Game().m_pSquadGame->m_score.nAreaSquadsCalled == 1;
+}
+
+// Distance from p to the polyline, and how far along it the nearest point lies.
+std::pair<double, double> NearestOnRoute(const std::vector<POINT>& route, POINT p)
+{
+    double best = 1e18, along = 0, walked = 0;
+    for (size_t i = 1; i < route.size(); ++i) {
+        const double ax = route[i - 1].x, ay = route[i - 1].y, dx = route[i].x - ax, dy = route[i].y - ay;
+        const double length = std::hypot(dx, dy);
+        double t = length > 0 ? ((p.x - ax) * dx + (p.y - ay) * dy) / (length * length) : 0;
+        t = std::clamp(t, 0.0, 1.0);
+        const double d = std::hypot(ax + t * dx - p.x, ay + t * dy - p.y);
+        if (d < best) {
+            best = d;
+            along = walked + t * length;
+        }
+        walked += length;
+    }
+    return {best, along};
+}
+
+PlayedStation PlayInGame(const std::string& folder, const std::string& name, const std::string& station,
+                         bool dispatch = false)
 {
     const fs::path dir(folder);
     fs::copy_file(dir / "Millbrook.zri", dir / (name + ".zri"), fs::copy_options::overwrite_existing);
@@ -53,6 +102,7 @@ PlayedStation PlayInGame(const std::string& folder, const std::string& name, con
         if (out.loaded) {
             const ::CAreaMapData& map = *run.Game().m_pAreaMap;
             out.bitmap = map.m_szMapBitmap;
+            CSprite* found = nullptr;
             for (CSprite* s = map.m_pSpriteManager->GetHead(); s; s = s->m_pNext) {
                 if (s->Kind() != kStationSprite)
                     continue;
@@ -63,7 +113,10 @@ PlayedStation PlayInGame(const std::string& folder, const std::string& name, con
                 out.minutes = s->m_pStationData->m_nMinutesToSite;
                 for (int n = 0; n < CStationData::kResourceSlots; ++n)
                     out.resources += s->m_pStationData->GetResource(n) != nullptr;
+                found = s;
             }
+            if (dispatch && found)
+                DispatchAndFollow(run, found, &out);
         }
     }
     vellisk::RegisterVelliskClasses();
@@ -193,22 +246,62 @@ TEST_F(VelliskNewMap, EditedAreaMapPlaysInTheGame)
     Click(site - QPoint(8, 8));
     const std::vector<POINT> route = yard->m_pStationData->m_pptWaypoints;
     ASSERT_EQ(route.size(), 4u);
+    // Its stock: two squads of the first Public Works squad type, at the station; 3 minutes to the site.
+    CModalAnswers answers;
+    answers.Then([](QDialog& d) {
+        GetDlgItem<QLineEdit>(&d, CDialogStationResources::kMinutesId)->setText("3");
+        QComboBox* agency = GetDlgItem<QComboBox>(&d, CDialogStationResources::kAgencyIds[0]);
+        const int row = FindStringExact(agency, "Millbrook Public Works");
+        ASSERT_GE(row, 0);
+        agency->setCurrentIndex(row);
+        Q_EMIT agency->activated(row);
+        QComboBox* squads = GetDlgItem<QComboBox>(&d, CDialogStationResources::kSquadTypeIds[0]);
+        ASSERT_GT(squads->count(), 1);
+        squads->setCurrentIndex(1);
+        GetDlgItem<QLineEdit>(&d, CDialogStationResources::kNumberIds[0])->setText("2");
+        d.accept();
+    });
+    QTest::mouseDClick(View(), Qt::LeftButton, {}, Centre(yard));
+    ASSERT_EQ(answers.Remaining(), 0u);
+    yard = Station(name);
+    ASSERT_NE(yard, nullptr);
     int resources = 0;
     for (int n = 0; n < CStationData::kResourceSlots; ++n)
         resources += yard->m_pStationData->GetResource(n) != nullptr;
+    ASSERT_EQ(resources, 1);
     const int minutes = yard->m_pStationData->m_nMinutesToSite;
+    EXPECT_EQ(minutes, 3);
     {
         CScriptedPrompts prompts;
         prompts.ExpectSaveFile(folder + "/Edited.zra");
         Run("SaveAs");
     }
-    const PlayedStation played = PlayInGame(folder, "Edited", name);
+    const PlayedStation played = PlayInGame(folder, "Edited", name, true);
     ASSERT_TRUE(played.loaded);
     EXPECT_EQ(played.bitmap, "Edited.bmp");
     EXPECT_EQ(played.stations, 6);
     EXPECT_EQ(played.route, route);
     EXPECT_EQ(played.minutes, minutes);
     EXPECT_EQ(played.resources, resources);
+
+    // A squad dispatched from the new station drives its route, waypoint by waypoint, to the site.
+    ASSERT_TRUE(played.dispatched);
+    EXPECT_TRUE(played.reachedIncident);
+    ASSERT_GE(played.drive.size(), 3u);
+    EXPECT_EQ(played.drive.front(), route.front());
+    double progress = 0;
+    for (const POINT& p : played.drive) {
+        SCOPED_TRACE(::testing::Message() << "at " << p);
+        const auto [off, along] = NearestOnRoute(route, p);
+        EXPECT_LE(off, 2.0);
+        EXPECT_GE(along, progress - 2.0);
+        progress = std::max(progress, along);
+    }
+    // Its last point on the area map is at the end of the route, the site.
+    const auto [offEnd, alongEnd] = NearestOnRoute(route, played.drive.back());
+    const double total = NearestOnRoute(route, route.back()).second;
+    EXPECT_LE(offEnd, 2.0);
+    EXPECT_GE(alongEnd, total - 40.0);
 }
 
 // Each bad file or target: one box, and the map, names, caption and modified flag as they were.
