@@ -16,8 +16,12 @@
 #include <QPushButton>
 
 #include <algorithm>
+#include <csignal>
 #include <cmath>
 #include <cstring>
+#include <optional>
+#include <sys/resource.h>
+#include <unistd.h>
 
 using namespace areamaptest;
 
@@ -120,6 +124,40 @@ PlayedStation PlayInGame(const std::string& folder, const std::string& name, con
         }
     }
     vellisk::RegisterVelliskClasses();
+    return out;
+}
+
+// Lowers the file-size limit for one scope: writes past it fail (EFBIG, SIGXFSZ ignored), as on a full disk.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        m_old = std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_limit);
+        rlimit lower = m_limit;
+        lower.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &lower);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_limit);
+        std::signal(SIGXFSZ, m_old);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit m_limit{};
+    void (*m_old)(int) = nullptr;
+};
+
+// Temporaries left anywhere under a folder.
+std::vector<std::string> Leftovers(const std::string& folder)
+{
+    std::vector<std::string> out;
+    for (const auto& e : fs::recursive_directory_iterator(folder))
+        if (e.path().filename().string().find(".tmp") != std::string::npos)
+            out.push_back(e.path().string());
     return out;
 }
 
@@ -328,14 +366,22 @@ TEST_F(VelliskBadInput, OneBoxAndNothingChanged)
         const char* command;
         std::string answer; // the path chosen
         const char* caption;
+        rlim_t sizeLimit = 0; // a full disk: no file may grow past this many bytes
     };
-    const Case cases[] = {
+    std::vector<Case> cases = {
         {"truncated", "Cut.zra", zra.substr(0, zra.size() / 2), "Open", "Cut.zra", "Failed to open file"},
         {"garbage", "Junk.zra", std::string(700, '\x5A'), "Open", "Junk.zra", "Failed to open file"},
         {"empty", "Empty.zra", "", "Open", "Empty.zra", "Failed to open file"},
         {"non-BMP bitmap", "Broken.zra", otherBitmap, "Open", "Broken.zra", "Failed to open file"},
         {"a folder as target", "", "", "SaveAs", "Folder.zra", "Save As Failed"},
+        {"full disk on Save", "", "", "Save", "Millbrook.zra", "Save As Failed", 1000},
+        {"full disk on Save As", "", "", "SaveAs", "Full.zra", "Save As Failed", 1000},
     };
+    if (geteuid() != 0) { // root writes into read-only folders
+        fs::create_directories(folder + "/locked");
+        fs::permissions(folder + "/locked", fs::perms::owner_read | fs::perms::owner_exec);
+        cases.push_back({"a read-only folder", "", "", "SaveAs", "locked/X.zra", "Save As Failed"});
+    }
     const CStationData* before = Stations()[0]->m_pStationData;
     const size_t stations = Stations().size();
     for (const Case& c : cases) {
@@ -343,15 +389,24 @@ TEST_F(VelliskBadInput, OneBoxAndNothingChanged)
         if (!c.file.empty())
             std::ofstream(folder + "/" + c.file, std::ios::binary) << c.bytes;
         CScriptedPrompts prompts;
-        if (std::string(c.command) == "Open") {
+        const std::string command = c.command;
+        if (command == "Open") {
             prompts.ExpectMessage("Do you want to save now?", IDNO, "Starting New Area Map");
             prompts.ExpectOpenFile(folder + "/" + c.answer);
-        } else {
+        } else if (command == "SaveAs") {
             prompts.ExpectSaveFile(folder + "/" + c.answer);
         }
         prompts.ExpectMessage(c.answer, IDOK, c.caption);
-        Run(c.command);
-        EXPECT_EQ(prompts.Messages().size(), std::string(c.command) == "Open" ? 2u : 1u);
+        {
+            std::optional<FileSizeLimit> full;
+            if (c.sizeLimit)
+                full.emplace(c.sizeLimit);
+            Run(c.command);
+        }
+        EXPECT_EQ(prompts.Messages().size(), command == "Open" ? 2u : 1u);
+        EXPECT_TRUE(Leftovers(folder).empty());
+        EXPECT_FALSE(fs::exists(folder + "/Maps/Full.bmp"));
+        EXPECT_FALSE(fs::exists(folder + "/Full.zra"));
         EXPECT_EQ(frame->windowTitle(), "Millbrook");
         EXPECT_EQ(app->PathName(), folder + "/Millbrook.zra");
         EXPECT_STREQ(app->Document()->m_szMapBitmap, "Millbrook_Area.bmp");
@@ -360,6 +415,8 @@ TEST_F(VelliskBadInput, OneBoxAndNothingChanged)
         EXPECT_EQ(Stations()[0]->m_pStationData, before);
     }
     EXPECT_EQ(ReadBytes(folder + "/Millbrook.zra"), zra);
+    if (geteuid() != 0)
+        fs::permissions(folder + "/locked", fs::perms::owner_all);
 
     // The map-bitmap dialog's Save onto a folder: "File Save Error", no path kept.
     CScriptedPrompts prompts;
@@ -380,4 +437,59 @@ TEST_F(VelliskBadInput, OneBoxAndNothingChanged)
     EXPECT_EQ(frame->windowTitle(), "Millbrook");
     EXPECT_EQ(Stations().size(), stations);
     EXPECT_TRUE(app->IsModified());
+}
+
+// Shapefiles that do not read: one box naming them, the map made from the rest; Done without Save changes nothing.
+TEST_F(VelliskBadInput, ShapefilesThatDoNotReadAreNamedOnceAndLeftOff)
+{
+    Start();
+    OpenFile(folder + "/Millbrook.zra");
+    const std::string bad = folder + "/Maps/Bad";
+    fs::copy(folder + "/Maps/ESRI", bad);
+    const std::string water = ReadBytes(bad + "/millbrook_wat.shp");
+    std::ofstream(bad + "/millbrook_wat.shp", std::ios::binary) << water.substr(0, water.size() / 2);
+    fs::remove(bad + "/millbrook_lka.shx");
+
+    CScriptedPrompts prompts;
+    prompts.ExpectMessage("could not be read", IDOK, "Map Layer Error");
+    CModalAnswers answers;
+    answers
+        .Then([&](QDialog& d) {
+            GetDlgItem<QLineEdit>(&d, CDialogLocateESRIData::kFolderId)->setText(QString::fromStdString(bad));
+            d.accept();
+        })
+        .Then([](QDialog& d) {
+            EXPECT_EQ(static_cast<CDialogAreaMapMO&>(d).Map().Layers().Count(), 3);
+            GetDlgItem<QPushButton>(&d, IDOK)->click();
+        });
+    Run("New");
+    EXPECT_EQ(answers.Remaining(), 0u);
+    ASSERT_EQ(prompts.Messages().size(), 1u);
+    const std::string shown = prompts.Messages()[0].text;
+    EXPECT_NE(shown.find("millbrook_wat.shp"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("millbrook_lka.shp"), std::string::npos) << shown;
+    EXPECT_EQ(frame->windowTitle(), "Millbrook");
+    EXPECT_EQ(Stations().size(), 5u);
+    EXPECT_FALSE(app->IsModified());
+}
+
+// No "GameInfo.txt": one box naming it at start-up; opening a map then fails with its own box, and nothing breaks.
+TEST_F(VelliskBadInput, AMissingGameInfoIsReportedOnceAndOpenFails)
+{
+    CScriptedPrompts prompts;
+    prompts.ExpectMessage("GameInfo.txt", IDOK, "Failed to open the game info file.");
+    Start(false, [](const std::string& folder) { fs::remove(folder + "/GameInfo.txt"); }, false);
+    EXPECT_EQ(prompts.Messages().size(), 1u);
+    EXPECT_FALSE(Enabled("SaveAs"));
+    EXPECT_FALSE(frame->SpriteList()->List()->isEnabled());
+    prompts.ExpectOpenFile(folder + "/Millbrook.zra").ExpectMessage("GameInfo.txt", IDOK, "Failed to open file");
+    Run("Open");
+    EXPECT_EQ(prompts.Messages().size(), 2u);
+    EXPECT_EQ(frame->windowTitle(), "Vellisk");
+    EXPECT_FALSE(Enabled("SaveAs"));
+    Move(QPoint(100, 100));
+    QTest::mouseClick(View(), Qt::LeftButton, {}, QPoint(100, 100));
+    QTest::mouseClick(View(), Qt::RightButton, {}, QPoint(100, 100));
+    QTest::keyClick(View(), Qt::Key_Escape);
+    View()->repaint();
 }
