@@ -255,3 +255,26 @@ TEST_F(VelliskWindow, NewPathThenAStationBuildsItsRouteAgain)
     EXPECT_EQ(RouteOf(police), (std::vector<POINT>{{Centre(police).x(), Centre(police).y()}, {site.x(), site.y()}}));
     EXPECT_EQ(View()->GetViewCursor(), EViewCursor::Arrow);
 }
+
+TEST_F(VelliskWindow, F6AndShiftF6MoveTheFocusBetweenTheStationListAndTheMap)
+{
+    Start();
+    QApplication::setActiveWindow(frame.get());
+    View()->setFocus();
+    QListWidget* list = frame->SpriteList()->List();
+    QTest::keyClick(View(), Qt::Key_F6); // the list is disabled until a map is open
+    EXPECT_EQ(QApplication::focusWidget(), View());
+    OpenFile(folder + "/Millbrook.zra");
+    View()->setFocus();
+    QTest::keyClick(View(), Qt::Key_F6);
+    EXPECT_EQ(QApplication::focusWidget(), list);
+    QTest::keyClick(list, Qt::Key_F6, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), View());
+    QTest::keyClick(View(), Qt::Key_F6, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), list);
+    // A station picked with the keys: its template is selected and the map takes the focus again.
+    QTest::keyClick(list, Qt::Key_Down);
+    QApplication::processEvents();
+    EXPECT_GE(frame->SpriteList()->SelectedStation(), 0);
+    EXPECT_EQ(QApplication::focusWidget(), View());
+}
