@@ -129,6 +129,7 @@ TEST_F(VelliskWindow, StationsArePlacedRoutedEditedMovedDeletedAndSaved)
         GetDlgItem<QComboBox>(&d, CDialogStationResources::kSquadTypeIds[2])->setCurrentIndex(1);
         GetDlgItem<QLineEdit>(&d, CDialogStationResources::kNumberIds[2])->setText("1");
         Choose(GetDlgItem<QComboBox>(&d, CDialogStationResources::kDutyIds[2]), "On call");
+        EXPECT_TRUE(d.grab().save(QString::fromStdString(std::string(ZR_VELLISK_OUTPUT) + "/station-dialog.png")));
         d.accept();
     });
     QTest::mouseDClick(View(), Qt::LeftButton, {}, Centre(placed));
