@@ -50,6 +50,12 @@ TEST_F(VelliskWindow, OpeningTheDemoShowsItsMapAndEnablesEditing)
 {
     Start();
     EXPECT_EQ(frame->windowTitle(), "Vellisk");
+    // The views' set-up runs once: a second initial update places no second site and keeps the display.
+    const CDisplay* display = View()->Display();
+    ASSERT_EQ(Stations().size(), 1u);
+    EXPECT_TRUE(frame->InitialUpdate());
+    EXPECT_EQ(View()->Display(), display);
+    EXPECT_EQ(Stations().size(), 1u);
     EXPECT_FALSE(Enabled("Save"));
     EXPECT_FALSE(Enabled("SaveAs"));
     EXPECT_FALSE(frame->SpriteList()->List()->isEnabled());
