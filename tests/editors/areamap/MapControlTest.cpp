@@ -165,12 +165,14 @@ TEST_F(MapControlTest, SaveTakesThePictureCutToTheClientAreaAsATwentyFourBitBmp)
     ASSERT_TRUE(SaveMapPicture(picture, CaptureSize(500, 300), path, nullptr));
     const std::string bmp = dir.Read("Small.bmp");
     ASSERT_EQ(bmp.size(), 54u + 500u * 3u * 300u);
-    auto u32 = [&](size_t at) { return static_cast<uint32_t>(static_cast<uint8_t>(bmp[at])) |
-                                       static_cast<uint32_t>(static_cast<uint8_t>(bmp[at + 1])) << 8; };
+    auto u32 = [&](size_t at) {
+        return static_cast<uint32_t>(static_cast<uint8_t>(bmp[at])) |
+               static_cast<uint32_t>(static_cast<uint8_t>(bmp[at + 1])) << 8;
+    };
     EXPECT_EQ(u32(18), 500u);
     EXPECT_EQ(u32(22), 300u);
     EXPECT_EQ(bmp[28], 24);
-    const size_t topLeft = 54 + 299u * 500u * 3u; // rows go bottom-up: the top row is the last
+    const size_t topLeft = 54 + 299u * 500u * 3u;           // rows go bottom-up: the top row is the last
     EXPECT_EQ(static_cast<uint8_t>(bmp[topLeft + 2]), 250); // red, stored B G R
     EXPECT_EQ(static_cast<uint8_t>(bmp[topLeft]), 5);
 

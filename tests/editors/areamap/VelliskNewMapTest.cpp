@@ -478,7 +478,8 @@ TEST_F(VelliskBadInput, AMissingGameInfoIsReportedOnceAndOpenFails)
 {
     CScriptedPrompts prompts;
     prompts.ExpectMessage("GameInfo.txt", IDOK, "Failed to open the game info file.");
-    Start(false, [](const std::string& folder) { fs::remove(folder + "/GameInfo.txt"); }, false);
+    Start(
+        false, [](const std::string& folder) { fs::remove(folder + "/GameInfo.txt"); }, false);
     EXPECT_EQ(prompts.Messages().size(), 1u);
     EXPECT_FALSE(Enabled("SaveAs"));
     EXPECT_FALSE(frame->SpriteList()->List()->isEnabled());
