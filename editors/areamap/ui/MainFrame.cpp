@@ -8,9 +8,13 @@
 #include "editors/common/ui/Text.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QKeySequence>
+#include <QListWidget>
 #include <QMenuBar>
 #include <QStatusBar>
+
+#include <iterator>
 
 using vellisk::CVelliskApp;
 
@@ -25,6 +29,7 @@ CMainFrame::CMainFrame(CVelliskApp& app, QWidget* parent)
     setWindowTitle("Vellisk");
     CreateClient();
     CreateMenus();
+    CreatePaneKeys();
     m_pStatus = std::make_unique<CStatusPanes>(statusBar(), std::vector<int>{0, kStatusPaneWidth});
     m_pStatus->SetPaneText(0, "Ready");
     m_pMapView->SetStatusHandler([this](const std::string& text) { m_pStatus->SetPaneText(1, text); });
@@ -89,6 +94,37 @@ void CMainFrame::CreateMenus()
     QToolBar* tools = AddStandardToolBar(this, true);
     QMenu* view = menuBar()->addMenu("&View");
     AddViewToggles(view, tools, statusBar());
+}
+
+void CMainFrame::CreatePaneKeys()
+{
+    for (const bool previous : {false, true}) {
+        auto* key = new QAction(previous ? "Previous Pane" : "Next Pane", this);
+        key->setObjectName(previous ? "PreviousPane" : "NextPane");
+        key->setShortcut(previous ? QKeySequence(Qt::SHIFT | Qt::Key_F6) : QKeySequence(Qt::Key_F6));
+        key->setShortcutContext(Qt::WindowShortcut);
+        connect(key, &QAction::triggered, this, [this, previous] { ActivateNextPane(previous); });
+        addAction(key);
+    }
+}
+
+void CMainFrame::ActivateNextPane(bool previous)
+{
+    // The panes in splitter order; the controls pane hands the focus on to the map view, so it is not a stop.
+    QWidget* const panes[] = {m_pSpriteList->List(), m_pMapView};
+    constexpr int count = static_cast<int>(std::size(panes));
+    const QWidget* focus = QApplication::focusWidget();
+    int current = count - 1;
+    for (int i = 0; i < count; ++i)
+        if (focus && (panes[i] == focus || panes[i]->isAncestorOf(focus)))
+            current = i;
+    for (int step = 1; step <= count; ++step) {
+        QWidget* pane = panes[(current + (previous ? count - step : step)) % count];
+        if (pane->isEnabled() && pane->isVisible()) {
+            pane->setFocus(previous ? Qt::BacktabFocusReason : Qt::TabFocusReason);
+            return;
+        }
+    }
 }
 
 QAction* CMainFrame::Command(const std::string& name) const

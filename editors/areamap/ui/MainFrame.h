@@ -44,6 +44,9 @@ protected:
 private:
     void CreateMenus();
     void CreateClient();
+    // F6 and Shift+F6: the keyboard focus to the next or previous pane that can hold it.
+    void CreatePaneKeys();
+    void ActivateNextPane(bool previous);
     // The map bitmap the locator and the map-bitmap dialog made (empty when none was saved).
     std::string NewBitmapFlow();
     // Caption, panes and list after a new or opened area map.

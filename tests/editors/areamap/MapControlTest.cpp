@@ -146,3 +146,44 @@ TEST(MapControlDemoSet, TheDemoShapefilesDrawTheWholeMapAtTwentyMetresAPixel)
     for (const Probe& p : probes)
         EXPECT_EQ(picture.GetPixel(p.x, p.y), p.colour) << p.what;
 }
+
+TEST_F(MapControlTest, SaveTakesThePictureCutToTheClientAreaAsATwentyFourBitBmp)
+{
+    EXPECT_EQ(CaptureSize(807, 680).cx, 800);
+    EXPECT_EQ(CaptureSize(807, 680).cy, 448);
+    EXPECT_EQ(CaptureSize(500, 300).cx, 500);
+    EXPECT_EQ(CaptureSize(500, 300).cy, 300);
+    EXPECT_EQ(CaptureSize(-4, 10).cx, 0);
+
+    platform::gdi::DeviceBitmap picture;
+    ASSERT_TRUE(picture.Create(800, 448, 32));
+    for (int y = 0; y < 448; ++y)
+        for (int x = 0; x < 800; ++x)
+            picture.SetPixel(x, y, x < 10 && y < 10 ? RGB(250, 5, 5) : kWhite);
+    // A smaller client area: only its own size, from the top-left corner (the red square).
+    const std::string path = dir.File("Small.bmp");
+    ASSERT_TRUE(SaveMapPicture(picture, CaptureSize(500, 300), path, nullptr));
+    const std::string bmp = dir.Read("Small.bmp");
+    ASSERT_EQ(bmp.size(), 54u + 500u * 3u * 300u);
+    auto u32 = [&](size_t at) {
+        return static_cast<uint32_t>(static_cast<uint8_t>(bmp[at])) |
+               static_cast<uint32_t>(static_cast<uint8_t>(bmp[at + 1])) << 8;
+    };
+    EXPECT_EQ(u32(18), 500u);
+    EXPECT_EQ(u32(22), 300u);
+    EXPECT_EQ(bmp[28], 24);
+    const size_t topLeft = 54 + 299u * 500u * 3u;           // rows go bottom-up: the top row is the last
+    EXPECT_EQ(static_cast<uint8_t>(bmp[topLeft + 2]), 250); // red, stored B G R
+    EXPECT_EQ(static_cast<uint8_t>(bmp[topLeft]), 5);
+
+    // A target that cannot be written: the message names it, the old file stays and no temporary is left.
+    fs::create_directories(dir.File("Folder.bmp"));
+    CUserMessage failure;
+    EXPECT_FALSE(SaveMapPicture(picture, CaptureSize(800, 448), dir.File("Folder.bmp"), &failure));
+    EXPECT_EQ(failure.caption, "File Save Error");
+    EXPECT_EQ(failure.text, "File [" + dir.File("Folder.bmp") + "] could not be saved. Is it read only?");
+    EXPECT_FALSE(SaveMapPicture(picture, CaptureSize(0, 0), path, &failure));
+    EXPECT_EQ(dir.Read("Small.bmp"), bmp);
+    for (const auto& e : fs::directory_iterator(dir.Path()))
+        EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos) << e.path();
+}

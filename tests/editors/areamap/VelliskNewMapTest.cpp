@@ -3,16 +3,25 @@
 #include "tests/editors/areamap/VelliskWindowFixture.h"
 
 #include "editors/areamap/ui/EsriDialogs.h"
+#include "editors/areamap/ui/StationDialog.h"
 #include "editors/common/ui/EditorDialog.h"
+#include "editors/common/ui/ListHelpers.h"
 
 #include "core/persist/QFSerializeBase.h"
 #include "core/world/AreaMapData.h"
 #include "tests/game/app/DemoGame.h"
 
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <algorithm>
+#include <csignal>
+#include <cmath>
 #include <cstring>
+#include <optional>
+#include <sys/resource.h>
+#include <unistd.h>
 
 using namespace areamaptest;
 
@@ -37,9 +46,53 @@ struct PlayedStation {
     std::vector<POINT> route;
     int minutes = 0;
     int resources = 0;
+    // A squad dispatched from that station: its vehicle's positions on the area map, sampled every 500 ms from
+    // its start until it left the area map for the incident.
+    bool dispatched = false;
+    std::vector<POINT> drive;
+    bool reachedIncident = false;
 };
 
-PlayedStation PlayInGame(const std::string& folder, const std::string& name, const std::string& station)
+// Sends the station's first resource line and follows its vehicle until it reaches the incident.
+void DispatchAndFollow(demo_game::CDemoGame& run, CSprite* station, PlayedStation* out)
+{
+    CSquadManager& area = *run.Game().m_pSquadGame->Area();
+    out->dispatched = area.RequestDispatch(station, 0) && !area.Vehicles().empty();
+    if (!out->dispatched)
+        return;
+    CSquad* vehicle = area.Vehicles().back();
+    auto at = [&] { return POINT{static_cast<int32_t>(vehicle->m_fX), static_cast<int32_t>(vehicle->m_fY)}; };
+    out->drive.push_back(at());
+    for (int step = 0; step < 2000 && vehicle->m_pManager == &area; ++step) {
+        run.Step();
+        if (vehicle->m_pManager == &area)
+            out->drive.push_back(at());
+    }
+    out->reachedIncident = vehicle->m_pManager == run.Game().m_pSquadGame->Scenario() &&
+                           run.Game().m_pSquadGame->m_score.nAreaSquadsCalled == 1;
+}
+
+// Distance from p to the polyline, and how far along it the nearest point lies.
+std::pair<double, double> NearestOnRoute(const std::vector<POINT>& route, POINT p)
+{
+    double best = 1e18, along = 0, walked = 0;
+    for (size_t i = 1; i < route.size(); ++i) {
+        const double ax = route[i - 1].x, ay = route[i - 1].y, dx = route[i].x - ax, dy = route[i].y - ay;
+        const double length = std::hypot(dx, dy);
+        double t = length > 0 ? ((p.x - ax) * dx + (p.y - ay) * dy) / (length * length) : 0;
+        t = std::clamp(t, 0.0, 1.0);
+        const double d = std::hypot(ax + t * dx - p.x, ay + t * dy - p.y);
+        if (d < best) {
+            best = d;
+            along = walked + t * length;
+        }
+        walked += length;
+    }
+    return {best, along};
+}
+
+PlayedStation PlayInGame(const std::string& folder, const std::string& name, const std::string& station,
+                         bool dispatch = false)
 {
     const fs::path dir(folder);
     fs::copy_file(dir / "Millbrook.zri", dir / (name + ".zri"), fs::copy_options::overwrite_existing);
@@ -53,6 +106,7 @@ PlayedStation PlayInGame(const std::string& folder, const std::string& name, con
         if (out.loaded) {
             const ::CAreaMapData& map = *run.Game().m_pAreaMap;
             out.bitmap = map.m_szMapBitmap;
+            CSprite* found = nullptr;
             for (CSprite* s = map.m_pSpriteManager->GetHead(); s; s = s->m_pNext) {
                 if (s->Kind() != kStationSprite)
                     continue;
@@ -63,10 +117,47 @@ PlayedStation PlayInGame(const std::string& folder, const std::string& name, con
                 out.minutes = s->m_pStationData->m_nMinutesToSite;
                 for (int n = 0; n < CStationData::kResourceSlots; ++n)
                     out.resources += s->m_pStationData->GetResource(n) != nullptr;
+                found = s;
             }
+            if (dispatch && found)
+                DispatchAndFollow(run, found, &out);
         }
     }
     vellisk::RegisterVelliskClasses();
+    return out;
+}
+
+// Lowers the file-size limit for one scope: writes past it fail (EFBIG, SIGXFSZ ignored), as on a full disk.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        m_old = std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_limit);
+        rlimit lower = m_limit;
+        lower.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &lower);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_limit);
+        std::signal(SIGXFSZ, m_old);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit m_limit{};
+    void (*m_old)(int) = nullptr;
+};
+
+// Temporaries left anywhere under a folder.
+std::vector<std::string> Leftovers(const std::string& folder)
+{
+    std::vector<std::string> out;
+    for (const auto& e : fs::recursive_directory_iterator(folder))
+        if (e.path().filename().string().find(".tmp") != std::string::npos)
+            out.push_back(e.path().string());
     return out;
 }
 
@@ -193,22 +284,62 @@ TEST_F(VelliskNewMap, EditedAreaMapPlaysInTheGame)
     Click(site - QPoint(8, 8));
     const std::vector<POINT> route = yard->m_pStationData->m_pptWaypoints;
     ASSERT_EQ(route.size(), 4u);
+    // Its stock: two squads of the first Public Works squad type, at the station; 3 minutes to the site.
+    CModalAnswers answers;
+    answers.Then([](QDialog& d) {
+        GetDlgItem<QLineEdit>(&d, CDialogStationResources::kMinutesId)->setText("3");
+        QComboBox* agency = GetDlgItem<QComboBox>(&d, CDialogStationResources::kAgencyIds[0]);
+        const int row = FindStringExact(agency, "Millbrook Public Works");
+        ASSERT_GE(row, 0);
+        agency->setCurrentIndex(row);
+        Q_EMIT agency->activated(row);
+        QComboBox* squads = GetDlgItem<QComboBox>(&d, CDialogStationResources::kSquadTypeIds[0]);
+        ASSERT_GT(squads->count(), 1);
+        squads->setCurrentIndex(1);
+        GetDlgItem<QLineEdit>(&d, CDialogStationResources::kNumberIds[0])->setText("2");
+        d.accept();
+    });
+    QTest::mouseDClick(View(), Qt::LeftButton, {}, Centre(yard));
+    ASSERT_EQ(answers.Remaining(), 0u);
+    yard = Station(name);
+    ASSERT_NE(yard, nullptr);
     int resources = 0;
     for (int n = 0; n < CStationData::kResourceSlots; ++n)
         resources += yard->m_pStationData->GetResource(n) != nullptr;
+    ASSERT_EQ(resources, 1);
     const int minutes = yard->m_pStationData->m_nMinutesToSite;
+    EXPECT_EQ(minutes, 3);
     {
         CScriptedPrompts prompts;
         prompts.ExpectSaveFile(folder + "/Edited.zra");
         Run("SaveAs");
     }
-    const PlayedStation played = PlayInGame(folder, "Edited", name);
+    const PlayedStation played = PlayInGame(folder, "Edited", name, true);
     ASSERT_TRUE(played.loaded);
     EXPECT_EQ(played.bitmap, "Edited.bmp");
     EXPECT_EQ(played.stations, 6);
     EXPECT_EQ(played.route, route);
     EXPECT_EQ(played.minutes, minutes);
     EXPECT_EQ(played.resources, resources);
+
+    // A squad dispatched from the new station drives its route, waypoint by waypoint, to the site.
+    ASSERT_TRUE(played.dispatched);
+    EXPECT_TRUE(played.reachedIncident);
+    ASSERT_GE(played.drive.size(), 3u);
+    EXPECT_EQ(played.drive.front(), route.front());
+    double progress = 0;
+    for (const POINT& p : played.drive) {
+        SCOPED_TRACE(::testing::Message() << "at " << p);
+        const auto [off, along] = NearestOnRoute(route, p);
+        EXPECT_LE(off, 2.0);
+        EXPECT_GE(along, progress - 2.0);
+        progress = std::max(progress, along);
+    }
+    // Its last point on the area map is at the end of the route, the site.
+    const auto [offEnd, alongEnd] = NearestOnRoute(route, played.drive.back());
+    const double total = NearestOnRoute(route, route.back()).second;
+    EXPECT_LE(offEnd, 2.0);
+    EXPECT_GE(alongEnd, total - 40.0);
 }
 
 // Each bad file or target: one box, and the map, names, caption and modified flag as they were.
@@ -235,14 +366,22 @@ TEST_F(VelliskBadInput, OneBoxAndNothingChanged)
         const char* command;
         std::string answer; // the path chosen
         const char* caption;
+        rlim_t sizeLimit = 0; // a full disk: no file may grow past this many bytes
     };
-    const Case cases[] = {
+    std::vector<Case> cases = {
         {"truncated", "Cut.zra", zra.substr(0, zra.size() / 2), "Open", "Cut.zra", "Failed to open file"},
         {"garbage", "Junk.zra", std::string(700, '\x5A'), "Open", "Junk.zra", "Failed to open file"},
         {"empty", "Empty.zra", "", "Open", "Empty.zra", "Failed to open file"},
         {"non-BMP bitmap", "Broken.zra", otherBitmap, "Open", "Broken.zra", "Failed to open file"},
         {"a folder as target", "", "", "SaveAs", "Folder.zra", "Save As Failed"},
+        {"full disk on Save", "", "", "Save", "Millbrook.zra", "Save As Failed", 1000},
+        {"full disk on Save As", "", "", "SaveAs", "Full.zra", "Save As Failed", 1000},
     };
+    if (geteuid() != 0) { // root writes into read-only folders
+        fs::create_directories(folder + "/locked");
+        fs::permissions(folder + "/locked", fs::perms::owner_read | fs::perms::owner_exec);
+        cases.push_back({"a read-only folder", "", "", "SaveAs", "locked/X.zra", "Save As Failed"});
+    }
     const CStationData* before = Stations()[0]->m_pStationData;
     const size_t stations = Stations().size();
     for (const Case& c : cases) {
@@ -250,15 +389,24 @@ TEST_F(VelliskBadInput, OneBoxAndNothingChanged)
         if (!c.file.empty())
             std::ofstream(folder + "/" + c.file, std::ios::binary) << c.bytes;
         CScriptedPrompts prompts;
-        if (std::string(c.command) == "Open") {
+        const std::string command = c.command;
+        if (command == "Open") {
             prompts.ExpectMessage("Do you want to save now?", IDNO, "Starting New Area Map");
             prompts.ExpectOpenFile(folder + "/" + c.answer);
-        } else {
+        } else if (command == "SaveAs") {
             prompts.ExpectSaveFile(folder + "/" + c.answer);
         }
         prompts.ExpectMessage(c.answer, IDOK, c.caption);
-        Run(c.command);
-        EXPECT_EQ(prompts.Messages().size(), std::string(c.command) == "Open" ? 2u : 1u);
+        {
+            std::optional<FileSizeLimit> full;
+            if (c.sizeLimit)
+                full.emplace(c.sizeLimit);
+            Run(c.command);
+        }
+        EXPECT_EQ(prompts.Messages().size(), command == "Open" ? 2u : 1u);
+        EXPECT_TRUE(Leftovers(folder).empty());
+        EXPECT_FALSE(fs::exists(folder + "/Maps/Full.bmp"));
+        EXPECT_FALSE(fs::exists(folder + "/Full.zra"));
         EXPECT_EQ(frame->windowTitle(), "Millbrook");
         EXPECT_EQ(app->PathName(), folder + "/Millbrook.zra");
         EXPECT_STREQ(app->Document()->m_szMapBitmap, "Millbrook_Area.bmp");
@@ -267,6 +415,8 @@ TEST_F(VelliskBadInput, OneBoxAndNothingChanged)
         EXPECT_EQ(Stations()[0]->m_pStationData, before);
     }
     EXPECT_EQ(ReadBytes(folder + "/Millbrook.zra"), zra);
+    if (geteuid() != 0)
+        fs::permissions(folder + "/locked", fs::perms::owner_all);
 
     // The map-bitmap dialog's Save onto a folder: "File Save Error", no path kept.
     CScriptedPrompts prompts;
@@ -287,4 +437,60 @@ TEST_F(VelliskBadInput, OneBoxAndNothingChanged)
     EXPECT_EQ(frame->windowTitle(), "Millbrook");
     EXPECT_EQ(Stations().size(), stations);
     EXPECT_TRUE(app->IsModified());
+}
+
+// Shapefiles that do not read: one box naming them, the map made from the rest; Done without Save changes nothing.
+TEST_F(VelliskBadInput, ShapefilesThatDoNotReadAreNamedOnceAndLeftOff)
+{
+    Start();
+    OpenFile(folder + "/Millbrook.zra");
+    const std::string bad = folder + "/Maps/Bad";
+    fs::copy(folder + "/Maps/ESRI", bad);
+    const std::string water = ReadBytes(bad + "/millbrook_wat.shp");
+    std::ofstream(bad + "/millbrook_wat.shp", std::ios::binary) << water.substr(0, water.size() / 2);
+    fs::remove(bad + "/millbrook_lka.shx");
+
+    CScriptedPrompts prompts;
+    prompts.ExpectMessage("could not be read", IDOK, "Map Layer Error");
+    CModalAnswers answers;
+    answers
+        .Then([&](QDialog& d) {
+            GetDlgItem<QLineEdit>(&d, CDialogLocateESRIData::kFolderId)->setText(QString::fromStdString(bad));
+            d.accept();
+        })
+        .Then([](QDialog& d) {
+            EXPECT_EQ(static_cast<CDialogAreaMapMO&>(d).Map().Layers().Count(), 3);
+            GetDlgItem<QPushButton>(&d, IDOK)->click();
+        });
+    Run("New");
+    EXPECT_EQ(answers.Remaining(), 0u);
+    ASSERT_EQ(prompts.Messages().size(), 1u);
+    const std::string shown = prompts.Messages()[0].text;
+    EXPECT_NE(shown.find("millbrook_wat.shp"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("millbrook_lka.shp"), std::string::npos) << shown;
+    EXPECT_EQ(frame->windowTitle(), "Millbrook");
+    EXPECT_EQ(Stations().size(), 5u);
+    EXPECT_FALSE(app->IsModified());
+}
+
+// No "GameInfo.txt": one box naming it at start-up; opening a map then fails with its own box, and nothing breaks.
+TEST_F(VelliskBadInput, AMissingGameInfoIsReportedOnceAndOpenFails)
+{
+    CScriptedPrompts prompts;
+    prompts.ExpectMessage("GameInfo.txt", IDOK, "Failed to open the game info file.");
+    Start(
+        false, [](const std::string& folder) { fs::remove(folder + "/GameInfo.txt"); }, false);
+    EXPECT_EQ(prompts.Messages().size(), 1u);
+    EXPECT_FALSE(Enabled("SaveAs"));
+    EXPECT_FALSE(frame->SpriteList()->List()->isEnabled());
+    prompts.ExpectOpenFile(folder + "/Millbrook.zra").ExpectMessage("GameInfo.txt", IDOK, "Failed to open file");
+    Run("Open");
+    EXPECT_EQ(prompts.Messages().size(), 2u);
+    EXPECT_EQ(frame->windowTitle(), "Vellisk");
+    EXPECT_FALSE(Enabled("SaveAs"));
+    Move(QPoint(100, 100));
+    QTest::mouseClick(View(), Qt::LeftButton, {}, QPoint(100, 100));
+    QTest::mouseClick(View(), Qt::RightButton, {}, QPoint(100, 100));
+    QTest::keyClick(View(), Qt::Key_Escape);
+    View()->repaint();
 }

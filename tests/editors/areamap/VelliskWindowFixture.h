@@ -20,6 +20,8 @@
 #include <QMenu>
 #include <QTest>
 
+#include <functional>
+
 #include <gtest/gtest.h>
 
 namespace areamaptest {
@@ -43,19 +45,22 @@ inline std::string ReadBytes(const std::string& path)
 class VelliskWindowFixture : public ::testing::Test {
 protected:
     // A case folder (named after the test) and the frame over it, set up as at start-up.
-    void Start(bool wholeDemo = false)
+    // `prepare` runs on the case folder before the frame starts; `setUp` is what the views' set-up should give.
+    void Start(bool wholeDemo = false, const std::function<void(const std::string&)>& prepare = {}, bool setUp = true)
     {
         ASSERT_FALSE(DemoData().empty()) << "the demo data could not be made";
         platform::SetMessageEcho(false);
         platform::ClearRecordedMessages();
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         folder = CaseFolder(std::string(info->test_suite_name()) + "." + info->name(), wholeDemo);
+        if (prepare)
+            prepare(folder);
         vellisk::RegisterVelliskClasses();
         app = std::make_unique<vellisk::CVelliskApp>(folder);
         frame = std::make_unique<CMainFrame>(*app);
         frame->resize(1100, 620);
         frame->show();
-        ASSERT_TRUE(frame->InitialUpdate());
+        ASSERT_EQ(frame->InitialUpdate(), setUp);
         QApplication::processEvents();
     }
     void TearDown() override

@@ -50,6 +50,12 @@ TEST_F(VelliskWindow, OpeningTheDemoShowsItsMapAndEnablesEditing)
 {
     Start();
     EXPECT_EQ(frame->windowTitle(), "Vellisk");
+    // The views' set-up runs once: a second initial update places no second site and keeps the display.
+    const CDisplay* display = View()->Display();
+    ASSERT_EQ(Stations().size(), 1u);
+    EXPECT_TRUE(frame->InitialUpdate());
+    EXPECT_EQ(View()->Display(), display);
+    EXPECT_EQ(Stations().size(), 1u);
     EXPECT_FALSE(Enabled("Save"));
     EXPECT_FALSE(Enabled("SaveAs"));
     EXPECT_FALSE(frame->SpriteList()->List()->isEnabled());
@@ -129,6 +135,7 @@ TEST_F(VelliskWindow, StationsArePlacedRoutedEditedMovedDeletedAndSaved)
         GetDlgItem<QComboBox>(&d, CDialogStationResources::kSquadTypeIds[2])->setCurrentIndex(1);
         GetDlgItem<QLineEdit>(&d, CDialogStationResources::kNumberIds[2])->setText("1");
         Choose(GetDlgItem<QComboBox>(&d, CDialogStationResources::kDutyIds[2]), "On call");
+        EXPECT_TRUE(d.grab().save(QString::fromStdString(std::string(ZR_VELLISK_OUTPUT) + "/station-dialog.png")));
         d.accept();
     });
     QTest::mouseDClick(View(), Qt::LeftButton, {}, Centre(placed));
@@ -254,4 +261,27 @@ TEST_F(VelliskWindow, NewPathThenAStationBuildsItsRouteAgain)
     Click(site - QPoint(8, 8));
     EXPECT_EQ(RouteOf(police), (std::vector<POINT>{{Centre(police).x(), Centre(police).y()}, {site.x(), site.y()}}));
     EXPECT_EQ(View()->GetViewCursor(), EViewCursor::Arrow);
+}
+
+TEST_F(VelliskWindow, F6AndShiftF6MoveTheFocusBetweenTheStationListAndTheMap)
+{
+    Start();
+    QApplication::setActiveWindow(frame.get());
+    View()->setFocus();
+    QListWidget* list = frame->SpriteList()->List();
+    QTest::keyClick(View(), Qt::Key_F6); // the list is disabled until a map is open
+    EXPECT_EQ(QApplication::focusWidget(), View());
+    OpenFile(folder + "/Millbrook.zra");
+    View()->setFocus();
+    QTest::keyClick(View(), Qt::Key_F6);
+    EXPECT_EQ(QApplication::focusWidget(), list);
+    QTest::keyClick(list, Qt::Key_F6, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), View());
+    QTest::keyClick(View(), Qt::Key_F6, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), list);
+    // A station picked with the keys: its template is selected and the map takes the focus again.
+    QTest::keyClick(list, Qt::Key_Down);
+    QApplication::processEvents();
+    EXPECT_GE(frame->SpriteList()->SelectedStation(), 0);
+    EXPECT_EQ(QApplication::focusWidget(), View());
 }

@@ -247,3 +247,20 @@ TEST_F(VelliskModelView, ANewBitmapReplacesTheSpritesOnlyWhenItLoads)
     EXPECT_EQ(view->GetMode(), Mode::kIdle);
     EXPECT_EQ(view->SelectedStation(), nullptr);
 }
+
+TEST_F(VelliskModelView, NothingIsPlacedOutsideTheMapsEightHundredByFourFortyEight)
+{
+    const size_t before = Stations().size();
+    host.selected = Template("Public Works Yard");
+    for (POINT p : {POINT{100, 448}, POINT{100, 500}, POINT{800, 100}, POINT{-1, 100}}) {
+        Click(p.x, p.y);
+        EXPECT_EQ(Stations().size(), before) << p;
+        EXPECT_EQ(view->DragSprite(), nullptr) << p;
+    }
+    Click(100, 447);
+    EXPECT_EQ(Stations().size(), before + 1);
+    // Nor a waypoint below the map.
+    const std::vector<POINT> route = view->Route();
+    Click(200, 460);
+    EXPECT_EQ(view->Route(), route);
+}
