@@ -61,8 +61,12 @@ void CMainFrame::CreateMenus()
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     m_pFileMenu = file;
     AddCommand(file, "&New", nullptr);
-    AddCommand(file, "&Open", [this] { OnFileOpen(); });
-    AddCommand(file, "&Save", [this] { OnFileSave(); }, [this] { return !m_app.Model().GetFileTitle().empty(); });
+    QAction* open = AddCommand(file, "&Open", [this] { OnFileOpen(); });
+    open->setShortcut(QKeySequence::Open);
+    QAction* save = AddCommand(file, "&Save", [this] { OnFileSave(); }, [this] {
+        return !m_app.Model().GetFileTitle().empty();
+    });
+    save->setShortcut(QKeySequence::Save);
     AddCommand(file, "Save &As", [this] { OnFileSaveAs(); });
     file->addSeparator();
     AddCommand(file, "&Import Events", [this] { OnImportEvents(); });
@@ -111,6 +115,9 @@ void CMainFrame::CreateAccelerators()
 void CMainFrame::UpdateCaption()
 {
     setWindowTitle(ToQString(m_app.Model().Caption() + " - " + m_app.GetAppName()));
+    // Save's shortcut follows the file title at once, not only when the menu opens.
+    if (m_pFileMenu)
+        RefreshMenuStates(m_pFileMenu);
 }
 
 void CMainFrame::focusInEvent(QFocusEvent*)
