@@ -19,6 +19,7 @@ class CDisplay;
 class CSurface;
 class CMap2DLinked;
 class CSpriteManager;
+class CSoundManager;
 class CPathData;
 class CAreaMapData;
 class CAStar;
@@ -58,7 +59,9 @@ struct CGameConfig {
     std::string strBaseFolder;                   // empty: the working folder
     std::function<void(int)> fnExit;             // ends the process (message 40); default std::exit
     std::function<void(int, float)> fnPlaySound; // sound id and volume; default the sound manager
-    bool bOpenLogFile = true;                    // "ZR-Log.txt" in the base folder
+    // Plays the looping sounds, and the others when fnPlaySound is empty; null: the process-wide one.
+    CSoundManager* pSoundManager = nullptr;
+    bool bOpenLogFile = true; // "ZR-Log.txt" in the base folder
     // Network play: the TCP and discovery ports (0 picks a free one when hosting) and the address to host on
     // ("" for the machine's own: its first non-loopback IPv4 address, else 127.0.0.1).
     int nTcpPort = 19710;
@@ -236,6 +239,10 @@ public:
     int32_t GetTimeOfDay() const;
 
     void PlaySound(int id, float volume = 1.0f);
+    // A looping sound: its channel, or -1 while sound is off or every channel is taken.
+    int PlayLoopSound(int id, float volume);
+    // Stops and frees a looping channel (-1: nothing).
+    void StopLoopSound(int channel);
     const std::string& GetBasePath() const { return m_strBasePath; }
 
     // Mode flags and state other code reads.
@@ -340,6 +347,7 @@ private:
     void CreateDisplay();
     // Presents the back buffer; false when a surface was lost.
     bool PresentFrame();
+    CSoundManager& SoundManager();
     void PlaySoundEffect(int id, float volume);
     void SwitchSoundObjectOff();
     // Adds (or removes) the game's font "Art/accid___.ttf" of the base folder.

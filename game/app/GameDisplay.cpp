@@ -142,15 +142,33 @@ void CGame::SetMouseCursor(int id, bool warning, bool prohibited)
         m_pCursors->Show(id, set);
 }
 
+CSoundManager& CGame::SoundManager()
+{
+    return m_config.pSoundManager ? *m_config.pSoundManager : GetSoundManager();
+}
+
 void CGame::PlaySoundEffect(int id, float volume)
 {
-    GetSoundManager().Play(id, volume, false);
+    SoundManager().Play(id, volume, false);
+}
+
+int CGame::PlayLoopSound(int id, float volume)
+{
+    if (!(m_uMode & kModeSound))
+        return -1;
+    return SoundManager().Play(id, volume, true);
+}
+
+void CGame::StopLoopSound(int channel)
+{
+    if (channel >= 0)
+        SoundManager().StopLoop(channel);
 }
 
 void CGame::SwitchSoundObjectOff()
 {
-    if (!m_config.fnPlaySound)
-        GetSoundManager().EnableSound(false);
+    if (m_config.pSoundManager || !m_config.fnPlaySound)
+        SoundManager().EnableSound(false);
 }
 
 void CGame::AddGameFont(bool add)

@@ -1,6 +1,7 @@
 // The frame tick: a frame or one logic pass of the mode on polled clocks; role-table and IAP steps.
 #include "game/app/Game.h"
 
+#include "core/world/SpriteManager.h"
 #include "game/screens/art/ArtList.h"
 #include "game/screens/debrief/DeBriefIF.h"
 #include "game/screens/eoc/EOC.h"
@@ -174,6 +175,9 @@ void CGame::PeriodicStep(uint32_t now)
 {
     ++m_stats.nPeriodicSteps;
     CheckIAPReminders(GetTimeOfDay());
+    // Terrain features under the units drawn last frame are hidden or blended.
+    if (m_pSprites)
+        m_pSprites->UpdateFeatureOverlaps(m_pMap.get());
     m_uPeriodicClock = now;
     if (m_pHUD)
         m_pHUD->DrawInfoPanel(m_pDisplay.get(), -1);

@@ -211,8 +211,14 @@ bool CIncidentWorld::ApplyTileUpdates(const uint8_t* payload, size_t length)
             break;
         }
         case kBatchObjectFlags:
-            if (CIncidentNode* node = ObjectAt(TileAt(view.GetI32(i, 8), view.GetI32(i, 12))))
-                SetNodeSpriteFlags(node, view.GetI32(i, 4));
+            if (CIncidentNode* node = ObjectAt(TileAt(view.GetI32(i, 8), view.GetI32(i, 12)))) {
+                const int32_t flags = view.GetI32(i, 4);
+                // A hidden object counted for nothing when it was placed; it counts once it shows.
+                const bool revealed = node->IsHidden() && !(flags & kHiddenSpriteFlag);
+                SetNodeSpriteFlags(node, flags);
+                if (revealed)
+                    CountCreated(node->m_nType);
+            }
             break;
         case kBatchZoneMark:
             m_nZoneMark = view.GetI32(i, 4);

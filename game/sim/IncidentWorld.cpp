@@ -358,25 +358,29 @@ CIncidentNode* CIncidentWorld::AddObject(CPathTile* tile, int type, float value,
     CIncidentNode* node = NewNode(m_objects, tile, kSlotObject, type, hidden);
     node->m_fValue = value;
     node->m_nCounter = static_cast<int16_t>(counter);
-    if (!hidden) {
-        switch (type) {
-        case kIncDebris:
-            Stat(kStatDebris);
-            break;
-        case kIncWaterLeak:
-            Stat(kStatWaterHazards);
-            break;
-        case kIncElectrical:
-            Stat(kStatElectricalHazards);
-            break;
-        case kIncGasLeak:
-            Stat(kStatGasHazards);
-            break;
-        default:
-            break;
-        }
-    }
+    if (!hidden)
+        CountCreated(type);
     return node;
+}
+
+void CIncidentWorld::CountCreated(int type)
+{
+    switch (type) {
+    case kIncDebris:
+        Stat(kStatDebris);
+        break;
+    case kIncWaterLeak:
+        Stat(kStatWaterHazards);
+        break;
+    case kIncElectrical:
+        Stat(kStatElectricalHazards);
+        break;
+    case kIncGasLeak:
+        Stat(kStatGasHazards);
+        break;
+    default:
+        break;
+    }
 }
 
 CIncidentNode* CIncidentWorld::AddZoneNode(CPathTile* tile, int groupKey, int groupSize, int type, bool hidden)

@@ -291,6 +291,8 @@ private:
     void Notify(int effect, const CPathTile* tile);
     void Charge(EIncidentCost cost);
     void Stat(int index, int delta = 1);
+    // The creation counter of a visible debris, water, electrical or gas object.
+    void CountCreated(int type);
     void ReactToFire(CIncidentNode* node, int chance);
     void HurtSquads(const CPathTile* tile, int size);
     bool VisitIgnite(CPathTile* tile);

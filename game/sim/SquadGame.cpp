@@ -25,10 +25,14 @@ CSquadGame::CSquadGame(CGame& game) : m_game(game)
     m_services.fnPost = [this](uint16_t id, const uint8_t* payload, size_t length) {
         m_game.PostGameMessage(id, payload, length);
     };
-    m_services.fnPlaySound = [this](int sound, float volume, bool) {
+    // A looping sound keeps its channel so the squad can stop it; a one-shot one is not kept.
+    m_services.fnPlaySound = [this](int sound, float volume, bool loop) {
+        if (loop)
+            return m_game.PlayLoopSound(sound, volume);
         m_game.PlaySound(sound, volume);
         return -1;
     };
+    m_services.fnStopLoop = [this](int channel) { m_game.StopLoopSound(channel); };
     m_services.pScore = &m_score;
     m_services.pView = &m_rcView;
     m_services.pDrawFilter = &m_drawFilter;

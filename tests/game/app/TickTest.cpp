@@ -6,6 +6,7 @@
 #include "core/world/PathData.h"
 #include "core/world/SpriteManager.h"
 #include "core/world/WorldContext.h"
+#include "core/world/WorldFixtures.h"
 #include "game/app/GameMessages.h"
 #include "game/app/Timer.h"
 #include "game/screens/boxes/Boxes.h"
@@ -89,6 +90,46 @@ TEST_F(TickTest, PlayerWithoutRolesGetsAllCommandAtMovementStep)
     game.Tick(); // frame
     game.Tick(); // logic with movement
     EXPECT_TRUE(game.m_uMode & kModeAllCommand);
+}
+
+TEST_F(TickTest, PeriodicStepHidesFeaturesUnderUnitsDrawnInPlay)
+{
+    worldtest::WorldDataFolder art(true);
+    CGame& game = MakePlaying();
+    game.m_pSprites = std::make_unique<CSpriteManager>();
+    ASSERT_TRUE(game.m_pSprites->LoadReferenceLists(art.Path(), "Agency.csv", game.m_pDisplay.get()));
+    std::vector<int> types(16, 0);
+    types[3 * 4 + 3] = 162; // the cell holding (100, 100)
+    game.m_pMap = std::make_unique<CMap2DLinked>();
+    ASSERT_TRUE(game.m_pMap->BuildGrid(4, 4, types));
+    CPlacement p;
+    p.Type = kFeatureSprite; // template 0: a tree that hides under units, no alpha
+    p.WorldX = p.WorldY = 100;
+    CSprite* tree = game.m_pSprites->CreateFeatureSprite(p, false);
+    ASSERT_NE(tree, nullptr);
+    p.Type = kUnitSprite;
+    p.WorldX = p.WorldY = 300;
+    CSprite* unit = game.m_pSprites->CreateUnitSprite(p, true);
+    ASSERT_NE(unit, nullptr);
+    const RECT view{0, 0, 800, 448};
+    game.m_pSprites->UpdateScreenRects(view);
+    game.m_pSprites->Draw(view, game.m_pDisplay->GetBackBuffer());
+    // The unit walks onto the tree after the scenario loaded.
+    unit->SetWorldPosition(100, 100);
+    unit->UpdateScreenRect(view);
+    game.m_uLastDraw = m_clock->Now(); // no frame in the way
+    game.m_uLogicClock = game.m_uAuthorityClock = game.m_uMovementClock = m_clock->Now();
+    game.m_uPeriodicClock = m_clock->Now() - 2001;
+    game.Tick();
+    EXPECT_EQ(game.m_stats.nPeriodicSteps, 1);
+    EXPECT_NE(tree->m_Placement.Flags & kSpriteHiddenUnder, 0);
+    // It walks away: the next periodic step shows the tree again.
+    unit->SetWorldPosition(300, 300);
+    unit->UpdateScreenRect(view);
+    game.m_uPeriodicClock = m_clock->Now() - 2001;
+    game.Tick();
+    EXPECT_EQ(tree->m_Placement.Flags & kSpriteHiddenUnder, 0);
+    game.m_pSprites.reset(); // its frames before the display
 }
 
 TEST_F(TickTest, TimerInterval)

@@ -56,6 +56,44 @@ TEST_F(BatchTest, EveryEntryKindGivesTheSameWorldOnHostAndClient)
     EXPECT_TRUE(m.client.links.notes.empty());
 }
 
+TEST_F(BatchTest, AHiddenObjectCountsAsCreatedWhenItShows)
+{
+    HostAndClient m(Ground(6, 6));
+    CIncidentWorld& host = *m.host.world;
+    struct Case {
+        int type;
+        int stat; // -1: no creation counter
+    };
+    const Case cases[] = {{kIncDebris, kStatDebris},
+                          {kIncWaterLeak, kStatWaterHazards},
+                          {kIncElectrical, kStatElectricalHazards},
+                          {kIncGasLeak, kStatGasHazards},
+                          {kIncBomb, -1}};
+    int x = 10;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.type);
+        host.PlaceHazardNow(x, 10, c.type, 0.0f, 40, true, true);
+        for (Machine* side : {&m.host, &m.client}) {
+            if (c.stat >= 0) {
+                EXPECT_EQ(side->links.stats[c.stat], 0);
+            }
+        }
+        host.SetObjectFlags(x, 10, kHiddenSpriteFlag); // still hidden
+        host.SetObjectFlags(x, 10, 0);                 // shows
+        host.SetObjectFlags(x, 10, 0);                 // already showing
+        for (Machine* side : {&m.host, &m.client}) {
+            if (c.stat >= 0) {
+                EXPECT_EQ(side->links.stats[c.stat], 1);
+            }
+        }
+        x += 32;
+    }
+    int total = 0;
+    for (int stat : m.host.links.stats)
+        total += stat;
+    EXPECT_EQ(total, 4); // the bomb counts for nothing
+}
+
 TEST_F(BatchTest, TwoHundredEntriesMakeOneMessageAndTheNextIsRefused)
 {
     HostAndClient m(Ground(4, 4));

@@ -2,6 +2,7 @@
 // temporary folder, a fake incident world, scripted random draws, and a host/client pair joined in memory.
 #pragma once
 
+#include "core/sound/CSoundManager.h"
 #include "core/world/AStar.h"
 #include "core/world/AreaMapData.h"
 #include "core/world/PathGridPicture.h"
@@ -185,6 +186,7 @@ protected:
         config.bOpenLogFile = false;
         config.fnExit = [](int) {};
         config.fnPlaySound = [](int, float) {};
+        config.pSoundManager = &m_sound;
         side->game = std::make_unique<CGame>(config);
         CGame& game = *side->game;
         game.m_bAuthority = authority;
@@ -289,6 +291,9 @@ protected:
 
     worldtest::TempFolder m_folder;
     ScriptedDraws m_draws;
+    // The looping sounds of every side, on a recording backend.
+    platform::FakeSoundBackend m_soundBackend;
+    CSoundManager m_sound{"Sounds", &m_soundBackend};
     std::vector<std::unique_ptr<Side>> m_sides;
 };
 

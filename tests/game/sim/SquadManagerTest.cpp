@@ -373,6 +373,39 @@ TEST_F(SquadManagerTest, SyncMessagesAreCheckedAgainstTheirLength)
     }
 }
 
+TEST_F(SquadManagerTest, ALoopingSquadSoundKeepsItsChannelUntilTheSquadStops)
+{
+    Side& side = MakeSide(OpenMap(8, 4), true, 0, false, ScenarioSquads);
+    CSquad* unit = side.Scenario().Units()[0];
+    CSquad* other = side.Scenario().Units()[1];
+    unit->m_nOrderPlayer = 0; // the local player's
+    other->m_nOrderPlayer = 5;
+    unit->PlayActionSound(9, true, 0.5f, true);
+    const int first = unit->m_nSoundChannel;
+    ASSERT_GE(first, 0);
+    EXPECT_EQ(m_sound.GetChannel(first).nSound, 9);
+    EXPECT_TRUE(m_sound.GetChannel(first).bLooping);
+    // A new loop takes the place of the old one, which stops.
+    unit->PlayActionSound(27, true, 1.0f, true);
+    const int second = unit->m_nSoundChannel;
+    ASSERT_GE(second, 0);
+    EXPECT_EQ(m_sound.GetChannel(second).nSound, 27);
+    for (int i = 0; i < CSoundManager::kChannelCount; ++i)
+        EXPECT_NE(m_sound.GetChannel(i).nSound, 9) << i;
+    // A one-shot sound leaves the loop's channel kept.
+    unit->PlayActionSound(0, true);
+    EXPECT_EQ(unit->m_nSoundChannel, second);
+    // Another player's squad plays nothing here.
+    other->PlayActionSound(15, true, 1.0f, true);
+    EXPECT_EQ(other->m_nSoundChannel, -1);
+    // Going idle stops the loop and frees its channel.
+    unit->SetState(kActIdle, true, true, true);
+    EXPECT_EQ(unit->m_nSoundChannel, -1);
+    EXPECT_EQ(m_sound.GetChannel(second).nSound, -1);
+    for (int i = 0; i < CSoundManager::kChannelCount; ++i)
+        EXPECT_FALSE(m_sound.GetChannel(i).bLooping) << i;
+}
+
 TEST_F(SquadManagerTest, StationToIncidentAndBack)
 {
     Side& side = MakeSide(OpenMap(10, 8));
