@@ -116,7 +116,10 @@ set(ZR_TEST_ENVIRONMENT
 # editors' test main (an application object, modal dialogs that cannot hang) and moc.
 function(zr_test name)
   cmake_parse_arguments(ARG "QT;NO_DEMO_DATA" "" "SOURCES;LIBS" ${ARGN})
-  add_executable(${name} ${ARG_SOURCES})
+  add_executable(${name} ${ARG_SOURCES} ${CMAKE_SOURCE_DIR}/tests/support/TestEnvironment.cpp)
+  # CTest's environment property keeps only the first of a list through test discovery: the program sets the rest.
+  set_source_files_properties(${CMAKE_SOURCE_DIR}/tests/support/TestEnvironment.cpp PROPERTIES COMPILE_DEFINITIONS
+                              "ZR_TEST_SOURCE_DIR=\"${CMAKE_SOURCE_DIR}\";ZR_TEST_DEMO_DATA=\"${CMAKE_BINARY_DIR}/data\"")
   if(ARG_QT)
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} editor_test_support GTest::gtest GTest::gmock)
     set_target_properties(${name} PROPERTIES AUTOMOC ON)

@@ -38,6 +38,7 @@ class CMultiplayerMenuData;
 class CRoleMenuData;
 class CBriefingText;
 class CIncidentWorld;
+class IIncidentSound;
 class CDeBriefText;
 class CSquadGame;
 class CScenarioData;
@@ -303,6 +304,8 @@ public:
     std::unique_ptr<CAStar> m_pAStar;
     // The incident on the tactical map (over the sprites and the path grid, freed before them).
     std::unique_ptr<CIncidentWorld> m_pIncidentWorld;
+    // The incident's sounds: through the configured sound manager when there is one.
+    IIncidentSound* IncidentSound();
     std::unique_ptr<CNetGameSession> m_pSession;
     std::unique_ptr<MPlayIF> m_pLobby;
     std::unique_ptr<RoleIF> m_pRole;
@@ -348,6 +351,7 @@ private:
     // Presents the back buffer; false when a surface was lost.
     bool PresentFrame();
     CSoundManager& SoundManager();
+    std::shared_ptr<IIncidentSound> m_pIncidentSound;
     void PlaySoundEffect(int id, float volume);
     void SwitchSoundObjectOff();
     // Adds (or removes) the game's font "Art/accid___.ttf" of the base folder.

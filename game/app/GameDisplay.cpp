@@ -1,5 +1,6 @@
 // The game object's drawing: the display, the menu art, frames by mode, presenting, cursors and sounds.
 #include "game/app/Game.h"
+#include "game/sim/IncidentLinks.h"
 
 #include "core/display/CDisplay.h"
 #include "core/sound/CSoundManager.h"
@@ -145,6 +146,29 @@ void CGame::SetMouseCursor(int id, bool warning, bool prohibited)
 CSoundManager& CGame::SoundManager()
 {
     return m_config.pSoundManager ? *m_config.pSoundManager : GetSoundManager();
+}
+
+namespace {
+
+class CConfiguredIncidentSound : public IIncidentSound {
+public:
+    explicit CConfiguredIncidentSound(CSoundManager& sound) : m_sound(sound) {}
+    int Play(int sound, float volume, bool loop) override { return m_sound.Play(sound, volume, loop); }
+    void StopLoop(int channel) override { m_sound.StopLoop(channel); }
+
+private:
+    CSoundManager& m_sound;
+};
+
+} // namespace
+
+IIncidentSound* CGame::IncidentSound()
+{
+    if (!m_config.pSoundManager)
+        return GameIncidentSound();
+    if (!m_pIncidentSound)
+        m_pIncidentSound = std::make_shared<CConfiguredIncidentSound>(*m_config.pSoundManager);
+    return m_pIncidentSound.get();
 }
 
 void CGame::PlaySoundEffect(int id, float volume)

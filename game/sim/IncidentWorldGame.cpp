@@ -12,7 +12,7 @@ void ConnectIncidentWorld(CGame& game, CIncidentWorld& world)
         game.PostGameMessage(id, payload, length);
     };
     if (!links.pSound)
-        links.pSound = GameIncidentSound();
+        links.pSound = game.IncidentSound();
     if (!links.pFacilityFlags && game.m_pEOCUnitData)
         links.pFacilityFlags = &game.m_pEOCUnitData->m_uFacilityFlags;
     world.SetLinks(links);

@@ -2,12 +2,14 @@
 // drives step by step and summarises in plain text.
 #pragma once
 
+#include "core/sound/CSoundManager.h"
 #include "game/app/Game.h"
 #include "game/app/ScenarioLoadRuntime.h"
 #include "game/sim/IncidentWorld.h"
 #include "game/sim/Squad.h"
 #include "game/sim/SquadGame.h"
 #include "game/sim/SquadManager.h"
+#include "platform/sound/SoundBackend.h"
 #include "platform/system/Clock.h"
 #include "platform/system/MessageBox.h"
 #include "tools/demo/DemoData.h"
@@ -84,6 +86,9 @@ public:
         config.strBaseFolder = folder.string();
         config.fnExit = [](int) {};
         config.fnPlaySound = [this](int id, float) { m_aSounds.push_back(id); };
+        // Loops of the incident and the squads play on a recording backend, from the folder's own sounds.
+        m_pSound = std::make_unique<CSoundManager>((folder / "Sounds").string().c_str(), &m_soundBackend);
+        config.pSoundManager = m_pSound.get();
         m_pGame = std::make_unique<CGame>(config);
         m_pGame->InitDisplay(nullptr);
         m_pGame->m_uMode = kModeSingle | kModeBriefing | kModeSound;
@@ -151,6 +156,8 @@ public:
 
 private:
     fs::path m_folder;
+    platform::FakeSoundBackend m_soundBackend;
+    std::unique_ptr<CSoundManager> m_pSound;
     platform::ManualClock m_clock{1000};
     std::unique_ptr<CGame> m_pGame;
 };
