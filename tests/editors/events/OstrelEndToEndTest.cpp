@@ -143,6 +143,12 @@ void Press(QDialog& d, QWizard::WizardButton which)
     static_cast<QWizard&>(d).button(which)->click();
 }
 
+// A picture of a dialog as it stands, in the output folder.
+void Picture(QWidget& window, const char* name)
+{
+    EXPECT_TRUE(window.grab().save(QString(ZR_OSTREL_OUTPUT) + "/" + name)) << name;
+}
+
 // Makes the edits through the widgets and saves "Edited.zre".
 void EditInOstrel(const std::string& folder)
 {
@@ -182,7 +188,10 @@ void EditInOstrel(const std::string& folder)
             Item<CTimeEdit>(d, 1060)->SetHHMM(935);
             d.accept();
         })
-        .Then([](QDialog& d) { Item<QAbstractButton>(d, IDOK)->click(); });
+        .Then([](QDialog& d) {
+            Picture(d, "Ostrel-TriggerEditor.png");
+            Item<QAbstractButton>(d, IDOK)->click();
+        });
     Click(dialog, IDC_TRIGGER_CREATE);
     intptr_t triggerId = 0;
     ASSERT_EQ(dialog.GetSelectedItem(IDC_TRIGGERS, &triggerId), "At 09:35");
@@ -203,6 +212,7 @@ void EditInOstrel(const std::string& folder)
             d.accept();
         })
         .Then([](QDialog& d) {
+            Picture(d, "Ostrel-WizardEvent.png");
             Press(d, QWizard::NextButton);
             QWidget& r = *static_cast<QWizard&>(d).currentPage();
             Item<QCheckBox>(r, 1127)->click(); // hazard
@@ -217,6 +227,7 @@ void EditInOstrel(const std::string& folder)
             Type(r, 1009, "1200");
             Item<QCheckBox>(r, 1143)->click(); // Resource Points
             Type(r, 1137, "25");
+            Picture(d, "Ostrel-WizardResult.png");
             Press(d, QWizard::FinishButton);
         });
     Click(dialog, IDC_EVENT_CREATE);
