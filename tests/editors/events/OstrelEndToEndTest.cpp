@@ -175,7 +175,10 @@ void EditInOstrel(const std::string& folder)
     const CTacticalMapZone* zone = data.m_vZones.back();
     ASSERT_EQ(zone->m_strZoneName, "Grain silo");
     EXPECT_EQ(zone->m_rcBoundingBox.left, kZoneLeft);
+    EXPECT_EQ(zone->m_rcBoundingBox.top, kZoneTop);
+    EXPECT_EQ(zone->m_rcBoundingBox.right, kZoneRight);
     EXPECT_EQ(zone->m_rcBoundingBox.bottom, kZoneBottom);
+    EXPECT_TRUE(kZoneLeft < kSpillX && kSpillX < kZoneRight && kZoneTop < kSpillY && kSpillY < kZoneBottom);
 
     answers
         .Then([](QDialog& d) {
