@@ -241,10 +241,9 @@ void EditInOstrel(const std::string& folder)
     EXPECT_EQ(spill->m_pResult->m_nZRPoints, 25);
     EXPECT_EQ(spill->m_pResult->m_nCost, 1200);
 
-    const int list =
-        FindStringExact(GetDlgItem<QListWidget>(&dialog, IDC_EVENTS_DEFINED), "Water main break") >= 0
-            ? IDC_EVENTS_DEFINED
-            : IDC_EVENTS_PARTIAL;
+    const int list = FindStringExact(GetDlgItem<QListWidget>(&dialog, IDC_EVENTS_DEFINED), "Water main break") >= 0
+                         ? IDC_EVENTS_DEFINED
+                         : IDC_EVENTS_PARTIAL;
     auto* events = GetDlgItem<QListWidget>(&dialog, list);
     SetCurSel(events, FindStringExact(events, "Water main break"));
     prompts.ExpectMessage("Delete this event?", IDYES, "Confirm Delete");
@@ -341,8 +340,14 @@ TEST_F(OstrelEndToEnd, EventsMadeInTheWindowsFireInTheGame)
     CGame& game = run.Game();
     ASSERT_NE(game.m_pEOCUnitData, nullptr);
     ASSERT_NE(game.m_pIncidentWorld, nullptr);
-    for (const CZREvent* e : game.m_pScenario->m_pEvents->m_lstEvents)
+    const CZREventsData& played = *game.m_pScenario->m_pEvents;
+    for (const CZREvent* e : played.m_lstEvents)
         EXPECT_NE(e->m_strEventName, "Water main break");
+    bool zoned = false; // the engine has widened the zone to whole tiles
+    for (const CTacticalMapZone* zone : played.m_vZones)
+        zoned |= zone && zone->m_strZoneName == "Grain silo" && zone->m_rcBoundingBox.left == kZoneLeft &&
+                 zone->m_rcBoundingBox.right == kZoneRight / 32 * 32 + 31;
+    EXPECT_TRUE(zoned);
     std::vector<std::string> lines;
     game.m_fnLogObserver = [&](const std::string& line) { lines.push_back(line); };
 

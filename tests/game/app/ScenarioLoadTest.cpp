@@ -105,7 +105,7 @@ TEST_F(ScenarioLoadTest, EventsFiredByAMinuteCarryThatMinute)
                 return entry.rec.nTime;
         return 0;
     };
-    EXPECT_EQ(reviewTime("School moves children outside"), 936); // time >= 0936
+    EXPECT_EQ(reviewTime("School moves children outside"), 936);      // time >= 0936
     EXPECT_EQ(reviewTime("Possible device in the site office"), 945); // time >= 0945
     bool stamped = false;
     for (const std::string& line : lines)
