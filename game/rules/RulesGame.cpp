@@ -250,7 +250,13 @@ class CRulesScoringHost : public IScoringHost {
 public:
     CRulesScoringHost(CGame& game, CRulesGame& rules) : m_game(game), m_rules(rules) {}
 
-    void NotifyMinute(int32_t time) override { m_rules.m_engine.Notify(kNotifyMinute, nullptr, time, 0, -1); }
+    // The game's time of day follows the clock before the engine hears of the minute, so what the minute fires is
+    // logged with it (it used to be stamped with the minute before).
+    void NotifyMinute(int32_t time) override
+    {
+        m_game.m_nTimeOfDay = time;
+        m_rules.m_engine.Notify(kNotifyMinute, nullptr, time, 0, -1);
+    }
 
     void StepWorld(int32_t) override
     {

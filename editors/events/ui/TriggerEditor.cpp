@@ -36,6 +36,8 @@ CDialogDefineConditional::CDialogDefineConditional(COstrelDocument& document, CZ
     m_pList = new QListWidget(this);
     SetDlgCtrlID(m_pList, IDC_CONDITION_LIST);
     SetSorted(m_pList, true);
+    // Wide enough for a condition's description (they run to some sixty characters).
+    m_pList->setMinimumWidth(m_pList->fontMetrics().averageCharWidth() * 64);
     grid->addWidget(m_pList, 1, 0, 1, 2);
 
     auto* buttons = new QGroupBox(QStringLiteral("Add a condition"), this);

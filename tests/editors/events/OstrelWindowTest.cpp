@@ -188,6 +188,10 @@ TEST_F(Ostrel, EditsTitleTimesAndIntroThenSavesAs)
     EXPECT_EQ(reread.GetEventsData()->m_strOriginalScenarioTitle, "Millbrook Revisited");
     EXPECT_EQ(reread.GetEventsData()->m_nGameStartTime, 1400);
     EXPECT_EQ(reread.GetEventsData()->m_strIntroText, "Line one\r\nLine two");
+    // Saved: New asks nothing (an unscripted prompt would fail).
+    Menu("&File", "&New");
+    EXPECT_EQ(m_pDocument->GetPath(), "");
+    EXPECT_EQ(prompts.Messages().size(), 1u);
 }
 
 TEST_F(Ostrel, CreatesEditsAndDeletesZones)

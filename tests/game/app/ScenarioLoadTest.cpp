@@ -89,6 +89,31 @@ TEST_F(ScenarioLoadTest, DemoScenarioLoadsWithEverythingInPlay)
     EXPECT_EQ(game.m_pRuntime->GetCurrentTime(), game.m_nStartTime);
 }
 
+// An event fired by a new game minute is logged with that minute: the review entry and the line's time stamp read
+// the clock as it announces the minute, not the one before.
+TEST_F(ScenarioLoadTest, EventsFiredByAMinuteCarryThatMinute)
+{
+    ASSERT_TRUE(m_run->LoadScenario("Millbrook.zri"));
+    CGame& game = m_run->Game();
+    std::vector<std::string> lines;
+    game.m_fnLogObserver = [&](const std::string& line) { lines.push_back(line); };
+    while (game.m_pRuntime->GetCurrentTime() < 946)
+        m_run->Step();
+    auto reviewTime = [&](const std::string& title) {
+        for (const CReviewEntry& entry : game.m_log.m_aReview)
+            if (entry.rec.strScoreText == title)
+                return entry.rec.nTime;
+        return 0;
+    };
+    EXPECT_EQ(reviewTime("School moves children outside"), 936);      // time >= 0936
+    EXPECT_EQ(reviewTime("Possible device in the site office"), 945); // time >= 0945
+    bool stamped = false;
+    for (const std::string& line : lines)
+        if (line.find("threatening letter") != std::string::npos)
+            stamped = line.rfind("0945 ", 0) == 0;
+    EXPECT_TRUE(stamped);
+}
+
 TEST_F(ScenarioLoadTest, MissingArchivesFailCleanlyAndLeaveNothing)
 {
     CGame& game = m_run->Game();
