@@ -17,6 +17,28 @@ CZREvent::~CZREvent()
     delete m_pResult;
 }
 
+CZREvent& CZREvent::operator=(const CZREvent& source)
+{
+    if (this == &source)
+        return *this;
+    m_bIsDelayed = source.m_bIsDelayed;
+    m_bIsEndEvent = source.m_bIsEndEvent;
+    m_strEventName = source.m_strEventName;
+    m_strEventTitle = source.m_strEventTitle;
+    m_strEventText = source.m_strEventText;
+    m_bHasBeenExecuted = source.m_bHasBeenExecuted;
+    m_bRepeatableEvent = source.m_bRepeatableEvent;
+    m_nChanceOfResult = source.m_nChanceOfResult;
+    m_nDelayResultFrom = source.m_nDelayResultFrom;
+    m_nDelayResultTo = source.m_nDelayResultTo;
+    m_vTrigger = source.m_vTrigger;
+    nTmp = source.nTmp;
+    CZRResult* result = source.m_pResult ? new CZRResult(*source.m_pResult) : nullptr;
+    delete m_pResult;
+    m_pResult = result;
+    return *this;
+}
+
 void CZREvent::Clear()
 {
     m_nChanceOfResult = 100;

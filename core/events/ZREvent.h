@@ -15,7 +15,8 @@ public:
     explicit CZREvent(bool takeNewId = false);
     ~CZREvent() override;
     CZREvent(const CZREvent&) = delete;
-    CZREvent& operator=(const CZREvent&) = delete;
+    // Copies every member but the unique id; the result deeply.
+    CZREvent& operator=(const CZREvent& source);
 
     // Every member but the id back to its default; the result is deleted.
     void Clear();

@@ -58,22 +58,7 @@ CZRResult* CopyResult(const CZRResult& source)
 
 void AssignEvent(CZREvent& target, const CZREvent& source)
 {
-    if (&target == &source)
-        return;
-    target.m_bIsDelayed = source.m_bIsDelayed;
-    target.m_bIsEndEvent = source.m_bIsEndEvent;
-    target.m_strEventName = source.m_strEventName;
-    target.m_strEventTitle = source.m_strEventTitle;
-    target.m_strEventText = source.m_strEventText;
-    target.m_bHasBeenExecuted = source.m_bHasBeenExecuted;
-    target.m_bRepeatableEvent = source.m_bRepeatableEvent;
-    target.m_nChanceOfResult = source.m_nChanceOfResult;
-    target.m_nDelayResultFrom = source.m_nDelayResultFrom;
-    target.m_nDelayResultTo = source.m_nDelayResultTo;
-    target.m_vTrigger = source.m_vTrigger;
-    target.nTmp = source.nTmp;
-    delete target.m_pResult;
-    target.m_pResult = source.m_pResult ? CopyResult(*source.m_pResult) : nullptr;
+    target = source;
 }
 
 CZREvent* CopyConstructEvent(const CZREvent& source, bool takeNewId)

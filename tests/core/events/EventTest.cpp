@@ -5,6 +5,8 @@
 #include "core/events/EventsArchiveTestSupport.h"
 #include "support/ByteWriter.h"
 
+#include <memory>
+
 namespace {
 
 using evtest::kSentinel;
@@ -30,6 +32,35 @@ TEST_F(EventTest, IdsComeFromTheCounterOnlyWhenAsked)
     EXPECT_FALSE(plain.HasAAREntry());
     plain.m_pResult->m_bAAREntry = true;
     EXPECT_TRUE(plain.HasAAREntry());
+}
+
+TEST_F(EventTest, AssignmentCopiesAllButTheIdAndTheResultDeeply)
+{
+    CZREvent::m_nEventIDsource = 40;
+    auto source = std::make_unique<CZREvent>(true);
+    source->m_strEventName = "Alarm";
+    source->m_strEventText = "Bells";
+    source->m_nChanceOfResult = 60;
+    source->m_vTrigger = {3, 5};
+    source->nTmp = 1024;
+    source->m_pResult = new CZRResult();
+    source->m_pResult->m_nDelayFrom = 7;
+    CZREvent target(true);
+    target.m_pResult = new CZRResult();
+    target = *source;
+    const CZRResult* copied = target.m_pResult;
+    source.reset();
+    EXPECT_EQ(target.m_nUniqueID, 41);
+    EXPECT_EQ(target.m_strEventName, "Alarm");
+    EXPECT_EQ(target.m_strEventText, "Bells");
+    EXPECT_EQ(target.m_nChanceOfResult, 60);
+    EXPECT_EQ(target.m_vTrigger, (std::vector<uint32_t>{3, 5}));
+    EXPECT_EQ(target.nTmp, 1024);
+    ASSERT_NE(copied, nullptr);
+    EXPECT_EQ(copied->m_nDelayFrom, 7);
+    const CZREvent& same = target;
+    target = same;
+    EXPECT_EQ(target.m_pResult, copied);
 }
 
 TEST_F(EventTest, RecipientHelpers)
