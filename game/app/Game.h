@@ -244,6 +244,8 @@ public:
     int PlayLoopSound(int id, float volume);
     // Stops and frees a looping channel (-1: nothing).
     void StopLoopSound(int channel);
+    // Switches the sound object on or off (its looping sounds halt or resume).
+    void EnableSoundObject(bool on);
     const std::string& GetBasePath() const { return m_strBasePath; }
 
     // Mode flags and state other code reads.

@@ -191,8 +191,13 @@ void CGame::StopLoopSound(int channel)
 
 void CGame::SwitchSoundObjectOff()
 {
+    EnableSoundObject(false);
+}
+
+void CGame::EnableSoundObject(bool on)
+{
     if (m_config.pSoundManager || !m_config.fnPlaySound)
-        SoundManager().EnableSound(false);
+        SoundManager().EnableSound(on);
 }
 
 void CGame::AddGameFont(bool add)

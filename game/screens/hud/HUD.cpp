@@ -535,7 +535,11 @@ int HUD::OnPopupChoice(int value, EOC* eoc)
         else if (value == 2)
             OpenSaveDialog();
         else if (value == 3)
+        {
             game->m_uMode ^= kModeSound; // the game's sounds play only while the bit is set
+            // Old behaviour: only the bit flipped, so looping fire, spill and squad sounds played on.
+            game->EnableSoundObject((game->m_uMode & kModeSound) != 0);
+        }
         else if (value == 4)
             ConfirmExit(game->m_pMessageBox.get());
         return 0;

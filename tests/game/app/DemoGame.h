@@ -153,6 +153,8 @@ public:
     CGame& Game() { return *m_pGame; }
     std::vector<int> m_aSounds;
     const fs::path& Folder() const { return m_folder; }
+    CSoundManager& Sound() { return *m_pSound; }
+    platform::FakeSoundBackend& SoundBackend() { return m_soundBackend; }
 
 private:
     fs::path m_folder;

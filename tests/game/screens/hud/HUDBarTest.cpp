@@ -207,8 +207,17 @@ TEST_F(HUDBarTest, CommandAndOptionChoices)
     EXPECT_EQ(Choose(P::kOptionsX, P::kOptionsY, 1), 0);
     EXPECT_TRUE(Game().m_uMode & kModePaused);
     Game().SetPaused(false);
+    Game().m_uMode |= kModeSound;
+    const int loop = Game().PlayLoopSound(15, 1.0f);
+    ASSERT_GE(loop, 0);
+    const platform::SoundHandle sample = m_run->Sound().GetChannel(loop).hSample;
     EXPECT_EQ(Choose(P::kOptionsX, P::kOptionsY, 3), 0);
-    EXPECT_EQ(Game().m_uMode & kModeSound, (mode & kModeSound) ^ kModeSound);
+    EXPECT_FALSE(Game().m_uMode & kModeSound);
+    EXPECT_NE(m_run->SoundBackend().Find(sample)->status, platform::kSoundStatusPlaying) << "a loop plays on with sound off";
+    EXPECT_EQ(Choose(P::kOptionsX, P::kOptionsY, 3), 0);
+    EXPECT_TRUE(Game().m_uMode & kModeSound);
+    EXPECT_EQ(m_run->SoundBackend().Find(sample)->status, platform::kSoundStatusPlaying);
+    Game().m_uMode = (Game().m_uMode & ~kModeSound) | (mode & kModeSound);
     EXPECT_EQ(Choose(P::kOptionsX, P::kOptionsY, 4), 0);
     EXPECT_TRUE(Game().m_pMessageBox->m_bShown);
     EXPECT_EQ(Game().m_pMessageBox->m_strText, "Do you want to exit?");
