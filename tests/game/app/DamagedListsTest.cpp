@@ -259,6 +259,7 @@ void PrintTo(const ImpossibleState& c, std::ostream* os)
 
 // The file ends: EOC block (724 bytes), IAP count (4), run trailer (24).
 constexpr int kEOCFromEnd = 24 + 4 + static_cast<int>(CEOCUnitData::kSaveBlockSize);
+constexpr int kEngineFromEnd = kEOCFromEnd + 317;
 constexpr int kSection = kEOCFromEnd - 4; // section 0 of the table, after the placement word
 
 const ImpossibleState kImpossible[] = {
@@ -284,6 +285,14 @@ const ImpossibleState kImpossible[] = {
     {"StateUnknown", 0, 200, 182},
     {"NextStateUnknown", 0, 99, 183},
     {"TargetBelowNone", 0, static_cast<uint32_t>(-7), 187},
+    // The incident from 1596: fire count, its totals, then the first fire (intensity, stage, counter, x, y).
+    {"FireTotalNegative", 0, static_cast<uint32_t>(-1), 1600},
+    {"FireIntensityNotANumber", 0, 0x7FC00000u, 1608},
+    {"FireOffTheGrid", 0, 99999, 1615},
+    // The event engine's block (317 bytes) before the EOC's: 16 events of 14 bytes, then the triggers.
+    {"EventTheScenarioLacks", kEngineFromEnd - 4, 9999},
+    {"EventExecutedNotAFlag", kEngineFromEnd - 8, 0xFFFF0005u},
+    {"EventTriggerBelowNone", kEngineFromEnd - 10, static_cast<uint32_t>(-7)},
 };
 
 class ImpossibleStateTest : public ::testing::TestWithParam<ImpossibleState> {};
