@@ -293,6 +293,9 @@ const ImpossibleState kImpossible[] = {
     {"EventTheScenarioLacks", kEngineFromEnd - 4, 9999},
     {"EventExecutedNotAFlag", kEngineFromEnd - 8, 0xFFFF0005u},
     {"EventTriggerBelowNone", kEngineFromEnd - 10, static_cast<uint32_t>(-7)},
+    // The last station's last count, before the scoring block (312 bytes).
+    {"StationCountNegative", kEngineFromEnd + 312 + 4, static_cast<uint32_t>(-1)},
+    {"StationCountFarAboveStock", kEngineFromEnd + 312 + 4, 5000},
 };
 
 class ImpossibleStateTest : public ::testing::TestWithParam<ImpossibleState> {};
