@@ -84,7 +84,7 @@ bool CEventEngine::Load(CByteReader& in)
             return false;
         states.push_back({found->second, executed != 0, pending != 0, due});
     }
-    std::vector<std::pair<CZRArgument*, bool>> triggers;
+    std::vector<std::pair<int32_t, bool>> triggers;
     if (!in.ReadI32(count) || count < 0 || static_cast<size_t>(count) > in.Remaining() / kTriggerRecordSize)
         return false;
     for (int32_t i = 0; i < count; ++i) {
@@ -94,8 +94,7 @@ bool CEventEngine::Load(CByteReader& in)
         in.ReadU8(state);
         if (!in.Ok() || state > 1)
             return false;
-        if (CZRArgument* trigger = FindTrigger(id))
-            triggers.emplace_back(trigger, state != 0);
+        triggers.emplace_back(id, state != 0);
     }
 
     for (const EventState& e : states) {
@@ -108,7 +107,11 @@ bool CEventEngine::Load(CByteReader& in)
         if (e.bPending && (event->m_bRepeatableEvent || !event->m_bHasBeenExecuted))
             AddDelay(event, e.nDue);
     }
-    for (const auto& [trigger, state] : triggers) {
+    // Looked up only now: ending a delay above deletes the trigger made for it.
+    for (const auto& [id, state] : triggers) {
+        CZRArgument* trigger = FindTrigger(id);
+        if (!trigger)
+            continue;
         trigger->m_bState = state;
         // Only trigger states are stored: a trigger that held keeps its conditions holding, so a latched
         // condition is not forgotten by the next evaluation.
