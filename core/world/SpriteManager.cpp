@@ -507,6 +507,10 @@ bool CSpriteManager::LoadStationResources(FILE* file)
 {
     if (!file)
         return false;
+    // All counts are read and checked before any is set. A count is never below 0, nor far above the stock:
+    // squads sent home to a station other than their own can raise it a little past, never by a thousand.
+    constexpr int32_t kMostAboveStock = 1000;
+    std::vector<std::pair<CStationResource*, int32_t>> counts;
     for (CSprite* s = m_pHead; s; s = s->m_pNext) {
         if (!s->m_pStationData)
             continue;
@@ -516,10 +520,15 @@ bool CSpriteManager::LoadStationResources(FILE* file)
             unsigned char bytes[4];
             if (std::fread(bytes, 1, 4, file) != 4)
                 return false;
-            r->m_nAvailable = static_cast<int32_t>(bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) |
+            const int32_t v = static_cast<int32_t>(bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) |
                                                    (static_cast<uint32_t>(bytes[3]) << 24));
+            if (v < 0 || static_cast<int64_t>(v) > static_cast<int64_t>(std::max(r->m_nResCount, 0)) + kMostAboveStock)
+                return false;
+            counts.emplace_back(r, v);
         }
     }
+    for (const auto& [r, v] : counts)
+        r->m_nAvailable = v;
     return true;
 }
 

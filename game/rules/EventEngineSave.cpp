@@ -5,6 +5,7 @@
 #include "game/util/ByteStream.h"
 
 #include <unordered_map>
+#include <vector>
 
 namespace {
 
@@ -51,6 +52,13 @@ void CEventEngine::Save(CByteWriter& out) const
 
 bool CEventEngine::Load(CByteReader& in)
 {
+    // Read and checked whole first: a block naming an event the scenario lacks, or with flags or times no game
+    // writes, changes nothing. Triggers made during play (delays) are not in the scenario: those are skipped.
+    struct EventState {
+        CZREvent* pEvent;
+        bool bExecuted, bPending;
+        int32_t nDue;
+    };
     int32_t count = 0;
     // Every count must fit the bytes that are left.
     if (!in.ReadI32(count) || count < 0 || static_cast<size_t>(count) > in.Remaining() / kEventRecordSize)
@@ -62,6 +70,7 @@ bool CEventEngine::Load(CByteReader& in)
                 events.emplace(event->m_nUniqueID, event);
         }
     }
+    std::vector<EventState> states;
     for (int32_t i = 0; i < count; ++i) {
         int32_t id = 0, triggerId = 0, due = 0;
         uint8_t executed = 0, pending = 0;
@@ -70,20 +79,12 @@ bool CEventEngine::Load(CByteReader& in)
         in.ReadU8(pending);
         in.ReadI32(triggerId);
         in.ReadI32(due);
-        if (!in.Ok())
-            return false;
         auto found = events.find(id);
-        if (found == events.end())
-            continue;
-        CZREvent* event = found->second;
-        event->m_bHasBeenExecuted = executed != 0;
-        if (event->m_bHasBeenExecuted && !event->m_bRepeatableEvent)
-            LeaveAllLists(event);
-        // A delay restored from the block replaces any the scenario file marked.
-        EndDelay(event);
-        if (pending && (event->m_bRepeatableEvent || !event->m_bHasBeenExecuted))
-            AddDelay(event, due);
+        if (!in.Ok() || found == events.end() || executed > 1 || pending > 1 || triggerId < -1 || (pending && due < 0))
+            return false;
+        states.push_back({found->second, executed != 0, pending != 0, due});
     }
+    std::vector<std::pair<int32_t, bool>> triggers;
     if (!in.ReadI32(count) || count < 0 || static_cast<size_t>(count) > in.Remaining() / kTriggerRecordSize)
         return false;
     for (int32_t i = 0; i < count; ++i) {
@@ -91,12 +92,27 @@ bool CEventEngine::Load(CByteReader& in)
         uint8_t state = 0;
         in.ReadI32(id);
         in.ReadU8(state);
-        if (!in.Ok())
+        if (!in.Ok() || state > 1)
             return false;
+        triggers.emplace_back(id, state != 0);
+    }
+
+    for (const EventState& e : states) {
+        CZREvent* event = e.pEvent;
+        event->m_bHasBeenExecuted = e.bExecuted;
+        if (event->m_bHasBeenExecuted && !event->m_bRepeatableEvent)
+            LeaveAllLists(event);
+        // A delay restored from the block replaces any the scenario file marked.
+        EndDelay(event);
+        if (e.bPending && (event->m_bRepeatableEvent || !event->m_bHasBeenExecuted))
+            AddDelay(event, e.nDue);
+    }
+    // Looked up only now: ending a delay above deletes the trigger made for it.
+    for (const auto& [id, state] : triggers) {
         CZRArgument* trigger = FindTrigger(id);
         if (!trigger)
             continue;
-        trigger->m_bState = state != 0;
+        trigger->m_bState = state;
         // Only trigger states are stored: a trigger that held keeps its conditions holding, so a latched
         // condition is not forgotten by the next evaluation.
         if (trigger->m_bState) {

@@ -6,6 +6,7 @@
 #include "game/util/ByteStream.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -199,8 +200,26 @@ bool CIncidentWorld::LoadFrom(CByteReader& in)
         in.ReadI32(r.nId);
         obstructions.push_back(r);
     }
-    if (!in.Ok())
+    if (!in.Ok() || fireCount < 0 || firePeak < 0 || spillCount < 0 || spillPeak < 0)
         return false;
+    // Values no game writes: a place off the grid (no place at all is -1, -1), an amount that is not a number.
+    auto placed = [&](int32_t x, int32_t y) { return (x == -1 && y == -1) || TileAt(x, y) != nullptr; };
+    auto amount = [](float v) { return std::isfinite(v) && v >= 0.0f; };
+    for (const FireRecord& r : fires)
+        if (!placed(r.nX, r.nY) || !amount(r.fIntensity) || r.byStage > 3)
+            return false;
+    for (const ChemicalRecord& r : chemicals)
+        if (!placed(r.nX, r.nY) || !amount(r.fAmount))
+            return false;
+    for (const ObjectRecord& r : objects)
+        if (!placed(r.nX, r.nY) || !std::isfinite(r.fValue) || r.nKind < 0)
+            return false;
+    for (const ZoneRecord& r : zones)
+        if (!placed(r.nX, r.nY) || r.nKind < 0)
+            return false;
+    for (const ObstructionRecord& r : obstructions)
+        if (!std::isfinite(r.fValue))
+            return false;
 
     // Rebuilt through the normal placements, last record first, so that every list keeps its order.
     m_bLoading = true;

@@ -17,6 +17,7 @@
 #include "platform/system/MessageBox.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <new>
 #include <set>
@@ -570,6 +571,56 @@ void CSquadManager::Save(CByteWriter& out) const
     writeList(m_aVehicles, m_nVehicleCount);
 }
 
+bool CSquadManager::IsPossibleRecord(const uint8_t* record, bool vehicles) const
+{
+    CByteReader in(record, kSquadRecordSize);
+    int32_t number = 0;
+    CPlacement p;
+    in.ReadI32(number);
+    ReadPlacement(in, p);
+    int32_t stationKind = 0, serviceId = 0, link = 0, lastX = 0, lastY = 0;
+    uint32_t flags = 0;
+    float amounts[3] = {}, points[6] = {};
+    uint8_t state = 0;
+    int32_t next = 0, target = 0, timer = 0, outcome = 0, loaded[4] = {}, channel = 0, wx = 0, wy = 0;
+    in.ReadI32(stationKind);
+    in.ReadI32(serviceId);
+    in.ReadI32(link);
+    in.ReadU32(flags);
+    for (float& v : amounts)
+        in.ReadFloat(v);
+    in.ReadI32(lastX);
+    in.ReadI32(lastY);
+    for (float& v : points)
+        in.ReadFloat(v);
+    in.ReadU8(state);
+    for (int32_t* v :
+         {&next, &target, &timer, &outcome, &loaded[0], &loaded[1], &loaded[2], &loaded[3], &channel, &wx, &wy})
+        in.ReadI32(*v);
+    if (!in.Ok())
+        return false;
+    // The area map has no tile map here: its bitmap's size is not known, only that it is a picture's.
+    const int w = m_pMap ? MapWidth() : 65535, h = m_pMap ? MapHeight() : 65535;
+    auto onMap = [&](double x, double y) { return x >= 0 && x <= w && y >= 0 && y <= h; };
+    auto squadNumber = [](int32_t n) { return n >= -1; };
+    const int kind = vehicles ? kVehicleSprite : kUnitSprite;
+    const int32_t id = vehicles ? number - kVehicleNumberBase : number;
+    const int templates = m_pSprites ? m_pSprites->GetTemplateCount(kind) : 0;
+    bool ok = id >= 1 && (vehicles || number < kVehicleNumberBase) && p.Type == kind && p.AgencyIndex >= 0 &&
+              p.AgencyIndex < 32 && p.Id >= 0 && (templates == 0 || p.Id < templates) && onMap(p.WorldX, p.WorldY);
+    ok = ok && (stationKind == -1 || stationKind >= 0) && serviceId >= -1 && squadNumber(link) && squadNumber(target);
+    for (float v : amounts)
+        ok = ok && std::isfinite(v) && v >= 0.0f && v <= 1.0e9f;
+    // Deploy, position and reported position: all on the map.
+    for (int i = 0; i < 6; i += 2)
+        ok = ok && std::isfinite(points[i]) && std::isfinite(points[i + 1]) && onMap(points[i], points[i + 1]);
+    ok = ok && ((lastX == -1 && lastY == -1) || onMap(lastX, lastY)) && onMap(wx, wy);
+    ok = ok && state < kActionCount && next >= 0 && next < kActionCount;
+    for (int32_t n : loaded)
+        ok = ok && squadNumber(n);
+    return ok;
+}
+
 bool CSquadManager::Load(CByteReader& in)
 {
     // Check the whole block's shape first: a short or bad block changes nothing.
@@ -585,7 +636,23 @@ bool CSquadManager::Load(CByteReader& in)
                 platform::DebugOutput("Saved squads: block too short");
                 return false;
             }
-            probe.Skip(static_cast<size_t>(n) * kSquadRecordSize);
+            // Unit numbers stay below the vehicles' base, so the id counters do too.
+            const int32_t maxCount = list == 0 ? kVehicleNumberBase - 1 : INT32_MAX - kVehicleNumberBase;
+            if (count > maxCount) {
+                platform::DebugOutput("Saved squads: impossible id counter " + std::to_string(count));
+                return false;
+            }
+            std::set<int32_t> numbers;
+            for (int32_t i = 0; i < n; ++i) {
+                const uint8_t* record = probe.Current();
+                int32_t number = 0;
+                CByteReader(record, 4).ReadI32(number);
+                if (!IsPossibleRecord(record, list == 1) || !numbers.insert(number).second) {
+                    platform::DebugOutput("Saved squads: impossible record " + std::to_string(number));
+                    return false;
+                }
+                probe.Skip(kSquadRecordSize);
+            }
         }
         if (!probe.Ok())
             return false;

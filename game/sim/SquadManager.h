@@ -82,6 +82,9 @@ public:
     // Reads the block; false (and nothing half-made is left pointing anywhere) on a short or bad block.
     // Links stay numbers until ResolveLoadedLinks, called on both managers after both are read.
     bool Load(CByteReader& in);
+    // Whether one saved squad record (the list's `vehicles` or units) holds values a game can have: its number,
+    // template and kind, positions on this manager's map, finite amounts, known states and link numbers.
+    bool IsPossibleRecord(const uint8_t* record, bool vehicles) const;
     void ResolveLoadedLinks();
     // The same block in an open saved-game file; on failure the file is back where it was.
     bool Save(FILE* file) const;

@@ -97,6 +97,10 @@ def main():
     block += struct.pack("<i", 1) + struct.pack("<ii", 192, 945)
     block += struct.pack("<i", 1) + struct.pack("<fi", 100.0, 50)
     write("incident_save", "block", block)
+    # Values no game writes: a fire off the grid, a spill that is not a number.
+    damaged = block.replace(struct.pack("<fBhii", 45.0, 2, 0, 64, 64), struct.pack("<fBhii", 45.0, 2, 0, 99999, 64))
+    damaged = damaged.replace(struct.pack("<f", 30.0), struct.pack("<I", 0x7FC00000), 1)
+    write("incident_save", "impossible", damaged)
     write("incident_save", "empty", struct.pack("<" + "i" * 11, *([0] * 11)))
 
 

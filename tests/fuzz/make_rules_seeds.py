@@ -38,3 +38,4 @@ put('engine_block', 'empty.bin', block([], []))
 put('engine_block', 'played.bin', block([(10, 1, 0, -1, 0), (11, 0, 1, 100, 2410), (12, 0, 0, -1, 0)],
                                         [(1, 1), (2, 1), (3, 0), (100, 0)]))
 put('engine_block', 'unknown.bin', block([(99, 1, 1, 5, 930)], [(77, 1)]))
+put('engine_block', 'not_flags.bin', block([(10, 5, 1, -7, -40), (11, 0, 2, 100, 2410)], [(1, 9)]))

@@ -55,6 +55,9 @@ def main():
     write("squad_block", "forward_links", block(units, vehicles, 3, 1) + block([], [], 0, 0))
     write("squad_block", "empty", block([], [], 0, 0) + block([], [], 0, 0))
     moving = [record(2, 1, 1, 60, 30, flags=0x4, state=3)]
+    # Values no game writes: a number twice, an unknown state, a unit numbered as a vehicle, a counter past them.
+    odd = [record(2, 1, 1, 60, 30), record(2, 1, 1, 70, 30, state=200), record(1004, 1, 0, 20, 20)]
+    write("squad_block", "impossible", block(odd, [record(7, 4, 0, -50, 40)], 5000, 1))
     write("squad_block", "moving", block(moving, [], 2, 0) + block([], [record(1005, 4, 1, 30, 30, flags=0x8)], 0, 5))
 
 

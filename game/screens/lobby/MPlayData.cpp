@@ -1,6 +1,7 @@
 // The lobby's layout table, its scenario and saved-game lists and the machine's own address.
 #include "game/screens/lobby/MPlayIF.h"
 
+#include "game/util/DataRange.h"
 #include "game/util/TextLine.h"
 #include "platform/net/Addresses.h"
 #include "platform/system/MessageBox.h"
@@ -31,16 +32,20 @@ std::string NextField(const std::string& line, size_t& pos)
     return field;
 }
 
-// A decimal integer field; fields that are not numbers, or out of range, read as 0.
-int32_t IntField(const std::string& field)
+// A decimal integer field, saturated at the int64 limits; an empty field reads as 0, and so does text that is
+// not a number, which is told once.
+int64_t IntField(const std::string& field, CListRange& range, int row, const char* name)
 {
     const char* s = field.c_str();
     char* end = nullptr;
     errno = 0;
-    const long value = std::strtol(s, &end, 10);
-    if (end == s || errno == ERANGE || value < -1000000 || value > 1000000)
+    const long long value = std::strtoll(s, &end, 10);
+    if (end == s) {
+        if (field.find_first_not_of(" \t\r") != std::string::npos)
+            range.Refuse(row, name, "\"" + field + "\" is not a number; 0 is used");
         return 0;
-    return static_cast<int32_t>(value);
+    }
+    return value;
 }
 
 std::string Lower(std::string text)
@@ -79,22 +84,35 @@ bool CMultiplayerMenuData::Read(FILE* file, const std::string& where)
     for (int i = 0; i < 3; ++i)
         if (!ReadBoundedLine(file, line, kLineMax))
             return true;
+    CListRange range(where);
     while (static_cast<int>(m_aRows.size()) < kMaxRows && ReadBoundedLine(file, line, kLineMax)) {
         CMultiplayerMenuRow row;
+        const int at = 4 + static_cast<int>(m_aRows.size()); // the file's line
         size_t pos = 0;
         row.strName = NextField(line, pos).substr(0, 259);
         row.strText = NextField(line, pos).substr(0, 99);
-        row.nX = IntField(NextField(line, pos));
-        row.nY = IntField(NextField(line, pos));
-        row.nLink = IntField(NextField(line, pos));
-        row.nValue = IntField(NextField(line, pos));
-        if (row.nLink > 0)
-            row.nLink -= 4;
+        const int64_t x = IntField(NextField(line, pos), range, at, "X");
+        const int64_t y = IntField(NextField(line, pos), range, at, "Y");
+        const int64_t link = IntField(NextField(line, pos), range, at, "Link");
+        row.nValue = range.Int(at, "Value", IntField(NextField(line, pos), range, at, "Value"), -1000000, 1000000);
         // A row placed off the 800 x 600 screen ends the game (exit code 1) once the message is shown.
-        if (row.nX > 800 || row.nY > 600) {
+        if (x > 800 || y > 600) {
             RaiseScreenFatal(where + ": row " + std::to_string(m_aRows.size()));
             return false;
         }
+        // Left of or above the screen: moved to its edge.
+        row.nX = range.Int(at, "X", x, 0, 800);
+        row.nY = range.Int(at, "Y", y, 0, 600);
+        // A link names another row's line (4 to 43); past the table it links nothing.
+        if (link > 3 + kMaxRows) {
+            range.Refuse(at, "Link",
+                         std::to_string(link) + " is outside 4 to " + std::to_string(3 + kMaxRows) + "; 0 is used");
+            row.nLink = 0;
+        } else {
+            row.nLink = static_cast<int32_t>(std::max<int64_t>(link, INT32_MIN));
+        }
+        if (row.nLink > 0)
+            row.nLink -= 4;
         m_aRows.push_back(row);
         if (row.strName.empty())
             break;

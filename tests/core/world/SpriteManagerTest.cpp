@@ -756,7 +756,8 @@ TEST_F(SpriteManagerTest, StationStockOfSavedGamesRoundTrips)
         a->m_pStationData->m_paResources[i]->m_nAvailable = 10 + i;
     }
     b->m_pStationData->m_paResources[5] = new CStationResource();
-    b->m_pStationData->m_paResources[5]->m_nAvailable = -3;
+    b->m_pStationData->m_paResources[5]->m_nResCount = 4;
+    b->m_pStationData->m_paResources[5]->m_nAvailable = 3;
     TempFolder folder;
     FILE* out = std::fopen(folder.File("stock").c_str(), "wb");
     ASSERT_TRUE(m.SaveStationResources(out));
@@ -768,11 +769,25 @@ TEST_F(SpriteManagerTest, StationStockOfSavedGamesRoundTrips)
     ASSERT_TRUE(m.LoadStationResources(in));
     std::fclose(in);
     EXPECT_EQ(a->m_pStationData->m_paResources[0]->m_nAvailable, 10);
-    EXPECT_EQ(b->m_pStationData->m_paResources[5]->m_nAvailable, -3);
+    EXPECT_EQ(b->m_pStationData->m_paResources[5]->m_nAvailable, 3);
     in = std::fopen(folder.File("stock").c_str(), "rb");
     std::fseek(in, 6, SEEK_SET);
     EXPECT_FALSE(m.LoadStationResources(in)); // cut short
     std::fclose(in);
+    // A count no game writes (below none, or far past the stock) sets none of them.
+    for (int32_t bad : {-3, 4 + 1001}) {
+        std::vector<uint8_t> bytes = ReadBytes(folder.File("stock"));
+        for (int i = 0; i < 4; ++i)
+            bytes[8 + static_cast<size_t>(i)] = static_cast<uint8_t>(static_cast<uint32_t>(bad) >> (8 * i));
+        FILE* damaged = std::fopen(folder.File("bad").c_str(), "wb");
+        std::fwrite(bytes.data(), 1, bytes.size(), damaged);
+        std::fclose(damaged);
+        a->m_pStationData->m_paResources[0]->m_nAvailable = 7;
+        damaged = std::fopen(folder.File("bad").c_str(), "rb");
+        EXPECT_FALSE(m.LoadStationResources(damaged)) << bad;
+        std::fclose(damaged);
+        EXPECT_EQ(a->m_pStationData->m_paResources[0]->m_nAvailable, 7) << bad;
+    }
 }
 
 TEST_F(SpriteManagerTest, MarkAgencySpritesSwitchesModifiersOnResponders)

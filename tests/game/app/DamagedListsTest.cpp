@@ -249,6 +249,7 @@ struct ImpossibleState {
     const char* szName;
     int nFromEnd; // the field's offset counted back from the end of "SaveData.zrd"
     uint32_t uValue;
+    int nFromStart = -1; // else the offset from its start
 };
 
 void PrintTo(const ImpossibleState& c, std::ostream* os)
@@ -258,6 +259,7 @@ void PrintTo(const ImpossibleState& c, std::ostream* os)
 
 // The file ends: EOC block (724 bytes), IAP count (4), run trailer (24).
 constexpr int kEOCFromEnd = 24 + 4 + static_cast<int>(CEOCUnitData::kSaveBlockSize);
+constexpr int kEngineFromEnd = kEOCFromEnd + 317;
 constexpr int kSection = kEOCFromEnd - 4; // section 0 of the table, after the placement word
 
 const ImpossibleState kImpossible[] = {
@@ -268,6 +270,32 @@ const ImpossibleState kImpossible[] = {
     {"ChiefBelowNone", kSection - 96 - 24, static_cast<uint32_t>(-7)},
     {"OrderTimeNoTimeOfDay", kSection - 160 - 20, 2575},
     {"IAPCountNegative", 28, static_cast<uint32_t>(-1)},
+    // The scenario's squads: 8 units from offset 78, 149 bytes each, then 2 vehicles from 1278.
+    {"UnitIdCounterPastTheVehicles", 0, 5000, 70},
+    {"UnitNumberNegative", 0, static_cast<uint32_t>(-5), 78},
+    {"SquadNumberTwice", 0, 1, 78 + 149},
+    {"VehicleWithAUnitNumber", 0, 3, 1278},
+    {"AgencyPastTheMask", 0, 40, 82},
+    {"TemplatePastTheList", 0, 10000, 90},
+    {"PlacementOffTheMap", 0, 5000, 102},
+    {"HealthNegative", 0, 0xBF800000u, 138},
+    {"DestinationOffTheMap", 0, 4000, 150},
+    {"PositionOffTheMap", 0, 0x49742400u, 166},
+    {"PositionNotANumber", 0, 0x7FC00000u, 170},
+    {"StateUnknown", 0, 200, 182},
+    {"NextStateUnknown", 0, 99, 183},
+    {"TargetBelowNone", 0, static_cast<uint32_t>(-7), 187},
+    // The incident from 1596: fire count, its totals, then the first fire (intensity, stage, counter, x, y).
+    {"FireTotalNegative", 0, static_cast<uint32_t>(-1), 1600},
+    {"FireIntensityNotANumber", 0, 0x7FC00000u, 1608},
+    {"FireOffTheGrid", 0, 99999, 1615},
+    // The event engine's block (317 bytes) before the EOC's: 16 events of 14 bytes, then the triggers.
+    {"EventTheScenarioLacks", kEngineFromEnd - 4, 9999},
+    {"EventExecutedNotAFlag", kEngineFromEnd - 8, 0xFFFF0005u},
+    {"EventTriggerBelowNone", kEngineFromEnd - 10, static_cast<uint32_t>(-7)},
+    // The last station's last count, before the scoring block (312 bytes).
+    {"StationCountNegative", kEngineFromEnd + 312 + 4, static_cast<uint32_t>(-1)},
+    {"StationCountFarAboveStock", kEngineFromEnd + 312 + 4, 5000},
 };
 
 class ImpossibleStateTest : public ::testing::TestWithParam<ImpossibleState> {};
@@ -286,10 +314,11 @@ TEST_P(ImpossibleStateTest, RefusedAndNothingChanged)
     }
     const fs::path data = dir / "Saves" / "odd" / "SaveData.zrd";
     std::string bytes = demo_game::ReadFileText(data);
-    ASSERT_GT(bytes.size(), static_cast<size_t>(c.nFromEnd));
+    ASSERT_GT(bytes.size(), static_cast<size_t>(c.nFromEnd + c.nFromStart + 4));
+    const size_t at =
+        c.nFromStart >= 0 ? static_cast<size_t>(c.nFromStart) : bytes.size() - static_cast<size_t>(c.nFromEnd);
     for (int i = 0; i < 4; ++i)
-        bytes[bytes.size() - static_cast<size_t>(c.nFromEnd) + static_cast<size_t>(i)] =
-            static_cast<char>(c.uValue >> (8 * i));
+        bytes[at + static_cast<size_t>(i)] = static_cast<char>(c.uValue >> (8 * i));
     std::ofstream(data, std::ios::binary | std::ios::trunc) << bytes;
     platform::ClearRecordedMessages();
     {

@@ -84,6 +84,43 @@ TEST_F(LobbyDataTest, MenuTableStopsAtFortyRowsAndRefusesOffScreenRows)
     }
 }
 
+TEST_F(LobbyDataTest, MenuValuesOutOfRangeAreClampedWithOneMessageEach)
+{
+    const struct {
+        const char* szRow;
+        const char* szField; // the one message's field; none when empty
+        int32_t x, y, link, value;
+    } cases[] = {
+        {"A,T,20,70,9,5", "", 20, 70, 5, 5},
+        {"A,T,-5,70,0,0", "X", 0, 70, 0, 0},
+        {"A,T,20,-99999999999999999999,0,0", "Y", 20, 0, 0, 0},
+        {"A,T,20,70,500,0", "Link", 20, 70, 0, 0},
+        {"A,T,abc,70,0,0", "X", 0, 70, 0, 0},
+        {"A,T,20,70,0,5000000", "Value", 20, 70, 0, 1000000},
+    };
+    for (const auto& c : cases) {
+        Write("One.csv", std::string(kHeader) + c.szRow + "\n");
+        platform::ClearRecordedMessages();
+        ClearScreenFatal();
+        CMultiplayerMenuData menu;
+        ASSERT_TRUE(menu.Load(m_dir.string(), "One.csv")) << c.szRow;
+        EXPECT_FALSE(ScreenFatalPending()) << c.szRow;
+        const auto shown = platform::RecordedMessages();
+        ASSERT_EQ(shown.size(), *c.szField ? 1u : 0u) << c.szRow;
+        if (!shown.empty()) {
+            EXPECT_EQ(shown[0].title, "Damaged data file");
+            EXPECT_NE(shown[0].text.find("One.csv\", row 4, field \"" + std::string(c.szField) + "\""),
+                      std::string::npos)
+                << shown[0].text;
+        }
+        ASSERT_NE(menu.Row(0), nullptr);
+        EXPECT_EQ(menu.Row(0)->nX, c.x) << c.szRow;
+        EXPECT_EQ(menu.Row(0)->nY, c.y) << c.szRow;
+        EXPECT_EQ(menu.Row(0)->nLink, c.link) << c.szRow;
+        EXPECT_EQ(menu.Row(0)->nValue, c.value) << c.szRow;
+    }
+}
+
 TEST_F(LobbyDataTest, MissingMenuTableShowsTheFileAndStaysEmpty)
 {
     CMultiplayerMenuData menu;

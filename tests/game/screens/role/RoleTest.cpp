@@ -112,6 +112,45 @@ TEST_F(RoleTest, GridTableReadsTheOriginAndStepsAndRefusesBadLines)
     EXPECT_EQ(platform::RecordedMessages().back().title, "Failed to open file");
 }
 
+TEST_F(RoleTest, GridValuesLeftOfOrAboveTheScreenAreMovedToItsEdgeWithOneMessageEach)
+{
+    const fs::path dir = m_dir / "grids";
+    fs::create_directories(dir);
+    const struct {
+        const char* szLine;
+        bool bLoaded;
+        std::vector<std::string> fields; // one message per damaged value, in order
+        int32_t x0, y0, dx, dy;
+    } cases[] = {
+        {"196,40,44,11", true, {}, 196, 40, 44, 11},
+        {"-50,40,44,11", true, {"x0"}, 0, 40, 44, 11},
+        {"196,-99999999999999999999,44,-3", true, {"y0", "dy"}, 196, 0, 44, 0},
+        {"-500,40,100,11", true, {"x0", "dx"}, 0, 40, 66, 11},
+        {"196,40,x,11", false, {"dx"}, 0, 0, 0, 0},
+    };
+    for (const auto& c : cases) {
+        std::ofstream(dir / "Grid.csv") << "h1\nh2\nx0,y0,dx,dy\n" << c.szLine << "\n";
+        platform::ClearRecordedMessages();
+        ClearScreenFatal();
+        CRoleMenuData grid;
+        EXPECT_EQ(grid.Load(dir.string(), "Grid.csv"), c.bLoaded) << c.szLine;
+        EXPECT_FALSE(ScreenFatalPending()) << c.szLine;
+        const auto shown = platform::RecordedMessages();
+        ASSERT_EQ(shown.size(), c.fields.size()) << c.szLine;
+        for (size_t i = 0; i < shown.size(); ++i) {
+            EXPECT_EQ(shown[i].title, "Damaged data file");
+            EXPECT_NE(shown[i].text.find("Grid.csv\", row 4, field \"" + c.fields[i] + "\""), std::string::npos)
+                << shown[i].text;
+        }
+        if (c.bLoaded) {
+            EXPECT_EQ(grid.CellX(0), c.x0) << c.szLine;
+            EXPECT_EQ(grid.CellY(0), c.y0) << c.szLine;
+            EXPECT_EQ(grid.CellX(1) - grid.CellX(0), c.dx) << c.szLine;
+            EXPECT_EQ(grid.CellY(1) - grid.CellY(0), c.dy) << c.szLine;
+        }
+    }
+}
+
 TEST_F(RoleTest, ALonePlayerCannotLeaveTheTopRoleNorTakeItTwice)
 {
     MakeSession(1, 0, {RoleIF::kTopRole | 0x1});
