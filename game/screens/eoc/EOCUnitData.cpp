@@ -304,7 +304,7 @@ void CEOCUnitData::ApplyUnitUpdate(const CEOCUpdate& update)
             if (!IsChiefUnit(s, u)) {
                 if ((block.uNewOrdered & bit) && !(sec.uActivated & bit)) {
                     sec.uOrdered |= bit;
-                    if (time != 0)
+                    if (time != 0 && IsOrderTime(time))
                         unit.nOrderTime = time;
                 }
             } else {
@@ -312,9 +312,9 @@ void CEOCUnitData::ApplyUnitUpdate(const CEOCUpdate& update)
                 if ((head.uNewOrdered & bit) && target.bChiefOrdered == 0) {
                     sec.uOrdered |= bit;
                     target.bChiefOrdered = 1;
-                    if (head.anChief[static_cast<size_t>(u)] != -1)
+                    if (head.anChief[static_cast<size_t>(u)] >= 0)
                         target.nChief = head.anChief[static_cast<size_t>(u)];
-                    if (time != 0)
+                    if (time != 0 && IsOrderTime(time))
                         unit.nOrderTime = time;
                 }
             }
@@ -334,7 +334,8 @@ void CEOCUnitData::ApplyUnitUpdate(const CEOCUpdate& update)
             if (IsChiefUnit(s, u)) {
                 CEOCSection& target = m_aSections[static_cast<size_t>(u)];
                 const int32_t id = head.anChief[static_cast<size_t>(u)];
-                if (id != -1 && id != target.nChief) {
+                // Old behaviour: any id but -1 was taken, so a garbled id left a chief no saved game can hold.
+                if (id >= 0 && id != target.nChief) {
                     target.nChief = id;
                     if (u == 0)
                         PlaySound(kSectionChiefSounds[0]);
@@ -345,6 +346,11 @@ void CEOCUnitData::ApplyUnitUpdate(const CEOCUpdate& update)
         }
         sec.fResourcePoints = ClampPoints(sec.fResourcePoints + head.afRPChange[static_cast<size_t>(s)]);
     }
+}
+
+bool CEOCUnitData::IsOrderTime(int32_t time)
+{
+    return time >= 0 && time / 100 <= 24 && time % 100 <= 59;
 }
 
 // --- message 51 -----------------------------------------------------------------------------------------------
@@ -444,7 +450,8 @@ void CEOCUnitData::ApplySectionChiefs(const uint8_t* payload, size_t length)
     if (!in.Ok())
         return;
     for (int s = 0; s < kSections; ++s) {
-        if (ids[static_cast<size_t>(s)] != -1)
+        // -1 leaves the chief; other negative ids name no player and are skipped.
+        if (ids[static_cast<size_t>(s)] >= 0)
             m_aSections[static_cast<size_t>(s)].nChief = ids[static_cast<size_t>(s)];
     }
 }
@@ -537,7 +544,7 @@ bool CEOCUnitData::IsPossibleSaveState(const CEOCSectionTable& sections,
             return false;
     }
     for (int32_t t : times) {
-        if (t < 0 || t / 100 > 24 || t % 100 > 59)
+        if (!IsOrderTime(t))
             return false;
     }
     return true;

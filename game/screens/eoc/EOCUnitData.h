@@ -138,6 +138,8 @@ public:
     // The saved-game block: placement word, section table, order times (724 bytes).
     void Save(CByteWriter& out) const;
     bool Load(CByteReader& in);
+    // An HHMM time a unit can be ordered at (0000 to 2459, minutes below 60).
+    static bool IsOrderTime(int32_t time);
     // Whether a saved game's section table and order times are ones a game can have written.
     static bool IsPossibleSaveState(const CEOCSectionTable& sections,
                                     const std::array<int32_t, kSections * kUnitsPerSection>& times);
