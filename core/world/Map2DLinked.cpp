@@ -1,6 +1,7 @@
 // The tile map: grid storage, tile-type table, view arithmetic and lookups.
 #include "core/world/Map2DLinked.h"
 
+#include "core/persist/DataRange.h"
 #include "core/persist/QFArchive.h"
 #include "core/world/WorldContext.h"
 #include "platform/system/MessageBox.h"
@@ -66,6 +67,20 @@ bool CMap2DLinked::LoadTileTypes(const std::string& path)
     return true;
 }
 
+namespace {
+
+// Path costs 0 to 255 (0 = a sub-tile's share of the whole), sight costs 0 to 65535 (-1 = a sub-tile's share).
+void RangeTileCosts(CListRange& range, int line, CTileType& type)
+{
+    for (int i = 0; i < 17; ++i) {
+        const std::string cost = "cost " + std::to_string(i + 1), sight = "sight cost " + std::to_string(i + 1);
+        type.m_anCost[i] = range.Int(line, cost.c_str(), type.m_anCost[i], 0, 255);
+        type.m_anLOS[i] = range.Int(line, sight.c_str(), type.m_anLOS[i], -1, 65535);
+    }
+}
+
+} // namespace
+
 void CMap2DLinked::ReadTileTypes(FILE* file)
 {
     char text[4096];
@@ -73,6 +88,7 @@ void CMap2DLinked::ReadTileTypes(FILE* file)
     text[0] = '\0';
     if (std::fscanf(file, "%4095[^\n]\n", text) < 0)
         return;
+    CListRange range(m_strTileTypeFile);
     for (int row = 0; row < kTileTypes; ++row) {
         int index = -1;
         char name[4096];
@@ -98,6 +114,9 @@ void CMap2DLinked::ReadTileTypes(FILE* file)
         int32_t* l = record->m_anLOS;
         r = std::fscanf(file, kSeventeen, &l[0], &l[1], &l[2], &l[3], &l[4], &l[5], &l[6], &l[7], &l[8], &l[9], &l[10],
                         &l[11], &l[12], &l[13], &l[14], &l[15], &l[16]);
+        // Old behaviour: any int was taken, though the path cost is a byte and the sight cost 16 bits.
+        if (record != &scratch)
+            RangeTileCosts(range, row + 2, *record);
         r = std::fscanf(file, "%4095[^\n]\n", text);
     }
     // Sub-tiles left unset take a quarter of the whole tile's value.

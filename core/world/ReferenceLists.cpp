@@ -1,5 +1,6 @@
 // The six reference lists read into the sprite manager: agencies, units, features, stations, vehicles, modifiers.
 #include "core/display/CDisplay.h"
+#include "core/persist/DataRange.h"
 #include "core/world/SpriteManager.h"
 #include "core/world/StationData.h"
 #include "core/world/UnitTaskRecord.h"
@@ -16,11 +17,12 @@ namespace {
 // Field-by-field reading of a comma-separated row; every text field is bounded to its 260-character buffer.
 class CsvRow {
 public:
-    explicit CsvRow(FILE* file) : m_file(file) {}
+    explicit CsvRow(FILE* file, const std::string& path = "") : m_file(file), m_range(path) {}
 
     // Text up to the next comma (or line end); longer text is cut and the rest skipped.
     void Text(char (&out)[260])
     {
+        ++m_nColumn;
         out[0] = '\0';
         Check(std::fscanf(m_file, "%259[^,\r\n]", out));
         Check(std::fscanf(m_file, "%*[^,\r\n]"));
@@ -28,27 +30,32 @@ public:
     }
     // Numbers stop at the end of their line: a short row keeps the defaults of its missing fields instead of
     // taking the next row's numbers ("%d" alone would skip the line end).
+    // Old behaviour: numbers were taken without range; every one is now bounded (counts, ids and sizes within
+    // a million, rates and amounts finite as well, percentages 0 to 100) and a value outside is reported.
     int Int(int value = 0)
     {
+        ++m_nColumn;
         if (!AtLineEnd())
             Check(std::fscanf(m_file, "%d", &value));
         Comma();
-        return value;
+        return m_range.Int(m_nLine, Field().c_str(), value, -kBound, kBound);
     }
     float Float(float value = 0.0f)
     {
+        ++m_nColumn;
         if (!AtLineEnd())
             Check(std::fscanf(m_file, "%f", &value));
         Comma();
-        return value;
+        return m_range.Float(m_nLine, Field().c_str(), value, -kBound, kBound, 0.0f);
     }
     // A number followed by a percent sign.
     int Percent(int value = 0)
     {
+        ++m_nColumn;
         if (!AtLineEnd())
             Check(std::fscanf(m_file, "%d%%", &value));
         Comma();
-        return value;
+        return m_range.Int(m_nLine, Field().c_str(), value, 0, 100);
     }
     // The rest of the line and the line end.
     void SkipLine()
@@ -56,6 +63,8 @@ public:
         int c;
         while ((c = std::fgetc(m_file)) != EOF && c != '\n') {
         }
+        ++m_nLine;
+        m_nColumn = 0;
     }
     bool AtEnd() { return std::feof(m_file) != 0; }
 
@@ -74,7 +83,12 @@ private:
     }
     // A field that does not match keeps its default; the row reading goes on.
     static void Check(int) {}
+    std::string Field() const { return "column " + std::to_string(m_nColumn); }
+    static constexpr int32_t kBound = 1000000;
     FILE* m_file;
+    CListRange m_range;
+    int m_nLine = 1;
+    int m_nColumn = 0;
 };
 
 FILE* OpenList(const std::string& path, bool report)
@@ -148,9 +162,9 @@ bool CSpriteManager::LoadAgencyList(const std::string& path)
 
 // ---- unit and vehicle lists ----
 
-void CSpriteManager::ReadUnitList(FILE* file, int kind)
+void CSpriteManager::ReadUnitList(FILE* file, int kind, const std::string& path)
 {
-    CsvRow row(file);
+    CsvRow row(file, path);
     TemplateSet& set = Fresh(kind);
     SkipHeader(row, 3);
     while (set.count < kMaxTemplates) {
@@ -207,7 +221,7 @@ bool CSpriteManager::LoadUnitList(const std::string& path)
     FILE* file = OpenList(path, true);
     if (!file)
         return false;
-    ReadUnitList(file, kUnitSprite);
+    ReadUnitList(file, kUnitSprite, path);
     std::fclose(file);
     return true;
 }
@@ -217,16 +231,16 @@ bool CSpriteManager::LoadVehicleList(const std::string& path)
     FILE* file = OpenList(path, true);
     if (!file)
         return false;
-    ReadUnitList(file, kVehicleSprite);
+    ReadUnitList(file, kVehicleSprite, path);
     std::fclose(file);
     return true;
 }
 
 // ---- terrain features ----
 
-void CSpriteManager::ReadFeatureList(FILE* file)
+void CSpriteManager::ReadFeatureList(FILE* file, const std::string& path)
 {
-    CsvRow row(file);
+    CsvRow row(file, path);
     TemplateSet& set = Fresh(kFeatureSprite);
     m_nWaypointMarkerTemplate = -1;
     SkipHeader(row, 3);
@@ -270,16 +284,16 @@ bool CSpriteManager::LoadFeatureList(const std::string& path)
     FILE* file = OpenList(path, true);
     if (!file)
         return false;
-    ReadFeatureList(file);
+    ReadFeatureList(file, path);
     std::fclose(file);
     return true;
 }
 
 // ---- stations ----
 
-void CSpriteManager::ReadStationList(FILE* file)
+void CSpriteManager::ReadStationList(FILE* file, const std::string& path)
 {
-    CsvRow row(file);
+    CsvRow row(file, path);
     TemplateSet& set = Fresh(kStationSprite);
     m_nIncidentSiteTemplate = -1;
     SkipHeader(row, 3);
@@ -318,7 +332,7 @@ bool CSpriteManager::LoadStationList(const std::string& path)
     FILE* file = OpenList(path, true);
     if (!file)
         return false;
-    ReadStationList(file);
+    ReadStationList(file, path);
     std::fclose(file);
     return true;
 }

@@ -90,9 +90,10 @@ public:
     bool LoadModifiers(const std::string& path);
     // The readers over open text files (what the loaders call; fuzzed directly).
     void ReadAgencyList(FILE* file);
-    void ReadUnitList(FILE* file, int kind);
-    void ReadFeatureList(FILE* file);
-    void ReadStationList(FILE* file);
+    // `path` names the file in the message of a number out of its range.
+    void ReadUnitList(FILE* file, int kind, const std::string& path = "");
+    void ReadFeatureList(FILE* file, const std::string& path = "");
+    void ReadStationList(FILE* file, const std::string& path = "");
     void ReadModifierNames(FILE* file, std::string names[2 * kModifierCount]);
     // The scenario editor's operations. SetShown on every sprite of the draw list.
     void ShowHideableSprites(bool show);

@@ -21,7 +21,7 @@
 #include "game/sim/SquadManager.h"
 #include "game/util/ByteStream.h"
 #include "platform/gdi/DeviceContext.h"
-#include "game/util/DataRange.h"
+#include "core/persist/DataRange.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -2,7 +2,7 @@
 #include "game/app/Timer.h"
 
 #include "platform/system/Clock.h"
-#include "game/util/DataRange.h"
+#include "core/persist/DataRange.h"
 
 namespace {
 CTimer* g_pCurrentTimer = nullptr;

@@ -8,7 +8,7 @@
 #include "game/rules/TimeHHMM.h"
 #include "game/util/ByteStream.h"
 #include "platform/system/MessageBox.h"
-#include "game/util/DataRange.h"
+#include "core/persist/DataRange.h"
 
 #include <algorithm>
 #include <climits>

@@ -3,7 +3,7 @@
 #include "core/events/ZREventsData.h"
 #include "game/rules/EventEngine.h"
 #include "game/sim/SimRandom.h"
-#include "game/util/DataRange.h"
+#include "core/persist/DataRange.h"
 
 #include <algorithm>
 #include <cstdio>

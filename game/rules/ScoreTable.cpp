@@ -3,7 +3,7 @@
 #include "core/world/ICSNames.h"
 #include "game/rules/CsvText.h"
 #include "game/rules/Scoring.h"
-#include "game/util/DataRange.h"
+#include "core/persist/DataRange.h"
 #include "platform/system/MessageBox.h"
 #include "platform/system/Paths.h"
 

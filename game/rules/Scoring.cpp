@@ -4,7 +4,7 @@
 
 #include "game/rules/CsvText.h"
 #include "game/util/ByteStream.h"
-#include "game/util/DataRange.h"
+#include "core/persist/DataRange.h"
 #include "platform/system/MessageBox.h"
 #include "platform/system/Paths.h"
 

@@ -1,6 +1,6 @@
 // Reads the simulation parameters file by line position, with scanf's matching rules over growing strings.
 #include "game/sim/IncidentWorld.h"
-#include "game/util/DataRange.h"
+#include "core/persist/DataRange.h"
 
 #include <algorithm>
 #include <cctype>

@@ -5,7 +5,7 @@
 #include "core/world/SpriteManager.h"
 #include "game/sim/SimRandom.h"
 #include "game/util/ByteStream.h"
-#include "game/util/DataRange.h"
+#include "core/persist/DataRange.h"
 
 #include <algorithm>
 #include <climits>

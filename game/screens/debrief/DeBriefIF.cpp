@@ -6,7 +6,7 @@
 #include "game/app/Game.h"
 #include "game/rules/RulesGame.h"
 #include "game/screens/boxes/Boxes.h"
-#include "game/util/DataRange.h"
+#include "core/persist/DataRange.h"
 #include "platform/gdi/DeviceContext.h"
 #include "platform/gdi/Font.h"
 #include "platform/system/Clock.h"

@@ -8,7 +8,7 @@
 #include "game/rules/RulesGame.h"
 #include "game/screens/boxes/Boxes.h"
 #include "game/screens/eoc/EOCPlayers.h"
-#include "game/util/DataRange.h"
+#include "core/persist/DataRange.h"
 #include "platform/gdi/DeviceContext.h"
 
 #include <algorithm>

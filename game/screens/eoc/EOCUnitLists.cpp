@@ -1,7 +1,7 @@
 // Reading the EOC unit lists (one CSV per section) and the unit-factor CSV.
 #include "game/screens/eoc/EOCUnitData.h"
 
-#include "game/util/DataRange.h"
+#include "core/persist/DataRange.h"
 #include "platform/system/MessageBox.h"
 #include "platform/system/Paths.h"
 

@@ -14,7 +14,7 @@
 #include "game/sim/Squad.h"
 #include "game/sim/SquadGame.h"
 #include "game/sim/SquadManager.h"
-#include "game/util/DataRange.h"
+#include "core/persist/DataRange.h"
 #include "platform/gdi/DeviceContext.h"
 #include "platform/gdi/Font.h"
 #include "platform/system/MessageBox.h"

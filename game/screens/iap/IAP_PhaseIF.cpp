@@ -6,7 +6,7 @@
 #include "game/screens/boxes/Boxes.h"
 #include "game/screens/eoc/EOCPlayers.h"
 #include "game/util/ByteStream.h"
-#include "game/util/DataRange.h"
+#include "core/persist/DataRange.h"
 #include "platform/gdi/Font.h"
 #include "platform/system/Clock.h"
 

@@ -1,7 +1,7 @@
 // The lobby's layout table, its scenario and saved-game lists and the machine's own address.
 #include "game/screens/lobby/MPlayIF.h"
 
-#include "game/util/DataRange.h"
+#include "core/persist/DataRange.h"
 #include "game/util/TextLine.h"
 #include "platform/net/Addresses.h"
 #include "platform/system/MessageBox.h"

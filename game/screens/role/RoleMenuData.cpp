@@ -1,7 +1,7 @@
 // Reading the role grid's positions from "Role_Menu.csv".
 #include "game/screens/role/RoleIF.h"
 
-#include "game/util/DataRange.h"
+#include "core/persist/DataRange.h"
 #include "game/util/TextLine.h"
 #include "platform/system/MessageBox.h"
 #include "platform/system/Paths.h"

@@ -242,6 +242,26 @@ TEST_F(SpriteManagerTest, ShortRowsKeepTheirNumbersToThemselves)
     EXPECT_EQ(t[2].m_nAlphaPercent, 0);
 }
 
+TEST_F(SpriteManagerTest, NumbersOutsideTheirRangeAreBoundedWithOneMessageEach)
+{
+    // Depth past a million, a 250% alpha: each clamped and told once, naming file, line and column.
+    const std::string path = data.File("Terrain_Features_List.csv");
+    std::ofstream out(path);
+    out << "h\nh\nh\n1,Bush,bush,0,1,2147483647,50%\n2,Tree,tree,0,1,7,250%\n";
+    out.close();
+    platform::ClearRecordedMessages();
+    CSpriteManager m;
+    ASSERT_TRUE(m.LoadReferenceLists(data.Path(), "Agency.csv", nullptr));
+    const CSprite* t = m.GetTemplates(kFeatureSprite);
+    EXPECT_EQ(t[0].m_nDepthKey, 1000000);
+    EXPECT_EQ(t[1].m_nDepthKey, 7);
+    EXPECT_EQ(t[1].m_nAlphaPercent, 100);
+    const auto shown = platform::RecordedMessages();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_NE(shown[0].text.find("\"" + path + "\", row 4, field \"column 6\""), std::string::npos) << shown[0].text;
+    EXPECT_NE(shown[1].text.find("row 5, field \"column 7\""), std::string::npos) << shown[1].text;
+}
+
 // ---- stored streams ----
 
 struct SpriteRow {

@@ -51,9 +51,28 @@ TEST_F(TileMapTest, TileTypeTableReadsRowsUntilAnEmptyNameAndFillsSubTiles)
     EXPECT_STREQ(map.GetTileType(0)->m_szName, "Grass");
     EXPECT_EQ(map.GetTileType(0)->m_anCost[0], 20);
     EXPECT_EQ(map.GetTileType(0)->m_anCost[16], 5); // 0 -> 20 / 4
-    EXPECT_EQ(map.GetTileType(0)->m_anLOS[7], -1);  // -1 -> -7 / 4 truncates to -1
-    EXPECT_EQ(map.GetTileType(3)->m_anCost[1], -1); // -7 / 4
+    EXPECT_EQ(map.GetTileType(0)->m_anLOS[0], -1); // -7 is below the range: -1
+    EXPECT_EQ(map.GetTileType(0)->m_anLOS[7], 0);  // -1 -> -1 / 4
+    EXPECT_EQ(map.GetTileType(3)->m_anCost[0], 0); // -7 is below the range: 0
+    EXPECT_EQ(map.GetTileType(3)->m_anCost[1], 0);
     EXPECT_EQ(map.GetTileType(3)->m_anLOS[1], 3);
+    EXPECT_EQ(platform::RecordedMessages().size(), 2u);
+}
+
+TEST_F(TileMapTest, CostsOutsideTheirRangeAreClampedWithOneMessageEach)
+{
+    const std::string file = folder.Write("t.csv", "h\n" + Row(1, "Mud", 99999, 7) + Row(2, "Wall", 255, 2147483647) +
+                                                       Row(3, "Hole", 4, 65536));
+    CMap2DLinked map;
+    ASSERT_TRUE(map.LoadTileTypes(file));
+    EXPECT_EQ(map.GetTileType(1)->m_anCost[0], 255);
+    EXPECT_EQ(map.GetTileType(2)->m_anCost[0], 255);
+    EXPECT_EQ(map.GetTileType(2)->m_anLOS[0], 65535);
+    EXPECT_EQ(map.GetTileType(3)->m_anLOS[0], 65535);
+    const auto shown = platform::RecordedMessages();
+    ASSERT_EQ(shown.size(), 3u);
+    EXPECT_NE(shown[0].text.find("\"" + file + "\", row 2, field \"cost 1\""), std::string::npos) << shown[0].text;
+    EXPECT_NE(shown[1].text.find("row 3, field \"sight cost 1\""), std::string::npos) << shown[1].text;
 }
 
 TEST_F(TileMapTest, TileTypeTableStopsAfter256RowsAndDropsOutOfRangeIndexes)

@@ -1,5 +1,5 @@
 // The checked float-to-int conversion and the range checks of data-list values with their one message each.
-#include "game/util/DataRange.h"
+#include "core/persist/DataRange.h"
 #include "platform/system/MessageBox.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 // Range checks of data-list values with one message each, and the saturating float-to-int conversion.
-#include "game/util/DataRange.h"
+#include "core/persist/DataRange.h"
 
 #include "platform/system/MessageBox.h"
 
