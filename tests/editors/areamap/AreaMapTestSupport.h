@@ -7,12 +7,14 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
 #include <iterator>
 #include <string>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace areamaptest {
@@ -126,4 +128,29 @@ inline void CopyDemoData(const std::string& to, bool whole = false)
     }
 }
 
+// Lowers the file-size limit for one scope: writes past it fail (EFBIG, SIGXFSZ ignored), as on a full disk.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        m_old = std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_limit);
+        rlimit lower = m_limit;
+        lower.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &lower);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_limit);
+        std::signal(SIGXFSZ, m_old);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit m_limit{};
+    void (*m_old)(int) = nullptr;
+};
+
 } // namespace areamaptest
+

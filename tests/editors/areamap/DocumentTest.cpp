@@ -37,27 +37,6 @@ std::vector<std::string> Leftovers(const std::string& folder)
     return out;
 }
 
-// Lowers the file-size limit for one scope (writes past it fail with EFBIG, SIGXFSZ ignored).
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        m_old = std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &m_limit);
-        rlimit lower = m_limit;
-        lower.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &lower);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_limit);
-        std::signal(SIGXFSZ, m_old);
-    }
-
-private:
-    rlimit m_limit{};
-    void (*m_old)(int) = nullptr;
-};
 
 } // namespace
 

@@ -127,29 +127,6 @@ PlayedStation PlayInGame(const std::string& folder, const std::string& name, con
     return out;
 }
 
-// Lowers the file-size limit for one scope: writes past it fail (EFBIG, SIGXFSZ ignored), as on a full disk.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        m_old = std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &m_limit);
-        rlimit lower = m_limit;
-        lower.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &lower);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_limit);
-        std::signal(SIGXFSZ, m_old);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    rlimit m_limit{};
-    void (*m_old)(int) = nullptr;
-};
 
 // Temporaries left anywhere under a folder.
 std::vector<std::string> Leftovers(const std::string& folder)
