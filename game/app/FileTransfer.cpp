@@ -1,7 +1,7 @@
 // The file transfer table and the client's receipt of one file: bounded appends, inflate, temporary and rename.
 #include "game/app/FileTransfer.h"
 
-#include "game/util/Compression.h"
+#include "core/util/Compression.h"
 #include "platform/system/Paths.h"
 
 #include <cstdio>

@@ -2,7 +2,7 @@
 #include "game/app/Game.h"
 
 #include "core/events/ZREvent.h"
-#include "game/util/ByteStream.h"
+#include "core/util/ByteStream.h"
 
 namespace {
 

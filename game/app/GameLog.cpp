@@ -4,7 +4,7 @@
 #include "game/rules/RulesGame.h"
 #include "game/screens/debrief/DeBriefIF.h"
 #include "game/screens/hud/HUD.h"
-#include "game/util/ByteStream.h"
+#include "core/util/ByteStream.h"
 #include "net/session/NetGameSession.h"
 #include "platform/system/Paths.h"
 

@@ -1,7 +1,7 @@
 // Payload size rules of the game messages and the reassembly of chunked messages.
 #include "game/app/GameMessages.h"
 
-#include "game/util/Compression.h"
+#include "core/util/Compression.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -5,7 +5,7 @@
 #include "game/screens/iap/IAP_PhaseIF.h"
 #include "game/rules/RulesGame.h"
 #include "game/sim/IncidentWorld.h"
-#include "game/util/ByteStream.h"
+#include "core/util/ByteStream.h"
 #include "net/session/NetGameSession.h"
 #include "platform/system/Clock.h"
 #include "platform/system/MessageBox.h"

@@ -8,7 +8,7 @@
 #include "game/screens/hud/HUD.h"
 #include "game/screens/iap/IAP_PhaseIF.h"
 #include "game/rules/RulesGame.h"
-#include "game/util/ByteStream.h"
+#include "core/util/ByteStream.h"
 #include "net/session/NetGameSession.h"
 #include "platform/system/Clock.h"
 

@@ -13,7 +13,7 @@
 #include "game/sim/IncidentWorld.h"
 #include "game/sim/SquadGame.h"
 #include "game/sim/SquadManager.h"
-#include "game/util/ByteStream.h"
+#include "core/util/ByteStream.h"
 #include "platform/system/MessageBox.h"
 #include "platform/system/Paths.h"
 

@@ -1,7 +1,7 @@
 // Reading and rewriting "ZR.ini" line by line, so empty values never shift the lines after them.
 #include "game/app/Settings.h"
 
-#include "game/util/TextLine.h"
+#include "core/util/TextLine.h"
 #include "platform/system/Paths.h"
 
 #include <cstdio>

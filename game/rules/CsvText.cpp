@@ -1,7 +1,7 @@
 // Bounded line and field reading for the rules' CSV files.
 #include "game/rules/CsvText.h"
 
-#include "game/util/TextLine.h"
+#include "core/util/TextLine.h"
 
 #include "platform/system/Paths.h"
 

@@ -6,7 +6,7 @@
 #include "game/app/Modes.h"
 #include "game/sim/SimRandom.h"
 #include "game/rules/TimeHHMM.h"
-#include "game/util/ByteStream.h"
+#include "core/util/ByteStream.h"
 #include "platform/system/MessageBox.h"
 #include "core/persist/DataRange.h"
 

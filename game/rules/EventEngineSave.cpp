@@ -2,7 +2,7 @@
 #include "core/events/ConditionKinds.h"
 #include "core/events/ZREventsData.h"
 #include "game/rules/EventEngine.h"
-#include "game/util/ByteStream.h"
+#include "core/util/ByteStream.h"
 
 #include <unordered_map>
 #include <vector>

@@ -14,7 +14,7 @@
 #include "game/sim/Squad.h"
 #include "game/sim/SquadGame.h"
 #include "game/sim/SquadManager.h"
-#include "game/util/ByteStream.h"
+#include "core/util/ByteStream.h"
 
 #include <cmath>
 #include <iterator>

@@ -3,7 +3,7 @@
 #include "game/rules/Scoring.h"
 
 #include "game/rules/CsvText.h"
-#include "game/util/ByteStream.h"
+#include "core/util/ByteStream.h"
 #include "core/persist/DataRange.h"
 #include "platform/system/MessageBox.h"
 #include "platform/system/Paths.h"

@@ -4,7 +4,7 @@
 #include "core/world/Sprite.h"
 #include "core/world/SpriteManager.h"
 #include "game/sim/SimRandom.h"
-#include "game/util/ByteStream.h"
+#include "core/util/ByteStream.h"
 #include "core/persist/DataRange.h"
 
 #include <algorithm>

@@ -3,7 +3,7 @@
 
 #include "core/world/Sprite.h"
 #include "core/world/SpriteManager.h"
-#include "game/util/ByteStream.h"
+#include "core/util/ByteStream.h"
 
 #include <algorithm>
 #include <cmath>

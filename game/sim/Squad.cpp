@@ -9,7 +9,7 @@
 #include "core/world/UnitTaskRecord.h"
 #include "game/sim/SquadManager.h"
 #include "game/sim/SquadServices.h"
-#include "game/util/ByteStream.h"
+#include "core/util/ByteStream.h"
 
 #include <cmath>
 

@@ -13,7 +13,7 @@
 #include "game/app/GameMessages.h"
 #include "game/sim/Squad.h"
 #include "game/sim/SquadServices.h"
-#include "game/util/ByteStream.h"
+#include "core/util/ByteStream.h"
 #include "platform/system/MessageBox.h"
 
 #include <algorithm>

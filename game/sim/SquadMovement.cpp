@@ -10,7 +10,7 @@
 #include "game/sim/Squad.h"
 #include "game/sim/SquadManager.h"
 #include "game/sim/SquadServices.h"
-#include "game/util/ByteStream.h"
+#include "core/util/ByteStream.h"
 #include "platform/system/MessageBox.h"
 
 #include <algorithm>

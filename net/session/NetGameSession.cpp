@@ -1,8 +1,8 @@
 // The game session: records, the received queue and its events, sending packets, the version check.
 #include "net/session/NetGameSession.h"
 
-#include "game/util/ByteStream.h"
-#include "game/util/Compression.h"
+#include "core/util/ByteStream.h"
+#include "core/util/Compression.h"
 #include "platform/system/MessageBox.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 // Session packets: byte-exact builders and the direction, length and id check of received ones.
 #include "net/session/SessionPackets.h"
 
-#include "game/util/ByteStream.h"
+#include "core/util/ByteStream.h"
 
 #include <cstring>
 

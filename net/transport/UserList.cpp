@@ -1,7 +1,7 @@
 // User accounts and the user-list file reader.
 #include "net/transport/UserList.h"
 
-#include "game/util/ByteStream.h"
+#include "core/util/ByteStream.h"
 
 #include <cstring>
 

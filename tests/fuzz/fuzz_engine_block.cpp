@@ -4,7 +4,7 @@
 #include "core/events/ZREventsData.h"
 #include "game/rules/EventEngine.h"
 #include "game/rules/ScriptedRandom.h"
-#include "game/util/ByteStream.h"
+#include "core/util/ByteStream.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,7 +1,7 @@
 // Fuzzes the EOC unit data with arbitrary bytes: a saved block, then the messages 43, 51, 52 and 53 cut from the
 // rest; Resource Points stay numbers never below 0, and a saved block loads back as it was saved.
 #include "game/screens/eoc/EOCUnitData.h"
-#include "game/util/ByteStream.h"
+#include "core/util/ByteStream.h"
 
 #include <cmath>
 #include <cstdint>

@@ -1,7 +1,7 @@
 // Feeds arbitrary incident messages (42, 63, 66) to a world, stepping it between them as the authority would.
 #include "IncidentFuzzWorld.h"
 
-#include "game/util/ByteStream.h"
+#include "core/util/ByteStream.h"
 
 #include <cstdint>
 #include <vector>

@@ -1,7 +1,7 @@
 // Loads an arbitrary saved-game block into a world, then saves, steps and saves it again.
 #include "IncidentFuzzWorld.h"
 
-#include "game/util/ByteStream.h"
+#include "core/util/ByteStream.h"
 
 #include <cstdint>
 

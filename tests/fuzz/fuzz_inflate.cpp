@@ -1,5 +1,5 @@
 // Fuzzes InflateBuffer with arbitrary streams and expected sizes; a success must fit the promised block.
-#include "game/util/Compression.h"
+#include "core/util/Compression.h"
 
 #include <cstdint>
 #include <cstdlib>

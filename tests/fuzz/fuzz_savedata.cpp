@@ -1,6 +1,6 @@
 // Fuzz target: the "SaveData.zrd" header from arbitrary bytes (the state blocks have their owners' targets).
 #include "game/app/SavedGame.h"
-#include "game/util/ByteStream.h"
+#include "core/util/ByteStream.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -2,7 +2,7 @@
 #include "SquadFuzzWorld.h"
 
 #include "game/sim/SimRandom.h"
-#include "game/util/ByteStream.h"
+#include "core/util/ByteStream.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

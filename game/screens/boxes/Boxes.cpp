@@ -2,7 +2,7 @@
 #include "game/screens/boxes/Boxes.h"
 
 #include "core/display/CDisplay.h"
-#include "game/util/TextLine.h"
+#include "core/util/TextLine.h"
 #include "platform/gdi/DeviceContext.h"
 #include "platform/gdi/Font.h"
 #include "platform/system/MessageBox.h"

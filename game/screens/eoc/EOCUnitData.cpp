@@ -6,7 +6,7 @@
 #include "game/rules/TimeHHMM.h"
 #include "game/screens/eoc/EOC.h"
 #include "game/screens/eoc/EOCPlayers.h"
-#include "game/util/ByteStream.h"
+#include "core/util/ByteStream.h"
 
 #include <algorithm>
 #include <bit>

@@ -1,7 +1,7 @@
 // Readers of the HUD's text files.
 #include "game/screens/hud/HUDText.h"
 
-#include "game/util/TextLine.h"
+#include "core/util/TextLine.h"
 
 #include "platform/system/Paths.h"
 

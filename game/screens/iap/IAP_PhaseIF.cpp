@@ -5,7 +5,7 @@
 #include "game/rules/RulesGame.h"
 #include "game/screens/boxes/Boxes.h"
 #include "game/screens/eoc/EOCPlayers.h"
-#include "game/util/ByteStream.h"
+#include "core/util/ByteStream.h"
 #include "core/persist/DataRange.h"
 #include "platform/gdi/Font.h"
 #include "platform/system/Clock.h"

@@ -2,7 +2,7 @@
 #include "game/screens/lobby/MPlayIF.h"
 
 #include "core/persist/DataRange.h"
-#include "game/util/TextLine.h"
+#include "core/util/TextLine.h"
 #include "platform/net/Addresses.h"
 #include "platform/system/MessageBox.h"
 #include "platform/system/Paths.h"

@@ -3,7 +3,7 @@
 
 #include "core/display/CDisplay.h"
 #include "game/app/Game.h"
-#include "game/util/ByteStream.h"
+#include "core/util/ByteStream.h"
 #include "net/session/NetGameSession.h"
 
 #include <algorithm>

@@ -2,7 +2,7 @@
 #include "game/screens/role/RoleIF.h"
 
 #include "core/persist/DataRange.h"
-#include "game/util/TextLine.h"
+#include "core/util/TextLine.h"
 #include "platform/system/MessageBox.h"
 #include "platform/system/Paths.h"
 

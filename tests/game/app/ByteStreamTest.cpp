@@ -1,5 +1,5 @@
 // The bounds-checked little-endian reader and writer.
-#include "game/util/ByteStream.h"
+#include "core/util/ByteStream.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include "game/screens/eoc/EOCUnitData.h"
 #include "game/screens/iap/IAP_PhaseIF.h"
 #include "game/screens/lobby/MPlayIF.h"
-#include "game/util/ByteStream.h"
+#include "core/util/ByteStream.h"
 #include "tests/game/app/DemoGame.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // Game messages: local application under authority, a client's wait for the host, chunk reassembly, bad input.
 #include "GameFixture.h"
 #include "game/screens/eoc/EOC.h"
-#include "game/util/ByteStream.h"
-#include "game/util/Compression.h"
+#include "core/util/ByteStream.h"
+#include "core/util/Compression.h"
 #include "net/session/NetGameSession.h"
 
 #include <cstdlib>

@@ -2,7 +2,7 @@
 #include "game/app/MessageLog.h"
 #include "game/screens/hud/HUD.h"
 #include "GameFixture.h"
-#include "game/util/ByteStream.h"
+#include "core/util/ByteStream.h"
 #include "platform/display/PixelSurface.h"
 #include "platform/gdi/DeviceContext.h"
 #include "platform/gdi/Font.h"

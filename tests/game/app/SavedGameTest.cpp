@@ -8,7 +8,7 @@
 #include "core/world/UnitTaskRecord.h"
 #include "game/app/GameMessages.h"
 #include "game/screens/eoc/EOC.h"
-#include "game/util/ByteStream.h"
+#include "core/util/ByteStream.h"
 #include "tests/game/app/DemoGame.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // A client's receipt of one file: chunks in order and repeated, bounds of a chunk, of the compressed and of the
 // inflated size, names that would leave the folder, and writes that fail.
 #include "game/app/FileTransfer.h"
-#include "game/util/Compression.h"
+#include "core/util/Compression.h"
 #include "tests/game/app/GameFixture.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // Scenario clock: HHMM arithmetic, minute announcements, steps and cost accrual.
 #include "game/rules/Scoring.h"
-#include "game/util/ByteStream.h"
+#include "core/util/ByteStream.h"
 
 #include <gtest/gtest.h>
 

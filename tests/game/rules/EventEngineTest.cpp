@@ -1,7 +1,7 @@
 // Event trigger engine: notification kinds, delays, chance, repeats, chains, authority and the saved block.
 #include "EngineFixture.h"
 
-#include "game/util/ByteStream.h"
+#include "core/util/ByteStream.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include "game/app/Game.h"
 #include "game/sim/IncidentWorldGame.h"
-#include "game/util/ByteStream.h"
+#include "core/util/ByteStream.h"
 #include "net/session/NetGameSession.h"
 
 using namespace incidenttest;

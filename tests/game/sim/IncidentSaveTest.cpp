@@ -1,7 +1,7 @@
 // The incident world's saved block: a full round trip, truncated and inconsistent blocks, obstructions.
 #include "IncidentFixture.h"
 
-#include "game/util/ByteStream.h"
+#include "core/util/ByteStream.h"
 
 using namespace incidenttest;
 

@@ -17,7 +17,7 @@
 #include "game/sim/SquadGame.h"
 #include "game/sim/SquadManager.h"
 #include "game/sim/SquadServices.h"
-#include "game/util/ByteStream.h"
+#include "core/util/ByteStream.h"
 #include "net/session/NetGameSession.h"
 #include "platform/system/MessageBox.h"
 

@@ -1,5 +1,5 @@
 // Session packets byte for byte, the check every received packet passes, chunking and targeting, clock sync.
-#include "game/util/Compression.h"
+#include "core/util/Compression.h"
 #include "net/session/NetGameSession.h"
 #include "net/session/SessionPackets.h"
 #include "platform/system/MessageBox.h"

@@ -4,7 +4,7 @@
 #include "game/screens/boxes/Boxes.h"
 #include "game/screens/eoc/EOC.h"
 #include "game/screens/iap/IAP_PhaseIF.h"
-#include "game/util/ByteStream.h"
+#include "core/util/ByteStream.h"
 #include "net/session/NetGameSession.h"
 #include "tests/game/app/DemoGame.h"
 

@@ -1,7 +1,7 @@
 // The EOC unit data: its lists, factors, activations on the clock, the messages it applies and its saved block.
 #include "game/app/Game.h"
 #include "game/screens/eoc/EOCUnitData.h"
-#include "game/util/ByteStream.h"
+#include "core/util/ByteStream.h"
 #include "tests/game/app/GameFixture.h"
 
 #include <cmath>

@@ -4,7 +4,7 @@
 #include "tests/game/screens/lobby/ScreenshotFile.h"
 
 #include "core/display/CDisplay.h"
-#include "game/util/ByteStream.h"
+#include "core/util/ByteStream.h"
 #include "net/session/NetGameSession.h"
 
 #include <cstring>

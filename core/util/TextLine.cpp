@@ -1,5 +1,5 @@
 // Reading text files: bounded lines, or a whole file up to a limit.
-#include "game/util/TextLine.h"
+#include "core/util/TextLine.h"
 
 #include "platform/system/Paths.h"
 

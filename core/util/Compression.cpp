@@ -1,5 +1,5 @@
 // Whole-file read and zlib deflate/inflate in 128 KiB rounds, bounded by the output block.
-#include "game/util/Compression.h"
+#include "core/util/Compression.h"
 
 #include "platform/system/Paths.h"
 

@@ -1,5 +1,5 @@
 // Bounds-checked little-endian reader and writer.
-#include "game/util/ByteStream.h"
+#include "core/util/ByteStream.h"
 
 #include <algorithm>
 

@@ -1,5 +1,5 @@
 // Whole-file read and zlib wrappers: round trips, zlib compatibility and clean failure on bad input.
-#include "game/util/Compression.h"
+#include "core/util/Compression.h"
 
 #include <gtest/gtest.h>
 
