@@ -6,6 +6,7 @@
 #include "core/display/CDisplay.h"
 #include "core/persist/QFArchive.h"
 #include "core/persist/QFFileStream.h"
+#include "core/util/FileNames.h"
 #include "core/world/Map2DLinked.h"
 #include "core/world/SpriteManager.h"
 #include "core/world/StationData.h"
@@ -209,6 +210,10 @@ std::unique_ptr<CAreaMapData> LoadAreaMap(const std::string& path, const std::st
         return fail(path + (failed ? ": " + reason : ": no area map or stations"));
     owned.release();
     std::unique_ptr<CAreaMapData> result(document);
+    // The name is joined to the Maps folder: a folder, drive or ".." in it is refused, as the game refuses it.
+    const std::string bitmap = result->m_szMapBitmap;
+    if (!bitmap.empty() && !IsBareFileName(bitmap))
+        return fail(path + ": the map bitmap name \"" + bitmap + "\" is not a plain file name");
     result->SetDataFolder(dataFolder);
     CUserMessage failure;
     if (!result->LoadGameInfo(false, display, &failure))
