@@ -129,7 +129,7 @@ bool CVelliskApp::SaveAs(const std::string& path, IVelliskPrompts& prompts)
     if (!m_pAreaMap || path.empty())
         return false;
     if (m_pMapView)
-        m_pMapView->ResetEditState();
+        m_pMapView->CommitEditState();
     const std::string oldName = m_pAreaMap->m_szMapBitmap;
     const size_t cut = path.find_last_of("/\\");
     std::string newName;
@@ -143,7 +143,15 @@ bool CVelliskApp::SaveAs(const std::string& path, IVelliskPrompts& prompts)
     // Onto its own bitmap (the same file, whatever the letter case) there is nothing to copy.
     std::string temp;
     std::error_code ec;
-    const bool same = !oldName.empty() && fs::equivalent(from, platform::ResolvePathCase(to), ec);
+    const std::string there = platform::ResolvePathCase(to);
+    const bool same = !oldName.empty() && fs::equivalent(from, there, ec);
+    // A picture already there under the new name may be another map's: it is replaced only when the user says so.
+    if (!same && !oldName.empty() && fs::exists(there, ec) && !fs::is_directory(there, ec) &&
+        prompts.Ask({"The map picture " + to + " already exists and may belong to another area map.\n" +
+                         "Do you want to replace it?",
+                     "Save As", platform::MessageIcon::Warning},
+                    false) != IVelliskPrompts::Answer::Yes)
+        return false;
     if (!same && !oldName.empty() && !CopyBitmapForSave(from, to, &temp)) {
         ReportSaveFailure(path, prompts);
         return false;
@@ -174,7 +182,7 @@ bool CVelliskApp::Save(IVelliskPrompts& prompts)
         return !path.empty() && SaveAs(path, prompts);
     }
     if (m_pMapView)
-        m_pMapView->ResetEditState();
+        m_pMapView->CommitEditState();
     std::string why;
     if (!m_pAreaMap || !SaveAreaMap(*m_pAreaMap, m_strPathName, &why)) {
         ReportSaveFailure(m_strPathName, prompts);

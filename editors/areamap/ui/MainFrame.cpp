@@ -193,7 +193,7 @@ void CMainFrame::OnFileOpen()
 
 void CMainFrame::OnFileSaveAs()
 {
-    m_pMapView->Model().ResetEditState();
+    m_pMapView->Model().CommitEditState();
     const std::string path = m_prompts.SaveAreaMapName();
     if (!path.empty() && m_app.SaveAs(path, m_prompts))
         UpdateCaption();
