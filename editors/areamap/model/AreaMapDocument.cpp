@@ -131,6 +131,23 @@ bool CAreaMapData::HasMap() const
     return m_pMap && m_pMap->GetMapBitmap();
 }
 
+bool OversizeNote(const CAreaMapData& document, const std::string& picture, CUserMessage* note)
+{
+    const CMap2DLinked* map = document.m_pMap;
+    if (!map || !map->GetMapBitmap())
+        return false;
+    const int width = map->GetMapBitmapWidth(), height = map->GetMapBitmapHeight();
+    if (width <= kViewRect.right && height <= kViewRect.bottom)
+        return false;
+    char size[64];
+    std::snprintf(size, sizeof(size), "%d x %d", width, height);
+    *note = {"The map picture " + picture + " is " + size +
+                 " pixels. The area map shows only its top-left 800 x 448 pixels; the rest is not seen in the "
+                 "editor or in the game.",
+             "Map Bitmap Too Large", platform::MessageIcon::Warning};
+    return true;
+}
+
 void RegisterVelliskClasses()
 {
     RegisterCoreClasses();
