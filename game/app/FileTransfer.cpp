@@ -32,16 +32,6 @@ int FileSlotOfReply(int reply)
     return reply >= 9 && reply <= 19 && reply % 2 == 1 ? (reply - 9) / 2 : -1;
 }
 
-bool IsBareFileName(const std::string& name)
-{
-    if (name.empty() || name == "." || name == ".." || name.size() > 255)
-        return false;
-    for (unsigned char c : name)
-        if (c < 32 || c == '/' || c == '\\' || c == ':' || c == 127)
-            return false;
-    return true;
-}
-
 bool WriteFileWhole(const std::string& path, const uint8_t* data, size_t size)
 {
     const std::string temporary = path + ".part";

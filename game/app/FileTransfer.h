@@ -2,6 +2,8 @@
 // client's side of one transfer (chunks appended within bounds, inflated and written whole).
 #pragma once
 
+#include "core/util/FileNames.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -24,8 +26,6 @@ const CFileKind* FileKindOfSlot(int slot);
 int FileSlotOfRequest(int request);
 int FileSlotOfReply(int reply);
 
-// True for a plain file name: not empty, no folder separators, no drive, not "." or "..", printable.
-bool IsBareFileName(const std::string& name);
 // Writes the bytes to a temporary beside `path`, then renames it into place; false (nothing left) on failure.
 bool WriteFileWhole(const std::string& path, const uint8_t* data, size_t size);
 

@@ -6,6 +6,7 @@
 #include "core/display/CDisplay.h"
 #include "core/persist/QFArchive.h"
 #include "core/persist/QFFileStream.h"
+#include "core/util/FileNames.h"
 #include "core/world/Map2DLinked.h"
 #include "core/world/SpriteManager.h"
 #include "core/world/StationData.h"
@@ -130,6 +131,23 @@ bool CAreaMapData::HasMap() const
     return m_pMap && m_pMap->GetMapBitmap();
 }
 
+bool OversizeNote(const CAreaMapData& document, const std::string& picture, CUserMessage* note)
+{
+    const CMap2DLinked* map = document.m_pMap;
+    if (!map || !map->GetMapBitmap())
+        return false;
+    const int width = map->GetMapBitmapWidth(), height = map->GetMapBitmapHeight();
+    if (width <= kViewRect.right && height <= kViewRect.bottom)
+        return false;
+    char size[64];
+    std::snprintf(size, sizeof(size), "%d x %d", width, height);
+    *note = {"The map picture " + picture + " is " + size +
+                 " pixels. The area map shows only its top-left 800 x 448 pixels; the rest is not seen in the "
+                 "editor or in the game.",
+             "Map Bitmap Too Large", platform::MessageIcon::Warning};
+    return true;
+}
+
 void RegisterVelliskClasses()
 {
     RegisterCoreClasses();
@@ -209,6 +227,10 @@ std::unique_ptr<CAreaMapData> LoadAreaMap(const std::string& path, const std::st
         return fail(path + (failed ? ": " + reason : ": no area map or stations"));
     owned.release();
     std::unique_ptr<CAreaMapData> result(document);
+    // The name is joined to the Maps folder: a folder, drive or ".." in it is refused, as the game refuses it.
+    const std::string bitmap = result->m_szMapBitmap;
+    if (!bitmap.empty() && !IsBareFileName(bitmap))
+        return fail(path + ": the map bitmap name \"" + bitmap + "\" is not a plain file name");
     result->SetDataFolder(dataFolder);
     CUserMessage failure;
     if (!result->LoadGameInfo(false, display, &failure))

@@ -49,6 +49,10 @@ public:
     ShapefileSlots m_astrShapefiles;
 };
 
+// A note to show when the loaded map bitmap is larger than the 800 x 448 the map shows (`picture` names it);
+// false when it fits or none is loaded.
+bool OversizeNote(const CAreaMapData& document, const std::string& picture, CUserMessage* note);
+
 // Registers the editor's classes under their stored names (after the core's).
 void RegisterVelliskClasses();
 

@@ -1,8 +1,12 @@
 // Bitmap names, names from a new bitmap and "GameInfo.txt" by line.
 #include "editors/areamap/model/AreaMapNames.h"
 
+#include "core/util/FileNames.h"
+#include "platform/system/Paths.h"
+
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 
 namespace vellisk {
 
@@ -23,6 +27,22 @@ std::string FileTitle(const std::string& path)
     return dot == std::string::npos ? name : name.substr(0, dot);
 }
 
+bool MapsPictureName(const std::string& picturePath, const std::string& dataFolder, std::string* bitmapName)
+{
+    namespace fs = std::filesystem;
+    const fs::path picture(platform::NormalizeSeparators(picturePath));
+    const std::string name = picture.filename().string();
+    if (!IsBareFileName(name) || name.size() > kMaxBitmapName)
+        return false;
+    // The picture need not exist yet; its folder must be the Maps folder itself.
+    std::error_code ec;
+    const std::string maps = platform::ResolvePathCase(platform::JoinPath(dataFolder, "Maps"));
+    if (!fs::equivalent(platform::ResolvePathCase(picture.parent_path().string()), maps, ec))
+        return false;
+    *bitmapName = name;
+    return true;
+}
+
 bool NamesFromBitmap(const std::string& bitmapPath, const std::string& dataFolder, CAreaMapNames* names)
 {
     size_t cut = bitmapPath.find_last_of("/\\");
@@ -40,7 +60,8 @@ bool NamesFromBitmap(const std::string& bitmapPath, const std::string& dataFolde
         return false;
     CAreaMapNames out;
     out.fileTitle = name.substr(0, dot);
-    if (!MakeBitmapName(out.fileTitle, &out.bitmapName))
+    out.bitmapName = name;
+    if (name.size() > kMaxBitmapName)
         return false;
     out.pathName = dataFolder.empty() ? upper : dataFolder + "/" + upper;
     *names = out;

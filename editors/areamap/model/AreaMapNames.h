@@ -17,7 +17,12 @@ bool MakeBitmapName(const std::string& name, std::string* bitmapName);
 // The file's name without its folder and without its last extension.
 std::string FileTitle(const std::string& path);
 
-// The ".zra" of a new bitmap "<...>/Maps/Town.bmp": "<data>/TOWN.ZRA", title "Town", bitmap name "Town.bmp".
+// The name a map picture goes by in an area map: its file name, when the file lies in "<data>/Maps" (any letter
+// case of "Maps") and the name is a plain file name that fits. False (nothing set) otherwise.
+bool MapsPictureName(const std::string& picturePath, const std::string& dataFolder, std::string* bitmapName);
+
+// The ".zra" of a new bitmap "<...>/Maps/Town.bmp": "<data>/TOWN.ZRA", title "Town", bitmap name "Town.bmp" (the
+// picture's own file name).
 struct CAreaMapNames {
     std::string pathName;
     std::string fileTitle;

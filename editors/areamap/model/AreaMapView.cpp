@@ -385,6 +385,22 @@ void CAreaMapViewModel::ResetEditState()
     m_host.CursorChanged();
 }
 
+void CAreaMapViewModel::CommitEditState()
+{
+    if (m_nMode == kDefiningPath) {
+        // The route built so far is stored: station, the waypoints placed, incident site.
+        const CStationData* data = m_pSelectedStation ? m_pSelectedStation->m_pStationData : nullptr;
+        const std::vector<POINT> before = data ? data->m_pptWaypoints : std::vector<POINT>();
+        CommitPath();
+        if (data && !std::equal(before.begin(), before.end(), data->m_pptWaypoints.begin(), data->m_pptWaypoints.end(),
+                                [](const POINT& a, const POINT& b) { return a.x == b.x && a.y == b.y; }))
+            MarkModified();
+        ClearPathMarkers();
+        m_vRoute.clear();
+    }
+    ResetEditState();
+}
+
 void CAreaMapViewModel::BeginNewPath()
 {
     ResetEditState();
@@ -565,13 +581,7 @@ void CAreaMapViewModel::OnKeyDown(uint32_t key)
 {
     if (key != platform::VK_ESCAPE)
         return;
-    if (m_nMode == kDefiningPath) {
-        CommitPath();
-        ClearPathMarkers();
-        ResetEditState();
-        m_vRoute.clear();
-    }
-    ResetEditState();
+    CommitEditState();
     Render();
 }
 

@@ -71,6 +71,9 @@ public:
     bool OpenAreaMapBitmap(const std::string& path, CUserMessage* failure);
     void BeginNewPath();
     void ResetEditState();
+    // Ends what is under way as Escape does: a route being built is stored first (the document marked modified
+    // when that changed it), then the edit state is reset. Save and Save As run it before they write.
+    void CommitEditState();
     // The station details dialog's OK for a station sprite: its new station data, the document modified.
     // False with the refusal to show (nothing changed).
     bool ApplyStationDetails(CSprite* station, const CStationDialogInput& input, CUserMessage* refusal);

@@ -161,6 +161,14 @@ SIZE CaptureSize(int clientWidth, int clientHeight)
                 std::max(0, std::min(kMapBitmapHeight, clientHeight))};
 }
 
+CUserMessage OutsideMapsMessage(const std::string& picturePath, const std::string& dataFolder,
+                                const std::string& caption)
+{
+    return {"The map picture " + picturePath + " is not in the Maps folder:\n\n\t" + dataFolder +
+                "/Maps\n\nAn area map finds its picture only there. Please choose a file in that folder.",
+            caption, platform::MessageIcon::Warning};
+}
+
 bool SaveMapPicture(const platform::gdi::DeviceBitmap& picture, const SIZE& size, const std::string& path,
                     CUserMessage* failure)
 {

@@ -55,6 +55,10 @@ constexpr int kMapBitmapHeight = 448;
 // The part of the picture "Save" takes: 800 x 448, cut to the client area when that is smaller.
 SIZE CaptureSize(int clientWidth, int clientHeight);
 
+// The refusal of a map picture that does not lie in "<data>/Maps" (the area map finds its picture only there).
+CUserMessage OutsideMapsMessage(const std::string& picturePath, const std::string& dataFolder,
+                                const std::string& caption);
+
 // Writes the top-left width x height of the picture as a 24-bit BMP (through a temporary beside it).
 // False with the "File Save Error" message when it cannot be written.
 bool SaveMapPicture(const platform::gdi::DeviceBitmap& picture, const SIZE& size, const std::string& path,

@@ -2,18 +2,88 @@
 #include "editors/areamap/model/MapControl.h"
 
 #include "platform/gdi/DeviceContext.h"
+#include "platform/system/Paths.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
 
 namespace vellisk {
 
 using platform::shapefile::ShapeKind;
 using platform::shapefile::ShapePoint;
 
+namespace {
+
+namespace fs = std::filesystem;
+
+// What is wrong with a ".shp" or ".shx" file's head (`what` names it in the text); empty when it looks whole.
+std::string HeadProblem(const std::string& path, const std::string& what, const char* kind)
+{
+    FILE* file = platform::OpenFile(path, "rb");
+    if (!file)
+        return what + " cannot be opened (" + std::strerror(errno) + ")";
+    unsigned char head[100];
+    const size_t got = std::fread(head, 1, sizeof(head), file);
+    long size = -1;
+    if (std::fseek(file, 0, SEEK_END) == 0)
+        size = std::ftell(file);
+    std::fclose(file);
+    auto big32 = [&](size_t at) {
+        return uint32_t(head[at]) << 24 | uint32_t(head[at + 1]) << 16 | uint32_t(head[at + 2]) << 8 | head[at + 3];
+    };
+    if (got < sizeof(head))
+        return what + " is too short to be " + kind + " (" + std::to_string(got) + " bytes)";
+    if (big32(0) != 9994)
+        return what + " is not " + kind;
+    const uint64_t declared = uint64_t(big32(24)) * 2; // in 16-bit words
+    if (size >= 0 && declared > uint64_t(size))
+        return what + " is cut short (" + std::to_string(size) + " of " + std::to_string(declared) + " bytes)";
+    return {};
+}
+
+// A shapefile that did not read, in the editor's words: which part is missing or damaged. `reason` is the
+// reader's own account, used only to tell an unknown shape type or a damaged record.
+std::string ShapefileProblem(const std::string& path, const std::string& reason)
+{
+    std::error_code ec;
+    const std::string shp = platform::ResolvePathCase(path);
+    if (!fs::exists(shp, ec))
+        return "the file is missing";
+    if (!fs::is_regular_file(shp, ec))
+        return "it is not a file";
+    const std::string base = path.size() > 4 ? path.substr(0, path.size() - 4) : path;
+    const std::string shxName = fs::path(base).filename().string() + ".shx";
+    const std::string shx = platform::ResolvePathCase(base + ".shx");
+    if (!fs::is_regular_file(shx, ec))
+        return "its index file " + shxName + " is missing (a shapefile needs its .shx beside it)";
+    std::string problem = HeadProblem(shp, "the file", "a shapefile");
+    if (problem.empty())
+        problem = HeadProblem(shx, "its index file " + shxName, "a shapefile index");
+    if (!problem.empty())
+        return problem;
+    if (reason.rfind("unknown shape type ", 0) == 0)
+        return "it holds shapes of a kind the map does not draw (" + reason.substr(8) + ")";
+    if (reason.rfind("record ", 0) == 0) {
+        const size_t end = reason.find_first_not_of("0123456789", 7);
+        return reason.substr(0, end) + " is damaged";
+    }
+    return "the file is damaged";
+}
+
+} // namespace
+
 bool CMapLayer::Load(std::string* error)
 {
-    return platform::shapefile::ReadShapefile(m_strFile, m_shapes, error);
+    std::string reason;
+    if (platform::shapefile::ReadShapefile(m_strFile, m_shapes, &reason))
+        return true;
+    if (error)
+        *error = ShapefileProblem(m_strFile, reason);
+    return false;
 }
 
 bool CMapLayers::Add(std::unique_ptr<CMapLayer> layer)

@@ -38,7 +38,8 @@ public:
     const std::string& File() const { return m_strFile; }
     CMapSymbol& Symbol() { return m_symbol; }
     const CMapSymbol& Symbol() const { return m_symbol; }
-    // Reads the file; false with a reason when it does not read.
+    // Reads the file; false with what is wrong in the editor's words (the file or its index missing, cut short or
+    // not a shapefile, a damaged record).
     bool Load(std::string* error);
     const platform::shapefile::ShapeLayer& Shapes() const { return m_shapes; }
 

@@ -67,7 +67,15 @@ bool CVelliskApp::Open(const std::string& path, IVelliskPrompts& prompts)
     }
     m_strPathName = path;
     m_strFileTitle = vellisk::FileTitle(path);
+    TellOversize(platform::JoinPath(platform::JoinPath(m_strDataFolder, "Maps"), m_pAreaMap->m_szMapBitmap), prompts);
     return true;
+}
+
+void CVelliskApp::TellOversize(const std::string& picture, IVelliskPrompts& prompts) const
+{
+    CUserMessage note;
+    if (OversizeNote(*m_pAreaMap, picture, &note))
+        prompts.Message(note);
 }
 
 void CVelliskApp::ReportSaveFailure(const std::string& path, IVelliskPrompts& prompts) const
@@ -129,7 +137,7 @@ bool CVelliskApp::SaveAs(const std::string& path, IVelliskPrompts& prompts)
     if (!m_pAreaMap || path.empty())
         return false;
     if (m_pMapView)
-        m_pMapView->ResetEditState();
+        m_pMapView->CommitEditState();
     const std::string oldName = m_pAreaMap->m_szMapBitmap;
     const size_t cut = path.find_last_of("/\\");
     std::string newName;
@@ -143,7 +151,15 @@ bool CVelliskApp::SaveAs(const std::string& path, IVelliskPrompts& prompts)
     // Onto its own bitmap (the same file, whatever the letter case) there is nothing to copy.
     std::string temp;
     std::error_code ec;
-    const bool same = !oldName.empty() && fs::equivalent(from, platform::ResolvePathCase(to), ec);
+    const std::string there = platform::ResolvePathCase(to);
+    const bool same = !oldName.empty() && fs::equivalent(from, there, ec);
+    // A picture already there under the new name may be another map's: it is replaced only when the user says so.
+    if (!same && !oldName.empty() && fs::exists(there, ec) && !fs::is_directory(there, ec) &&
+        prompts.Ask({"The map picture " + to + " already exists and may belong to another area map.\n" +
+                         "Do you want to replace it?",
+                     "Save As", platform::MessageIcon::Warning},
+                    false) != IVelliskPrompts::Answer::Yes)
+        return false;
     if (!same && !oldName.empty() && !CopyBitmapForSave(from, to, &temp)) {
         ReportSaveFailure(path, prompts);
         return false;
@@ -174,7 +190,7 @@ bool CVelliskApp::Save(IVelliskPrompts& prompts)
         return !path.empty() && SaveAs(path, prompts);
     }
     if (m_pMapView)
-        m_pMapView->ResetEditState();
+        m_pMapView->CommitEditState();
     std::string why;
     if (!m_pAreaMap || !SaveAreaMap(*m_pAreaMap, m_strPathName, &why)) {
         ReportSaveFailure(m_strPathName, prompts);
@@ -187,19 +203,26 @@ bool CVelliskApp::NewFromBitmap(const std::string& bitmapPath, IVelliskPrompts& 
 {
     if (!m_pMapView || bitmapPath.empty())
         return false; // a cancelled flow changes nothing
+    // The area map names its picture by a bare name in Maps: a picture elsewhere could not be found again.
+    std::string bitmapName;
+    if (!MapsPictureName(bitmapPath, m_strDataFolder, &bitmapName)) {
+        prompts.Message(OutsideMapsMessage(bitmapPath, m_strDataFolder, "Failed to open file"));
+        return false;
+    }
     CUserMessage failure;
     if (!m_pMapView->OpenAreaMapBitmap(bitmapPath, &failure)) {
         if (!failure.text.empty())
             prompts.Message(failure);
         return false;
     }
-    CAreaMapNames names;
-    if (!NamesFromBitmap(bitmapPath, m_strDataFolder, &names))
-        return true; // loaded, but a name that is not "<name>.bmp" gives no area-map name
-    CopyName(m_pAreaMap->m_szMapBitmap, ::CAreaMapData::kPathSize, names.bitmapName.c_str());
-    // Until it is written the new map has no file of its own.
+    // A new map: its picture is the one just loaded, and it has no file of its own until it is written.
+    CopyName(m_pAreaMap->m_szMapBitmap, ::CAreaMapData::kPathSize, bitmapName.c_str());
     m_strPathName.clear();
     m_strFileTitle.clear();
+    TellOversize(bitmapPath, prompts);
+    CAreaMapNames names;
+    if (!NamesFromBitmap(bitmapPath, m_strDataFolder, &names))
+        return true; // a name that is not "<name>.bmp" gives no area-map name: Save asks for one
     std::error_code ec;
     if (fs::exists(platform::ResolvePathCase(names.pathName), ec) &&
         prompts.Ask({names.pathName + " already exists.\nDo you want to replace it?", "Save Area Map",

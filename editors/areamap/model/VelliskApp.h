@@ -47,19 +47,24 @@ public:
     bool AskSaveBeforeNew(IVelliskPrompts& prompts);
     // Reads the file into a new document and swaps it in; else "Failed to open file" and nothing changes.
     bool Open(const std::string& path, IVelliskPrompts& prompts);
-    // Writes the document under a new name, its bitmap copied under the matching name first; on failure the
-    // message " Couldn't save ..." and names, path, caption and modified flag stay as they were.
+    // Writes the document under a new name, its bitmap copied under the matching name first (a picture already
+    // there is replaced only after a Yes); on failure the message " Couldn't save ..." and names, path, caption and
+    // modified flag stay as they were. A route being built is stored first, as Save does.
     bool SaveAs(const std::string& path, IVelliskPrompts& prompts);
     // To the current path (Save As when there is none).
     bool Save(IVelliskPrompts& prompts);
-    // A new map from the bitmap the map-bitmap dialog saved: the view loads it, the names come from it and the
-    // area map is saved as "<data>/<NAME>.ZRA" (asking before replacing one). False when nothing was loaded.
+    // A new map from a picture in Maps (the one the map-bitmap dialog saved, or one picked): the view loads it, the
+    // bitmap name is its file name, the map has no file until saved, and for "<name>.bmp" it is saved at once as
+    // "<data>/<NAME>.ZRA" (asking before replacing one). False when nothing was loaded (a picture outside Maps is
+    // refused with a message).
     bool NewFromBitmap(const std::string& bitmapPath, IVelliskPrompts& prompts);
     // Closing: asks to save a modified document; false to stay open.
     bool CanClose(IVelliskPrompts& prompts);
 
 private:
     void ReportSaveFailure(const std::string& path, IVelliskPrompts& prompts) const;
+    // Tells when the loaded map picture is larger than the map shows.
+    void TellOversize(const std::string& picture, IVelliskPrompts& prompts) const;
     bool CopyBitmapForSave(const std::string& from, const std::string& to, std::string* temp) const;
 
     std::string m_strDataFolder;

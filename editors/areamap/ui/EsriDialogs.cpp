@@ -2,6 +2,7 @@
 #include "editors/areamap/ui/EsriDialogs.h"
 
 #include "editors/areamap/model/AreaMapDocument.h"
+#include "editors/areamap/model/AreaMapNames.h"
 #include "editors/areamap/model/EsriData.h"
 #include "editors/areamap/ui/UserMessages.h"
 #include "editors/common/ui/EditorApp.h"
@@ -112,10 +113,10 @@ CDialogAreaMapMO::CDialogAreaMapMO(vellisk::CAreaMapData& document, std::string 
     row->addWidget(save);
     row->addWidget(done);
     layout->addLayout(row);
-    layout->addStretch(1);
+    // The dialog is as large as the map and the row under it.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     connect(save, &QPushButton::clicked, this, [this] { OnSave(); });
     connect(done, &QPushButton::clicked, this, [this] { EndDialog(IDOK); });
-    resize(807, 680);
 }
 
 void CDialogAreaMapMO::OnInitDialog()
@@ -141,6 +142,11 @@ void CDialogAreaMapMO::OnSave()
                       "Save Map Bitmap", this};
     if (!Prompts().SaveFile(choice, &path))
         return;
+    std::string name;
+    if (!MapsPictureName(path, m_strBaseFolder, &name)) {
+        ShowUserMessage(OutsideMapsMessage(path, m_strBaseFolder, "File Save Error"), this);
+        return;
+    }
     CUserMessage failure;
     if (!SaveMapPicture(m_picture, size, path, &failure)) {
         ShowUserMessage(failure, this);

@@ -169,11 +169,22 @@ std::string CMainFrame::NewBitmapFlow()
     return map.SavedPath();
 }
 
+std::string CMainFrame::PickMapBitmap()
+{
+    std::string path;
+    const FileChoice choice{"bmp", m_app.DataFolder() + "/Maps/*.bmp",
+                            "Bitmap Files (*.bmp)|*.bmp|All Files (*.*)|*.*||", "Open Map Bitmap", this};
+    return Prompts().OpenFile(choice, &path) ? path : std::string();
+}
+
 void CMainFrame::OnFileNew()
 {
     if (!m_app.AskSaveBeforeNew(m_prompts))
         return;
-    const std::string bitmap = NewBitmapFlow();
+    std::string bitmap = NewBitmapFlow();
+    // No picture was saved: an existing one in Maps may become the new map.
+    if (bitmap.empty())
+        bitmap = PickMapBitmap();
     if (m_app.NewFromBitmap(bitmap, m_prompts))
         ShowFileLoaded();
     m_pMapView->update();
@@ -193,7 +204,7 @@ void CMainFrame::OnFileOpen()
 
 void CMainFrame::OnFileSaveAs()
 {
-    m_pMapView->Model().ResetEditState();
+    m_pMapView->Model().CommitEditState();
     const std::string path = m_prompts.SaveAreaMapName();
     if (!path.empty() && m_app.SaveAs(path, m_prompts))
         UpdateCaption();

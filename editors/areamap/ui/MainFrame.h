@@ -49,6 +49,8 @@ private:
     void ActivateNextPane(bool previous);
     // The map bitmap the locator and the map-bitmap dialog made (empty when none was saved).
     std::string NewBitmapFlow();
+    // An existing map bitmap chosen in Maps ("*.bmp"); empty when cancelled.
+    std::string PickMapBitmap();
     // Caption, panes and list after a new or opened area map.
     void ShowFileLoaded();
     void UpdateCaption();

@@ -131,6 +131,32 @@ TEST_F(VelliskModelFiles, AFailedOpenKeepsTheDocument)
     }
 }
 
+// A stored bitmap name with a folder or ".." in it would be followed out of Maps: the file is refused on open, as
+// the game refuses it.
+TEST_F(VelliskModelFiles, ABitmapNameThatIsNotAPlainFileNameIsRefusedOnOpen)
+{
+    ASSERT_TRUE(OpenDemo());
+    vellisk::CAreaMapData* before = app->Document();
+    fs::create_directories(dir.File("data/Maps/Sub"));
+    fs::copy_file(dir.File("data/Maps/Millbrook_Area.bmp"), dir.File("data/Maps/Sub/Area.bmp"));
+    fs::copy_file(dir.File("data/Maps/Millbrook_Area.bmp"), dir.File("data/Area.bmp"));
+    const std::string good = dir.Read("data/Millbrook.zra");
+    for (const std::string name : {"../Area.bmp", "Sub/Area.bmp", "Sub\\Area.bmp"}) {
+        SCOPED_TRACE(name);
+        prompts.messages.clear();
+        const std::string path = dir.Write("data/Odd.zra", WithBitmapName(good, "Millbrook_Area.bmp", name));
+        ASSERT_NE(dir.Read("data/Odd.zra"), good);
+        EXPECT_FALSE(app->Open(path, prompts));
+        ASSERT_EQ(prompts.messages.size(), 1u);
+        EXPECT_EQ(prompts.messages[0].caption, "Failed to open file");
+        EXPECT_NE(prompts.messages[0].text.find("the map bitmap name \"" + name + "\" is not a plain file name"),
+                  std::string::npos)
+            << prompts.messages[0].text;
+        EXPECT_EQ(app->Document(), before);
+        EXPECT_EQ(app->FileTitle(), "Millbrook");
+    }
+}
+
 TEST_F(VelliskModelFiles, NewFromABitmapSavesItUnderItsNameAndAsksBeforeReplacing)
 {
     fs::copy_file(dir.File("data/Maps/Millbrook_Area.bmp"), dir.File("data/Maps/Town.bmp"));

@@ -116,6 +116,49 @@ TEST_F(MapControlTest, AFileThatDoesNotReadIsNotAdded)
     EXPECT_EQ(map.Layers().Item(0).File(), good);
 }
 
+// A file that does not read is named with what is wrong with it, in the editor's words, never the reader's.
+TEST_F(MapControlTest, WhatIsWrongWithAShapefileIsToldInTheEditorsWords)
+{
+    const std::string good = WriteLayer(dir, "good", ShapeKind::Polygon, {Shape{{Box(0, 0, 10, 10)}}});
+    const std::string shp = dir.Read("good.shp"), shx = dir.Read("good.shx");
+    // A layer named `name` from the given bytes (no ".shx" when its bytes are empty).
+    auto layer = [&](const std::string& name, const std::string& shpBytes, const std::string& shxBytes) {
+        if (!shxBytes.empty())
+            dir.Write(name + ".shx", shxBytes);
+        return dir.Write(name + ".shp", shpBytes);
+    };
+    auto patched = [](std::string bytes, size_t at, uint32_t littleEndian) {
+        for (int i = 0; i < 4; ++i)
+            bytes[at + i] = static_cast<char>(littleEndian >> (8 * i));
+        return bytes;
+    };
+    struct Case {
+        std::string path;
+        std::string told;
+    };
+    const Case cases[] = {
+        {dir.File("gone.shp"), "the file is missing"},
+        {layer("noindex", shp, ""), "its index file noindex.shx is missing (a shapefile needs its .shx beside it)"},
+        {layer("tiny", shp.substr(0, 10), shx), "the file is too short to be a shapefile (10 bytes)"},
+        {layer("text", std::string(200, 'x'), shx), "the file is not a shapefile"},
+        {layer("cut", shp.substr(0, shp.size() - 8), shx),
+         "the file is cut short (" + std::to_string(shp.size() - 8) + " of " + std::to_string(shp.size()) + " bytes)"},
+        {layer("cutindex", shp, shx.substr(0, shx.size() - 4)), "its index file cutindex.shx is cut short (" +
+                                                                    std::to_string(shx.size() - 4) + " of " +
+                                                                    std::to_string(shx.size()) + " bytes)"},
+        {layer("parts", patched(shp, 144, 0x7FFFFFFF), shx), "record 1 is damaged"},
+        {layer("patch", patched(shp, 32, 31), patched(shx, 32, 31)),
+         "it holds shapes of a kind the map does not draw (shape type 31)"},
+    };
+    for (const Case& c : cases) {
+        CMap1 map;
+        EXPECT_FALSE(AddLayer(map, c.path, kBlack));
+        EXPECT_EQ(map.Layers().LastError(), c.path + ": " + c.told);
+    }
+    CMap1 map;
+    EXPECT_TRUE(AddLayer(map, good, kBlack));
+}
+
 TEST(MapControlDemoSet, TheDemoShapefilesDrawTheWholeMapAtTwentyMetresAPixel)
 {
     ASSERT_FALSE(DemoData().empty());

@@ -147,7 +147,7 @@ TEST(VelliskModelNames, BitmapNamesAndNamesFromANewBitmap)
     };
     const New news[] = {
         {"/d/Maps/Town.bmp", true, "/data/TOWN.ZRA", "Town", "Town.bmp"},
-        {"/d/Maps/river.map.BMP", true, "/data/RIVER.MAP.ZRA", "river.map", "river.map.bmp"},
+        {"/d/Maps/river.map.BMP", true, "/data/RIVER.MAP.ZRA", "river.map", "river.map.BMP"},
         {"/d/Maps/Town.png", false, "", "", ""},
         {"/d/Maps/Town.bmp.bmp", false, "", "", ""},
         {"Town.bmp", false, "", "", ""},
@@ -166,6 +166,24 @@ TEST(VelliskModelNames, BitmapNamesAndNamesFromANewBitmap)
         }
     }
     EXPECT_EQ(FileTitle("/a/b/Edited.zra"), "Edited");
+
+    // A map picture is named in an area map only when it lies in the Maps folder itself.
+    TempDir dir;
+    fs::create_directories(dir.File("Maps/Sub"));
+    const std::pair<std::string, std::string> pictures[] = {
+        {dir.File("Maps/Town.v2"), "Town.v2"},
+        {dir.File("maps/Town.bmp"), "Town.bmp"},
+        {dir.File("Maps/../Maps/T.bmp"), "T.bmp"},
+        {dir.File("Maps/Sub/Town.bmp"), ""},
+        {dir.File("Town.bmp"), ""},
+        {"Town.bmp", ""},
+        {dir.File("Maps/" + std::string(260, 'n')), ""},
+    };
+    for (const auto& [path, name] : pictures) {
+        std::string out = "unchanged";
+        EXPECT_EQ(MapsPictureName(path, dir.Path(), &out), !name.empty()) << path;
+        EXPECT_EQ(out, name.empty() ? "unchanged" : name) << path;
+    }
 }
 
 TEST(VelliskModelNames, GameInfoNamesByLine)

@@ -10,6 +10,7 @@
 #include "core/persist/QFSerializeBase.h"
 #include "core/world/AreaMapData.h"
 #include "tests/game/app/DemoGame.h"
+#include "tests/support/DisplayFixtures.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -171,6 +172,9 @@ TEST_F(VelliskNewMap, ShapefilesBecomeTownBmpAndTownZraThatTheGamePlays)
             QWidget* map = GetDlgItem<QWidget>(&d, CMapControlView::kMapId);
             ASSERT_NE(map, nullptr);
             EXPECT_EQ(map->geometry(), QRect(0, 0, 800, 448));
+            // No blank band under the buttons: the dialog ends with the row under the map.
+            QWidget* done = GetDlgItem<QWidget>(&d, IDOK);
+            EXPECT_LE(d.height() - done->geometry().bottom(), 16);
             EXPECT_TRUE(d.grab().save(QString::fromStdString(std::string(ZR_VELLISK_OUTPUT) + "/map-dialog.png")));
             GetDlgItem<QPushButton>(&d, CDialogAreaMapMO::kSaveId)->click();
             EXPECT_EQ(dialog.SavedPath(), folder + "/Maps/Town.bmp");
@@ -220,30 +224,168 @@ TEST_F(VelliskNewMap, ShapefilesBecomeTownBmpAndTownZraThatTheGamePlays)
     EXPECT_EQ(played.route, route);
 }
 
-TEST_F(VelliskNewMap, ACancelledLocatorOrMapDialogChangesNothing)
+TEST_F(VelliskNewMap, WithNoPictureSavedAnExistingOneInMapsIsPickedAndCancelChangesNothing)
 {
     Start();
     OpenFile(folder + "/Millbrook.zra");
     const CStationData* before = Stations()[0]->m_pStationData;
+    fs::copy_file(folder + "/Maps/Millbrook_Area.bmp", folder + "/Outside.bmp");
+    auto locate = [&](QDialog& d) {
+        GetDlgItem<QLineEdit>(&d, CDialogLocateESRIData::kFolderId)
+            ->setText(QString::fromStdString(folder + "/Maps/ESRI"));
+        d.accept();
+    };
+    auto doneWithoutSave = [](QDialog& d) { GetDlgItem<QPushButton>(&d, IDOK)->click(); };
     {
+        // The locator cancelled, then the picker: it starts in Maps on "*.bmp"; cancelled, nothing changes.
+        CScriptedPrompts prompts;
+        prompts.ExpectOpenFile("");
         CModalAnswers answers;
         answers.Reject();
         Run("New");
+        ASSERT_EQ(prompts.Log().size(), 1u);
+        const FileChoice& choice = prompts.Log()[0].choice;
+        EXPECT_EQ(choice.initialName, folder + "/Maps/*.bmp");
+        EXPECT_EQ(choice.defaultExt, "bmp");
+        EXPECT_EQ(choice.filter, "Bitmap Files (*.bmp)|*.bmp|All Files (*.*)|*.*||");
     }
     {
-        CModalAnswers answers;
+        // Done without Save; a picture outside Maps is refused.
         CScriptedPrompts prompts;
-        answers.Then([&](QDialog& d) {
-            GetDlgItem<QLineEdit>(&d, CDialogLocateESRIData::kFolderId)->setText(QString::fromStdString(folder + "/Maps/ESRI"));
-            d.accept();
-        }).Then([](QDialog& d) { GetDlgItem<QPushButton>(&d, IDOK)->click(); }); // Done without Save
+        prompts.ExpectOpenFile(folder + "/Outside.bmp").ExpectMessage("is not in the Maps folder", IDOK);
+        CModalAnswers answers;
+        answers.Then(locate).Then(doneWithoutSave);
         Run("New");
     }
     EXPECT_EQ(frame->windowTitle(), "Millbrook");
     EXPECT_EQ(Stations().size(), 5u);
     EXPECT_EQ(Stations()[0]->m_pStationData, before);
     EXPECT_FALSE(app->IsModified());
+    EXPECT_FALSE(fs::exists(folder + "/OUTSIDE.ZRA"));
+
+    // Done without Save, then the demo's own picture: a new map on it, saved as MILLBROOK_AREA.ZRA.
+    {
+        CScriptedPrompts prompts;
+        prompts.ExpectOpenFile(folder + "/Maps/Millbrook_Area.bmp");
+        CModalAnswers answers;
+        answers.Then(locate).Then(doneWithoutSave);
+        Run("New");
+    }
+    EXPECT_EQ(frame->windowTitle(), "Millbrook_Area");
+    EXPECT_EQ(app->PathName(), folder + "/MILLBROOK_AREA.ZRA");
+    EXPECT_STREQ(app->Document()->m_szMapBitmap, "Millbrook_Area.bmp");
+    EXPECT_EQ(Stations().size(), 1u);
+    EXPECT_FALSE(app->IsModified());
+    OpenFile(folder + "/MILLBROOK_AREA.ZRA");
+    EXPECT_EQ(Stations().size(), 1u);
+}
+
+// A picture saved under a name without a single ".bmp": the new map takes that picture and has no file until it is
+// saved under a name the user gives; the map open before is never written.
+TEST_F(VelliskNewMap, APictureNotNamedBmpGivesAMapWithNoFileUntilSaved)
+{
+    Start();
+    OpenFile(folder + "/Millbrook.zra");
+    const std::string millbrook = ReadBytes(folder + "/Millbrook.zra");
+    {
+        CScriptedPrompts prompts;
+        prompts.ExpectSaveFile(folder + "/Maps/Town.v2");
+        CModalAnswers answers;
+        answers
+            .Then([&](QDialog& d) {
+                GetDlgItem<QLineEdit>(&d, CDialogLocateESRIData::kFolderId)
+                    ->setText(QString::fromStdString(folder + "/Maps/ESRI"));
+                d.accept();
+            })
+            .Then([](QDialog& d) {
+                GetDlgItem<QPushButton>(&d, CDialogAreaMapMO::kSaveId)->click();
+                GetDlgItem<QPushButton>(&d, IDOK)->click();
+            });
+        Run("New");
+    }
+    EXPECT_EQ(app->PathName(), "");
+    EXPECT_EQ(app->FileTitle(), "");
+    EXPECT_EQ(frame->windowTitle(), "Vellisk");
+    EXPECT_STREQ(app->Document()->m_szMapBitmap, "Town.v2");
+    EXPECT_EQ(Stations().size(), 1u);
+    ASSERT_TRUE(app->IsModified());
+    {
+        // Save asks for a name; cancelled, nothing is written.
+        CScriptedPrompts prompts;
+        prompts.ExpectSaveFile("");
+        Run("Save");
+    }
+    EXPECT_EQ(ReadBytes(folder + "/Millbrook.zra"), millbrook);
+    {
+        CScriptedPrompts prompts;
+        prompts.ExpectSaveFile(folder + "/Town");
+        Run("Save");
+    }
+    EXPECT_EQ(ReadBytes(folder + "/Millbrook.zra"), millbrook);
+    EXPECT_EQ(frame->windowTitle(), "Town");
+    EXPECT_STREQ(app->Document()->m_szMapBitmap, "Town.bmp");
+    EXPECT_EQ(ReadBytes(folder + "/Maps/Town.bmp"), ReadBytes(folder + "/Maps/Town.v2"));
+    OpenFile(folder + "/Town.zra");
+    EXPECT_EQ(Stations().size(), 1u);
+    EXPECT_STREQ(app->Document()->m_szMapBitmap, "Town.bmp");
+}
+
+// The map-bitmap dialog keeps pictures in Maps: Save into another folder is refused and writes nothing.
+TEST_F(VelliskNewMap, APictureSavedOutsideMapsIsRefusedInTheDialog)
+{
+    Start();
+    OpenFile(folder + "/Millbrook.zra");
+    fs::create_directories(folder + "/Elsewhere");
+    CScriptedPrompts prompts;
+    prompts.ExpectSaveFile(folder + "/Elsewhere/Town.bmp")
+        .ExpectMessage("is not in the Maps folder", IDOK, "File Save Error")
+        .ExpectOpenFile("");
+    {
+        CModalAnswers answers;
+        answers
+            .Then([&](QDialog& d) {
+                GetDlgItem<QLineEdit>(&d, CDialogLocateESRIData::kFolderId)
+                    ->setText(QString::fromStdString(folder + "/Maps/ESRI"));
+                d.accept();
+            })
+            .Then([](QDialog& d) {
+                GetDlgItem<QPushButton>(&d, CDialogAreaMapMO::kSaveId)->click();
+                EXPECT_EQ(static_cast<CDialogAreaMapMO&>(d).SavedPath(), "");
+                GetDlgItem<QPushButton>(&d, IDOK)->click();
+            });
+        Run("New");
+        EXPECT_EQ(answers.Remaining(), 0u);
+    }
+    EXPECT_FALSE(fs::exists(folder + "/Elsewhere/Town.bmp"));
     EXPECT_FALSE(fs::exists(folder + "/TOWN.ZRA"));
+    EXPECT_EQ(frame->windowTitle(), "Millbrook");
+    EXPECT_EQ(Stations().size(), 5u);
+    ShowBox(prompts.Messages().at(0), "outside-maps-box.png");
+}
+
+// A picture larger than the map shows is loaded and told about, on New and on Open.
+TEST_F(VelliskNewMap, APictureLargerThanTheMapIsToldOnLoad)
+{
+    Start();
+    ASSERT_TRUE(fixtures::WriteFile(folder + "/Maps/Big.bmp",
+                                    fixtures::MakeBmp24(1000, 600, [](int x, int) { return RGB(x % 256, 90, 40); })));
+    {
+        CScriptedPrompts prompts;
+        prompts.ExpectOpenFile(folder + "/Maps/Big.bmp")
+            .ExpectMessage("Big.bmp is 1000 x 600 pixels", IDOK, "Map Bitmap Too Large");
+        {
+            CModalAnswers answers;
+            answers.Reject(); // the locator: straight to the picker
+            Run("New");
+        }
+        ShowBox(prompts.Messages().at(0), "too-large-box.png");
+    }
+    EXPECT_EQ(app->PathName(), folder + "/BIG.ZRA");
+    CScriptedPrompts prompts;
+    prompts.ExpectOpenFile(folder + "/BIG.ZRA")
+        .ExpectMessage("only its top-left 800 x 448", IDOK, "Map Bitmap Too Large");
+    Run("Open");
+    EXPECT_EQ(frame->windowTitle(), "BIG");
 }
 
 TEST_F(VelliskNewMap, EditedAreaMapPlaysInTheGame)
@@ -398,7 +540,7 @@ TEST_F(VelliskBadInput, OneBoxAndNothingChanged)
     // The map-bitmap dialog's Save onto a folder: "File Save Error", no path kept.
     CScriptedPrompts prompts;
     prompts.ExpectMessage("Do you want to save now?", IDNO).ExpectSaveFile(folder + "/Maps/Folder.bmp");
-    prompts.ExpectMessage("Folder.bmp", IDOK, "File Save Error");
+    prompts.ExpectMessage("Folder.bmp", IDOK, "File Save Error").ExpectOpenFile("");
     CModalAnswers answers;
     answers
         .Then([&](QDialog& d) {
@@ -416,7 +558,8 @@ TEST_F(VelliskBadInput, OneBoxAndNothingChanged)
     EXPECT_TRUE(app->IsModified());
 }
 
-// Shapefiles that do not read: one box naming them, the map made from the rest; Done without Save changes nothing.
+// Shapefiles that do not read: one box naming them and what is wrong, the map made from the rest; Done without Save
+// and a cancelled picker change nothing.
 TEST_F(VelliskBadInput, ShapefilesThatDoNotReadAreNamedOnceAndLeftOff)
 {
     Start();
@@ -428,23 +571,28 @@ TEST_F(VelliskBadInput, ShapefilesThatDoNotReadAreNamedOnceAndLeftOff)
     fs::remove(bad + "/millbrook_lka.shx");
 
     CScriptedPrompts prompts;
-    prompts.ExpectMessage("could not be read", IDOK, "Map Layer Error");
-    CModalAnswers answers;
-    answers
-        .Then([&](QDialog& d) {
-            GetDlgItem<QLineEdit>(&d, CDialogLocateESRIData::kFolderId)->setText(QString::fromStdString(bad));
-            d.accept();
-        })
-        .Then([](QDialog& d) {
-            EXPECT_EQ(static_cast<CDialogAreaMapMO&>(d).Map().Layers().Count(), 3);
-            GetDlgItem<QPushButton>(&d, IDOK)->click();
-        });
-    Run("New");
-    EXPECT_EQ(answers.Remaining(), 0u);
+    prompts.ExpectMessage("could not be read", IDOK, "Map Layer Error").ExpectOpenFile("");
+    {
+        CModalAnswers answers;
+        answers
+            .Then([&](QDialog& d) {
+                GetDlgItem<QLineEdit>(&d, CDialogLocateESRIData::kFolderId)->setText(QString::fromStdString(bad));
+                d.accept();
+            })
+            .Then([](QDialog& d) {
+                EXPECT_EQ(static_cast<CDialogAreaMapMO&>(d).Map().Layers().Count(), 3);
+                GetDlgItem<QPushButton>(&d, IDOK)->click();
+            });
+        Run("New");
+        EXPECT_EQ(answers.Remaining(), 0u);
+    }
     ASSERT_EQ(prompts.Messages().size(), 1u);
     const std::string shown = prompts.Messages()[0].text;
-    EXPECT_NE(shown.find("millbrook_wat.shp"), std::string::npos) << shown;
-    EXPECT_NE(shown.find("millbrook_lka.shp"), std::string::npos) << shown;
+    // Each file named with what is wrong with it, in the editor's words.
+    EXPECT_NE(shown.find("millbrook_wat.shp: the file is cut short"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("millbrook_lka.shp: its index file millbrook_lka.shx is missing"), std::string::npos) << shown;
+    EXPECT_EQ(shown.find("SHAPE_RESTORE_SHX"), std::string::npos) << shown;
+    ShowBox(prompts.Messages()[0], "shapefile-error-box.png");
     EXPECT_EQ(frame->windowTitle(), "Millbrook");
     EXPECT_EQ(Stations().size(), 5u);
     EXPECT_FALSE(app->IsModified());

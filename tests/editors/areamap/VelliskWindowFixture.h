@@ -42,6 +42,18 @@ inline std::string ReadBytes(const std::string& path)
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// A box the code asked for, shown as the real one and saved as a picture in build/test-output/vellisk.
+inline void ShowBox(const CScriptedPrompts::Prompt& box, const std::string& file)
+{
+    CQtPromptService qt;
+    CModalAnswers answers;
+    answers.Then([&](QDialog& d) {
+        EXPECT_TRUE(d.grab().save(QString::fromStdString(std::string(ZR_VELLISK_OUTPUT) + "/" + file)));
+        d.accept();
+    });
+    qt.MessageBox(box.text, box.caption, box.buttons, box.icon);
+}
+
 class VelliskWindowFixture : public ::testing::Test {
 protected:
     // A case folder (named after the test) and the frame over it, set up as at start-up.

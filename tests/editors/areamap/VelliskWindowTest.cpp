@@ -251,6 +251,14 @@ TEST_F(VelliskWindow, NewPathThenAStationBuildsItsRouteAgain)
     CSprite* police = Station("Millbrook Police Station");
     ASSERT_NE(police, nullptr);
     const QPoint site = Centre(Model().FindIncidentSite());
+    // Escape stores the route begun; that changes the map, so Save and the close prompt keep it.
+    ASSERT_GT(RouteOf(police).size(), 2u);
+    QTest::mouseClick(frame->Controls()->NewPathButton(), Qt::LeftButton);
+    Click(Centre(police));
+    QTest::keyClick(View(), Qt::Key_Escape);
+    EXPECT_EQ(RouteOf(police).size(), 2u);
+    EXPECT_TRUE(Enabled("Save"));
+
     QTest::mouseClick(frame->Controls()->NewPathButton(), Qt::LeftButton);
     EXPECT_EQ(Model().GetMode(), Mode::kPickStationForPath);
     EXPECT_EQ(View()->GetViewCursor(), EViewCursor::Cross);
@@ -284,4 +292,59 @@ TEST_F(VelliskWindow, F6AndShiftF6MoveTheFocusBetweenTheStationListAndTheMap)
     QApplication::processEvents();
     EXPECT_GE(frame->SpriteList()->SelectedStation(), 0);
     EXPECT_EQ(QApplication::focusWidget(), View());
+}
+
+// Save and Save As while a route is being built store the route so far first, as Escape does.
+TEST_F(VelliskWindow, SavingWhileARouteIsBuiltStoresTheRouteSoFar)
+{
+    Start();
+    OpenFile(folder + "/Millbrook.zra");
+    for (const std::string command : {"Save", "SaveAs"}) {
+        SCOPED_TRACE(command);
+        PickStationTemplate("Millbrook Police Station");
+        Click(QPoint(100, 380));
+        Click(QPoint(140, 340)); // one waypoint
+        ASSERT_EQ(Model().GetMode(), Mode::kDefiningPath);
+        const std::string name = Model().SelectedStation()->m_pStationData->m_szName;
+        const std::vector<POINT> building = Model().Route();
+        ASSERT_EQ(building.size(), 3u);
+        {
+            CScriptedPrompts prompts;
+            if (command == "SaveAs")
+                prompts.ExpectSaveFile(folder + "/Routed.zra");
+            Run(command);
+        }
+        EXPECT_FALSE(app->IsModified());
+        OpenFile(app->PathName());
+        CSprite* placed = Station(name);
+        ASSERT_NE(placed, nullptr);
+        EXPECT_EQ(RouteOf(placed), building);
+    }
+}
+
+// Save As onto a name whose picture is already in Maps asks before replacing it; No saves nothing.
+TEST_F(VelliskWindow, SaveAsAsksBeforeReplacingAnotherMapsPicture)
+{
+    Start();
+    OpenFile(folder + "/Millbrook.zra");
+    const std::string other = "BM another map's picture";
+    std::ofstream(folder + "/Maps/Taken.bmp", std::ios::binary) << other;
+    {
+        CScriptedPrompts prompts;
+        prompts.ExpectSaveFile(folder + "/Taken.zra").ExpectMessage("Taken.bmp already exists", IDNO, "Save As");
+        Run("SaveAs");
+        ShowBox(prompts.Messages().at(0), "replace-picture-box.png");
+    }
+    EXPECT_EQ(ReadBytes(folder + "/Maps/Taken.bmp"), other);
+    EXPECT_FALSE(fs::exists(folder + "/Taken.zra"));
+    EXPECT_EQ(frame->windowTitle(), "Millbrook");
+    EXPECT_STREQ(app->Document()->m_szMapBitmap, "Millbrook_Area.bmp");
+    {
+        CScriptedPrompts prompts;
+        prompts.ExpectSaveFile(folder + "/Taken.zra").ExpectMessage("Taken.bmp already exists", IDYES, "Save As");
+        Run("SaveAs");
+    }
+    EXPECT_EQ(ReadBytes(folder + "/Maps/Taken.bmp"), ReadBytes(folder + "/Maps/Millbrook_Area.bmp"));
+    EXPECT_EQ(frame->windowTitle(), "Taken");
+    EXPECT_STREQ(app->Document()->m_szMapBitmap, "Taken.bmp");
 }
