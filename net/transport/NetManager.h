@@ -122,6 +122,11 @@ public:
     // Sends a ping with the clock to one client (nothing in the game sends one; tools and tests do).
     void SendPing(int32_t id);
 
+    // Announces a joined player to everyone (once); false when it is not joined or was announced already.
+    bool Admit(int32_t id);
+    // Ends a connection from any thread for going over a queue's limit.
+    void EndOverLimit(int32_t id);
+
     // Called on the connection threads.
     void Dispatch(const uint8_t* frame, int32_t length, int32_t connectionId, NetPlayer& connection);
     void OnAccept(platform::net::TcpSocket socket);
@@ -146,6 +151,9 @@ protected:
     virtual void OnTimeSync(int32_t) {}
     // Wakes whoever waits for the own id (a derived class may wait on its own queue as well).
     virtual void OnOwnIdKnown() {}
+    // Whether a host announces a player as soon as it joins; a derived class that lets players in later
+    // returns false and calls Admit itself.
+    virtual bool AdmitsOnJoin() const { return true; }
 
     void JoinResult(int32_t code);
     void SetOwnId(int32_t id) { m_nOwnId = id; }

@@ -32,6 +32,7 @@ CNetBuffer* CNetMsgQueue::GetBuffer(uint32_t size)
             if (buffer->nSize == size) {
                 m_free.Remove(buffer);
                 m_nFreeBytes -= size;
+                buffer->nOrigin = -1;
                 return buffer;
             }
         }
@@ -159,6 +160,17 @@ void CNetMsgQueue::Clear()
     while (auto* buffer = static_cast<CNetBuffer*>(m_queue.PopFront()))
         Recycle(buffer);
     m_nQueuedBytes = 0;
+}
+
+void CNetMsgQueue::FreeAll()
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    while (void* item = m_queue.PopFront())
+        FreeHolder(static_cast<CNetBuffer*>(item));
+    while (void* item = m_free.PopFront())
+        FreeHolder(static_cast<CNetBuffer*>(item));
+    m_nQueuedBytes = 0;
+    m_nFreeBytes = 0;
 }
 
 size_t CNetMsgQueue::Count()

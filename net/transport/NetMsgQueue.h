@@ -12,6 +12,7 @@
 struct CNetBuffer {
     uint32_t nSize = 0;
     uint8_t* pData = nullptr;
+    int32_t nOrigin = -1; // the connection it came from, where its owner counts that
 };
 
 // Buffers wait in the queue; sent or taken ones go to a free list and are handed out again for the same size.
@@ -48,6 +49,8 @@ public:
     void ReturnBuffer(CNetBuffer* buffer);
     // Moves every queued buffer to the free list.
     void Clear();
+    // Frees every buffer, queued or free.
+    void FreeAll();
     size_t Count();
     size_t QueuedBytes();
     // Waits until a buffer is queued or `timeoutMs` passes; true when one is queued.
