@@ -2,7 +2,6 @@
 #include "net/session/NetGameSession.h"
 
 #include "core/util/ByteStream.h"
-#include "core/util/Compression.h"
 #include "net/transport/NetPlayer.h"
 #include "platform/system/MessageBox.h"
 
@@ -129,6 +128,16 @@ void CNetGameSession::SendPacket(int32_t to, const std::vector<uint8_t>& bytes)
     m_aOutbound.push_back({to, bytes});
 }
 
+void CNetGameSession::SendPackets(int32_t to, const std::vector<std::vector<uint8_t>>& packets)
+{
+    if (IsConnected()) {
+        SendAppData(to, packets);
+        return;
+    }
+    for (const auto& packet : packets)
+        SendPacket(to, packet);
+}
+
 void CNetGameSession::SendGameMessage(uint16_t id, const void* payload, size_t length)
 {
     if (m_bQuitSent)
@@ -153,18 +162,21 @@ void CNetGameSession::SendGameMessage(uint16_t id, const void* payload, size_t l
             EndDropped(target);
         return;
     }
-    int packed = 0;
-    unsigned char* block = nullptr;
-    if (!DeflateBuffer(static_cast<int>(length), static_cast<const unsigned char*>(payload), &packed, &block))
+    if (!m_deflater.Deflate(static_cast<const uint8_t*>(payload), length))
         return;
-    const size_t total = static_cast<size_t>(packed);
+    const uint8_t* block = m_deflater.Output().data();
+    const size_t total = m_deflater.Output().size();
+    // The chunks go together: a connection's sender takes them in one wake-up and one write.
+    std::vector<std::vector<uint8_t>>& chunks = m_aChunks;
+    chunks.clear();
     uint16_t number = 1;
     for (size_t pos = 0; pos < total; pos += kMaxPayload) {
         const size_t n = std::min(kMaxPayload, total - pos);
         const bool last = pos + n >= total;
-        SendPacket(target, BuildGamePacket(sender, id, last ? 0 : number++, block + pos, n));
+        chunks.push_back(BuildGamePacket(sender, id, last ? 0 : number++, block + pos, n));
     }
-    std::free(block);
+    if (!chunks.empty())
+        SendPackets(target, chunks);
 }
 
 void CNetGameSession::EndDropped(int32_t id)

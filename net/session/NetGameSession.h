@@ -3,6 +3,7 @@
 // Receive threads only check and queue; the window thread applies everything when it pops the queue.
 #pragma once
 
+#include "net/session/MessageDeflater.h"
 #include "net/session/SessionPackets.h"
 #include "net/transport/NetManager.h"
 #include "net/transport/NetMsgQueue.h"
@@ -153,6 +154,8 @@ protected:
 
 private:
     void SendPacket(int32_t to, const std::vector<uint8_t>& bytes);
+    // Several packets for one target, queued together.
+    void SendPackets(int32_t to, const std::vector<std::vector<uint8_t>>& packets);
     // Closes a dropped player's connection once the drop is sent.
     void EndDropped(int32_t id);
     void QueueEvent(uint16_t type, int32_t a, const std::string& text = {});
@@ -174,6 +177,8 @@ private:
     bool m_bOfflineHost = false;
     CClockSync m_clockSync;
     CNetMsgQueue m_received;
+    CMessageDeflater m_deflater; // window thread
+    std::vector<std::vector<uint8_t>> m_aChunks;
     // Per connection id: its packets' bytes in the received queue (host), and a drop sent (window thread).
     std::vector<std::atomic<size_t>> m_anQueuedFrom;
     std::vector<bool> m_abDropSent;

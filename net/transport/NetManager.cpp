@@ -264,6 +264,34 @@ void CNetManager::SendAppData(int32_t target, const void* data, size_t length)
     RouteFrom(frame, true);
 }
 
+void CNetManager::SendAppData(int32_t target, const std::vector<std::vector<uint8_t>>& pieces)
+{
+    std::vector<uint8_t> bytes;
+    std::vector<size_t> starts;
+    for (const auto& piece : pieces) {
+        if (piece.size() > kAppDataMax) {
+            platform::DebugOutput("SendAppData: " + std::to_string(piece.size()) + " bytes do not fit one frame");
+            continue;
+        }
+        starts.push_back(bytes.size());
+        bytes.resize(bytes.size() + kFrameHeader + piece.size());
+        uint8_t* frame = bytes.data() + starts.back();
+        WriteFrameHeader(frame, static_cast<int32_t>(piece.size() + kFrameHeader), GNSYS_APP_DATA,
+                         NextAppDataSequence(), target);
+        if (!piece.empty())
+            std::memcpy(frame + kFrameHeader, piece.data(), piece.size());
+    }
+    if (starts.empty())
+        return;
+    std::vector<const uint8_t*> frames;
+    for (size_t start : starts)
+        frames.push_back(bytes.data() + start);
+    if (m_pClient)
+        m_pClient->QueueMessages(frames.data(), frames.size());
+    else
+        RouteFrom(frames.data(), frames.size(), true);
+}
+
 void CNetManager::RouteMessage(const uint8_t* frame)
 {
     if (m_pClient) {
@@ -271,6 +299,17 @@ void CNetManager::RouteMessage(const uint8_t* frame)
         return;
     }
     RouteFrom(frame, false);
+}
+
+void CNetManager::RouteFrom(const uint8_t* const* frames, size_t count, bool joinedOnly)
+{
+    const int32_t target = ReadI32At(frames[0] + 8);
+    for (auto& connection : m_aTable) {
+        if (target == kTargetAll)
+            connection->QueueMessages(frames, count, -1, joinedOnly);
+        else if (target >= 1 && connection->GetId() == target)
+            connection->QueueMessages(frames, count, target);
+    }
 }
 
 void CNetManager::RouteFrom(const uint8_t* frame, bool joinedOnly)

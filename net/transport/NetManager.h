@@ -114,6 +114,8 @@ public:
     NetPlayer* FindConnection(int32_t id);
 
     void SendAppData(int32_t target, const void* data, size_t length);
+    // Several pieces of app data for one target, one frame each, queued together.
+    void SendAppData(int32_t target, const std::vector<std::vector<uint8_t>>& pieces);
     void RouteMessage(const uint8_t* frame);
     void SendPlayerInfo(int32_t target, const std::string& name, int32_t id);
     void SendAllPlayerInfo(int32_t newId);
@@ -161,6 +163,7 @@ protected:
 
 private:
     void RouteFrom(const uint8_t* frame, bool joinedOnly);
+    void RouteFrom(const uint8_t* const* frames, size_t count, bool joinedOnly);
 
     CNetConfig m_config;
     uint32_t m_uLocalAddress = 0;

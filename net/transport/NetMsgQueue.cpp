@@ -49,30 +49,36 @@ CNetBuffer* CNetMsgQueue::GetBuffer(uint32_t size)
     return buffer;
 }
 
-bool CNetMsgQueue::Push(CNetBuffer* buffer, bool front)
+bool CNetMsgQueue::Push(CNetBuffer* buffer, bool front, bool* wasEmpty)
 {
     if (!buffer)
         return false;
+    bool empty = false;
     {
         std::lock_guard<std::mutex> guard(m_lock);
+        empty = m_queue.Empty();
         if (!(front ? m_queue.PushFront(buffer) : m_queue.PushBack(buffer))) {
             Recycle(buffer);
             return false;
         }
         m_nQueuedBytes += buffer->nSize;
     }
-    m_queued.notify_all();
+    if (wasEmpty)
+        *wasEmpty = empty;
+    // Waiters wait only on an empty queue.
+    if (empty)
+        m_queued.notify_all();
     return true;
 }
 
-bool CNetMsgQueue::PushBack(CNetBuffer* buffer)
+bool CNetMsgQueue::PushBack(CNetBuffer* buffer, bool* wasEmpty)
 {
-    return Push(buffer, false);
+    return Push(buffer, false, wasEmpty);
 }
 
-bool CNetMsgQueue::PushFront(CNetBuffer* buffer)
+bool CNetMsgQueue::PushFront(CNetBuffer* buffer, bool* wasEmpty)
 {
-    return Push(buffer, true);
+    return Push(buffer, true, wasEmpty);
 }
 
 bool CNetMsgQueue::PushCopy(const uint8_t* frame)

@@ -117,10 +117,13 @@ void NetPlayer::OnPingReply(uint32_t now)
 
 // ---- queueing ----
 
-bool NetPlayer::Enqueue(const uint8_t* frame, bool front, int32_t expectId, bool joinedOnly)
+bool NetPlayer::Enqueue(const uint8_t* const* frames, size_t count, bool front, int32_t expectId, bool joinedOnly)
 {
-    const uint32_t length = static_cast<uint32_t>(ReadI32At(frame));
+    size_t total = 0;
+    for (size_t i = 0; i < count; ++i)
+        total += static_cast<uint32_t>(ReadI32At(frames[i]));
     bool overflow = false;
+    bool wake = false;
     {
         std::lock_guard<std::mutex> guard(m_stateLock);
         const uint32_t flags = m_uFlags.load();
@@ -130,33 +133,45 @@ bool NetPlayer::Enqueue(const uint8_t* frame, bool front, int32_t expectId, bool
             return false;
         if (joinedOnly && (!(flags & kJoined) || m_strName.empty()))
             return false;
-        if (m_queue.QueuedBytes() + length > kSendQueueLimit) {
+        if (m_queue.QueuedBytes() + total > kSendQueueLimit) {
             overflow = true;
         } else {
-            CNetBuffer* buffer = m_queue.GetBuffer(length);
-            if (!buffer)
-                return false;
-            std::memcpy(buffer->pData, frame, length);
-            if (!(front ? m_queue.PushFront(buffer) : m_queue.PushBack(buffer)))
-                return false;
+            for (size_t i = 0; i < count; ++i) {
+                const uint32_t length = static_cast<uint32_t>(ReadI32At(frames[i]));
+                CNetBuffer* buffer = m_queue.GetBuffer(length);
+                if (!buffer)
+                    break;
+                std::memcpy(buffer->pData, frames[i], length);
+                bool wasEmpty = false;
+                if (!(front ? m_queue.PushFront(buffer, &wasEmpty) : m_queue.PushBack(buffer, &wasEmpty)))
+                    break;
+                wake = wake || wasEmpty;
+            }
         }
     }
     if (overflow) {
         EndOverLimit();
         return false;
     }
-    m_sendEvent.Signal();
+    // The sender empties the queue before it waits: it needs waking only when the queue was empty.
+    if (wake)
+        m_sendEvent.Signal();
     return true;
 }
 
 bool NetPlayer::QueueMessage(const uint8_t* frame, int32_t expectId, bool joinedOnly)
 {
-    return Enqueue(frame, false, expectId, joinedOnly);
+    return Enqueue(&frame, 1, false, expectId, joinedOnly);
+}
+
+bool NetPlayer::QueueMessages(const uint8_t* const* frames, size_t count, int32_t expectId, bool joinedOnly)
+{
+    return Enqueue(frames, count, false, expectId, joinedOnly);
 }
 
 bool NetPlayer::QueueUrgentMessage(const uint8_t* frame)
 {
-    return Enqueue(frame, true, -1, false);
+    return Enqueue(&frame, 1, true, -1, false);
 }
 
 void NetPlayer::SendAppData(int32_t target, const void* data, size_t length)

@@ -50,6 +50,9 @@ public:
     // Copies a whole frame to the tail (or head) of the send queue. `expectId` other than -1 queues only
     // while the connection has that id; `joinedOnly` only while it is joined.
     bool QueueMessage(const uint8_t* frame, int32_t expectId = -1, bool joinedOnly = false);
+    // Queues several whole frames together (the queue limit counts them all), so the sender takes them in one
+    // wake-up.
+    bool QueueMessages(const uint8_t* const* frames, size_t count, int32_t expectId = -1, bool joinedOnly = false);
     bool QueueUrgentMessage(const uint8_t* frame);
 
     // Ends the connection from any thread: both threads see it and end, and the loss is reported once.
@@ -89,7 +92,7 @@ private:
     // Why the receiver must end now (a frame too slow, no join, no admission), or null.
     const char* ReceiveDeadlinePassed(bool partial, uint32_t partialSince) const;
     bool HasReceiveDeadline(bool partial) const;
-    bool Enqueue(const uint8_t* frame, bool front, int32_t expectId, bool joinedOnly);
+    bool Enqueue(const uint8_t* const* frames, size_t count, bool front, int32_t expectId, bool joinedOnly);
     bool PastEnd() const;
     uint32_t Now() const;
 
