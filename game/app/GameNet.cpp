@@ -272,7 +272,9 @@ void CGame::PollNetwork()
     if (!m_pSession)
         return;
     std::vector<uint8_t> packet;
-    while (m_pSession && m_pSession->PopMessage(packet)) {
+    // One poll takes what was queued when it began: however fast players send, the tick goes on.
+    size_t budget = m_pSession->QueuedCount();
+    while (m_pSession && budget > 0 && m_pSession->PopMessage(packet, &budget)) {
         CByteReader r(packet.data(), packet.size());
         int16_t type = 0, kind = 0;
         int32_t sender = 0, left = -1;

@@ -2,7 +2,7 @@
 #include "net/session/NetGameSession.h"
 
 #include "core/util/ByteStream.h"
-#include "core/util/Compression.h"
+#include "net/transport/NetPlayer.h"
 #include "platform/system/MessageBox.h"
 
 #include <algorithm>
@@ -80,7 +80,8 @@ void CClockSync::OnSample(int32_t hostClock, int32_t base, const std::function<v
 // ---- construction ----
 
 CNetGameSession::CNetGameSession(int maxPlayers, CNetConfig config)
-    : CNetManager(maxPlayers, std::move(config)), m_aPlayers(kMaxRecords)
+    : CNetManager(maxPlayers, std::move(config)), m_aPlayers(kMaxRecords),
+      m_anQueuedFrom(static_cast<size_t>(GetTableSize()) + 1), m_abDropSent(m_anQueuedFrom.size(), false)
 {
 }
 
@@ -127,13 +128,29 @@ void CNetGameSession::SendPacket(int32_t to, const std::vector<uint8_t>& bytes)
     m_aOutbound.push_back({to, bytes});
 }
 
+void CNetGameSession::SendPackets(int32_t to, const std::vector<std::vector<uint8_t>>& packets)
+{
+    if (IsConnected()) {
+        SendAppData(to, packets);
+        return;
+    }
+    for (const auto& packet : packets)
+        SendPacket(to, packet);
+}
+
 void CNetGameSession::SendGameMessage(uint16_t id, const void* payload, size_t length)
 {
     if (m_bQuitSent)
         return;
     int32_t target = IsHost() ? kSendToAll : 0;
-    if (IsHost() && id == 40 && length >= 4)
+    const bool drop = IsHost() && id == 40 && length >= 4;
+    if (drop) {
         target = I32(static_cast<const uint8_t*>(payload));
+        // Once is enough: the connection ends after it (the game repeats the drop until the player is gone).
+        if (target >= 0 && static_cast<size_t>(target) < m_abDropSent.size() &&
+            m_abDropSent[static_cast<size_t>(target)])
+            return;
+    }
     const int32_t sender = GetPlayerId();
     if (!IsDeflated(id)) {
         if (length > kMaxPayload) {
@@ -141,20 +158,35 @@ void CNetGameSession::SendGameMessage(uint16_t id, const void* payload, size_t l
             return;
         }
         SendPacket(target, BuildGamePacket(sender, id, 0, payload, length));
+        if (drop)
+            EndDropped(target);
         return;
     }
-    int packed = 0;
-    unsigned char* block = nullptr;
-    if (!DeflateBuffer(static_cast<int>(length), static_cast<const unsigned char*>(payload), &packed, &block))
+    if (!m_deflater.Deflate(static_cast<const uint8_t*>(payload), length))
         return;
-    const size_t total = static_cast<size_t>(packed);
+    const uint8_t* block = m_deflater.Output().data();
+    const size_t total = m_deflater.Output().size();
+    // The chunks go together: a connection's sender takes them in one wake-up and one write.
+    std::vector<std::vector<uint8_t>>& chunks = m_aChunks;
+    chunks.clear();
     uint16_t number = 1;
     for (size_t pos = 0; pos < total; pos += kMaxPayload) {
         const size_t n = std::min(kMaxPayload, total - pos);
         const bool last = pos + n >= total;
-        SendPacket(target, BuildGamePacket(sender, id, last ? 0 : number++, block + pos, n));
+        chunks.push_back(BuildGamePacket(sender, id, last ? 0 : number++, block + pos, n));
     }
-    std::free(block);
+    if (!chunks.empty())
+        SendPackets(target, chunks);
+}
+
+void CNetGameSession::EndDropped(int32_t id)
+{
+    // A dropped program need not help: its connection is closed once the drop is on its way.
+    NetPlayer* connection = FindConnection(id);
+    if (!connection || id < 1 || static_cast<size_t>(id) >= m_abDropSent.size())
+        return;
+    m_abDropSent[static_cast<size_t>(id)] = true;
+    connection->EndAfterSent(kDropGraceMs);
 }
 
 void CNetGameSession::SendGameSignal(uint16_t id)
@@ -189,6 +221,11 @@ bool CNetGameSession::SendQuit()
 void CNetGameSession::SendJoinReply(int32_t playerId, bool refused, const std::string& version)
 {
     SendPacket(playerId, BuildJoinReply(GetPlayerId(), refused, version));
+    // Only a player let in is announced, to the others and in the host's own records.
+    if (!refused && CNetManager::IsHost() && Admit(playerId)) {
+        if (NetPlayer* connection = FindConnection(playerId))
+            ApplyPlayerInfo(connection->GetName(), playerId);
+    }
     if (CSessionPlayer* p = FindPlayer(playerId))
         p->m_uFlags |= CSessionPlayer::kReplySent;
 }
@@ -242,14 +279,33 @@ std::vector<COutboundPacket> CNetGameSession::TakeOutbound()
 
 // ---- receive threads: check and queue ----
 
-void CNetGameSession::QueueCopy(const uint8_t* data, size_t length)
+bool CNetGameSession::QueueCopy(const uint8_t* data, size_t length, int32_t origin)
 {
     CNetBuffer* buffer = m_received.GetBuffer(kGamePacketSize);
     if (!buffer)
-        return; // a failed allocation drops the packet
+        return false; // a failed allocation drops the packet
     std::memset(buffer->pData, 0, kGamePacketSize);
     std::memcpy(buffer->pData, data, std::min(length, kGamePacketSize));
-    m_received.PushBack(buffer);
+    if (origin >= 0) {
+        buffer->nOrigin = origin;
+        m_anQueuedFrom[static_cast<size_t>(origin)] += buffer->nSize;
+    }
+    if (m_received.PushBack(buffer))
+        return true;
+    Unqueued(*buffer);
+    return false;
+}
+
+void CNetGameSession::Unqueued(const CNetBuffer& buffer)
+{
+    if (buffer.nOrigin >= 0 && static_cast<size_t>(buffer.nOrigin) < m_anQueuedFrom.size())
+        m_anQueuedFrom[static_cast<size_t>(buffer.nOrigin)] -= buffer.nSize;
+}
+
+size_t CNetGameSession::QueuedBytesFrom(int32_t id) const
+{
+    return id >= 0 && static_cast<size_t>(id) < m_anQueuedFrom.size() ? m_anQueuedFrom[static_cast<size_t>(id)].load()
+                                                                      : 0;
 }
 
 void CNetGameSession::QueueEvent(uint16_t type, int32_t a, const std::string& text)
@@ -270,7 +326,15 @@ bool CNetGameSession::OnAppData(const uint8_t* data, size_t length, int32_t from
         platform::DebugOutput("Session packet dropped: " + why);
         return false;
     }
-    QueueCopy(data, length);
+    // On the host every client has its share of the queue the window thread drains: one that sends faster
+    // than that is ended, and the others are still served.
+    const bool counted = fromClient && fromId >= 1 && static_cast<size_t>(fromId) < m_anQueuedFrom.size();
+    if (counted && m_anQueuedFrom[static_cast<size_t>(fromId)].load() + kGamePacketSize > kReceivedShareBytes) {
+        EndOverLimit(fromId);
+        return false;
+    }
+    if (!QueueCopy(data, length, counted ? fromId : -1))
+        return false;
     const uint16_t type = static_cast<uint16_t>(data[0] | data[1] << 8);
     return type == kTypeText || type == kTypeStatus;
 }
@@ -315,11 +379,16 @@ void CNetGameSession::OnOwnIdKnown()
 
 // ---- window thread: apply ----
 
-bool CNetGameSession::PopMessage(std::vector<uint8_t>& packet)
+bool CNetGameSession::PopMessage(std::vector<uint8_t>& packet, size_t* budget)
 {
     CNetBuffer* taken[1];
-    while (m_received.TakeFront(taken, 1) == 1) {
+    for (size_t left = m_received.Count(); left > 0 && (!budget || *budget > 0); --left) {
+        if (m_received.TakeFront(taken, 1) != 1)
+            break;
+        if (budget)
+            --*budget;
         packet.assign(taken[0]->pData, taken[0]->pData + taken[0]->nSize);
+        Unqueued(*taken[0]);
         m_received.ReturnBuffer(taken[0]);
         if (ApplyQueued(packet))
             return true;
@@ -411,6 +480,8 @@ void CNetGameSession::ApplyPlayerInfo(const std::string& name, int32_t id)
 
 void CNetGameSession::ApplyDeletePlayer(int32_t id, std::vector<uint8_t>& packet)
 {
+    if (id >= 0 && static_cast<size_t>(id) < m_abDropSent.size())
+        m_abDropSent[static_cast<size_t>(id)] = false;
     if (CSessionPlayer* player = FindPlayer(id)) {
         AddLogLine(player->m_strName + " has left the game");
         player->Reset();

@@ -3,11 +3,13 @@
 // Receive threads only check and queue; the window thread applies everything when it pops the queue.
 #pragma once
 
+#include "net/session/MessageDeflater.h"
 #include "net/session/SessionPackets.h"
 #include "net/transport/NetManager.h"
 #include "net/transport/NetMsgQueue.h"
 
 #include <array>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -76,6 +78,11 @@ public:
     static constexpr int kVersionRefused = 22;
     static constexpr int kVersionDiffers = 23;
     static constexpr int kVersionNoAnswer = 2;
+    // A client's packets waiting in the host's received queue may take this many bytes; one more ends its
+    // connection.
+    static constexpr size_t kReceivedShareBytes = 1u << 20;
+    // A dropped player's connection is closed once the drop is sent, or this long after at most.
+    static constexpr uint32_t kDropGraceMs = 2000;
 
     explicit CNetGameSession(int maxPlayers = kSessionMaxPlayers, CNetConfig config = {});
     ~CNetGameSession() override;
@@ -115,8 +122,14 @@ public:
     void SendVersionRequest();
 
     // The oldest queued game packet (type 14), after applying every player, text, status and clock event
-    // queued before it; false when none is left.
-    bool PopMessage(std::vector<uint8_t>& packet);
+    // queued before it; false when none is left. One call takes at most what was queued when it began, and
+    // with a `budget` at most that many entries all told (each taken entry counts it down), so a caller's
+    // loop ends however fast packets come.
+    bool PopMessage(std::vector<uint8_t>& packet, size_t* budget = nullptr);
+    // How many entries the received queue holds now.
+    size_t QueuedCount() { return m_received.Count(); }
+    // What a client's packets take in the received queue now (bytes).
+    size_t QueuedBytesFrom(int32_t id) const;
     // As PopMessage, but waits up to `waitMs` for one to come.
     bool WaitMessage(std::vector<uint8_t>& packet, int waitMs);
     // 21 same version, 22 refused (the scenario runs), 23 another version (in `hostVersion`), 2 no answer in
@@ -136,11 +149,19 @@ protected:
     void OnPlayerInfo(const std::string& name, int32_t id) override;
     void OnTimeSync(int32_t hostClock) override;
     void OnOwnIdKnown() override;
+    // The host lets a player in (announces it) with its join reply, not at its join request.
+    bool AdmitsOnJoin() const override { return false; }
 
 private:
     void SendPacket(int32_t to, const std::vector<uint8_t>& bytes);
+    // Several packets for one target, queued together.
+    void SendPackets(int32_t to, const std::vector<std::vector<uint8_t>>& packets);
+    // Closes a dropped player's connection once the drop is sent.
+    void EndDropped(int32_t id);
     void QueueEvent(uint16_t type, int32_t a, const std::string& text = {});
-    void QueueCopy(const uint8_t* data, size_t length);
+    // False when the packet could not be queued.
+    bool QueueCopy(const uint8_t* data, size_t length, int32_t origin = -1);
+    void Unqueued(const CNetBuffer& buffer);
     // Applies one queued event on the window thread; true when `packet` is to go to the caller.
     bool ApplyQueued(std::vector<uint8_t>& packet);
     void ApplyPlayerId(int32_t id);
@@ -156,6 +177,11 @@ private:
     bool m_bOfflineHost = false;
     CClockSync m_clockSync;
     CNetMsgQueue m_received;
+    CMessageDeflater m_deflater; // window thread
+    std::vector<std::vector<uint8_t>> m_aChunks;
+    // Per connection id: its packets' bytes in the received queue (host), and a drop sent (window thread).
+    std::vector<std::atomic<size_t>> m_anQueuedFrom;
+    std::vector<bool> m_abDropSent;
     CSessionHooks m_hooks;
     std::mutex m_outboundLock;
     std::vector<COutboundPacket> m_aOutbound;

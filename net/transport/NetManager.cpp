@@ -173,7 +173,7 @@ bool CNetManager::Connect(const std::string& ownName, const uint8_t* address)
     // The client connection is in place before its threads can report anything.
     NetPlayer* raw = client.get();
     m_pClient = std::move(client);
-    return raw->Start(std::move(socket), 0, kBufferSize);
+    return raw->Start(std::move(socket), 0, kBufferSize, false);
 }
 
 bool CNetManager::JoinSession(const NetSessionInfo& info, const std::string& ownName)
@@ -264,6 +264,34 @@ void CNetManager::SendAppData(int32_t target, const void* data, size_t length)
     RouteFrom(frame, true);
 }
 
+void CNetManager::SendAppData(int32_t target, const std::vector<std::vector<uint8_t>>& pieces)
+{
+    std::vector<uint8_t> bytes;
+    std::vector<size_t> starts;
+    for (const auto& piece : pieces) {
+        if (piece.size() > kAppDataMax) {
+            platform::DebugOutput("SendAppData: " + std::to_string(piece.size()) + " bytes do not fit one frame");
+            continue;
+        }
+        starts.push_back(bytes.size());
+        bytes.resize(bytes.size() + kFrameHeader + piece.size());
+        uint8_t* frame = bytes.data() + starts.back();
+        WriteFrameHeader(frame, static_cast<int32_t>(piece.size() + kFrameHeader), GNSYS_APP_DATA,
+                         NextAppDataSequence(), target);
+        if (!piece.empty())
+            std::memcpy(frame + kFrameHeader, piece.data(), piece.size());
+    }
+    if (starts.empty())
+        return;
+    std::vector<const uint8_t*> frames;
+    for (size_t start : starts)
+        frames.push_back(bytes.data() + start);
+    if (m_pClient)
+        m_pClient->QueueMessages(frames.data(), frames.size());
+    else
+        RouteFrom(frames.data(), frames.size(), true);
+}
+
 void CNetManager::RouteMessage(const uint8_t* frame)
 {
     if (m_pClient) {
@@ -271,6 +299,17 @@ void CNetManager::RouteMessage(const uint8_t* frame)
         return;
     }
     RouteFrom(frame, false);
+}
+
+void CNetManager::RouteFrom(const uint8_t* const* frames, size_t count, bool joinedOnly)
+{
+    const int32_t target = ReadI32At(frames[0] + 8);
+    for (auto& connection : m_aTable) {
+        if (target == kTargetAll)
+            connection->QueueMessages(frames, count, -1, joinedOnly);
+        else if (target >= 1 && connection->GetId() == target)
+            connection->QueueMessages(frames, count, target);
+    }
 }
 
 void CNetManager::RouteFrom(const uint8_t* frame, bool joinedOnly)
@@ -298,7 +337,7 @@ void CNetManager::SendAllPlayerInfo(int32_t newId)
     SendPlayerInfo(newId, m_strOwnName, m_nOwnId.load());
     for (auto& connection : m_aTable) {
         const int32_t id = connection->GetId();
-        if (id != newId && connection->IsJoined())
+        if (id != newId && connection->IsJoined() && connection->IsAdmitted())
             SendPlayerInfo(newId, connection->GetName(), id);
     }
 }
@@ -391,11 +430,13 @@ void CNetManager::Dispatch(const uint8_t* frame, int32_t length, int32_t connect
     case GNSYS_APP_DATA: {
         if (atHost && !connection.IsJoined())
             return; // nothing but the join before the join
+        // What a player not let in (yet) sends is for the host alone.
+        const bool mayRelay = !atHost || connection.IsAdmitted();
         if (length == static_cast<int32_t>(kFrameHeader))
             platform::DebugOutput("GNSYS_APP_DATA - 0 or less bytes left:");
         const bool relay = OnAppData(body, static_cast<size_t>(length) - kFrameHeader, connectionId);
         // The host passes a client's lines and status on, unchanged, to all or to one joined player.
-        if (atHost && relay && target != 0) {
+        if (atHost && relay && mayRelay && target != 0) {
             NetPlayer* to = target == kTargetAll ? nullptr : FindConnection(target);
             if (target == kTargetAll)
                 RouteFrom(frame, true);
@@ -435,13 +476,30 @@ void CNetManager::OnJoinRequest(const std::string& name, const std::string& pass
     }
     if (result == kJoinAccepted) {
         connection->SetName(name);
-        OnPlayerInfo(name, connectionId);
-        SendPlayerInfo(kTargetAll, name, connectionId);
+        if (AdmitsOnJoin())
+            Admit(connectionId);
     }
     uint8_t frame[16];
     WriteFrameHeader(frame, 16, GNSYS_JOIN_RESULT, 0, connectionId);
     WriteI32At(frame + 12, result);
     RouteMessage(frame);
+}
+
+bool CNetManager::Admit(int32_t id)
+{
+    NetPlayer* connection = m_pClient ? nullptr : FindConnection(id);
+    if (!connection || !connection->IsJoined() || !connection->SetAdmitted())
+        return false;
+    const std::string name = connection->GetName();
+    OnPlayerInfo(name, id);
+    SendPlayerInfo(kTargetAll, name, id);
+    return true;
+}
+
+void CNetManager::EndOverLimit(int32_t id)
+{
+    if (NetPlayer* connection = m_pClient ? m_pClient.get() : FindConnection(id))
+        connection->EndOverLimit();
 }
 
 void CNetManager::OnPlayerInfo(const std::string& name, int32_t id)
@@ -502,7 +560,7 @@ void CNetManager::OnAccept(platform::net::TcpSocket socket)
     }
     // A lost connection is closed (its threads joined) before its slot starts again.
     slot->Close();
-    if (!slot->Start(std::move(socket), id, kBufferSize))
+    if (!slot->Start(std::move(socket), id, kBufferSize, true))
         return;
     const int count = ++m_nPlayerCount;
     if (m_pListener)

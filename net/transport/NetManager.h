@@ -114,6 +114,8 @@ public:
     NetPlayer* FindConnection(int32_t id);
 
     void SendAppData(int32_t target, const void* data, size_t length);
+    // Several pieces of app data for one target, one frame each, queued together.
+    void SendAppData(int32_t target, const std::vector<std::vector<uint8_t>>& pieces);
     void RouteMessage(const uint8_t* frame);
     void SendPlayerInfo(int32_t target, const std::string& name, int32_t id);
     void SendAllPlayerInfo(int32_t newId);
@@ -121,6 +123,11 @@ public:
     void SendPingReply();
     // Sends a ping with the clock to one client (nothing in the game sends one; tools and tests do).
     void SendPing(int32_t id);
+
+    // Announces a joined player to everyone (once); false when it is not joined or was announced already.
+    bool Admit(int32_t id);
+    // Ends a connection from any thread for going over a queue's limit.
+    void EndOverLimit(int32_t id);
 
     // Called on the connection threads.
     void Dispatch(const uint8_t* frame, int32_t length, int32_t connectionId, NetPlayer& connection);
@@ -146,6 +153,9 @@ protected:
     virtual void OnTimeSync(int32_t) {}
     // Wakes whoever waits for the own id (a derived class may wait on its own queue as well).
     virtual void OnOwnIdKnown() {}
+    // Whether a host announces a player as soon as it joins; a derived class that lets players in later
+    // returns false and calls Admit itself.
+    virtual bool AdmitsOnJoin() const { return true; }
 
     void JoinResult(int32_t code);
     void SetOwnId(int32_t id) { m_nOwnId = id; }
@@ -153,6 +163,7 @@ protected:
 
 private:
     void RouteFrom(const uint8_t* frame, bool joinedOnly);
+    void RouteFrom(const uint8_t* const* frames, size_t count, bool joinedOnly);
 
     CNetConfig m_config;
     uint32_t m_uLocalAddress = 0;

@@ -32,6 +32,7 @@ CNetBuffer* CNetMsgQueue::GetBuffer(uint32_t size)
             if (buffer->nSize == size) {
                 m_free.Remove(buffer);
                 m_nFreeBytes -= size;
+                buffer->nOrigin = -1;
                 return buffer;
             }
         }
@@ -48,30 +49,36 @@ CNetBuffer* CNetMsgQueue::GetBuffer(uint32_t size)
     return buffer;
 }
 
-bool CNetMsgQueue::Push(CNetBuffer* buffer, bool front)
+bool CNetMsgQueue::Push(CNetBuffer* buffer, bool front, bool* wasEmpty)
 {
     if (!buffer)
         return false;
+    bool empty = false;
     {
         std::lock_guard<std::mutex> guard(m_lock);
+        empty = m_queue.Empty();
         if (!(front ? m_queue.PushFront(buffer) : m_queue.PushBack(buffer))) {
             Recycle(buffer);
             return false;
         }
         m_nQueuedBytes += buffer->nSize;
     }
-    m_queued.notify_all();
+    if (wasEmpty)
+        *wasEmpty = empty;
+    // Waiters wait only on an empty queue.
+    if (empty)
+        m_queued.notify_all();
     return true;
 }
 
-bool CNetMsgQueue::PushBack(CNetBuffer* buffer)
+bool CNetMsgQueue::PushBack(CNetBuffer* buffer, bool* wasEmpty)
 {
-    return Push(buffer, false);
+    return Push(buffer, false, wasEmpty);
 }
 
-bool CNetMsgQueue::PushFront(CNetBuffer* buffer)
+bool CNetMsgQueue::PushFront(CNetBuffer* buffer, bool* wasEmpty)
 {
-    return Push(buffer, true);
+    return Push(buffer, true, wasEmpty);
 }
 
 bool CNetMsgQueue::PushCopy(const uint8_t* frame)
@@ -159,6 +166,17 @@ void CNetMsgQueue::Clear()
     while (auto* buffer = static_cast<CNetBuffer*>(m_queue.PopFront()))
         Recycle(buffer);
     m_nQueuedBytes = 0;
+}
+
+void CNetMsgQueue::FreeAll()
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    while (void* item = m_queue.PopFront())
+        FreeHolder(static_cast<CNetBuffer*>(item));
+    while (void* item = m_free.PopFront())
+        FreeHolder(static_cast<CNetBuffer*>(item));
+    m_nQueuedBytes = 0;
+    m_nFreeBytes = 0;
 }
 
 size_t CNetMsgQueue::Count()

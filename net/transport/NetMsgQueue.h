@@ -12,6 +12,7 @@
 struct CNetBuffer {
     uint32_t nSize = 0;
     uint8_t* pData = nullptr;
+    int32_t nOrigin = -1; // the connection it came from, where its owner counts that
 };
 
 // Buffers wait in the queue; sent or taken ones go to a free list and are handed out again for the same size.
@@ -30,8 +31,10 @@ public:
     // A free buffer of exactly `size` bytes, or a new one; null when none could be had. The buffer is in
     // neither list until pushed or released.
     CNetBuffer* GetBuffer(uint32_t size);
-    bool PushBack(CNetBuffer* buffer);
-    bool PushFront(CNetBuffer* buffer);
+    // `wasEmpty` tells whether the queue was empty before (a consumer that drains it before waiting needs a
+    // wake-up only then).
+    bool PushBack(CNetBuffer* buffer, bool* wasEmpty = nullptr);
+    bool PushFront(CNetBuffer* buffer, bool* wasEmpty = nullptr);
     // Copies a whole frame (its length is its first little-endian int32) and queues it at the tail or the head.
     bool PushCopy(const uint8_t* frame);
     bool PushCopyFront(const uint8_t* frame);
@@ -48,6 +51,8 @@ public:
     void ReturnBuffer(CNetBuffer* buffer);
     // Moves every queued buffer to the free list.
     void Clear();
+    // Frees every buffer, queued or free.
+    void FreeAll();
     size_t Count();
     size_t QueuedBytes();
     // Waits until a buffer is queued or `timeoutMs` passes; true when one is queued.
@@ -55,7 +60,7 @@ public:
 
 private:
     void Recycle(CNetBuffer* buffer);
-    bool Push(CNetBuffer* buffer, bool front);
+    bool Push(CNetBuffer* buffer, bool front, bool* wasEmpty);
 
     std::mutex m_lock;
     std::condition_variable m_queued;

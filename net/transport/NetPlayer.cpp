@@ -32,7 +32,7 @@ uint32_t NetPlayer::Now() const
     return m_pOwner->Now();
 }
 
-bool NetPlayer::Start(platform::net::TcpSocket socket, int32_t id, int bufferSize)
+bool NetPlayer::Start(platform::net::TcpSocket socket, int32_t id, int bufferSize, bool mustJoin)
 {
     std::lock_guard<std::mutex> life(m_lifeLock);
     if (m_receiveThread.joinable() || m_sendThread.joinable())
@@ -54,9 +54,14 @@ bool NetPlayer::Start(platform::net::TcpSocket socket, int32_t id, int bufferSiz
     m_nHave = 0;
     m_bStop = false;
     m_bLostReported = false;
+    m_bEnding = false;
+    m_nThreadsLeft = 2;
+    m_bMustJoin = mustJoin;
+    m_uStartedAt = Now();
     m_uHalfRoundTrip = 0;
     m_stopEvent.Reset();
     m_sendEvent.Reset();
+    m_receiveWake.Reset();
     m_receiveThread = std::thread([this] { ReceiveLoop(); });
     m_sendThread = std::thread([this] { SendLoop(); });
     return true;
@@ -66,6 +71,11 @@ bool NetPlayer::IsJoined() const
 {
     std::lock_guard<std::mutex> guard(m_stateLock);
     return (m_uFlags.load() & kJoined) && m_nId.load() != -1 && !m_strName.empty();
+}
+
+bool NetPlayer::SetAdmitted()
+{
+    return !(m_uFlags.fetch_or(kAdmitted) & kAdmitted);
 }
 
 bool NetPlayer::HasThreads() const
@@ -89,7 +99,7 @@ std::string NetPlayer::GetName() const
 void NetPlayer::MarkFree()
 {
     std::lock_guard<std::mutex> guard(m_stateLock);
-    m_uFlags &= ~(kStarted | kJoined);
+    m_uFlags &= ~(kStarted | kJoined | kAdmitted);
     m_nId = -1;
 }
 
@@ -107,47 +117,61 @@ void NetPlayer::OnPingReply(uint32_t now)
 
 // ---- queueing ----
 
-bool NetPlayer::Enqueue(const uint8_t* frame, bool front, int32_t expectId, bool joinedOnly)
+bool NetPlayer::Enqueue(const uint8_t* const* frames, size_t count, bool front, int32_t expectId, bool joinedOnly)
 {
-    const uint32_t length = static_cast<uint32_t>(ReadI32At(frame));
+    size_t total = 0;
+    for (size_t i = 0; i < count; ++i)
+        total += static_cast<uint32_t>(ReadI32At(frames[i]));
     bool overflow = false;
+    bool wake = false;
     {
         std::lock_guard<std::mutex> guard(m_stateLock);
         const uint32_t flags = m_uFlags.load();
-        if (!(flags & kStarted) || m_bStop.load())
+        if (!(flags & kStarted) || m_bStop.load() || m_bEnding.load())
             return false;
         if (expectId != -1 && m_nId.load() != expectId)
             return false;
         if (joinedOnly && (!(flags & kJoined) || m_strName.empty()))
             return false;
-        if (m_queue.QueuedBytes() + length > kSendQueueLimit) {
+        if (m_queue.QueuedBytes() + total > kSendQueueLimit) {
             overflow = true;
         } else {
-            CNetBuffer* buffer = m_queue.GetBuffer(length);
-            if (!buffer)
-                return false;
-            std::memcpy(buffer->pData, frame, length);
-            if (!(front ? m_queue.PushFront(buffer) : m_queue.PushBack(buffer)))
-                return false;
+            for (size_t i = 0; i < count; ++i) {
+                const uint32_t length = static_cast<uint32_t>(ReadI32At(frames[i]));
+                CNetBuffer* buffer = m_queue.GetBuffer(length);
+                if (!buffer)
+                    break;
+                std::memcpy(buffer->pData, frames[i], length);
+                bool wasEmpty = false;
+                if (!(front ? m_queue.PushFront(buffer, &wasEmpty) : m_queue.PushBack(buffer, &wasEmpty)))
+                    break;
+                wake = wake || wasEmpty;
+            }
         }
     }
     if (overflow) {
-        platform::DebugOutput("NetPlayer, send queue over its limit: the connection ends");
-        RequestStop();
+        EndOverLimit();
         return false;
     }
-    m_sendEvent.Signal();
+    // The sender empties the queue before it waits: it needs waking only when the queue was empty.
+    if (wake)
+        m_sendEvent.Signal();
     return true;
 }
 
 bool NetPlayer::QueueMessage(const uint8_t* frame, int32_t expectId, bool joinedOnly)
 {
-    return Enqueue(frame, false, expectId, joinedOnly);
+    return Enqueue(&frame, 1, false, expectId, joinedOnly);
+}
+
+bool NetPlayer::QueueMessages(const uint8_t* const* frames, size_t count, int32_t expectId, bool joinedOnly)
+{
+    return Enqueue(frames, count, false, expectId, joinedOnly);
 }
 
 bool NetPlayer::QueueUrgentMessage(const uint8_t* frame)
 {
-    return Enqueue(frame, true, -1, false);
+    return Enqueue(&frame, 1, true, -1, false);
 }
 
 void NetPlayer::SendAppData(int32_t target, const void* data, size_t length)
@@ -175,6 +199,30 @@ void NetPlayer::RequestStop()
     m_stopEvent.Signal();
     std::lock_guard<std::mutex> guard(m_socketLock);
     m_socket.Shutdown();
+}
+
+void NetPlayer::EndOverLimit()
+{
+    platform::DebugOutput(kOverLimitText);
+    RequestStop();
+}
+
+void NetPlayer::EndAfterSent(uint32_t graceMs)
+{
+    {
+        std::lock_guard<std::mutex> guard(m_stateLock);
+        if (!(m_uFlags.load() & kStarted) || m_bStop.load() || m_bEnding.load())
+            return;
+        m_uEndBy = Now() + graceMs;
+        m_bEnding = true;
+    }
+    m_sendEvent.Signal();
+    m_receiveWake.Signal();
+}
+
+bool NetPlayer::PastEnd() const
+{
+    return static_cast<int32_t>(Now() - m_uEndBy.load()) >= 0;
 }
 
 void NetPlayer::StopThreads()
@@ -209,6 +257,14 @@ void NetPlayer::ThreadEnded()
     RequestStop();
     if (!m_bLostReported.exchange(true))
         m_pOwner->OnConnectionLost(*this);
+    if (m_nThreadsLeft.fetch_sub(1) == 1) {
+        // The last thread out closes the socket and lets the backlog go: a lost connection holds nothing.
+        {
+            std::lock_guard<std::mutex> guard(m_socketLock);
+            m_socket.Close();
+        }
+        m_queue.FreeAll();
+    }
 }
 
 // ---- receiving ----
@@ -231,7 +287,9 @@ bool NetPlayer::ReadFrames(bool& partial, uint32_t& partialSince)
         const size_t pos = CutFrames(
             m_aReceive.data(), m_nHave,
             [&](const uint8_t* frame, int32_t length) {
-                m_pOwner->Dispatch(frame, length, m_nId.load(), *this);
+                // A connection being ended hears nothing more.
+                if (!m_bEnding.load())
+                    m_pOwner->Dispatch(frame, length, m_nId.load(), *this);
                 partial = false;
                 return !m_bStop.load();
             },
@@ -254,26 +312,63 @@ bool NetPlayer::ReadFrames(bool& partial, uint32_t& partialSince)
     }
 }
 
+bool NetPlayer::HasReceiveDeadline(bool partial) const
+{
+    return partial || m_bEnding.load() || (m_bMustJoin && !(m_uFlags.load() & kAdmitted));
+}
+
+const char* NetPlayer::ReceiveDeadlinePassed(bool partial, uint32_t partialSince) const
+{
+    const uint32_t now = Now();
+    if (partial) {
+        uint32_t allowance = kFrameGraceMs;
+        if (m_nHave >= 4) {
+            const int32_t length = ReadI32At(m_aReceive.data());
+            if (length > 0)
+                allowance += static_cast<uint32_t>(length) * 1000 / kFrameMinRate;
+        }
+        if (now - partialSince > allowance)
+            return "NetPlayer, a frame came slower than 128 bytes a second: the connection ends";
+    }
+    if (m_bEnding.load() && PastEnd())
+        return "NetPlayer, the peer of a dropped connection did not close it: the connection ends";
+    if (m_bMustJoin) {
+        const uint32_t flags = m_uFlags.load();
+        if (!(flags & kJoined) && now - m_uStartedAt > kJoinDeadlineMs)
+            return "NetPlayer, no join request came within 10 seconds: the connection ends";
+        if (!(flags & kAdmitted) && now - m_uStartedAt > kAdmitDeadlineMs)
+            return "NetPlayer, the player was not let in within 30 seconds: the connection ends";
+    }
+    return nullptr;
+}
+
 void NetPlayer::ReceiveLoop()
 {
     bool partial = false;      // a frame is half read
-    uint32_t partialSince = 0; // since when
+    uint32_t partialSince = 0; // since when its first bytes came
     while (!m_bStop.load()) {
-        if (partial && Now() - partialSince > kStuckMs) {
-            platform::DebugOutput("NetPlayer, a frame stayed incomplete for 30 seconds: the connection ends");
+        if (const char* why = ReceiveDeadlinePassed(partial, partialSince)) {
+            platform::DebugOutput(why);
             break;
         }
-        WaitItem items[2];
+        WaitItem items[3];
         items[0].nHandle = m_socket.Handle();
         items[0].bRead = true;
         items[1].nHandle = m_stopEvent.Handle();
         items[1].bRead = true;
-        const int n = WaitAny(items, 2, partial ? kStuckPollMs : -1);
+        items[2].nHandle = m_receiveWake.Handle();
+        items[2].bRead = true;
+        const int n = WaitAny(items, 3, HasReceiveDeadline(partial) ? kStuckPollMs : -1);
         if (n < 0 || items[1].bReadable || m_bStop.load())
             break;
+        if (items[2].bReadable)
+            m_receiveWake.Reset();
         if (items[0].bReadable && !ReadFrames(partial, partialSince))
             break;
     }
+    // The buffer goes with the connection; a new start makes another.
+    std::vector<uint8_t>().swap(m_aReceive);
+    m_nHave = 0;
     m_uFlags &= ~kReceiving;
     ThreadEnded();
 }
@@ -286,6 +381,7 @@ void NetPlayer::SendLoop()
     size_t count = 0, first = 0, offset = 0; // batch[first] is sent up to `offset`
     bool blocked = false;
     uint32_t blockedSince = 0;
+    bool finished = false; // an ending connection's last byte is sent and its end written
     auto giveBack = [&] {
         for (size_t i = first; i < count; ++i)
             m_queue.ReturnBuffer(batch[i]);
@@ -297,6 +393,13 @@ void NetPlayer::SendLoop()
             m_sendEvent.Reset();
             count = m_queue.TakeFront(batch, kBatch);
             if (count == 0) {
+                const bool ending = m_bEnding.load();
+                if (ending && !finished) {
+                    // All sent: the peer reads it and then the end; the receiver waits for the peer's close.
+                    finished = true;
+                    std::lock_guard<std::mutex> guard(m_socketLock);
+                    m_socket.ShutdownWrite();
+                }
                 WaitItem items[2];
                 items[0].nHandle = m_sendEvent.Handle();
                 items[0].bRead = true;
@@ -328,6 +431,10 @@ void NetPlayer::SendLoop()
         }
         if (r != IoResult::WouldBlock)
             break;
+        if (m_bEnding.load() && PastEnd()) {
+            platform::DebugOutput("NetPlayer, a dropped connection's last frames could not be sent: it ends");
+            break;
+        }
         const uint32_t now = Now();
         if (!blocked) {
             blocked = true;

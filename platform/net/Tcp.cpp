@@ -104,6 +104,12 @@ void TcpSocket::Shutdown()
         ::shutdown(m_fd, SHUT_RDWR);
 }
 
+void TcpSocket::ShutdownWrite()
+{
+    if (m_fd >= 0)
+        ::shutdown(m_fd, SHUT_WR);
+}
+
 bool TcpSocket::SetReuseAddress(bool on)
 {
     int value = on ? 1 : 0;

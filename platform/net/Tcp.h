@@ -38,6 +38,8 @@ public:
     void Close();
     // Ends both directions; a thread waiting on the socket wakes and sees it closed.
     void Shutdown();
+    // Ends the sending direction only: the peer reads what was sent, then the end.
+    void ShutdownWrite();
     int Handle() const { return m_fd; }
 
     bool SetReuseAddress(bool on);

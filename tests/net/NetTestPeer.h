@@ -10,7 +10,9 @@
 #include <condition_variable>
 #include <cstdint>
 #include <cstring>
+#include <fstream>
 #include <functional>
+#include <sstream>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -64,6 +66,35 @@ inline bool WaitUntil(const std::function<bool()>& done, int ms = kWaitMs)
     return true;
 }
 
+// The kernel's line for the loopback socket from local port `localPort` to remote port `remotePort` that a
+// descriptor of this process holds: its unread bytes, or -1 when no descriptor holds such a socket (a closed
+// socket may linger in the kernel, owned by none).
+inline long UnreadBytes(int localPort, int remotePort)
+{
+    std::ifstream tcp("/proc/net/tcp");
+    std::string line;
+    std::getline(tcp, line); // the header
+    auto port = [](const std::string& address) {
+        const size_t colon = address.find(':');
+        return colon == std::string::npos ? -1 : static_cast<int>(std::stoul(address.substr(colon + 1), nullptr, 16));
+    };
+    while (std::getline(tcp, line)) {
+        std::istringstream in(line);
+        std::string slot, local, remote, state, queues, timer, retransmits, uid, timeout;
+        unsigned long inode = 0;
+        in >> slot >> local >> remote >> state >> queues >> timer >> retransmits >> uid >> timeout >> inode;
+        if (port(local) == localPort && port(remote) == remotePort && inode != 0)
+            return static_cast<long>(std::stoul(queues.substr(queues.find(':') + 1), nullptr, 16));
+    }
+    return -1;
+}
+
+// Whether a descriptor of this process still holds that socket.
+inline bool HoldsSocket(int localPort, int remotePort)
+{
+    return UnreadBytes(localPort, remotePort) >= 0;
+}
+
 // One TCP connection driven by the test.
 class RawPeer {
 public:
@@ -85,6 +116,34 @@ public:
             sent += done;
         }
     }
+    // Sends all of it, waiting while the socket is full; false when the connection is gone.
+    bool SendWhole(const Bytes& bytes, int ms = kWaitMs)
+    {
+        size_t sent = 0;
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        while (sent < bytes.size() && std::chrono::steady_clock::now() < end) {
+            size_t done = 0;
+            const auto r = m_socket.Send(bytes.data() + sent, bytes.size() - sent, &done);
+            if (r == platform::net::IoResult::Done) {
+                sent += done;
+                continue;
+            }
+            if (r != platform::net::IoResult::WouldBlock)
+                return false;
+            platform::net::WaitItem item;
+            item.nHandle = m_socket.Handle();
+            item.bWrite = true;
+            platform::net::WaitAny(&item, 1, 50);
+        }
+        return sent == bytes.size();
+    }
+    // Sends what the socket takes now; false when the connection is gone.
+    bool TrySend(const Bytes& bytes)
+    {
+        size_t done = 0;
+        return m_socket.Send(bytes.data(), bytes.size(), &done) == platform::net::IoResult::Done;
+    }
+    int LocalPort() { return m_socket.LocalPort(); }
     // Reads exactly n bytes; false on time-out or close.
     bool ReadExact(uint8_t* out, size_t n, int ms = kWaitMs)
     {

@@ -22,10 +22,17 @@
 namespace {
 
 volatile std::sig_atomic_t g_bStop = 0;
+volatile std::sig_atomic_t g_bGo = 0;
 
 void OnSignal(int)
 {
     g_bStop = 1;
+}
+
+// The runner's "go on" for a script waiting with wait-signal.
+void OnGo(int)
+{
+    g_bGo = 1;
 }
 
 struct Options {
@@ -285,6 +292,12 @@ bool CScript::Run(CGame& game, const std::string& line)
         game.m_uMode |= kModeQuit;
         return true;
     }
+    if (word == "wait-signal") {
+        if (!g_bGo)
+            return false;
+        g_bGo = 0;
+        return true;
+    }
     if (word == "serve")
         return false; // until a signal ends the program
     std::printf("unknown command %s\n", line.c_str());
@@ -380,6 +393,7 @@ int main(int argc, char** argv)
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     std::signal(SIGTERM, OnSignal);
     std::signal(SIGINT, OnSignal);
+    std::signal(SIGUSR1, OnGo);
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
 
     CScript script(options, lines);

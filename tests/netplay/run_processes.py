@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Network play between processes: a zr-netplay host and three clients on loopback join, receive the host's
 files, take roles (one leaves and another takes its place), start, play with an order, a pause, an IAP round
-and chat; a late join is refused; the end reaches every de-briefing; everyone exits 0."""
+and chat; a late join is refused and announced to no one; the end reaches every de-briefing; everyone exits 0."""
 
 import argparse
 import filecmp
@@ -27,7 +27,7 @@ wait-log Ann in play
 wait-log Bob in play
 wait-log Dee in play
 order
-wait-log Late has left the game
+wait-signal
 wait-log Engine 3 east
 post 36
 wait-log Ann paused
@@ -215,6 +215,7 @@ def main():
         if late.wait_exit(deadline) != 0 or not late.wait_line("refused: Unable to join - The scenario has already "
                                                                  "started", deadline):
             fail(players, "the late join was not refused")
+        host.proc.send_signal(signal.SIGUSR1)  # the host goes on
         for name in ("ann", "bob", "dee"):
             if clients[name].wait_exit(deadline) != 0:
                 fail(players, f"{name} did not finish")
@@ -230,6 +231,9 @@ def main():
                 fail(players, f"{p.name} did not reach its de-briefing")
             if p.count("Engine 3 east") != 1:
                 fail(players, f"{p.name} read Ann's line {p.count('Engine 3 east')} times")
+            # The refused late joiner was never let in: nobody hears it came or went.
+            if p.count("Late has"):
+                fail(players, f"{p.name} was told of the refused late joiner")
         for name in ("ann", "bob", "cid", "dee"):
             for f in FILES:
                 got = os.path.join(folders[name], "ScenarioFromHost", f)

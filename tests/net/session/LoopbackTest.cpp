@@ -1,8 +1,10 @@
 // Sessions over loopback sockets: joining with the version check, records and log lines on every machine,
-// text lines reaching each player once, leaving and a clean rejoin, pings, and the version cases.
+// text lines reaching each player once, leaving and a clean rejoin, pings, the version cases, only players
+// let in announced, a flooding client ended alone, and a dropped player's connection closed by the host.
 #include "net/NetTestPeer.h"
 #include "net/session/NetGameSession.h"
 #include "net/transport/NetPlayer.h"
+#include "platform/system/Clock.h"
 #include "platform/system/MessageBox.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +15,8 @@
 #include <thread>
 #include <vector>
 
+using nettest::Bytes;
+using nettest::RawPeer;
 using nettest::WaitUntil;
 
 namespace {
@@ -63,6 +67,27 @@ struct Machine {
         return false;
     }
 };
+
+// A raw client that connected to the host and joined under `name` (not let in: it asks for no version).
+std::unique_ptr<RawPeer> RawJoin(int port, const std::string& name, int32_t expectId)
+{
+    auto peer = std::make_unique<RawPeer>();
+    EXPECT_TRUE(peer->Connect(port));
+    EXPECT_EQ(peer->ReadFrame(), nettest::Frame(GNSYS_PLAYER_ID, expectId, nettest::I32Bytes(expectId)));
+    peer->Send(nettest::Frame(GNSYS_JOIN_REQUEST, 0,
+                              nettest::Cat({nettest::NameBytes(name), nettest::NameBytes("zrplayer")})));
+    EXPECT_EQ(peer->ReadFrameOfType(GNSYS_JOIN_RESULT),
+              nettest::Frame(GNSYS_JOIN_RESULT, expectId, nettest::I32Bytes(kJoinAccepted)));
+    return peer;
+}
+
+// The game message id of an app-data frame carrying a game packet, or -1.
+int GameMessageId(const Bytes& frame)
+{
+    if (frame.size() < kFrameHeader + 14 || frame[kFrameHeader] != kTypeGame || frame[kFrameHeader + 2] != kPacketGame)
+        return -1;
+    return ReadU16At(frame.data() + kFrameHeader + 8);
+}
 
 class SessionLoopback : public ::testing::Test {
 protected:
@@ -230,6 +255,111 @@ TEST_F(SessionLoopback, PingsRebaseTheClientsTimer)
     EXPECT_EQ(ann.session->ClockSync().Applied(), 1);
     // The reply came back and was timed.
     EXPECT_TRUE(WaitUntil([&] { return !(m_host.session->FindConnection(1)->GetFlags() & NetPlayer::kPingPending); }));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(SessionLoopback, OnlyPlayersLetInAreAnnounced)
+{
+    Machine ann, late;
+    ASSERT_EQ(Join(ann, "Ann"), CNetGameSession::kVersionSame);
+    // The scenario runs: the host refuses Late, who goes.
+    ASSERT_EQ(Join(late, "Late", "1.503", true), CNetGameSession::kVersionRefused);
+    late.session.reset();
+    Settle({&ann}, [&] { return m_host.session->FindConnection(2) == nullptr; });
+    // Whatever the host sent Ann about Late came before this line.
+    m_host.session->SendTextMessage("after Late", -1, 0, 0);
+    Settle({&ann}, [&] { return !ann.lines.empty(); });
+    for (Machine* m : {&m_host, &ann})
+        for (const std::string& line : m->log)
+            EXPECT_EQ(line.find("Late"), std::string::npos) << line;
+    EXPECT_EQ(ann.session->FindPlayer(2), nullptr);
+
+    // A player let in is announced as the reply goes.
+    Machine bob;
+    ASSERT_EQ(Join(bob, "Bob"), CNetGameSession::kVersionSame);
+    Settle({&ann, &bob}, [&] { return ann.Logged("Bob has joined the game"); });
+    EXPECT_EQ(m_host.session->FindPlayer(2)->m_strName, "Bob");
+}
+
+TEST_F(SessionLoopback, AClientOverItsShareOfTheQueueIsEndedAndTheOthersAreServed)
+{
+    const int port = m_host.session->GetTcpPort();
+    auto flood = RawJoin(port, "Flood", 1);
+    auto fair = RawJoin(port, "Fair", 2);
+    // Lines to the host while its window thread is busy: more than the flooder's share.
+    const std::vector<uint8_t> line = BuildTextPacket(1, 0, -1, 0, std::string(400, 'x'));
+    Bytes lines;
+    const size_t count = CNetGameSession::kReceivedShareBytes / kGamePacketSize + 50;
+    for (size_t i = 0; i < count; ++i) {
+        const Bytes frame = nettest::Frame(GNSYS_APP_DATA, 0, line);
+        lines.insert(lines.end(), frame.begin(), frame.end());
+    }
+    flood->SendWhole(lines);
+    EXPECT_TRUE(flood->SeesClose());
+    EXPECT_LE(m_host.session->QueuedBytesFrom(1), CNetGameSession::kReceivedShareBytes);
+
+    // The other client is still heard and served.
+    fair->Send(nettest::Frame(GNSYS_APP_DATA, 0, BuildTextPacket(2, 0, -1, 0, "fair line")));
+    EXPECT_TRUE(WaitUntil([&] { return m_host.session->QueuedBytesFrom(2) > 0; }));
+    m_host.session->SendTextMessage("to all", -1, 0, 0);
+    const Bytes got = fair->ReadFrameOfType(GNSYS_APP_DATA);
+    ASSERT_GT(got.size(), kFrameHeader + 20);
+    EXPECT_EQ(TextOf(got.data() + kFrameHeader, got.size() - kFrameHeader), "to all");
+    Settle({}, [&] { return !m_host.lines.empty() && m_host.lines.back().first == "fair line"; });
+    EXPECT_EQ(m_host.session->QueuedBytesFrom(1), 0u);
+}
+
+TEST_F(SessionLoopback, ADroppedPlayersConnectionIsClosedOnceTheDropIsSent)
+{
+    platform::ManualClock clock(1000);
+    const int port = m_host.session->GetTcpPort();
+    auto ann = RawJoin(port, "Ann", 1);
+    auto hung = RawJoin(port, "Hung", 2);
+    const int hungPort = hung->LocalPort();
+    auto drop = [&](int32_t id) {
+        uint8_t payload[8] = {};
+        WriteI32At(payload, id);
+        m_host.session->SendGameMessage(40, payload, sizeof payload);
+    };
+    // Ann reads the drop and sees the end at once.
+    drop(1);
+    EXPECT_EQ(GameMessageId(ann->ReadFrameOfType(GNSYS_APP_DATA)), 40);
+    EXPECT_TRUE(ann->SeesClose(1000));
+    ann->Close();
+    EXPECT_TRUE(WaitUntil([&] { return m_host.session->FindConnection(1) == nullptr; }));
+
+    // A program that hangs and never reads is closed after the grace.
+    drop(2);
+    EXPECT_FALSE(WaitUntil([&] { return !nettest::HoldsSocket(port, hungPort); }, 300));
+    clock.Advance(CNetGameSession::kDropGraceMs + 1);
+    EXPECT_TRUE(WaitUntil([&] { return !nettest::HoldsSocket(port, hungPort); }));
+    EXPECT_EQ(m_host.session->FindConnection(2), nullptr);
+}
+
+TEST_F(SessionLoopback, ADropGoesOnceAndNotToTheNextPlayerOnTheId)
+{
+    const int port = m_host.session->GetTcpPort();
+    auto ann = RawJoin(port, "Ann", 1);
+    uint8_t payload[8] = {};
+    WriteI32At(payload, 1);
+    m_host.session->SendGameMessage(40, payload, sizeof payload);
+    EXPECT_TRUE(ann->SeesClose());
+    ann->Close();
+    EXPECT_TRUE(WaitUntil([&] { return m_host.session->FindConnection(1) == nullptr; }));
+    // Bob takes the id before the host's window thread has heard of Ann's leaving; the game posts the drop
+    // again (it does so until the player is gone), and Bob must not get it.
+    auto bob = RawJoin(port, "Bob", 1);
+    m_host.session->SendGameMessage(40, payload, sizeof payload);
+    m_host.session->SendTextMessage("still here", -1, 0, 0);
+    EXPECT_EQ(GameMessageId(bob->ReadFrameOfType(GNSYS_APP_DATA)), -1);
+    // Once Ann's leaving is applied, a drop of Bob is his.
+    m_host.Pump();
+    m_host.session->SendGameMessage(40, payload, sizeof payload);
+    EXPECT_EQ(GameMessageId(bob->ReadFrameOfType(GNSYS_APP_DATA)), 40);
+    EXPECT_TRUE(bob->SeesClose());
 }
 
 } // namespace

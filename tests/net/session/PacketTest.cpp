@@ -211,6 +211,26 @@ TEST(SessionMessages, DeflatedMessagesGoInNumberedChunksWithTheLastZero)
     EXPECT_EQ(sent[0].length, 514);
 }
 
+TEST(SessionMessages, TheKeptDeflaterMakesDeflateBuffersBytes)
+{
+    // One deflater, message after message: each as DeflateBuffer alone makes it (the last beyond one call).
+    Bytes repeating(4000);
+    for (size_t i = 0; i < repeating.size(); ++i)
+        repeating[i] = static_cast<uint8_t>(i % 7);
+    const Bytes payloads[] = {Noise(760, 3), Bytes(4, 0), repeating, Bytes{}, Noise(760, 4), Noise(70000, 5)};
+    CMessageDeflater deflater;
+    for (const Bytes& payload : payloads) {
+        SCOPED_TRACE(payload.size());
+        int packed = 0;
+        unsigned char* block = nullptr;
+        ASSERT_TRUE(DeflateBuffer(static_cast<int>(payload.size()), payload.data(), &packed, &block));
+        const Bytes expected(block, block + packed);
+        std::free(block);
+        ASSERT_TRUE(deflater.Deflate(payload.data(), payload.size()));
+        EXPECT_EQ(deflater.Output(), expected);
+    }
+}
+
 TEST(SessionMessages, AreTargetedByTheSenderSide)
 {
     platform::SetMessageEcho(false);
