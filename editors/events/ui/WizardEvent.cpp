@@ -385,10 +385,11 @@ void CPropertyPageEditResult::OnInitDialog()
     SetText(m_pActionLocation, m_form.actionLocation);
 
     m_pZoneOn->setChecked(m_form.zoneOn);
-    SetCurSel(m_pMark, 0);
+    // A flagged zone or mark the lists lack shows no selection (and stays as it is).
+    SetCurSel(m_pMark, m_form.zoneOn && !m_form.mark ? -1 : 0);
     if (m_form.mark)
         SelectItemData(m_pMark, *m_form.mark);
-    SetCurSel(m_pZone, 0);
+    SetCurSel(m_pZone, m_form.zoneOn && !m_form.zoneId ? -1 : 0);
     if (m_form.zoneId)
         SelectItemData(m_pZone, *m_form.zoneId);
 
