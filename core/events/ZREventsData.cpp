@@ -37,6 +37,48 @@ CZRArgument* CZREventsData::FindArgument(uint32_t id) const
     return nullptr;
 }
 
+namespace {
+
+// The largest id in use, compared as unsigned 32-bit; ids of -1 are left out. False when there is none.
+bool RaiseLargest(uint32_t& largest, int32_t id)
+{
+    if (id == -1)
+        return false;
+    largest = std::max(largest, static_cast<uint32_t>(id));
+    return true;
+}
+
+void RaisePast(int32_t& counter, uint32_t largest, bool any)
+{
+    if (any && static_cast<uint32_t>(counter) <= largest)
+        counter = static_cast<int32_t>(largest + 1u);
+}
+
+} // namespace
+
+void CZREventsData::RaiseIdSources() const
+{
+    uint32_t largest = 0;
+    bool any = false;
+    for (const CTacticalMapZone* zone : m_vZones)
+        any = (zone && RaiseLargest(largest, zone->m_nUniqueID)) || any;
+    RaisePast(CTacticalMapZone::m_nZoneIDsource, largest, any);
+
+    largest = 0;
+    any = false;
+    for (const CZREvent* event : m_lstEvents)
+        any = (event && RaiseLargest(largest, event->m_nUniqueID)) || any;
+    RaisePast(CZREvent::m_nEventIDsource, largest, any);
+
+    largest = 0;
+    any = false;
+    for (const auto& [key, trigger] : m_mapArguments) {
+        any = RaiseLargest(largest, static_cast<int32_t>(key)) || any;
+        any = (trigger && RaiseLargest(largest, trigger->m_nUniqueID)) || any;
+    }
+    RaisePast(CZRArgument::m_nArgIDsource, largest, any);
+}
+
 void CZREventsData::LoadZones(QFArchive* archive)
 {
     int32_t count = 0;
@@ -140,6 +182,8 @@ bool CZREventsData::Serialize(QFArchive* archive)
         LoadZones(archive);
         LoadEvents(archive);
         LoadArguments(archive);
+        // Stored counters below the stored ids would hand out ids in use.
+        RaiseIdSources();
     }
     if (QFHasMember(archive, version, 2))
         QFSerializeValue(archive, &m_nGameEndTime, "m_nGameEndTime");

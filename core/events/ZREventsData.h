@@ -23,6 +23,11 @@ public:
     // The first trigger, in key order, whose own id is `id`; null when none.
     CZRArgument* FindArgument(uint32_t id) const;
 
+    // Raises the zone, trigger and event id counters past the largest id (or trigger key) this script holds, so
+    // that no new object takes an id in use; ids of -1 ("none") are left out. A load does it for the stored
+    // counters; counters already past every id stay as they are.
+    void RaiseIdSources() const;
+
     // Stores or loads the whole script. A load that skipped something (a null zone, event, trigger or
     // condition, a repeated trigger key) keeps the rest, returns false and lists what in GetLoadProblems.
     bool Serialize(QFArchive* archive) override;

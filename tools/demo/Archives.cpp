@@ -318,11 +318,11 @@ void MakeArchives(Output& out)
             continue;
         const int id = sprite->m_Placement.ServiceId;
         if (s.templateName == "Arson Suspect" && !squads.count("suspect"))
-            squads["suspect"] = id;
+            squads["suspect"] = {id, t};
         if (s.templateName == "Schoolchildren" && !squads.count("children"))
-            squads["children"] = id;
+            squads["children"] = {id, t};
         if (s.templateName == "News Crew" && !squads.count("news"))
-            squads["news"] = id;
+            squads["news"] = {id, t};
     }
 
     OrderAsLoaded(*sprites);

@@ -161,20 +161,23 @@ void Review(CZRResult& r, int incident, int safety, int media, int cost)
     r.m_nCost = cost;
 }
 
-void Order(CZRResult& r, int agencyKind, int squadId, int order, std::pair<int, int> at)
+// An order to a placed unit, stored as the events editor stores it: squad kind 1 (a unit template) and the
+// template's index beside the agency and service id the game finds the squad by.
+void Order(CZRResult& r, int agencyKind, const SquadRef& squad, int order, std::pair<int, int> at)
 {
     r.m_nSquadKind = 1;
+    r.m_nSquadType = squad.templateIndex;
     r.m_nSquadAgency = agencyKind;
-    r.m_nSquadID = squadId;
+    r.m_nSquadID = squad.id;
     r.m_nOrderID = order;
     r.m_nOrderX = at.first;
     r.m_nOrderY = at.second;
 }
 
-int Squad(const SquadIds& squads, const std::string& key)
+SquadRef Squad(const SquadIds& squads, const std::string& key)
 {
     auto it = squads.find(key);
-    return it == squads.end() ? -1 : it->second;
+    return it == squads.end() ? SquadRef{} : it->second;
 }
 
 const char* kDescription =
@@ -314,8 +317,8 @@ std::unique_ptr<CScenarioData> MakeMillbrookScenario(const TownPlan& plan, const
     Review(*water.m_pResult, 0, -2, 0, 1000);
 
     // 5 squad proximity: the suspect comes within reach of responders and runs; the script orders him off.
-    const int suspect = Squad(squads, "suspect");
-    const uint32_t confront = s.Trigger("Suspect near responders", {InRange(6, suspect, 4, 0x1 | 0x2 | 0x8 | 0x10)});
+    const SquadRef suspect = Squad(squads, "suspect");
+    const uint32_t confront = s.Trigger("Suspect near responders", {InRange(6, suspect.id, 4, 0x1 | 0x2 | 0x8 | 0x10)});
     CZREvent& flee = s.Event("Suspect flees", "Man running from the yard",
                              "A man seen leaving the warehouse yard before the fire is confronting responders and "
                              "running east along the rail line.",
@@ -344,7 +347,7 @@ std::unique_ptr<CScenarioData> MakeMillbrookScenario(const TownPlan& plan, const
     Review(*approved.m_pResult, 5, 0, 0, 0);
 
     // Hidden: the teachers take the children out to the playground on their own.
-    const int children = Squad(squads, "children");
+    const SquadRef children = Squad(squads, "children");
     const uint32_t early = s.Trigger("Six minutes in", {TimeAtLeast(936)});
     CZREvent& school = s.Event("Children to the playground", "School moves children outside",
                                "Teachers have taken a class out to the playground.", 0, {early});

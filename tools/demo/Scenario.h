@@ -12,8 +12,13 @@ class CScenarioData;
 
 namespace demo {
 
-// Service ids of the placed squads the script orders, by a short key ("suspect", "children", "news").
-using SquadIds = std::map<std::string, int>;
+// A placed squad the script orders: its service id and its unit template index.
+struct SquadRef {
+    int id = -1;
+    int templateIndex = -1;
+};
+// The placed squads the script orders, by a short key ("suspect", "children", "news").
+using SquadIds = std::map<std::string, SquadRef>;
 
 // A new scenario description whose events data holds the whole script. Resets the process-wide id counters
 // first, so every run numbers its zones, triggers and events the same way.

@@ -228,13 +228,6 @@ uint32_t LargestTrigger(const CZREventsData& data)
     return largest;
 }
 
-// Raises a counter so that it is past `largest` (an empty document leaves it as it is).
-void RaisePast(int32_t& counter, uint32_t largest, bool any)
-{
-    if (any && U(counter) <= largest)
-        counter = S(largest + 1u);
-}
-
 } // namespace
 
 void MergeEventsData(CZREventsData& current, CZREventsData& imported)
@@ -277,6 +270,9 @@ void MergeEventsData(CZREventsData& current, CZREventsData& imported)
         event->m_strEventName = Tagged(event->m_strEventName, U(event->m_nUniqueID));
         for (uint32_t& id : event->m_vTrigger)
             id += triggerShift;
+        // A "Flag tiles" result names one of the imported zones, which moved with the others.
+        if (event->m_pResult && event->m_pResult->m_nZoneToBeFlagged != -1)
+            event->m_pResult->m_nZoneToBeFlagged = S(U(event->m_pResult->m_nZoneToBeFlagged) + zoneShift);
         current.m_lstEvents.push_back(event);
     }
     CZREvent::m_nEventIDsource = S(U(CZREvent::m_nEventIDsource) + eventShift);
@@ -290,7 +286,5 @@ void MergeEventsData(CZREventsData& current, CZREventsData& imported)
 
     // The zone counter was set by the imported file and the merge moved its zones past it; raise every counter
     // past the largest id present so that no new object takes an id in use.
-    RaisePast(CTacticalMapZone::m_nZoneIDsource, LargestZone(current), !current.m_vZones.empty());
-    RaisePast(CZRArgument::m_nArgIDsource, LargestTrigger(current), !current.m_mapArguments.empty());
-    RaisePast(CZREvent::m_nEventIDsource, LargestEvent(current), !current.m_lstEvents.empty());
+    current.RaiseIdSources();
 }

@@ -52,6 +52,24 @@ void StoreEventMembers(const EventPageForm& form, CZREvent& event)
     event.nTmp = RecipientFlags(form);
 }
 
+// The order's squad among the combo's items: the template the result names when it is of the ordered agency,
+// else the first template of that agency (of the same kind when there is one); -1 when no template has it.
+int OrderedSquadItem(const CZRResult& result, const std::vector<SquadItem>& squads)
+{
+    int best = -1;
+    for (size_t i = 0; i < squads.size(); ++i) {
+        const SquadItem& s = squads[i];
+        if (s.agency != result.m_nSquadAgency)
+            continue;
+        if (s.kind == result.m_nSquadKind && s.index == result.m_nSquadType)
+            return static_cast<int>(i);
+        if (best < 0 ||
+            (squads[static_cast<size_t>(best)].kind != result.m_nSquadKind && s.kind == result.m_nSquadKind))
+            best = static_cast<int>(i);
+    }
+    return best;
+}
+
 const char* const kLocationMessage = "Two comma separated integers expected.";
 const char* const kLocationCaption = "Invalid x, y location";
 
@@ -282,6 +300,11 @@ std::vector<ListItem> EquipAgencyItems()
     return items;
 }
 
+bool HasSquadOrder(const CZRResult& result)
+{
+    return result.m_nSquadAgency != 9 && result.m_nSquadID >= 0;
+}
+
 ResultPageForm ResultPageOf(const CZREvent& event, const std::vector<SquadItem>& squads, const CZREventsData& data)
 {
     ResultPageForm form;
@@ -297,14 +320,14 @@ ResultPageForm ResultPageOf(const CZREvent& event, const std::vector<SquadItem>&
     if (!result)
         return form;
 
+    if (result->m_nOrderID >= 0 && result->m_nOrderID < kActionNameCount)
+        form.action = result->m_nOrderID;
     for (size_t i = 0; i < squads.size(); ++i)
         if (squads[i].kind == result->m_nSquadKind && squads[i].index == result->m_nSquadType)
             form.squad = static_cast<int>(i);
-    if (result->m_nOrderID >= 0 && result->m_nOrderID < kActionNameCount)
-        form.action = result->m_nOrderID;
-    if (result->m_nSquadKind != 0 && result->m_nSquadType >= 0 && result->m_nSquadAgency != 9 &&
-        result->m_nSquadID >= 0) {
+    if (HasSquadOrder(*result)) {
         form.actionOn = true;
+        form.squad = OrderedSquadItem(*result, squads);
         form.squadId = Decimal(result->m_nSquadID);
         if (result->m_nOrderX >= 0 && result->m_nOrderY >= 0)
             form.actionLocation = LocationText(result->m_nOrderX, result->m_nOrderY);
@@ -312,6 +335,7 @@ ResultPageForm ResultPageOf(const CZREvent& event, const std::vector<SquadItem>&
 
     if (result->m_nZoneToBeFlagged != -1 && result->m_nConnectionNodeFlag != INT_MAX) {
         form.zoneOn = true;
+        form.mark.reset();
         for (const ListItem& m : TileMarkItems())
             if (m.value == result->m_nConnectionNodeFlag)
                 form.mark = m.value;
@@ -397,8 +421,9 @@ std::optional<RuleError> StoreResultPage(const ResultPageForm& form, const std::
         r.m_nConnectionNodeFlag = 0;
         r.m_nZoneToBeFlagged = -1;
     } else {
-        r.m_nConnectionNodeFlag = form.mark.value_or(0);
-        r.m_nZoneToBeFlagged = form.zoneId.value_or(-1);
+        // Nothing selected: the page opened on a zone or mark its lists lack, which stays.
+        r.m_nConnectionNodeFlag = form.mark.value_or(r.m_nConnectionNodeFlag);
+        r.m_nZoneToBeFlagged = form.zoneId.value_or(r.m_nZoneToBeFlagged);
     }
 
     // 3. Hazard.

@@ -13,6 +13,7 @@
 
 class CSpriteManager;
 class CZREvent;
+class CZRResult;
 class CZREventsData;
 
 namespace ostrel {
@@ -123,7 +124,15 @@ struct ResultPageForm {
     std::string points;
 };
 
-// The page as it opens over the working copy (no result: every group empty and unchecked).
+// Whether a result orders a squad: it names the squad by the two keys the game finds it by, an agency (9 none)
+// and a squad id (-1 none). The squad kind and template index only pick the combo's entry; a result that lacks
+// them (index -1) still orders its squad.
+bool HasSquadOrder(const CZRResult& result);
+
+// The page as it opens over the working copy (no result: every group empty and unchecked). With an order whose
+// agency no template has, the squad combo has no selection and a store keeps the result's own squad kind, index
+// and agency; the same holds for a flagged zone that is no longer in the list and a mark that is not one of the
+// two.
 ResultPageForm ResultPageOf(const CZREvent& event, const std::vector<SquadItem>& squads, const CZREventsData& data);
 // Whether a control of a group is enabled: its box checked (the cost edit with the AAR box), and the bomb edits
 // only while the hazard type is the bomb.

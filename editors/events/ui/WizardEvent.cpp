@@ -13,6 +13,7 @@
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -273,19 +274,29 @@ CPropertyPageEditResult::CPropertyPageEditResult(CZREvent& working, const CZREve
     : m_working(working), m_data(data), m_squads(SquadItems(sprites))
 {
     setTitle(QStringLiteral("Result"));
-    auto* grid = new QGridLayout(this);
-    grid->addWidget(Label("The six groups on this page can be edited, and you can include one of each group in a "
-                          "single Event. You cannot include more than one group in any single Event.",
-                          this),
-                    0, 0, 1, 2);
-    grid->addWidget(Label("Event:", this), 1, 0);
+    // Two columns of groups, each as tall as its own controls, so the sheet fits a 1024 x 720 screen area.
+    auto* page = new QVBoxLayout(this);
+    auto* intro = Label("The six groups on this page can be edited, and you can include one of each group in a "
+                        "single Event. You cannot include more than one group in any single Event.",
+                        this);
+    intro->setWordWrap(true);
+    page->addWidget(intro);
+    auto* eventRow = new QHBoxLayout();
+    eventRow->addWidget(Label("Event:", this));
     m_pEvent = Make<QLineEdit>(this, 1001);
     m_pEvent->setReadOnly(true);
-    grid->addWidget(m_pEvent, 1, 1);
+    eventRow->addWidget(m_pEvent, 1);
+    page->addLayout(eventRow);
+    auto* columns = new QHBoxLayout();
+    auto* left = new QVBoxLayout();
+    auto* right = new QVBoxLayout();
+    columns->addLayout(left, 1);
+    columns->addLayout(right, 1);
+    page->addLayout(columns);
 
-    auto group = [&](const char* title, int row, int column) {
+    auto group = [&](const char* title, QVBoxLayout* column) {
         auto* box = new QGroupBox(ToQString(title), this);
-        grid->addWidget(box, row, column);
+        column->addWidget(box);
         return new QGridLayout(box);
     };
     auto check = [&](QGridLayout* g, int id, const char* text) {
@@ -301,7 +312,7 @@ CPropertyPageEditResult::CPropertyPageEditResult(CZREvent& working, const CZREve
         g->addWidget(control, r, 1);
     };
 
-    QGridLayout* action = group("Action", 2, 0);
+    QGridLayout* action = group("Action", left);
     QWidget* a = action->parentWidget();
     m_pActionOn = check(action, 1135, "Assign action to squad");
     m_pSquad = Make<QComboBox>(a, 1138);
@@ -314,20 +325,33 @@ CPropertyPageEditResult::CPropertyPageEditResult(CZREvent& working, const CZREve
     row(action, "3. Specify x, y location:", m_pActionLocation);
     row(action, "", Label("(Step 3 is optional)", a));
 
-    QGridLayout* equip = group("Equipment", 2, 1);
-    m_pEquipOn = check(equip, 1126, "Equip Squads");
-    m_pEquip = Make<QListWidget>(equip->parentWidget(), 1054);
-    m_pEquip->setSelectionMode(QAbstractItemView::MultiSelection);
-    equip->addWidget(m_pEquip, 1, 0, 1, 2);
-
-    QGridLayout* zone = group("Zone", 3, 0);
+    QGridLayout* zone = group("Zone", left);
     m_pZoneOn = check(zone, 1140, "Flag tiles");
     m_pMark = Make<QComboBox>(zone->parentWidget(), 1141);
     row(zone, "Mark tiles as:", m_pMark);
     m_pZone = Make<QComboBox>(zone->parentWidget(), 1142);
     row(zone, "Pick a zone:", m_pZone);
 
-    QGridLayout* hazard = group("Hazard", 3, 1);
+    QGridLayout* aar = group("Score/AAR Event", left);
+    QWidget* s = aar->parentWidget();
+    m_pAarOn = check(aar, 1146, "AAR score and cost");
+    const int scoreIds[3] = {1006, 1007, 1010};
+    const char* scoreLabels[3] = {"Incident Management", "Public Safety", "Media"};
+    for (int i = 0; i < 3; ++i) {
+        m_apScores[static_cast<size_t>(i)] = Make<QLineEdit>(s, scoreIds[i]);
+        row(aar, scoreLabels[i], m_apScores[static_cast<size_t>(i)]);
+    }
+    m_pCost = Make<QLineEdit>(s, 1009);
+    row(aar, "Adjust Cost $", m_pCost);
+    left->addStretch(1);
+
+    QGridLayout* equip = group("Equipment", right);
+    m_pEquipOn = check(equip, 1126, "Equip Squads");
+    m_pEquip = Make<QListWidget>(equip->parentWidget(), 1054);
+    m_pEquip->setSelectionMode(QAbstractItemView::MultiSelection);
+    equip->addWidget(m_pEquip, 1, 0, 1, 2);
+
+    QGridLayout* hazard = group("Hazard", right);
     QWidget* h = hazard->parentWidget();
     m_pHazardOn = check(hazard, 1127, "Hazard at location");
     m_pHazardType = Make<QComboBox>(h, 1145);
@@ -340,28 +364,21 @@ CPropertyPageEditResult::CPropertyPageEditResult(CZREvent& working, const CZREve
     m_pHideHazard->setText(QStringLiteral("Hazard initially hidden"));
     hazard->addWidget(m_pHideHazard, hazard->rowCount(), 0, 1, 2);
     hazard->addWidget(Label("Game minutes until bomb explodes:", h), hazard->rowCount(), 0, 1, 2);
+    auto* bomb = new QHBoxLayout();
+    bomb->addWidget(Label("From:", h));
     m_pBombFrom = Make<QLineEdit>(h, 1011);
-    row(hazard, "From:", m_pBombFrom);
+    bomb->addWidget(m_pBombFrom);
+    bomb->addWidget(Label("To:", h));
     m_pBombTo = Make<QLineEdit>(h, 1012);
-    row(hazard, "To:", m_pBombTo);
+    bomb->addWidget(m_pBombTo);
+    hazard->addLayout(bomb, hazard->rowCount(), 0, 1, 2);
     connect(m_pHazardType, &QComboBox::activated, this, [this](int) { UpdateEnables(); });
 
-    QGridLayout* aar = group("Score/AAR Event", 4, 0);
-    QWidget* s = aar->parentWidget();
-    m_pAarOn = check(aar, 1146, "AAR score and cost");
-    const int scoreIds[3] = {1006, 1007, 1010};
-    const char* scoreLabels[3] = {"Incident Management", "Public Safety", "Media"};
-    for (int i = 0; i < 3; ++i) {
-        m_apScores[static_cast<size_t>(i)] = Make<QLineEdit>(s, scoreIds[i]);
-        row(aar, scoreLabels[i], m_apScores[static_cast<size_t>(i)]);
-    }
-    m_pCost = Make<QLineEdit>(s, 1009);
-    row(aar, "Adjust Cost $", m_pCost);
-
-    QGridLayout* points = group("Resource Points", 4, 1);
+    QGridLayout* points = group("Resource Points", right);
     m_pPointsOn = check(points, 1143, "Assign resource points");
     m_pPoints = Make<QLineEdit>(points->parentWidget(), 1137);
     row(points, "Points:", m_pPoints);
+    right->addStretch(1);
 }
 
 void CPropertyPageEditResult::OnInitDialog()
@@ -374,6 +391,8 @@ void CPropertyPageEditResult::OnInitDialog()
     FillItems(m_pHazardType, HazardTypeItems(), false);
     FillItems(m_pMagnitude, MagnitudeItems(), false);
     FillItems(m_pEquip, EquipAgencyItems(), false);
+    // The five agencies without a scroll bar or blank rows below them.
+    m_pEquip->setFixedHeight(m_pEquip->sizeHintForRow(0) * m_pEquip->count() + 2 * m_pEquip->frameWidth());
 
     m_form = ResultPageOf(m_working, m_squads, m_data);
     m_pActionOn->setChecked(m_form.actionOn);
@@ -385,10 +404,11 @@ void CPropertyPageEditResult::OnInitDialog()
     SetText(m_pActionLocation, m_form.actionLocation);
 
     m_pZoneOn->setChecked(m_form.zoneOn);
-    SetCurSel(m_pMark, 0);
+    // A flagged zone or mark the lists lack shows no selection (and stays as it is).
+    SetCurSel(m_pMark, m_form.zoneOn && !m_form.mark ? -1 : 0);
     if (m_form.mark)
         SelectItemData(m_pMark, *m_form.mark);
-    SetCurSel(m_pZone, 0);
+    SetCurSel(m_pZone, m_form.zoneOn && !m_form.zoneId ? -1 : 0);
     if (m_form.zoneId)
         SelectItemData(m_pZone, *m_form.zoneId);
 

@@ -232,6 +232,41 @@ TEST_F(EventsDataTest, NextZoneIdFollowsTheLargestLoaded)
     EXPECT_EQ(CTacticalMapZone::m_nZoneIDsource, 1);
 }
 
+TEST_F(EventsDataTest, StoredIdCountersBelowTheIdsAreRaisedPastThem)
+{
+    const struct {
+        std::vector<int32_t> events;
+        std::vector<std::pair<uint32_t, int32_t>> triggers; // key, own id
+        int32_t storedEvent, storedTrigger;
+        int32_t event, trigger; // the counters after the load
+    } cases[] = {
+        {{1, 4}, {{2, 2}, {6, 5}}, 1, 1, 5, 7},     // below: a new event would share id 1, a new trigger key 2
+        {{1, 4}, {{2, 2}, {6, 5}}, 20, 30, 20, 30}, // past every id: kept
+        {{-1}, {{3, -1}}, 0, 0, 0, 4},              // id -1 is none; a key counts
+    };
+    for (const auto& c : cases) {
+        CZREventsData data;
+        for (int32_t id : c.events) {
+            auto* event = new CZREvent();
+            event->m_nUniqueID = id;
+            data.m_lstEvents.push_back(event);
+        }
+        for (const auto& [key, id] : c.triggers) {
+            auto* trigger = new CZRArgument();
+            trigger->m_nUniqueID = id;
+            data.m_mapArguments[key] = trigger;
+        }
+        CZREvent::m_nEventIDsource = c.storedEvent;
+        CZRArgument::m_nArgIDsource = c.storedTrigger;
+        const std::string bytes = Store(&data);
+        CZREvent::m_nEventIDsource = CZRArgument::m_nArgIDsource = 99;
+        auto loaded = Load<CZREventsData>(bytes);
+        ASSERT_FALSE(loaded.failed) << loaded.reason;
+        EXPECT_EQ(CZREvent::m_nEventIDsource, c.event) << c.storedEvent;
+        EXPECT_EQ(CZRArgument::m_nArgIDsource, c.trigger) << c.storedTrigger;
+    }
+}
+
 TEST_F(EventsDataTest, NullRecordsAndRepeatedKeysAreSkippedAndReported)
 {
     ByteWriter w;

@@ -74,7 +74,11 @@ TEST_F(OstrelModel, MergeShiftsImportedIdsPastTheCurrentOnes)
     CZREventsData imported;
     AddZone(imported, 1, "Dock");
     AddTrigger(imported, 2, "Dock busy", {LocationCondition(1), EventCondition(3, true)});
-    AddEvent(imported, 3, "Alarm", {2});
+    AddEvent(imported, 3, "Alarm", {2})->m_pResult = new CZRResult(); // flags no zone
+    CZREvent* flag = AddEvent(imported, 0, "Flag dock", {2});
+    flag->m_pResult = new CZRResult();
+    flag->m_pResult->m_nConnectionNodeFlag = 0x20;
+    flag->m_pResult->m_nZoneToBeFlagged = 1;
     CZREvent::m_nEventIDsource = 4;
     CZRArgument::m_nArgIDsource = 3;
     CTacticalMapZone::m_nZoneIDsource = 2;
@@ -87,6 +91,11 @@ TEST_F(OstrelModel, MergeShiftsImportedIdsPastTheCurrentOnes)
     ASSERT_NE(alarm, nullptr);
     EXPECT_EQ(alarm->m_strEventName, "Alarm - [[1010]]");
     EXPECT_EQ(alarm->m_vTrigger, (std::vector<uint32_t>{1006}));
+    EXPECT_EQ(alarm->m_pResult->m_nZoneToBeFlagged, -1);
+    // The "Flag tiles" result follows its zone, as the location condition does.
+    const CZREvent* flagged = EventById(current, 1007);
+    ASSERT_NE(flagged, nullptr);
+    EXPECT_EQ(flagged->m_pResult->m_nZoneToBeFlagged, 1006);
     ASSERT_EQ(current.m_mapArguments.count(1006), 1u);
     const CZRArgument* trigger = current.m_mapArguments[1006];
     EXPECT_EQ(trigger->m_nUniqueID, 1006);

@@ -20,6 +20,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QWizard>
 #include <QtTest/QTest>
 
 #include <gtest/gtest.h>
@@ -279,6 +280,50 @@ TEST_F(Ostrel, CopiesAndDeletesEventsAndDeletesTriggers)
     EXPECT_EQ(Data().m_mapArguments.count(id), 0u);
     for (const CZREvent* e : Data().m_lstEvents)
         EXPECT_EQ(std::count(e->m_vTrigger.begin(), e->m_vTrigger.end(), id), 0);
+}
+
+// Every demo event opened in the wizard and finished unchanged (Next, Finish; Finish alone for the end event)
+// leaves the saved file byte for byte as it was: no result group is dropped, the squad orders included.
+TEST_F(Ostrel, ReEditingEveryDemoEventChangesNothing)
+{
+    Start("reedit");
+    CScriptedPrompts prompts;
+    OpenMillbrook(prompts);
+    const std::string path = m_folder + "/Millbrook.zre";
+    const std::string before = ReadAll(path);
+    std::vector<std::string> names;
+    for (const CZREvent* e : Data().m_lstEvents)
+        names.push_back(e->m_strEventName);
+    ASSERT_GE(names.size(), 10u);
+
+    CModalAnswers answers;
+    for (const std::string& name : names) {
+        const CZREvent* event = EventByName(Data(), name);
+        ASSERT_TRUE(event && event->m_pResult) << name;
+        const CZRResult was = *event->m_pResult;
+        const bool defined = Select(IDC_EVENTS_DEFINED, name);
+        ASSERT_TRUE(defined || Select(IDC_EVENTS_PARTIAL, name)) << name;
+        answers.Then([&](QDialog& d) {
+            auto& wizard = static_cast<QWizard&>(d);
+            if (!event->m_bIsEndEvent) {
+                QWizardPage* first = wizard.currentPage();
+                wizard.button(QWizard::NextButton)->click();
+                ASSERT_NE(wizard.currentPage(), first) << name;
+            }
+            wizard.button(QWizard::FinishButton)->click();
+        });
+        Click(defined ? IDC_DEFINED_EDIT : IDC_PARTIAL_EDIT);
+        const CZRResult& now = *EventByName(Data(), name)->m_pResult;
+        EXPECT_EQ(now.m_nSquadKind, was.m_nSquadKind) << name;
+        EXPECT_EQ(now.m_nSquadType, was.m_nSquadType) << name;
+        EXPECT_EQ(now.m_nSquadAgency, was.m_nSquadAgency) << name;
+        EXPECT_EQ(now.m_nSquadID, was.m_nSquadID) << name;
+        EXPECT_EQ(now.m_nOrderID, was.m_nOrderID) << name;
+        EXPECT_EQ(now.m_nZoneToBeFlagged, was.m_nZoneToBeFlagged) << name;
+    }
+    EXPECT_TRUE(m_pDocument->IsModified());
+    Menu("&File", "&Save");
+    EXPECT_EQ(ReadAll(path), before);
 }
 
 TEST_F(Ostrel, ImportMergesASecondFile)

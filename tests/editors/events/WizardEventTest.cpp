@@ -126,6 +126,29 @@ TEST_F(OstrelWizard, CreatesAnEventWithASpillAnAAREntryAndResourcePoints)
     EXPECT_EQ(r.m_nZoneToBeFlagged, -1);
 }
 
+// On a 1366 x 768 screen the sheet must leave Finish and Cancel on the screen: the result page fits 1024 x 720.
+TEST_F(OstrelWizard, TheResultPageFitsA1024By720Area)
+{
+    CModalAnswers answers;
+    answers.Then([&](QDialog& d) {
+        Edit(*Page(d), 1001)->setText("Fits");
+        Press(d, QWizard::NextButton);
+        auto& wizard = static_cast<QWizard&>(d);
+        ASSERT_NE(GetDlgItem<QCheckBox>(Page(d), 1135), nullptr); // the result page
+        for (const QSize size : {d.size(), d.sizeHint(), d.minimumSizeHint()}) {
+            EXPECT_LE(size.width(), 1024);
+            EXPECT_LE(size.height(), 720);
+        }
+        for (QWizard::WizardButton which : {QWizard::FinishButton, QWizard::CancelButton}) {
+            QAbstractButton* button = wizard.button(which);
+            EXPECT_TRUE(button->isVisible());
+            EXPECT_TRUE(d.rect().contains(QRect(button->mapTo(&d, QPoint(0, 0)), button->size())));
+        }
+        Press(d, QWizard::CancelButton);
+    });
+    RunEventWizard(Doc(), nullptr, "Create New Event", nullptr);
+}
+
 TEST_F(OstrelWizard, EditingAnExistingEventChangesItOnlyOnFinish)
 {
     CScriptedPrompts prompts;

@@ -209,6 +209,50 @@ TEST_F(OstrelModelWizard, TheResultGroupsStoreInOrderAndStopAtTheFirstRefusal)
     EXPECT_EQ(error->field, 1008);
 }
 
+// A squad order is marked by the agency and squad id the game finds the squad by; the template index only picks
+// the combo's entry. Opened and stored untouched, every order and flagged zone stays as it was.
+TEST_F(OstrelModelWizard, OrdersAndFlaggedZonesSurviveAnUntouchedStore)
+{
+    const std::vector<SquadItem> items{{"Patrol", 1, 0, 0, 0}, {"Patrol car", 4, 0, 0, 0}, {"Suspect", 1, 1, 6, 0}};
+    const struct {
+        int32_t kind, index, agency, id;
+        int item; // the combo's entry, -1 none
+    } cases[] = {
+        {1, 1, 6, 1, 2},   // the template named
+        {1, -1, 6, 1, 2},  // no template index: the first of the agency
+        {4, -1, 0, 3, 1},  // ... of the same kind
+        {1, -1, 7, 2, -1}, // an agency no template has: no entry, kept as it is
+    };
+    for (const auto& c : cases) {
+        CZREvent working(false);
+        working.m_pResult = new CZRResult();
+        CZRResult& r = *working.m_pResult;
+        r.m_nSquadKind = c.kind;
+        r.m_nSquadType = c.index;
+        r.m_nSquadAgency = c.agency;
+        r.m_nSquadID = c.id;
+        r.m_nOrderID = 3;
+        r.m_nOrderX = 40;
+        r.m_nOrderY = 50;
+        r.m_nConnectionNodeFlag = 0x60; // both marks, and a zone the list lacks
+        r.m_nZoneToBeFlagged = 77;
+        const ResultPageForm form = ResultPageOf(working, items, data);
+        EXPECT_TRUE(form.actionOn) << c.agency;
+        EXPECT_EQ(form.squad, c.item) << c.agency;
+        EXPECT_TRUE(form.zoneOn);
+        ASSERT_FALSE(StoreResultPage(form, items, working));
+        EXPECT_EQ(r.m_nSquadKind, c.item < 0 ? c.kind : items[static_cast<size_t>(c.item)].kind);
+        EXPECT_EQ(r.m_nSquadType, c.item < 0 ? c.index : items[static_cast<size_t>(c.item)].index);
+        EXPECT_EQ(r.m_nSquadAgency, c.agency);
+        EXPECT_EQ(r.m_nSquadID, c.id);
+        EXPECT_EQ(r.m_nOrderID, 3);
+        EXPECT_EQ(r.m_nOrderX, 40);
+        EXPECT_EQ(r.m_nOrderY, 50);
+        EXPECT_EQ(r.m_nConnectionNodeFlag, 0x60);
+        EXPECT_EQ(r.m_nZoneToBeFlagged, 77);
+    }
+}
+
 TEST_F(OstrelModelWizard, SpillAARAndResourcePointsRoundTripThroughThePage)
 {
     CZREvent working(false);
