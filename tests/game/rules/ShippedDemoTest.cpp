@@ -6,7 +6,9 @@
 #include "core/world/UnitTaskRecord.h"
 #include "game/rules/RulesGame.h"
 #include "game/rules/TimeHHMM.h"
+#include "game/screens/boxes/Boxes.h"
 #include "game/screens/eoc/EOC.h"
+#include "game/screens/hud/HUD.h"
 #include "game/screens/iap/IAP_PhaseIF.h"
 #include "game/screens/lobby/MPlayIF.h"
 #include "game/screens/role/RoleIF.h"
@@ -239,6 +241,14 @@ TEST_F(ShippedDemoTest, EveryListFileReadsTheValuesItsRowsCarryByName)
     EXPECT_FLOAT_EQ(eoc.Factors(1, staging)[0],
                     Number(data / "Unit_Factors.csv", 1, "Staging Area Manager", 3) / 100.0); // percent
 
+    // The unit's description number picks its text of "IAP Screen Info.txt"; the template's info number its
+    // entry of "Info.txt".
+    const int description = eoc.Unit(1, staging).nDescription;
+    ASSERT_TRUE(game.m_pHUD && description >= 1 && description <= static_cast<int>(game.m_pHUD->m_aUnitTexts.size()));
+    EXPECT_EQ(game.m_pHUD->m_aUnitTexts[static_cast<size_t>(description - 1)].rfind("Staging Area Manager", 0), 0u);
+    game.m_pInfoBox->ShowInfo(static_cast<int>(Number(data / "ZR_Unit-Task_List.csv", 2, "Patrol Officers", 13)));
+    EXPECT_EQ(game.m_pInfoBox->m_strTitle, "Patrol Officers");
+
     const CIncidentParams& params = game.m_pIncidentWorld->GetParameters();
     EXPECT_EQ(params.nFireBatchSize, Number(data / "Incident_Parameters.csv", 0, "Fire batch size", 2));
     EXPECT_EQ(params.anSpread[0], Number(data / "Incident_Parameters.csv", 0, "Spread chance", 2));
@@ -246,6 +256,9 @@ TEST_F(ShippedDemoTest, EveryListFileReadsTheValuesItsRowsCarryByName)
     const CScoring& scoring = game.m_pRules->m_scoring;
     EXPECT_FLOAT_EQ(scoring.GetScoreRule(0), Number(data / "Score_Rules.csv", 0, "Base cost", 4));
     EXPECT_FLOAT_EQ(scoring.GetScoreRule(1), Number(data / "Score_Rules.csv", 2, "Responder lost", 4));
+
+    game.LoadSettings();
+    EXPECT_EQ("Name: " + game.m_strPlayerName, CsvRows(data / "ZR.ini").at(0).at(0));
 
     CMultiplayerMenuData lobby;
     ASSERT_TRUE(lobby.Load(data.string(), "Multiplayer_Menu_Data.csv"));
