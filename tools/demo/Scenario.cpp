@@ -204,7 +204,10 @@ std::unique_ptr<CScenarioData> MakeMillbrookScenario(const TownPlan& plan, const
     scenario->m_nPredictedScore = 70;
     scenario->m_nPredictedCost = 45000;
     const int32_t scoreBreaks[3] = {80, 60, 40};
-    const int32_t costBreaks[3] = {35000, 50000, 70000};
+    // A cost at or above the first break takes the first text, one at or above the second the next, a lower one
+    // the last: the costly response comes first and the lean one last. The third break repeats the second, as
+    // the scenario editor writes it.
+    const int32_t costBreaks[3] = {60000, 35000, 35000};
     for (int i = 0; i < 3; ++i) {
         scenario->m_anScoreBreaks[i] = scoreBreaks[i];
         scenario->m_anCostBreaks[i] = costBreaks[i];
@@ -212,9 +215,10 @@ std::unique_ptr<CScenarioData> MakeMillbrookScenario(const TownPlan& plan, const
     scenario->m_vScoreMessages = {"Above average: a well-run incident - command early, school protected, fire held.",
                                   "Average: the incident was handled, with some delays.",
                                   "Below average: review the first twenty minutes of the response."};
-    scenario->m_vCostMessages = {"Above average: a lean response for an incident of this size.",
-                                 "Average: costs in line with a warehouse fire of this kind.",
-                                 "Below average: too many resources were held on scene too long."};
+    scenario->m_vCostMessages = {
+        "Costs ran well over the prediction: too many resources were held on scene too long.",
+        "Costs were in line with a warehouse fire of this kind.",
+        "A lean response: costs stayed well under the prediction for an incident of this size."};
     scenario->CreateEventsData();
     CZREventsData& data = *scenario->m_pEvents;
     data.m_strOriginalScenarioTitle = scenario->m_szTitle;

@@ -1,12 +1,14 @@
 // The scores and lists of the demo folder the build makes: a scenario played on it reaches "Score-Log.txt" line
 // by line, and every list file reads, through the game's own readers, the values its rows carry by name.
 #include "core/world/Map2DLinked.h"
+#include "core/world/ScenarioData.h"
 #include "core/world/Sprite.h"
 #include "core/world/SpriteManager.h"
 #include "core/world/UnitTaskRecord.h"
 #include "game/rules/RulesGame.h"
 #include "game/rules/TimeHHMM.h"
 #include "game/screens/boxes/Boxes.h"
+#include "game/screens/debrief/DeBriefText.h"
 #include "game/screens/eoc/EOC.h"
 #include "game/screens/hud/HUD.h"
 #include "game/screens/iap/IAP_PhaseIF.h"
@@ -301,6 +303,28 @@ TEST_F(ShippedDemoTest, EveryListFileReadsTheValuesItsRowsCarryByName)
         EXPECT_EQ(LogPoints(log, c.label, c.occurrence).second, static_cast<int>(possible)) << c.label << c.occurrence;
     }
     EXPECT_EQ(Reported(), std::vector<std::string>{});
+}
+
+TEST_F(ShippedDemoTest, TheDeBriefingPraisesALowCostAndFaultsAHighOne)
+{
+    const CScenarioData& scenario = *Game().m_pScenario;
+    ASSERT_EQ(scenario.m_nPredictedCost, 45000);
+    const struct {
+        int32_t cost;
+        const char* remark;
+    } cases[] = {
+        {6, "A lean response"}, {30000, "A lean response"}, {45000, "in line"}, {132676, "too many resources"}};
+    for (const auto& c : cases) {
+        CDeBriefText text;
+        text.Build(scenario, 70, c.cost);
+        std::string all;
+        for (const std::string& line : text.m_aLines)
+            all += line + "\n";
+        EXPECT_NE(all.find(c.remark), std::string::npos) << c.cost << ":\n" << all;
+        if (c.cost > scenario.m_nPredictedCost) {
+            EXPECT_EQ(all.find("lean"), std::string::npos) << c.cost;
+        }
+    }
 }
 
 } // namespace
