@@ -177,15 +177,19 @@ int Squad(const SquadIds& squads, const std::string& key)
     return it == squads.end() ? -1 : it->second;
 }
 
+// Paragraphs are set apart by an empty line. The briefing ends a wrapped line at a line break only when a blank
+// of the next paragraph falls within the same 67 characters, so each paragraph's last line is kept short.
 const char* kDescription =
-    "At 09:25 the Millbrook dispatcher took a 911 call from the Brennan Chemical Supply warehouse on Depot Road: "
-    "smoke is pouring from the storage racks and the sprinklers have not started. The warehouse stands in a fenced "
-    "yard beside the rail line, with a siding, a loading dock and a small tank farm of sodium hypochlorite. Staff "
-    "are still inside.\n"
-    "Millbrook Elementary is in session 300 metres down the lane to the south-east, downwind of the site. Depot Road "
-    "and Main Street carry the town's gas and water mains, and an overhead line feeds the yard.\n"
-    "One police patrol is on Main Street north of the rail crossing. Set up command, stage your resources at the "
-    "Town Hall car park, protect the school, and bring the fire and any spill under control.";
+    "At 09:25 Millbrook dispatch took a 911 call from the Brennan Chemical Supply warehouse on Depot Road: smoke is "
+    "pouring from the storage racks and the sprinklers have not started. Staff are still inside. The fenced yard "
+    "lies beside the rail line, with a siding, a loading dock and a tank farm of sodium hypochlorite.\n\n"
+    "Millbrook Elementary is in session down the lane to the south-east, downwind of the site. Gas and water mains "
+    "run under Depot Road and Main Street; a power line feeds the yard.\n\n"
+    "Your one police patrol has just pulled up at the yard fence. Call more responders from their stations on the "
+    "area map: press AREA below the map, right-click a station and choose what to send. Set up command, stage "
+    "resources at the Town Hall car park, protect the school, and bring the fire and any spill under control.\n\n"
+    "The exercise runs to 10:05 but does not end by itself. When you are done, choose COMMAND > End Scenario: the "
+    "scores and the de-briefing follow.";
 
 } // namespace
 
@@ -382,8 +386,11 @@ std::unique_ptr<CScenarioData> MakeMillbrookScenario(const TownPlan& plan, const
     Review(*news.m_pResult, 0, 0, -2, 0);
 
     const uint32_t end = s.Trigger("End of exercise", {TimeAtLeast(1005)});
-    CZREvent& endex = s.Event("End of exercise", "End of exercise",
-                              "The exercise is over. Hold your positions for the de-briefing.", kEveryone, {end});
+    CZREvent& endex =
+        s.Event("End of exercise", "End of exercise",
+                "The exercise time is up. The clock runs on until you choose COMMAND > End Scenario for your "
+                "scores and the de-briefing.",
+                kEveryone, {end});
     endex.m_bIsEndEvent = true;
     Review(*endex.m_pResult, 0, 0, 0, 0);
     return scenario;

@@ -8,6 +8,8 @@
 #include "game/rules/RulesGame.h"
 #include "game/rules/TimeHHMM.h"
 #include "game/screens/boxes/Boxes.h"
+#include "game/screens/briefing/BriefingIF.h"
+#include "game/screens/lobby/MPlayIF.h"
 #include "game/screens/debrief/DeBriefText.h"
 #include "game/screens/eoc/EOC.h"
 #include "game/screens/hud/HUD.h"
@@ -17,8 +19,11 @@
 #include "game/sim/IncidentWorld.h"
 #include "game/sim/SquadTypes.h"
 #include "tests/game/app/DemoGame.h"
+#include "tests/support/DisplayFixtures.h"
+#include "core/display/CDisplay.h"
 #include "tools/demo/TownPlan.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -118,11 +123,16 @@ public:
         }
         ASSERT_TRUE(Game().m_uMode & kModeDebrief);
     }
-    CSquad* SquadNear(int kind, int x, int y)
+    // The squad the demo places first under a template name, where the plan puts it.
+    CSquad* Placed(const std::string& name)
     {
-        for (CSquad* s : Game().m_pSquadGame->Scenario()->Units())
-            if (s->AgencyKind() == kind && std::abs(s->m_fX - x) < 48 && std::abs(s->m_fY - y) < 48)
-                return s;
+        for (const demo::SpritePlace& p : m_plan.sprites) {
+            if (p.templateName != name)
+                continue;
+            for (CSquad* s : Game().m_pSquadGame->Scenario()->Units())
+                if (std::abs(s->m_fX - p.x) < 16 && std::abs(s->m_fY - p.y) < 16)
+                    return s;
+        }
         return nullptr;
     }
     void ClickEoc(const RECT& r)
@@ -133,6 +143,7 @@ public:
     }
     std::string ScoreLog() { return ReadFileText(m_dir / "Score-Log.txt"); }
     std::unique_ptr<platform::ManualClock> m_clock;
+    const demo::TownPlan m_plan = demo::MakeMillbrookPlan();
     std::vector<std::string> Reported()
     {
         std::vector<std::string> reports;
@@ -144,16 +155,15 @@ public:
 
 TEST_F(ShippedDemoTest, ACommandPostADeadCivilianAndAnExplosionEachScoreInTheirOwnLine)
 {
-    const demo::TownPlan plan = demo::MakeMillbrookPlan();
-    const demo::NamedRect& carPark = plan.zones.at(3);
+    const demo::NamedRect& carPark = m_plan.zones.at(3);
     ASSERT_EQ(carPark.name, "Town Hall car park");
     const int px = (carPark.left + carPark.right) / 2, py = (carPark.top + carPark.bottom) / 2;
 
     // The patrol drives to the yard gate; the first unit on scene brings Command its first Resource Points.
-    const demo::NamedRect& site = plan.zones.at(0);
-    CSquad* patrol = SquadNear(0, demo::CellCentre(25), demo::CellCentre(21));
+    const demo::NamedRect& site = m_plan.zones.at(0);
+    CSquad* patrol = Placed("Patrol Officers");
     ASSERT_NE(patrol, nullptr);
-    patrol->GiveOrder(0, kActMove, site.left + 48, (site.top + site.bottom) / 2, 0x1, nullptr);
+    patrol->GiveOrder(0, kActMove, site.left + 48, site.top + 48, 0x1, nullptr);
     const CEOCSection& command = Game().m_pEOCUnitData->m_aSections[0];
     for (int minute = 0; minute < 10 && command.fResourcePoints < 10.0f; ++minute)
         Minutes(1);
@@ -181,11 +191,11 @@ TEST_F(ShippedDemoTest, ACommandPostADeadCivilianAndAnExplosionEachScoreInTheirO
     EXPECT_EQ(Game().m_nInputState, 0);
 
     // A passer-by dies and the dumpster in the yard goes up, by the scenario-making orders.
-    CSquad* passerby = SquadNear(5, demo::CellCentre(30), demo::CellCentre(42));
+    CSquad* passerby = Placed("Passers-by");
     ASSERT_NE(passerby, nullptr);
     passerby->GiveOrder(0, kActSetKilled, static_cast<int>(passerby->m_fX), static_cast<int>(passerby->m_fY), 0x1,
                         nullptr);
-    CSquad* suspect = SquadNear(6, demo::CellCentre(76), demo::CellCentre(21));
+    CSquad* suspect = Placed("Arson Suspect");
     ASSERT_NE(suspect, nullptr);
     suspect->GiveOrder(0, kActExplode, static_cast<int>(suspect->m_fX), static_cast<int>(suspect->m_fY), 0x1, nullptr);
     Minutes(2);
@@ -325,6 +335,58 @@ TEST_F(ShippedDemoTest, TheDeBriefingPraisesALowCostAndFaultsAHighOne)
             EXPECT_EQ(all.find("lean"), std::string::npos) << c.cost;
         }
     }
+}
+
+// The game's first view of play opens at the map's top left corner: there the demo shows its patrol and the fire.
+TEST_F(ShippedDemoTest, TheFirstViewOfPlayShowsThePatrolAndTheFire)
+{
+    const RECT view = Game().m_pSquadGame->m_rcView;
+    ASSERT_EQ(view.left, 0);
+    ASSERT_EQ(view.top, 0);
+    auto inView = [&view](int x, int y) { return x > view.left && x < view.right && y > view.top && y < view.bottom; };
+    for (const char* name : {"Patrol Officers", "Patrol Car"}) {
+        bool seen = false;
+        for (const demo::SpritePlace& p : m_plan.sprites)
+            seen = seen || (p.templateName == name && inView(p.x, p.y));
+        EXPECT_TRUE(seen) << name;
+    }
+    const auto [fx, fy] = m_plan.points.at("fire");
+    EXPECT_TRUE(inView(fx, fy));
+    // The fire of the first event is burning there when the first frame is drawn.
+    for (int i = 0; i < 10; ++i) {
+        m_clock->Advance(40);
+        Game().Tick();
+    }
+    EXPECT_TRUE(World().FireAt(World().TileAt(fx, fy)));
+    Game().Draw();
+    ASSERT_EQ(Game().m_pDisplay->Present(), DD_OK);
+    EXPECT_TRUE(fixtures::SaveSurfaceBmp(*Game().m_pDisplay->GetPrimary()->GetPixels(), "first_view_screenshot.bmp"));
+}
+
+// The briefing tells a newcomer how to call responders and how to end, on one page of its panel.
+class ShippedBriefingTest : public demo_game::DemoFolderTest {};
+
+TEST_F(ShippedBriefingTest, TheBriefingSaysHowToCallRespondersAndHowToEnd)
+{
+    CGame& game = m_run->Game();
+    g_pGame = &game;
+    ASSERT_TRUE(game.LoadFrontEnd());
+    game.m_uMode = (game.m_uMode & ~kModeTitle) | kModeLobby;
+    game.m_pLobby->m_strChosenName = "Millbrook.zri";
+    ASSERT_TRUE(game.StartOrJoinGame());
+    ASSERT_TRUE(game.m_pBriefing->m_bShown);
+    const CBriefingText& text = *game.m_pBriefingText;
+    std::string page = text.GetPage();
+    std::replace(page.begin(), page.end(), '\n', ' ');
+    for (const char* say :
+         {"stations on the", "press AREA below the map", "COMMAND > End Scenario", "does not end by itself"})
+        EXPECT_NE(page.find(say), std::string::npos) << say << " in\n" << page;
+    // Every line on the first page: nothing to scroll for.
+    EXPECT_LE(text.m_nLineCount, 27);
+    game.Draw();
+    ASSERT_EQ(game.m_pDisplay->Present(), DD_OK);
+    EXPECT_TRUE(fixtures::SaveSurfaceBmp(*game.m_pDisplay->GetPrimary()->GetPixels(), "briefing_screenshot.bmp"));
+    g_pGame = nullptr;
 }
 
 } // namespace
