@@ -159,7 +159,7 @@ TEST_F(ShippedDemoTest, ACommandPostADeadCivilianAndAnExplosionEachScoreInTheirO
     ASSERT_EQ(carPark.name, "Town Hall car park");
     const int px = (carPark.left + carPark.right) / 2, py = (carPark.top + carPark.bottom) / 2;
 
-    // The patrol drives to the yard gate; the first unit on scene brings Command its first Resource Points.
+    // The patrol walks into the yard; the first unit on scene brings Command its first Resource Points.
     const demo::NamedRect& site = m_plan.zones.at(0);
     CSquad* patrol = Placed("Patrol Officers");
     ASSERT_NE(patrol, nullptr);
@@ -190,7 +190,7 @@ TEST_F(ShippedDemoTest, ACommandPostADeadCivilianAndAnExplosionEachScoreInTheirO
     Game().OnMouse(0x201, 1, static_cast<int32_t>((static_cast<uint32_t>(sy) << 16) | static_cast<uint32_t>(sx)), 1);
     EXPECT_EQ(Game().m_nInputState, 0);
 
-    // A passer-by dies and the dumpster in the yard goes up, by the scenario-making orders.
+    // A passer-by dies and a blast goes off where the suspect stands, by the scenario-making orders.
     CSquad* passerby = Placed("Passers-by");
     ASSERT_NE(passerby, nullptr);
     passerby->GiveOrder(0, kActSetKilled, static_cast<int>(passerby->m_fX), static_cast<int>(passerby->m_fY), 0x1,
