@@ -1,5 +1,10 @@
 // End-of-scenario scoring: the scenario's " Scores.csv" read in order, the categories and totals, and the text
 // of "Score-Log.txt".
+//
+// The table is read row by row in a fixed order. A block of unit or facility rows ends with the row whose name
+// column is empty, and the next block starts on the line after it. One free line (a heading) follows the
+// Demobilization row, the Debris Cleared row and the Threats Subdued row. Every category row must carry its
+// own name: a table whose rows stand elsewhere is reported once as damaged and read no further.
 #include "core/world/ICSNames.h"
 #include "game/rules/CsvText.h"
 #include "game/rules/Scoring.h"
@@ -69,6 +74,14 @@ __attribute__((format(printf, 2, 3))) void Append(std::string& text, const char*
         text.append(buffer, std::min(static_cast<size_t>(length), sizeof buffer - 1));
 }
 
+// A name as the table writes it: surrounding blanks are not part of it.
+std::string Trimmed(const std::string& text)
+{
+    const size_t first = text.find_first_not_of(" \t");
+    const size_t last = text.find_last_not_of(" \t");
+    return first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
+}
+
 // One row of a category: max points, allowance (or deadline) and rate.
 struct CRow {
     float fMax = 0.0f;
@@ -92,10 +105,15 @@ private:
     IScoringHost& Host() { return m_scoring.m_pHost ? *m_scoring.m_pHost : m_default; }
     int32_t Stat(EScoreStat stat) const { return m_scoring.m_anStats[stat]; }
 
-    // The next line's fields (empty ones at the end of the table).
+    // The next line's fields (empty ones at the end of the table, or once the table is found damaged).
     CFields NextRow();
+    // The next row, which must be the category `name` (its name in `column`); a row of another name reports
+    // the table as damaged and reads as empty, as does every row after it.
+    CFields CategoryRow(const char* name, size_t column);
     // A category's row by position: name in column 2 or 3, max in column 4, allowance 6, rate 7.
-    CRow ReadRow();
+    CRow ReadRow(const char* name);
+    // The free line after some categories.
+    void SkipLine();
     // The row's numbers within their ranges (one report for each damaged value); absent ones read as 0.
     float Max(const CFields& fields);
     int32_t Allowance(const CFields& fields, const char* name);
@@ -116,18 +134,44 @@ private:
     CListRange m_range;
     IScoringHost m_default;
     std::string m_log;
+    bool m_bDamaged = false;
 };
 
 CFields CScoreWriter::NextRow()
 {
     std::string line;
-    m_lines.Next(line);
+    if (!m_bDamaged)
+        m_lines.Next(line);
     return CFields(line);
 }
 
-CRow CScoreWriter::ReadRow()
+CFields CScoreWriter::CategoryRow(const char* name, size_t column)
 {
-    const CFields fields = NextRow();
+    if (m_bDamaged)
+        return CFields("");
+    const bool atEnd = m_lines.AtEnd();
+    CFields fields = NextRow();
+    const std::string found = Trimmed(fields.Text(column));
+    if (strcasecmp(found.c_str(), name) == 0)
+        return fields;
+    m_bDamaged = true;
+    const std::string what = atEnd           ? "the table ends before \"" + std::string(name) + "\""
+                             : found.empty() ? "an empty name stands where \"" + std::string(name) + "\" belongs"
+                                             : "\"" + found + "\" stands where \"" + name + "\" belongs";
+    m_range.Refuse(m_lines.Line() + (atEnd ? 1 : 0), "Category",
+                   what + "; this row and the rest of the table score nothing");
+    return CFields("");
+}
+
+void CScoreWriter::SkipLine()
+{
+    if (!m_bDamaged)
+        m_lines.Skip();
+}
+
+CRow CScoreWriter::ReadRow(const char* name)
+{
+    const CFields fields = CategoryRow(name, 2);
     CRow row;
     row.fMax = Max(fields);
     row.nAllowance = Allowance(fields, "Allowance");
@@ -178,10 +222,8 @@ void CScoreWriter::ReadUnits()
         const CFields fields(line);
         if (!fields.Empty(1))
             section = LookupName(g_mapSectionIndex, fields.Text(1));
-        if (fields.Empty(2)) {
-            m_lines.Skip();
-            return;
-        }
+        if (fields.Empty(2))
+            return; // the end row; the next block starts on the next line
         const std::string& name = fields.Text(2);
         const float max = Max(fields);
         const ICSNameMap* table = UnitTable(section);
@@ -208,12 +250,10 @@ void CScoreWriter::ReadUnits()
 void CScoreWriter::ReadFacilities(EScoreTotal total)
 {
     std::string line;
-    while (m_lines.Next(line)) {
+    while (!m_bDamaged && m_lines.Next(line)) {
         const CFields fields(line);
-        if (fields.Empty(2)) {
-            m_lines.Skip();
-            return;
-        }
+        if (fields.Empty(2))
+            return; // the end row
         const float max = Max(fields);
         const int32_t facility = LookupName(g_mapFacilityIndex, fields.Text(2));
         const int32_t deadline = Allowance(fields, "Deadline");
@@ -306,7 +346,7 @@ std::string CScoreWriter::Run(const std::string& tablePath)
     ReadFacilities(kScoreCommandFacilities);
 
     // IAP: whole half-hours since the start; before the first one the plan cannot have been missed.
-    const CFields iap = NextRow();
+    const CFields iap = CategoryRow("IAP", 1);
     const float iapMax = Max(iap);
     const float iapTarget = Rate(iap, 5, "Target");
     const int32_t halfHours = MinutesBetween(s.m_nStartTime, s.m_nCurrentTime) / 30;
@@ -317,9 +357,8 @@ std::string CScoreWriter::Run(const std::string& tablePath)
     }
     SetCategory(kScoreIAP, iapMax, iapAward);
 
-    const float demobMax = Max(NextRow());
-    m_lines.Skip();
-    m_lines.Skip();
+    const float demobMax = Max(CategoryRow("Demobilization", 1));
+    SkipLine();
     const int64_t called = Stat(kStatAreaSquadsCalled);
     const int64_t notReturned = Stat(kStatAreaSquadsNotReturned);
     SetCategory(kScoreDemobilization, demobMax,
@@ -327,33 +366,34 @@ std::string CScoreWriter::Run(const std::string& tablePath)
                                                 static_cast<double>(called))
                            : demobMax);
 
-    Decay(kScoreFireContainment, ReadRow(), Stat(kStatFireTiles));
-    Decay(kScoreChemicalContainment, ReadRow(), Stat(kStatChemicalTiles));
-    Decay(kScoreFireRemaining, ReadRow(), Host().CountBurningTiles());
-    Decay(kScoreChemicalSourcesRemaining, ReadRow(), Host().CountVisibleSpills());
-    Decay(kScoreChemicalRemaining, ReadRow(), Host().CountChemicalTiles());
-    Decay(kScoreBombsRemaining, ReadRow(), Host().CountObjects(128, true));
-    Decay(kScoreExplosions, ReadRow(),
+    Decay(kScoreFireContainment, ReadRow("Fire Containment"), Stat(kStatFireTiles));
+    Decay(kScoreChemicalContainment, ReadRow("Chemical Containment"), Stat(kStatChemicalTiles));
+    Decay(kScoreFireRemaining, ReadRow("Fire Remaining"), Host().CountBurningTiles());
+    Decay(kScoreChemicalSourcesRemaining, ReadRow("Chemical Sources Remaining"), Host().CountVisibleSpills());
+    Decay(kScoreChemicalRemaining, ReadRow("Chemical Remaining"), Host().CountChemicalTiles());
+    Decay(kScoreBombsRemaining, ReadRow("Bombs Remaining"), Host().CountObjects(128, true));
+    Decay(kScoreExplosions, ReadRow("Explosions"),
           int64_t{Stat(kStatExplosionSize1)} + Stat(kStatExplosionSize2) + Stat(kStatExplosionSize3));
-    Decay(kScoreRubble, ReadRow(), Host().CountObjects(12, false));
+    Decay(kScoreRubble, ReadRow("Rubble"), Host().CountObjects(12, false));
 
     const int64_t gas = Stat(kStatGasHazards);
-    Ratio(kScoreGasCleared, ReadRow(), gas, gas - Stat(kStatGasExplosions) - Host().CountObjects(10, false));
+    Ratio(kScoreGasCleared, ReadRow("Gas Hazards Cleared"), gas,
+          gas - Stat(kStatGasExplosions) - Host().CountObjects(10, false));
     const int64_t electrical = Stat(kStatElectricalHazards);
-    Ratio(kScoreElectricalCleared, ReadRow(), electrical, electrical - Host().CountObjects(9, false));
+    Ratio(kScoreElectricalCleared, ReadRow("Electrical Hazards Cleared"), electrical,
+          electrical - Host().CountObjects(9, false));
     const int64_t water = Stat(kStatWaterHazards);
-    Ratio(kScoreWaterCleared, ReadRow(), water, water - Host().CountObjects(8, false));
+    Ratio(kScoreWaterCleared, ReadRow("Water Hazards Cleared"), water, water - Host().CountObjects(8, false));
     const int64_t debris = Stat(kStatDebris);
-    Ratio(kScoreDebrisCleared, ReadRow(), debris, debris - Host().CountObjects(2, false));
-    m_lines.Skip();
-    m_lines.Skip();
+    Ratio(kScoreDebrisCleared, ReadRow("Debris Cleared"), debris, debris - Host().CountObjects(2, false));
+    SkipLine();
 
-    Decay(kScoreCivilianFatalities, ReadRow(), Stat(kStatCiviliansKilled));
-    Decay(kScoreResponderFatalities, ReadRow(), Stat(kStatRespondersKilled));
-    Decay(kScoreAssaults, ReadRow(), Stat(kStatRespondersInCombat));
+    Decay(kScoreCivilianFatalities, ReadRow("Civilian Fatalities"), Stat(kStatCiviliansKilled));
+    Decay(kScoreResponderFatalities, ReadRow("Responder Fatalities"), Stat(kStatRespondersKilled));
+    Decay(kScoreAssaults, ReadRow("Assaults"), Stat(kStatRespondersInCombat));
     ReadFacilities(kScoreSafetyFacilities);
 
-    const CRow casualty = ReadRow();
+    const CRow casualty = ReadRow("Casualty Center Usage");
     const int64_t atCenter = int64_t{Stat(kStatThreatsAtCasualtyCenter)} + Stat(kStatCiviliansAtCasualtyCenter) +
                              Stat(kStatRespondersAtCasualtyCenter);
     const int64_t down = int64_t{Stat(kStatThreatsKilled)} + Stat(kStatThreatsIncapacitated) +
@@ -362,7 +402,7 @@ std::string CScoreWriter::Run(const std::string& tablePath)
     SetCategory(kScoreCasualtyCenterUsage, casualty.fMax,
                 down > 0 ? static_cast<float>(casualty.fMax * static_cast<double>(atCenter) / down) : 0.0f);
 
-    const CRow subdued = ReadRow();
+    const CRow subdued = ReadRow("Threats Subdued");
     const int64_t threats = Stat(kStatThreatsTotal);
     SetCategory(kScoreThreatsSubdued, subdued.fMax,
                 threats > 0
@@ -370,16 +410,15 @@ std::string CScoreWriter::Run(const std::string& tablePath)
                           subdued.fMax *
                           (Stat(kStatThreatsKilled) * subdued.fRate * 0.01 + Stat(kStatThreatsInCustody)) / threats)
                     : subdued.fMax);
-    m_lines.Skip();
-    m_lines.Skip();
+    SkipLine();
 
     ReadFacilities(kScoreMediaFacilities);
     const int64_t media = Stat(kStatMediaTotal);
-    const CRow center = ReadRow();
+    const CRow center = ReadRow("Media Center Usage");
     SetCategory(kScoreMediaCenterUsage, center.fMax,
                 media > 0 ? static_cast<float>(center.fMax * static_cast<double>(Stat(kStatMediaAtMediaCenter)) / media)
                           : center.fMax);
-    const CRow annoyance = ReadRow();
+    const CRow annoyance = ReadRow("Media Annoyance");
     const int64_t annoyable = Stat(kStatAnnoyableTicks);
     SetCategory(kScoreMediaAnnoyance, annoyance.fMax,
                 annoyable > 0
@@ -387,7 +426,7 @@ std::string CScoreWriter::Run(const std::string& tablePath)
                           annoyance.fMax *
                           static_cast<double>(std::max<int64_t>(0, annoyable - Stat(kStatTicksAnnoying))) / annoyable)
                     : annoyance.fMax);
-    const CRow infiltration = ReadRow();
+    const CRow infiltration = ReadRow("Media Infiltration");
     const int64_t over = std::max<int64_t>(0, int64_t{Stat(kStatMediaInfiltration)} - infiltration.nAllowance);
     SetCategory(kScoreMediaInfiltration, infiltration.fMax,
                 media > 0 ? static_cast<float>(infiltration.fMax * static_cast<double>(media - over) / media)

@@ -3,6 +3,8 @@
 #include "tests/tools/DemoFolder.h"
 
 #include "tools/demo/Preview.h"
+#include "tools/demo/TileTypes.h"
+#include "tools/demo/TownPlan.h"
 
 #include "core/display/CDisplay.h"
 #include "core/events/ConditionKinds.h"
@@ -435,21 +437,61 @@ TEST_F(DemoDataTest, DrawnMapKeepsThingsApart)
     ASSERT_EQ(map.Width(), 3200);
     ASSERT_EQ(map.Height(), 2400);
     auto colourAt = [&](int column, int row) { return map.At(column * 32 + 16, row * 32 + 20); };
+    // Cells of the plan: the first of a type with no sprite drawn over it.
+    const demo::TownPlan plan = demo::MakeMillbrookPlan();
+    auto cellOf = [&plan](int type) {
+        for (int r = 0; r < demo::kMapRows; ++r)
+            for (int c = 0; c < demo::kMapColumns; ++c) {
+                bool clear = plan.At(c, r) == type;
+                for (const demo::SpritePlace& s : plan.sprites)
+                    clear =
+                        clear && (std::abs(s.x - demo::CellCentre(c)) > 64 || std::abs(s.y - demo::CellCentre(r)) > 64);
+                if (clear)
+                    return std::pair<int, int>{c, r};
+            }
+        return std::pair<int, int>{0, 0};
+    };
     auto isBlue = [](COLORREF c) { return GetBValue(c) > GetRValue(c) + 60 && GetBValue(c) > GetGValue(c); };
     auto isGreen = [](COLORREF c) { return GetGValue(c) > GetRValue(c) + 30 && GetGValue(c) > GetBValue(c) + 30; };
     auto isGrey = [](COLORREF c) {
         return std::abs(GetRValue(c) - GetGValue(c)) < 20 && std::abs(GetGValue(c) - GetBValue(c)) < 20;
     };
-    EXPECT_TRUE(isBlue(colourAt(50, 65))); // the brook
-    EXPECT_TRUE(isGreen(colourAt(5, 40))); // open ground
-    EXPECT_TRUE(isGrey(colourAt(60, 41))); // Depot Road
-    COLORREF floor = colourAt(36, 34);     // inside the site office
+    const auto [brookColumn, brookRow] = cellOf(demo::kBrook);
+    EXPECT_TRUE(isBlue(colourAt(brookColumn, brookRow)));
+    const auto [grassColumn, grassRow] = cellOf(demo::kGrass);
+    EXPECT_TRUE(isGreen(colourAt(grassColumn, grassRow)));
+    const auto [roadColumn, roadRow] = cellOf(demo::kRoadEW);
+    EXPECT_TRUE(isGrey(colourAt(roadColumn, roadRow)));
+    const auto [bombX, bombY] = plan.points.at("bomb"); // inside the site office
+    COLORREF floor = map.At(bombX, bombY + 4);
     EXPECT_GT(GetRValue(floor), GetBValue(floor) + 30);
     std::set<COLORREF> agencyColours;
     for (CSprite* s = loaded->sprites->GetHead(); s; s = s->m_pNext)
         if (s->Kind() == kUnitSprite)
             agencyColours.insert(map.At(s->m_Placement.WorldX - 6, s->m_Placement.WorldY));
     EXPECT_EQ(agencyColours.size(), 3u); // police, civilians, the suspect
+}
+
+// Squads from the area map arrive on the road entries of the map's edges: every edge has one, and none is left
+// inside the map.
+TEST_F(DemoDataTest, RoadEntriesLieOnTheMapEdges)
+{
+    const demo::TownPlan plan = demo::MakeMillbrookPlan();
+    const int last[2] = {demo::kMapColumns - 1, demo::kMapRows - 1};
+    int entries[4] = {};
+    for (int r = 0; r < demo::kMapRows; ++r)
+        for (int c = 0; c < demo::kMapColumns; ++c) {
+            const int type = plan.At(c, r);
+            const bool onEdge =
+                (type == demo::kRoadNorthEdge && r == 0) || (type == demo::kRoadEastEdge && c == last[0]) ||
+                (type == demo::kRoadSouthEdge && r == last[1]) || (type == demo::kRoadWestEdge && c == 0);
+            if (type >= demo::kRoadEastEdge && type <= demo::kRoadSouthEdge) {
+                EXPECT_TRUE(onEdge) << c << "," << r;
+                ++entries[type - demo::kRoadEastEdge];
+            }
+        }
+    for (int n : entries)
+        EXPECT_GE(n, 2); // a two-lane road
 }
 
 } // namespace

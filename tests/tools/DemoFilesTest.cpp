@@ -304,8 +304,8 @@ TEST(DemoFiles, ScoreTableNamesResolveInTheICSTables)
         decay(n);
     facilities(2);
     decay("Casualty Center Usage");
-    decay("Threats Subdued");
-    t.Line(), t.Line();
+    decay("Threats Subdued"); // its rest of line, then the one free line
+    t.Line();
     facilities(1);
     for (const char* n : {"Media Center Usage", "Media Annoyance", "Media Infiltration"})
         decay(n);

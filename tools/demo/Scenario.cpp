@@ -180,15 +180,19 @@ SquadRef Squad(const SquadIds& squads, const std::string& key)
     return it == squads.end() ? SquadRef{} : it->second;
 }
 
+// Paragraphs are set apart by an empty line. The briefing ends a wrapped line at a line break only when a blank
+// of the next paragraph falls within the same 67 characters, so each paragraph's last line is kept short.
 const char* kDescription =
-    "At 09:25 the Millbrook dispatcher took a 911 call from the Brennan Chemical Supply warehouse on Depot Road: "
-    "smoke is pouring from the storage racks and the sprinklers have not started. The warehouse stands in a fenced "
-    "yard beside the rail line, with a siding, a loading dock and a small tank farm of sodium hypochlorite. Staff "
-    "are still inside.\n"
-    "Millbrook Elementary is in session 300 metres down the lane to the south-east, downwind of the site. Depot Road "
-    "and Main Street carry the town's gas and water mains, and an overhead line feeds the yard.\n"
-    "One police patrol is on Main Street north of the rail crossing. Set up command, stage your resources at the "
-    "Town Hall car park, protect the school, and bring the fire and any spill under control.";
+    "At 09:25 Millbrook dispatch took a 911 call from the Brennan Chemical Supply warehouse on Depot Road: smoke is "
+    "pouring from the storage racks and the sprinklers have not started. Staff are still inside. The fenced yard "
+    "lies beside the rail line, with a siding, a loading dock and a tank farm of sodium hypochlorite.\n\n"
+    "Millbrook Elementary is in session down the lane to the south-east, downwind of the site. Gas and water mains "
+    "run under Depot Road and Main Street; a power line feeds the yard.\n\n"
+    "Your one police patrol has just pulled up at the yard fence. Call more responders from their stations on the "
+    "area map: press AREA below the map, right-click a station and choose what to send. Set up command, stage "
+    "resources at the Town Hall car park, protect the school, and bring the fire and any spill under control.\n\n"
+    "The exercise runs to 10:05 but does not end by itself. When you are done, choose COMMAND > End Scenario: the "
+    "scores and the de-briefing follow.";
 
 } // namespace
 
@@ -207,7 +211,10 @@ std::unique_ptr<CScenarioData> MakeMillbrookScenario(const TownPlan& plan, const
     scenario->m_nPredictedScore = 70;
     scenario->m_nPredictedCost = 45000;
     const int32_t scoreBreaks[3] = {80, 60, 40};
-    const int32_t costBreaks[3] = {35000, 50000, 70000};
+    // A cost at or above the first break takes the first text, one at or above the second the next, a lower one
+    // the last: the costly response comes first and the lean one last. The third break repeats the second, as
+    // the scenario editor writes it.
+    const int32_t costBreaks[3] = {60000, 35000, 35000};
     for (int i = 0; i < 3; ++i) {
         scenario->m_anScoreBreaks[i] = scoreBreaks[i];
         scenario->m_anCostBreaks[i] = costBreaks[i];
@@ -215,9 +222,10 @@ std::unique_ptr<CScenarioData> MakeMillbrookScenario(const TownPlan& plan, const
     scenario->m_vScoreMessages = {"Above average: a well-run incident - command early, school protected, fire held.",
                                   "Average: the incident was handled, with some delays.",
                                   "Below average: review the first twenty minutes of the response."};
-    scenario->m_vCostMessages = {"Above average: a lean response for an incident of this size.",
-                                 "Average: costs in line with a warehouse fire of this kind.",
-                                 "Below average: too many resources were held on scene too long."};
+    scenario->m_vCostMessages = {
+        "Costs ran well over the prediction: too many resources were held on scene too long.",
+        "Costs were in line with a warehouse fire of this kind.",
+        "A lean response: costs stayed well under the prediction for an incident of this size."};
     scenario->CreateEventsData();
     CZREventsData& data = *scenario->m_pEvents;
     data.m_strOriginalScenarioTitle = scenario->m_szTitle;
@@ -381,8 +389,11 @@ std::unique_ptr<CScenarioData> MakeMillbrookScenario(const TownPlan& plan, const
     Review(*news.m_pResult, 0, 0, -2, 0);
 
     const uint32_t end = s.Trigger("End of exercise", {TimeAtLeast(1005)});
-    CZREvent& endex = s.Event("End of exercise", "End of exercise",
-                              "The exercise is over. Hold your positions for the de-briefing.", kEveryone, {end});
+    CZREvent& endex =
+        s.Event("End of exercise", "End of exercise",
+                "The exercise time is up. The clock runs on until you choose COMMAND > End Scenario for your "
+                "scores and the de-briefing.",
+                kEveryone, {end});
     endex.m_bIsEndEvent = true;
     Review(*endex.m_pResult, 0, 0, 0, 0);
     return scenario;

@@ -79,6 +79,73 @@ NamedRect Cells(const std::string& name, int c0, int r0, int c1, int r1)
     return {name, c0 * kCell, r0 * kCell, (c1 + 1) * kCell, (r1 + 1) * kCell};
 }
 
+// The game's first view of play opens at the map's top left corner. The town is laid out below as it was drawn
+// and then turned round by these many cells, what leaves one edge coming in at the opposite one, so that the rail
+// line and the Brennan yard, with the patrol beside it, lie at the top left.
+constexpr int kTurnColumns = 28;
+constexpr int kTurnRows = 24;
+
+int Turned(int value, int by, int size)
+{
+    return ((value - by) % size + size) % size;
+}
+
+// Squads from the area map arrive where Main Street and Depot Road meet the map edges: the roads that reach the
+// yard without a detour round the brook. Every other road end is a plain road.
+constexpr int kDepotRoadRow = 40; // its two lanes, as drawn
+
+void SetRoadEntries(TownPlan& plan)
+{
+    const int depot = Turned(kDepotRoadRow, kTurnRows, kMapRows);
+    for (int& type : plan.types) {
+        if (type == kRoadEastEdge || type == kRoadWestEdge)
+            type = kRoadEW;
+        else if (type == kRoadNorthEdge || type == kRoadSouthEdge)
+            type = kRoadNS;
+    }
+    auto at = [&plan](int c, int r) -> int& { return plan.types[static_cast<size_t>(r) * kMapColumns + c]; };
+    for (int r = 0; r < kMapRows; ++r) {
+        if (r != depot && r != depot + 1)
+            continue;
+        if (at(0, r) == kRoadEW)
+            at(0, r) = kRoadWestEdge;
+        if (at(kMapColumns - 1, r) == kRoadEW)
+            at(kMapColumns - 1, r) = kRoadEastEdge;
+    }
+    for (int c = 0; c < kMapColumns; ++c) {
+        if (at(c, 0) == kRoadNS)
+            at(c, 0) = kRoadNorthEdge;
+        if (at(c, kMapRows - 1) == kRoadNS)
+            at(c, kMapRows - 1) = kRoadSouthEdge;
+    }
+}
+
+void TurnRound(TownPlan& plan)
+{
+    std::vector<int> types(plan.types.size());
+    for (int r = 0; r < kMapRows; ++r)
+        for (int c = 0; c < kMapColumns; ++c)
+            types[static_cast<size_t>(Turned(r, kTurnRows, kMapRows)) * kMapColumns +
+                  Turned(c, kTurnColumns, kMapColumns)] = plan.At(c, r);
+    plan.types = std::move(types);
+    const int dx = kTurnColumns * kCell, dy = kTurnRows * kCell;
+    const int width = kMapColumns * kCell, height = kMapRows * kCell;
+    for (SpritePlace& s : plan.sprites) {
+        s.x = Turned(s.x, dx, width);
+        s.y = Turned(s.y, dy, height);
+    }
+    for (auto& [name, point] : plan.points)
+        point = {Turned(point.first, dx, width), Turned(point.second, dy, height)};
+    for (NamedRect& z : plan.zones) { // no zone lies across the turn
+        const int left = Turned(z.left, dx, width), top = Turned(z.top, dy, height);
+        z.right += left - z.left;
+        z.bottom += top - z.top;
+        z.left = left;
+        z.top = top;
+    }
+    SetRoadEntries(plan);
+}
+
 } // namespace
 
 TownPlan MakeMillbrookPlan()
@@ -110,7 +177,7 @@ TownPlan MakeMillbrookPlan()
     for (int c0 : {83, 89, 95})
         b.House(c0, 44, false);
 
-    // Streets: Station Road (west to east edge), Main Street (north to south edge), Depot Road (to the east edge).
+    // Streets: Station Road and Depot Road (west to east edge), Main Street (north to south edge).
     b.Rect(0, 9, 99, 9, kSidewalk);
     b.Rect(0, 12, 99, 12, kSidewalk);
     b.Rect(0, 10, 99, 11, kRoadEW);
@@ -119,7 +186,7 @@ TownPlan MakeMillbrookPlan()
     b.Rect(23, 30, 23, 62, kSidewalk);
     b.Rect(26, 30, 26, 62, kSidewalk);
     b.Rect(24, 0, 25, 74, kRoadNS);
-    b.Rect(26, 40, 99, 41, kRoadEW);
+    b.Rect(0, kDepotRoadRow, 99, kDepotRoadRow + 1, kRoadEW);
     b.Rect(0, 10, 0, 11, kRoadWestEdge);
     b.Rect(99, 10, 99, 11, kRoadEastEdge);
     b.Rect(99, 40, 99, 41, kRoadEastEdge);
@@ -180,7 +247,7 @@ TownPlan MakeMillbrookPlan()
     plan.points["bomb"] = {CellCentre(36), CellCentre(34)};
     plan.points["playground"] = {CellCentre(70), CellCentre(57)};
     plan.points["crossing"] = {CellCentre(26), CellCentre(30)};
-    plan.points["escape"] = {CellCentre(98), CellCentre(23)};
+    plan.points["escape"] = {CellCentre(98), CellCentre(31)}; // east along the rail line
 
     plan.zones.push_back(Cells("Brennan Chemical site", 34, 30, 63, 39));
     plan.zones.push_back(Cells("Main Street rail crossing", 22, 24, 27, 29));
@@ -216,17 +283,18 @@ TownPlan MakeMillbrookPlan()
     Feature(plan, "Abandoned Car", CellCentre(68), CellCentre(41));
     Feature(plan, "Fallen Tree", CellCentre(60), CellCentre(56));
 
-    // Squads on the map at the start: one patrol already on scene, the civilians, the suspect.
-    Unit(plan, "Patrol Officers", 0, CellCentre(25), CellCentre(21));
-    Vehicle(plan, "Patrol Car", 0, CellCentre(24), CellCentre(19));
+    // Squads on the map at the start: one patrol pulled up beside the yard fence, the civilians, the suspect.
+    Unit(plan, "Patrol Officers", 0, CellCentre(33), CellCentre(32));
+    Vehicle(plan, "Patrol Car", 0, CellCentre(31), CellCentre(33));
     Unit(plan, "Warehouse Workers", 5, CellCentre(45), CellCentre(36));
     Unit(plan, "Warehouse Workers", 5, CellCentre(52), CellCentre(33));
     Unit(plan, "Passers-by", 5, CellCentre(30), CellCentre(42));
     Unit(plan, "Schoolchildren", 5, CellCentre(67), CellCentre(50));
     Unit(plan, "Schoolchildren", 5, CellCentre(74), CellCentre(50));
-    Unit(plan, "News Crew", 5, CellCentre(80), CellCentre(12));
-    Unit(plan, "Arson Suspect", 6, CellCentre(76), CellCentre(21));
+    Unit(plan, "News Crew", 5, CellCentre(80), CellCentre(39));
+    Unit(plan, "Arson Suspect", 6, CellCentre(67), CellCentre(32));
     Vehicle(plan, "Civilian Car", 5, CellCentre(58), CellCentre(39));
+    TurnRound(plan);
     return plan;
 }
 

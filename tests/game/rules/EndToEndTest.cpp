@@ -32,10 +32,10 @@ void WriteScenarioLists(const worldtest::TempFolder& folder)
     folder.Write("ScoreRules.csv", "Rule,Name,Unit,,Value\nBase,cost,per hour,,600\n,,one,,0\n,,fire,,1800\n");
     folder.Write("Harbour Scores.csv", "h\nh\nh\n"
                                        ",Command,Command,10,,0,0\n"
-                                       ",,,,,,\nskipped\n"
-                                       ",,,,,,\nskipped\n"
+                                       ",,,,,,\n"
+                                       ",,,,,,\n"
                                        ",IAP,,0,,0\n"
-                                       ",Demobilization,,0\nskipped\nskipped\n"
+                                       ",Demobilization,,0\nskipped\n"
                                        ",,Fire Containment,20,,2,5\n"
                                        ",,Chemical Containment,0\n"
                                        ",,Fire Remaining,20,,0,50\n");

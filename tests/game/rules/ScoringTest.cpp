@@ -278,19 +278,19 @@ std::string EmptyCountTable()
 {
     return "h\nh\nh\n"
            ",Command,Command,10,,0,5\n"
-           ",,,,,,\nskipped\n"
-           ",,,,,,\nskipped\n"
+           ",,,,,,\n"
+           ",,,,,,\n"
            ",IAP,,10,,0\n"
-           ",Demobilization,,10\nskipped\nskipped\n"
+           ",Demobilization,,10\nskipped\n"
            ",,Fire Containment,10\n,,Chemical Containment,10\n,,Fire Remaining,10\n"
            ",,Chemical Sources Remaining,10\n,,Chemical Remaining,10\n,,Bombs Remaining,10\n"
            ",,Explosions,10\n,,Rubble,10\n"
            ",,Gas Hazards Cleared,10\n,,Electrical Hazards Cleared,10\n,,Water Hazards Cleared,10\n"
-           ",,Debris Cleared,10\nskipped\nskipped\n"
+           ",,Debris Cleared,10\nskipped\n"
            ",,Civilian Fatalities,10\n,,Responder Fatalities,10\n,,Assaults,10\n"
-           ",,,,,,\nskipped\n"
-           ",,Casualty Center Usage,10\n,,Threats Subdued,10,,,50\nskipped\nskipped\n"
-           ",,,,,,\nskipped\n"
+           ",,,,,,\n"
+           ",,Casualty Center Usage,10\n,,Threats Subdued,10,,,50\nskipped\n"
+           ",,,,,,\n"
            ",,Media Center Usage,10\n,,Media Annoyance,10\n,,Media Infiltration,10\n";
 }
 
@@ -335,6 +335,54 @@ TEST_F(ScoringTest, UnitTimelinessAndUnknownRows)
         << log;
     EXPECT_NE(log.find("Operations Section:\t\t 15/ 20\t 75%\n"), std::string::npos);
     EXPECT_NE(log.find("Units:\t\t\t\t 15/ 30\t 50%\n"), std::string::npos);
+}
+
+TEST_F(ScoringTest, EachBlockStartsOnTheLineAfterTheRowThatEndsTheOneBefore)
+{
+    // Command Post on the line right after the units' end row, IAP right after the facilities' end row.
+    m_host.mapFacilities = {{0, 935}};
+    std::string table = EmptyCountTable();
+    table.replace(table.find(",,,,,,\n,IAP"), 0, ",Command facilities,Command Post,12,,10,3\n");
+    const std::string log = m_scoring.ComputeScores(table, "t");
+    EXPECT_NE(log.find("Facilities:\t\t\t 12/ 12\t100%\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("IAP:\t\t\t\t 10/ 10\t100%\n"), std::string::npos);
+    EXPECT_NE(log.find("Media Infiltration:\t\t 10/ 10\t100%\n"), std::string::npos);
+    EXPECT_TRUE(platform::RecordedMessages().empty());
+}
+
+TEST_F(ScoringTest, ATableReadOffByARowIsReportedOnceAndScoresNothingPastIt)
+{
+    m_scoring.SetStat(kStatCiviliansKilled, 2);
+    const std::string table = EmptyCountTable();
+    struct Case {
+        const char* what;
+        std::string table;
+        const char* where;
+    };
+    const Case cases[] = {
+        {"a spare line after the units' end row", std::string(table).insert(table.find(",,,,,,\n"), ",,,,,,\n"),
+         "row 7, field \"Category\": an empty name stands where \"IAP\" belongs"},
+        {"no free line after Demobilization",
+         std::string(table).erase(table.find("skipped\n"), std::string("skipped\n").size()),
+         "row 10, field \"Category\": \"Chemical Containment\" stands where \"Fire Containment\" belongs"},
+        {"a table that stops early", table.substr(0, table.find(",,Explosions")),
+         "row 16, field \"Category\": the table ends before \"Explosions\""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        platform::ClearRecordedMessages();
+        CScoring scoring;
+        scoring.SetStart(930);
+        scoring.SetStat(kStatCiviliansKilled, 2);
+        const std::string log = scoring.ComputeScores(c.table, "Town Scores.csv");
+        const auto shown = platform::RecordedMessages();
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(shown[0].title, "Damaged data file");
+        EXPECT_EQ(shown[0].text.rfind("\"Town Scores.csv\", " + std::string(c.where), 0), 0u) << shown[0].text;
+        // Nothing past the damage is scored, and the log is whole.
+        EXPECT_NE(log.find("Civilian Fatalities:\t\t  0/  0\t  0%\n"), std::string::npos) << log;
+        EXPECT_NE(log.find("Resource Points Remaining\n"), std::string::npos);
+    }
 }
 
 TEST_F(ScoringTest, TruncatedTablesScoreWhatTheyHold)
