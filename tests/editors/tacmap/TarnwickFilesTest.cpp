@@ -106,19 +106,23 @@ TEST_F(TarnwickFiles, AnUnwritableTargetShowsOneBoxAndKeepsEverything)
     Key(Qt::Key_Escape);
     fs::create_directory(folder / "Folder.zri");
     fs::create_directory(folder / "Locked");
+    // The box says why under its own text.
     struct Case {
         const char* what;
         fs::path target;
+        const char* reason;
     };
-    std::vector<Case> cases = {{"a folder in its place", folder / "Folder.zri"}, {"a full disk", folder / "Full.zri"}};
+    std::vector<Case> cases = {{"a folder in its place", folder / "Folder.zri", "A folder of that name is in the way."},
+                               {"no such folder", folder / "Gone" / "New.zri", "The folder does not exist."},
+                               {"a full disk", folder / "Full.zri", "File too large."}};
     if (geteuid() != 0) // root writes into read-only folders
-        cases.push_back({"a read-only folder", folder / "Locked" / "New.zri"});
+        cases.push_back({"a read-only folder", folder / "Locked" / "New.zri", "The file or its folder is read-only."});
     fs::permissions(folder / "Locked", fs::perms::owner_read | fs::perms::owner_exec);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         const size_t boxes = prompts.Messages().size();
         prompts.ExpectSaveFile(c.target.string());
-        prompts.ExpectMessage(" Couldn't save " + c.target.string(), IDOK, "Save As Failed");
+        prompts.ExpectMessage(" Couldn't save " + c.target.string() + "\n" + c.reason, IDOK, "Save As Failed");
         // A full disk: the file may not grow past 20,000 bytes (and the signal is ignored, so the write fails).
         struct rlimit old {};
         ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
