@@ -6,12 +6,14 @@
 #include "core/display/CDisplay.h"
 #include "core/display/CSurface.h"
 #include "core/world/Sprite.h"
+#include "editors/common/ui/LockPanes.h"
 
 #include <algorithm>
 
 #include <QComboBox>
 #include <QWheelEvent>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRadioButton>
@@ -166,6 +168,33 @@ TEST_F(TarnwickTest, PaintingPlacingMovingAndDeletingWithTheMouse)
     }
     EXPECT_EQ(AllSprites().size(), before);
     EXPECT_NE(app->World().GetPathData()->GetPathCost(12, 70), 255); // the costs under it came back
+}
+
+TEST_F(TarnwickTest, TheStatusBarEndsWithTheLockKeyPanes)
+{
+    OpenDemo("window_lock_panes");
+    CLockPanes* locks = CLockPanes::Find(frame->statusBar());
+    ASSERT_NE(locks, nullptr);
+    // After the position pane, in the order caps, num, scroll.
+    int left = frame->StatusPanes().GetPane(2)->geometry().left();
+    for (auto lock : {CLockPanes::kCapsLock, CLockPanes::kNumLock, CLockPanes::kScrollLock}) {
+        EXPECT_TRUE(locks->GetPane(lock)->isVisible());
+        EXPECT_GT(locks->GetPane(lock)->geometry().left(), left);
+        left = locks->GetPane(lock)->geometry().left();
+    }
+    // Caps Lock pressed over the map lights its pane (and it goes on to the map as no edit).
+    Map()->setFocus();
+    QTest::keyClick(frame->windowHandle(), Qt::Key_CapsLock);
+    QApplication::processEvents();
+    EXPECT_EQ(locks->GetPane(CLockPanes::kCapsLock)->text(), "CAP");
+    EXPECT_EQ(locks->GetPane(CLockPanes::kNumLock)->text(), "");
+    EXPECT_FALSE(app->Model().IsModified());
+    Move(At(3, 71));
+    const fs::path shot = fs::path(ZR_TARNWICK_OUTPUT) / "Tarnwick-LockPanes.png";
+    ASSERT_TRUE(frame->grab().save(QString::fromStdString(shot.string())));
+    QTest::keyClick(frame->windowHandle(), Qt::Key_CapsLock);
+    QApplication::processEvents();
+    EXPECT_EQ(locks->GetPane(CLockPanes::kCapsLock)->text(), "");
 }
 
 TEST_F(TarnwickTest, FragmentModeSplitsTilesAndReloadCostRecomputes)
