@@ -151,6 +151,9 @@ const char* const kEventsFilter = "Events Files (*.zre)|*.zre|All Files (*.*)|*.
 
 void CMainFrame::OnFileOpen()
 {
+    // Opening replaces the scenario: its unsaved edits are asked about first, as on closing.
+    if (!SaveModified())
+        return;
     const std::string path = ChooseFile(false, "zri", kScenarioFilter);
     if (path.empty())
         return;
@@ -181,6 +184,11 @@ void CMainFrame::OnFileSave()
 }
 
 bool CMainFrame::OnClose()
+{
+    return SaveModified();
+}
+
+bool CMainFrame::SaveModified()
 {
     if (!m_app.Model().IsModified())
         return true;

@@ -80,7 +80,9 @@ TEST_F(TarnwickFiles, ADamagedScenarioShowsOneBoxAndChangesNothing)
         SCOPED_TRACE(c.name);
         const fs::path broken = folder / (std::string(c.name) + ".zri");
         WriteFile(broken, c.bytes);
-        prompts.ExpectOpenFile(broken.string()).ExpectMessage("Failed to open file:");
+        prompts.ExpectMessage("Do you wish to save?", IDNO, "ZR Editor")
+            .ExpectOpenFile(broken.string())
+            .ExpectMessage("Failed to open file:");
         ASSERT_TRUE(Trigger(frame->FileMenu(), "&Open"));
         EXPECT_NE(prompts.Messages().back().text.find(broken.string()), std::string::npos);
         EXPECT_EQ(Caption(), "Millbrook - Tarnwick");
@@ -92,7 +94,9 @@ TEST_F(TarnwickFiles, ADamagedScenarioShowsOneBoxAndChangesNothing)
     // A file outside the data folder is refused before it is read.
     const fs::path outside = TempFolder("outside") / "Far.zri";
     fs::copy_file(folder / "Millbrook.zri", outside);
-    prompts.ExpectOpenFile(outside.string()).ExpectMessage("Scenarios are kept in the data folder");
+    prompts.ExpectMessage("Do you wish to save?", IDNO, "ZR Editor")
+        .ExpectOpenFile(outside.string())
+        .ExpectMessage("Scenarios are kept in the data folder");
     ASSERT_TRUE(Trigger(frame->FileMenu(), "&Open"));
     EXPECT_EQ(Caption(), "Millbrook - Tarnwick");
     fs::remove_all(outside.parent_path());
@@ -170,6 +174,43 @@ TEST_F(TarnwickFiles, ClosingAModifiedScenarioAsksFirst)
     frame->close();
     EXPECT_FALSE(frame->isVisible());
     EXPECT_TRUE(Temporaries(folder).empty());
+}
+
+TEST_F(TarnwickFiles, OpenAsksFirstWhileTheScenarioIsModified)
+{
+    OpenDemo("files_open_modified");
+    const std::string demo = ReadFile(folder / "Millbrook.zri");
+    CMap2DLinked* map = app->World().GetMap();
+    const int before = map->GetTileIndex(70, 4);
+    ASSERT_NE(before, kWoods);
+    auto paint = [&] {
+        ClickRow(Sprites()->Tiles(), TileRow(kWoods));
+        Click(At(4, 70));
+        Key(Qt::Key_Escape);
+        ASSERT_TRUE(app->Model().IsModified());
+    };
+    paint();
+    // Cancel: no file is asked for and the edit stays.
+    prompts.ExpectMessage("Do you wish to save?", IDCANCEL, "ZR Editor");
+    ASSERT_TRUE(Trigger(frame->FileMenu(), "&Open"));
+    EXPECT_EQ(app->World().GetMap(), map);
+    EXPECT_EQ(map->GetTileIndex(70, 4), kWoods);
+    EXPECT_TRUE(app->Model().IsModified());
+    // No: the file opens as it was saved, the edit gone.
+    prompts.ExpectMessage("Do you wish to save?", IDNO, "ZR Editor");
+    Open(folder / "Millbrook.zri");
+    EXPECT_EQ(app->World().GetMap()->GetTileIndex(70, 4), before);
+    EXPECT_FALSE(app->Model().IsModified());
+    EXPECT_EQ(ReadFile(folder / "Millbrook.zri"), demo);
+    // Yes: the edit is saved first, so the file opens with it.
+    paint();
+    prompts.ExpectMessage("Do you wish to save?", IDYES, "ZR Editor");
+    Open(folder / "Millbrook.zri");
+    EXPECT_EQ(app->World().GetMap()->GetTileIndex(70, 4), kWoods);
+    EXPECT_FALSE(app->Model().IsModified());
+    // A scenario left unmodified opens without a question.
+    Open(folder / "Millbrook.zri");
+    EXPECT_EQ(prompts.Messages().size(), 3u);
 }
 
 TEST_F(TarnwickFiles, EventsExportRemoveAndImportBack)
