@@ -213,6 +213,36 @@ TEST_F(TarnwickFiles, OpenAsksFirstWhileTheScenarioIsModified)
     EXPECT_EQ(prompts.Messages().size(), 3u);
 }
 
+TEST_F(TarnwickFiles, SpriteRecordsSkippedOnOpenAreToldOnce)
+{
+    OpenDemo("files_skipped");
+    const size_t count = AllSprites().size();
+    // Two records the editor cannot place: a squad of a kind outside 1 to 4 and one of a template that does not
+    // exist.
+    std::vector<CSprite*> squads;
+    for (CSprite* s : AllSprites())
+        if (s->Kind() == kUnitSprite)
+            squads.push_back(s);
+    ASSERT_GE(squads.size(), 2u);
+    squads[0]->m_Placement.Type = 7;
+    squads[1]->m_Placement.Id = 499;
+    ASSERT_TRUE(app->Model().SaveAs((folder / "Damaged.zri").string()));
+
+    prompts.ExpectOpenFile((folder / "Damaged.zri").string()).ExpectMessage("2 sprite records of", IDOK, "Tarnwick");
+    ASSERT_TRUE(Trigger(frame->FileMenu(), "&Open"));
+    ASSERT_EQ(prompts.Messages().size(), 1u);
+    const std::string text = prompts.Messages()[0].text;
+    EXPECT_NE(text.find((folder / "Damaged.zri").string()), std::string::npos) << text;
+    EXPECT_NE(text.find("\n1 names a template that does not exist"), std::string::npos) << text;
+    EXPECT_NE(text.find("\n1 has a kind outside 1 to 4"), std::string::npos) << text;
+    EXPECT_NE(text.find("Saving the scenario leaves them out for good."), std::string::npos) << text;
+    EXPECT_EQ(AllSprites().size(), count - 2);
+    // The demo itself has none to tell.
+    Open(folder / "Millbrook.zri");
+    EXPECT_EQ(prompts.Messages().size(), 1u);
+    EXPECT_EQ(AllSprites().size(), count);
+}
+
 TEST_F(TarnwickFiles, EventsExportRemoveAndImportBack)
 {
     OpenDemo("files_events");
