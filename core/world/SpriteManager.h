@@ -120,6 +120,14 @@ public:
     int GetTemplateCount(int kind) const;
     const std::map<int32_t, CAgencyRecord>& GetAgencies() const { return m_mapAgencies; }
     int GetSpritesCount() const { return m_nSpritesCount; }
+    // The placement records the last load left out, by why: a kind outside 1 to 4, or a template index that is
+    // not below its kind's count.
+    struct LoadSkips {
+        int badKind = 0;
+        int unknownTemplate = 0;
+        int Total() const { return badKind + unknownTemplate; }
+    };
+    const LoadSkips& GetLoadSkips() const { return m_loadSkips; }
     CSprite* GetHead() const { return m_pHead; }
     CSprite* GetTail() const { return m_pTail; }
     int GetIncidentSiteTemplate() const { return m_nIncidentSiteTemplate; }
@@ -169,4 +177,5 @@ private:
     const int32_t* m_pAgencyMask = nullptr;
     CSurface* m_apModifierSurfaces[2][kModifierCount] = {};
     std::string m_strDataFolder;
+    LoadSkips m_loadSkips;
 };

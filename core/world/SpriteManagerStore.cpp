@@ -71,6 +71,7 @@ void CSpriteManager::StoreSprites(QFArchive* archive)
 
 void CSpriteManager::LoadSprites(QFArchive* archive, short version, int32_t count)
 {
+    m_loadSkips = LoadSkips();
     for (int32_t i = 0; i < count && !archive->Failed(); ++i) {
         CPlacement p;
         if (version >= 4)
@@ -93,7 +94,7 @@ void CSpriteManager::LoadSprites(QFArchive* archive, short version, int32_t coun
             sprite = CreateUnitSprite(p, true);
             break;
         case kFeatureSprite:
-            CreateFeatureSprite(p, false);
+            sprite = CreateFeatureSprite(p, false);
             break;
         case kStationSprite: {
             p.ServiceId = 0;
@@ -121,9 +122,14 @@ void CSpriteManager::LoadSprites(QFArchive* archive, short version, int32_t coun
             sprite = CreateVehicleSprite(p, true);
             break;
         default:
-            break;
+            ++m_loadSkips.badKind;
+            continue;
         }
-        if (sprite && (p.Type == kUnitSprite || p.Type == kVehicleSprite)) {
+        if (!sprite) {
+            ++m_loadSkips.unknownTemplate;
+            continue;
+        }
+        if (p.Type == kUnitSprite || p.Type == kVehicleSprite) {
             int kind = sprite->AgencyKind();
             int id = sprite->m_Placement.ServiceId;
             if (id > 0 && id < INT32_MAX && kind >= 0 && kind < 9 && m_anIdCounters[kind] <= id)

@@ -2,6 +2,7 @@
 #include "editors/areamap/model/VelliskApp.h"
 
 #include "editors/areamap/model/AreaMapNames.h"
+#include "editors/common/model/SaveFailure.h"
 
 #include "platform/system/Paths.h"
 
@@ -80,8 +81,10 @@ void CVelliskApp::TellOversize(const std::string& picture, IVelliskPrompts& prom
 
 void CVelliskApp::ReportSaveFailure(const std::string& path, IVelliskPrompts& prompts) const
 {
-    char text[600];
-    std::snprintf(text, sizeof(text), " Couldn't save %s.\nIs the file read only?", path.c_str());
+    const int error = errno;
+    char fixed[600];
+    std::snprintf(fixed, sizeof(fixed), " Couldn't save %s.\nIs the file read only?", path.c_str());
+    const std::string text = WithSaveFailureReason(fixed, path, error);
     platform::DebugOutput(text);
     prompts.Message({text, "Save As Failed", platform::MessageIcon::Warning});
 }

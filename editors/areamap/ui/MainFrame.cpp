@@ -5,6 +5,7 @@
 #include "editors/areamap/ui/AreaMapBitmapView.h"
 #include "editors/areamap/ui/EsriDialogs.h"
 #include "editors/areamap/ui/Panes.h"
+#include "editors/common/ui/LockPanes.h"
 #include "editors/common/ui/Text.h"
 
 #include <QAction>
@@ -31,6 +32,7 @@ CMainFrame::CMainFrame(CVelliskApp& app, QWidget* parent)
     CreateMenus();
     CreatePaneKeys();
     m_pStatus = std::make_unique<CStatusPanes>(statusBar(), std::vector<int>{0, kStatusPaneWidth});
+    new CLockPanes(statusBar());
     m_pStatus->SetPaneText(0, "Ready");
     m_pMapView->SetStatusHandler([this](const std::string& text) { m_pStatus->SetPaneText(1, text); });
     m_pMapView->setFocus();

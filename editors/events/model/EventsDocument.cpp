@@ -5,9 +5,11 @@
 #include "core/persist/QFFileStream.h"
 #include "core/world/SpriteManager.h"
 #include "core/world/WorldContext.h"
+#include "editors/common/model/SaveFailure.h"
 #include "editors/events/model/EventsModel.h"
 #include "platform/system/Paths.h"
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <unistd.h>
@@ -220,8 +222,9 @@ bool COstrelDocument::Load(const std::string& path, bool import, COstrelError* e
 
 bool COstrelDocument::Save(const std::string& path, bool takePath, COstrelError* error)
 {
+    errno = 0;
     auto fail = [&] {
-        error->text = std::string(kSaveFailed) + "\n\n" + path;
+        error->text = WithSaveFailureReason(std::string(kSaveFailed) + "\n\n" + path, path, errno);
         error->caption = kSaveFailedCaption;
         return false;
     };

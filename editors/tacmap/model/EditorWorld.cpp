@@ -100,6 +100,28 @@ void CEditorWorld::InitialiseMap(CMap2DLinked& map, const std::vector<std::strin
     map.Initialize(800, 576, lines[0], lines[1], lines[2], m_pDisplay.get(), m_strDataFolder);
 }
 
+namespace {
+// One message for the sprite records an open left out: the next save would lose them for good.
+void ReportSkippedSprites(const std::string& path, const CSpriteManager::LoadSkips& skips)
+{
+    if (skips.Total() == 0)
+        return;
+    auto line = [](int n, const char* one, const char* many) {
+        return "\n" + std::to_string(n) + " " + (n == 1 ? one : many);
+    };
+    std::string text = std::to_string(skips.Total()) + (skips.Total() == 1 ? " sprite record" : " sprite records") +
+                       " of\n" + path + "\ncould not be placed and " + (skips.Total() == 1 ? "was" : "were") +
+                       " skipped:";
+    if (skips.unknownTemplate > 0)
+        text += line(skips.unknownTemplate, "names a template that does not exist", "name templates that do not exist");
+    if (skips.badKind > 0)
+        text += line(skips.badKind, "has a kind outside 1 to 4", "have kinds outside 1 to 4");
+    text += "\n\nSaving the scenario leaves them out for good.";
+    platform::DebugOutput(text);
+    platform::ShowMessageBox(text, "Tarnwick", platform::MessageIcon::Warning);
+}
+} // namespace
+
 bool CEditorWorld::OpenScenario(const std::string& name)
 {
     std::vector<std::string> lines;
@@ -137,6 +159,7 @@ bool CEditorWorld::OpenScenario(const std::string& name)
     // Mended: with the agency mask of 0 no squad or vehicle of an opened scenario was drawn, so none could be
     // seen, picked, moved or deleted. Without a mask every sprite is drawn, as in a new scenario.
     m_pSprites->SetDrawFilter(&m_settings, nullptr, m_pDisplay.get());
+    ReportSkippedSprites(path, m_pSprites->GetLoadSkips());
     return true;
 }
 

@@ -40,6 +40,15 @@ bool CTacticalMapView::IsInMapBounds(int column, int row) const
            row < m_rcMapBounds.bottom && column < m_pMap->GetColumns() && row < m_pMap->GetRows();
 }
 
+bool CTacticalMapView::IsOnDrawnMap(int x, int y) const
+{
+    const RECT& view = m_world.GetViewRect();
+    if (x < 0 || y < 0 || x >= view.right - view.left || y >= view.bottom - view.top)
+        return false;
+    const POINT cell = ViewToGrid(x, y);
+    return cell.x >= 0 && cell.y >= 0 && IsInMapBounds(cell.x, cell.y);
+}
+
 // ---- scenarios ----
 
 void CTacticalMapView::FirstUpdate()
@@ -162,7 +171,7 @@ void CTacticalMapView::UpdateStatus(int x, int y)
     m_strSpriteText = "None";
     m_strPositionText = "Out of range.";
     const POINT cell = ViewToGrid(x, y);
-    if (m_pMap && cell.x >= 0 && cell.y >= 0 && IsInMapBounds(cell.x, cell.y)) {
+    if (IsOnDrawnMap(x, y)) {
         m_strSpriteText.clear();
         char text[512];
         for (CSprite* s : m_pSprites ? m_pSprites->SpritesAtPoint(x, y) : std::vector<CSprite*>{}) {
@@ -320,6 +329,8 @@ void CTacticalMapView::RecomputePreview()
 
 void CTacticalMapView::MovePreview(uint32_t flags, int x, int y)
 {
+    if (!IsOnDrawnMap(x, y))
+        return; // the preview stays where the map was last under the mouse
     const POINT cell = ViewToGrid(x, y);
     const POINT sub = ViewToSubgrid(x, y);
     const Choice choice = m_nMode == kMovingSquad ? MovingChoice() : PaletteChoice();
@@ -352,7 +363,7 @@ void CTacticalMapView::OnMouseMove(uint32_t flags, int x, int y)
     if (m_nMode == kDragTile) {
         if (!(flags & kLeftButton)) {
             m_nMode = kIdle;
-        } else if (x >= 0 && y >= 0 && x < 800 && y < 600) {
+        } else if (IsOnDrawnMap(x, y)) {
             const POINT cell = ViewToGrid(x, y);
             Placement(PaletteChoice(), cell.x, cell.y, 0, 0, false, true, false);
             m_bModified = true;
@@ -376,6 +387,9 @@ void CTacticalMapView::OnLButtonDown(uint32_t flags, int x, int y)
     m_nLastX = x;
     m_nLastY = y;
     const int before = m_nMode;
+    // Off the drawn map a click edits nothing (zooming in still centres there).
+    if (m_nMode != kZoomIn && m_nMode != kMovingSquad && !IsOnDrawnMap(x, y))
+        return;
     switch (m_nMode) {
     case kIdle:
         if (m_pSprites) {
@@ -460,16 +474,22 @@ void CTacticalMapView::StartSquadMove(CSprite* sprite, int x, int y, uint32_t fl
 
 void CTacticalMapView::EndSquadMove(uint32_t flags, int x, int y)
 {
-    if (m_pMovingSquad && m_pPreview && m_pSprites && m_pSprites->ContainsSprite(m_pMovingSquad)) {
-        m_pMovingSquad->SetWorldPosition(m_pPreview->m_Placement.WorldX, m_pPreview->m_Placement.WorldY);
-        if (flags & kShift) {
-            const POINT cell = ViewToGrid(x, y);
-            if (IsInMapBounds(cell.x, cell.y) && !m_pPathData->IsFragmented(cell.x, cell.y)) {
+    const POINT cell = ViewToGrid(x, y);
+    const POINT sub = ViewToSubgrid(x, y);
+    // Let go off the drawn map, the squad stays where it was.
+    if (m_pMovingSquad && m_pSprites && m_pSprites->ContainsSprite(m_pMovingSquad) && IsOnDrawnMap(x, y)) {
+        MovePreview(flags, x, y);
+        if (IsUnitBlocked(cell.x, cell.y, sub.x, sub.y)) {
+            // As a drop from the palette: no squad stands where it could never move again.
+            m_host.Beep();
+        } else if (m_pPreview) {
+            m_pMovingSquad->SetWorldPosition(m_pPreview->m_Placement.WorldX, m_pPreview->m_Placement.WorldY);
+            if ((flags & kShift) && !m_pPathData->IsFragmented(cell.x, cell.y)) {
                 m_pPathData->ToggleFragment(cell.x, cell.y);
                 StampAtCell(cell.x, cell.y);
             }
+            m_bModified = true;
         }
-        m_bModified = true;
     }
     EndPreview();
     if (m_pSprites)
@@ -482,7 +502,7 @@ void CTacticalMapView::EndSquadMove(uint32_t flags, int x, int y)
 
 void CTacticalMapView::OnRButtonDown(uint32_t, int x, int y)
 {
-    if (!Ready())
+    if (!Ready() || !IsOnDrawnMap(x, y))
         return;
     std::vector<CSprite*> under;
     for (CSprite* s : m_pSprites->SpritesAtPoint(x, y))

@@ -123,6 +123,9 @@ public:
     const std::string& GetSpriteText() const { return m_strSpriteText; }
     const std::string& GetPositionText() const { return m_strPositionText; }
     bool IsInMapBounds(int column, int row) const;
+    // Whether a view point lies on the drawn map: inside the map's view rectangle (800 x 576; the band below it
+    // shows no tiles) and on a cell within the map bounds. Edits happen only there.
+    bool IsOnDrawnMap(int x, int y) const;
 
 private:
     struct Choice {

@@ -2,8 +2,10 @@
 #include "editors/tacmap/model/TarnwickModel.h"
 
 #include "core/world/ScenarioData.h"
+#include "editors/common/model/SaveFailure.h"
 #include "platform/system/MessageBox.h"
 
+#include <cerrno>
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -73,10 +75,12 @@ bool CTarnwickModel::Open(const std::string& path)
 bool CTarnwickModel::Write(const std::string& path, const std::string& name, bool asXml)
 {
     std::string error;
+    errno = 0;
     m_bLastSaveOK = !name.empty() && m_pWorld->SaveScenarioAs(name, asXml, &error);
     if (!m_bLastSaveOK) {
         if (error.empty())
             error = " Couldn't save " + path;
+        error = WithSaveFailureReason(error, path, errno);
         platform::ShowMessageBox(error, "Save As Failed", platform::MessageIcon::Warning);
         platform::DebugOutput(error);
         return false;
@@ -126,8 +130,10 @@ bool CTarnwickModel::ImportEvents(const std::string& path)
 bool CTarnwickModel::ExportEventsAsText(const std::string& path)
 {
     std::string error;
+    errno = 0;
     if (m_pWorld->ExportScenarioXml(path, &error))
         return true;
+    error = WithSaveFailureReason(error, path, errno);
     platform::ShowMessageBox(error, "Export Failed", platform::MessageIcon::Warning);
     platform::DebugOutput(error);
     return false;
@@ -136,8 +142,10 @@ bool CTarnwickModel::ExportEventsAsText(const std::string& path)
 bool CTarnwickModel::ExportEvents(const std::string& path)
 {
     std::string error;
+    errno = 0;
     if (m_pWorld->ExportEvents(path, &error))
         return true;
+    error = WithSaveFailureReason(error, path, errno);
     platform::ShowMessageBox(error, "Export Failed", platform::MessageIcon::Warning);
     platform::DebugOutput(error);
     return false;

@@ -30,7 +30,7 @@ public:
     // File > Open with the chosen file: only a scenario that opened changes the title, path and caption.
     bool Open(const std::string& path);
     // Save As to the chosen file; Save writes the current file, or reports that Save As must ask for one. A
-    // failure shows " Couldn't save <path>" titled "Save As Failed" and changes nothing.
+    // failure shows " Couldn't save <path>" with the reason under it, titled "Save As Failed", and changes nothing.
     bool SaveAs(const std::string& path, bool asXml = false);
     enum class SaveResult { Saved, Failed, NeedsName };
     SaveResult Save();

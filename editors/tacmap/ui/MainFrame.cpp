@@ -2,6 +2,7 @@
 #include "editors/tacmap/ui/MainFrame.h"
 
 #include "core/world/ScenarioData.h"
+#include "editors/common/ui/LockPanes.h"
 #include "editors/common/ui/Prompts.h"
 #include "editors/common/ui/Text.h"
 #include "editors/tacmap/ui/Dialogs.h"
@@ -20,6 +21,8 @@ CMainFrame::CMainFrame(CTarnwickApp& app) : m_app(app)
     m_pToolBar = AddStandardToolBar(this, false);
     // Pane 0 (nothing is written there) stays narrow; the sprites under the mouse take what the position leaves.
     m_pStatusPanes = std::make_unique<CStatusPanes>(statusBar(), std::vector<int>{1, 0, 690});
+    // Then the caps-, num- and scroll-lock indicators.
+    new CLockPanes(statusBar());
     CreateClient();
     CreateMenus();
     UpdateCaption();
@@ -148,6 +151,9 @@ const char* const kEventsFilter = "Events Files (*.zre)|*.zre|All Files (*.*)|*.
 
 void CMainFrame::OnFileOpen()
 {
+    // Opening replaces the scenario: its unsaved edits are asked about first, as on closing.
+    if (!SaveModified())
+        return;
     const std::string path = ChooseFile(false, "zri", kScenarioFilter);
     if (path.empty())
         return;
@@ -178,6 +184,11 @@ void CMainFrame::OnFileSave()
 }
 
 bool CMainFrame::OnClose()
+{
+    return SaveModified();
+}
+
+bool CMainFrame::SaveModified()
 {
     if (!m_app.Model().IsModified())
         return true;

@@ -51,6 +51,8 @@ private:
     // The keys of the accelerator table that have no menu item.
     void CreateAccelerators();
     void CreateClient();
+    // While the scenario is modified asks "Do you wish to save?": true to go on (No, or Yes and it saved).
+    bool SaveModified();
     // The scenario's full path chosen in a file dialog of that kind, empty when cancelled.
     std::string ChooseFile(bool save, const char* ext, const char* filter);
 

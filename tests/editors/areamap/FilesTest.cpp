@@ -99,7 +99,12 @@ TEST_F(VelliskModelFiles, AFailedSaveAsChangesNothingAndLeavesNoCopy)
         }
         ASSERT_EQ(prompts.messages.size(), 1u);
         EXPECT_EQ(prompts.messages[0].caption, "Save As Failed");
-        EXPECT_EQ(prompts.messages[0].text, " Couldn't save " + target + ".\nIs the file read only?");
+        // The reason follows the fixed text.
+        const std::string reason = full ? "File too large."
+                                   : target.find("Folder") != std::string::npos
+                                       ? "A folder of that name is in the way."
+                                       : "The file or its folder is read-only.";
+        EXPECT_EQ(prompts.messages[0].text, " Couldn't save " + target + ".\nIs the file read only?\n" + reason);
         EXPECT_EQ(app->FileTitle(), "Millbrook");
         EXPECT_EQ(app->PathName(), folder + "/Millbrook.zra");
         EXPECT_STREQ(app->Document()->m_szMapBitmap, "Millbrook_Area.bmp");

@@ -5,12 +5,15 @@
 #include "editors/areamap/ui/StationDialog.h"
 #include "editors/common/ui/EditorDialog.h"
 #include "editors/common/ui/ListHelpers.h"
+#include "editors/common/ui/LockPanes.h"
 #include "editors/common/ui/Pictures.h"
 
 #include "core/display/CDisplay.h"
 #include "core/display/CSurface.h"
 
 #include <QComboBox>
+#include <QLabel>
+#include <QStatusBar>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -85,8 +88,19 @@ TEST_F(VelliskWindow, OpeningTheDemoShowsItsMapAndEnablesEditing)
     Move(QPoint(12, 34));
     EXPECT_EQ(frame->StatusPanes().GetPaneText(1), " Mode(Idle) View[012, 034]");
 
+    // The caps-, num- and scroll-lock panes end the status bar; Caps Lock lights its pane (shown in the picture).
+    CLockPanes* locks = CLockPanes::Find(frame->statusBar());
+    ASSERT_NE(locks, nullptr);
+    EXPECT_GT(locks->GetPane(CLockPanes::kCapsLock)->geometry().left(),
+              frame->StatusPanes().GetPane(1)->geometry().left());
+    QTest::keyClick(frame->windowHandle(), Qt::Key_CapsLock);
+    QApplication::processEvents();
+    EXPECT_EQ(locks->GetPane(CLockPanes::kCapsLock)->text(), "CAP");
+
     fs::create_directories(ZR_VELLISK_OUTPUT);
     EXPECT_TRUE(frame->grab().save(QString::fromStdString(std::string(ZR_VELLISK_OUTPUT) + "/main-window.png")));
+    QTest::keyClick(frame->windowHandle(), Qt::Key_CapsLock);
+    QApplication::processEvents();
 }
 
 TEST_F(VelliskWindow, StationsArePlacedRoutedEditedMovedDeletedAndSaved)

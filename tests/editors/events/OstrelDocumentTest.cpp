@@ -133,12 +133,13 @@ TEST_F(OstrelModelFiles, FailedSavesLeaveTheOldFileAndNoTemporary)
         std::string name;
         std::string path;
         std::function<void()> arrange, undo;
+        std::string reason; // the line after the fixed text
     };
     rlimit saved{};
     getrlimit(RLIMIT_FSIZE, &saved);
     std::vector<Case> cases = {
-        {"folder", target + "/dir.zre", [] {}, [] {}},
-        {"missing folder", target + "/none/x.zre", [] {}, [] {}},
+        {"folder", target + "/dir.zre", [] {}, [] {}, "A folder of that name is in the way."},
+        {"missing folder", target + "/none/x.zre", [] {}, [] {}, "The folder does not exist."},
         {"full disk", target + "/old.zre",
          [&] {
              std::signal(SIGXFSZ, SIG_IGN);
@@ -146,13 +147,14 @@ TEST_F(OstrelModelFiles, FailedSavesLeaveTheOldFileAndNoTemporary)
              small.rlim_cur = 2000;
              setrlimit(RLIMIT_FSIZE, &small);
          },
-         [&] { setrlimit(RLIMIT_FSIZE, &saved); }},
+         [&] { setrlimit(RLIMIT_FSIZE, &saved); }, "File too large."},
     };
     if (geteuid() != 0) {
         fs::create_directories(target + "/ro");
         cases.push_back({"read-only folder", target + "/ro/x.zre",
                          [&] { fs::permissions(target + "/ro", fs::perms::owner_read | fs::perms::owner_exec); },
-                         [&] { fs::permissions(target + "/ro", fs::perms::owner_all); }});
+                         [&] { fs::permissions(target + "/ro", fs::perms::owner_all); },
+                         "The file or its folder is read-only."});
     }
     const auto listing = Listing(target);
     for (const Case& c : cases) {
@@ -165,6 +167,7 @@ TEST_F(OstrelModelFiles, FailedSavesLeaveTheOldFileAndNoTemporary)
         EXPECT_NE(failure.text.find("Save failed. Please try \"File | Save As...\" before continuing."),
                   std::string::npos);
         EXPECT_NE(failure.text.find(c.path), std::string::npos);
+        EXPECT_EQ(failure.text.substr(failure.text.rfind('\n') + 1), c.reason) << c.name;
         EXPECT_EQ(doc.GetPath(), folder + "/Millbrook.zre") << c.name;
         EXPECT_TRUE(doc.IsModified()) << c.name;
         EXPECT_EQ(Listing(target), listing) << c.name;

@@ -80,7 +80,9 @@ TEST_F(TarnwickFiles, ADamagedScenarioShowsOneBoxAndChangesNothing)
         SCOPED_TRACE(c.name);
         const fs::path broken = folder / (std::string(c.name) + ".zri");
         WriteFile(broken, c.bytes);
-        prompts.ExpectOpenFile(broken.string()).ExpectMessage("Failed to open file:");
+        prompts.ExpectMessage("Do you wish to save?", IDNO, "ZR Editor")
+            .ExpectOpenFile(broken.string())
+            .ExpectMessage("Failed to open file:");
         ASSERT_TRUE(Trigger(frame->FileMenu(), "&Open"));
         EXPECT_NE(prompts.Messages().back().text.find(broken.string()), std::string::npos);
         EXPECT_EQ(Caption(), "Millbrook - Tarnwick");
@@ -92,7 +94,9 @@ TEST_F(TarnwickFiles, ADamagedScenarioShowsOneBoxAndChangesNothing)
     // A file outside the data folder is refused before it is read.
     const fs::path outside = TempFolder("outside") / "Far.zri";
     fs::copy_file(folder / "Millbrook.zri", outside);
-    prompts.ExpectOpenFile(outside.string()).ExpectMessage("Scenarios are kept in the data folder");
+    prompts.ExpectMessage("Do you wish to save?", IDNO, "ZR Editor")
+        .ExpectOpenFile(outside.string())
+        .ExpectMessage("Scenarios are kept in the data folder");
     ASSERT_TRUE(Trigger(frame->FileMenu(), "&Open"));
     EXPECT_EQ(Caption(), "Millbrook - Tarnwick");
     fs::remove_all(outside.parent_path());
@@ -106,19 +110,23 @@ TEST_F(TarnwickFiles, AnUnwritableTargetShowsOneBoxAndKeepsEverything)
     Key(Qt::Key_Escape);
     fs::create_directory(folder / "Folder.zri");
     fs::create_directory(folder / "Locked");
+    // The box says why under its own text.
     struct Case {
         const char* what;
         fs::path target;
+        const char* reason;
     };
-    std::vector<Case> cases = {{"a folder in its place", folder / "Folder.zri"}, {"a full disk", folder / "Full.zri"}};
+    std::vector<Case> cases = {{"a folder in its place", folder / "Folder.zri", "A folder of that name is in the way."},
+                               {"no such folder", folder / "Gone" / "New.zri", "The folder does not exist."},
+                               {"a full disk", folder / "Full.zri", "File too large."}};
     if (geteuid() != 0) // root writes into read-only folders
-        cases.push_back({"a read-only folder", folder / "Locked" / "New.zri"});
+        cases.push_back({"a read-only folder", folder / "Locked" / "New.zri", "The file or its folder is read-only."});
     fs::permissions(folder / "Locked", fs::perms::owner_read | fs::perms::owner_exec);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         const size_t boxes = prompts.Messages().size();
         prompts.ExpectSaveFile(c.target.string());
-        prompts.ExpectMessage(" Couldn't save " + c.target.string(), IDOK, "Save As Failed");
+        prompts.ExpectMessage(" Couldn't save " + c.target.string() + "\n" + c.reason, IDOK, "Save As Failed");
         // A full disk: the file may not grow past 20,000 bytes (and the signal is ignored, so the write fails).
         struct rlimit old {};
         ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
@@ -166,6 +174,73 @@ TEST_F(TarnwickFiles, ClosingAModifiedScenarioAsksFirst)
     frame->close();
     EXPECT_FALSE(frame->isVisible());
     EXPECT_TRUE(Temporaries(folder).empty());
+}
+
+TEST_F(TarnwickFiles, OpenAsksFirstWhileTheScenarioIsModified)
+{
+    OpenDemo("files_open_modified");
+    const std::string demo = ReadFile(folder / "Millbrook.zri");
+    CMap2DLinked* map = app->World().GetMap();
+    const int before = map->GetTileIndex(70, 4);
+    ASSERT_NE(before, kWoods);
+    auto paint = [&] {
+        ClickRow(Sprites()->Tiles(), TileRow(kWoods));
+        Click(At(4, 70));
+        Key(Qt::Key_Escape);
+        ASSERT_TRUE(app->Model().IsModified());
+    };
+    paint();
+    // Cancel: no file is asked for and the edit stays.
+    prompts.ExpectMessage("Do you wish to save?", IDCANCEL, "ZR Editor");
+    ASSERT_TRUE(Trigger(frame->FileMenu(), "&Open"));
+    EXPECT_EQ(app->World().GetMap(), map);
+    EXPECT_EQ(map->GetTileIndex(70, 4), kWoods);
+    EXPECT_TRUE(app->Model().IsModified());
+    // No: the file opens as it was saved, the edit gone.
+    prompts.ExpectMessage("Do you wish to save?", IDNO, "ZR Editor");
+    Open(folder / "Millbrook.zri");
+    EXPECT_EQ(app->World().GetMap()->GetTileIndex(70, 4), before);
+    EXPECT_FALSE(app->Model().IsModified());
+    EXPECT_EQ(ReadFile(folder / "Millbrook.zri"), demo);
+    // Yes: the edit is saved first, so the file opens with it.
+    paint();
+    prompts.ExpectMessage("Do you wish to save?", IDYES, "ZR Editor");
+    Open(folder / "Millbrook.zri");
+    EXPECT_EQ(app->World().GetMap()->GetTileIndex(70, 4), kWoods);
+    EXPECT_FALSE(app->Model().IsModified());
+    // A scenario left unmodified opens without a question.
+    Open(folder / "Millbrook.zri");
+    EXPECT_EQ(prompts.Messages().size(), 3u);
+}
+
+TEST_F(TarnwickFiles, SpriteRecordsSkippedOnOpenAreToldOnce)
+{
+    OpenDemo("files_skipped");
+    const size_t count = AllSprites().size();
+    // Two records the editor cannot place: a squad of a kind outside 1 to 4 and one of a template that does not
+    // exist.
+    std::vector<CSprite*> squads;
+    for (CSprite* s : AllSprites())
+        if (s->Kind() == kUnitSprite)
+            squads.push_back(s);
+    ASSERT_GE(squads.size(), 2u);
+    squads[0]->m_Placement.Type = 7;
+    squads[1]->m_Placement.Id = 499;
+    ASSERT_TRUE(app->Model().SaveAs((folder / "Damaged.zri").string()));
+
+    prompts.ExpectOpenFile((folder / "Damaged.zri").string()).ExpectMessage("2 sprite records of", IDOK, "Tarnwick");
+    ASSERT_TRUE(Trigger(frame->FileMenu(), "&Open"));
+    ASSERT_EQ(prompts.Messages().size(), 1u);
+    const std::string text = prompts.Messages()[0].text;
+    EXPECT_NE(text.find((folder / "Damaged.zri").string()), std::string::npos) << text;
+    EXPECT_NE(text.find("\n1 names a template that does not exist"), std::string::npos) << text;
+    EXPECT_NE(text.find("\n1 has a kind outside 1 to 4"), std::string::npos) << text;
+    EXPECT_NE(text.find("Saving the scenario leaves them out for good."), std::string::npos) << text;
+    EXPECT_EQ(AllSprites().size(), count - 2);
+    // The demo itself has none to tell.
+    Open(folder / "Millbrook.zri");
+    EXPECT_EQ(prompts.Messages().size(), 1u);
+    EXPECT_EQ(AllSprites().size(), count);
 }
 
 TEST_F(TarnwickFiles, EventsExportRemoveAndImportBack)

@@ -6,12 +6,15 @@
 #include "core/display/CDisplay.h"
 #include "core/display/CSurface.h"
 #include "core/world/Sprite.h"
+#include "editors/common/ui/LockPanes.h"
 
 #include <algorithm>
+#include <functional>
 
 #include <QComboBox>
 #include <QWheelEvent>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRadioButton>
@@ -166,6 +169,111 @@ TEST_F(TarnwickTest, PaintingPlacingMovingAndDeletingWithTheMouse)
     }
     EXPECT_EQ(AllSprites().size(), before);
     EXPECT_NE(app->World().GetPathData()->GetPathCost(12, 70), 255); // the costs under it came back
+}
+
+TEST_F(TarnwickTest, ASquadMovedOntoImpassableGroundBeepsAndStays)
+{
+    OpenDemo("window_move_blocked");
+    // A whole tile nobody can cross (the brook), with nothing on it, on the drawn map.
+    tacmap::CPathData& grid = *app->World().GetPathData();
+    int column = -1, row = -1;
+    for (int r = 60; r < 72 && column < 0; ++r)
+        for (int c = 10; c < 90 && column < 0; ++c)
+            if (!grid.IsFragmented(c, r) && grid.GetPathCost(c, r) == 255 && !grid.IsFragmented(c + 1, r + 1) &&
+                Manager().SpritesAtPoint(At(c, r).x(), At(c, r).y()).empty()) {
+                column = c;
+                row = r;
+            }
+    ASSERT_GE(column, 0);
+    ClickRow(Sprites()->Units(), 0);
+    Click(At(3, 71));
+    Key(Qt::Key_Escape);
+    CSprite* squad = SpriteAt(kUnitSprite, 3, 71);
+    ASSERT_NE(squad, nullptr);
+    const int x = squad->m_Placement.WorldX, y = squad->m_Placement.WorldY;
+    const int beepsBefore = beeps;
+    const size_t count = AllSprites().size();
+
+    // As a drop from the palette there would: a beep, and the squad stays where it stood.
+    Drag(At(3, 71), At(column, row), Qt::ControlModifier);
+    EXPECT_EQ(beeps, beepsBefore + 1);
+    EXPECT_EQ(squad->m_Placement.WorldX, x);
+    EXPECT_EQ(squad->m_Placement.WorldY, y);
+    EXPECT_EQ(AllSprites().size(), count);
+    EXPECT_EQ(View().GetMode(), CTacticalMapView::kIdle);
+    EXPECT_EQ(View().GetPreviewSprite(), nullptr);
+}
+
+TEST_F(TarnwickTest, PointsBelowTheDrawnMapAreOutOfRange)
+{
+    OpenDemo("window_out_of_range");
+    ASSERT_EQ(View().GetTileSize(), 8);
+    // The map fills the top 576 rows of the 600-pixel view; the band below shows no tiles.
+    const QPoint band(40, 590);
+    const int column = View().GetOriginColumn() + band.x() / 8;
+    const int row = View().GetOriginRow() + band.y() / 8;
+    ASSERT_LT(row, 75);
+    Move(QPoint(40, 575));
+    EXPECT_NE(frame->StatusPanes().GetPaneText(2).find("Grid[05, 71]"), std::string::npos);
+    Move(band);
+    EXPECT_EQ(frame->StatusPanes().GetPaneText(1), "None");
+    EXPECT_EQ(frame->StatusPanes().GetPaneText(2), "Out of range.");
+
+    CMap2DLinked& map = *app->World().GetMap();
+    tacmap::CPathData& grid = *app->World().GetPathData();
+    const int tile = map.GetTileIndex(row, column);
+    const size_t count = AllSprites().size();
+    struct Case {
+        const char* what;
+        std::function<void()> choose;
+    };
+    const Case cases[] = {
+        {"a tile", [&] { ClickRow(Sprites()->Tiles(), TileRow(tile == kWoods ? kWoods - 1 : kWoods)); }},
+        {"a squad", [&] { ClickRow(Sprites()->Units(), 0); }},
+        {"a feature", [&] { ClickRow(Sprites()->Features(), RowOf(Sprites()->Features(), "Shed")); }},
+        {"fragment mode", [&] { ClickButton(Control<QAbstractButton>(1012)); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.choose();
+        Click(band);
+        RightClick(band);
+        EXPECT_EQ(map.GetTileIndex(row, column), tile);
+        EXPECT_FALSE(grid.IsFragmented(column, row));
+        EXPECT_EQ(AllSprites().size() - (View().GetPreviewSprite() ? 1 : 0), count);
+        EXPECT_FALSE(app->Model().IsModified());
+        EXPECT_EQ(frame->StatusPanes().GetPaneText(2), "Out of range.");
+        if (View().GetMode() == CTacticalMapView::kFragment)
+            ClickButton(Control<QAbstractButton>(1012));
+        Key(Qt::Key_Escape);
+    }
+}
+
+TEST_F(TarnwickTest, TheStatusBarEndsWithTheLockKeyPanes)
+{
+    OpenDemo("window_lock_panes");
+    CLockPanes* locks = CLockPanes::Find(frame->statusBar());
+    ASSERT_NE(locks, nullptr);
+    // After the position pane, in the order caps, num, scroll.
+    int left = frame->StatusPanes().GetPane(2)->geometry().left();
+    for (auto lock : {CLockPanes::kCapsLock, CLockPanes::kNumLock, CLockPanes::kScrollLock}) {
+        EXPECT_TRUE(locks->GetPane(lock)->isVisible());
+        EXPECT_GT(locks->GetPane(lock)->geometry().left(), left);
+        left = locks->GetPane(lock)->geometry().left();
+    }
+    // Caps Lock pressed over the map lights its pane (and it goes on to the map as no edit).
+    Map()->setFocus();
+    QTest::keyClick(frame->windowHandle(), Qt::Key_CapsLock);
+    QApplication::processEvents();
+    EXPECT_EQ(locks->GetPane(CLockPanes::kCapsLock)->text(), "CAP");
+    EXPECT_EQ(locks->GetPane(CLockPanes::kNumLock)->text(), "");
+    EXPECT_FALSE(app->Model().IsModified());
+    Move(At(3, 71));
+    const fs::path shot = fs::path(ZR_TARNWICK_OUTPUT) / "Tarnwick-LockPanes.png";
+    ASSERT_TRUE(frame->grab().save(QString::fromStdString(shot.string())));
+    QTest::keyClick(frame->windowHandle(), Qt::Key_CapsLock);
+    QApplication::processEvents();
+    EXPECT_EQ(locks->GetPane(CLockPanes::kCapsLock)->text(), "");
 }
 
 TEST_F(TarnwickTest, FragmentModeSplitsTilesAndReloadCostRecomputes)

@@ -22,8 +22,10 @@ SaveState Take(Editor& e)
     return {e.model.GetFileTitle(), e.model.GetPathName(), e.World().GetScenarioFileName(), e.model.IsModified()};
 }
 
-// One " Couldn't save <path>" box titled "Save As Failed", nothing changed, no file and no temporary left.
-void ExpectFailedSave(Editor& e, const fs::path& folder, const fs::path& target, const char* what)
+// One " Couldn't save <path>" box with the reason under it, titled "Save As Failed", nothing changed, no file and
+// no temporary left.
+void ExpectFailedSave(Editor& e, const fs::path& folder, const fs::path& target, const char* what,
+                      const std::string& reason)
 {
     platform::ClearRecordedMessages();
     const SaveState before = Take(e);
@@ -34,7 +36,7 @@ void ExpectFailedSave(Editor& e, const fs::path& folder, const fs::path& target,
     const auto boxes = platform::RecordedMessages();
     ASSERT_EQ(boxes.size(), 1u) << what;
     EXPECT_EQ(boxes[0].title, "Save As Failed") << what;
-    EXPECT_EQ(boxes[0].text, " Couldn't save " + target.string()) << what;
+    EXPECT_EQ(boxes[0].text, " Couldn't save " + target.string() + "\n" + reason) << what;
     EXPECT_TRUE(Temporaries(target.parent_path()).empty()) << what;
     EXPECT_FALSE(fs::exists(fs::path(target).replace_extension(".csv"))) << what;
     EXPECT_EQ(ReadFile(folder / "Millbrook.zri"), demo) << what;
@@ -45,25 +47,29 @@ TEST_F(TacMapDemoTest, FailedSavesChangeNothingAndLeaveNoTemporary)
     OpenDemo("failed_saves");
     editor->View().SetModified(true);
     fs::create_directories(folder / "Dir.zri");
-    ExpectFailedSave(*editor, folder, folder / "Dir.zri", "a folder of that name");
+    ExpectFailedSave(*editor, folder, folder / "Dir.zri", "a folder of that name",
+                     "A folder of that name is in the way.");
     EXPECT_TRUE(fs::is_directory(folder / "Dir.zri"));
-    ExpectFailedSave(*editor, folder, folder / "Missing" / "Gone.zri", "a missing folder");
+    ExpectFailedSave(*editor, folder, folder / "Missing" / "Gone.zri", "a missing folder",
+                     "The folder does not exist.");
 
-    // A full disk: the file grows past the limit, the write fails and the temporary goes.
+    // A full disk: the file grows past the limit, the write fails and the temporary goes (the system then says the
+    // file is too large).
     struct rlimit old {};
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
     const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     struct rlimit small = old;
     small.rlim_cur = 20000;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    ExpectFailedSave(*editor, folder, folder / "Full.zri", "a full disk");
+    ExpectFailedSave(*editor, folder, folder / "Full.zri", "a full disk", "File too large.");
     setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
 
     if (geteuid() != 0) { // root writes anywhere
         fs::create_directories(folder / "Locked");
         fs::permissions(folder / "Locked", fs::perms::owner_read | fs::perms::owner_exec);
-        ExpectFailedSave(*editor, folder, folder / "Locked" / "In.zri", "a read-only folder");
+        ExpectFailedSave(*editor, folder, folder / "Locked" / "In.zri", "a read-only folder",
+                         "The file or its folder is read-only.");
         fs::permissions(folder / "Locked", fs::perms::owner_all);
     }
 
@@ -134,7 +140,8 @@ TEST_F(TacMapDemoTest, ABadImportOrExportSaysSoAndChangesNothing)
     fs::create_directories(folder / "Dir.zre");
     platform::ClearRecordedMessages();
     EXPECT_FALSE(editor->model.ExportEvents((folder / "Dir.zre").string()));
-    EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"Export Failed:  Couldn't save " + (folder / "Dir.zre").string()}));
+    EXPECT_EQ(BoxTexts(), (std::vector<std::string>{"Export Failed:  Couldn't save " + (folder / "Dir.zre").string() +
+                                                    "\nA folder of that name is in the way."}));
     EXPECT_TRUE(Temporaries(folder).empty());
 }
 
