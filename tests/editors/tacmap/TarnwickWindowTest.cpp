@@ -177,8 +177,8 @@ TEST_F(TarnwickTest, ASquadMovedOntoImpassableGroundBeepsAndStays)
     // A whole tile nobody can cross (the brook), with nothing on it, on the drawn map.
     tacmap::CPathData& grid = *app->World().GetPathData();
     int column = -1, row = -1;
-    for (int r = 60; r < 72 && column < 0; ++r)
-        for (int c = 10; c < 90 && column < 0; ++c)
+    for (int r = 0; r < 71 && column < 0; ++r)
+        for (int c = 10; c < 98 && column < 0; ++c)
             if (!grid.IsFragmented(c, r) && grid.GetPathCost(c, r) == 255 && !grid.IsFragmented(c + 1, r + 1) &&
                 Manager().SpritesAtPoint(At(c, r).x(), At(c, r).y()).empty()) {
                 column = c;
