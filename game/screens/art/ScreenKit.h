@@ -67,6 +67,10 @@ SurfacePtr CopyArt(CDisplay* display, const CArtRow& row);
 SurfacePtr MakeFace(CDisplay* display, const CArtRow& row, const std::string& caption, platform::gdi::Font* font,
                     COLORREF colour, bool rightAligned = false);
 
+// The height of a coloured band (and its frame) along the top of a panel: the rows at its centre column above
+// the first one of the colour at its middle. 0 without pixels.
+int TopBandHeight(CSurface* panel);
+
 // A screen rectangle for hit tests.
 struct CScreenRect {
     int x = 0;
