@@ -146,7 +146,7 @@ bool CPopupMenuView::Render()
             continue;
         const bool disabled = (item.dwFlags & POPUP_ITEM_DISABLED) != 0;
         CSurface* background = m_apFrame[PlainLine];
-        if (checks)
+        if (checks && !(item.dwFlags & POPUP_ITEM_PLAIN))
             background = m_apFrame[disabled                                   ? DisabledLine
                                    : (item.dwFlags & POPUP_ITEM_CHECKED) != 0 ? CheckedLine
                                                                               : UncheckedLine];
