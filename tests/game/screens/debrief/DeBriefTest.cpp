@@ -328,6 +328,66 @@ TEST_F(DeBriefTest, ResultsOnThePages)
     EXPECT_EQ(m_text.m_aLines.at(0), "Score average.");
 }
 
+// Each label of a score page stands on the line of its value: the baselines of their ink, inside the value's
+// row, lie within a pixel of each other.
+TEST_F(DeBriefTest, ScorePageLabelsStandLevelWithTheirValues)
+{
+    Open();
+    for (int i = 0; i < DeBriefIF::kResultCount; ++i)
+        m_screen.m_anResults[i] = 40 + i;
+    m_screen.ShowResults(nullptr);
+    struct Row {
+        int page; // art row
+        int labelLeft, labelRight;
+        RECT value;
+    };
+    std::vector<Row> rows;
+    for (int k = 0; k < 9; ++k)
+        rows.push_back({DeBriefIF::kRowDetails, 10, 230, RECT{235, 47 + 19 * k, 295, 66 + 19 * k}});
+    for (int k = 0; k < 5; ++k)
+        rows.push_back({DeBriefIF::kRowDetails, 330, 560, RECT{570, 44 + 20 * k, 635, 64 + 20 * k}});
+    for (int k = 0; k < 4; ++k)
+        rows.push_back({DeBriefIF::kRowByCategory, 10, 180, RECT{185, 41 + 34 * k, 245, 80 + 34 * k}});
+    for (int k = 0; k < 4; ++k)
+        rows.push_back({DeBriefIF::kRowScores, 10, 175, RECT{180, 48 + 33 * k, 230, 74 + 33 * k}});
+    for (int k = 0; k < 2; ++k)
+        rows.push_back({DeBriefIF::kRowScores, 10, 200, RECT{220, 175 + 17 * k, 290, 194 + 17 * k}});
+    CSurface* back = Display()->GetBackBuffer();
+    for (bool details : {true, false}) {
+        m_screen.m_bDetailsShown = details;
+        m_screen.Draw(back);
+        const platform::PixelSurface& frame = *back->GetPixels();
+        for (const Row& row : rows) {
+            if ((row.page == DeBriefIF::kRowDetails) != details)
+                continue;
+            const CArtRow& page = m_screen.Art().Row(row.page);
+            SCOPED_TRACE(testing::Message() << "page " << row.page << " row at " << row.value.top);
+            const uint32_t paper = frame.GetPixel(page.x + 8, page.y + 10);
+            // The baseline: the lowest row of the ink holding a third of the fullest row's pixels (a descender's
+            // few pixels do not count).
+            auto baseline = [&](int left, int right) {
+                std::vector<int> count(static_cast<size_t>(row.value.bottom - row.value.top), 0);
+                for (int y = row.value.top; y < row.value.bottom; ++y)
+                    for (int x = left; x < right; ++x)
+                        count[static_cast<size_t>(y - row.value.top)] +=
+                            frame.GetPixel(page.x + x, page.y + y) != paper;
+                const int fullest = *std::max_element(count.begin(), count.end());
+                for (int y = row.value.bottom - 1; y >= row.value.top; --y)
+                    if (fullest > 0 && count[static_cast<size_t>(y - row.value.top)] * 3 >= fullest)
+                        return y;
+                return -100;
+            };
+            const int label = baseline(row.labelLeft, row.labelRight);
+            const int value = baseline(row.value.left, row.value.right);
+            ASSERT_GT(label, 0) << "no label ink";
+            EXPECT_NEAR(label, value, 1);
+        }
+        if (details) {
+            ASSERT_TRUE(fixtures::SaveSurfaceBmp(frame, "debrief_details_screenshot.bmp"));
+        }
+    }
+}
+
 TEST_F(DeBriefTest, EndOfScenarioCollectsAndShows)
 {
     ASSERT_TRUE(Game().LoadFrontEnd());
