@@ -2,6 +2,8 @@
 #include "game/app/MessageLog.h"
 #include "game/screens/hud/HUD.h"
 #include "GameFixture.h"
+#include "core/world/ScenarioData.h"
+#include "core/events/ZREventsData.h"
 #include "core/util/ByteStream.h"
 #include "platform/display/PixelSurface.h"
 #include "platform/gdi/DeviceContext.h"
@@ -223,6 +225,20 @@ TEST_F(MessageLogTest, PrefixAndDefaultColours)
     game.m_bShowHidden = true;
     game.AddMessage("boom", -1, kMsgHiddenEvent, 0, kSenderSystem);
     EXPECT_EQ(game.m_log.m_messages.aLines[2].strText, "H 0950 :  boom");
+}
+
+// A notice that comes before any scenario is known (a player joining in the lobby) carries no "0000"; once a
+// scenario is loaded, its start time stamps notices until its clock runs.
+TEST_F(MessageLogTest, NoticesBeforeAnyScenarioCarryNoTime)
+{
+    CGame& game = MakeGame(false);
+    game.AddMessage("Bob has joined the game", -1, kMsgEvent, 0, kSenderSystem);
+    EXPECT_EQ(game.m_log.m_messages.aLines.back().strText, "Bob has joined the game");
+    game.m_pScenario = std::make_unique<CScenarioData>();
+    game.m_pScenario->m_pEvents = new CZREventsData();
+    game.m_pScenario->m_pEvents->m_nGameStartTime = 930;
+    game.AddMessage("Ann has joined the game", -1, kMsgEvent, 0, kSenderSystem);
+    EXPECT_EQ(game.m_log.m_messages.aLines.back().strText, "0930 :  Ann has joined the game");
 }
 
 TEST_F(MessageLogTest, LongTextIsCutToOneLine)
