@@ -122,6 +122,15 @@ int MeasureText(gdi::Font* font, const std::string& text)
     return width;
 }
 
+std::string TailThatFits(gdi::Font* font, const std::string& text, int width)
+{
+    size_t start = 0;
+    int measured = MeasureText(font, text);
+    while (start < text.size() && measured > width && font)
+        measured -= font->Advance(static_cast<unsigned char>(text[start++]));
+    return text.substr(start);
+}
+
 bool CScreenButton::Build(CDisplay* display, const CArtRow& face, int px, int py, const std::string& caption,
                           gdi::Font* font)
 {

@@ -522,16 +522,19 @@ void RoleIF::DrawLog(CSurface* target)
         return;
     Report(BlitKeyed(target, m_rcLog.x, m_rcLog.y, ArtRow(15).pSurface.get()), "RoleIF Draw 4 Failed");
     m_pGame->FillMessageLogView();
-    const std::vector<CLogLine>& lines = m_pGame->GetViewLines();
+    // Each message wrapped again to this box, whatever panel it was stored for; the newest rows stay in view.
+    const std::vector<CViewRow> rows =
+        CMessageLog::WrapViewToWidth(m_pGame->GetViewLines(), m_rcLog.width - 12,
+                                     [this](const std::string& t) { return MeasureText(m_pFont14.get(), t); });
     const int fit = std::max(0, (m_rcLog.height - 4) / kLogLineHeight);
-    const size_t first = lines.size() > static_cast<size_t>(fit) ? lines.size() - static_cast<size_t>(fit) : 0;
+    const size_t first = rows.size() > static_cast<size_t>(fit) ? rows.size() - static_cast<size_t>(fit) : 0;
     int y = m_rcLog.y + 2;
-    for (size_t i = first; i < lines.size(); ++i, y += kLogLineHeight) {
-        const int n = static_cast<int>(i);
+    for (size_t i = first; i < rows.size(); ++i, y += kLogLineHeight) {
+        const int n = rows[i].nSource;
         uint32_t back = 0;
         int style = 0;
         m_pGame->GetLogEntryStyle(n, back, style);
-        DrawLogLineOn(target, m_pFont14.get(), lines[i].strText,
+        DrawLogLineOn(target, m_pFont14.get(), rows[i].strText,
                       RECT{m_rcLog.x + 6, y, m_rcLog.x + m_rcLog.width - 6, y + kLogLineHeight},
                       m_pGame->GetLogEntryColour(n), back, style == kLogStyleOpaque, gdi::DT_LEFT | gdi::DT_SINGLELINE);
     }
@@ -581,7 +584,10 @@ void RoleIF::Draw(CSurface* target)
            "RoleIF Draw 7 Failed");
     if (m_rcChat.width > 0) {
         BlitKeyed(target, m_rcChat.x, m_rcChat.y, ArtRow(16).pSurface.get());
-        DrawTextOn(target, m_pFont14.get(), "Enter message: " + m_strChat + "_",
+        // A line longer than the entry shows its end, the caret with it.
+        const std::string label = "Enter message: ";
+        const int room = m_rcChat.width - 8 - MeasureText(m_pFont14.get(), label);
+        DrawTextOn(target, m_pFont14.get(), label + TailThatFits(m_pFont14.get(), m_strChat + "_", room),
                    RECT{m_rcChat.x + 4, m_rcChat.y, m_rcChat.x + m_rcChat.width - 4, m_rcChat.y + m_rcChat.height},
                    kInk, gdi::DT_LEFT | gdi::DT_VCENTER | gdi::DT_SINGLELINE);
     }

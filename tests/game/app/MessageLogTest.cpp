@@ -90,6 +90,36 @@ TEST(WrapTextTest, PixelWrapWithRealFont)
     EXPECT_EQ(joinedSqueezed, squeezed); // nothing lost, the long word cut into pieces
 }
 
+// The pieces of one message, stored wrapped for another panel, are joined and wrapped again for the panel that
+// draws them; different messages (or a colour that changes) stay apart; rows keep their message's first line.
+TEST(WrapTextTest, ViewRowsRewrapEachMessageForThePanel)
+{
+    auto line = [](const char* text, int message, uint32_t colour = 1) {
+        CLogLine l;
+        l.strText = text;
+        l.nMessage = message;
+        l.crColour = colour;
+        return l;
+    };
+    const auto chars = [](const std::string& s) { return static_cast<int>(s.size()); };
+    const std::vector<CLogLine> view = {line("aa bb", 1), line("cc dd", 1), line("ee", 2),
+                                        line("ff", 2, 9), line("gg", 0),    line("hh", 0)};
+    struct Case {
+        int width;
+        std::vector<std::pair<std::string, int>> rows;
+    } cases[] = {
+        {20, {{"aa bb cc dd", 0}, {"ee", 2}, {"ff", 3}, {"gg", 4}, {"hh", 5}}},
+        {6, {{"aa bb", 0}, {"cc dd", 0}, {"ee", 2}, {"ff", 3}, {"gg", 4}, {"hh", 5}}},
+        {3, {{"aa", 0}, {"bb", 0}, {"cc", 0}, {"dd", 0}, {"ee", 2}, {"ff", 3}, {"gg", 4}, {"hh", 5}}},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::pair<std::string, int>> got;
+        for (const CViewRow& row : CMessageLog::WrapViewToWidth(view, c.width, chars))
+            got.emplace_back(row.strText, row.nSource);
+        EXPECT_EQ(got, c.rows) << "width " << c.width;
+    }
+}
+
 TEST_F(MessageLogTest, StoreRulesByRoleAndKind)
 {
     CGame& game = MakeGame(false);

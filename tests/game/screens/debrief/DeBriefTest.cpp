@@ -8,6 +8,8 @@
 #include "support/DisplayFixtures.h"
 #include "tests/game/screens/briefing/ScreenDemo.h"
 
+#include <cmath>
+
 namespace {
 
 std::unique_ptr<CScenarioData> Graded(int scoreAbove, int scoreAverage, int costAbove = 0, int costAverage = 0)
@@ -283,6 +285,95 @@ TEST_F(DeBriefTest, ChatLinesWrapToTheChatPanel)
         for (int x = chat.x + 10; x < chat.x + chat.width - 24; ++x)
             inked += pixels.GetPixel(x, y) != paper;
     EXPECT_GT(inked, 0);
+}
+
+// WCAG contrast ratio of two 5-6-5 pixels.
+double Contrast(uint16_t a, uint16_t b)
+{
+    auto luminance = [](uint16_t p) {
+        const COLORREF c = platform::Rgb565ToColorRef(p);
+        auto lin = [](int v) {
+            const double s = v / 255.0;
+            return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * lin(GetRValue(c)) + 0.7152 * lin(GetGValue(c)) + 0.0722 * lin(GetBValue(c));
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The history shows each message wrapped again to its own wide panel, and an event's blue made for the light
+// HUD panel is lightened on the dark one.
+TEST_F(DeBriefTest, HistoryWrapsToItsPanelInLegibleColours)
+{
+    std::string event;
+    for (int i = 0; i < 12; ++i)
+        event += "smoke spreads east ";
+    Game().AddMessage(event + "fin", -1, kMsgEvent, 0, kSenderSystem);
+    const int stored = Game().m_log.m_messages.Count();
+    ASSERT_GE(stored, 4);
+    Game().m_uMode |= kModeDebrief;
+    Open();
+    ClickItem(DeBriefIF::kItemHistory);
+    CSurface* back = Display()->GetBackBuffer();
+    Display()->Clear(true);
+    m_screen.Draw(back);
+    ASSERT_TRUE(fixtures::SaveSurfaceBmp(*back->GetPixels(), "debrief_history_screenshot.bmp"));
+    // The first row reaches past the middle of the panel; the ink reads on the panel.
+    const CArtRow& history = m_screen.Art().Row(DeBriefIF::kRowHistory);
+    const platform::PixelSurface& pixels = *back->GetPixels();
+    const uint16_t paper = pixels.GetPixel(history.x + history.width - 30, history.y + history.height - 10);
+    int rightmost = 0;
+    double best = 1.0;
+    for (int y = history.y + 2; y < history.y + 18; ++y)
+        for (int x = history.x + 8; x < history.x + history.width - 24; ++x)
+            if (pixels.GetPixel(x, y) != paper) {
+                rightmost = std::max(rightmost, x - history.x);
+                best = std::max(best, Contrast(pixels.GetPixel(x, y), paper));
+            }
+    EXPECT_GT(rightmost, history.width / 2);
+    EXPECT_GE(best, 4.5);
+    EXPECT_LT(static_cast<int>(m_screen.m_aHistoryRows.size()), stored);
+    ASSERT_FALSE(m_screen.m_aHistoryRows.empty());
+    EXPECT_NE(m_screen.m_aHistoryRows.back().find("fin"), std::string::npos);
+}
+
+// A chat line longer than the entry shows its end (the caret with it) rather than running past the edge.
+TEST_F(DeBriefTest, ChatEntryScrollsWithTheCaret)
+{
+    Open();
+    const CArtRow& entry = m_screen.Art().Row(DeBriefIF::kRowChatEntry);
+    auto drawn = [&](const std::string& chat) {
+        m_screen.m_strChat.clear();
+        for (char c : chat)
+            m_screen.OnChar(static_cast<unsigned char>(c));
+        CSurface* back = Display()->GetBackBuffer();
+        Display()->Clear(true);
+        m_screen.Draw(back);
+        std::vector<uint16_t> row;
+        const platform::PixelSurface& pixels = *back->GetPixels();
+        for (int y = entry.y; y < entry.y + entry.height; ++y)
+            for (int x = entry.x; x < entry.x + entry.width; ++x)
+                row.push_back(pixels.GetPixel(x, y));
+        return row;
+    };
+    EXPECT_NE(drawn(std::string(100, 'A')), drawn(std::string(90, 'A') + std::string(10, 'Z')));
+}
+
+// In a long log the line sent from the de-briefing shows at the bottom of the chat log at once.
+TEST_F(DeBriefTest, SentLineShowsInALongChatLog)
+{
+    Chat(40);
+    Game().m_uMode |= kModeDebrief;
+    Game().EndGame();
+    Open();
+    m_screen.Draw(Display()->GetBackBuffer());
+    m_screen.m_strChat = "all clear";
+    ClickItem(DeBriefIF::kItemSend);
+    m_screen.Draw(Display()->GetBackBuffer());
+    EXPECT_EQ(Game().m_log.m_nChatScroll, Game().m_log.m_messages.Count());
+    ASSERT_FALSE(m_screen.m_aChatRows.empty());
+    EXPECT_NE(m_screen.m_aChatRows.back().find("all clear"), std::string::npos);
 }
 
 TEST_F(DeBriefTest, HeldChatArrowRepeatsEvery50ms)

@@ -354,6 +354,10 @@ TEST_F(RoleTest, ScreenshotOfFourPlayers)
 {
     MakeSession(4, 1, {RoleIF::kTopRole | 0x1, 0x2 | RoleIF::kReady, 0x10, 0});
     Game().AddMessage("Welcome to the Millbrook drill", -1, 0, 0, -3);
+    Game().AddMessage("Player 2 takes EMS; the Command Post goes by the town hall car park once the engines are "
+                      "in and the wind has been checked against the chemical plume",
+                      -1, 0, 0, 101);
+    Role().m_strChat = std::string(30, 'x') + " the end of a long line typed into the entry stays in view";
     const CScreenRect hover = Role().CellRect(1, 0);
     Role().OnMouseMove(hover.x + 1, hover.y + 1, 0);
     CSurface* back = Game().m_pDisplay->GetBackBuffer();
