@@ -7,6 +7,7 @@ class CSurface;
 
 constexpr uint32_t POPUP_ITEM_CHECKED = 0x1;
 constexpr uint32_t POPUP_ITEM_DISABLED = 0x2;
+constexpr uint32_t POPUP_ITEM_PLAIN = 0x4; // a command line of a check-mark menu: drawn without a check box
 
 struct CPopupMenuItem {
     int32_t nValue = 0;

@@ -7,6 +7,7 @@
 #include "platform/system/MessageBox.h"
 #include "platform/system/Paths.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <vector>
@@ -18,6 +19,10 @@ constexpr int kScreenHeight = 600;
 constexpr COLORREF kDisabledText = 0x969696;
 constexpr COLORREF kHoverText = 0x326418;
 constexpr COLORREF kPlainText = 0x0A0A0A;
+constexpr int kPlainTextLeft = 10; // a line's text starts here, after the check box in a check-mark menu
+constexpr int kCheckTextLeft = 25;
+constexpr int kTextRight = 10;   // room right of the text
+constexpr int kStretchSide = 12; // the frame art's ends kept whole when a menu is drawn wider
 
 } // namespace
 
@@ -102,24 +107,82 @@ bool CPopupMenuView::LoadFrame(const std::string& listFile, const std::string& f
     return complete && m_nFrameWidth > 0 && m_nItemHeight > 0;
 }
 
+platform::gdi::Font* CPopupMenuView::LineFont()
+{
+    if (!m_pFont) {
+        platform::gdi::FontDesc desc;
+        desc.height = 14;
+        desc.weight = platform::gdi::FW_BOLD;
+        desc.face = "Arial";
+        m_pFont = platform::gdi::Font::Create(desc);
+    }
+    return m_pFont.get();
+}
+
+int CPopupMenuView::MenuWidth(const CPopupMenu* menu)
+{
+    // The frame's width, or wider so that the longest line fits whole (never wider than the screen).
+    int width = m_nFrameWidth;
+    platform::gdi::Font* font = LineFont();
+    if (!font)
+        return width;
+    const int left = menu->m_nStyle == 1 ? kCheckTextLeft : kPlainTextLeft;
+    for (int i = 0; i < menu->m_nCount; ++i) {
+        int text = 0;
+        for (const char* c = menu->m_aItems[i].szText; *c; ++c)
+            text += font->Advance(static_cast<unsigned char>(*c));
+        width = std::max(width, left + text + kTextRight);
+    }
+    return std::min(width, kScreenWidth);
+}
+
+void CPopupMenuView::BlitWide(CSurface* target, int x, int y, CSurface* art, int width, int height)
+{
+    // The art's left part, its middle repeated, then its right part: a frame of any width from one bitmap.
+    if (!target || !art)
+        return;
+    const int artWidth = m_nFrameWidth;
+    const int side = std::min(kStretchSide, artWidth / 3);
+    const int middle = artWidth - 2 * side;
+    if (width <= artWidth || middle <= 0) {
+        RECT whole{0, 0, std::min(width, artWidth), height};
+        target->BltFast(x, y, art, &whole, DDBLTFAST_SRCCOLORKEY);
+        return;
+    }
+    RECT left{0, 0, side, height};
+    target->BltFast(x, y, art, &left, DDBLTFAST_SRCCOLORKEY);
+    for (int at = side; at < width - side; at += middle) {
+        RECT piece{side, 0, side + std::min(middle, width - side - at), height};
+        target->BltFast(x + at, y, art, &piece, DDBLTFAST_SRCCOLORKEY);
+    }
+    RECT right{artWidth - side, 0, artWidth, height};
+    target->BltFast(x + width - side, y, art, &right, DDBLTFAST_SRCCOLORKEY);
+}
+
 bool CPopupMenuView::Open(CPopupMenu* menu, int x, int y)
 {
     if (!menu || !m_bUsable)
         return false;
     CSurface* background = m_apFrame[menu->m_nStyle == 1 ? UncheckedLine : PlainLine];
+    const int width = MenuWidth(menu);
     int height = 2 * m_nEdgeHeight;
     for (int i = 0; i < menu->m_nCount; ++i) {
         CPopupMenuItem& item = menu->m_aItems[i];
+        if (item.pSurface && item.pSurface->GetWidth() != width) {
+            item.pSurface->Release();
+            delete item.pSurface;
+            item.pSurface = nullptr;
+        }
         if (!item.pSurface)
-            item.pSurface = m_pDisplay->CreateKeyedSurface(background, m_nFrameWidth, m_nItemHeight);
+            item.pSurface = m_pDisplay->CreateKeyedSurface(background, width, m_nItemHeight);
         height += m_nItemHeight;
     }
     menu->m_nRequestedX = x;
     menu->m_nRequestedY = y;
     menu->m_nY = y + height <= kScreenHeight ? y : kScreenHeight - height;
-    menu->m_nX = x + m_nFrameWidth <= kScreenWidth ? x : kScreenWidth - m_nFrameWidth;
+    menu->m_nX = x + width <= kScreenWidth ? x : kScreenWidth - width;
     menu->m_nHeight = height;
-    menu->m_nWidth = m_nFrameWidth;
+    menu->m_nWidth = width;
     m_pMenu = menu;
     // Old behaviour: the hover line of the previous menu stayed, and a click could choose a line not there.
     m_nHover = -1;
@@ -130,27 +193,21 @@ bool CPopupMenuView::Render()
 {
     if (!m_pMenu || !m_bUsable)
         return false;
-    if (!m_pFont) {
-        platform::gdi::FontDesc desc;
-        desc.height = 14;
-        desc.weight = platform::gdi::FW_BOLD;
-        desc.face = "Arial";
-        m_pFont = platform::gdi::Font::Create(desc);
-    }
+    LineFont();
     const bool checks = m_pMenu->m_nStyle == 1;
-    RECT text{checks ? 25 : 10, 0, m_nFrameWidth - 10, m_nItemHeight};
-    RECT whole{0, 0, m_nFrameWidth, m_nItemHeight};
+    const int width = m_pMenu->m_nWidth;
+    RECT text{checks ? kCheckTextLeft : kPlainTextLeft, 0, width - kTextRight, m_nItemHeight};
     for (int i = 0; i < m_pMenu->m_nCount; ++i) {
         CPopupMenuItem& item = m_pMenu->m_aItems[i];
         if (!item.pSurface)
             continue;
         const bool disabled = (item.dwFlags & POPUP_ITEM_DISABLED) != 0;
         CSurface* background = m_apFrame[PlainLine];
-        if (checks)
+        if (checks && !(item.dwFlags & POPUP_ITEM_PLAIN))
             background = m_apFrame[disabled                                   ? DisabledLine
                                    : (item.dwFlags & POPUP_ITEM_CHECKED) != 0 ? CheckedLine
                                                                               : UncheckedLine];
-        item.pSurface->BltFast(0, 0, background, &whole, DDBLTFAST_SRCCOLORKEY);
+        BlitWide(item.pSurface, 0, 0, background, width, m_nItemHeight);
         platform::gdi::DeviceContext* dc = nullptr;
         if (item.pSurface->GetDC(&dc) != DD_OK)
             continue;
@@ -174,16 +231,16 @@ void CPopupMenuView::Draw(CSurface* target)
         return;
     const int x = m_pMenu->m_nX;
     int y = m_pMenu->m_nY;
-    RECT edge{0, 0, m_nFrameWidth, m_nEdgeHeight};
-    RECT line{0, 0, m_nFrameWidth, m_nItemHeight};
-    target->BltFast(x, y, m_apFrame[TopEdge], &edge, DDBLTFAST_SRCCOLORKEY);
+    const int width = m_pMenu->m_nWidth;
+    RECT line{0, 0, width, m_nItemHeight};
+    BlitWide(target, x, y, m_apFrame[TopEdge], width, m_nEdgeHeight);
     y += m_nEdgeHeight;
     for (int i = 0; i < m_pMenu->m_nCount; ++i) {
         if (CSurface* s = m_pMenu->m_aItems[i].pSurface)
             target->BltFast(x, y, s, &line, DDBLTFAST_SRCCOLORKEY);
         y += m_nItemHeight;
     }
-    target->BltFast(x, y, m_apFrame[BottomEdge], &edge, DDBLTFAST_SRCCOLORKEY);
+    BlitWide(target, x, y, m_apFrame[BottomEdge], width, m_nEdgeHeight);
 }
 
 bool CPopupMenuView::OnMouseMove(int x, int y, unsigned buttons)

@@ -33,7 +33,8 @@ public:
     CPopupMenuView(const CPopupMenuView&) = delete;
     CPopupMenuView& operator=(const CPopupMenuView&) = delete;
 
-    // Lays the menu out at (x, y), kept inside 800 x 600, and makes it the open menu with no hover line.
+    // Lays the menu out at (x, y), kept inside 800 x 600, and makes it the open menu with no hover line. A
+    // line too long for the frame's width widens the menu to hold it.
     // False for a null menu or an unusable view.
     bool Open(CPopupMenu* menu, int x, int y);
     // Draws every line into its surface and shows the view.
@@ -56,6 +57,10 @@ public:
 
 private:
     bool LoadFrame(const std::string& listFile, const std::string& folder);
+    platform::gdi::Font* LineFont();
+    // The width the menu is drawn at: the frame's, or that of its longest line.
+    int MenuWidth(const CPopupMenu* menu);
+    void BlitWide(CSurface* target, int x, int y, CSurface* art, int width, int height);
 
     CSurface* m_apFrame[FrameCount] = {};
     int m_nFrameWidth = 0;

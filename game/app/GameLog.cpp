@@ -4,7 +4,9 @@
 #include "game/rules/RulesGame.h"
 #include "game/screens/debrief/DeBriefIF.h"
 #include "game/screens/hud/HUD.h"
+#include "core/events/ZREventsData.h"
 #include "core/util/ByteStream.h"
+#include "core/world/ScenarioData.h"
 #include "net/session/NetGameSession.h"
 #include "platform/system/Paths.h"
 
@@ -22,6 +24,11 @@ std::string CGame::FormatSenderPrefix(int32_t kind, int32_t sender)
         int32_t time = GetTimeOfDay();
         if (!((m_uMode & kModeRunning) && time != 0))
             time = m_nStartTime;
+        // Before the scenario runs its own start time stands in; before any scenario is known there is no time.
+        if (time == 0 && m_pScenario && m_pScenario->m_pEvents)
+            time = m_pScenario->m_pEvents->m_nGameStartTime;
+        if (time == 0 && !m_pScenario)
+            return kind == kMsgHiddenEvent ? "H: " : "";
         char stamp[16];
         std::snprintf(stamp, sizeof stamp, "%04d ", static_cast<int>(time % 100000));
         std::snprintf(prefix, sizeof prefix, kind == kMsgHiddenEvent ? "H %s: " : "%s: ", stamp);
@@ -59,7 +66,8 @@ int CGame::AddMessage(const std::string& text, int32_t roleMask, int32_t kind, u
 {
     const uint32_t roles = GetLocalRoleFlags();
     // Prefix and text together stay within one stored line.
-    std::string line = (FormatSenderPrefix(kind, sender) + " " + text).substr(0, kLogLineMax);
+    const std::string prefix = FormatSenderPrefix(kind, sender);
+    std::string line = (prefix.empty() ? text : prefix + " " + text).substr(0, kLogLineMax);
     if (m_fnLogObserver)
         m_fnLogObserver(line);
 

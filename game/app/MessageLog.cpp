@@ -155,6 +155,24 @@ std::vector<std::string> CMessageLog::WrapTextToWidth(const std::string& text, i
     return lines;
 }
 
+std::vector<CViewRow> CMessageLog::WrapViewToWidth(const std::vector<CLogLine>& view, int panelWidth,
+                                                   const std::function<int(const std::string&)>& measure)
+{
+    std::vector<CViewRow> rows;
+    for (size_t i = 0; i < view.size();) {
+        const CLogLine& first = view[i];
+        std::string text = first.strText;
+        size_t next = i + 1;
+        while (next < view.size() && first.nMessage > 0 && view[next].nMessage == first.nMessage &&
+               view[next].nKind == first.nKind && view[next].crColour == first.crColour)
+            text += " " + view[next++].strText;
+        for (std::string& piece : WrapTextToWidth(text, panelWidth, measure))
+            rows.push_back({std::move(piece), static_cast<int>(i)});
+        i = next;
+    }
+    return rows;
+}
+
 void CMessageLog::WriteAAREvent(const std::vector<std::string>& lines, const std::string& unwrapped, uint32_t colour,
                                 int32_t kind, int32_t sender, bool stored, bool writeLines, int32_t time)
 {
@@ -185,7 +203,14 @@ void CMessageLog::WriteAAREvent(const std::vector<std::string>& lines, const std
         if (stored && kind != kMsgReview) {
             if (kind == kMsgEvent)
                 m_events.Add({text, m_events.nCounter, kind, colour}, sender == kSenderSystem);
+            // The chat view follows new lines while it shows the end, and always moves there for this machine's.
+            const int before = m_messages.Count();
+            const bool chatAtEnd = m_nChatScroll >= before;
             m_messages.Add({std::move(text), m_messages.nCounter, kind, colour}, sender == kSenderSystem);
+            if (m_messages.Count() <= before)
+                m_nChatScroll = std::max(0, m_nChatScroll - static_cast<int>(kLogCapacity / 2));
+            if (chatAtEnd || sender == kSenderSystem)
+                m_nChatScroll = m_messages.Count();
         }
     }
 }

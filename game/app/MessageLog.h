@@ -42,6 +42,13 @@ struct CLogLine {
     uint32_t crColour = 0;
 };
 
+// A row of a panel: one piece of a message wrapped to the panel, with the index of the view line its message
+// starts on (whose colour and style it takes).
+struct CViewRow {
+    std::string strText;
+    int nSource = 0;
+};
+
 // One stored list of lines with its scroll position (the number of the last line shown) and message counter.
 struct CLogList {
     std::vector<CLogLine> aLines;
@@ -89,6 +96,10 @@ public:
     // Splits a line so each piece measures less than `panelWidth` pixels by `measure`.
     static std::vector<std::string> WrapTextToWidth(const std::string& text, int panelWidth,
                                                     const std::function<int(const std::string&)>& measure);
+    // Joins the view's lines that are pieces of one message (stored wrapped for whatever panel was shown then)
+    // and wraps each message again for the panel that draws it.
+    static std::vector<CViewRow> WrapViewToWidth(const std::vector<CLogLine>& view, int panelWidth,
+                                                 const std::function<int(const std::string&)>& measure);
 
     // Stores one message's wrapped lines. `stored` says whether it goes to the message log (and, for events,
     // the event log); `writeLines` whether kinds 0, 1 and 3 are written to the file; review entries are

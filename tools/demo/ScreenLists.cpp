@@ -250,14 +250,23 @@ void IapScreen(Output& out)
     WriteList(out, "IAP_Art.csv", "IAP screen art", r);
 }
 
-// A results page with its labels down the left (and a second column from x 330 when given).
-Canvas ResultsPage(int w, int h, const std::vector<std::pair<int, std::string>>& labels, int column = 10)
+// A label of a results page: the top and height of the row its value is drawn in (the de-briefing's value
+// rectangles), a second column from x 330 when `right` is set.
+struct ResultLabel {
+    int top;
+    int height;
+    std::string text;
+    bool right = false;
+};
+
+// A results page with its labels down the left, each centred on the height of its value's row and a pixel
+// lower, so that its baseline meets that of the larger value text.
+Canvas ResultsPage(int w, int h, const std::vector<ResultLabel>& labels)
 {
     Canvas c = BoxArt(w, h, RGB(236, 232, 214), kFrame);
-    TextStyle style = Caption(13, kInk);
-    style.centred = false;
-    for (const auto& [y, text] : labels)
-        c.Text(text, y < 0 ? 330 : column, y < 0 ? -y : y, 170, 20, style);
+    const TextStyle style = Caption(13, kInk);
+    for (const ResultLabel& l : labels)
+        c.Text(l.text, l.right ? 330 : 10, l.top + 1, Canvas::TextWidth(l.text, style) + 2, l.height, style);
     return c;
 }
 
@@ -278,38 +287,36 @@ void DebriefScreen(Output& out)
     for (int i = 0; i < 6; ++i)
         Set(r, 36 + i, "DeBrief_Arrow" + std::to_string(i), arrows[i][0], arrows[i][1],
             ArrowArt(14, 14, i % 2 == 0, false));
-    Set(r, 46, "DeBrief_BySection", 20, 346,
-        ResultsPage(
-            280, 250,
-            {{50, "Command"}, {84, "Operations"}, {118, "Planning"}, {152, "Logistics"}, {186, "Finance/Admin"}}));
-    Set(r, 47, "DeBrief_ByCategory", 20, 346,
-        ResultsPage(280, 250, {{50, "ICS Command"}, {84, "Public Safety"}, {118, "Media"}, {152, "Final Score"}}));
-    Set(r, 48, "DeBrief_Details", 20, 346,
-        ResultsPage(650, 232,
-                    {{47, "ICS units"},
-                     {66, "Command facilities"},
-                     {85, "IAP"},
-                     {104, "Demobilization"},
-                     {123, "Fire containment"},
-                     {142, "Chemical containment"},
-                     {161, "Environment"},
-                     {180, "Civilian fatalities"},
-                     {199, "Responder fatalities"},
-                     {-44, "Safety facilities"},
-                     {-64, "Casualty centre"},
-                     {-84, "Threats subdued"},
-                     {-104, "Media facilities"},
-                     {-124, "Media centre"}}));
-    Set(r, 49, "DeBrief_Scores", 304, 346,
-        ResultsPage(300, 250,
-                    {{51, "Civilians killed"},
-                     {84, "Civilians hurt"},
-                     {117, "Responders killed"},
-                     {150, "Responders hurt"},
-                     {175, "Final cost"},
-                     {192, "Predicted cost"},
-                     {213, "Start time"},
-                     {231, "End time"}}));
+    // The value rows of the pages: by section (45 + 34k, 79 + 33k), by category (41 + 34k, 80 + 34k), details
+    // (47 + 19k, 66 + 19k) and (44 + 20k, 64 + 20k), counts (48 + 33k, 74 + 33k), money (175 + 17k, 194 + 17k),
+    // times (213 + 18k, 231 + 18k).
+    std::vector<ResultLabel> bySection, byCategory, details, scores;
+    const char* sections[] = {"Command", "Operations", "Planning", "Logistics", "Finance/Admin"};
+    for (int k = 0; k < 5; ++k)
+        bySection.push_back({45 + 34 * k, 34 - k, sections[k]});
+    const char* categories[] = {"ICS Command", "Public Safety", "Media", "Final Score"};
+    for (int k = 0; k < 4; ++k)
+        byCategory.push_back({41 + 34 * k, 39, categories[k]});
+    const char* left[] = {"ICS units",      "Command facilities",  "IAP",
+                          "Demobilization", "Fire containment",    "Chemical containment",
+                          "Environment",    "Civilian fatalities", "Responder fatalities"};
+    for (int k = 0; k < 9; ++k)
+        details.push_back({47 + 19 * k, 19, left[k]});
+    const char* right[] = {"Safety facilities", "Casualty centre", "Threats subdued", "Media facilities",
+                           "Media centre"};
+    for (int k = 0; k < 5; ++k)
+        details.push_back({44 + 20 * k, 20, right[k], true});
+    const char* counts[] = {"Civilians killed", "Civilians hurt", "Responders killed", "Responders hurt"};
+    for (int k = 0; k < 4; ++k)
+        scores.push_back({48 + 33 * k, 26, counts[k]});
+    scores.push_back({175, 19, "Final cost"});
+    scores.push_back({192, 19, "Predicted cost"});
+    scores.push_back({213, 18, "Start time"});
+    scores.push_back({231, 18, "End time"});
+    Set(r, 46, "DeBrief_BySection", 20, 346, ResultsPage(280, 250, bySection));
+    Set(r, 47, "DeBrief_ByCategory", 20, 346, ResultsPage(280, 250, byCategory));
+    Set(r, 48, "DeBrief_Details", 20, 346, ResultsPage(650, 232, details));
+    Set(r, 49, "DeBrief_Scores", 304, 346, ResultsPage(300, 250, scores));
     const int menu[5][2] = {{20, 242}, {246, 242}, {20, 276}, {246, 276}, {20, 310}};
     for (int i = 0; i < 4; ++i)
         for (int j = 0; j < 2; ++j)

@@ -32,6 +32,20 @@ SurfacePtr CopyArt(CDisplay* display, const CArtRow& row)
     return CopySurface(display, row.pSurface.get());
 }
 
+int TopBandHeight(CSurface* panel)
+{
+    const platform::PixelSurface* pixels = panel ? panel->GetPixels() : nullptr;
+    if (!pixels || pixels->Width() <= 0 || pixels->Height() <= 0)
+        return 0;
+    const int x = pixels->Width() / 2, h = pixels->Height();
+    const uint32_t body = pixels->GetPixel(x, h / 2);
+    // The rows above the body colour's first row at the centre column (a band of a third of the panel at most).
+    for (int y = 0; y < h / 3; ++y)
+        if (pixels->GetPixel(x, y) == body)
+            return y;
+    return 0;
+}
+
 SurfacePtr MakeFace(CDisplay* display, const CArtRow& row, const std::string& caption, platform::gdi::Font* font,
                     COLORREF colour, bool rightAligned)
 {
@@ -106,6 +120,15 @@ int MeasureText(gdi::Font* font, const std::string& text)
     for (unsigned char c : text)
         width += font->Advance(c);
     return width;
+}
+
+std::string TailThatFits(gdi::Font* font, const std::string& text, int width)
+{
+    size_t start = 0;
+    int measured = MeasureText(font, text);
+    while (start < text.size() && measured > width && font)
+        measured -= font->Advance(static_cast<unsigned char>(text[start++]));
+    return text.substr(start);
 }
 
 bool CScreenButton::Build(CDisplay* display, const CArtRow& face, int px, int py, const std::string& caption,

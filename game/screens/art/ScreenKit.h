@@ -33,6 +33,9 @@ bool DrawLogLineOn(CSurface* surface, platform::gdi::Font* font, const std::stri
                    COLORREF back, bool opaque, unsigned format);
 // The pixel width of one line of text in the font (0 without a font).
 int MeasureText(platform::gdi::Font* font, const std::string& text);
+// The longest end of the text that is at most `width` pixels wide in the font (an entry line scrolled to its
+// caret).
+std::string TailThatFits(platform::gdi::Font* font, const std::string& text, int width);
 
 // A button face copied from an art row with its caption drawn centred, 10 pixels in from each side: a normal
 // face in 0xC8C8C8 and a hover face in 0xE6E6E6.
@@ -66,6 +69,10 @@ SurfacePtr CopyArt(CDisplay* display, const CArtRow& row);
 // 10-pixel margin on each side, centred vertically.
 SurfacePtr MakeFace(CDisplay* display, const CArtRow& row, const std::string& caption, platform::gdi::Font* font,
                     COLORREF colour, bool rightAligned = false);
+
+// The height of a coloured band (and its frame) along the top of a panel: the rows at its centre column above
+// the first one of the colour at its middle. 0 without pixels.
+int TopBandHeight(CSurface* panel);
 
 // A screen rectangle for hit tests.
 struct CScreenRect {

@@ -8,6 +8,7 @@
 #include "platform/system/MessageBox.h"
 #include "platform/system/Paths.h"
 
+#include <algorithm>
 #include <cctype>
 
 namespace gdi = platform::gdi;
@@ -205,7 +206,9 @@ void CMessageBox::ShowMessage(const std::string& text)
     m_pShown = CopySurface(m_pDisplay, m_pPanel.get());
     if (m_pShown) {
         const int w = m_pShown->GetWidth(), h = m_pShown->GetHeight();
-        DrawTextOn(m_pShown.get(), m_bSmallFont ? m_pSmall.get() : m_pLarge.get(), text, RECT{20, 20, w - 20, h - 20},
+        // The text stands 20 pixels in from the edges and clear of a title band the panel's art may carry.
+        const int top = std::max(20, TopBandHeight(m_pShown.get()) + 12);
+        DrawTextOn(m_pShown.get(), m_bSmallFont ? m_pSmall.get() : m_pLarge.get(), text, RECT{20, top, w - 20, h - 20},
                    kBoxInk, gdi::DT_LEFT | gdi::DT_WORDBREAK);
     }
     m_bShown = true;

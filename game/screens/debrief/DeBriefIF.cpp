@@ -36,6 +36,17 @@ COLORREF ChatColour(COLORREF colour)
     return colour;
 }
 
+// The history panel is dark: a colour too dark to read on it (the events' blue among them) is mixed halfway
+// towards white.
+COLORREF LegibleOnDark(COLORREF colour)
+{
+    const int r = GetRValue(colour), g = GetGValue(colour), b = GetBValue(colour);
+    if (2126 * r + 7152 * g + 722 * b >= 10000 * 150)
+        return colour;
+    auto lift = [](int c) { return c + (255 - c) * 11 / 20; };
+    return RGB(lift(r), lift(g), lift(b));
+}
+
 } // namespace
 
 DeBriefIF::DeBriefIF()
@@ -249,8 +260,12 @@ void DeBriefIF::RedrawEntry()
         return;
     RestoreSurface(m_entry.pSurface.get(), m_entry.pClean.get());
     const int w = m_entry.pSurface->GetWidth(), h = m_entry.pSurface->GetHeight();
-    DrawTextOn(m_entry.pSurface.get(), m_pFont14.get(), "Enter message: " + m_strChat + "_", RECT{6, 0, w - 6, h},
-               kEntryColour, gdi::DT_LEFT | gdi::DT_VCENTER | gdi::DT_SINGLELINE);
+    // A line longer than the entry shows its end, the caret with it.
+    const std::string label = "Enter message: ";
+    const std::string shown =
+        label + TailThatFits(m_pFont14.get(), m_strChat + "_", w - 12 - MeasureText(m_pFont14.get(), label));
+    DrawTextOn(m_entry.pSurface.get(), m_pFont14.get(), shown, RECT{6, 0, w - 6, h}, kEntryColour,
+               gdi::DT_LEFT | gdi::DT_VCENTER | gdi::DT_SINGLELINE);
 }
 
 void DeBriefIF::RedrawChat()
@@ -258,21 +273,22 @@ void DeBriefIF::RedrawChat()
     if (!m_chat.pSurface || !g_pGame)
         return;
     RestoreSurface(m_chat.pSurface.get(), m_chat.pClean.get());
-    const int count = std::min(g_pGame->FillChatView(), kChatPage);
+    g_pGame->FillChatView();
     const auto& lines = g_pGame->GetViewLines();
     const int w = m_chat.pSurface->GetWidth(), h = m_chat.pSurface->GetHeight();
-    // Lines wrapped for a wider panel (the HUD's, the lobby's) are wrapped again to this one; the newest stay.
-    std::vector<std::pair<std::string, COLORREF>> rows;
-    for (int i = 0; i < count && i < static_cast<int>(lines.size()); ++i)
-        for (const std::string& piece : CMessageLog::WrapTextToWidth(
-                 lines[i].strText, ChatTextWidth(), [this](const std::string& t) { return MeasureChatText(t); }))
-            rows.emplace_back(piece, ChatColour(lines[i].crColour));
+    // Messages stored wrapped for another panel (the HUD's, the role screen's) are wrapped again to this one; the
+    // newest rows stay in view.
+    const std::vector<CViewRow> rows = CMessageLog::WrapViewToWidth(
+        lines, ChatTextWidth(), [this](const std::string& t) { return MeasureChatText(t); });
     const size_t fit = static_cast<size_t>(std::max(1, (h - 2) / 14));
     const size_t first = rows.size() > fit ? rows.size() - fit : 0;
+    m_aChatRows.clear();
     for (size_t i = first; i < rows.size(); ++i) {
         const int y = 2 + 14 * static_cast<int>(i - first);
-        DrawTextOn(m_chat.pSurface.get(), m_pFont14.get(), rows[i].first, RECT{10, y, w - 24, y + 14}, rows[i].second,
+        const COLORREF colour = ChatColour(lines[static_cast<size_t>(rows[i].nSource)].crColour);
+        DrawTextOn(m_chat.pSurface.get(), m_pFont14.get(), rows[i].strText, RECT{10, y, w - 24, y + 14}, colour,
                    gdi::DT_LEFT | gdi::DT_SINGLELINE);
+        m_aChatRows.push_back(rows[i].strText);
     }
 }
 
@@ -281,18 +297,50 @@ void DeBriefIF::RedrawHistory()
     if (!m_history.pSurface || !g_pGame)
         return;
     RestoreSurface(m_history.pSurface.get(), m_history.pClean.get());
-    const int w = m_history.pSurface->GetWidth(), h = m_history.pSurface->GetHeight();
-    const int rows = HistoryRows();
-    const int count = g_pGame->FillChatViewFrom(std::max(-1, m_nLogIndex - rows - 1));
-    const auto& lines = g_pGame->GetViewLines();
-    for (int i = 0; i < count && i < static_cast<int>(lines.size()) && i < rows && 2 + 16 * (i + 1) <= h; ++i) {
-        uint32_t back = 0;
-        int style = 0;
-        g_pGame->GetLogEntryStyle(i, back, style);
-        DrawLogLineOn(m_history.pSurface.get(), m_pFont14.get(), lines[i].strText,
-                      RECT{8, 2 + 16 * i, w - 24, 18 + 16 * i}, g_pGame->GetLogEntryColour(i), back,
-                      style == kLogStyleOpaque, gdi::DT_LEFT | gdi::DT_SINGLELINE);
+    const int w = m_history.pSurface->GetWidth();
+    const int fit = HistoryRows();
+    // The log lines before the history's last one, a page at a time, with their colours and styles: enough of
+    // them to fill the panel once each message is wrapped again to this panel's width.
+    struct CLook {
+        COLORREF ink;
+        uint32_t back;
+        int style;
+    };
+    std::vector<CLogLine> lines;
+    std::vector<CLook> looks;
+    for (int end = m_nLogIndex; end > 0 && static_cast<int>(lines.size()) < 4 * fit;) {
+        const int start = std::max(0, end - kChatPage);
+        const int count = std::min(g_pGame->FillChatViewFrom(start - 1), end - start);
+        const auto& page = g_pGame->GetViewLines();
+        std::vector<CLogLine> chunk(page.begin(), page.begin() + std::max(0, count));
+        std::vector<CLook> chunkLooks;
+        for (int i = 0; i < count; ++i) {
+            CLook look{LegibleOnDark(g_pGame->GetLogEntryColour(i)), 0, 0};
+            g_pGame->GetLogEntryStyle(i, look.back, look.style);
+            chunkLooks.push_back(look);
+        }
+        lines.insert(lines.begin(), chunk.begin(), chunk.end());
+        looks.insert(looks.begin(), chunkLooks.begin(), chunkLooks.end());
+        if (count <= 0)
+            break;
+        end = start;
     }
+    const std::vector<CViewRow> rows = CMessageLog::WrapViewToWidth(
+        lines, HistoryTextWidth(), [this](const std::string& t) { return MeasureText(m_pFont14.get(), t); });
+    const size_t first = rows.size() > static_cast<size_t>(fit) ? rows.size() - static_cast<size_t>(fit) : 0;
+    m_aHistoryRows.clear();
+    for (size_t i = first; i < rows.size(); ++i) {
+        const int y = 2 + 16 * static_cast<int>(i - first);
+        const CLook& look = looks[static_cast<size_t>(rows[i].nSource)];
+        DrawLogLineOn(m_history.pSurface.get(), m_pFont14.get(), rows[i].strText, RECT{8, y, w - 24, y + 16}, look.ink,
+                      look.back, look.style == kLogStyleOpaque, gdi::DT_LEFT | gdi::DT_SINGLELINE);
+        m_aHistoryRows.push_back(rows[i].strText);
+    }
+}
+
+int DeBriefIF::HistoryTextWidth() const
+{
+    return m_history.pSurface ? std::max(0, m_history.pSurface->GetWidth() - 24 - 8) : 0;
 }
 
 bool DeBriefIF::BeginChatText(gdi::DeviceContext** dc, RECT* rect, gdi::Font** oldFont)

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 class CDisplay;
 class CSurface;
@@ -112,8 +113,11 @@ public:
     // The history page ends at this log line; taken when the screen opens, moved by the history arrows only.
     int m_nLogIndex = 0;
     int m_nHistoryEnd = 0; // the index taken when the screen opened: the history's last line
-    // Texts last drawn on the score pages, by result index (for tests and the screenshot).
+    // Texts last drawn on the score pages, by result index, and the rows last drawn in the chat log and the
+    // history (for tests and the screenshot).
     std::array<std::string, kResultCount + 1> m_astrResultText;
+    std::vector<std::string> m_aChatRows;
+    std::vector<std::string> m_aHistoryRows;
 
     const CArtList& Art() const { return m_art; }
     // The item under a point, as the hover sees it.
@@ -140,6 +144,7 @@ private:
     // Scrolls the history page (kinds of the log's scroll: 0 line up, 1 line down); sound 2 at an end.
     void ScrollHistory(int kind);
     int HistoryRows() const;
+    int HistoryTextWidth() const;
     void ScrollHeld(uint32_t now);
     bool ArrowHovered(int pair) const { return m_nHover == pair * 2 || m_nHover == pair * 2 + 1; }
 

@@ -157,6 +157,7 @@ void EOC::Open()
     m_nPendingSection = m_nPendingUnit = -1;
     m_bChoosingChief = false;
     m_bDoubleConfirmed = false;
+    m_strNotice.clear();
     m_bShown = true;
     DrawResourcePoints();
 }
@@ -411,6 +412,7 @@ void EOC::OnLeftClick(int x, int y, CPopupMenuView* popup)
     }
     if (m_nHoverTab >= 0) {
         m_nSection = m_nHoverTab;
+        m_strNotice.clear();
         DrawResourcePoints();
         Sound(0);
         return;
@@ -421,19 +423,52 @@ void EOC::OnLeftClick(int x, int y, CPopupMenuView* popup)
     }
 }
 
+void EOC::RefuseUnit(const std::string& why)
+{
+    m_strNotice = why;
+    DrawResourcePoints();
+    Sound(2);
+}
+
+std::string EOC::RefusalReason(int s, int u) const
+{
+    static const char* const kNames[kSections] = {"Command", "Operations", "Planning", "Logistics", "Finance/Admin"};
+    const CEOCSection& work = m_aWork[static_cast<size_t>(s)];
+    const CEOCUnit& unit = m_pData->Unit(s, u);
+    if (work.uOrdered & (1u << u))
+        return std::string(unit.szLabel) + " was ordered with Done and cannot be taken back.";
+    const int p = unit.nPredecessor;
+    const bool predecessorActive = p < 0 || p >= kUnitsPerSection || (work.uActivated & (1u << p));
+    const int cost = unit.nCost * (predecessorActive ? 1 : 2);
+    char text[200];
+    std::snprintf(text, sizeof text, "%s needs %d RP%s; %s has %d.", unit.szLabel, cost,
+                  predecessorActive ? "" : " (double, before its predecessor)", kNames[s],
+                  static_cast<int>(work.fResourcePoints + work.fGranted));
+    std::string why = text;
+    if (m_aWork[0].fResourcePoints >= 1.0f && HoldsZoranthRole())
+        why += " Grant points on the Command tab: they count here at once.";
+    return why;
+}
+
 void EOC::OnUnitClick(int x, int y, CPopupMenuView* popup)
 {
+    static const char* const kNames[kSections] = {"Command", "Operations", "Planning", "Logistics", "Finance/Admin"};
     const int s = m_nSection, u = m_nHoverUnit;
-    if (!IsSectionChief(s) || !m_aWork[static_cast<size_t>(s)].bChiefActive) {
-        Sound(2);
+    if (!m_aWork[static_cast<size_t>(s)].bChiefActive) {
+        RefuseUnit(std::string(kNames[s]) + " has no chief in office yet: order one on the Command tab.");
+        return;
+    }
+    if (!IsSectionChief(s)) {
+        RefuseUnit(std::string("Only the ") + kNames[s] + " chief orders these units.");
         return;
     }
     if (!IsChiefUnit(s, u)) {
         const EOrderResult r = OrderUnit(s, u, Now());
         if (r == kRefused) {
-            Sound(2);
+            RefuseUnit(RefusalReason(s, u));
             return;
         }
+        m_strNotice.clear();
         DrawResourcePoints();
         Sound(0);
         return;

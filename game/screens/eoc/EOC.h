@@ -94,6 +94,7 @@ public:
     int m_nPendingSection = -1;
     int m_nPendingUnit = -1;
     bool m_bMoneyDisplay = true; // the Finance/Admin tab shows the running cost
+    std::string m_strNotice;     // why the last order on a section tab was refused (shown on its panel)
     CEOCSectionTable m_aWork;
     CEOCSectionTable m_aBase;
 
@@ -107,6 +108,10 @@ private:
     void OnLeftClick(int x, int y, CPopupMenuView* popup);
     void OnUnitClick(int x, int y, CPopupMenuView* popup);
     void OnArrowClick();
+    // Refuses a unit click on a section tab with sound 2 and says why on the panel.
+    void RefuseUnit(const std::string& why);
+    std::string RefusalReason(int section, int unit) const;
+    void DrawSectionPanel(int width, int height, const std::string& money);
     // Fills the players' pop-up with one page and opens it; false when it could not open.
     bool OpenPlayerMenu(int page);
     void Finish(bool commit);

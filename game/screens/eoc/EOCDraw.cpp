@@ -26,6 +26,20 @@ enum EFace { kFaceAvailable, kFaceActive, kFaceLocked, kFaceOrdered };
 const COLORREF kPanelInk = RGB(10, 10, 10);
 const COLORREF kChiefName = RGB(230, 230, 230);
 const COLORREF kHeading = RGB(200, 200, 200); // section names and headings on the panel's dark band
+const COLORREF kNotice = RGB(250, 210, 120);  // a refusal's reason on the dark band
+// Captions on a light face (the ordered units' gold) are drawn dark, normal and hovered.
+const COLORREF kDarkCaption = RGB(40, 32, 16);
+const COLORREF kDarkCaptionHover = RGB(0, 0, 0);
+
+// True when the face's middle is light enough that the light captions would not read on it.
+bool LightFace(const CArtRow& row)
+{
+    const platform::PixelSurface* pixels = row.pSurface ? row.pSurface->GetPixels() : nullptr;
+    if (!pixels || row.width <= 0 || row.height <= 0)
+        return false;
+    const COLORREF c = platform::Rgb565ToColorRef(pixels->GetPixel(row.width / 2, row.height / 4));
+    return 2126 * GetRValue(c) + 7152 * GetGValue(c) + 722 * GetBValue(c) > 10000 * 150;
+}
 
 std::string Number(float value)
 {
@@ -53,10 +67,12 @@ void EOC::BuildFaces()
                 const CArtRow* row = Row(kFaceRows[f]);
                 if (!row)
                     continue;
+                const bool light = LightFace(*row);
                 auto& faces = m_aFaces[static_cast<size_t>(s)][static_cast<size_t>(u)];
-                faces[static_cast<size_t>(f * 2)] = MakeFace(m_pDisplay, *row, label, m_pFont16.get(), kCaptionNormal);
+                faces[static_cast<size_t>(f * 2)] =
+                    MakeFace(m_pDisplay, *row, label, m_pFont16.get(), light ? kDarkCaption : kCaptionNormal);
                 faces[static_cast<size_t>(f * 2 + 1)] =
-                    MakeFace(m_pDisplay, *row, label, m_pFont16.get(), kCaptionHover);
+                    MakeFace(m_pDisplay, *row, label, m_pFont16.get(), light ? kDarkCaptionHover : kCaptionHover);
             }
         }
     }
@@ -128,6 +144,44 @@ void EOC::Draw(CSurface* target)
         m_pMessageBox->Draw(target);
 }
 
+void EOC::DrawSectionPanel(int w, int h, const std::string& money)
+{
+    // A section tab's panel: its chief, its own points and those granted in this visit (theirs to spend at
+    // once; Done keeps them), the running cost on the Finance/Admin tab, and why the last order was refused.
+    const CEOCSection& sec = m_aWork[static_cast<size_t>(m_nSection)];
+    std::string chief = "none";
+    if (sec.nChief != -1 || sec.bChiefActive)
+        chief = PlayerName(m_pGame, sec.nChief);
+    if (!sec.bChiefActive)
+        chief = sec.bChiefOrdered ? chief + " (not yet in office)" : "none in office";
+    const std::pair<std::string, std::string> rows[] = {
+        {"Chief", chief},
+        {"Own points", Number(sec.fResourcePoints)},
+        {"Granted now", Number(sec.fGranted)},
+        {money.empty() ? "" : "Running cost", money},
+    };
+    for (const auto& [label, value] : rows)
+        if (!label.empty())
+            m_aPanelTexts.push_back(label + ": " + value);
+    if (!m_strNotice.empty())
+        m_aPanelTexts.push_back(m_strNotice);
+    if (!m_pPanel || w <= 0)
+        return;
+    RestoreSurface(m_pPanel.get(), m_pPanelClean.get());
+    const unsigned line = gdi::DT_SINGLELINE | gdi::DT_VCENTER;
+    int top = 6;
+    for (const auto& [label, value] : rows) {
+        if (label.empty())
+            continue;
+        DrawTextOn(m_pPanel.get(), m_pFont16.get(), label, RECT{8, top, 118, top + 18}, kHeading, line);
+        DrawTextOn(m_pPanel.get(), m_pFont16.get(), value, RECT{122, top, w - 8, top + 18}, kChiefName, line);
+        top += 22;
+    }
+    if (!m_strNotice.empty())
+        DrawTextOn(m_pPanel.get(), m_pFont16.get(), m_strNotice, RECT{8, top + 4, w - 8, h - 32}, kNotice,
+                   gdi::DT_LEFT | gdi::DT_WORDBREAK);
+}
+
 void EOC::DrawResourcePoints()
 {
     static const char* const kSectionNames[kSections] = {"Command", "Operations", "Planning", "Logistics",
@@ -147,17 +201,18 @@ void EOC::DrawResourcePoints()
     } else if (m_nSection == 4 && m_bMoneyDisplay && m_pGame && m_pGame->m_pRules) {
         const float cost = m_pGame->m_pRules->m_scoring.GetCost();
         money = FormatMoney(CheckedInt(cost));
-        m_aPanelTexts.push_back(money);
     }
-    m_aPanelTexts.push_back("Resource Points " + total);
 
     const CArtRow* row = Row(28);
+    if (m_nSection != 0)
+        DrawSectionPanel(row ? row->width : 0, row ? row->height : 0, money);
+    m_aPanelTexts.push_back("Resource Points " + total);
     if (!m_pPanel || !row)
         return;
-    RestoreSurface(m_pPanel.get(), m_pPanelClean.get());
     const int w = row->width, h = row->height;
     const unsigned line = gdi::DT_SINGLELINE | gdi::DT_VCENTER;
     if (m_nSection == 0) {
+        RestoreSurface(m_pPanel.get(), m_pPanelClean.get());
         // One row per section, lined up with the arrows of sections 1-4 (Command's above them), the numbers
         // left of the arrows; the chiefs' names in their light colour on the panel's dark band.
         auto rowTop = [&](int s) {
@@ -190,8 +245,6 @@ void EOC::DrawResourcePoints()
             DrawTextOn(m_pPanel.get(), m_pFont16.get(), Number(sec.fResourcePoints),
                        RECT{numbersRight - 40, top, numbersRight, top + 18}, kChiefName, line | gdi::DT_RIGHT);
         }
-    } else if (!money.empty()) {
-        DrawTextOn(m_pPanel.get(), m_pFont18.get(), money, RECT{8, h - 56, w - 8, h - 34}, kChiefName, line);
     }
     DrawTextOn(m_pPanel.get(), m_pFont20.get(), "Resource Points", RECT{8, h - 26, w - 60, h - 2}, kPanelInk, line);
     DrawTextOn(m_pPanel.get(), m_pFont20.get(), total, RECT{w - 60, h - 26, w - 8, h - 2}, kPanelInk,

@@ -159,8 +159,13 @@ bool HUD::LoadArt(CDisplay* display, const std::string& base, uint32_t*)
         const bool checks = slot == kHudMenuFilters || slot == kHudMenuOverlays || slot == kHudMenuMsgFilters;
         const bool closes = slot == kHudMenuCommand || slot == kHudMenuOptions || slot == kHudMenuFilters;
         m_apMenus[slot] = std::make_unique<CPopupMenu>(checks ? 1 : 0, closes);
-        for (size_t i = 0; i < defs[slot].aItems.size(); ++i)
-            m_apMenus[slot]->AddItem(defs[slot].aItems[i].c_str(), static_cast<int>(i));
+        for (size_t i = 0; i < defs[slot].aItems.size(); ++i) {
+            const int line = m_apMenus[slot]->AddItem(defs[slot].aItems[i].c_str(), static_cast<int>(i));
+            // "OK" closes a check-mark menu: a command, not a choice to tick.
+            CPopupMenuItem* item = m_apMenus[slot]->GetItem(line);
+            if (checks && item && strcasecmp(item->szText, "OK") == 0)
+                item->dwFlags |= POPUP_ITEM_PLAIN;
+        }
     }
     if (CPopupMenu* overlays = GetMenu(kHudMenuOverlays)) {
         overlays->SetChecked(0, true);

@@ -121,6 +121,7 @@ public:
     int m_nInfoUnit = -1;
     int m_nHoverControl = 0; // the game's last answer of OnMouseMove
     int m_nMessageRedraws = 0;
+    std::vector<std::string> m_aMessageRows; // the rows the message panel last drew
 
     // ---- state of the bar (read by tests) ----
     int m_nHover = -1;

@@ -336,17 +336,25 @@ int HUD::DrawMessages()
     if (panel.pSurface->GetDC(&dc) != DD_OK || !dc)
         return count;
     dc->SelectFont(m_pFont.get());
-    const std::vector<CLogLine>& lines = m_pGame->GetViewLines();
-    for (int i = 0; i < count && i < static_cast<int>(lines.size()); ++i) {
+    // Each message wrapped again to this panel (clear of its scroll buttons), whatever panel it was stored for;
+    // the page's newest rows stay in view.
+    const std::vector<CViewRow> rows = CMessageLog::WrapViewToWidth(
+        m_pGame->GetViewLines(), MessagePanelWidth(), [this](const std::string& t) { return MeasureMessageText(t); });
+    const size_t fit = static_cast<size_t>(std::max(1, m_pGame->GetMessagePageSize()));
+    const size_t first = rows.size() > fit ? rows.size() - fit : 0;
+    m_aMessageRows.clear();
+    for (size_t r = first; r < rows.size(); ++r) {
+        const int i = static_cast<int>(r - first);
         uint32_t back = 0;
         int style = 0;
-        m_pGame->GetLogEntryStyle(i, back, style);
+        m_pGame->GetLogEntryStyle(rows[r].nSource, back, style);
         dc->SetBkMode(style == kLogStyleOpaque ? gdi::OPAQUE : gdi::TRANSPARENT);
         dc->SetBkColor(back);
-        dc->SetTextColor(m_pGame->GetLogEntryColour(i));
+        dc->SetTextColor(m_pGame->GetLogEntryColour(rows[r].nSource));
         RECT rect{10, 7 + 14 * i, panel.width - 10, 21 + 14 * i};
-        const std::string text = lines[i].strText.substr(0, 420);
+        const std::string text = rows[r].strText.substr(0, 420);
         dc->DrawText(text.c_str(), -1, &rect, gdi::DT_SINGLELINE | gdi::DT_VCENTER | gdi::DT_NOPREFIX | gdi::DT_NOCLIP);
+        m_aMessageRows.push_back(text);
     }
     panel.pSurface->ReleaseDC(dc);
     return count;

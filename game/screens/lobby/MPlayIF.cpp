@@ -95,7 +95,7 @@ void MPlayIF::Init(CMultiplayerMenuData* menu)
     if (offScreen)
         RaiseScreenFatal("Multiplayer_Menu_Data.csv: the lobby's layout places a part outside the screen");
     BuildFaces();
-    m_uEnabled = Bit(0) | Bit(1);
+    Reset();
     m_bShown = true;
 }
 
@@ -310,7 +310,9 @@ bool MPlayIF::OnMenuButton(int b)
     const bool chosen = (m_uChosen & Bit(b)) != 0;
     switch (m_nPageState) {
     case 0:
-        if (b == 0 && !chosen) {
+        if (IsLabel(b)) {
+            // The name label stands on the first page; a click on it is no choice.
+        } else if (b == 0 && !chosen) {
             m_uChosen = Bit(0);
             m_uEnabled = (m_uEnabled & ~Bit(1)) | Bit(2) | Bit(3);
             m_nPageState = 1;
@@ -341,6 +343,8 @@ bool MPlayIF::OnMenuButton(int b)
             m_nFocus = 0;
             *Mode() &= ~kModeFromSave;
             m_bHosting = false;
+            // An address already there (remembered or left from before) is offered: the first key replaces it.
+            m_bAddressOffered = !m_strHostAddress.empty();
             m_nPageState = m_strHostAddress.size() >= 8 ? 5 : 4;
             PlaySound(0);
         } else {
@@ -357,7 +361,7 @@ bool MPlayIF::OnMenuButton(int b)
         break;
     default:
         // Rows 4, 7, 8 and 9 are labels ("Player Name:", "Scenario:" ...), not choices to refuse.
-        if (b != 4 && b != 7 && b != 8 && b != 9)
+        if (!IsLabel(b))
             PlaySound(2);
         break;
     }
@@ -425,8 +429,10 @@ void MPlayIF::OnExit()
 void MPlayIF::Reset()
 {
     m_uChosen = 0;
-    m_uEnabled = Bit(0) | Bit(1);
-    m_bEntriesUnlocked = false;
+    // The name box and its label stand on every page, and the name takes typing from the first one.
+    m_uEnabled = Bit(0) | Bit(1) | Bit(4);
+    m_bEntriesUnlocked = true;
+    m_nFocus = 0;
     m_bListShown = false;
     m_bNoticeShown = false;
     m_bNoticeExpires = false;
@@ -465,31 +471,45 @@ void MPlayIF::OnChar(uint32_t character)
 {
     if (!m_bShown || !m_bEntriesUnlocked)
         return;
-    const bool address = m_nFocus == 1 && !m_bHosting;
+    if (character == 9 || character == 13)
+        return;
+    const bool address = m_nFocus == 1 && !m_bHosting && AddressShown();
     std::string& text = address ? m_strHostAddress : m_strPlayerName;
-    // The offered name stays until the player types: the first character replaces it, Backspace edits it.
-    const bool offered = !address && m_bNameOffered;
-    if (!address && character != 9 && character != 13)
-        m_bNameOffered = false;
+    // An offered text stays until the player types: the first character replaces it, Backspace edits it.
+    bool& offeredFlag = address ? m_bAddressOffered : m_bNameOffered;
+    const bool offered = offeredFlag;
+    offeredFlag = false;
     if (character == 8) {
         if (text.empty())
             PlaySound(2);
         else
             text.pop_back();
-        return;
+    } else {
+        const bool printable = character >= 32 && character <= 255 && character != 127;
+        const bool taken = address ? (character == '.' || (character >= '0' && character <= '9')) : printable;
+        const size_t limit = address ? kAddressMax : kNameMax;
+        if (taken && offered)
+            text.clear();
+        if (!taken || text.size() >= limit) {
+            PlaySound(2);
+            return;
+        }
+        text.push_back(static_cast<char>(character));
     }
-    if (character == 9 || character == 13)
+    if (address)
+        FollowAddress();
+}
+
+void MPlayIF::FollowAddress()
+{
+    // Joining: a typed address of 8 characters or more shows "Next" as a click would; a shorter one hides it.
+    const bool joining = (m_uChosen & Bit(5)) && !m_bHosting;
+    if (!joining)
         return;
-    const bool printable = character >= 32 && character <= 255 && character != 127;
-    const bool taken = address ? (character == '.' || (character >= '0' && character <= '9')) : printable;
-    const size_t limit = address ? kAddressMax : kNameMax;
-    if (taken && offered)
-        text.clear();
-    if (!taken || text.size() >= limit) {
-        PlaySound(2);
-        return;
-    }
-    text.push_back(static_cast<char>(character));
+    if (m_nPageState == 4 && m_strHostAddress.size() >= 8)
+        m_nPageState = 5;
+    else if (m_nPageState == 5 && m_strHostAddress.size() < 8)
+        m_nPageState = 4;
 }
 
 void MPlayIF::OnKey(uint32_t code)

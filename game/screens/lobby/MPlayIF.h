@@ -101,6 +101,7 @@ public:
     std::string m_strHostAddress; // digits and '.', at most 15 characters
     std::string m_strPlayerName;  // at most 18 characters
     bool m_bNameOffered = false;  // the name is the settings' one, not typed yet: the first key replaces it
+    bool m_bAddressOffered = false; // the address was there when joining was chosen: the first key replaces it
     std::string m_strChosenName;  // the scenario file (".zri") or the saved game chosen
     std::string m_strNotice;      // the status line
     bool m_bNoticeShown = false;
@@ -109,7 +110,7 @@ public:
 
     int m_nPageState = 0;
     uint32_t m_uChosen = 0;
-    uint32_t m_uEnabled = Bit(0) | Bit(1);
+    uint32_t m_uEnabled = Bit(0) | Bit(1) | Bit(4);
     int m_nFocus = 0; // 0 name, 1 address
     bool m_bEntriesUnlocked = false;
     int m_nHoverButton = -1;
@@ -142,6 +143,8 @@ private:
     void MoveSelection(int step);
     bool CanShowNext() const { return m_nPageState == 5; }
     bool ShowsReset() const { return m_nPageState != 0; }
+    void FollowAddress();
+    static bool IsLabel(int button) { return button == 4 || button == 7 || button == 8 || button == 9; }
     bool AddressShown() const { return (m_uEnabled & (Bit(8) | Bit(9))) != 0; }
     int ButtonAt(int x, int y) const;
     int CommandAt(int x, int y) const;

@@ -17,6 +17,44 @@ constexpr COLORREF kHighlight = 0xE6E6E6;
 constexpr COLORREF kInk = 0x0A0A0A;
 constexpr COLORREF kLocalInk = 0x1E1E96; // the local player's name
 constexpr int kLogLineHeight = 15;
+constexpr int kHeadingMargin = 2; // blank pixels a heading keeps from each side of its column
+
+// A column heading fitted to its box: one line, or two split at a blank, in the largest font (14 down to 9
+// pixels) in which every line fits the width and all lines the height; cut to fit in the smallest otherwise.
+struct CHeading {
+    std::vector<std::string> lines;
+    int nFontHeight = 14;
+};
+
+CHeading FitHeading(const std::string& name, int width, int height)
+{
+    for (int size = 14; size >= 9; --size) {
+        auto font = MakeArial(size, true, false);
+        auto fits = [&](const std::string& line) { return MeasureText(font.get(), line) <= width; };
+        if (fits(name) && size <= height)
+            return {{name}, size};
+        if (2 * size > height)
+            continue;
+        // Two lines, split at the blank that leaves the longer one shortest.
+        size_t best = std::string::npos;
+        int bestWidth = 0;
+        for (size_t at = name.find(' '); at != std::string::npos; at = name.find(' ', at + 1)) {
+            const int w =
+                std::max(MeasureText(font.get(), name.substr(0, at)), MeasureText(font.get(), name.substr(at + 1)));
+            if (best == std::string::npos || w < bestWidth) {
+                best = at;
+                bestWidth = w;
+            }
+        }
+        if (best != std::string::npos && bestWidth <= width)
+            return {{name.substr(0, best), name.substr(best + 1)}, size};
+    }
+    auto font = MakeArial(9, true, false);
+    std::string cut = name;
+    while (!cut.empty() && MeasureText(font.get(), cut) > width)
+        cut.pop_back();
+    return {{cut}, 9};
+}
 
 } // namespace
 
@@ -153,9 +191,43 @@ void RoleIF::BuildHeaders()
             name = AgencyKindName(it->second.m_nKind);
         else
             name = std::to_string(c);
-        const int x = c * m_pLayout->m_nDX;
-        DrawTextOn(m_pHeader.get(), m_pFont14.get(), name, RECT{x, 0, x + m_pLayout->m_nDX, m_pHeader->GetHeight()},
-                   kInk, gdi::DT_CENTER | gdi::DT_VCENTER | gdi::DT_SINGLELINE);
+        DrawHeading(c, name);
+    }
+}
+
+void RoleIF::DrawHeading(int column, const std::string& name)
+{
+    // A heading stays whole inside its column, however long the agency's name. One that does not fit there in
+    // the full-size font may also use a column beside it that shows no role (all of it when the column beyond
+    // is free too, else its half), standing against its own column.
+    const int dx = m_pLayout->m_nDX, h = m_pHeader->GetHeight() - 2;
+    auto freeAt = [&](int c) { return c < 0 || c >= CRoleMenuData::kColumns || !IsRoleColumn(c); };
+    int left = column * dx + kHeadingMargin, right = (column + 1) * dx - kHeadingMargin;
+    unsigned align = gdi::DT_CENTER;
+    CHeading heading = FitHeading(name, right - left, h);
+    if (heading.nFontHeight < 14 || heading.lines.size() > 1) {
+        const int wideLeft = column > 0 && freeAt(column - 1) ? (freeAt(column - 2) ? dx : dx / 2) : 0;
+        const int wideRight =
+            column + 1 < CRoleMenuData::kColumns && freeAt(column + 1) ? (freeAt(column + 2) ? dx : dx / 2) : 0;
+        const CHeading wide = FitHeading(name, right - left + wideLeft + wideRight, h);
+        if (wideLeft + wideRight > 0 && (wide.nFontHeight > heading.nFontHeight ||
+                                         (wide.nFontHeight == heading.nFontHeight && wide.lines.size() == 1))) {
+            heading = wide;
+            left -= wideLeft;
+            right += wideRight;
+            if (wideLeft && !wideRight)
+                align = gdi::DT_RIGHT;
+            else if (wideRight && !wideLeft)
+                align = gdi::DT_LEFT;
+        }
+    }
+    auto font = MakeArial(heading.nFontHeight, true, false);
+    const int lines = static_cast<int>(heading.lines.size());
+    const int top = 1 + (h - lines * heading.nFontHeight) / 2;
+    for (int i = 0; i < lines; ++i) {
+        const int y = top + i * heading.nFontHeight;
+        DrawTextOn(m_pHeader.get(), font.get(), heading.lines[static_cast<size_t>(i)],
+                   RECT{left, y, right, y + heading.nFontHeight}, kInk, align | gdi::DT_VCENTER | gdi::DT_SINGLELINE);
     }
 }
 
@@ -450,16 +522,19 @@ void RoleIF::DrawLog(CSurface* target)
         return;
     Report(BlitKeyed(target, m_rcLog.x, m_rcLog.y, ArtRow(15).pSurface.get()), "RoleIF Draw 4 Failed");
     m_pGame->FillMessageLogView();
-    const std::vector<CLogLine>& lines = m_pGame->GetViewLines();
+    // Each message wrapped again to this box, whatever panel it was stored for; the newest rows stay in view.
+    const std::vector<CViewRow> rows =
+        CMessageLog::WrapViewToWidth(m_pGame->GetViewLines(), m_rcLog.width - 12,
+                                     [this](const std::string& t) { return MeasureText(m_pFont14.get(), t); });
     const int fit = std::max(0, (m_rcLog.height - 4) / kLogLineHeight);
-    const size_t first = lines.size() > static_cast<size_t>(fit) ? lines.size() - static_cast<size_t>(fit) : 0;
+    const size_t first = rows.size() > static_cast<size_t>(fit) ? rows.size() - static_cast<size_t>(fit) : 0;
     int y = m_rcLog.y + 2;
-    for (size_t i = first; i < lines.size(); ++i, y += kLogLineHeight) {
-        const int n = static_cast<int>(i);
+    for (size_t i = first; i < rows.size(); ++i, y += kLogLineHeight) {
+        const int n = rows[i].nSource;
         uint32_t back = 0;
         int style = 0;
         m_pGame->GetLogEntryStyle(n, back, style);
-        DrawLogLineOn(target, m_pFont14.get(), lines[i].strText,
+        DrawLogLineOn(target, m_pFont14.get(), rows[i].strText,
                       RECT{m_rcLog.x + 6, y, m_rcLog.x + m_rcLog.width - 6, y + kLogLineHeight},
                       m_pGame->GetLogEntryColour(n), back, style == kLogStyleOpaque, gdi::DT_LEFT | gdi::DT_SINGLELINE);
     }
@@ -509,7 +584,10 @@ void RoleIF::Draw(CSurface* target)
            "RoleIF Draw 7 Failed");
     if (m_rcChat.width > 0) {
         BlitKeyed(target, m_rcChat.x, m_rcChat.y, ArtRow(16).pSurface.get());
-        DrawTextOn(target, m_pFont14.get(), "Enter message: " + m_strChat + "_",
+        // A line longer than the entry shows its end, the caret with it.
+        const std::string label = "Enter message: ";
+        const int room = m_rcChat.width - 8 - MeasureText(m_pFont14.get(), label);
+        DrawTextOn(target, m_pFont14.get(), label + TailThatFits(m_pFont14.get(), m_strChat + "_", room),
                    RECT{m_rcChat.x + 4, m_rcChat.y, m_rcChat.x + m_rcChat.width - 4, m_rcChat.y + m_rcChat.height},
                    kInk, gdi::DT_LEFT | gdi::DT_VCENTER | gdi::DT_SINGLELINE);
     }

@@ -118,6 +118,7 @@ private:
     bool CellAt(int x, int y, int& row, int& column) const;
     void BuildFaces();
     void BuildHeaders();
+    void DrawHeading(int column, const std::string& name);
     void DrawLog(CSurface* target);
     void Report(HRESULT result, const char* text);
     const CArtRow& ArtRow(int row) const;

@@ -110,6 +110,36 @@ TEST_F(PopupTest, OpenKeepsTheMenuInsideTheScreen)
     EXPECT_NE(menu.GetItem(3)->pSurface, nullptr);
 }
 
+// A line too long for the frame widens the menu, its ends drawn from the frame's; short menus keep the frame.
+TEST_F(PopupTest, ALongLineWidensTheMenuToHoldIt)
+{
+    CPopupMenu menu(1, true);
+    menu.AddItem("Short", 0);
+    menu.AddItem("Dispatch Hazardous Materials Team - 12 RP(s) (On Call)", 1);
+    ASSERT_TRUE(m_view->Open(&menu, 700, 100));
+    ASSERT_TRUE(m_view->Render());
+    EXPECT_GT(menu.GetWidth(), kFrameWidth + 100);
+    EXPECT_EQ(menu.GetX() + menu.GetWidth(), 800) << "kept inside the screen";
+    const platform::PixelSurface& line = *menu.GetItem(0)->pSurface->GetPixels();
+    ASSERT_EQ(line.Width(), menu.GetWidth());
+    // The border column of the frame stands at both ends of the wide line; the check box at its left.
+    EXPECT_EQ(line.GetPixel(0, 2), line.GetPixel(line.Width() - 1, 2));
+    EXPECT_NE(line.GetPixel(0, 2), line.GetPixel(line.Width() / 2, 2));
+    EXPECT_NE(line.GetPixel(7, 10), line.GetPixel(line.Width() / 2, 10));
+    // The long line's text reaches beyond the frame's width, its last characters inside the line.
+    const platform::PixelSurface& wide = *menu.GetItem(1)->pSurface->GetPixels();
+    int inkBeyond = 0;
+    for (int y = 0; y < kItemHeight; ++y)
+        for (int x = kFrameWidth; x < wide.Width() - 12; ++x)
+            inkBeyond += wide.GetPixel(x, y) != wide.GetPixel(wide.Width() - 5, y);
+    EXPECT_GT(inkBeyond, 50);
+
+    CPopupMenu narrow(0, true);
+    narrow.AddItem("OK", 0);
+    ASSERT_TRUE(m_view->Open(&narrow, 10, 10));
+    EXPECT_EQ(narrow.GetWidth(), kFrameWidth);
+}
+
 TEST_F(PopupTest, MouseMovesPickTheHoverLine)
 {
     CPopupMenu menu(0, true);

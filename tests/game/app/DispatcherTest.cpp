@@ -333,7 +333,12 @@ TEST_F(DispatcherTest, ClientSilenceWarningAndReconnection)
     std::vector<uint8_t> clock(32, 1);
     client.m_pSession->PushInbound(MakeGamePacket(0, kGmClockState, 0, clock.data(), clock.size()));
     client.PollNetwork();
-    EXPECT_NE(client.m_log.m_messages.aLines.back().strText.find("has been established"), std::string::npos);
+    // The last message, its wrapped lines joined.
+    std::string last;
+    for (const auto& l : client.m_log.m_messages.aLines)
+        if (l.nMessage == client.m_log.m_messages.aLines.back().nMessage)
+            last += l.strText + " ";
+    EXPECT_NE(last.find("has been established"), std::string::npos) << last;
 }
 
 } // namespace

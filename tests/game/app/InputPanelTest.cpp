@@ -5,6 +5,9 @@
 #include "game/app/GameMessages.h"
 #include "game/app/OrderCursor.h"
 #include "tests/game/app/InputFixture.h"
+#include "core/display/CDisplay.h"
+#include "platform/gdi/Font.h"
+#include "support/DisplayFixtures.h"
 
 #include <functional>
 
@@ -294,6 +297,42 @@ TEST_F(InputPanelTest, StationDispatchPostsMessage46)
     ASSERT_TRUE(ChooseMenuValue(7));
     EXPECT_TRUE(game.m_pInfoBox->m_bShown);
     EXPECT_EQ(game.m_pInfoBox->m_nEntry, police->m_pStationData->m_nInfoPage);
+}
+
+// Every station's dispatch menu holds its whole lines, "(On Call)" and all, in the menus' font.
+TEST_F(InputPanelTest, StationDispatchLinesFitTheirMenu)
+{
+    CGame& game = Game();
+    ShowAreaMap();
+    platform::gdi::FontDesc desc;
+    desc.height = 14;
+    desc.weight = platform::gdi::FW_BOLD;
+    desc.face = "Arial";
+    auto font = platform::gdi::Font::Create(desc);
+    ASSERT_TRUE(font);
+    int onCall = 0;
+    for (CSprite* s = game.m_pAreaSprites->GetHead(); s; s = s->m_pNext) {
+        if (s->Kind() != kStationSprite || !s->m_pStationData)
+            continue;
+        SCOPED_TRACE(s->m_szName);
+        ASSERT_TRUE(s->m_pStationData->BuildDispatchMenu(100, 50, game.m_pPopupView.get(), game.m_pAreaSprites, 1000.0f,
+                                                         0xFFFFFFFF));
+        CPopupMenu* menu = game.m_pPopupView->GetOpenMenu();
+        for (int i = 0; i < menu->GetCount(); ++i) {
+            const std::string text = menu->GetItem(i)->szText;
+            onCall += text.find("(On Call)") != std::string::npos;
+            int width = 0;
+            for (unsigned char c : text)
+                width += font->Advance(c);
+            EXPECT_LE(10 + width, menu->GetWidth() - 10) << text;
+        }
+        if (std::string(s->m_szName) == "Millbrook Fire Station 1") {
+            game.Draw();
+            EXPECT_TRUE(
+                fixtures::SaveSurfaceBmp(*game.m_pDisplay->GetBackBuffer()->GetPixels(), "station_dispatch_menu.bmp"));
+        }
+    }
+    EXPECT_GT(onCall, 0);
 }
 
 TEST_F(InputPanelTest, OnlyTheCommandRoleSelectsOnTheAreaMap)

@@ -2,6 +2,8 @@
 #include "game/app/MessageLog.h"
 #include "game/screens/hud/HUD.h"
 #include "GameFixture.h"
+#include "core/world/ScenarioData.h"
+#include "core/events/ZREventsData.h"
 #include "core/util/ByteStream.h"
 #include "platform/display/PixelSurface.h"
 #include "platform/gdi/DeviceContext.h"
@@ -86,6 +88,36 @@ TEST(WrapTextTest, PixelWrapWithRealFont)
         if (ch != ' ')
             joinedSqueezed += ch;
     EXPECT_EQ(joinedSqueezed, squeezed); // nothing lost, the long word cut into pieces
+}
+
+// The pieces of one message, stored wrapped for another panel, are joined and wrapped again for the panel that
+// draws them; different messages (or a colour that changes) stay apart; rows keep their message's first line.
+TEST(WrapTextTest, ViewRowsRewrapEachMessageForThePanel)
+{
+    auto line = [](const char* text, int message, uint32_t colour = 1) {
+        CLogLine l;
+        l.strText = text;
+        l.nMessage = message;
+        l.crColour = colour;
+        return l;
+    };
+    const auto chars = [](const std::string& s) { return static_cast<int>(s.size()); };
+    const std::vector<CLogLine> view = {line("aa bb", 1), line("cc dd", 1), line("ee", 2),
+                                        line("ff", 2, 9), line("gg", 0),    line("hh", 0)};
+    struct Case {
+        int width;
+        std::vector<std::pair<std::string, int>> rows;
+    } cases[] = {
+        {20, {{"aa bb cc dd", 0}, {"ee", 2}, {"ff", 3}, {"gg", 4}, {"hh", 5}}},
+        {6, {{"aa bb", 0}, {"cc dd", 0}, {"ee", 2}, {"ff", 3}, {"gg", 4}, {"hh", 5}}},
+        {3, {{"aa", 0}, {"bb", 0}, {"cc", 0}, {"dd", 0}, {"ee", 2}, {"ff", 3}, {"gg", 4}, {"hh", 5}}},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::pair<std::string, int>> got;
+        for (const CViewRow& row : CMessageLog::WrapViewToWidth(view, c.width, chars))
+            got.emplace_back(row.strText, row.nSource);
+        EXPECT_EQ(got, c.rows) << "width " << c.width;
+    }
 }
 
 TEST_F(MessageLogTest, StoreRulesByRoleAndKind)
@@ -223,6 +255,20 @@ TEST_F(MessageLogTest, PrefixAndDefaultColours)
     game.m_bShowHidden = true;
     game.AddMessage("boom", -1, kMsgHiddenEvent, 0, kSenderSystem);
     EXPECT_EQ(game.m_log.m_messages.aLines[2].strText, "H 0950 :  boom");
+}
+
+// A notice that comes before any scenario is known (a player joining in the lobby) carries no "0000"; once a
+// scenario is loaded, its start time stamps notices until its clock runs.
+TEST_F(MessageLogTest, NoticesBeforeAnyScenarioCarryNoTime)
+{
+    CGame& game = MakeGame(false);
+    game.AddMessage("Bob has joined the game", -1, kMsgEvent, 0, kSenderSystem);
+    EXPECT_EQ(game.m_log.m_messages.aLines.back().strText, "Bob has joined the game");
+    game.m_pScenario = std::make_unique<CScenarioData>();
+    game.m_pScenario->m_pEvents = new CZREventsData();
+    game.m_pScenario->m_pEvents->m_nGameStartTime = 930;
+    game.AddMessage("Ann has joined the game", -1, kMsgEvent, 0, kSenderSystem);
+    EXPECT_EQ(game.m_log.m_messages.aLines.back().strText, "0930 :  Ann has joined the game");
 }
 
 TEST_F(MessageLogTest, LongTextIsCutToOneLine)

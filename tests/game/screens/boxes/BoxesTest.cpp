@@ -146,4 +146,31 @@ TEST_F(BoxesTest, ScreenshotOfBothBoxes)
     EXPECT_GT(ink, 20);
 }
 
+// The question stands under the message box's title band, not across it.
+TEST_F(BoxesTest, TheMessageStaysOffTheTitleBand)
+{
+    CMessageBox message(Base(), Display());
+    ConfirmExit(&message);
+    ASSERT_EQ(Display()->Clear(true), DD_OK);
+    message.Draw(Display()->GetBackBuffer());
+    const platform::PixelSurface& frame = *Display()->GetBackBuffer()->GetPixels();
+    // The band: the rows at the panel's centre column above its body colour.
+    const int x0 = CMessageBox::kPanelX, y0 = CMessageBox::kPanelY;
+    const uint32_t body = frame.GetPixel(x0 + 200, y0 + 100);
+    int band = 0;
+    while (band < 60 && frame.GetPixel(x0 + 200, y0 + band) != body)
+        ++band;
+    ASSERT_GT(band, 10);
+    ASSERT_LT(band, 60);
+    int marked = 0, ink = 0;
+    for (int y = y0 + 2; y < y0 + band; ++y)
+        for (int x = x0 + 20; x < x0 + 380; ++x)
+            marked += frame.GetPixel(x, y) != frame.GetPixel(x0 + 10, y);
+    for (int y = y0 + band; y < y0 + 150; ++y)
+        for (int x = x0 + 20; x < x0 + 380; ++x)
+            ink += frame.GetPixel(x, y) != body;
+    EXPECT_EQ(marked, 0);
+    EXPECT_GT(ink, 50);
+}
+
 } // namespace

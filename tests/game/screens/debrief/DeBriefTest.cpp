@@ -8,6 +8,8 @@
 #include "support/DisplayFixtures.h"
 #include "tests/game/screens/briefing/ScreenDemo.h"
 
+#include <cmath>
+
 namespace {
 
 std::unique_ptr<CScenarioData> Graded(int scoreAbove, int scoreAverage, int costAbove = 0, int costAverage = 0)
@@ -285,6 +287,95 @@ TEST_F(DeBriefTest, ChatLinesWrapToTheChatPanel)
     EXPECT_GT(inked, 0);
 }
 
+// WCAG contrast ratio of two 5-6-5 pixels.
+double Contrast(uint16_t a, uint16_t b)
+{
+    auto luminance = [](uint16_t p) {
+        const COLORREF c = platform::Rgb565ToColorRef(p);
+        auto lin = [](int v) {
+            const double s = v / 255.0;
+            return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * lin(GetRValue(c)) + 0.7152 * lin(GetGValue(c)) + 0.0722 * lin(GetBValue(c));
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The history shows each message wrapped again to its own wide panel, and an event's blue made for the light
+// HUD panel is lightened on the dark one.
+TEST_F(DeBriefTest, HistoryWrapsToItsPanelInLegibleColours)
+{
+    std::string event;
+    for (int i = 0; i < 12; ++i)
+        event += "smoke spreads east ";
+    Game().AddMessage(event + "fin", -1, kMsgEvent, 0, kSenderSystem);
+    const int stored = Game().m_log.m_messages.Count();
+    ASSERT_GE(stored, 4);
+    Game().m_uMode |= kModeDebrief;
+    Open();
+    ClickItem(DeBriefIF::kItemHistory);
+    CSurface* back = Display()->GetBackBuffer();
+    Display()->Clear(true);
+    m_screen.Draw(back);
+    ASSERT_TRUE(fixtures::SaveSurfaceBmp(*back->GetPixels(), "debrief_history_screenshot.bmp"));
+    // The first row reaches past the middle of the panel; the ink reads on the panel.
+    const CArtRow& history = m_screen.Art().Row(DeBriefIF::kRowHistory);
+    const platform::PixelSurface& pixels = *back->GetPixels();
+    const uint16_t paper = pixels.GetPixel(history.x + history.width - 30, history.y + history.height - 10);
+    int rightmost = 0;
+    double best = 1.0;
+    for (int y = history.y + 2; y < history.y + 18; ++y)
+        for (int x = history.x + 8; x < history.x + history.width - 24; ++x)
+            if (pixels.GetPixel(x, y) != paper) {
+                rightmost = std::max(rightmost, x - history.x);
+                best = std::max(best, Contrast(pixels.GetPixel(x, y), paper));
+            }
+    EXPECT_GT(rightmost, history.width / 2);
+    EXPECT_GE(best, 4.5);
+    EXPECT_LT(static_cast<int>(m_screen.m_aHistoryRows.size()), stored);
+    ASSERT_FALSE(m_screen.m_aHistoryRows.empty());
+    EXPECT_NE(m_screen.m_aHistoryRows.back().find("fin"), std::string::npos);
+}
+
+// A chat line longer than the entry shows its end (the caret with it) rather than running past the edge.
+TEST_F(DeBriefTest, ChatEntryScrollsWithTheCaret)
+{
+    Open();
+    const CArtRow& entry = m_screen.Art().Row(DeBriefIF::kRowChatEntry);
+    auto drawn = [&](const std::string& chat) {
+        m_screen.m_strChat.clear();
+        for (char c : chat)
+            m_screen.OnChar(static_cast<unsigned char>(c));
+        CSurface* back = Display()->GetBackBuffer();
+        Display()->Clear(true);
+        m_screen.Draw(back);
+        std::vector<uint16_t> row;
+        const platform::PixelSurface& pixels = *back->GetPixels();
+        for (int y = entry.y; y < entry.y + entry.height; ++y)
+            for (int x = entry.x; x < entry.x + entry.width; ++x)
+                row.push_back(pixels.GetPixel(x, y));
+        return row;
+    };
+    EXPECT_NE(drawn(std::string(100, 'A')), drawn(std::string(90, 'A') + std::string(10, 'Z')));
+}
+
+// In a long log the line sent from the de-briefing shows at the bottom of the chat log at once.
+TEST_F(DeBriefTest, SentLineShowsInALongChatLog)
+{
+    Chat(40);
+    Game().m_uMode |= kModeDebrief;
+    Game().EndGame();
+    Open();
+    m_screen.Draw(Display()->GetBackBuffer());
+    m_screen.m_strChat = "all clear";
+    ClickItem(DeBriefIF::kItemSend);
+    m_screen.Draw(Display()->GetBackBuffer());
+    EXPECT_EQ(Game().m_log.m_nChatScroll, Game().m_log.m_messages.Count());
+    ASSERT_FALSE(m_screen.m_aChatRows.empty());
+    EXPECT_NE(m_screen.m_aChatRows.back().find("all clear"), std::string::npos);
+}
+
 TEST_F(DeBriefTest, HeldChatArrowRepeatsEvery50ms)
 {
     Game().m_uMode |= kModeDebrief;
@@ -326,6 +417,66 @@ TEST_F(DeBriefTest, ResultsOnThePages)
     EXPECT_EQ(m_screen.m_astrResultText[DeBriefIF::kResPredictedCost], "$2,000,000.00");
     EXPECT_EQ(m_screen.m_astrResultText[DeBriefIF::kResStartTime], " 9:30");
     EXPECT_EQ(m_text.m_aLines.at(0), "Score average.");
+}
+
+// Each label of a score page stands on the line of its value: the baselines of their ink, inside the value's
+// row, lie within a pixel of each other.
+TEST_F(DeBriefTest, ScorePageLabelsStandLevelWithTheirValues)
+{
+    Open();
+    for (int i = 0; i < DeBriefIF::kResultCount; ++i)
+        m_screen.m_anResults[i] = 40 + i;
+    m_screen.ShowResults(nullptr);
+    struct Row {
+        int page; // art row
+        int labelLeft, labelRight;
+        RECT value;
+    };
+    std::vector<Row> rows;
+    for (int k = 0; k < 9; ++k)
+        rows.push_back({DeBriefIF::kRowDetails, 10, 230, RECT{235, 47 + 19 * k, 295, 66 + 19 * k}});
+    for (int k = 0; k < 5; ++k)
+        rows.push_back({DeBriefIF::kRowDetails, 330, 560, RECT{570, 44 + 20 * k, 635, 64 + 20 * k}});
+    for (int k = 0; k < 4; ++k)
+        rows.push_back({DeBriefIF::kRowByCategory, 10, 180, RECT{185, 41 + 34 * k, 245, 80 + 34 * k}});
+    for (int k = 0; k < 4; ++k)
+        rows.push_back({DeBriefIF::kRowScores, 10, 175, RECT{180, 48 + 33 * k, 230, 74 + 33 * k}});
+    for (int k = 0; k < 2; ++k)
+        rows.push_back({DeBriefIF::kRowScores, 10, 200, RECT{220, 175 + 17 * k, 290, 194 + 17 * k}});
+    CSurface* back = Display()->GetBackBuffer();
+    for (bool details : {true, false}) {
+        m_screen.m_bDetailsShown = details;
+        m_screen.Draw(back);
+        const platform::PixelSurface& frame = *back->GetPixels();
+        for (const Row& row : rows) {
+            if ((row.page == DeBriefIF::kRowDetails) != details)
+                continue;
+            const CArtRow& page = m_screen.Art().Row(row.page);
+            SCOPED_TRACE(testing::Message() << "page " << row.page << " row at " << row.value.top);
+            const uint32_t paper = frame.GetPixel(page.x + 8, page.y + 10);
+            // The baseline: the lowest row of the ink holding a third of the fullest row's pixels (a descender's
+            // few pixels do not count).
+            auto baseline = [&](int left, int right) {
+                std::vector<int> count(static_cast<size_t>(row.value.bottom - row.value.top), 0);
+                for (int y = row.value.top; y < row.value.bottom; ++y)
+                    for (int x = left; x < right; ++x)
+                        count[static_cast<size_t>(y - row.value.top)] +=
+                            frame.GetPixel(page.x + x, page.y + y) != paper;
+                const int fullest = *std::max_element(count.begin(), count.end());
+                for (int y = row.value.bottom - 1; y >= row.value.top; --y)
+                    if (fullest > 0 && count[static_cast<size_t>(y - row.value.top)] * 3 >= fullest)
+                        return y;
+                return -100;
+            };
+            const int label = baseline(row.labelLeft, row.labelRight);
+            const int value = baseline(row.value.left, row.value.right);
+            ASSERT_GT(label, 0) << "no label ink";
+            EXPECT_NEAR(label, value, 1);
+        }
+        if (details) {
+            ASSERT_TRUE(fixtures::SaveSurfaceBmp(frame, "debrief_details_screenshot.bmp"));
+        }
+    }
 }
 
 TEST_F(DeBriefTest, EndOfScenarioCollectsAndShows)

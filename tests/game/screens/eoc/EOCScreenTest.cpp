@@ -6,6 +6,8 @@
 #include "tests/game/screens/eoc/EOCFixture.h"
 #include "tests/support/DisplayFixtures.h"
 
+#include <cmath>
+
 namespace {
 
 // Operations units of the demo: 0 Law Operations Group (cost 5, after unit 2), 1 Staging Area Manager (cost 3),
@@ -133,6 +135,93 @@ TEST_F(EOCScreenTest, GrantedPointsAreSpentAfterTheSectionsOwn)
     // Command gave one point, Operations spent three of its own and granted ones.
     EXPECT_FLOAT_EQ(Data().m_aSections[0].fResourcePoints, 2.0f);
     EXPECT_FLOAT_EQ(Data().m_aSections[1].fResourcePoints, 0.0f);
+}
+
+// Points granted on the Command tab are the section's to spend in the same visit, before Done.
+TEST_F(EOCScreenTest, PointsGrantedOnTheCommandTabAreSpentOnTheSectionTab)
+{
+    ActivateChief(1);
+    Data().m_aSections[1].fResourcePoints = 0.0f;
+    OpenOn(0, 10.0f);
+    for (int i = 0; i < 3; ++i) {
+        ClickEoc(Eoc().ArrowRect(1, 0));
+        m_run->Step();
+    }
+    ASSERT_FLOAT_EQ(Eoc().m_aWork[1].fGranted, 3.0f);
+    ClickEoc(Eoc().TabRect(1));
+    // The section's panel shows them at once beside its own points and chief.
+    const auto& texts = Eoc().PanelTexts();
+    for (const char* line : {"Chief: Single Player", "Own points: 0", "Granted now: 3", "Resource Points 3"})
+        EXPECT_NE(std::find(texts.begin(), texts.end(), line), texts.end()) << line;
+    Sounds().clear();
+    ClickEoc(Eoc().UnitRect(1, 1)); // Staging Area Manager, cost 3
+    EXPECT_EQ(LastSound(), 0);
+    EXPECT_EQ(Eoc().m_aWork[1].uOrdered, 0x2u);
+}
+
+// A refused order says why on the section's panel: the points it lacks (and where more come from), a chief not
+// in office, an order already committed.
+TEST_F(EOCScreenTest, RefusedOrdersSayWhyOnTheSectionPanel)
+{
+    auto notice = [&] {
+        const auto& texts = Eoc().PanelTexts();
+        return texts.size() >= 2 ? texts[texts.size() - 2] : std::string();
+    };
+    OpenOn(1, 10.0f);
+    ClickEoc(Eoc().UnitRect(1, 1));
+    EXPECT_EQ(LastSound(), 2);
+    EXPECT_NE(notice().find("no chief in office"), std::string::npos) << notice();
+
+    ActivateChief(1);
+    Data().m_aSections[0].fResourcePoints = 5.0f;
+    OpenOn(1, 2.0f);
+    ClickEoc(Eoc().UnitRect(1, 1)); // cost 3 > 2
+    EXPECT_EQ(LastSound(), 2);
+    EXPECT_NE(notice().find("needs 3 RP; Operations has 2."), std::string::npos) << notice();
+    EXPECT_NE(notice().find("Command tab"), std::string::npos) << notice();
+    // An order that goes through clears the reason.
+    Eoc().m_aWork[1].fResourcePoints = 3.0f;
+    ClickEoc(Eoc().UnitRect(1, 1));
+    EXPECT_EQ(LastSound(), 0);
+    EXPECT_EQ(Eoc().PanelTexts().size(), 4u);
+    ClickEoc(Eoc().DoneRect());
+    OpenOn(1, 5.0f);
+    ClickEoc(Eoc().UnitRect(1, 1));
+    EXPECT_NE(notice().find("cannot be taken back"), std::string::npos) << notice();
+}
+
+// Unit captions read on every face: the ordered units' light gold face takes dark captions.
+TEST_F(EOCScreenTest, OrderedUnitCaptionsReadOnTheirFace)
+{
+    ActivateChief(1);
+    OpenOn(1, 10.0f);
+    ClickEoc(Eoc().UnitRect(1, 1));
+    ASSERT_EQ(Eoc().m_aWork[1].uOrdered, 0x2u);
+    Eoc().OnMouseMove(2, 598, 0);
+    CSurface* back = Game().m_pDisplay->GetBackBuffer();
+    Game().m_pDisplay->Clear(true);
+    Eoc().Draw(back);
+    const platform::PixelSurface& pixels = *back->GetPixels();
+    auto luminance = [](uint16_t p) {
+        const COLORREF c = platform::Rgb565ToColorRef(p);
+        auto lin = [](int v) {
+            const double x = v / 255.0;
+            return x <= 0.03928 ? x / 12.92 : std::pow((x + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * lin(GetRValue(c)) + 0.7152 * lin(GetGValue(c)) + 0.0722 * lin(GetBValue(c));
+    };
+    for (int unit : {1, 2}) { // ordered (gold), available (red)
+        SCOPED_TRACE(unit);
+        const RECT r = Eoc().UnitRect(1, unit);
+        const uint16_t face = pixels.GetPixel(r.left + 4, (r.top + r.bottom) / 2);
+        double best = 1.0;
+        for (int y = r.top + 3; y < r.bottom - 3; ++y)
+            for (int x = r.left + 10; x < r.right - 10; ++x) {
+                const double a = luminance(pixels.GetPixel(x, y)), b = luminance(face);
+                best = std::max(best, (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05));
+            }
+        EXPECT_GE(best, 4.5);
+    }
 }
 
 TEST_F(EOCScreenTest, DoneWithoutChangeSendsNothing)
@@ -334,9 +423,14 @@ TEST_F(EOCScreenTest, ScreenshotOfTheCommandTab)
     Eoc().Draw(back);
     ASSERT_TRUE(fixtures::SaveSurfaceBmp(*back->GetPixels(), "eoc_screenshot.bmp"));
     ClickEoc(Eoc().TabRect(1));
+    ClickEoc(Eoc().UnitRect(1, 2)); // beyond the section's points: refused, with the reason on the panel
     Game().m_pDisplay->Clear(true);
     Eoc().Draw(back);
     ASSERT_TRUE(fixtures::SaveSurfaceBmp(*back->GetPixels(), "eoc_operations_screenshot.bmp"));
+    ClickEoc(Eoc().TabRect(4));
+    Game().m_pDisplay->Clear(true);
+    Eoc().Draw(back);
+    ASSERT_TRUE(fixtures::SaveSurfaceBmp(*back->GetPixels(), "eoc_finance_screenshot.bmp"));
 }
 
 } // namespace

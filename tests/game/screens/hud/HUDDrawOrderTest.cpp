@@ -56,6 +56,30 @@ TEST_F(HUDDrawOrderTest, BarMenusLieOverTheBar)
     }
 }
 
+// "OK" in a check-mark menu is drawn as a plain command line, without a check box before it.
+TEST_F(HUDDrawOrderTest, CheckMarkMenusShowOKWithoutACheckBox)
+{
+    // Pixels left of the text, in the middle rows of a line, that break its run of background: a check box.
+    auto boxPixels = [](const platform::PixelSurface& line) {
+        int n = 0;
+        for (int y = line.Height() / 4; y < line.Height() * 3 / 4; ++y)
+            for (int x = 4; x < 22; ++x)
+                n += line.GetPixel(x, y) != line.GetPixel(3, y);
+        return n;
+    };
+    for (int slot : {kHudMenuFilters, kHudMenuOverlays, kHudMenuMsgFilters}) {
+        SCOPED_TRACE(slot);
+        CPopupMenu* menu = Hud().GetMenu(slot);
+        ASSERT_TRUE(menu && menu->GetCount() > 1);
+        ASSERT_TRUE(View()->Open(menu, 100, 100));
+        View()->Render();
+        const CPopupMenuItem* ok = menu->GetItem(menu->GetCount() - 1);
+        ASSERT_STREQ(ok->szText, "OK");
+        EXPECT_EQ(boxPixels(*ok->pSurface->GetPixels()), 0);
+        EXPECT_GT(boxPixels(*menu->GetItem(0)->pSurface->GetPixels()), 0) << "the other lines keep their boxes";
+    }
+}
+
 // A squad's order menu opened low on the map keeps its lower items over the bar.
 TEST_F(HUDDrawOrderTest, OrderMenuLiesOverTheBar)
 {

@@ -46,6 +46,43 @@ TEST_F(HUDPanelTest, MessagesDrawTheVisiblePage)
     Hud().EndMessageText(dc);
 }
 
+// A line that reached the log on the role screen (wrapped there for its 70 characters) is wrapped again for the
+// message panel: nothing is drawn in the panel's strip beside its scroll buttons.
+TEST_F(HUDPanelTest, LinesFromTheRoleScreenWrapToThePanel)
+{
+    auto frame = [&] {
+        Game().Draw();
+        return *Game().m_pDisplay->GetBackBuffer()->GetPixels();
+    };
+    const platform::PixelSurface before = frame();
+    const uint32_t mode = Game().m_uMode;
+    Game().m_uMode = (mode & ~kModeRunning) | kModeRoleSelect;
+    const std::string text = "Bob: all four crews are on the role screen now, the host starts when everyone is ready";
+    Game().AddMessage(text, -1, 0, 0, 7);
+    Game().m_uMode = mode;
+    Hud().DrawMessages();
+    const platform::PixelSurface after = frame();
+    EXPECT_TRUE(fixtures::SaveSurfaceBmp(after, "hud_role_line.bmp"));
+    // The panel (art row 48) holds its text up to 34 pixels from its right edge.
+    const int right = 524 + 250, x0 = right - 32, y0 = 452, y1 = 452 + 110;
+    int strip = 0, ink = 0;
+    for (int y = y0; y < y1; ++y) {
+        for (int x = x0; x < right - 1; ++x)
+            strip += before.GetPixel(x, y) != after.GetPixel(x, y);
+        for (int x = 534; x < x0; ++x)
+            ink += before.GetPixel(x, y) != after.GetPixel(x, y);
+    }
+    EXPECT_EQ(strip, 0);
+    EXPECT_GT(ink, 100);
+    ASSERT_GE(Hud().m_aMessageRows.size(), 2u);
+    for (const std::string& row : Hud().m_aMessageRows)
+        EXPECT_LT(Hud().MeasureMessageText(row), Hud().MessagePanelWidth()) << row;
+    std::string shown;
+    for (const std::string& row : Hud().m_aMessageRows)
+        shown += row + " ";
+    EXPECT_NE(shown.find("when everyone is ready"), std::string::npos) << shown;
+}
+
 TEST_F(HUDPanelTest, InfoSelectionDropsWhatIsGone)
 {
     // A squad of the scenario stays shown; one that left both managers is dropped.

@@ -36,7 +36,7 @@ TEST_F(LobbyTest, StartsWithSingleAndNetworkEnabledAndEveryPartOnScreen)
     MPlayIF& lobby = Lobby();
     EXPECT_TRUE(lobby.m_bShown);
     EXPECT_EQ(lobby.m_nPageState, 0);
-    EXPECT_EQ(lobby.m_uEnabled, MPlayIF::Bit(0) | MPlayIF::Bit(1));
+    EXPECT_EQ(lobby.m_uEnabled, MPlayIF::Bit(0) | MPlayIF::Bit(1) | MPlayIF::Bit(4));
     for (const CScreenRect& rc : lobby.m_rcButtons)
         EXPECT_TRUE(rc.width > 0 && rc.Fits());
     for (const CScreenRect* rc : {&lobby.m_rcName, &lobby.m_rcAddress, &lobby.m_rcList, &lobby.m_rcStatus,
@@ -227,11 +227,62 @@ TEST_F(LobbyTest, TheFirstKeyReplacesTheOfferedName)
     EXPECT_EQ(Lobby().m_strPlayerName, "Chief Ann");
 }
 
-TEST_F(LobbyTest, EntriesAreLockedUntilAChoiceIsMade)
+// The first page shows the name box with its label and takes typing into it; its label is no button.
+TEST_F(LobbyTest, TheFirstPageTakesTheNameUnderItsLabel)
 {
-    Lobby().m_strPlayerName = "Kept";
-    Type("zz");
-    EXPECT_EQ(Lobby().m_strPlayerName, "Kept");
+    Lobby().m_strPlayerName.clear();
+    Type("Ann");
+    EXPECT_EQ(Lobby().m_strPlayerName, "Ann");
+    EXPECT_TRUE(Lobby().m_uEnabled & MPlayIF::Bit(4));
+    m_sounds.clear();
+    ClickButton(4);
+    EXPECT_EQ(Lobby().m_nPageState, 0);
+    EXPECT_TRUE(m_sounds.empty());
+    // A refusal locks the name.
+    Lobby().ShowScenarioStarted();
+    Type("x");
+    EXPECT_EQ(Lobby().m_strPlayerName, "Ann");
+}
+
+// Joining: the typed address alone shows "Next" once it has 8 characters, and hides it again below.
+TEST_F(LobbyTest, TypingTheHostAddressReachesNext)
+{
+    ClickButton(1);
+    ClickButton(5);
+    ASSERT_EQ(Lobby().m_nPageState, 4);
+    Lobby().OnMouseMove(Lobby().m_rcAddress.x + 2, Lobby().m_rcAddress.y + 2, 0);
+    Type("10.0.0.");
+    EXPECT_EQ(Lobby().m_nPageState, 4);
+    Type("1");
+    EXPECT_EQ(Lobby().m_nPageState, 5);
+    Type("\b");
+    EXPECT_EQ(Lobby().m_nPageState, 4);
+}
+
+// The settings' address is offered: the first typed key replaces it rather than adding to it.
+TEST_F(LobbyTest, TheFirstKeyReplacesTheRememberedAddress)
+{
+    {
+        std::ofstream ini(m_dir / "ZR.ini", std::ios::trunc);
+        ini << "Name: Trainee\nWindowed 1\nAStarLog 0\nSound 1\nIncidentOrders 0\nHost 127.0.0.1\nSkipSplash 0\n";
+    }
+    Restart(true);
+    ASSERT_EQ(Lobby().m_strHostAddress, "127.0.0.1");
+    ClickButton(1);
+    ClickButton(5);
+    EXPECT_EQ(Lobby().m_nPageState, 5);
+    Lobby().OnMouseMove(Lobby().m_rcAddress.x + 2, Lobby().m_rcAddress.y + 2, 0);
+    Type("10.");
+    EXPECT_EQ(Lobby().m_strHostAddress, "10.");
+    EXPECT_EQ(Lobby().m_nPageState, 4);
+    Type("1.2.3");
+    EXPECT_EQ(Lobby().m_strHostAddress, "10.1.2.3");
+    EXPECT_EQ(Lobby().m_nPageState, 5);
+    CSurface* back = Game().m_pDisplay->GetBackBuffer();
+    Game().m_pDisplay->Clear(true);
+    Lobby().Draw(back);
+    ASSERT_TRUE(back->GetPixels());
+    EXPECT_TRUE(SaveScreenshot(*back->GetPixels(), "lobby_join_typed.bmp"));
 }
 
 TEST_F(LobbyTest, SinglePlayerQuickStartNamesAnEmptyNameAndKeepsATypedOne)
@@ -313,7 +364,7 @@ TEST_F(LobbyTest, SingleOrNetworkButtonInALaterStateResetsThePage)
     EXPECT_EQ(Lobby().m_nPageState, 2);
     Click(Lobby().m_rcReset);
     EXPECT_EQ(Lobby().m_nPageState, 0);
-    EXPECT_EQ(Lobby().m_uEnabled, MPlayIF::Bit(0) | MPlayIF::Bit(1));
+    EXPECT_EQ(Lobby().m_uEnabled, MPlayIF::Bit(0) | MPlayIF::Bit(1) | MPlayIF::Bit(4));
 }
 
 TEST_F(LobbyTest, RefusalsEndTheChoiceAndExitQuits)
@@ -329,6 +380,22 @@ TEST_F(LobbyTest, RefusalsEndTheChoiceAndExitQuits)
     EXPECT_TRUE(Game().m_uMode & kModeQuit);
     EXPECT_FALSE(Lobby().m_bShown);
     EXPECT_TRUE(Lobby().m_strHostAddress.empty());
+}
+
+TEST_F(LobbyTest, ScreenshotOfTheFirstPageWithATypedName)
+{
+    Restart(true);
+    Type("Ann");
+    CSurface* back = Game().m_pDisplay->GetBackBuffer();
+    Game().m_pDisplay->Clear(true);
+    Lobby().Draw(back);
+    const platform::PixelSurface* pixels = back->GetPixels();
+    ASSERT_TRUE(pixels);
+    // The label's face stands beside the name box.
+    const CScreenRect& label = Lobby().m_rcButtons[4];
+    EXPECT_NE(pixels->GetPixel(label.x + 3, label.y + label.height / 2),
+              pixels->GetPixel(label.x - 3, label.y + label.height / 2));
+    EXPECT_TRUE(SaveScreenshot(*pixels, "lobby_first_page.bmp"));
 }
 
 TEST_F(LobbyTest, ScreenshotOfTheSaveChoice)

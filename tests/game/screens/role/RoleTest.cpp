@@ -313,10 +313,51 @@ TEST_F(RoleTest, ExitQuitsAndScrollKeysMoveTheLog)
     EXPECT_FALSE(Role().m_bShown);
 }
 
+// With the demo scenario's own agencies every shown column's heading stays whole: no ink within two pixels of
+// the line between two shown columns (a cut or overlapping heading runs there), ink over each shown column.
+TEST_F(RoleTest, HeadingsOfTheDemoAgenciesStayInTheirColumns)
+{
+    Game().m_strScenarioName = "Millbrook.zri";
+    ASSERT_TRUE(Game().LoadScenario());
+    ASSERT_TRUE(Game().m_pSprites);
+    m_roles = Game().m_pSprites->GetAgencies();
+    MakeSession(3, 1, {RoleIF::kTopRole | 0x1, 0x2, 0x10});
+    CSurface* back = Game().m_pDisplay->GetBackBuffer();
+    Game().m_pDisplay->Clear(true);
+    Role().Draw(back);
+    const platform::PixelSurface& pixels = *back->GetPixels();
+    EXPECT_TRUE(SaveScreenshot(pixels, "role_demo_headings.bmp"));
+    const CScreenRect first = Role().CellRect(0, 0), second = Role().CellRect(0, 1);
+    const int dx = second.x - first.x;
+    // The heading band: the rows just above the grid, inside its frame.
+    const int top = first.y - 22, bottom = first.y - 2, left = first.x;
+    const uint32_t paper = pixels.GetPixel(left + 1, top + 1);
+    auto inkIn = [&](int x0, int x1) {
+        int n = 0;
+        for (int y = top; y < bottom; ++y)
+            for (int x = x0; x < x1; ++x)
+                n += pixels.GetPixel(x, y) != paper;
+        return n;
+    };
+    for (int c = 0; c < CRoleMenuData::kColumns; ++c) {
+        SCOPED_TRACE(c);
+        if (c > 0 && Role().IsRoleColumn(c - 1) && Role().IsRoleColumn(c)) {
+            EXPECT_EQ(inkIn(left + c * dx - 2, left + c * dx + 2), 0) << "a heading runs to its column's edge";
+        }
+        if (Role().IsRoleColumn(c)) {
+            EXPECT_GT(inkIn(left + c * dx + 1, left + (c + 1) * dx - 1), 10);
+        }
+    }
+}
+
 TEST_F(RoleTest, ScreenshotOfFourPlayers)
 {
     MakeSession(4, 1, {RoleIF::kTopRole | 0x1, 0x2 | RoleIF::kReady, 0x10, 0});
     Game().AddMessage("Welcome to the Millbrook drill", -1, 0, 0, -3);
+    Game().AddMessage("Player 2 takes EMS; the Command Post goes by the town hall car park once the engines are "
+                      "in and the wind has been checked against the chemical plume",
+                      -1, 0, 0, 101);
+    Role().m_strChat = std::string(30, 'x') + " the end of a long line typed into the entry stays in view";
     const CScreenRect hover = Role().CellRect(1, 0);
     Role().OnMouseMove(hover.x + 1, hover.y + 1, 0);
     CSurface* back = Game().m_pDisplay->GetBackBuffer();
