@@ -201,8 +201,10 @@ bool CRasterTGA::Decode(CRasterFile* hFile)
             uint8_t bgr[3] = {e[0], e[1], e[2]};
             if (n == 2)
                 From555(e, bgr);
-            if (i < GetNumColors())
-                SetPaletteColor(static_cast<uint8_t>(i), bgr[2], bgr[1], bgr[0]);
+            // Entry i of the map is colour index first + i.
+            const uint32_t index = head.CmapIndex + i;
+            if (index < GetNumColors())
+                SetPaletteColor(static_cast<uint8_t>(index), bgr[2], bgr[1], bgr[0]);
         }
     }
     if ((head.ImageType & 7) == 3)
