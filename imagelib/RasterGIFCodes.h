@@ -2,10 +2,11 @@
 // code writers (LZW, plain, run-length).
 #pragma once
 
-#include "imagelib/Raster.h"
+#include "imagelib/RasterGIF.h"
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
 // The screen descriptor.
@@ -33,6 +34,30 @@ struct tag_image {
     uint8_t pf;
 };
 
+// Index x of a stored row of 1, 4 or 8 bits.
+inline uint8_t GifIndexAt(const uint8_t* row, uint32_t x, uint32_t bpp)
+{
+    if (bpp == 8)
+        return row[x];
+    if (bpp == 4)
+        return (x & 1) ? (row[x >> 1] & 0x0F) : static_cast<uint8_t>(row[x >> 1] >> 4);
+    return (row[x >> 3] >> (7 - (x & 7))) & 1;
+}
+
+inline void GifSetIndexAt(uint8_t* row, uint32_t x, uint32_t bpp, uint8_t v)
+{
+    if (bpp == 8) {
+        row[x] = v;
+    } else if (bpp == 4) {
+        uint8_t& b = row[x >> 1];
+        b = (x & 1) ? static_cast<uint8_t>((b & 0xF0) | (v & 0x0F)) : static_cast<uint8_t>((b & 0x0F) | (v << 4));
+    } else {
+        uint8_t mask = static_cast<uint8_t>(0x80 >> (x & 7));
+        uint8_t& b = row[x >> 3];
+        b = (v & 1) ? static_cast<uint8_t>(b | mask) : static_cast<uint8_t>(b & ~mask);
+    }
+}
+
 // Bytes from a stream through a 16384-byte block buffer; Tell counts only what was taken.
 class GifInput {
 public:
@@ -42,8 +67,9 @@ public:
     uint32_t Read(uint8_t* dst, uint32_t n);
     // Steps over n bytes; false when the data ends first.
     bool Skip(uint32_t n);
-    // Steps over data sub-blocks up to and including the terminator; false when the data ends first.
-    bool SkipSubBlocks();
+    // Steps over data sub-blocks up to and including the terminator, adding their data bytes to `bytes` when given;
+    // false when the data ends first.
+    bool SkipSubBlocks(uint64_t* bytes = nullptr);
     int32_t Tell() const { return m_start + static_cast<int32_t>(m_pos); }
     bool Seek(int32_t pos);
 
@@ -139,3 +165,34 @@ private:
 void compressLZW(int init_bits, GifPixels& pixels, GifOutput& out);
 void compressNONE(int init_bits, GifPixels& pixels, GifOutput& out);
 void compressRLE(int init_bits, GifPixels& pixels, GifOutput& out);
+
+// What the block walk keeps between frames while decoding.
+struct CRasterGIF::DecodeState {
+    tag_dscgif dscgif{};
+    tag_TabCol global;
+    uint32_t bpp = 1;        // depth of the composed picture: the deepest frame's
+    int bTrueColor = 0;      // 2 or more: the frames are tiles of a true-colour mosaic
+    int32_t iImage = 0;      // frames read so far
+    int32_t requested = 0;   // the frame that ends the walk
+    bool gcePending = false; // a graphic control record waits for the next frame
+    int32_t remembered = -1; // the first frame's transparent index: what stays clear in the composed picture
+    uint8_t bkgIndex = 0;    // the index the uncovered screen holds
+    RGBQUAD bkgColor{};      // and its colour, for a picture composed in 24 bits
+    int prevDisposal = 0;
+    tag_image prevImage{}; // the previous frame's part on the screen
+    RGBQUAD lastTransColor{};
+    bool lastTrans = false;
+    CRasterGIF* rgb = nullptr;    // the mosaic
+    CRasterGIF* canvas = nullptr; // the composed picture
+    bool used[256] = {};          // indices that may be on the composed picture (never fewer than are)
+    bool deep = false;            // the composed picture went to 24 bits: its frames' colours did not fit one palette
+    std::unique_ptr<GifLzwDecoder> lzw;
+
+    // The composition steps (RasterGIFCompose.cpp); `self` is the decoding image, which takes failure texts.
+    bool Start(CRasterGIF& self, CRasterGIF& frame, const tag_image& at, int32_t trans);
+    bool Mix(CRasterGIF& self, CRasterGIF& frame, const tag_image& at, int32_t trans);
+    void SetBackground(uint32_t index);
+    void Restore();
+    bool Widen(CRasterGIF& self);
+    bool Deepen(CRasterGIF& self);
+};

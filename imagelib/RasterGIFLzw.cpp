@@ -50,12 +50,15 @@ bool GifInput::Skip(uint32_t n)
     return true;
 }
 
-bool GifInput::SkipSubBlocks()
+bool GifInput::SkipSubBlocks(uint64_t* bytes)
 {
     int n;
-    while ((n = get_byte()) > 0)
+    while ((n = get_byte()) > 0) {
         if (!Skip(static_cast<uint32_t>(n)))
             return false;
+        if (bytes)
+            *bytes += static_cast<uint32_t>(n);
+    }
     return n == 0;
 }
 
