@@ -58,11 +58,12 @@ inline void GifSetIndexAt(uint8_t* row, uint32_t x, uint32_t bpp, uint8_t v)
     }
 }
 
-// Bytes from a stream through a 16384-byte block buffer; Tell counts only what was taken.
+// Bytes from a stream through a 16384-byte block buffer, or straight from the block of a memory stream; Tell
+// counts only what was taken.
 class GifInput {
 public:
     explicit GifInput(CRasterFile* file);
-    int get_byte() { return m_pos < m_fill ? m_buf[m_pos++] : Refill(); }
+    int get_byte() { return m_pos < m_fill ? m_data[m_pos++] : Refill(); }
     // Reads up to n bytes; the count read.
     uint32_t Read(uint8_t* dst, uint32_t n);
     // Steps over n bytes; false when the data ends first.
@@ -77,7 +78,10 @@ private:
     int Refill();
 
     CRasterFile* m_file;
+    const uint8_t* m_view = nullptr; // a memory stream's whole block
+    uint32_t m_viewSize = 0;
     int32_t m_start; // stream position of the buffer's first byte
+    const uint8_t* m_data;
     uint32_t m_pos = 0;
     uint32_t m_fill = 0;
     uint8_t m_buf[16384];
@@ -122,6 +126,16 @@ public:
             return -1;
         return m_line[m_x++];
     }
+    // The pixels left in the current row (the next row when it is used up), or null when none is left.
+    const uint8_t* Rest(uint32_t& n)
+    {
+        if (m_x == m_line.size() && !NextRow())
+            return nullptr;
+        n = static_cast<uint32_t>(m_line.size()) - m_x;
+        const uint8_t* p = m_line.data() + m_x;
+        m_x = static_cast<uint32_t>(m_line.size());
+        return p;
+    }
 
 private:
     bool NextRow();
@@ -144,16 +158,32 @@ public:
     uint32_t BadCodes() const { return m_badCodes; }
 
 private:
+    static constexpr uint32_t kStage = 16384;
+
     void init_exp(int size);
-    int get_next_code(GifInput& in);
+    int get_next_code(GifInput& in)
+    {
+        if (m_bits < m_codeSize && !Refill(in))
+            return -1;
+        const int code = static_cast<int>(m_acc & ((1u << m_codeSize) - 1));
+        m_acc >>= m_codeSize;
+        m_bits -= m_codeSize;
+        return code;
+    }
+    // Tops up the bits from the staged data; false when fewer than a code's bits are left.
+    bool Refill(GifInput& in);
+    // Stages the next data sub-blocks behind what is left, without their size bytes.
+    void Stage(GifInput& in);
     void Finish(GifInput& in);
 
     int m_codeSize = 0;
-    uint32_t m_acc = 0;
+    uint64_t m_acc = 0;
     int m_bits = 0;
-    uint32_t m_blockLeft = 0;
-    bool m_ended = false;
+    bool m_ended = false; // no sub-block is left to stage
     uint32_t m_badCodes = 0;
+    uint32_t m_stagePos = 0;
+    uint32_t m_stageEnd = 0;
+    uint8_t m_stage[kStage + 8];
     uint16_t m_prefix[4096];
     uint16_t m_length[4096];
     uint8_t m_suffix[4096];
@@ -185,6 +215,7 @@ struct CRasterGIF::DecodeState {
     CRasterGIF* rgb = nullptr;    // the mosaic
     CRasterGIF* canvas = nullptr; // the composed picture
     bool used[256] = {};          // indices that may be on the composed picture (never fewer than are)
+    bool usedKnown = true;        // false until `used` is counted for a first frame that was the whole picture
     bool deep = false;            // the composed picture went to 24 bits: its frames' colours did not fit one palette
     std::unique_ptr<GifLzwDecoder> lzw;
 

@@ -105,7 +105,7 @@ bool CRasterGIF::DecodeState::Start(CRasterGIF& self, CRasterGIF& frame, const t
             return self.Fail("Can't allocate memory");
         SetBackground(index);
         pic.SetTransIndex(trans);
-        MarkIndices(pic, trans, used);
+        usedKnown = false; // counted when a second frame comes
         return true;
     }
     // The clear parts must be able to hold the transparent index.
@@ -279,6 +279,10 @@ bool CRasterGIF::Compose(CRasterGIF& frame, const tag_image& at, int32_t trans, 
 {
     if (st.iImage == 0)
         return st.Start(*this, frame, at, trans);
+    if (!st.usedKnown && !st.deep) {
+        MarkIndices(*st.canvas, st.remembered, st.used);
+        st.usedKnown = true;
+    }
     if (st.prevDisposal == 2)
         st.Restore();
     return st.Mix(*this, frame, at, trans);

@@ -72,6 +72,27 @@ TEST(RasterGIF, RoundTripsInEveryModeAndDepth)
             }
 }
 
+TEST(RasterGIF, LzwWritesTheLongestStringsItKnows)
+{
+    // Noise fills the table and clears it again and again; flat areas make long strings; every depth.
+    struct Case {
+        uint32_t w, h, bpp;
+        bool noise;
+    } cases[] = {{300, 200, 8, true}, {256, 256, 8, false}, {97, 61, 4, true}, {120, 80, 1, false}};
+    for (const Case& c : cases) {
+        std::vector<uint8_t> px = Noise(static_cast<size_t>(c.w) * c.h, 1u << c.bpp, 11);
+        if (!c.noise)
+            for (size_t i = 0; i < px.size(); ++i)
+                px[i] = static_cast<uint8_t>((i % c.w / 40 + i / c.w / 30) % (1u << c.bpp));
+        CRaster img = IndexImage(c.w, c.h, c.bpp, px);
+        std::vector<uint8_t> f = EncodeAs(img, RASTER_FORMAT_GIF);
+        const size_t body = BodyOffset(f) + 10;
+        ASSERT_LT(body, f.size());
+        std::vector<uint8_t> data(f.begin() + static_cast<long>(body), f.end() - 1);
+        EXPECT_EQ(data, GreedyLzw(px, c.bpp == 1 ? 2 : static_cast<int>(c.bpp))) << c.w << "x" << c.h << " " << c.bpp;
+    }
+}
+
 TEST(RasterGIF, RunLengthModeCoversLongRuns)
 {
     // One long run, then alternating runs of growing length: the table and clear paths of the run coder.
