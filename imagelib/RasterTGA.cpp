@@ -90,6 +90,9 @@ bool CRasterTGA::ExpandUncompressedLine(uint8_t* pDest, const TGAHEADER& head, C
                                         uint32_t row, uint32_t x0)
 {
     const uint32_t n = BytesOf(head.PixelDepth);
+    // Index and blue, green, red pixels are stored as they come: one read for the run of them.
+    if (head.PixelDepth == 8 || head.PixelDepth == 24)
+        return in.Read(pDest + static_cast<size_t>(x0) * n, count * n) == count * n;
     uint8_t px[4];
     for (uint32_t i = 0; i < count; ++i) {
         if (in.Read(px, n) != n)
