@@ -27,6 +27,7 @@ enum : uint32_t {
 inline constexpr uint64_t RASTER_MAX_MEMORY = 1024ull * 1024 * 1024;
 
 class CRaster;
+class CRasterNearest;
 struct tagRasterTextInfo;
 struct RasterIcon;
 struct RECT;
@@ -423,6 +424,9 @@ protected:
                               OverflowMethod ofMethod);
     bool ResampleAverage(CRaster& out, float xScale, float yScale);
     void ResampleFast(CRaster& out, int mode, float xScale, float yScale);
+    // DecreaseBpp's bodies for 24-bit and palette sources: each pixel's nearest entry of the result's palette.
+    void ReduceRgb(CRaster& tmp, CRasterNearest& nearest, bool errordiffusion);
+    void ReducePalette(CRaster& tmp, CRasterNearest& nearest, bool errordiffusion);
     // The two creators' shared body: line y of the source (null skips it) copied into the new image.
     bool CreateFromLines(const std::function<const uint8_t*(uint32_t)>& lineAt, uint32_t dwWidth, uint32_t dwHeight,
                          uint32_t dwBitsperpixel, uint32_t dwBytesperline, bool bFlipImage);

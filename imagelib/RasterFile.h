@@ -74,6 +74,8 @@ public:
     // Hands the block out; with detach the caller owns it (free it with std::free), else the stream keeps it.
     uint8_t* GetBuffer(bool detach = true);
     uint32_t Capacity() const { return m_Edge; }
+    // The block as it stands, for reading in place; who owns it does not change.
+    const uint8_t* Data() const { return m_pBuffer; }
 
     bool Close() override;
     uint32_t Read(void* buffer, uint32_t size, uint32_t count) override;

@@ -22,10 +22,35 @@ bool ReadTable(GifInput& in, tag_TabCol& table)
     return got == table.sogct * 3;
 }
 
-bool InsideScreen(const tag_image& image, const tag_dscgif& dscgif)
+// Frames that reach into the screen are read, and clipped to it; others are stepped over.
+bool OnScreen(const tag_image& image, const tag_dscgif& dscgif)
 {
-    return image.w > 0 && image.h > 0 && image.l + image.w <= dscgif.scrwidth && image.t + image.h <= dscgif.scrheight;
+    return image.w > 0 && image.h > 0 && image.l < dscgif.scrwidth && image.t < dscgif.scrheight;
 }
+
+// The part of a frame on the screen.
+tag_image Visible(const tag_image& image, const tag_dscgif& dscgif)
+{
+    tag_image v = image;
+    v.w = static_cast<uint16_t>(std::min<uint32_t>(image.w, dscgif.scrwidth - image.l));
+    v.h = static_cast<uint16_t>(std::min<uint32_t>(image.h, dscgif.scrheight - image.t));
+    return v;
+}
+
+// The most pixels LZW data of `bytes` bytes can give: each code after a clear is at most one pixel longer than the
+// one before, and none is longer than the table.
+uint64_t MaxPixels(uint64_t bytes, int codeSize)
+{
+    if (codeSize < 2 || codeSize > 9)
+        return 0;
+    const uint64_t codes = bytes * 8 / static_cast<uint64_t>(codeSize + 1);
+    if (codes <= 4096)
+        return codes * (codes + 1) / 2;
+    return 4096ull * 4097 / 2 + (codes - 4096) * 4096;
+}
+
+// A screen larger than this must be filled by its frames' data.
+constexpr uint64_t kFreeScreenPixels = 4096ull * 4096;
 
 tag_image ParseImage(const uint8_t* d)
 {
@@ -61,29 +86,6 @@ private:
     uint32_t m_row = 0;
 };
 
-inline uint8_t IndexAt(const uint8_t* row, uint32_t x, uint32_t bpp)
-{
-    if (bpp == 8)
-        return row[x];
-    if (bpp == 4)
-        return (x & 1) ? (row[x >> 1] & 0x0F) : static_cast<uint8_t>(row[x >> 1] >> 4);
-    return (row[x >> 3] >> (7 - (x & 7))) & 1;
-}
-
-inline void SetIndexAt(uint8_t* row, uint32_t x, uint32_t bpp, uint8_t v)
-{
-    if (bpp == 8) {
-        row[x] = v;
-    } else if (bpp == 4) {
-        uint8_t& b = row[x >> 1];
-        b = (x & 1) ? static_cast<uint8_t>((b & 0xF0) | (v & 0x0F)) : static_cast<uint8_t>((b & 0x0F) | (v << 4));
-    } else {
-        uint8_t mask = static_cast<uint8_t>(0x80 >> (x & 7));
-        uint8_t& b = row[x >> 3];
-        b = (v & 1) ? static_cast<uint8_t>(b | mask) : static_cast<uint8_t>(b & ~mask);
-    }
-}
-
 // Packs a row of indices into a stored row of 1, 4 or 8 bits.
 void PackRow(uint8_t* row, const uint8_t* line, uint32_t len, uint32_t bpp)
 {
@@ -92,28 +94,10 @@ void PackRow(uint8_t* row, const uint8_t* line, uint32_t len, uint32_t bpp)
         return;
     }
     for (uint32_t x = 0; x < len; ++x)
-        SetIndexAt(row, x, bpp, line[x]);
+        GifSetIndexAt(row, x, bpp, line[x]);
 }
 
 } // namespace
-
-// What the block walk keeps between frames while decoding.
-struct CRasterGIF::DecodeState {
-    tag_dscgif dscgif{};
-    uint32_t bpp = 1;        // depth of the composed picture: the deepest frame's
-    int bTrueColor = 0;      // 2 or more: the frames are tiles of a true-colour mosaic
-    int32_t iImage = 0;      // frames read so far
-    int32_t requested = 0;   // the frame that ends the walk
-    bool gcePending = false; // a graphic control record waits for the next frame
-    int32_t remembered = -1; // the first frame's transparent index
-    uint8_t bkgIndex = 0;    // the index the first frame's background is cleared to
-    int prevDisposal = 0;
-    tag_image prevImage{};
-    RGBQUAD lastTransColor{};
-    bool lastTrans = false;
-    CRasterGIF* rgb = nullptr;
-    std::unique_ptr<GifLzwDecoder> lzw;
-};
 
 CRasterGIF::CRasterGIF() : CRaster(RASTER_FORMAT_GIF), m_comment{}, m_loops(0), m_dispmeth(0) {}
 
@@ -222,13 +206,15 @@ bool CRasterGIF::DecodeExtension(GifInput& in, DecodeState* st)
     return ok;
 }
 
-int32_t CRasterGIF::get_num_frames(GifInput& in, const tag_dscgif& dscgif, const tag_TabCol& global, uint32_t& maxBpp)
+int32_t CRasterGIF::get_num_frames(GifInput& in, const tag_dscgif& dscgif, const tag_TabCol& global, uint32_t& maxBpp,
+                                   uint64_t& fill)
 {
     const int32_t pos = in.Tell();
     int32_t count = 0;
     int prev = 0;
     bool go = true;
     maxBpp = 1;
+    fill = 0;
     while (go) {
         const int ch = in.get_byte();
         if (ch < 0)
@@ -253,12 +239,19 @@ int32_t CRasterGIF::get_num_frames(GifInput& in, const tag_dscgif& dscgif, const
                 if (!in.Skip(colors * 3))
                     break;
             }
-            if (InsideScreen(image, dscgif)) {
+            const bool counted = OnScreen(image, dscgif);
+            if (counted) {
                 ++count;
                 maxBpp = std::max(maxBpp, DepthFor(colors));
             }
-            if (in.get_byte() < 0 || !in.SkipSubBlocks())
+            const int codeSize = in.get_byte();
+            uint64_t bytes = 0;
+            if (codeSize < 0 || !in.SkipSubBlocks(&bytes))
                 break;
+            if (counted) {
+                const tag_image v = Visible(image, dscgif);
+                fill += std::min<uint64_t>(static_cast<uint64_t>(v.w) * v.h, MaxPixels(bytes, codeSize));
+            }
         } else {
             prev = ch;
         }
@@ -287,7 +280,7 @@ bool CRasterGIF::Decode(CRasterFile* fp)
         m_head.biHeight = st.dscgif.scrheight;
         return true;
     }
-    tag_TabCol global;
+    tag_TabCol& global = st.global;
     if (st.dscgif.pflds & 0x80) {
         global.sogct = 1u << ((st.dscgif.pflds & 7) + 1);
         ReadTable(in, global);
@@ -297,10 +290,15 @@ bool CRasterGIF::Decode(CRasterFile* fp)
     m_info.nBkgndIndex = -1;
     m_info.dwFrameDelay = 0;
     m_gifgce = GifControl{};
-    const int32_t count = get_num_frames(in, st.dscgif, global, st.bpp);
+    uint64_t fill = 0;
+    const int32_t count = get_num_frames(in, st.dscgif, global, st.bpp, fill);
     m_info.nNumFrames = count;
     if (GetFrame() < 0 || GetFrame() >= count)
         return Fail("GIF frame not found");
+    // A few bytes must not declare a screen of hundreds of megabytes.
+    const uint64_t screen = static_cast<uint64_t>(st.dscgif.scrwidth) * st.dscgif.scrheight;
+    if (screen > kFreeScreenPixels && screen > fill)
+        return Fail("GIF screen too large for its image data");
     if (count == 1)
         st.bTrueColor = 0;
     st.requested = GetFrame();
@@ -309,8 +307,9 @@ bool CRasterGIF::Decode(CRasterFile* fp)
     } catch (...) {
         return Fail("Can't allocate memory");
     }
-    CRasterGIF rgb;
+    CRasterGIF rgb, canvas;
     st.rgb = &rgb;
+    st.canvas = &canvas;
 
     int prev = 0;
     bool go = true;
@@ -340,7 +339,7 @@ bool CRasterGIF::Decode(CRasterFile* fp)
                 local.sogct = 1u << ((image.pf & 7) + 1);
                 ReadTable(in, local);
             }
-            if (!InsideScreen(image, st.dscgif)) {
+            if (!OnScreen(image, st.dscgif)) {
                 st.gcePending = false;
                 if (in.get_byte() < 0 || !in.SkipSubBlocks())
                     break;
@@ -364,6 +363,16 @@ bool CRasterGIF::Decode(CRasterFile* fp)
             rgb.SetTransIndex(0);
         }
         Transfer(rgb);
+    } else if (canvas.IsValid()) {
+        // The picture with this image's record as it stands after the walk.
+        RASTERINFO info = m_info;
+        info.dwEffWidth = canvas.m_info.dwEffWidth;
+        info.pImage = canvas.m_info.pImage;
+        info.dwType = canvas.m_info.dwType;
+        info.nBkgndIndex = canvas.m_info.nBkgndIndex;
+        info.last_c_isvalid = false;
+        canvas.m_info = info;
+        Transfer(canvas);
     }
     if (!IsValid())
         return Fail("GIF frame not found");
@@ -383,10 +392,12 @@ bool CRasterGIF::DecodeFrame(GifInput& in, const tag_image& image, const tag_Tab
     const int disposal = st.gcePending ? (m_gifgce.flags >> 2) & 7 : 0;
     st.gcePending = false;
 
+    // Only the part on the screen is kept.
+    const tag_image at = Visible(image, st.dscgif);
     const uint32_t bpp = DepthFor(table.sogct);
     CRasterGIF frame;
     frame.CopyInfo(*this);
-    if (!frame.Create(image.w, image.h, bpp, RASTER_FORMAT_GIF))
+    if (!frame.Create(at.w, at.h, bpp, RASTER_FORMAT_GIF))
         return Fail(frame.GetLastError());
     if (table.sogct) {
         rgb_color pal[256];
@@ -400,11 +411,14 @@ bool CRasterGIF::DecodeFrame(GifInput& in, const tag_image& image, const tag_Tab
         frame.SetPalette(pal, n);
     }
     GifRowPlacer placer(image.h, (image.pf & 0x40) != 0);
+    const bool interlaced = (image.pf & 0x40) != 0;
     st.lzw->decoder(in, image.w, [&](const uint8_t* line, uint32_t len) {
         const int32_t r = placer.Next();
         if (r < 0)
             return false;
-        PackRow(frame.GetBits(image.h - 1 - static_cast<uint32_t>(r)), line, std::min<uint32_t>(len, image.w), bpp);
+        if (static_cast<uint32_t>(r) >= at.h)
+            return interlaced; // rows below the screen: only interlaced ones come back above it
+        PackRow(frame.GetBits(at.h - 1 - static_cast<uint32_t>(r)), line, std::min<uint32_t>(len, at.w), bpp);
         return true;
     });
     if (GetEscape())
@@ -423,85 +437,22 @@ bool CRasterGIF::DecodeFrame(GifInput& in, const tag_image& image, const tag_Tab
         }
         const RGBQUAD* pal = frame.GetPalette();
         const uint32_t colors = frame.GetNumColors();
-        for (uint32_t r = 0; r < image.h; ++r) {
-            const uint8_t* src = frame.GetBits(image.h - 1 - r);
-            uint8_t* dst = rgb.GetBits(st.dscgif.scrheight - 1u - (image.t + r));
-            for (uint32_t c = 0; c < image.w; ++c) {
-                const uint8_t idx = IndexAt(src, c, bpp);
+        for (uint32_t r = 0; r < at.h; ++r) {
+            const uint8_t* src = frame.GetBits(at.h - 1 - r);
+            uint8_t* dst = rgb.GetBits(st.dscgif.scrheight - 1u - (at.t + r));
+            for (uint32_t c = 0; c < at.w; ++c) {
+                const uint8_t idx = GifIndexAt(src, c, bpp);
                 const RGBQUAD col = idx < colors ? pal[idx] : RGBQUAD{0, 0, 0, 0};
-                uint8_t* p = dst + 3 * (image.l + c);
+                uint8_t* p = dst + 3 * (at.l + c);
                 p[0] = col.rgbBlue;
                 p[1] = col.rgbGreen;
                 p[2] = col.rgbRed;
             }
         }
-    } else if (!Compose(frame, image, trans, st)) {
+    } else if (!Compose(frame, at, trans, st)) {
         return false;
     }
     st.prevDisposal = disposal;
-    st.prevImage = image;
+    st.prevImage = at;
     return true;
-}
-
-bool CRasterGIF::Compose(CRasterGIF& frame, const tag_image& image, int32_t trans, DecodeState& st)
-{
-    const tag_dscgif& scr = st.dscgif;
-    CRasterGIF bkg;
-    if (st.iImage == 0) {
-        st.remembered = trans;
-        st.bkgIndex = m_gifgce.transpcolindex;
-        // A first frame that fills the screen at the picture's depth is the picture itself.
-        if (image.w == scr.scrwidth && image.h == scr.scrheight && frame.GetBpp() == st.bpp) {
-            if (!Transfer(frame))
-                return Fail("Can't allocate memory");
-            SetTransIndex(st.remembered);
-            return true;
-        }
-        bkg.CopyInfo(*this);
-        if (!bkg.Create(scr.scrwidth, scr.scrheight, st.bpp, RASTER_FORMAT_GIF))
-            return Fail(bkg.GetLastError());
-        bkg.Clear(st.bkgIndex);
-    } else {
-        bkg.Copy(*this);
-        if (!bkg.IsValid())
-            return Fail(bkg.GetLastError());
-        if (st.prevDisposal == 2) {
-            // Back to the background: only where the previous frame lay.
-            const uint8_t idx = st.remembered >= 0 ? static_cast<uint8_t>(st.remembered) : st.bkgIndex;
-            const tag_image& p = st.prevImage;
-            for (uint32_t r = 0; r < p.h; ++r) {
-                uint8_t* row = bkg.GetBits(scr.scrheight - 1u - (p.t + r));
-                for (uint32_t c = 0; c < p.w; ++c)
-                    SetIndexAt(row, p.l + c, st.bpp, idx);
-            }
-        }
-    }
-    GifMix(bkg, frame, image, trans);
-    bkg.SetPalette(frame.GetPalette(), frame.GetNumColors());
-    bkg.SetTransIndex(st.remembered);
-    if (!Transfer(bkg))
-        return Fail("Can't allocate memory");
-    return true;
-}
-
-void CRasterGIF::GifMix(CRaster& bkg, CRaster& frame, const tag_image& image, int32_t trans)
-{
-    const uint32_t bw = bkg.GetWidth(), bh = bkg.GetHeight(), bbpp = bkg.GetBpp(), fbpp = frame.GetBpp();
-    for (uint32_t r = 0; r < image.h; ++r) {
-        const uint32_t y = image.t + r;
-        if (y >= bh)
-            break;
-        const uint8_t* src = frame.GetBits(image.h - 1 - r);
-        uint8_t* dst = bkg.GetBits(bh - 1 - y);
-        const uint32_t n = std::min<uint32_t>(image.w, bw > image.l ? bw - image.l : 0);
-        if (trans < 0 && bbpp == 8 && fbpp == 8) {
-            std::memcpy(dst + image.l, src, n);
-            continue;
-        }
-        for (uint32_t c = 0; c < n; ++c) {
-            const uint8_t idx = IndexAt(src, c, fbpp);
-            if (static_cast<int32_t>(idx) != trans)
-                SetIndexAt(dst, image.l + c, bbpp, idx);
-        }
-    }
 }

@@ -57,11 +57,15 @@ protected:
     bool Fail(const char* text);
     // Reads one extension after its 0x21 byte; without a decode state it only steps over it.
     bool DecodeExtension(GifInput& in, DecodeState* st);
-    // Counts the frames that lie inside the screen and the deepest palette among them; the input is put back.
-    int32_t get_num_frames(GifInput& in, const tag_dscgif& dscgif, const tag_TabCol& global, uint32_t& maxBpp);
+    // Counts the frames that reach into the screen, the deepest palette among them and how many pixels their data
+    // could fill at most; the input is put back.
+    int32_t get_num_frames(GifInput& in, const tag_dscgif& dscgif, const tag_TabCol& global, uint32_t& maxBpp,
+                           uint64_t& fill);
     bool DecodeFrame(GifInput& in, const tag_image& image, const tag_TabCol& table, DecodeState& st);
-    bool Compose(CRasterGIF& frame, const tag_image& image, int32_t trans, DecodeState& st);
-    static void GifMix(CRaster& bkg, CRaster& frame, const tag_image& image, int32_t trans);
+    // Lays a frame's part on the screen (at `at`) over the picture composed so far.
+    bool Compose(CRasterGIF& frame, const tag_image& at, int32_t trans, DecodeState& st);
+    // Copies the frame's indices but `trans` onto the background, through `map` when given.
+    static void GifMix(CRaster& bkg, CRaster& frame, const tag_image& at, int32_t trans, const uint8_t* map);
 
     bool CheckSize(CRaster* image);
     void EncodeHeader(GifOutput& out);

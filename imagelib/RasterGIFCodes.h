@@ -2,10 +2,11 @@
 // code writers (LZW, plain, run-length).
 #pragma once
 
-#include "imagelib/Raster.h"
+#include "imagelib/RasterGIF.h"
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
 // The screen descriptor.
@@ -33,17 +34,43 @@ struct tag_image {
     uint8_t pf;
 };
 
-// Bytes from a stream through a 16384-byte block buffer; Tell counts only what was taken.
+// Index x of a stored row of 1, 4 or 8 bits.
+inline uint8_t GifIndexAt(const uint8_t* row, uint32_t x, uint32_t bpp)
+{
+    if (bpp == 8)
+        return row[x];
+    if (bpp == 4)
+        return (x & 1) ? (row[x >> 1] & 0x0F) : static_cast<uint8_t>(row[x >> 1] >> 4);
+    return (row[x >> 3] >> (7 - (x & 7))) & 1;
+}
+
+inline void GifSetIndexAt(uint8_t* row, uint32_t x, uint32_t bpp, uint8_t v)
+{
+    if (bpp == 8) {
+        row[x] = v;
+    } else if (bpp == 4) {
+        uint8_t& b = row[x >> 1];
+        b = (x & 1) ? static_cast<uint8_t>((b & 0xF0) | (v & 0x0F)) : static_cast<uint8_t>((b & 0x0F) | (v << 4));
+    } else {
+        uint8_t mask = static_cast<uint8_t>(0x80 >> (x & 7));
+        uint8_t& b = row[x >> 3];
+        b = (v & 1) ? static_cast<uint8_t>(b | mask) : static_cast<uint8_t>(b & ~mask);
+    }
+}
+
+// Bytes from a stream through a 16384-byte block buffer, or straight from the block of a memory stream; Tell
+// counts only what was taken.
 class GifInput {
 public:
     explicit GifInput(CRasterFile* file);
-    int get_byte() { return m_pos < m_fill ? m_buf[m_pos++] : Refill(); }
+    int get_byte() { return m_pos < m_fill ? m_data[m_pos++] : Refill(); }
     // Reads up to n bytes; the count read.
     uint32_t Read(uint8_t* dst, uint32_t n);
     // Steps over n bytes; false when the data ends first.
     bool Skip(uint32_t n);
-    // Steps over data sub-blocks up to and including the terminator; false when the data ends first.
-    bool SkipSubBlocks();
+    // Steps over data sub-blocks up to and including the terminator, adding their data bytes to `bytes` when given;
+    // false when the data ends first.
+    bool SkipSubBlocks(uint64_t* bytes = nullptr);
     int32_t Tell() const { return m_start + static_cast<int32_t>(m_pos); }
     bool Seek(int32_t pos);
 
@@ -51,7 +78,10 @@ private:
     int Refill();
 
     CRasterFile* m_file;
+    const uint8_t* m_view = nullptr; // a memory stream's whole block
+    uint32_t m_viewSize = 0;
     int32_t m_start; // stream position of the buffer's first byte
+    const uint8_t* m_data;
     uint32_t m_pos = 0;
     uint32_t m_fill = 0;
     uint8_t m_buf[16384];
@@ -96,6 +126,16 @@ public:
             return -1;
         return m_line[m_x++];
     }
+    // The pixels left in the current row (the next row when it is used up), or null when none is left.
+    const uint8_t* Rest(uint32_t& n)
+    {
+        if (m_x == m_line.size() && !NextRow())
+            return nullptr;
+        n = static_cast<uint32_t>(m_line.size()) - m_x;
+        const uint8_t* p = m_line.data() + m_x;
+        m_x = static_cast<uint32_t>(m_line.size());
+        return p;
+    }
 
 private:
     bool NextRow();
@@ -118,16 +158,32 @@ public:
     uint32_t BadCodes() const { return m_badCodes; }
 
 private:
+    static constexpr uint32_t kStage = 16384;
+
     void init_exp(int size);
-    int get_next_code(GifInput& in);
+    int get_next_code(GifInput& in)
+    {
+        if (m_bits < m_codeSize && !Refill(in))
+            return -1;
+        const int code = static_cast<int>(m_acc & ((1u << m_codeSize) - 1));
+        m_acc >>= m_codeSize;
+        m_bits -= m_codeSize;
+        return code;
+    }
+    // Tops up the bits from the staged data; false when fewer than a code's bits are left.
+    bool Refill(GifInput& in);
+    // Stages the next data sub-blocks behind what is left, without their size bytes.
+    void Stage(GifInput& in);
     void Finish(GifInput& in);
 
     int m_codeSize = 0;
-    uint32_t m_acc = 0;
+    uint64_t m_acc = 0;
     int m_bits = 0;
-    uint32_t m_blockLeft = 0;
-    bool m_ended = false;
+    bool m_ended = false; // no sub-block is left to stage
     uint32_t m_badCodes = 0;
+    uint32_t m_stagePos = 0;
+    uint32_t m_stageEnd = 0;
+    uint8_t m_stage[kStage + 8];
     uint16_t m_prefix[4096];
     uint16_t m_length[4096];
     uint8_t m_suffix[4096];
@@ -139,3 +195,35 @@ private:
 void compressLZW(int init_bits, GifPixels& pixels, GifOutput& out);
 void compressNONE(int init_bits, GifPixels& pixels, GifOutput& out);
 void compressRLE(int init_bits, GifPixels& pixels, GifOutput& out);
+
+// What the block walk keeps between frames while decoding.
+struct CRasterGIF::DecodeState {
+    tag_dscgif dscgif{};
+    tag_TabCol global;
+    uint32_t bpp = 1;        // depth of the composed picture: the deepest frame's
+    int bTrueColor = 0;      // 2 or more: the frames are tiles of a true-colour mosaic
+    int32_t iImage = 0;      // frames read so far
+    int32_t requested = 0;   // the frame that ends the walk
+    bool gcePending = false; // a graphic control record waits for the next frame
+    int32_t remembered = -1; // the first frame's transparent index: what stays clear in the composed picture
+    uint8_t bkgIndex = 0;    // the index the uncovered screen holds
+    RGBQUAD bkgColor{};      // and its colour, for a picture composed in 24 bits
+    int prevDisposal = 0;
+    tag_image prevImage{}; // the previous frame's part on the screen
+    RGBQUAD lastTransColor{};
+    bool lastTrans = false;
+    CRasterGIF* rgb = nullptr;    // the mosaic
+    CRasterGIF* canvas = nullptr; // the composed picture
+    bool used[256] = {};          // indices that may be on the composed picture (never fewer than are)
+    bool usedKnown = true;        // false until `used` is counted for a first frame that was the whole picture
+    bool deep = false;            // the composed picture went to 24 bits: its frames' colours did not fit one palette
+    std::unique_ptr<GifLzwDecoder> lzw;
+
+    // The composition steps (RasterGIFCompose.cpp); `self` is the decoding image, which takes failure texts.
+    bool Start(CRasterGIF& self, CRasterGIF& frame, const tag_image& at, int32_t trans);
+    bool Mix(CRasterGIF& self, CRasterGIF& frame, const tag_image& at, int32_t trans);
+    void SetBackground(uint32_t index);
+    void Restore();
+    bool Widen(CRasterGIF& self);
+    bool Deepen(CRasterGIF& self);
+};

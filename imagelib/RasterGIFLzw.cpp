@@ -3,19 +3,34 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
+#include <memory>
 
 // ---- input ----
 
-GifInput::GifInput(CRasterFile* file) : m_file(file), m_start(file->Tell()) {}
+GifInput::GifInput(CRasterFile* file) : m_file(file), m_start(file->Tell()), m_data(m_buf)
+{
+    // A memory stream is read in place.
+    if (auto* mem = dynamic_cast<CRasterMemFile*>(file); mem && mem->Data() && m_start >= 0 && mem->Size() >= m_start) {
+        m_view = mem->Data();
+        m_viewSize = static_cast<uint32_t>(mem->Size());
+    }
+}
 
 int GifInput::Refill()
 {
     m_start += static_cast<int32_t>(m_fill);
     m_pos = 0;
-    m_fill = m_file->Read(m_buf, 1, sizeof(m_buf));
+    if (m_view) {
+        const uint32_t at = static_cast<uint32_t>(m_start);
+        m_data = m_view + std::min(at, m_viewSize);
+        m_fill = at < m_viewSize ? m_viewSize - at : 0;
+    } else {
+        m_fill = m_file->Read(m_buf, 1, sizeof(m_buf));
+    }
     if (m_fill == 0)
         return -1;
-    return m_buf[m_pos++];
+    return m_data[m_pos++];
 }
 
 uint32_t GifInput::Read(uint8_t* dst, uint32_t n)
@@ -28,7 +43,7 @@ uint32_t GifInput::Read(uint8_t* dst, uint32_t n)
             --m_pos;
         }
         uint32_t take = std::min(n - done, m_fill - m_pos);
-        std::memcpy(dst + done, m_buf + m_pos, take);
+        std::memcpy(dst + done, m_data + m_pos, take);
         m_pos += take;
         done += take;
     }
@@ -50,12 +65,15 @@ bool GifInput::Skip(uint32_t n)
     return true;
 }
 
-bool GifInput::SkipSubBlocks()
+bool GifInput::SkipSubBlocks(uint64_t* bytes)
 {
     int n;
-    while ((n = get_byte()) > 0)
+    while ((n = get_byte()) > 0) {
         if (!Skip(static_cast<uint32_t>(n)))
             return false;
+        if (bytes)
+            *bytes += static_cast<uint32_t>(n);
+    }
     return n == 0;
 }
 
@@ -115,41 +133,53 @@ void GifLzwDecoder::init_exp(int size)
     m_codeSize = size + 1;
 }
 
-int GifLzwDecoder::get_next_code(GifInput& in)
+void GifLzwDecoder::Stage(GifInput& in)
 {
-    while (m_bits < m_codeSize) {
-        if (m_blockLeft == 0) {
-            if (m_ended)
-                return -1;
-            int n = in.get_byte();
-            if (n <= 0) {
-                m_ended = true;
-                return -1;
-            }
-            m_blockLeft = static_cast<uint32_t>(n);
-        }
-        int b = in.get_byte();
-        if (b < 0) {
+    const uint32_t left = m_stageEnd - m_stagePos;
+    std::memmove(m_stage, m_stage + m_stagePos, left);
+    m_stagePos = 0;
+    m_stageEnd = left;
+    while (!m_ended && m_stageEnd + 255 <= kStage) {
+        const int n = in.get_byte();
+        if (n <= 0) {
             m_ended = true;
-            return -1;
+            break;
         }
-        --m_blockLeft;
-        m_acc |= static_cast<uint32_t>(b) << m_bits;
-        m_bits += 8;
+        const uint32_t got = in.Read(m_stage + m_stageEnd, static_cast<uint32_t>(n));
+        m_stageEnd += got;
+        if (got < static_cast<uint32_t>(n))
+            m_ended = true;
     }
-    int code = static_cast<int>(m_acc & ((1u << m_codeSize) - 1));
-    m_acc >>= m_codeSize;
-    m_bits -= m_codeSize;
-    return code;
 }
 
-// Leaves the input after the frame's terminator, whatever the codes did.
+bool GifLzwDecoder::Refill(GifInput& in)
+{
+    if (m_stageEnd - m_stagePos < 8)
+        Stage(in);
+    if (m_stageEnd - m_stagePos >= 8) {
+        // Whole bytes up to 63 bits in one load.
+        uint64_t word;
+        std::memcpy(&word, m_stage + m_stagePos, 8);
+        const int n = (63 - m_bits) >> 3;
+        m_acc |= (word & ((1ull << (8 * n)) - 1)) << m_bits;
+        m_stagePos += static_cast<uint32_t>(n);
+        m_bits += 8 * n;
+        return true;
+    }
+    while (m_bits < m_codeSize && m_stagePos < m_stageEnd) {
+        m_acc |= static_cast<uint64_t>(m_stage[m_stagePos++]) << m_bits;
+        m_bits += 8;
+    }
+    return m_bits >= m_codeSize;
+}
+
+// Leaves the input after the frame's terminator, whatever the codes did. Staging takes whole sub-blocks, so the
+// input stands at a size byte.
 void GifLzwDecoder::Finish(GifInput& in)
 {
     if (m_ended)
         return;
-    if (in.Skip(m_blockLeft))
-        in.SkipSubBlocks();
+    in.SkipSubBlocks();
     m_ended = true;
 }
 
@@ -157,9 +187,9 @@ int GifLzwDecoder::decoder(GifInput& in, uint32_t width, const LineOut& out_line
 {
     m_acc = 0;
     m_bits = 0;
-    m_blockLeft = 0;
     m_ended = false;
     m_badCodes = 0;
+    m_stagePos = m_stageEnd = 0;
     const int size = in.get_byte();
     if (size < 0)
         return size;
@@ -269,7 +299,6 @@ namespace {
 
 constexpr int kMaxBits = 12;
 constexpr int kMaxMaxCode = 1 << kMaxBits;
-constexpr int kHashSize = 5003;
 
 // The code packer shared by the LZW and plain writers: codes of growing width in packets of 254 bytes.
 class GifCodeWriter {
@@ -342,60 +371,85 @@ public:
 
 } // namespace
 
+namespace {
+
+// The LZW string table of the writer: (prefix code, pixel) keys to codes in an open-addressed hash of twice the
+// codes it can hold, so a probe seldom runs long. Each entry is key << 12 | code; a clear empties only the entries
+// in use.
+class LzwStrings {
+public:
+    LzwStrings() { std::fill(std::begin(m_tab), std::end(m_tab), kEmpty); }
+    // The code of the key, or -1 with `slot` where it would go.
+    int Find(uint32_t key, uint32_t& slot) const
+    {
+        uint32_t h = (key * 2654435761u) >> (32 - kBits);
+        for (;;) {
+            const uint32_t e = m_tab[h];
+            if (e == kEmpty) {
+                slot = h;
+                return -1;
+            }
+            if ((e >> 12) == key)
+                return static_cast<int>(e & 0xFFF);
+            h = (h + 1) & (kSize - 1);
+        }
+    }
+    void Add(uint32_t slot, uint32_t key, int code)
+    {
+        m_tab[slot] = key << 12 | static_cast<uint32_t>(code);
+        m_used[m_count++] = static_cast<uint16_t>(slot);
+    }
+    void cl_hash()
+    {
+        for (uint32_t i = 0; i < m_count; ++i)
+            m_tab[m_used[i]] = kEmpty;
+        m_count = 0;
+    }
+
+private:
+    static constexpr int kBits = 13;
+    static constexpr uint32_t kSize = 1u << kBits;
+    // No key reaches this: prefix 4095 is the last code given, so no string extends it.
+    static constexpr uint32_t kEmpty = 0xFFFFFFFFu;
+    uint32_t m_tab[kSize];
+    uint16_t m_used[kMaxMaxCode];
+    uint32_t m_count = 0;
+};
+
+} // namespace
+
 void compressLZW(int init_bits, GifPixels& pixels, GifOutput& out)
 {
     GifCodeWriter w(init_bits, out);
-    std::vector<int32_t> htab(kHashSize);
-    std::vector<uint16_t> codetab(kHashSize);
-    auto cl_hash = [&] { std::fill(htab.begin(), htab.end(), -1); };
-    int hshift = 0;
-    for (int32_t fcode = kHashSize; fcode < 65536; fcode *= 2)
-        ++hshift;
-    hshift = 8 - hshift;
-
-    cl_hash();
+    auto strings = std::make_unique<LzwStrings>();
     w.output(w.ClearCode);
     int ent = pixels.GifNextPixel();
     if (ent < 0) {
         w.output(w.EOFCode);
         return;
     }
-    int c;
-    while ((c = pixels.GifNextPixel()) >= 0) {
-        const int32_t fcode = (static_cast<int32_t>(c) << kMaxBits) + ent;
-        int i = (c << hshift) ^ ent;
-        if (htab[i] == fcode) {
-            ent = codetab[i];
-            continue;
-        }
-        bool found = false;
-        if (htab[i] >= 0) {
-            // Secondary probe, stepping back with wrap-around.
-            const int disp = i == 0 ? 1 : kHashSize - i;
-            do {
-                i -= disp;
-                if (i < 0)
-                    i += kHashSize;
-                if (htab[i] == fcode) {
-                    ent = codetab[i];
-                    found = true;
-                    break;
-                }
-            } while (htab[i] >= 0);
-        }
-        if (found)
-            continue;
-        w.output(ent);
-        ent = c;
-        if (w.free_ent < kMaxMaxCode) {
-            codetab[i] = static_cast<uint16_t>(w.free_ent++);
-            htab[i] = fcode;
-        } else {
-            // Table full: start over.
-            cl_hash();
-            w.free_ent = w.ClearCode + 2;
-            w.clear_flg = true;
-            w.output(w.ClearCode);
+    uint32_t n;
+    while (const uint8_t* row = pixels.Rest(n)) {
+        for (uint32_t k = 0; k < n; ++k) {
+            const uint32_t c = row[k];
+            const uint32_t key = static_cast<uint32_t>(ent) << 8 | c;
+            uint32_t slot;
+            const int code = strings->Find(key, slot);
+            if (code >= 0) {
+                ent = code;
+                continue;
+            }
+            w.output(ent);
+            ent = static_cast<int>(c);
+            if (w.free_ent < kMaxMaxCode) {
+                strings->Add(slot, key, w.free_ent++);
+            } else {
+                // Table full: start over.
+                strings->cl_hash();
+                w.free_ent = w.ClearCode + 2;
+                w.clear_flg = true;
+                w.output(w.ClearCode);
+            }
         }
     }
     w.output(ent);

@@ -175,6 +175,9 @@ bool CRasterPCX::Decode(CRasterFile* hFile)
     if (planes > 1 && !rgb && bpp != 1)
         return Fail("Can't handle more than 1 bit per pixel");
     const uint32_t width = xmax - xmin + 1, height = ymax - ymin + 1;
+    // Only what a PCX file can hold again: a row of byte planes is at most 65534 bytes (an even count).
+    if ((bpp == 8 || rgb) && width > 65534)
+        return Fail("Image too large for PCX");
 
     // The decoded block is bounded by the memory cap and by what the rest of the stream can expand to.
     const uint64_t stride = static_cast<uint64_t>(lineBytes) * planes;

@@ -90,6 +90,9 @@ bool CRasterTGA::ExpandUncompressedLine(uint8_t* pDest, const TGAHEADER& head, C
                                         uint32_t row, uint32_t x0)
 {
     const uint32_t n = BytesOf(head.PixelDepth);
+    // Index and blue, green, red pixels are stored as they come: one read for the run of them.
+    if (head.PixelDepth == 8 || head.PixelDepth == 24)
+        return in.Read(pDest + static_cast<size_t>(x0) * n, count * n) == count * n;
     uint8_t px[4];
     for (uint32_t i = 0; i < count; ++i) {
         if (in.Read(px, n) != n)
@@ -201,8 +204,10 @@ bool CRasterTGA::Decode(CRasterFile* hFile)
             uint8_t bgr[3] = {e[0], e[1], e[2]};
             if (n == 2)
                 From555(e, bgr);
-            if (i < GetNumColors())
-                SetPaletteColor(static_cast<uint8_t>(i), bgr[2], bgr[1], bgr[0]);
+            // Entry i of the map is colour index first + i.
+            const uint32_t index = head.CmapIndex + i;
+            if (index < GetNumColors())
+                SetPaletteColor(static_cast<uint8_t>(index), bgr[2], bgr[1], bgr[0]);
         }
     }
     if ((head.ImageType & 7) == 3)

@@ -88,11 +88,11 @@ def table(n, salt=0):
     return b''.join(bytes([(i * 7 + salt) & 255, (255 - i) & 255, (i * 3) & 255]) for i in range(n))
 
 
-def gif(w, h, gct=b'', blocks=b''):
+def gif(w, h, gct=b'', blocks=b'', background=0):
     flags = 0
     if gct:
         flags = 0x80 | (len(gct) // 3).bit_length() - 2
-    return b'GIF89a' + struct.pack('<HHBBB', w, h, flags, 0, 0) + gct + blocks + b';'
+    return b'GIF89a' + struct.pack('<HHBBB', w, h, flags, background, 0) + gct + blocks + b';'
 
 
 def gce(flags, delay, trans):
@@ -118,6 +118,14 @@ gif_seeds = {
     'gif_comment': gif(2, 2, table(2), b'\x21\xfe\x05hello\x03abc\x00' + image(0, 0, 2, 2, [0, 1, 1, 0], 2)),
     'gif_full_table': gif(80, 60, table(256), image(0, 0, 80, 60, [(i * 37) & 255 for i in range(4800)], 8,
                                                     clear_at_full=False)),
+    # A later frame's own table over earlier pixels; a frame reaching past the screen; a background index.
+    'gif_local_over_global': gif(8, 6, table(2),
+                                 image(0, 0, 8, 6, [0] * 48, 2) + image(1, 1, 3, 3, [1] * 9, 2) +
+                                 image(4, 2, 3, 3, [0, 1] * 4 + [0], 2, table(2, 40))),
+    'gif_past_screen': gif(6, 4, table(4), image(3, 2, 6, 5, [i % 4 for i in range(30)], 2)),
+    'gif_background': gif(6, 4, table(4), gce(0, 0, 255) + image(1, 1, 3, 2, [2] * 6, 2), background=3),
+    # 35 bytes declaring a 65535 x 65535 screen: refused, never allocated.
+    'gif_screen_bomb': gif(65535, 65535, table(2), image(0, 0, 1, 1, [1], 2)),
 }
 
 

@@ -6,7 +6,9 @@
 
 #include <gif_lib.h>
 
+#include <cstdio>
 #include <cstring>
+#include <unistd.h>
 
 using namespace rastertest;
 
@@ -196,6 +198,49 @@ size_t DataBytes(const std::vector<uint8_t>& f)
     }
     return n;
 }
+
+// Every frame of a file as ImageMagick composes them.
+std::vector<Rgba> MagickFrames(const std::vector<uint8_t>& gif)
+{
+    std::vector<Rgba> out;
+    const std::string in = Temp("frames.gif");
+    WriteBytes(in, gif);
+    if (RunTool("/usr/bin/convert " + in + " -coalesce +adjoin -depth 8 " + Temp("frame-%d.pam")))
+        for (int i = 0;; ++i) {
+            const std::string f = Temp("frame-" + std::to_string(i) + ".pam");
+            Rgba frame;
+            if (access(f.c_str(), R_OK) != 0 || !ParsePam(ReadBytes(f), frame))
+                break;
+            out.push_back(frame);
+            std::remove(f.c_str());
+        }
+    std::remove(in.c_str());
+    return out;
+}
+
+#ifdef ZR_HAVE_STB
+// Every frame of a file as stb_image composes them.
+std::vector<Rgba> StbFrames(const std::vector<uint8_t>& gif)
+{
+    std::vector<Rgba> out;
+    int* delays = nullptr;
+    int w = 0, h = 0, n = 0, comp = 0;
+    uint8_t* p = stbi_load_gif_from_memory(gif.data(), static_cast<int>(gif.size()), &delays, &w, &h, &n, &comp, 4);
+    if (!p)
+        return out;
+    const size_t bytes = static_cast<size_t>(w) * h * 4;
+    for (int i = 0; i < n; ++i) {
+        Rgba frame;
+        frame.w = w;
+        frame.h = h;
+        frame.px.assign(p + bytes * i, p + bytes * (i + 1));
+        out.push_back(frame);
+    }
+    stbi_image_free(p);
+    stbi_image_free(delays);
+    return out;
+}
+#endif
 
 } // namespace
 
@@ -434,4 +479,77 @@ TEST(GifOracle, NetpbmReadsOurs)
     if (!HaveTool("/usr/bin/giftopnm") || !HaveTool("/usr/bin/ppmtoppm"))
         GTEST_SKIP() << "netpbm not installed";
     ToolReadsOurs("netpbm");
+}
+
+// Animations and screens the peers agree on, each frame composed as they compose it.
+TEST(GifOracle, ComposedFramesMatchThePeers)
+{
+    if (!HaveTool("/usr/bin/convert"))
+        GTEST_SKIP() << "ImageMagick not installed";
+    const rgb_color white{255, 255, 255}, red{255, 0, 0}, blue{0, 0, 255}, green{0, 255, 0};
+    const std::vector<rgb_color> four = {white, red, blue, green};
+    // A later frame's own table must not recolour what earlier frames left.
+    GifFile squares(40, 30, {white, red});
+    squares.Image(0, 0, 40, 30, std::vector<uint8_t>(1200, 0), {}, false, 2);
+    squares.Image(5, 5, 10, 10, std::vector<uint8_t>(100, 1), {}, false, 2);
+    squares.Image(25, 15, 10, 10, std::vector<uint8_t>(100, 0), {blue, white}, false, 2);
+    // The same with index 0 clear in the first frame, which leaves the screen's right half uncovered.
+    GifFile clear(40, 30, {white, red});
+    clear.Gce(1, 0, 0).Image(0, 0, 20, 30, Noise(600, 2, 3), {}, false, 2);
+    clear.Image(15, 5, 20, 10, std::vector<uint8_t>(200, 1), {green, blue}, false, 2);
+    // More colours than one palette holds: a second frame of 256 new colours over a first of 256.
+    std::vector<rgb_color> others(256);
+    for (uint32_t i = 0; i < 256; ++i)
+        others[i] = rgb_color{static_cast<uint8_t>(i), static_cast<uint8_t>(i / 2), 7};
+    GifFile many(32, 16, TestColors(256));
+    many.Gce(1, 0, 255).Image(0, 0, 32, 16, Noise(512, 256, 4));
+    many.Image(8, 4, 16, 8, Noise(128, 255, 5), others); // stb_image would keep 255 clear here too
+    // A frame reaching past the screen is clipped to it.
+    GifFile past(8, 8, four);
+    past.Image(4, 2, 8, 9, Noise(72, 4, 6), {}, true, 2);
+    // Without transparency the uncovered screen shows the background index, clamped to the table; with it, clear.
+    GifFile background(8, 8, four);
+    background.b.v[11] = 1;
+    background.Gce(0, 0, 255).Image(2, 2, 4, 4, std::vector<uint8_t>(16, 2), {}, false, 2);
+    GifFile beyond(8, 8, four);
+    beyond.b.v[11] = 200;
+    beyond.Image(2, 2, 4, 3, std::vector<uint8_t>(12, 2), {}, false, 2);
+    GifFile transparent(8, 8, four);
+    transparent.b.v[11] = 1;
+    transparent.Gce(1, 0, 3).Image(2, 2, 4, 4, std::vector<uint8_t>(16, 2), {}, false, 2);
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> bytes;
+        bool stb; // stb_image refuses frames past the screen and paints the background index even under transparency
+    } cases[] = {
+        {"local table", squares.End(), true},          {"clear parts", clear.End(), true},
+        {"too many colours", many.End(), true},        {"past the screen", past.End(), false},
+        {"background index", background.End(), false}, {"background beyond the table", beyond.End(), false},
+        {"transparent", transparent.End(), false},
+    };
+    for (const Case& c : cases) {
+        std::vector<Rgba> magick = MagickFrames(c.bytes);
+        ASSERT_FALSE(magick.empty()) << c.name;
+#ifdef ZR_HAVE_STB
+        std::vector<Rgba> stb = c.stb ? StbFrames(c.bytes) : std::vector<Rgba>{};
+        if (c.stb) {
+            ASSERT_EQ(stb.size(), magick.size()) << c.name;
+        }
+#endif
+        for (size_t n = 0; n < magick.size(); ++n) {
+            CRasterGIF gif;
+            gif.SetFrame(static_cast<int32_t>(n));
+            if (!DecodeGif(gif, c.bytes)) {
+                ADD_FAILURE() << c.name << ": " << gif.GetLastError();
+                continue;
+            }
+            EXPECT_EQ(gif.GetNumFrames(), static_cast<int32_t>(magick.size())) << c.name;
+            EXPECT_EQ(CompareRgba(gif, magick[n]), "") << c.name << " frame " << n << " (ImageMagick)";
+#ifdef ZR_HAVE_STB
+            if (c.stb) {
+                EXPECT_EQ(CompareRgba(gif, stb[n]), "") << c.name << " frame " << n << " (stb_image)";
+            }
+#endif
+        }
+    }
 }

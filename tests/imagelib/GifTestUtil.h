@@ -5,6 +5,8 @@
 #include "imagelib/RasterGIF.h"
 
 #include <cstdint>
+#include <map>
+#include <utility>
 #include <vector>
 
 namespace rastertest {
@@ -49,6 +51,67 @@ inline std::vector<uint8_t> PlainCodes(const std::vector<uint8_t>& px, int minSi
     out.push_back(static_cast<uint8_t>(minSize));
     for (size_t i = 0; i < bytes.size(); i += 255) {
         size_t n = std::min<size_t>(255, bytes.size() - i);
+        out.push_back(static_cast<uint8_t>(n));
+        out.insert(out.end(), bytes.begin() + static_cast<long>(i), bytes.begin() + static_cast<long>(i + n));
+    }
+    out.push_back(0);
+    return out;
+}
+
+// The LZW codes of a writer that takes the longest string in its table each time, adds one entry per code, clears
+// when the 4096th entry would be added and grows the width once the next entry passes the widest code; as image
+// data with packets of 254 bytes.
+inline std::vector<uint8_t> GreedyLzw(const std::vector<uint8_t>& px, int minSize)
+{
+    std::vector<uint8_t> bytes;
+    uint32_t acc = 0;
+    int bits = 0;
+    const int clear = 1 << minSize;
+    int width = minSize + 1, next = clear + 2;
+    std::map<std::pair<int, int>, int> table;
+    auto put = [&](int code) {
+        acc |= static_cast<uint32_t>(code) << bits;
+        bits += width;
+        while (bits >= 8) {
+            bytes.push_back(static_cast<uint8_t>(acc));
+            acc >>= 8;
+            bits -= 8;
+        }
+        if (code == clear)
+            width = minSize + 1;
+        else if (next > (1 << width) - 1 && width < 12)
+            ++width;
+    };
+    put(clear);
+    int prefix = -1;
+    for (uint8_t p : px) {
+        if (prefix < 0) {
+            prefix = p;
+            continue;
+        }
+        auto it = table.find({prefix, p});
+        if (it != table.end()) {
+            prefix = it->second;
+            continue;
+        }
+        put(prefix);
+        if (next < 4096) {
+            table[{prefix, p}] = next++;
+        } else {
+            table.clear();
+            next = clear + 2;
+            put(clear);
+        }
+        prefix = p;
+    }
+    if (prefix >= 0)
+        put(prefix);
+    put(clear + 1);
+    if (bits > 0)
+        bytes.push_back(static_cast<uint8_t>(acc));
+    std::vector<uint8_t> out{static_cast<uint8_t>(minSize)};
+    for (size_t i = 0; i < bytes.size(); i += 254) {
+        size_t n = std::min<size_t>(254, bytes.size() - i);
         out.push_back(static_cast<uint8_t>(n));
         out.insert(out.end(), bytes.begin() + static_cast<long>(i), bytes.begin() + static_cast<long>(i + n));
     }

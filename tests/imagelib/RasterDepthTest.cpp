@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 using namespace rastertest;
@@ -62,6 +63,21 @@ TEST(RasterDepth, GrayScaleLevels)
     ASSERT_TRUE(eight.GrayScale());
     for (int x = 0; x < 5; ++x)
         EXPECT_EQ(eight.GetPixelIndex(x, 1), before.GetPixelGray(x, 1));
+    // Rows long enough for the widened loop and its tail: every pixel its own level.
+    CRaster wide(301, 3, 24, RASTER_FORMAT_BMP);
+    uint32_t seed = 5;
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 301; ++x) {
+            seed = seed * 1103515245u + 12345u;
+            wide.SetPixelColor(x, y,
+                               RGBQUAD{static_cast<uint8_t>(seed >> 8), static_cast<uint8_t>(seed >> 16),
+                                       static_cast<uint8_t>(seed >> 24), 0});
+        }
+    CRaster colour(wide);
+    ASSERT_TRUE(wide.GrayScale());
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 301; ++x)
+            ASSERT_EQ(wide.GetPixelIndex(x, y), colour.GetPixelGray(x, y)) << x << "," << y;
 }
 
 TEST(RasterDepth, NegativeHonoursTheSelection)
@@ -166,6 +182,82 @@ TEST(RasterDepth, DecreaseMatchesThePalette)
     ASSERT_TRUE(rgb.DecreaseBpp(1, false, two));
     EXPECT_EQ(Bits(rgb), "01");
     EXPECT_TRUE(SameColor(rgb.GetPaletteColor(1), two[1]));
+}
+
+TEST(RasterDepth, DecreaseFindsWhatTheNearestIndexFinds)
+{
+    // Every pixel takes the entry GetNearestIndex gives (the first of equal distances, within the important
+    // colours), with the error spread pixel by pixel as SetPixelColor would spread it.
+    auto reference = [](CRaster src, uint32_t bits, bool diffusion, const RGBQUAD* pal, uint32_t important) {
+        CRaster out(src.GetWidth(), src.GetHeight(), bits, src.GetType());
+        if (pal)
+            out.SetPalette(pal, 1u << bits);
+        else if (bits == 1)
+            out.SetPaletteColor(1, 255, 255, 255);
+        else
+            out.SetStdPalette();
+        if (important)
+            out.SetClrImportant(important);
+        const int w = static_cast<int>(src.GetWidth()), h = static_cast<int>(src.GetHeight());
+        const int shares[4][3] = {{1, 0, 7}, {-1, 1, 2}, {0, 1, 4}, {1, 1, 1}};
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                RGBQUAD c = src.GetPixelColor(x, y, false);
+                out.SetPixelColor(x, y, c);
+                RGBQUAD got = out.GetPixelColor(x, y, false);
+                const int e[3] = {c.rgbBlue - got.rgbBlue, c.rgbGreen - got.rgbGreen, c.rgbRed - got.rgbRed};
+                for (const auto& sh : shares) {
+                    if (!diffusion || !src.IsInside(x + sh[0], y + sh[1]))
+                        continue;
+                    RGBQUAD n = src.GetPixelColor(x + sh[0], y + sh[1], false);
+                    n.rgbBlue = static_cast<uint8_t>(std::clamp(n.rgbBlue + e[0] * sh[2] / 16, 0, 255));
+                    n.rgbGreen = static_cast<uint8_t>(std::clamp(n.rgbGreen + e[1] * sh[2] / 16, 0, 255));
+                    n.rgbRed = static_cast<uint8_t>(std::clamp(n.rgbRed + e[2] * sh[2] / 16, 0, 255));
+                    src.SetPixelColor(x + sh[0], y + sh[1], n, false);
+                }
+            }
+        return out;
+    };
+    // Many colours; a palette of repeated entries so that ties decide.
+    CRaster rgb(67, 43, 24, RASTER_FORMAT_BMP);
+    uint32_t seed = 3;
+    for (uint32_t y = 0; y < 43; ++y)
+        for (uint32_t x = 0; x < 67; ++x) {
+            seed = seed * 1103515245u + 12345u;
+            rgb.SetPixelColor(static_cast<int>(x), static_cast<int>(y),
+                              RGBQUAD{static_cast<uint8_t>(seed >> 24), static_cast<uint8_t>(x * 4),
+                                      static_cast<uint8_t>(seed >> 10), 0});
+        }
+    CRaster eight = MakePattern(67, 43, 8);
+    RGBQUAD repeated[256];
+    for (uint32_t i = 0; i < 256; ++i)
+        repeated[i] = RGBQUAD{static_cast<uint8_t>(i / 8 * 8), static_cast<uint8_t>(i % 3 * 100),
+                              static_cast<uint8_t>(i / 64 * 80), 0};
+    struct Case {
+        CRaster* src;
+        uint32_t bits;
+        bool diffusion;
+        const RGBQUAD* pal;
+        uint32_t important;
+    } cases[] = {
+        {&rgb, 8, false, nullptr, 0},   {&rgb, 8, true, nullptr, 0},    {&rgb, 4, false, nullptr, 0},
+        {&rgb, 4, true, nullptr, 0},    {&rgb, 1, false, nullptr, 0},   {&rgb, 1, true, nullptr, 0},
+        {&rgb, 8, false, repeated, 0},  {&rgb, 8, true, repeated, 100}, {&rgb, 4, false, repeated, 5},
+        {&eight, 4, false, nullptr, 0}, {&eight, 4, true, repeated, 0}, {&eight, 8, false, repeated, 60},
+        {&eight, 1, true, nullptr, 0},
+    };
+    for (const Case& c : cases) {
+        CRaster want = reference(*c.src, c.bits, c.diffusion, c.pal, c.important);
+        CRaster got(*c.src);
+        ASSERT_TRUE(got.DecreaseBpp(c.bits, c.diffusion, c.pal, c.important));
+        std::string where;
+        for (int y = 0; y < 43 && where.empty(); ++y)
+            for (int x = 0; x < 67 && where.empty(); ++x)
+                if (got.GetPixelIndex(x, y) != want.GetPixelIndex(x, y))
+                    where = std::to_string(x) + "," + std::to_string(y);
+        EXPECT_EQ(where, "") << c.src->GetBpp() << " to " << c.bits << (c.diffusion ? " diffused" : "")
+                             << (c.pal ? " own palette" : "") << " important " << c.important;
+    }
 }
 
 TEST(RasterDepth, DecreaseDiffusesSevenTwoFourOne)

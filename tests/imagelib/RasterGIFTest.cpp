@@ -72,6 +72,27 @@ TEST(RasterGIF, RoundTripsInEveryModeAndDepth)
             }
 }
 
+TEST(RasterGIF, LzwWritesTheLongestStringsItKnows)
+{
+    // Noise fills the table and clears it again and again; flat areas make long strings; every depth.
+    struct Case {
+        uint32_t w, h, bpp;
+        bool noise;
+    } cases[] = {{300, 200, 8, true}, {256, 256, 8, false}, {97, 61, 4, true}, {120, 80, 1, false}};
+    for (const Case& c : cases) {
+        std::vector<uint8_t> px = Noise(static_cast<size_t>(c.w) * c.h, 1u << c.bpp, 11);
+        if (!c.noise)
+            for (size_t i = 0; i < px.size(); ++i)
+                px[i] = static_cast<uint8_t>((i % c.w / 40 + i / c.w / 30) % (1u << c.bpp));
+        CRaster img = IndexImage(c.w, c.h, c.bpp, px);
+        std::vector<uint8_t> f = EncodeAs(img, RASTER_FORMAT_GIF);
+        const size_t body = BodyOffset(f) + 10;
+        ASSERT_LT(body, f.size());
+        std::vector<uint8_t> data(f.begin() + static_cast<long>(body), f.end() - 1);
+        EXPECT_EQ(data, GreedyLzw(px, c.bpp == 1 ? 2 : static_cast<int>(c.bpp))) << c.w << "x" << c.h << " " << c.bpp;
+    }
+}
+
 TEST(RasterGIF, RunLengthModeCoversLongRuns)
 {
     // One long run, then alternating runs of growing length: the table and clear paths of the run coder.
@@ -410,13 +431,45 @@ TEST(RasterGIF, BrokenDataKeepsWhatWasRead)
     ASSERT_TRUE(DecodeGif(b, bad));
     EXPECT_EQ(TopDownIndices(b), std::vector<uint8_t>(64, 0));
 
-    // A frame past the screen is skipped, not counted.
+    // A frame wholly beside the screen is skipped, not counted.
     std::vector<uint8_t> off =
-        GifFile(8, 8, TestColors(4)).Image(4, 4, 8, 8, px, {}, false, 2).Image(0, 0, 8, 8, px, {}, false, 2).End();
+        GifFile(8, 8, TestColors(4)).Image(8, 0, 8, 8, px, {}, false, 2).Image(0, 0, 8, 8, px, {}, false, 2).End();
     CRasterGIF c;
     ASSERT_TRUE(DecodeGif(c, off));
     EXPECT_EQ(c.GetNumFrames(), 1);
     EXPECT_EQ(TopDownIndices(c), px);
+}
+
+TEST(RasterGIF, ScreenIsBoundedByWhatItsDataCanFill)
+{
+    // A few bytes declaring a huge screen are refused: 35 bytes that would make a 512 MiB picture, the 8-bit twin,
+    // and a large frame whose data holds one pixel.
+    struct Bomb {
+        uint16_t frame;
+        uint32_t colors;
+    } bombs[] = {{1, 2}, {1, 256}, {600, 2}};
+    for (const Bomb& b : bombs) {
+        std::vector<uint8_t> f = GifFile(65535, 65535, TestColors(b.colors))
+                                     .Image(0, 0, b.frame, b.frame, {1}, {}, false, b.colors == 2 ? 2 : 8)
+                                     .End();
+        CRasterGIF gif;
+        EXPECT_FALSE(DecodeGif(gif, f)) << b.frame << " " << b.colors;
+        EXPECT_STREQ(gif.GetLastError(), "GIF screen too large for its image data");
+        EXPECT_FALSE(gif.IsValid());
+    }
+    // Screens up to 4096 x 4096 need no data; a larger picture reads when its data fills it, in the modes that
+    // pack the most pixels into a byte.
+    CRasterGIF small;
+    EXPECT_TRUE(DecodeGif(small, GifFile(4096, 4096, TestColors(2)).Image(0, 0, 1, 1, {1}, {}, false, 2).End()));
+    EXPECT_EQ(small.GetWidth(), 4096u);
+    CRaster flat(4100, 4100, 1, RASTER_FORMAT_GIF);
+    flat.SetGrayPalette();
+    flat.Clear(0);
+    for (uint32_t mode : {RASTER_GIF_LZW, RASTER_GIF_RLE}) {
+        flat.SetCodecOption(mode, RASTER_FORMAT_GIF);
+        CRasterGIF back;
+        EXPECT_TRUE(DecodeGif(back, EncodeAs(flat, RASTER_FORMAT_GIF))) << mode << ": " << back.GetLastError();
+    }
 }
 
 TEST(RasterGIF, DimensionsOnlyAndTypeZeroChain)

@@ -178,6 +178,52 @@ TEST(RasterPCX, ShortLinesReadOnlyTheirBytes)
     EXPECT_EQ(TopRow(planes), (std::vector<int>{3, 3, 3, 3, 3, 3, 3, 3, 0, 0}));
 }
 
+TEST(RasterPCX, WhatIsReadCanBeWritten)
+{
+    // n bytes of value v as runs.
+    auto runs = [](size_t n, uint8_t v) {
+        std::vector<uint8_t> out;
+        for (; n >= 63; n -= 63)
+            out.insert(out.end(), {0xFF, v});
+        if (n)
+            out.insert(out.end(), {static_cast<uint8_t>(0xC0 | n), v});
+        return out;
+    };
+    struct Case {
+        const char* name;
+        uint8_t bpp, planes;
+        uint32_t width;
+        uint16_t lineBytes;
+        bool read;
+    } cases[] = {
+        {"24 bits, 65534 wide", 8, 3, 65534, 65534, true},
+        {"24 bits, 65536 wide with short lines", 8, 3, 65536, 23, false},
+        {"24 bits, 65535 wide", 8, 3, 65535, 65535, false},
+        {"8 bits, 65535 wide", 8, 1, 65535, 65535, false},
+        {"1 bit, 65536 wide", 1, 1, 65536, 8192, true},
+        {"4 planes of 1 bit, 65536 wide", 1, 4, 65536, 8192, true},
+    };
+    for (const Case& c : cases) {
+        std::vector<uint8_t> f = Cat(Header(c.bpp, c.planes, static_cast<uint16_t>(c.width - 1), 0, c.lineBytes),
+                                     runs(size_t{c.lineBytes} * c.planes, 0x5A));
+        if (c.bpp == 8 && c.planes == 1) {
+            f.push_back(12);
+            f.resize(f.size() + 768, 7);
+        }
+        CRaster img;
+        ASSERT_EQ(DecodeAs(img, f, RASTER_FORMAT_PCX), c.read) << c.name << ": " << img.GetLastError();
+        if (!c.read) {
+            EXPECT_STREQ(img.GetLastError(), "Image too large for PCX") << c.name;
+            continue;
+        }
+        std::vector<uint8_t> again = EncodeAs(img, RASTER_FORMAT_PCX);
+        ASSERT_FALSE(again.empty()) << c.name << ": " << img.GetLastError();
+        CRaster back;
+        ASSERT_TRUE(DecodeAs(back, again, RASTER_FORMAT_PCX)) << c.name;
+        EXPECT_EQ(ComparePixels(back, img), "") << c.name;
+    }
+}
+
 TEST(RasterPCX, FailureTexts)
 {
     std::vector<uint8_t> notPcx = Header(8, 1, 3, 3, 4), encoding = notPcx;
@@ -206,7 +252,7 @@ TEST(RasterPCX, FailureTexts)
         {"no palette mark", noMark, "bad color map signature"},
         {"palette cut", Cat(Header(8, 1, 1, 0, 2), {1, 2, 12, 1, 2, 3}), "corrupted PCX"},
         {"size past the data", Cat(Header(8, 1, 3999, 3999, 4000), {0xFF, 0}), "corrupted PCX"},
-        {"size past the cap", Header(8, 4, 65535, 65535, 65535), "RASTER_MAX_MEMORY exceeded"},
+        {"size past the cap", Header(8, 4, 65533, 65535, 65534), "RASTER_MAX_MEMORY exceeded"},
     };
     for (const Case& c : cases) {
         CRaster img;

@@ -191,6 +191,45 @@ TEST(RasterTGA, PixelAndColourMapEncodings)
     EXPECT_EQ(At(grey, 1, 0), (std::vector<int>{200, 200, 200, 255}));
 }
 
+TEST(RasterTGA, ColourMapStartsAtItsFirstIndex)
+{
+    // A 12 x 6 picture whose map holds entries 39-46, raw and run-length; the tools read it, stb_image refuses it.
+    const bool magick = HaveTool("/usr/bin/convert"), netpbm = HaveTool("/usr/bin/tgatoppm");
+    if (!magick && !netpbm)
+        GTEST_SKIP() << "neither netpbm nor ImageMagick installed";
+    std::vector<uint8_t> map;
+    for (uint8_t i = 0; i < 8; ++i)
+        map.insert(map.end(),
+                   {static_cast<uint8_t>(i * 30), static_cast<uint8_t>(255 - i * 20), static_cast<uint8_t>(i * 9)});
+    std::vector<uint8_t> raw, rle;
+    for (uint32_t i = 0; i < 72; ++i)
+        raw.push_back(static_cast<uint8_t>(39 + (i * 5 + i / 12) % 8));
+    for (uint32_t i = 0; i < 72; i += 8)
+        rle.insert(rle.end(), {0x83, static_cast<uint8_t>(39 + i % 8), 0x03, 40, 41, 42, 39});
+    for (const auto& [type, pixels] : {std::pair{uint8_t{1}, raw}, std::pair{uint8_t{9}, rle}}) {
+        std::vector<uint8_t> head = Header(type, 12, 6, 8, 0x20, 1, 8, 24);
+        head[3] = 39;
+        std::vector<uint8_t> file = Cat(Cat(head, map), pixels);
+        CRaster img;
+        ASSERT_TRUE(DecodeAs(img, file, RASTER_FORMAT_TGA)) << img.GetLastError();
+        std::string tga = Temp("first.tga"), ppm = Temp("first.ppm");
+        WriteBytes(tga, file);
+        std::vector<std::string> cmds;
+        if (magick)
+            cmds.push_back("/usr/bin/convert tga:" + tga + " -auto-orient -depth 8 ppm:" + ppm);
+        if (netpbm)
+            cmds.push_back("/usr/bin/tgatoppm " + tga + " > " + ppm);
+        for (const std::string& cmd : cmds) {
+            ASSERT_TRUE(RunTool(cmd)) << cmd;
+            Rgb ref;
+            ASSERT_TRUE(ParsePpm(ReadBytes(ppm), ref)) << cmd;
+            EXPECT_EQ(Compare(img, ref), "") << cmd;
+        }
+        std::remove(tga.c_str());
+        std::remove(ppm.c_str());
+    }
+}
+
 TEST(RasterTGA, FailureTexts)
 {
     struct Case {
