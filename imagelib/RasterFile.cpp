@@ -125,7 +125,7 @@ int32_t CRasterIOFile::GetC()
 
 CRasterMemFile::CRasterMemFile(uint8_t* buffer, uint32_t size)
     : m_pBuffer(buffer), m_Size(buffer ? static_cast<int32_t>(size > INT32_MAX ? INT32_MAX : size) : 0),
-      m_bFreeOnClose(buffer == nullptr), m_Position(0), m_Edge(buffer ? size : 0)
+      m_bFreeOnClose(buffer == nullptr), m_bOwnBlock(buffer == nullptr), m_Position(0), m_Edge(buffer ? size : 0)
 {
 }
 
@@ -136,7 +136,7 @@ CRasterMemFile::~CRasterMemFile()
 
 CRasterMemFile::CRasterMemFile(CRasterMemFile&& other) noexcept
     : m_pBuffer(other.m_pBuffer), m_Size(other.m_Size), m_bFreeOnClose(other.m_bFreeOnClose),
-      m_Position(other.m_Position), m_Edge(other.m_Edge)
+      m_bOwnBlock(other.m_bOwnBlock), m_Position(other.m_Position), m_Edge(other.m_Edge)
 {
     other.Reset();
 }
@@ -148,6 +148,7 @@ CRasterMemFile& CRasterMemFile::operator=(CRasterMemFile&& other) noexcept
         m_pBuffer = other.m_pBuffer;
         m_Size = other.m_Size;
         m_bFreeOnClose = other.m_bFreeOnClose;
+        m_bOwnBlock = other.m_bOwnBlock;
         m_Position = other.m_Position;
         m_Edge = other.m_Edge;
         other.Reset();
@@ -160,6 +161,7 @@ void CRasterMemFile::Reset()
     m_pBuffer = nullptr;
     m_Size = 0;
     m_bFreeOnClose = true;
+    m_bOwnBlock = true;
     m_Position = 0;
     m_Edge = 0;
 }
@@ -173,6 +175,7 @@ bool CRasterMemFile::Open()
     m_Edge = 0;
     m_pBuffer = static_cast<uint8_t*>(std::malloc(1));
     m_bFreeOnClose = true;
+    m_bOwnBlock = true;
     if (m_pBuffer)
         m_Edge = 1;
     return m_pBuffer != nullptr;
@@ -180,7 +183,8 @@ bool CRasterMemFile::Open()
 
 uint8_t* CRasterMemFile::GetBuffer(bool detach)
 {
-    m_bFreeOnClose = !detach;
+    // Without detach the stream frees only a block it allocated: a caller's block was never its to free.
+    m_bFreeOnClose = !detach && m_bOwnBlock;
     return m_pBuffer;
 }
 
@@ -221,6 +225,7 @@ bool CRasterMemFile::Alloc(uint64_t length)
     m_pBuffer = block;
     m_Edge = static_cast<uint32_t>(capacity);
     m_bFreeOnClose = true;
+    m_bOwnBlock = true;
     return true;
 }
 

@@ -71,7 +71,8 @@ public:
     CRasterMemFile& operator=(CRasterMemFile&& other) noexcept;
 
     bool Open();
-    // Hands the block out; with detach the caller owns it (free it with std::free), else the stream keeps it.
+    // Hands the block out; with detach the caller owns it (free it with std::free), else the stream keeps it (a
+    // caller's block the stream was made over stays the caller's).
     uint8_t* GetBuffer(bool detach = true);
     uint32_t Capacity() const { return m_Edge; }
     // The block as it stands, for reading in place; who owns it does not change.
@@ -100,6 +101,7 @@ protected:
     uint8_t* m_pBuffer;
     int32_t m_Size;
     bool m_bFreeOnClose;
+    bool m_bOwnBlock; // the block came from this stream's malloc or realloc
     int32_t m_Position;
     uint32_t m_Edge;
 };

@@ -189,6 +189,17 @@ TEST(RasterMemFile, DetachHandsTheBlockOver)
     }
 }
 
+TEST(RasterMemFile, KeepingACallersBlockNeverFreesIt)
+{
+    // Reading a caller's (non-malloc) block in place and asking for it without detach leaves it the caller's.
+    std::array<uint8_t, 4> caller{1, 2, 3, 4};
+    {
+        CRasterMemFile f(caller.data(), 4);
+        EXPECT_EQ(f.GetBuffer(false), caller.data());
+    }
+    EXPECT_EQ(caller[3], 4);
+}
+
 TEST(RasterMemFile, MoveLeavesOneOwner)
 {
     CRasterMemFile a;
