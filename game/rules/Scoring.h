@@ -198,6 +198,8 @@ public:
     void AddStat(EScoreStat stat, int32_t amount = 1);
     void SetStat(EScoreStat stat, int32_t value);
     const std::string& GetScenarioName() const { return m_strScenarioName; }
+    // Why the last WriteScores could not write "Score-Log.txt" ("" when it was written or not tried).
+    const std::string& GetLogError() const { return m_strLogError; }
     // The score table's path: the base folder, the scenario's stem and " Scores.csv".
     std::string GetScoreTablePath() const;
 
@@ -221,6 +223,7 @@ private:
     IScoringHost* m_pHost = nullptr;
     std::string m_strBaseFolder;
     std::string m_strScenarioName;
+    std::string m_strLogError;
 
     friend class CScoreWriter;
 };
