@@ -51,7 +51,7 @@ public:
         ::close(fd);
         return ok;
     }
-    bool Remove(const std::string& path) override { return ::unlink(path.c_str()) == 0; }
+    bool Remove(const std::string& path) override { return std::remove(path.c_str()) == 0; }
     std::vector<std::string> ListFolder(const std::string& folder) override
     {
         std::vector<std::string> names;

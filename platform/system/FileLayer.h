@@ -22,6 +22,7 @@ public:
     virtual bool Exchange(const std::string& a, const std::string& b) = 0;
     // Forces a folder's entries (names made, renamed or removed) onto the disk.
     virtual bool SyncFolder(const std::string& folder) = 0;
+    // Removes a file, or a folder that is empty.
     virtual bool Remove(const std::string& path) = 0;
     // The names in a folder (no "." or ".."); empty when it cannot be listed.
     virtual std::vector<std::string> ListFolder(const std::string& folder) = 0;
