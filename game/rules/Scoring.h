@@ -99,6 +99,11 @@ constexpr float kMaxScoreRule = 1.0e6f;
 constexpr size_t kClockStateSize = 32;  // message 30 and the saved block's first part
 constexpr size_t kFinalScoreSize = 152; // message 65: the 38 totals
 constexpr size_t kScoringBlockSize = kClockStateSize + kFinalScoreSize + kStatCount * 4;
+// What a saved scoring block may hold: the steps of 100 days of play (two a second), percentages that a
+// category's own rows can lift above 100 but never to a million, counts below a thousand million.
+constexpr int32_t kMaxSavedTicks = 100 * 24 * 3600 * 2;
+constexpr float kMaxSavedScoreTotal = 1.0e6f;
+constexpr int32_t kMaxSavedStat = 1000000000;
 
 // The game as the clock and the scorer see it. Every operation has a quiet default.
 class IScoringHost {
