@@ -1,6 +1,7 @@
 // Encode and decode dispatch of the image object over streams, FILE* handles, memory and files.
 #include "imagelib/Raster.h"
 #include "imagelib/RasterCodecs.h"
+#include "platform/system/SafeWrite.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -201,32 +202,16 @@ bool CRaster::Save(const char* filename, uint32_t imagetype)
 {
     if (!filename || !*filename)
         return false;
-    // Written to a temporary beside the target and renamed over it only when every write and the close went
-    // well: a failed save leaves the old file as it was.
-    std::string target(filename);
-    std::string temp;
-    FILE* fp = nullptr;
-    for (int n = 0; n < 100 && !fp; ++n) {
-        temp = target + ".~" + std::to_string(n) + ".tmp";
-        fp = std::fopen(temp.c_str(), "wbx");
-    }
-    if (!fp)
+    // Written safely beside the target and put in place only when every write went well: a failed save
+    // leaves the old file as it was, and a power cut one of the two whole.
+    platform::CSafeFile file(filename);
+    if (!file.Open())
         return false;
-    bool ok = Encode(fp, imagetype);
-    if (ok && (std::fflush(fp) != 0 || std::ferror(fp))) {
+    bool ok = Encode(file.File(), imagetype);
+    if (ok && !file.Commit()) {
         SetError("write error");
         ok = false;
     }
-    if (std::fclose(fp) != 0 && ok) {
-        SetError("write error");
-        ok = false;
-    }
-    if (ok && std::rename(temp.c_str(), target.c_str()) != 0) {
-        SetError("write error");
-        ok = false;
-    }
-    if (!ok)
-        std::remove(temp.c_str());
     return ok;
 }
 

@@ -1,8 +1,10 @@
-// The file transfer table and the client's receipt of one file: bounded appends, inflate, temporary and rename.
+// The file transfer table and the client's receipt of one file: bounded appends, inflate, a safe write.
 #include "game/app/FileTransfer.h"
 
 #include "core/util/Compression.h"
+#include "platform/system/MessageBox.h"
 #include "platform/system/Paths.h"
+#include "platform/system/SafeWrite.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -34,20 +36,11 @@ int FileSlotOfReply(int reply)
 
 bool WriteFileWhole(const std::string& path, const uint8_t* data, size_t size)
 {
-    const std::string temporary = path + ".part";
-    FILE* file = platform::OpenFile(temporary, "wb");
-    if (!file)
-        return false;
-    bool ok = size == 0 || std::fwrite(data, 1, size, file) == size;
-    ok = std::fclose(file) == 0 && ok;
-    std::error_code ec;
-    if (ok)
-        std::filesystem::rename(temporary, path, ec);
-    if (!ok || ec) {
-        std::filesystem::remove(temporary, ec);
-        return false;
-    }
-    return true;
+    std::string why;
+    if (platform::WriteFileSafely(path, data, size, &why))
+        return true;
+    platform::DebugOutput(why);
+    return false;
 }
 
 CFileReceipt::CFileReceipt(int slot, std::string target) : m_nSlot(slot), m_strTarget(std::move(target)) {}

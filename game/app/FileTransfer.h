@@ -26,7 +26,7 @@ const CFileKind* FileKindOfSlot(int slot);
 int FileSlotOfRequest(int request);
 int FileSlotOfReply(int reply);
 
-// Writes the bytes to a temporary beside `path`, then renames it into place; false (nothing left) on failure.
+// Writes the bytes safely over `path` (platform::WriteFileSafely); false (the old file kept) on failure.
 bool WriteFileWhole(const std::string& path, const uint8_t* data, size_t size);
 
 // One file arriving in numbered chunks: 1, 2, ... and 0 on the last (a single chunk is 0).

@@ -132,7 +132,7 @@ void CGame::InstallHandlers()
         CByteReader r(p, n);
         int32_t value = 0;
         if (m_bAuthority && r.ReadI32(value) && m_pIAP)
-            m_pIAP->m_nPenaltyTotal += value;
+            IAP_PhaseIF::AddPenalty(m_pIAP->m_nPenaltyTotal, value);
     });
     SetMessageHandler(kGmFinalScore, [this](const uint8_t* p, size_t n) {
         if (n == m_aFinalScore.size())

@@ -15,7 +15,9 @@
 #include "game/sim/SquadManager.h"
 #include "core/util/ByteStream.h"
 #include "platform/system/MessageBox.h"
+#include "platform/system/FileLayer.h"
 #include "platform/system/Paths.h"
+#include "platform/system/SafeWrite.h"
 
 #include <cstdio>
 #include <cstring>
@@ -43,32 +45,20 @@ bool ReadTerminated(CByteReader& in, size_t width, std::string& out)
     return true;
 }
 
-// Copies a file over any old target (the old copy rule's retry after clearing the target); true when done.
+// Copies a file safely over any old target; true when done. A target that is its own source is left alone.
 bool CopyOne(const fs::path& from, const fs::path& to)
 {
     std::error_code ec;
     const fs::path source = platform::ResolvePathCase(from.string());
     if (!fs::is_regular_file(source, ec))
         return false;
-    // A target that is its own source is left alone: clearing it for the retry would delete the source.
     if (fs::equivalent(source, to, ec))
         return true;
-    if (fs::copy_file(source, to, fs::copy_options::none, ec))
+    std::string why;
+    if (platform::CopyFileSafely(source.string(), to.string(), &why))
         return true;
-    fs::permissions(to, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add, ec);
-    fs::remove(to, ec);
-    return fs::copy_file(source, to, fs::copy_options::none, ec);
-}
-
-bool WriteWholeFile(const fs::path& path, const std::vector<uint8_t>& bytes)
-{
-    FILE* file = std::fopen(path.string().c_str(), "wb");
-    if (!file)
-        return false;
-    bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    ok = std::fflush(file) == 0 && ok;
-    ok = std::fclose(file) == 0 && ok;
-    return ok;
+    platform::DebugOutput(why);
+    return false;
 }
 
 bool ReadWholeFileBounded(const fs::path& path, std::vector<uint8_t>& bytes)
@@ -125,6 +115,8 @@ bool LoadStations(CSpriteManager* stations, CByteReader& in)
 // goes on exactly as the saved one would have. Readers of the blocks alone ignore it.
 constexpr uint32_t kRunTrailerTag = 0x3152555A; // "ZUR1"
 
+} // namespace
+
 void SaveRunTrailer(const CIncidentWorld* world, CByteWriter& out)
 {
     if (!world)
@@ -136,25 +128,6 @@ void SaveRunTrailer(const CIncidentWorld* world, CByteWriter& out)
     out.WriteI32(world->m_nMarkerCountdown);
     out.WriteI32(world->m_pFireCursor ? world->Fires().IndexOf(world->m_pFireCursor) : -1);
 }
-
-void LoadRunTrailer(CIncidentWorld* world, CByteReader& in)
-{
-    uint32_t tag = 0;
-    int32_t values[5] = {};
-    if (!world || in.Remaining() < 24 || !in.ReadU32(tag) || tag != kRunTrailerTag)
-        return;
-    for (int32_t& v : values)
-        in.ReadI32(v);
-    if (!in.Ok())
-        return;
-    world->m_nFireCountdown = values[0];
-    world->m_nChemicalCountdown = values[1];
-    world->m_nObjectCountdown = values[2];
-    world->m_nMarkerCountdown = values[3];
-    world->m_pFireCursor = values[4] >= 0 ? world->Fires().At(values[4]) : nullptr;
-}
-
-} // namespace
 
 bool WriteSaveHeader(CByteWriter& out, const CSaveHeader& header)
 {
@@ -205,6 +178,34 @@ bool IsValidSaveName(const std::string& name)
     return true;
 }
 
+bool ReadRunTrailer(CByteReader& in, CIncidentWorld* world)
+{
+    // None at all: a save of a version that did not write it.
+    if (in.Remaining() == 0)
+        return true;
+    uint32_t tag = 0;
+    int32_t v[5] = {};
+    in.ReadU32(tag);
+    for (int32_t& value : v)
+        in.ReadI32(value);
+    if (!in.Ok() || in.Remaining() != 0 || tag != kRunTrailerTag || !world)
+        return false;
+    // The pass timers count down from their reloads (fire 10, chemicals 10, objects 30, markers at most
+    // 32767); the fire timer goes on below 0 while a long fire list is walked. The cursor is one of the fires.
+    constexpr int32_t kFireCountdownFloor = -100000000;
+    const bool inRange = v[0] >= kFireCountdownFloor && v[0] <= 10 && v[1] >= 0 && v[1] <= 10 && v[2] >= 0 &&
+                         v[2] <= 30 && v[3] >= 0 && v[3] <= 32767 && v[4] >= -1;
+    CIncidentNode* cursor = inRange && v[4] >= 0 ? world->Fires().At(v[4]) : nullptr;
+    if (!inRange || (v[4] >= 0 && !cursor))
+        return false;
+    world->m_nFireCountdown = v[0];
+    world->m_nChemicalCountdown = v[1];
+    world->m_nObjectCountdown = v[2];
+    world->m_nMarkerCountdown = v[3];
+    world->m_pFireCursor = cursor;
+    return true;
+}
+
 bool DeleteFolderTree(const std::string& folder)
 {
     std::error_code ec;
@@ -223,21 +224,62 @@ bool DeleteFolderTree(const std::string& folder)
         } else {
             fs::permissions(entry, fs::perms::owner_write, fs::perm_options::add | fs::perm_options::nofollow, ec);
             ec.clear();
-            if (!fs::remove(entry, ec))
+            if (!platform::FileLayer().Remove(entry.string()))
                 return false;
         }
     }
     if (ec)
         return false;
-    return fs::remove(root, ec);
+    return platform::FileLayer().Remove(root.string());
 }
+
+namespace {
+
+enum class EPlaced { Done, NotMoved, NotSynced };
+
+// Puts the finished folder `scratch` in place as `target` and forces the change onto the disk before the old
+// save goes: at every moment a whole save of that name exists, on the disk as in the folder list.
+EPlaced PutSaveInPlace(const fs::path& saves, const fs::path& scratch, const fs::path& target, const fs::path& old)
+{
+    platform::IFileLayer& layer = platform::FileLayer();
+    std::error_code probe;
+    if (!fs::exists(fs::symlink_status(target, probe))) {
+        if (!layer.Rename(scratch.string(), target.string()))
+            return EPlaced::NotMoved;
+        return platform::SyncFolder(saves.string()) ? EPlaced::Done : EPlaced::NotSynced;
+    }
+    fs::path previous = scratch; // where the old save is once the new one is in place
+    if (!layer.Exchange(scratch.string(), target.string())) {
+        // A file system without an exchange: two renames, the old save kept aside under a name the lobby skips.
+        if (fs::exists(fs::symlink_status(old, probe)))
+            DeleteFolderTree(old.string());
+        if (!layer.Rename(target.string(), old.string()))
+            return EPlaced::NotMoved;
+        if (!layer.Rename(scratch.string(), target.string())) {
+            layer.Rename(old.string(), target.string());
+            return EPlaced::NotMoved;
+        }
+        previous = old;
+    }
+    // Not on the disk yet: the old save stays beside it (the next save of the name removes it).
+    if (!platform::SyncFolder(saves.string()))
+        return EPlaced::NotSynced;
+    DeleteFolderTree(previous.string());
+    return EPlaced::Done;
+}
+
+} // namespace
 
 bool CGame::SaveGame(const std::string& name)
 {
-    if (!IsValidSaveName(name) || !m_pRuntime || !m_pSquadGame || !m_pSquadGame->Scenario()) {
-        AddMessage("The game could not be saved.", -1, kMsgChat, 0, kSenderSystem);
+    auto fail = [&](const std::string& why) {
+        AddMessage(why.empty() ? "The game could not be saved." : "The game could not be saved: " + why, -1, kMsgChat,
+                   0, kSenderSystem);
+        platform::DebugOutput("SaveGame failed: " + name + (why.empty() ? "" : ": " + why));
         return false;
-    }
+    };
+    if (!IsValidSaveName(name) || !m_pRuntime || !m_pSquadGame || !m_pSquadGame->Scenario())
+        return fail("");
     const CScenarioNames& names = m_pRuntime->m_names;
     const fs::path base(m_strBasePath);
     const fs::path saves = base / "Saves";
@@ -248,27 +290,38 @@ bool CGame::SaveGame(const std::string& name)
     fs::create_directories(saves, ec);
     if (fs::exists(fs::symlink_status(scratch, ec)))
         DeleteFolderTree(scratch.string());
-    if (!fs::create_directory(scratch, ec)) {
-        AddMessage("The game could not be saved: the save folder cannot be made.", -1, kMsgChat, 0, kSenderSystem);
-        return false;
-    }
+    if (!fs::create_directory(scratch, ec))
+        return fail("the save folder cannot be made");
+    auto abandon = [&](const std::string& why) {
+        DeleteFolderTree(scratch.string());
+        return fail(why);
+    };
 
-    // The scenario's files; a missing one does not stop the save.
+    // The scenario's files: without the scenario and its area map a save cannot be loaded; the agency list and
+    // the map bitmap have stand-ins (the common agency list, a map without its picture) and are only told of.
     const fs::path scenarioFolder = (base / names.strScenario).parent_path();
-    CopyOne(base / names.strScenario, scratch / names.strFileName);
-    CopyOne(base / names.strAreaMap, scratch / fs::path(names.strAreaMap).filename());
-    CopyOne(base / names.strAgencyCsv, scratch / fs::path(names.strAgencyCsv).filename());
+    const std::string areaMap = fs::path(names.strAreaMap).filename().string();
+    if (!CopyOne(base / names.strScenario, scratch / names.strFileName))
+        return abandon("\"" + names.strFileName + "\" cannot be copied");
+    if (!CopyOne(base / names.strAreaMap, scratch / areaMap))
+        return abandon("\"" + areaMap + "\" cannot be copied");
+    std::vector<std::string> lacking;
+    const std::string agencies = fs::path(names.strAgencyCsv).filename().string();
+    if (!CopyOne(base / names.strAgencyCsv, scratch / agencies))
+        lacking.push_back(agencies);
     // Only a plain file name is copied: a folder or ".." in it would name a target outside the save folder.
     if (m_pAreaMap && m_pAreaMap->m_szMapBitmap[0] && IsBareFileName(m_pAreaMap->m_szMapBitmap)) {
         const std::string bitmap = m_pAreaMap->m_szMapBitmap;
-        if (!CopyOne(base / "Maps" / bitmap, scratch / bitmap))
-            CopyOne(scenarioFolder / bitmap, scratch / bitmap);
+        if (!CopyOne(base / "Maps" / bitmap, scratch / bitmap) && !CopyOne(scenarioFolder / bitmap, scratch / bitmap))
+            lacking.push_back(bitmap);
     }
     // The log, flushed first.
     const fs::path log = base / "ZR-Log.txt";
     m_log.CloseFile();
     const bool logCopied = CopyOne(log, scratch / "ZR-Log.txt");
     m_log.OpenAppend(log.string());
+    if (!logCopied)
+        return abandon("ZR-Log.txt cannot be copied");
 
     // The state file.
     CByteWriter out;
@@ -290,34 +343,20 @@ bool CGame::SaveGame(const std::string& name)
         IAP_PhaseIF::WriteState(out, m_pIAP ? m_pIAP->m_nPenaltyTotal : 0);
         SaveRunTrailer(m_pIncidentWorld.get(), out);
     }
-    ok = ok && WriteWholeFile(scratch / "SaveData.zrd", out.Data()) && logCopied;
+    std::string why;
+    if (!ok ||
+        !platform::WriteFileSafely((scratch / "SaveData.zrd").string(), out.Data().data(), out.Data().size(), &why))
+        return abandon(why);
 
     // Only a whole save replaces the old one of that name.
-    if (ok) {
-        std::error_code probe;
-        if (fs::exists(fs::symlink_status(old, probe)))
-            DeleteFolderTree(old.string());
-        const bool hadOld = fs::exists(fs::symlink_status(target, probe));
-        std::error_code moved;
-        if (hadOld)
-            fs::rename(target, old, moved);
-        if (!moved)
-            fs::rename(scratch, target, moved);
-        if (moved) {
-            std::error_code back;
-            if (hadOld)
-                fs::rename(old, target, back);
-            ok = false;
-        } else if (hadOld) {
-            DeleteFolderTree(old.string());
-        }
-    }
-    if (!ok) {
-        DeleteFolderTree(scratch.string());
-        AddMessage("The game could not be saved.", -1, kMsgChat, 0, kSenderSystem);
-        platform::DebugOutput("SaveGame failed: " + target.string() + (logCopied ? "" : " (the log was not copied)"));
-        return false;
-    }
+    const EPlaced placed = PutSaveInPlace(saves, scratch, target, old);
+    if (placed == EPlaced::NotMoved)
+        return abandon("the save folder cannot be put in place");
+    if (placed == EPlaced::NotSynced)
+        return fail("the save folder cannot be synced to the disk");
+    for (const std::string& file : lacking)
+        AddMessage("The saved game \"" + name + "\" has no copy of \"" + file + "\": the file was not found.", -1,
+                   kMsgChat, 0, kSenderSystem);
     return true;
 }
 
@@ -368,13 +407,13 @@ bool CGame::LoadSavedGame(const std::string& name)
     ok = ok && m_pEOCUnitData->Load(in);
     int32_t iap = 0;
     ok = ok && IAP_PhaseIF::ReadState(in, iap);
+    ok = ok && ReadRunTrailer(in, m_pIncidentWorld.get());
     if (!ok) {
         // Nothing half-restored stays: the scenario goes, the lobby comes back.
         ReleaseScenario();
         m_uMode &= ~kModeFromSave;
         return refuse("its state is damaged");
     }
-    LoadRunTrailer(m_pIncidentWorld.get(), in);
     m_nIAPMark = header.nIAPMark;
     m_nIAPPenaltySaved = iap;
     // The one start-of-play pass after a load: paths asked again, area route speeds, the first sync step (44).

@@ -7,6 +7,7 @@
 
 class CByteReader;
 class CByteWriter;
+class CIncidentWorld;
 
 constexpr size_t kSaveVersionSize = 12;
 constexpr size_t kSaveScenarioSize = 50;
@@ -31,8 +32,14 @@ bool IsSaveNewer(const std::string& running, const std::string& saved);
 // A save name is one folder name: not empty, no separators, not "." or "..", at most 63 characters.
 bool IsValidSaveName(const std::string& name);
 
+// After the eight blocks: the incident world's pass timers and fire cursor ("ZUR1" and five int32), which the
+// blocks leave out. The reader takes none at all (an older save) or exactly one whose values a game can have
+// written; anything else is refused and nothing is set.
+void SaveRunTrailer(const CIncidentWorld* world, CByteWriter& out);
+bool ReadRunTrailer(CByteReader& in, CIncidentWorld* world);
+
 // Removes a folder and everything in it; symbolic links are removed as links and never followed. True when
-// the folder itself is gone.
+// the folder itself is gone. Removals go through the platform's file layer.
 bool DeleteFolderTree(const std::string& folder);
 
 // The EOC unit data's block: 4 bytes, five 32-byte section records, 5 x 28 unit values.

@@ -1,4 +1,4 @@
-// Reading "GameInfo.txt" and loading a scenario's archives into the game object's live objects.
+// Loading a scenario's archives into the game object's live objects.
 #include "game/app/ScenarioLoad.h"
 
 #include "core/display/CDisplay.h"
@@ -33,8 +33,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr size_t kGameInfoMaxBytes = 64 * 1024;
-
 bool EndsWithNoCase(const std::string& text, const std::string& tail)
 {
     if (text.size() < tail.size())
@@ -63,45 +61,6 @@ bool Fail(const std::string& text)
 }
 
 } // namespace
-
-bool ParseGameInfo(const std::string& text, CGameInfo& info, std::string* error)
-{
-    info = CGameInfo();
-    size_t pos = 0;
-    for (int line = 0; line < CGameInfo::kLineCount && pos < text.size(); ++line) {
-        size_t end = text.find('\n', pos);
-        if (end == std::string::npos)
-            end = text.size();
-        size_t a = pos;
-        while (a < end && std::isspace(static_cast<unsigned char>(text[a])))
-            ++a;
-        size_t b = a;
-        while (b < end && !std::isspace(static_cast<unsigned char>(text[b])))
-            ++b;
-        if (b - a > CGameInfo::kMaxName) {
-            if (error)
-                *error = "GameInfo.txt: the name on line " + std::to_string(line + 1) + " is too long";
-            return false;
-        }
-        info.aNames[line] = text.substr(a, b - a);
-        pos = end + 1;
-    }
-    return true;
-}
-
-bool ReadGameInfo(const std::string& path, CGameInfo& info, std::string* error)
-{
-    FILE* file = platform::OpenFile(path, "rb");
-    if (!file) {
-        if (error)
-            *error = path;
-        return false;
-    }
-    std::string text(kGameInfoMaxBytes, '\0');
-    text.resize(std::fread(text.data(), 1, text.size(), file));
-    std::fclose(file);
-    return ParseGameInfo(text, info, error);
-}
 
 bool DeriveScenarioNames(const std::string& scenario, CScenarioNames& names)
 {

@@ -1,38 +1,11 @@
-// "GameInfo.txt", the names a scenario file gives, and loading a scenario into the game object.
+// The names a scenario file gives, and loading a scenario into the game object (over "GameInfo.txt").
 #pragma once
 
-#include <array>
-#include <cstddef>
+#include "core/world/GameInfo.h"
+
 #include <string>
 
 class CGame;
-
-// The 17 positional lines of "GameInfo.txt": the first blank-free word of each line (a file name).
-struct CGameInfo {
-    enum ELine {
-        kTileArtSmall = 0,
-        kTileArtLarge = 1,
-        kTileTypeList = 2,
-        kUnitTaskList = 3,
-        kTerrainFeatureList = 4,
-        kPopupMenuList = 5,
-        kStationList = 6,
-        kSectionUnitList = 8, // 8 to 12: sections 0 to 4
-        kUnitFactorList = 14,
-        kIncidentParameterList = 15,
-        kScoreRuleList = 16,
-        kLineCount = 17
-    };
-    // Longest file name kept from a line (a longer word is refused).
-    static constexpr size_t kMaxName = 259;
-    std::array<std::string, kLineCount> aNames;
-};
-
-// Reads the lines by position: a blank line keeps its place (an empty name). False with a reason when a
-// word is longer than kMaxName; missing lines at the end stay empty.
-bool ParseGameInfo(const std::string& text, CGameInfo& info, std::string* error = nullptr);
-// The file itself (at most 64 KB read); false when it cannot be opened.
-bool ReadGameInfo(const std::string& path, CGameInfo& info, std::string* error = nullptr);
 
 // The names a scenario file name gives (it may carry folders, e.g. "Saves/x/Millbrook.zri").
 struct CScenarioNames {

@@ -3,9 +3,9 @@
 
 #include "core/util/TextLine.h"
 #include "platform/system/Paths.h"
+#include "platform/system/SafeWrite.h"
 
 #include <cstdio>
-#include <filesystem>
 #include <vector>
 
 namespace {
@@ -110,20 +110,9 @@ bool RewriteSettingsFile(const std::string& path, const std::string& name, const
     if (!host.empty())
         lines[4].strValue = host.substr(0, kSettingsHostMax);
 
-    std::string temp = target + ".tmp";
-    FILE* out = std::fopen(temp.c_str(), "wb");
-    if (!out)
-        return false;
-    bool ok = std::fprintf(out, "Name: %s\n", name.substr(0, kSettingsNameMax).c_str()) >= 0;
+    // As "%s" wrote them: each text up to a NUL it may hold.
+    std::string text = "Name: " + std::string(name.substr(0, kSettingsNameMax).c_str()) + "\n";
     for (const auto& sw : lines)
-        ok = ok && std::fprintf(out, "%s %s\n", sw.strLabel.c_str(), sw.strValue.c_str()) >= 0;
-    ok = (std::fclose(out) == 0) && ok;
-    std::error_code ec;
-    if (ok)
-        std::filesystem::rename(temp, target, ec);
-    if (!ok || ec) {
-        std::filesystem::remove(temp, ec);
-        return false;
-    }
-    return true;
+        text += std::string(sw.strLabel.c_str()) + " " + std::string(sw.strValue.c_str()) + "\n";
+    return platform::WriteFileSafely(target, text);
 }

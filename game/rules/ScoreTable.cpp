@@ -11,6 +11,7 @@
 #include "core/persist/DataRange.h"
 #include "platform/system/MessageBox.h"
 #include "platform/system/Paths.h"
+#include "platform/system/SafeWrite.h"
 
 #include <algorithm>
 #include <cstdarg>
@@ -557,6 +558,7 @@ int CScoring::EndScenario()
 
 int CScoring::WriteScores()
 {
+    m_strLogError.clear();
     std::string path = GetScoreTablePath();
     std::string table;
     bool found = rules_csv::ReadTextFile(path, table);
@@ -580,16 +582,12 @@ int CScoring::WriteScores()
         return -1;
     }
     const std::string log = ComputeScores(table, path);
-    // Written whole to a temporary file, then put in place: a failed write leaves no half log.
+    // Written whole beside the old log and put in place: a failed write leaves no half log, and the player is told.
     const std::string logPath = platform::JoinPath(m_strBaseFolder.empty() ? "." : m_strBaseFolder, "Score-Log.txt");
-    const std::string temporary = logPath + ".tmp";
-    FILE* file = platform::OpenFile(temporary, "wb");
-    bool written = file && std::fwrite(log.data(), 1, log.size(), file) == log.size();
-    if (file)
-        written = (std::fclose(file) == 0) && written;
-    if (!written || std::rename(temporary.c_str(), logPath.c_str()) != 0) {
-        std::remove(temporary.c_str());
-        platform::DebugOutput("Could not write " + logPath);
+    std::string why;
+    if (!platform::WriteFileSafely(logPath, log, &why)) {
+        m_strLogError = why;
+        platform::DebugOutput("Could not write " + logPath + ": " + why);
     }
     return 0;
 }

@@ -259,8 +259,8 @@ void CScoring::SaveState(CByteWriter& out) const
         out.WriteI32(stat);
 }
 
-// What no game can have written: a time that is no time of day, a cost below 0 or not a number, a score total
-// that is not a number or a negative count.
+// What no game can have written: a tick count out of its range, a time that is no time of day, a cost below 0
+// or not a number, a score total or a count out of its range.
 bool CScoring::IsPossibleSaveState(const uint8_t* block)
 {
     CByteReader in(block, kScoringBlockSize);
@@ -272,18 +272,18 @@ bool CScoring::IsPossibleSaveState(const uint8_t* block)
     in.ReadI32(start);
     in.ReadFloat(cost);
     auto isTime = [](int32_t t) { return t >= 0 && t / 100 <= 24 && t % 100 <= 59; };
-    if (!isTime(current) || !isTime(start) || !std::isfinite(cost) || cost < 0.0f)
+    if (tick < 0 || tick > kMaxSavedTicks || !isTime(current) || !isTime(start) || !std::isfinite(cost) || cost < 0.0f)
         return false;
     for (int i = 0; i < kScoreCount; ++i) {
         float total = 0.0f;
         in.ReadFloat(total);
-        if (!std::isfinite(total))
+        if (!(total >= 0.0f && total <= kMaxSavedScoreTotal))
             return false;
     }
     for (int i = 0; i < kStatCount; ++i) {
         int32_t stat = 0;
         in.ReadI32(stat);
-        if (stat < 0)
+        if (stat < 0 || stat > kMaxSavedStat)
             return false;
     }
     return in.Ok();

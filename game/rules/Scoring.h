@@ -99,6 +99,11 @@ constexpr float kMaxScoreRule = 1.0e6f;
 constexpr size_t kClockStateSize = 32;  // message 30 and the saved block's first part
 constexpr size_t kFinalScoreSize = 152; // message 65: the 38 totals
 constexpr size_t kScoringBlockSize = kClockStateSize + kFinalScoreSize + kStatCount * 4;
+// What a saved scoring block may hold: the steps of 100 days of play (two a second), percentages that a
+// category's own rows can lift above 100 but never to a million, counts below a thousand million.
+constexpr int32_t kMaxSavedTicks = 100 * 24 * 3600 * 2;
+constexpr float kMaxSavedScoreTotal = 1.0e6f;
+constexpr int32_t kMaxSavedStat = 1000000000;
 
 // The game as the clock and the scorer see it. Every operation has a quiet default.
 class IScoringHost {
@@ -198,6 +203,8 @@ public:
     void AddStat(EScoreStat stat, int32_t amount = 1);
     void SetStat(EScoreStat stat, int32_t value);
     const std::string& GetScenarioName() const { return m_strScenarioName; }
+    // Why the last WriteScores could not write "Score-Log.txt" ("" when it was written or not tried).
+    const std::string& GetLogError() const { return m_strLogError; }
     // The score table's path: the base folder, the scenario's stem and " Scores.csv".
     std::string GetScoreTablePath() const;
 
@@ -221,6 +228,7 @@ private:
     IScoringHost* m_pHost = nullptr;
     std::string m_strBaseFolder;
     std::string m_strScenarioName;
+    std::string m_strLogError;
 
     friend class CScoreWriter;
 };

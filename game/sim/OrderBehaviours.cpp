@@ -643,7 +643,9 @@ void CSquad::RollHazardWork(float chance, int base)
 
 void CSquad::FinishHazardWork(ISquadWorld& world)
 {
-    if (--m_nTimer > 0 || m_nOutcome != 7)
+    // The countdown stops at zero; there the next step rolls again or, with outcome 7, the work is done.
+    m_nTimer = m_nTimer > 1 ? m_nTimer - 1 : 0;
+    if (m_nTimer > 0 || m_nOutcome != 7)
         return;
     world.AddHazardEntry(Trunc(m_fX), Trunc(m_fY), -1, 0.0f);
     world.SendBatch();

@@ -616,6 +616,7 @@ bool CSquadManager::IsPossibleRecord(const uint8_t* record, bool vehicles) const
         ok = ok && std::isfinite(points[i]) && std::isfinite(points[i + 1]) && onMap(points[i], points[i + 1]);
     ok = ok && ((lastX == -1 && lastY == -1) || onMap(lastX, lastY)) && onMap(wx, wy);
     ok = ok && state < kActionCount && next >= 0 && next < kActionCount;
+    ok = ok && timer >= 0 && timer <= kSquadTimerMax;
     for (int32_t n : loaded)
         ok = ok && squadNumber(n);
     return ok;

@@ -128,6 +128,9 @@ enum EIncidentCode : int32_t {
 constexpr int32_t kVehicleNumberBase = 1000;
 // Size of one squad's saved-game record.
 constexpr int kSquadRecordSize = 149;
+// Largest action timer a saved record may hold: timers count down from at most a few thousand steps (an
+// assault's exchange of fire runs longest) to 0.
+constexpr int32_t kSquadTimerMax = 1000000;
 // Synchronisation message: header and one record.
 constexpr int kSyncHeaderSize = 8;
 constexpr int kSyncRecordSize = 52;

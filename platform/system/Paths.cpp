@@ -76,7 +76,7 @@ std::string ResolvePathCase(const std::string& path)
     return built.string();
 }
 
-FILE* OpenFile(const std::string& path, const char* mode)
+std::string ResolveWritePath(const std::string& path)
 {
     std::string resolved = ResolvePathCase(path);
     std::error_code ec;
@@ -86,7 +86,12 @@ FILE* OpenFile(const std::string& path, const char* mode)
         if (p.has_parent_path())
             resolved = (fs::path(ResolvePathCase(p.parent_path().string())) / p.filename()).string();
     }
-    return std::fopen(resolved.c_str(), mode);
+    return resolved;
+}
+
+FILE* OpenFile(const std::string& path, const char* mode)
+{
+    return std::fopen(ResolveWritePath(path).c_str(), mode);
 }
 
 std::string CurrentFolder()

@@ -17,6 +17,10 @@ std::string NormalizeSeparators(const std::string& path);
 // as given or when no match is found.
 std::string ResolvePathCase(const std::string& path);
 
+// The path a write of `path` goes to: an existing file of the same name in other case, else the name as
+// given in its folder found in any case.
+std::string ResolveWritePath(const std::string& path);
+
 // fopen with ResolvePathCase applied to the path for read modes; write modes reuse an existing
 // file of the same name in other case, else create the name as given.
 FILE* OpenFile(const std::string& path, const char* mode);

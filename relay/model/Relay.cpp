@@ -2,6 +2,7 @@
 #include "relay/model/Relay.h"
 
 #include "platform/system/Paths.h"
+#include "platform/system/SafeWrite.h"
 #include "relay/model/ByteOrder.h"
 #include "relay/model/Console.h"
 #include "relay/model/L3Settings.h"
@@ -37,17 +38,7 @@ std::string FormatPosition(float x, float y)
 
 bool WritePositionFile(const std::string& path, float x, float y)
 {
-    std::string text = FormatPosition(x, y);
-    std::string temporary = path + ".tmp";
-    FILE* f = std::fopen(temporary.c_str(), "wb");
-    if (!f)
-        return false;
-    bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-    ok = (std::fclose(f) == 0) && ok;
-    if (ok && std::rename(temporary.c_str(), path.c_str()) == 0)
-        return true;
-    std::remove(temporary.c_str());
-    return false;
+    return platform::WriteFileSafely(path, FormatPosition(x, y));
 }
 
 void RelayPass(CRelayState& state, const RelayReceive& receive, const std::string& outputPath)

@@ -32,8 +32,8 @@ bool TakeDatagram(CRelayState& state, int result);
 // The position file's text: "%f,%f".
 std::string FormatPosition(float x, float y);
 
-// Rewrites the position file with "%f,%f" through a temporary file renamed over it, so a reader never sees
-// it empty or half written.
+// Rewrites the position file with "%f,%f" through a safe write (a synced temporary renamed over it), so a
+// reader never sees it empty or half written, not even after a power cut.
 bool WritePositionFile(const std::string& path, float x, float y);
 
 // One pass of the loop: receive (result 0 without a receiver), take, print, rewrite the file.

@@ -1,4 +1,6 @@
-// Fuzz target: "GameInfo.txt" read by position from arbitrary bytes, and the scenario names of each line.
+// Fuzz target: "GameInfo.txt" read by position from arbitrary bytes (the reader of the game and the scenario
+// editor), the lines the editor needs, and the scenario names of each line.
+#include "core/world/GameInfo.h"
 #include "game/app/ScenarioLoad.h"
 
 #include <cstddef>
@@ -10,6 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     CGameInfo info;
     std::string error;
     if (ParseGameInfo(std::string(reinterpret_cast<const char*>(data), size), info, &error)) {
+        CheckGameInfoLines(info, {CGameInfo::kTileArtSmall, CGameInfo::kPopupMenuList, CGameInfo::kStationList},
+                           &error);
         for (const std::string& name : info.aNames) {
             if (name.size() > CGameInfo::kMaxName)
                 __builtin_trap();

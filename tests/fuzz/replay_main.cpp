@@ -7,6 +7,8 @@
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
+// A target's one-time set-up, when it has one (libFuzzer calls it the same way).
+extern "C" __attribute__((weak)) int LLVMFuzzerInitialize(int* argc, char*** argv);
 
 static int RunOne(const std::filesystem::path& p)
 {
@@ -22,6 +24,8 @@ static int RunOne(const std::filesystem::path& p)
 
 int main(int argc, char** argv)
 {
+    if (LLVMFuzzerInitialize)
+        LLVMFuzzerInitialize(&argc, &argv);
     int failures = 0, count = 0;
     for (int i = 1; i < argc; ++i) {
         std::filesystem::path arg(argv[i]);

@@ -1,7 +1,9 @@
 // The relay loop with a scripted receive: datagram sizes, console lines, the position file, start-up failures.
 #include "RelayFixture.h"
 
+#include "platform/system/FileLayer.h"
 #include "relay/model/Relay.h"
+#include "tests/support/SafeWriteCheck.h"
 
 #include <cerrno>
 #include <cstring>
@@ -44,7 +46,13 @@ TEST_F(RelayLoop, WholeDatagramWritesTheExactText)
     script.datagrams.push_back(MakeDatagram(2048, 1.5f, -2.25f));
     CRelayState state;
     std::string out = PathIn("L3_XY_FILE");
-    RunRelay(state, std::ref(script), out, After(1));
+    platform::CRecordingFileLayer layer;
+    {
+        platform::CFileLayerScope scope(layer);
+        RunRelay(state, std::ref(script), out, After(1));
+    }
+    // A power cut never leaves the reader an empty file: synced, renamed, the folder synced.
+    EXPECT_TRUE(fixtures::WroteSafely(layer.Calls(), out));
     EXPECT_EQ(script.calls, 1);
     EXPECT_EQ(ReadFileText(out), "1.500000,-2.250000");
     EXPECT_EQ(Console(), "XPos: 1.500000 YPos: -2.250000 \n");

@@ -5,6 +5,7 @@
 #include "editors/common/model/SaveFailure.h"
 
 #include "platform/system/Paths.h"
+#include "platform/system/SafeWrite.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -89,49 +90,14 @@ void CVelliskApp::ReportSaveFailure(const std::string& path, IVelliskPrompts& pr
     prompts.Message({text, "Save As Failed", platform::MessageIcon::Warning});
 }
 
-namespace {
-
-// Copies a file in blocks of 16,384 bytes; false with the reason when a read or a write does not go through.
-bool CopyFileBytes(const std::string& from, const std::string& to, std::string* error)
-{
-    FILE* in = platform::OpenFile(from, "rb");
-    if (!in) {
-        *error = "Couldn't open " + from + ": " + std::strerror(errno);
-        return false;
-    }
-    FILE* out = std::fopen(to.c_str(), "wbx");
-    if (!out) {
-        *error = "Couldn't create " + to + ": " + std::strerror(errno);
-        std::fclose(in);
-        return false;
-    }
-    char block[16384];
-    bool ok = true;
-    for (size_t n; ok && (n = std::fread(block, 1, sizeof(block), in)) > 0;)
-        ok = std::fwrite(block, 1, n, out) == n;
-    ok = ok && !std::ferror(in) && std::fflush(out) == 0;
-    const int written = errno;
-    ok = std::fclose(out) == 0 && ok;
-    std::fclose(in);
-    if (!ok) {
-        *error = "Couldn't copy " + from + " to " + to + ": " + std::strerror(written);
-        std::remove(to.c_str());
-    }
-    return ok;
-}
-
-} // namespace
-
 bool CVelliskApp::CopyBitmapForSave(const std::string& from, const std::string& to, std::string* temp) const
 {
-    // Copied beside its final name first; it takes that name only once the area map is written.
-    *temp = to + ".tmp" + std::to_string(::getpid());
-    std::remove(temp->c_str());
+    // Copied beside its final name first, synced; it takes that name only once the area map is written.
     std::string error;
-    if (CopyFileBytes(from, *temp, &error))
+    if (platform::PrepareFileCopy(from, to, temp, &error))
         return true;
     temp->clear();
-    platform::DebugOutput(error);
+    platform::DebugOutput("Couldn't copy " + from + " to " + to + ": " + error);
     return false;
 }
 
@@ -176,9 +142,10 @@ bool CVelliskApp::SaveAs(const std::string& path, IVelliskPrompts& prompts)
         ReportSaveFailure(path, prompts);
         return false;
     }
-    if (!temp.empty() && std::rename(temp.c_str(), to.c_str()) != 0) {
+    std::string installError;
+    if (!temp.empty() && !platform::InstallTemporary(temp, to, &installError)) {
         std::remove(temp.c_str());
-        prompts.Message({"Couldn't copy " + from + " to " + to + ": " + std::strerror(errno), "Save As Failed",
+        prompts.Message({"Couldn't copy " + from + " to " + to + ": " + installError, "Save As Failed",
                          platform::MessageIcon::Warning});
     }
     m_strPathName = path;

@@ -168,6 +168,12 @@ void DeBriefIF::ShowResults(const CScenarioData* scenario)
             m_pText->Build(*scenario, m_anResults[kResFinalScore], m_anResults[kResFinalCost]);
         else
             m_pText->Clear();
+        const std::string& failed = g_pGame && g_pGame->m_pRules ? g_pGame->m_pRules->m_scoring.GetLogError() : "";
+        if (!failed.empty()) {
+            const size_t colon = failed.rfind(": ");
+            m_pText->AddFirstLine("Score-Log.txt could not be written" +
+                                  (colon == std::string::npos ? std::string(".") : failed.substr(colon) + "."));
+        }
     }
     RedrawText();
 }

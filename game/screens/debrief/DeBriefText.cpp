@@ -29,6 +29,15 @@ bool CDeBriefText::AddLine(const std::string& line)
     return true;
 }
 
+void CDeBriefText::AddFirstLine(const std::string& line)
+{
+    if (m_nLineCount >= kMaxLines)
+        m_aLines.pop_back();
+    m_aLines.insert(m_aLines.begin(), line.substr(0, kLineChars));
+    m_nLineCount = static_cast<int32_t>(m_aLines.size());
+    m_nScroll = std::min<int32_t>(m_nLineCount, kWindow);
+}
+
 std::string CDeBriefText::GetWindow() const
 {
     std::string text;

@@ -16,6 +16,8 @@ public:
     void Clear();
     // Appends a line (cut to 199 characters); false once 500 lines exist.
     bool AddLine(const std::string& line);
+    // Puts a line before all others, in the first window.
+    void AddFirstLine(const std::string& line);
     // The 10 lines that end at the scroll position, joined by line breaks.
     std::string GetWindow() const;
     // Down moves on while below the line count, up back while above 10: sound 0; otherwise sound 2.

@@ -10,6 +10,8 @@
 #include "platform/gdi/Font.h"
 #include "platform/system/Clock.h"
 
+#include <algorithm>
+
 namespace {
 
 const uint32_t kNoticeColour = 0x00C85555; // RGB(85, 85, 200)
@@ -76,10 +78,18 @@ void IAP_PhaseIF::WriteState(CByteWriter& out, int32_t delay)
 bool IAP_PhaseIF::ReadState(CByteReader& in, int32_t& delay)
 {
     int32_t value = 0;
-    // A negative count of missed reviews is none a game can have written.
-    if (!in.ReadI32(value) || value < 0)
+    // A negative delay, or one past the limit, is none a game can have written.
+    if (!in.ReadI32(value) || value < 0 || value > kMaxPenaltyTotal)
         return false;
     delay = value;
+    return true;
+}
+
+bool IAP_PhaseIF::AddPenalty(int32_t& total, int32_t amount)
+{
+    if (amount < 1 || amount > 30)
+        return false;
+    total = std::min(kMaxPenaltyTotal, std::max(total, 0) + amount);
     return true;
 }
 

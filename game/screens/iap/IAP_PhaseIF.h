@@ -56,7 +56,14 @@ public:
     // Button bit 0x1 left, 0x2 right; false when hidden.
     bool OnClick(int x, int y, uint32_t buttons);
 
-    // The saved-game block: the accumulated IAP delay, 4 bytes.
+    // The accumulated delay grows by 30 for each half-hour whose plan went unapproved: 100 days of play stay
+    // far below this.
+    static constexpr int32_t kMaxPenaltyTotal = 1000000;
+    // Adds a penalty of 1 to 30 to the total, which never passes kMaxPenaltyTotal; false (nothing added) for
+    // any other amount.
+    static bool AddPenalty(int32_t& total, int32_t amount);
+
+    // The saved-game block: the accumulated IAP delay, 4 bytes (0 to kMaxPenaltyTotal).
     void SaveState(CByteWriter& out) const { WriteState(out, m_nPenaltyTotal); }
     bool LoadState(CByteReader& in) { return ReadState(in, m_nPenaltyTotal); }
     static void WriteState(CByteWriter& out, int32_t delay);

@@ -2,7 +2,9 @@
 #include "game/screens/lobby/MPlayIF.h"
 
 #include "core/persist/DataRange.h"
+#include "core/util/ByteStream.h"
 #include "core/util/TextLine.h"
+#include "game/app/SavedGame.h"
 #include "platform/net/Addresses.h"
 #include "platform/system/MessageBox.h"
 #include "platform/system/Paths.h"
@@ -10,6 +12,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <set>
@@ -147,6 +150,25 @@ std::vector<std::string> MPlayIF::ListScenarios(const std::string& folder)
     return scenarios;
 }
 
+namespace {
+
+// A saved game's folder: its "SaveData.zrd" opens and begins with a whole header naming a scenario, whatever
+// else the folder holds.
+bool HoldsReadableSave(const fs::path& folder)
+{
+    FILE* file = platform::OpenFile((folder / "SaveData.zrd").string(), "rb");
+    if (!file)
+        return false;
+    uint8_t bytes[kSaveHeaderSize];
+    const bool whole = std::fread(bytes, 1, sizeof bytes, file) == sizeof bytes;
+    std::fclose(file);
+    CByteReader in(bytes, sizeof bytes);
+    CSaveHeader header;
+    return whole && ReadSaveHeader(in, header);
+}
+
+} // namespace
+
 std::vector<std::string> MPlayIF::ListSavedGames(const std::string& base)
 {
     std::vector<std::string> names;
@@ -158,11 +180,7 @@ std::vector<std::string> MPlayIF::ListSavedGames(const std::string& base)
         // Entries without an extension; a folder being written or kept back ("x.saving", "x.old") has one.
         if (name.find('.') != std::string::npos || !it->is_directory(kind) || it->is_symlink(kind))
             continue;
-        int count = 0;
-        std::error_code inner;
-        for (fs::directory_iterator f(it->path(), inner), fend; !inner && f != fend && count <= 6; f.increment(inner))
-            ++count;
-        if (!inner && count == 6)
+        if (HoldsReadableSave(it->path()))
             names.push_back(name);
     }
     std::sort(names.begin(), names.end(), LessIgnoringCase);

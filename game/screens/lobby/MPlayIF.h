@@ -89,7 +89,7 @@ public:
 
     // ".zri" files of the folder that have a ".zra" of the same name (case-blind), without extension, sorted.
     static std::vector<std::string> ListScenarios(const std::string& folder);
-    // Folders of "<base>/Saves" (names without a dot) that hold exactly six entries, sorted.
+    // Folders of "<base>/Saves" (names without a dot) that hold a readable "SaveData.zrd", sorted.
     static std::vector<std::string> ListSavedGames(const std::string& base);
     // The machine's own IPv4 address as text ("127.0.0.1" when it has none).
     static std::string OwnAddress();

@@ -1,6 +1,8 @@
 // Tests of Vellisk's file commands: Save As with its bitmap, identity of saved files, failed saves and opens
 // that change nothing, New from a bitmap, and the save prompts.
+#include "platform/system/FileLayer.h"
 #include "tests/editors/areamap/VelliskModelFixture.h"
+#include "tests/support/SafeWriteCheck.h"
 
 #include <csignal>
 #include <sys/resource.h>
@@ -45,7 +47,13 @@ TEST_F(VelliskModelFiles, SaveAsCopiesTheBitmapAndSavedFilesKeepTheirBytes)
     EXPECT_EQ(app->FileTitle(), "Millbrook");
     EXPECT_TRUE(app->CanSaveAs());
     EXPECT_FALSE(app->CanSave());
-    ASSERT_TRUE(app->SaveAs(folder + "/Edited.zra", prompts));
+    platform::CRecordingFileLayer layer;
+    {
+        platform::CFileLayerScope scope(layer);
+        ASSERT_TRUE(app->SaveAs(folder + "/Edited.zra", prompts));
+    }
+    // The bitmap copy is on the disk before it takes its name.
+    EXPECT_TRUE(fixtures::WroteSafely(layer.Calls(), folder + "/Maps/Edited.bmp"));
     EXPECT_TRUE(prompts.messages.empty());
     EXPECT_EQ(app->FileTitle(), "Edited");
     EXPECT_EQ(app->PathName(), folder + "/Edited.zra");

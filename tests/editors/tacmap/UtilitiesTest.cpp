@@ -106,17 +106,6 @@ TEST(TacMapGuid, StoredFormIsSixteenBytesAndAShortReadFails)
     EXPECT_EQ(CreateStoredObject("CObject"), nullptr);
 }
 
-TEST(TacMapGameInfo, FirstWordOfEachNonBlankLine)
-{
-    const auto names = tacmap::ParseGameInfo("a.bmp  first art\n\n   b.bmp\nc.csv third\r\n", 5);
-    ASSERT_EQ(names.size(), 5u);
-    EXPECT_EQ(names[0], "a.bmp");
-    EXPECT_EQ(names[1], "b.bmp");
-    EXPECT_EQ(names[2], "c.csv");
-    EXPECT_EQ(names[3], ""); // lines the file lacks
-    EXPECT_EQ(tacmap::ParseGameInfo(std::string(1000, 'x'), 1)[0].size(), 259u);
-}
-
 TEST_F(TacMapTest, MissingGameInfoIsOneBoxNamingItsPath)
 {
     const fs::path folder = TempFolder("noinfo");

@@ -138,6 +138,34 @@ TEST_F(TacMapDemoTest, DamagedFilesOpenNothingAndSayOnceWhich)
     const Snapshot before = Take(*editor);
     EXPECT_FALSE(editor->model.Open((folder / "Missing.zri").string()));
     EXPECT_EQ(platform::RecordedMessages().size(), 1u);
+    // A "GameInfo.txt" that is empty, no text, or lacks a line the editor needs is refused by name; opening and
+    // a new scenario both change nothing.
+    const struct {
+        std::string text, whyOpen, whyNew;
+    } infos[] = {
+        {"", "GameInfo.txt: line 1 names no file", "GameInfo.txt: line 1 names no file"},
+        {std::string("Tiles_8.bmp\0\x01\x02garbage\n", 21), "GameInfo.txt is not a text file",
+         "GameInfo.txt is not a text file"},
+        {"Tiles_8.bmp\nTiles_32.bmp\nTile_Types.csv\n", "GameInfo.txt: line 6 names no file",
+         "GameInfo.txt: line 4 names no file"},
+        {"Tiles_8.bmp\n\nTile_Types.csv\nUnits.csv\nFeatures.csv\nPopupMenu.txt\nStations.csv\n",
+         "GameInfo.txt: line 2 names no file", "GameInfo.txt: line 2 names no file"},
+    };
+    for (const auto& c : infos) {
+        WriteFile(folder / "GameInfo.txt", c.text);
+        for (bool opening : {true, false}) {
+            const std::string& why = opening ? c.whyOpen : c.whyNew;
+            platform::ClearRecordedMessages();
+            EXPECT_FALSE(opening ? editor->model.Open((folder / "Millbrook.zri").string())
+                                 : editor->World().NewScenario(7))
+                << why;
+            EXPECT_TRUE(Take(*editor) == before) << why;
+            const auto boxes = platform::RecordedMessages();
+            ASSERT_EQ(boxes.size(), 1u) << why;
+            EXPECT_EQ(boxes[0].text, why);
+            EXPECT_EQ(boxes[0].title, (folder / "GameInfo.txt").string());
+        }
+    }
     fs::remove(folder / "GameInfo.txt");
     platform::ClearRecordedMessages();
     EXPECT_FALSE(editor->model.Open((folder / "Millbrook.zri").string()));

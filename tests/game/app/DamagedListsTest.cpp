@@ -270,6 +270,12 @@ const ImpossibleState kImpossible[] = {
     {"ChiefBelowNone", kSection - 96 - 24, static_cast<uint32_t>(-7)},
     {"OrderTimeNoTimeOfDay", kSection - 160 - 20, 2575},
     {"IAPCountNegative", 28, static_cast<uint32_t>(-1)},
+    {"IAPCountAtTheIntLimit", 28, 0x7FFFFFFFu},
+    // The run trailer, the last 24 bytes: tag, fire, chemical, object and marker timers, fire cursor.
+    {"TrailerTagDamaged", 24, 0x12345678u},
+    {"FireTimerAtTheSmallestInt", 20, 0x80000000u},
+    {"MarkerTimerAtTheIntLimit", 8, 0x7FFFFFFFu},
+    {"FireCursorPastTheFires", 4, 99999},
     // The scenario's squads: 8 units from offset 78, 149 bytes each, then 2 vehicles from 1278.
     {"UnitIdCounterPastTheVehicles", 0, 5000, 70},
     {"UnitNumberNegative", 0, static_cast<uint32_t>(-5), 78},
@@ -296,6 +302,10 @@ const ImpossibleState kImpossible[] = {
     // The last station's last count, before the scoring block (312 bytes).
     {"StationCountNegative", kEngineFromEnd + 312 + 4, static_cast<uint32_t>(-1)},
     {"StationCountFarAboveStock", kEngineFromEnd + 312 + 4, 5000},
+    // The scoring block: the clock tick, the first score total, the first statistic.
+    {"ClockTickAtTheIntLimit", kEngineFromEnd + 312, 0x7FFFFFFFu},
+    {"ScoreTotalAtTheFloatLimit", kEngineFromEnd + 312 - 32, 0x7F7FFFFFu},
+    {"StatisticAtTheIntLimit", kEngineFromEnd + 312 - 184, 0x7FFFFFFFu},
 };
 
 class ImpossibleStateTest : public ::testing::TestWithParam<ImpossibleState> {};
@@ -348,8 +358,18 @@ TEST(ImpossibleScoring, TimesCostsAndCountsThatNoGameWrites)
         size_t at;
         uint32_t value;
     } cases[] = {
-        {20, 1275},        {24, static_cast<uint32_t>(-5)}, {28, 0x7F800000u},
-        {28, 0xBF800000u}, {32 + 4, 0x7FC00000u},           {32 + 152 + 8, static_cast<uint32_t>(-1)},
+        {20, 1275},
+        {24, static_cast<uint32_t>(-5)},
+        {28, 0x7F800000u},
+        {28, 0xBF800000u},
+        {32 + 4, 0x7FC00000u},
+        {32 + 152 + 8, static_cast<uint32_t>(-1)},
+        // A tick, a total or a count at the limits of its type.
+        {0, 0x7FFFFFFFu},
+        {0, 0x80000000u},
+        {32, 0x7F7FFFFFu},
+        {32 + 8, 0xFF7FFFFFu},
+        {32 + 152, 0x7FFFFFFFu},
     };
     for (const auto& c : cases) {
         std::vector<uint8_t> block(out.Bytes(), out.Bytes() + out.Size());

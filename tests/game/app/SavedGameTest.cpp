@@ -9,7 +9,10 @@
 #include "game/app/GameMessages.h"
 #include "game/screens/eoc/EOC.h"
 #include "core/util/ByteStream.h"
+#include "game/screens/lobby/MPlayIF.h"
+#include "platform/system/FileLayer.h"
 #include "tests/game/app/DemoGame.h"
+#include "tests/support/SafeWriteCheck.h"
 
 #include <gtest/gtest.h>
 
@@ -118,6 +121,15 @@ protected:
         for (int i = 0; i < 40; ++i)
             m_run->Step();
     }
+    // The game's messages, whole as they were added.
+    std::string Told() const { return *m_pTold; }
+    void Listen()
+    {
+        m_pTold->clear();
+        auto told = m_pTold;
+        m_run->Game().m_fnLogObserver = [told](const std::string& line) { *told += line + "\n"; };
+    }
+    std::shared_ptr<std::string> m_pTold = std::make_shared<std::string>();
     std::unique_ptr<demo_game::CDemoGame> Reload(const std::string& name, bool& ok)
     {
         auto other = std::make_unique<demo_game::CDemoGame>(m_dir);
@@ -188,12 +200,84 @@ TEST_F(SavedGameTest, FailedSaveKeepsTheOldOne)
 {
     ASSERT_TRUE(m_run->Game().SaveGame("keep"));
     const std::string old = demo_game::ReadFileText(m_dir / "Saves" / "keep" / "SaveData.zrd");
+    m_run->Step(); // the state a new save would write differs
+    // Without the area map a save cannot be loaded: refused, said, and the old save stays whole.
+    fs::rename(m_dir / "Millbrook.zra", m_dir / "away.zra");
+    Listen();
+    EXPECT_FALSE(m_run->Game().SaveGame("keep"));
+    EXPECT_NE(Told().find("\"Millbrook.zra\" cannot be copied"), std::string::npos) << Told();
+    EXPECT_EQ(demo_game::ReadFileText(m_dir / "Saves" / "keep" / "SaveData.zrd"), old);
+    fs::rename(m_dir / "away.zra", m_dir / "Millbrook.zra");
     fs::remove(m_dir / "ZR-Log.txt"); // the log copy fails
     m_run->Game().m_log.CloseFile();
     fs::create_directory(m_dir / "ZR-Log.txt");
     EXPECT_FALSE(m_run->Game().SaveGame("keep"));
     EXPECT_EQ(demo_game::ReadFileText(m_dir / "Saves" / "keep" / "SaveData.zrd"), old);
     EXPECT_FALSE(m_run->Game().SaveGame("../escape"));
+    for (const auto& entry : fs::directory_iterator(m_dir / "Saves"))
+        EXPECT_EQ(entry.path().filename(), "keep");
+}
+
+TEST_F(SavedGameTest, EveryFileIsOnTheDiskBeforeTheNewSaveReplacesTheOld)
+{
+    const std::string saves = (m_dir / "Saves").string();
+    const std::string target = saves + "/one";
+    const std::string scratch = saves + "/one.saving";
+    // The new folder takes the name in one exchange, or, where the file system has none, in two renames with
+    // the old one kept aside.
+    for (const char* refused : {"", "exchange"}) {
+        SCOPED_TRACE(refused);
+        ASSERT_TRUE(m_run->Game().SaveGame("one"));
+        const std::string before = demo_game::ReadFileText(m_dir / "Saves" / "one" / "SaveData.zrd");
+        m_run->Step();
+        platform::CRecordingFileLayer layer;
+        layer.FailCallsStartingWith(refused);
+        {
+            platform::CFileLayerScope scope(layer);
+            ASSERT_TRUE(m_run->Game().SaveGame("one"));
+        }
+        EXPECT_NE(demo_game::ReadFileText(m_dir / "Saves" / "one" / "SaveData.zrd"), before);
+        const std::vector<std::string> calls = layer.Calls();
+        for (const char* file :
+             {"Millbrook.zri", "Millbrook.zra", "Millbrook.csv", "Millbrook_Area.bmp", "ZR-Log.txt", "SaveData.zrd"}) {
+            EXPECT_TRUE(fixtures::WroteSafely(calls, scratch + "/" + file)) << file;
+            EXPECT_TRUE(fs::exists(m_dir / "Saves" / "one" / file)) << file;
+        }
+        auto at = [&](const std::string& call) {
+            return static_cast<size_t>(std::find(calls.begin(), calls.end(), call) - calls.begin());
+        };
+        const size_t placed =
+            *refused ? at("rename " + scratch + " " + target) : at("exchange " + scratch + " " + target);
+        ASSERT_LT(placed, calls.size());
+        size_t synced = calls.size();
+        for (size_t i = placed + 1; i < calls.size() && synced == calls.size(); ++i)
+            if (calls[i] == "syncdir " + saves)
+                synced = i;
+        ASSERT_LT(synced, calls.size());
+        // Nothing of a save is removed before the new one is in place and its folder on the disk.
+        for (size_t i = 0; i < calls.size(); ++i) {
+            if (calls[i].rfind("remove " + saves, 0) == 0) {
+                EXPECT_GT(i, synced) << calls[i];
+            }
+        }
+        for (const auto& entry : fs::directory_iterator(m_dir / "Saves"))
+            EXPECT_EQ(entry.path().filename(), "one");
+    }
+}
+
+TEST_F(SavedGameTest, ASaveWithoutItsAgencyListOrBitmapIsMadeListedAndTold)
+{
+    fs::remove(m_dir / "Millbrook.csv");
+    fs::remove(m_dir / "Maps" / "Millbrook_Area.bmp");
+    Listen();
+    ASSERT_TRUE(m_run->Game().SaveGame("lacking"));
+    const std::string told = Told();
+    EXPECT_NE(told.find("\"Millbrook.csv\": the file was not found"), std::string::npos) << told;
+    EXPECT_NE(told.find("\"Millbrook_Area.bmp\": the file was not found"), std::string::npos) << told;
+    EXPECT_EQ(MPlayIF::ListSavedGames(m_dir.string()), std::vector<std::string>{"lacking"});
+    bool ok = false;
+    auto restored = Reload("lacking", ok);
+    EXPECT_TRUE(ok);
 }
 
 TEST_F(SavedGameTest, DamagedOrMissingStateRestoresNothing)

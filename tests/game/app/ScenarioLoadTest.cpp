@@ -1,4 +1,4 @@
-// "GameInfo.txt" by position, the names a scenario file gives, and loading the demo scenario headless.
+// The names a scenario file gives, and loading the demo scenario headless.
 #include "game/app/ScenarioLoad.h"
 #include "tests/game/app/DemoGame.h"
 
@@ -16,25 +16,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-TEST(GameInfoTest, LinesByPositionWithBlankLinesKept)
-{
-    CGameInfo info;
-    ASSERT_TRUE(ParseGameInfo("Tiles_8.bmp  small art\r\nTiles_32.bmp\n\nUnits.csv x\n", info));
-    EXPECT_EQ(info.aNames[0], "Tiles_8.bmp");
-    EXPECT_EQ(info.aNames[1], "Tiles_32.bmp");
-    EXPECT_EQ(info.aNames[2], ""); // the blank line keeps its place
-    EXPECT_EQ(info.aNames[3], "Units.csv");
-    EXPECT_EQ(info.aNames[16], "");
-}
-
-TEST(GameInfoTest, OverlongNameIsRefused)
-{
-    CGameInfo info;
-    std::string error;
-    EXPECT_FALSE(ParseGameInfo(std::string(300, 'a') + "\n", info, &error));
-    EXPECT_NE(error.find("line 1"), std::string::npos);
-}
 
 TEST(ScenarioNamesTest, DerivedNames)
 {

@@ -1,6 +1,8 @@
 // "ZR.ini": reading by position line by line, and rewriting only the name and host lines.
 #include "game/app/Settings.h"
 #include "GameFixture.h"
+#include "platform/system/FileLayer.h"
+#include "tests/support/SafeWriteCheck.h"
 
 #include <sys/stat.h>
 
@@ -75,7 +77,13 @@ TEST_F(SettingsTest, RewriteChangesOnlyNameAndHost)
 {
     auto path = m_dir / "ZR.ini";
     WriteText(path, "Name: Old\nWinMode 1\nLog yes\nSnd 0\nInc 1\nHost 9.9.9.9\nSplash 1\n");
-    ASSERT_TRUE(RewriteSettingsFile(path.string(), "New Name", "1.2.3.4", CSettingsValues{}));
+    {
+        // Synced before it replaces the old file, the folder synced after.
+        platform::CRecordingFileLayer layer;
+        platform::CFileLayerScope scope(layer);
+        ASSERT_TRUE(RewriteSettingsFile(path.string(), "New Name", "1.2.3.4", CSettingsValues{}));
+        EXPECT_TRUE(fixtures::WroteSafely(layer.Calls(), path.string()));
+    }
     EXPECT_EQ(ReadText(path), "Name: New Name\nWinMode 1\nLog yes\nSnd 0\nInc 1\nHost 1.2.3.4\nSplash 1\n");
     // An empty host keeps the old value.
     ASSERT_TRUE(RewriteSettingsFile(path.string(), "N", "", CSettingsValues{}));

@@ -2,7 +2,9 @@
 // inflated size, names that would leave the folder, and writes that fail.
 #include "game/app/FileTransfer.h"
 #include "core/util/Compression.h"
+#include "platform/system/FileLayer.h"
 #include "tests/game/app/GameFixture.h"
+#include "tests/support/SafeWriteCheck.h"
 
 #include <gtest/gtest.h>
 
@@ -93,16 +95,21 @@ TEST_F(FileReceiptTest, ChunksAreJoinedOnceAndWrittenWhole)
         fs::remove(target);
         CFileReceipt receipt(c.slot, target.string());
         CFileReceipt::EResult result = CFileReceipt::EResult::More;
-        for (const Chunk& k : c.chunks) {
-            const size_t to = k.to ? std::min(k.to, packed.size()) : packed.size();
-            result = receipt.Add(k.counter, packed.data() + k.from, to - k.from);
-            if (result == CFileReceipt::EResult::Failed)
-                break;
+        platform::CRecordingFileLayer layer;
+        {
+            platform::CFileLayerScope scope(layer);
+            for (const Chunk& k : c.chunks) {
+                const size_t to = k.to ? std::min(k.to, packed.size()) : packed.size();
+                result = receipt.Add(k.counter, packed.data() + k.from, to - k.from);
+                if (result == CFileReceipt::EResult::Failed)
+                    break;
+            }
         }
         EXPECT_EQ(result, c.last) << receipt.Why();
         EXPECT_EQ(fs::exists(target), c.written);
         if (c.written) {
             EXPECT_EQ(ReadText(target), std::string(raw.begin(), raw.end()));
+            EXPECT_TRUE(fixtures::WroteSafely(layer.Calls(), target.string()));
         }
         EXPECT_FALSE(fs::exists(target.string() + ".part"));
     }

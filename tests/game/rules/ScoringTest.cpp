@@ -1,6 +1,8 @@
 // Score rules and end-of-scenario scoring: the rules file, the score table, "Score-Log.txt" and the messages.
 #include "game/rules/Scoring.h"
+#include "platform/system/FileLayer.h"
 #include "platform/system/MessageBox.h"
+#include "tests/support/SafeWriteCheck.h"
 
 #include <gtest/gtest.h>
 
@@ -223,7 +225,13 @@ TEST_F(ScoringTest, WritesTheLogAndPostsTheClockAndTheTotals)
     std::filesystem::copy_file(DataPath("Demo Scores.csv"), dir / "Demo Scores.csv");
     m_scoring.SetScenario(dir.string(), "Demo.zri");
     DemoState();
-    m_scoring.EndScenario();
+    platform::CRecordingFileLayer layer;
+    {
+        platform::CFileLayerScope scope(layer);
+        m_scoring.EndScenario();
+    }
+    EXPECT_TRUE(fixtures::WroteSafely(layer.Calls(), (dir / "Score-Log.txt").string()));
+    EXPECT_EQ(m_scoring.GetLogError(), "");
     EXPECT_EQ(m_host.nTallies, 1);
     std::ifstream in(dir / "Score-Log.txt", std::ios::binary);
     const std::string log{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -246,6 +254,21 @@ TEST_F(ScoringTest, WritesTheLogAndPostsTheClockAndTheTotals)
     CScoring client;
     client.ApplyFinalScore(m_host.aPosted[1].second.data(), m_host.aPosted[1].second.size());
     EXPECT_FLOAT_EQ(client.GetTotal(kScoreIAP), m_scoring.GetTotal(kScoreIAP));
+    std::filesystem::remove_all(dir);
+}
+
+TEST_F(ScoringTest, ALogThatCannotBeWrittenIsToldAndTheScoresStillGo)
+{
+    const auto dir = TempFolder();
+    std::filesystem::copy_file(DataPath("Demo Scores.csv"), dir / "Demo Scores.csv");
+    std::filesystem::create_directory(dir / "Score-Log.txt"); // nothing can replace a folder
+    m_scoring.SetScenario(dir.string(), "Demo.zri");
+    EXPECT_EQ(m_scoring.WriteScores(), 0);
+    EXPECT_NE(m_scoring.GetLogError().find("Score-Log.txt"), std::string::npos) << m_scoring.GetLogError();
+    EXPECT_EQ(m_host.aPosted.size(), 2u);
+    std::filesystem::remove(dir / "Score-Log.txt");
+    EXPECT_EQ(m_scoring.WriteScores(), 0);
+    EXPECT_EQ(m_scoring.GetLogError(), "");
     std::filesystem::remove_all(dir);
 }
 

@@ -141,6 +141,26 @@ TEST_F(OrderWorkTest, DebrisAndUtilityWork)
     EXPECT_EQ(idle->m_nState, kActIdle); // no hazard there
 }
 
+TEST_F(OrderWorkTest, HazardWorkCountsDownToZeroAndNoFurther)
+{
+    Side& side = World();
+    CSquad* dozer = Squad(0, 80, 80, kActClearDebris);
+    dozer->m_pUnitRecord->m_fClearDebris = 10.0f;
+    dozer->m_pTile = side.CellAt(dozer);
+    side.world.object[side.CellAt(dozer)] = kCodeDebris;
+    // A timer below zero stops at zero, where the next step rolls again.
+    for (int32_t timer : {INT32_MIN, -5, 1}) {
+        dozer->m_nTimer = timer;
+        dozer->m_nOutcome = 0;
+        dozer->DoWork();
+        EXPECT_EQ(dozer->m_nTimer, 0) << timer;
+        EXPECT_EQ(dozer->m_nState, kActClearDebris) << timer;
+    }
+    m_draws.draws = {50};
+    dozer->DoWork();
+    EXPECT_EQ(dozer->m_nTimer, 60); // rolled: a miss waits 60 steps
+}
+
 TEST_F(OrderWorkTest, FirstAidAndEvacuation)
 {
     Side& side = World();

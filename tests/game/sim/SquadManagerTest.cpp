@@ -129,6 +129,23 @@ TEST_F(SquadManagerTest, ShortOrBadBlocksFailAndChangeNothing)
     EXPECT_EQ(side.Scenario().Units()[0]->m_fHealth, health);
 }
 
+TEST_F(SquadManagerTest, ATimerNoGameCountsDownIsRefused)
+{
+    Side& side = MakeSide(OpenMap(6, 4), true, 0, false, ScenarioSquads);
+    CSquad* squad = side.Scenario().Units()[0];
+    const struct {
+        int32_t timer;
+        bool loads;
+    } cases[] = {{INT32_MIN, false}, {-1, false}, {kSquadTimerMax + 1, false}, {0, true}, {kSquadTimerMax, true}};
+    for (const auto& c : cases) {
+        squad->m_nTimer = c.timer;
+        const std::vector<uint8_t> bytes = SaveBlocks(side);
+        squad->m_nTimer = 7;
+        EXPECT_EQ(LoadBlocks(side, bytes), c.loads) << c.timer;
+        EXPECT_EQ(squad->m_nTimer, c.loads ? c.timer : 7) << c.timer;
+    }
+}
+
 TEST_F(SquadManagerTest, AMovingSquadResumesItsPathAfterALoadFromAFile)
 {
     Side& first = MakeSide(OpenMap(8, 4), true, 0, false, ScenarioSquads);

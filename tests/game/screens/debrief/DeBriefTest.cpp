@@ -2,6 +2,7 @@
 // (page buttons, chat entry, keys, held arrows, Exit, results from the game at scenario end).
 #include "core/display/CDisplay.h"
 #include "core/world/ScenarioData.h"
+#include "game/rules/RulesGame.h"
 #include "game/screens/boxes/Boxes.h"
 #include "game/screens/debrief/DeBriefIF.h"
 #include "game/screens/lobby/MPlayIF.h"
@@ -9,6 +10,7 @@
 #include "tests/game/screens/briefing/ScreenDemo.h"
 
 #include <cmath>
+#include <filesystem>
 
 namespace {
 
@@ -515,6 +517,27 @@ TEST_F(DeBriefTest, EndOfScenarioCollectsAndShows)
     Game().Draw();
     ASSERT_EQ(Display()->Present(), DD_OK);
     ASSERT_TRUE(fixtures::SaveSurfaceBmp(*Display()->GetPrimary()->GetPixels(), "debrief_scores_screenshot.bmp"));
+}
+
+TEST_F(DeBriefTest, AScoreLogThatCannotBeWrittenIsOneLineOfTheText)
+{
+    ASSERT_TRUE(Game().LoadFrontEnd());
+    Game().m_uMode = (Game().m_uMode & ~kModeTitle) | kModeLobby;
+    Game().m_pLobby->m_strChosenName = "Millbrook.zri";
+    ASSERT_TRUE(Game().StartOrJoinGame());
+    ASSERT_TRUE(Game().StartScenario());
+    std::filesystem::create_directory(std::filesystem::path(Base()) / "Score-Log.txt"); // cannot be replaced
+    Game().m_uMode &= ~kModeRunning;
+    // The authority's end: the scores, then the de-briefing.
+    ASSERT_EQ(Game().m_pRules->EndScenario(), 0);
+    Game().EndGame();
+    const CDeBriefText& text = *Game().m_pDebriefText;
+    ASSERT_GT(text.m_nLineCount, 1);
+    EXPECT_EQ(text.m_aLines[0], "Score-Log.txt could not be written: Is a directory.");
+    EXPECT_EQ(text.GetWindow().find("Score-Log.txt could not be written"), 0u);
+    Game().Draw();
+    ASSERT_EQ(Display()->Present(), DD_OK);
+    ASSERT_TRUE(fixtures::SaveSurfaceBmp(*Display()->GetPrimary()->GetPixels(), "debrief_score_log_screenshot.bmp"));
 }
 
 } // namespace

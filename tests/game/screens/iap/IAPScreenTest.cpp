@@ -212,3 +212,22 @@ TEST_F(IAPScreenTest, ScreenshotOfSinglePlay)
 }
 
 } // namespace
+
+TEST(IAPPenalty, AddsOnlyAReminderStepAndStopsAtItsLimit)
+{
+    const struct {
+        int32_t total, amount, after;
+        bool added;
+    } cases[] = {
+        {0, 30, 30, true},
+        {0, 0, 0, false},
+        {0, -30, 0, false},
+        {0, INT32_MAX, 0, false},
+        {IAP_PhaseIF::kMaxPenaltyTotal - 10, 30, IAP_PhaseIF::kMaxPenaltyTotal, true},
+    };
+    for (const auto& c : cases) {
+        int32_t total = c.total;
+        EXPECT_EQ(IAP_PhaseIF::AddPenalty(total, c.amount), c.added) << c.amount;
+        EXPECT_EQ(total, c.after) << c.amount;
+    }
+}

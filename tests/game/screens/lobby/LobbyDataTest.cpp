@@ -1,4 +1,6 @@
 // The lobby's menu table reader and its scenario and saved-game lists over small folders made here.
+#include "core/util/ByteStream.h"
+#include "game/app/SavedGame.h"
 #include "game/screens/art/ArtList.h"
 #include "game/screens/lobby/MPlayIF.h"
 #include "platform/system/MessageBox.h"
@@ -31,9 +33,14 @@ protected:
         fs::create_directories((m_dir / relative).parent_path());
         std::ofstream(m_dir / relative, std::ios::binary) << text;
     }
-    void MakeSave(const std::string& name, int files)
+    // A save folder: "SaveData.zrd" with a whole header (or the bytes given) and `others` further files.
+    void MakeSave(const std::string& name, int others, const std::string* state = nullptr)
     {
-        for (int i = 0; i < files; ++i)
+        CByteWriter header;
+        WriteSaveHeader(header, {"1.0", "Millbrook.zri", 930});
+        Write(fs::path("Saves") / name / "SaveData.zrd",
+              state ? *state : std::string(header.Data().begin(), header.Data().end()) + "blocks");
+        for (int i = 0; i < others; ++i)
             Write(fs::path("Saves") / name / ("f" + std::to_string(i) + ".dat"), "x");
     }
     fs::path m_dir;
@@ -142,21 +149,27 @@ TEST_F(LobbyDataTest, ScenariosNeedAnAreaMapOfTheSameNameIgnoringCase)
     EXPECT_TRUE(MPlayIF::ListScenarios((m_dir / "none").string()).empty());
 }
 
-TEST_F(LobbyDataTest, SavedGamesAreFoldersOfExactlySixFiles)
+TEST_F(LobbyDataTest, SavedGamesAreFoldersWithAReadableStateFile)
 {
-    MakeSave("Six", 6);
-    MakeSave("Five", 5);
-    MakeSave("Seven", 7);
-    MakeSave("Kept.old", 6);
+    MakeSave("Six", 5);
+    MakeSave("Seven", 6);   // a file more than a save writes
+    MakeSave("Lacking", 1); // a save without its agency list or bitmap
+    const std::string cut = "1.0";
+    MakeSave("Damaged", 5, &cut);
+    for (int i = 0; i < 6; ++i)
+        Write("Saves/NoState/f" + std::to_string(i), "x");
+    fs::create_directories(m_dir / "Saves" / "Folder" / "SaveData.zrd");
+    MakeSave("Kept.old", 5);
+    MakeSave("Being.saving", 5);
     Write("Saves/Loose", "x");
-    EXPECT_EQ(MPlayIF::ListSavedGames(m_dir.string()), (std::vector<std::string>{"Six"}));
+    EXPECT_EQ(MPlayIF::ListSavedGames(m_dir.string()), (std::vector<std::string>{"Lacking", "Seven", "Six"}));
 }
 
 TEST_F(LobbyDataTest, ListingStopsAtANameLongerThanFortyNineCharacters)
 {
-    MakeSave("a-first", 6);
-    MakeSave("b" + std::string(49, 'x'), 6); // 50 characters
-    MakeSave("c-after", 6);
+    MakeSave("a-first", 5);
+    MakeSave("b" + std::string(49, 'x'), 5); // 50 characters
+    MakeSave("c-after", 5);
     EXPECT_EQ(MPlayIF::ListSavedGames(m_dir.string()), (std::vector<std::string>{"a-first"}));
 }
 

@@ -3,6 +3,8 @@
 #include "FrontEndFixture.h"
 
 #include "core/display/CDisplay.h"
+#include "core/util/ByteStream.h"
+#include "game/app/SavedGame.h"
 #include "game/screens/briefing/BriefingIF.h"
 #include "game/screens/hud/HUD.h"
 #include "net/session/NetGameSession.h"
@@ -102,9 +104,12 @@ TEST_F(LobbyTest, ABrokenScenarioOrSaveLeavesTheLobbyWithTheReason)
     EXPECT_TRUE(Lobby().m_bNoticeShown);
     EXPECT_EQ(Lobby().m_strNotice, "The game could not be loaded.");
 
+    // A state file whose header reads, written by a later version.
     fs::create_directories(m_dir / "Saves" / "Broken");
-    for (int i = 0; i < 6; ++i)
-        std::ofstream(m_dir / "Saves" / "Broken" / ("f" + std::to_string(i))) << "x";
+    CByteWriter header;
+    ASSERT_TRUE(WriteSaveHeader(header, {"9.9", "Millbrook.zri", 930}));
+    std::ofstream(m_dir / "Saves" / "Broken" / "SaveData.zrd", std::ios::binary)
+        << std::string(header.Data().begin(), header.Data().end());
     Click(Lobby().m_rcReset);
     ClickButton(0);
     ClickButton(3);
