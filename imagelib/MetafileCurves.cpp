@@ -139,8 +139,8 @@ void CMetafilePlayer::Bezier(const std::vector<LogicalPoint>& logical, bool from
         for (int i = 1; i <= n; ++i) {
             const double u = double(i) / n, v = 1 - u;
             const double wa = v * v * v, wb = 3 * v * v * u, wc = 3 * v * u * u, wd = u * u * u;
-            points.push_back(ToPixel(wa * a[0] + wb * b[0] + wc * c[0] + wd * d[0],
-                                     wa * a[1] + wb * b[1] + wc * c[1] + wd * d[1]));
+            points.push_back(
+                ToPixel(wa * a[0] + wb * b[0] + wc * c[0] + wd * d[0], wa * a[1] + wb * b[1] + wc * c[1] + wd * d[1]));
         }
     }
     Poly(points, {static_cast<int>(points.size())}, false);
@@ -172,8 +172,8 @@ bool CMetafilePlayer::EmfBezier(uint32_t type, const uint8_t* p, size_t n)
     std::vector<LogicalPoint> points(static_cast<size_t>(count));
     for (size_t k = 0; k < points.size(); ++k) {
         const uint8_t* q = p + 20 + k * pointBytes;
-        points[k] = small ? LogicalPoint{double(S16(q)), double(S16(q + 2))}
-                          : LogicalPoint{double(S32(q)), double(S32(q + 4))};
+        points[k] =
+            small ? LogicalPoint{double(S16(q)), double(S16(q + 2))} : LogicalPoint{double(S32(q)), double(S32(q + 4))};
     }
     Bezier(points, to);
     return true;

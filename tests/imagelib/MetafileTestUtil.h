@@ -55,7 +55,7 @@ struct Wmf {
 
 // The 22-byte placeable header (checksum made right unless `checksumDelta`) before a Windows metafile.
 inline std::vector<uint8_t> Placeable(const std::vector<uint8_t>& wmf, int l, int t, int r, int b, int inch,
-                               int checksumDelta = 0)
+                                      int checksumDelta = 0)
 {
     Bytes h;
     h.u32(0x9AC6CDD7).u16(0).u16(l).u16(t).u16(r).u16(b).u16(inch).u32(0);

@@ -66,8 +66,8 @@ struct ShapeCase {
 TEST(MetafileCurves, PiesAndChordsFillTheirPartOfTheEllipse)
 {
     // The circle in (10, 10) - (90, 90) from the ray through (95, 50) (right) to the one through (50, 5) (top).
-    const std::vector<Probe> quarter = {
-        {65, 35, kRed}, {60, 40, kRed}, {35, 35, kWhite}, {65, 65, kWhite}, {35, 65, kWhite}, {86, 14, kWhite}};
+    const std::vector<Probe> quarter = {{65, 35, kRed},   {60, 40, kRed},   {35, 35, kWhite},
+                                        {65, 65, kWhite}, {35, 65, kWhite}, {86, 14, kWhite}};
     const std::vector<Probe> threeQuarters = {{65, 35, kWhite}, {35, 35, kRed}, {65, 65, kRed}, {35, 65, kRed}};
     const std::vector<Probe> chord = {{75, 25, kRed}, {60, 40, kWhite}, {35, 35, kWhite}, {86, 14, kWhite}};
     auto wmf = [](uint16_t function) {
@@ -185,9 +185,9 @@ TEST(MetafileCurves, FillModeDecidesTheMiddleOfSelfOverlappingPolygons)
         uint32_t record;
         bool twoRings;
     };
-    const Kind kinds[] = {{"wmf polygon", true, 0x0324, false},  {"wmf polypolygon", true, 0x0538, true},
-                          {"emf polygon", false, 3, false},      {"emf polygon16", false, 86, false},
-                          {"emf polypolygon", false, 8, true},   {"emf polypolygon16", false, 91, true}};
+    const Kind kinds[] = {{"wmf polygon", true, 0x0324, false}, {"wmf polypolygon", true, 0x0538, true},
+                          {"emf polygon", false, 3, false},     {"emf polygon16", false, 86, false},
+                          {"emf polypolygon", false, 8, true},  {"emf polypolygon16", false, 91, true}};
     for (const Kind& k : kinds) {
         const auto& pts = k.twoRings ? squares : star;
         for (int mode : {0, 1, 2}) {
@@ -295,8 +295,8 @@ TEST(MetafileCurves, BezierCurvesRunThroughTheirPointsNotTheirControls)
 // Enhanced metafile region data: header (size, type 1, count, data size, bounds), then the rectangles.
 std::vector<int32_t> RegionData(std::initializer_list<std::array<int32_t, 4>> rects, int32_t count = -1)
 {
-    std::vector<int32_t> d = {32, 1, count < 0 ? static_cast<int32_t>(rects.size()) : count,
-                              static_cast<int32_t>(16 * rects.size()), 0, 0, 100, 100};
+    const int32_t n = static_cast<int32_t>(rects.size());
+    std::vector<int32_t> d = {32, 1, count < 0 ? n : count, 16 * n, 0, 0, 100, 100};
     for (const auto& r : rects)
         d.insert(d.end(), r.begin(), r.end());
     return d;
@@ -382,19 +382,35 @@ TEST(MetafileCurves, BrokenCurveAndRegionRecords)
         return Pixels(w);
     };
     const Case cases[] = {
-        {"bezier count past the record", emf([](Emf& e) { e.R(2, {0, 0, 0, 0, 100, 1, 2, 3, 4}); }), false},
-        {"bezier16 count past the record", emf([](Emf& e) { e.R(85, {0, 0, 0, 0, 9, 1, 2}); }), false},
-        {"arc too short", emf([](Emf& e) { e.R(45, {10, 10, 90, 90, 1}); }), false},
-        {"region data past the record",
-         emf([](Emf& e) { RegionRecord(e, 71, {0, 0, 1, 1, 4000, 1}, RegionData({{0, 0, 9, 9}})); }),
+        {"bezier count past the record", emf([](Emf& e) {
+             e.R(2, {0, 0, 0, 0, 100, 1, 2, 3, 4});
+         }),
          false},
-        {"region count past its data",
-         emf([](Emf& e) { RegionRecord(e, 74, {0, 0, 1, 1, 48}, RegionData({{60, 60, 70, 70}}, 5)); }),
+        {"bezier16 count past the record", emf([](Emf& e) {
+             e.R(85, {0, 0, 0, 0, 9, 1, 2});
+         }),
          false},
-        {"bezier count not a whole piece", emf([](Emf& e) { e.R(2, {0, 0, 0, 0, 2, 60, 60, 90, 90}); }), true},
-        {"wmf arc too short", wmf([](Wmf& w) { w.R(0x081A, {1, 2, 3, 4, 5}); }), false},
-        {"wmf region scans past the record",
-         wmf([](Wmf& w) {
+        {"arc too short", emf([](Emf& e) {
+             e.R(45, {10, 10, 90, 90, 1});
+         }),
+         false},
+        {"region data past the record", emf([](Emf& e) {
+             RegionRecord(e, 71, {0, 0, 1, 1, 4000, 1}, RegionData({{0, 0, 9, 9}}));
+         }),
+         false},
+        {"region count past its data", emf([](Emf& e) {
+             RegionRecord(e, 74, {0, 0, 1, 1, 48}, RegionData({{60, 60, 70, 70}}, 5));
+         }),
+         false},
+        {"bezier count not a whole piece", emf([](Emf& e) {
+             e.R(2, {0, 0, 0, 0, 2, 60, 60, 90, 90});
+         }),
+         true},
+        {"wmf arc too short", wmf([](Wmf& w) {
+             w.R(0x081A, {1, 2, 3, 4, 5});
+         }),
+         false},
+        {"wmf region scans past the record", wmf([](Wmf& w) {
              w.R(0x06FF, {0, 6, 0, 0, 50, 9, 4, 0, 0, 100, 100, 4, 60, 90, 60, 90}).R(0x0228, {3, 1});
          }),
          true},

@@ -16,7 +16,6 @@ using namespace wmftest;
 
 namespace {
 
-
 TEST(RasterWMF, PlaceableShapesLandWhereTheirCoordinatesSay)
 {
     Wmf w;

@@ -1,5 +1,5 @@
-// Tests of pens, brushes, lines, polygons filled even-odd and by winding, rectangles and ellipses on 16-bit surfaces and 32-bit device
-// bitmaps.
+// Tests of pens, brushes, lines, polygons filled even-odd and by winding, rectangles and ellipses on 16-bit surfaces
+// and 32-bit device bitmaps.
 #include "platform/gdi/DeviceContext.h"
 
 #include <gtest/gtest.h>
@@ -188,8 +188,8 @@ TEST(GdiShapes, WindingModeFillsWhatTheOutlineWindsAround)
     struct Case {
         const char* name;
         std::vector<POINT> points;
-        POINT probe;        // the part even-odd leaves empty
-        bool windingFills;  // and whether winding fills it
+        POINT probe;       // the part even-odd leaves empty
+        bool windingFills; // and whether winding fills it
     };
     const Case cases[] = {
         {"overlap, same way", {{0, 0}, {10, 0}, {10, 10}, {0, 10}, {5, 5}, {15, 5}, {15, 15}, {5, 15}}, {7, 7}, true},
