@@ -15,11 +15,14 @@ constexpr double kCoordLimit = double(1 << 26);
 constexpr int kMaxFontHeight = 1024;
 constexpr size_t kMaxFonts = 32;
 
+double ClampCoord(double v)
+{
+    return v == v ? std::clamp(v, -kCoordLimit, kCoordLimit) : 0;
+}
+
 int32_t ClampPixel(double v)
 {
-    if (!(v == v))
-        return 0;
-    return static_cast<int32_t>(std::lround(std::clamp(v, -kCoordLimit, kCoordLimit)));
+    return static_cast<int32_t>(std::lround(ClampCoord(v)));
 }
 
 } // namespace
@@ -83,19 +86,37 @@ void CMetafilePlayer::Scale(double& sx, double& sy) const
     }
 }
 
-POINT CMetafilePlayer::Map(double x, double y) const
+void CMetafilePlayer::MapExact(double x, double y, double& px, double& py) const
 {
     double sx = 1, sy = 1;
     Scale(sx, sy);
     const double dx = (x - m_state.winOrgX) * sx + m_state.vpOrgX;
     const double dy = (y - m_state.winOrgY) * sy + m_state.vpOrgY;
-    return POINT{ClampPixel(dx * m_fx + m_ox), ClampPixel(dy * m_fy + m_oy)};
+    px = ClampCoord(dx * m_fx + m_ox), py = ClampCoord(dy * m_fy + m_oy);
+}
+
+POINT CMetafilePlayer::ToPixel(double px, double py)
+{
+    return POINT{ClampPixel(px), ClampPixel(py)};
+}
+
+POINT CMetafilePlayer::Map(double x, double y) const
+{
+    double px = 0, py = 0;
+    MapExact(x, y, px, py);
+    return ToPixel(px, py);
 }
 
 void CMetafilePlayer::SetMapMode(int mode)
 {
     if (mode >= 1 && mode <= 8)
         m_state.mapMode = mode;
+}
+
+void CMetafilePlayer::SetFillMode(int mode)
+{
+    if (mode == ALTERNATE || mode == WINDING)
+        m_state.fillMode = mode;
 }
 
 void CMetafilePlayer::SetWindowOrg(double x, double y)
@@ -199,13 +220,37 @@ void CMetafilePlayer::DeleteObject(size_t index)
         m_objects[index] = Object{};
 }
 
-void CMetafilePlayer::SelectStockObject(uint32_t index)
+std::optional<Brush> CMetafilePlayer::StockBrush(uint32_t index)
 {
     static const COLORREF kBrushes[5] = {0xFFFFFF, 0xC0C0C0, 0x808080, 0x404040, 0x000000};
     if (index < 5)
-        m_state.brush = Brush{BS_SOLID, kBrushes[index]};
-    else if (index == 5)
-        m_state.brush = Brush{BS_NULL, 0};
+        return Brush{BS_SOLID, kBrushes[index]};
+    if (index == 5)
+        return Brush{BS_NULL, 0};
+    if (index == 18)
+        return Brush{BS_SOLID, 0xFFFFFF};
+    return std::nullopt;
+}
+
+Brush CMetafilePlayer::BrushAt(uint32_t index) const
+{
+    if (index & 0x80000000u)
+        return StockBrush(index & 0x7FFFFFFFu).value_or(Brush{BS_NULL, 0});
+    if (index < m_objects.size() && m_objects[index].kind == Object::Brush)
+        return m_objects[index].brush;
+    return Brush{BS_NULL, 0};
+}
+
+const std::vector<CMetafilePlayer::Box>& CMetafilePlayer::RegionAt(size_t index) const
+{
+    static const std::vector<Box> kNone;
+    return index < m_objects.size() && m_objects[index].kind == Object::Region ? m_objects[index].region : kNone;
+}
+
+void CMetafilePlayer::SelectStockObject(uint32_t index)
+{
+    if (std::optional<Brush> brush = StockBrush(index))
+        m_state.brush = *brush;
     else if (index == 6)
         m_state.pen = Pen{PS_SOLID, 0xFFFFFF};
     else if (index == 7)
@@ -214,8 +259,6 @@ void CMetafilePlayer::SelectStockObject(uint32_t index)
         m_state.pen = Pen{PS_NULL, 0};
     else if ((index >= 10 && index <= 14) || index == 16 || index == 17)
         m_state.font.reset();
-    else if (index == 18)
-        m_state.brush = Brush{BS_SOLID, 0xFFFFFF};
     else if (index == 19)
         m_state.pen = Pen{PS_SOLID, 0};
 }
@@ -261,6 +304,7 @@ void CMetafilePlayer::Poly(const std::vector<POINT>& points, const std::vector<i
     m_dc.SelectPen(m_state.pen);
     m_dc.SelectBrush(m_state.brush);
     if (closed) {
+        m_dc.SetPolyFillMode(m_state.fillMode);
         m_dc.PolyPolygon(points.data(), counts.data(), static_cast<int>(counts.size()));
         return;
     }

@@ -1,9 +1,11 @@
 // Plays Windows and enhanced metafile records onto a device context: mapping modes, saved states, pens, brushes,
-// fonts, lines, rectangles, ellipses, polygons and text.
+// fonts, lines, rectangles, ellipses, polygons in either fill mode, arcs, pies, chords, Bezier curves, region fills
+// and text.
 #pragma once
 
 #include "platform/gdi/DeviceContext.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <map>
@@ -54,12 +56,15 @@ private:
         bool underline = false;
         std::string face;
     };
+    // A rectangle in logical units: left, top, right, bottom (right and bottom outside it).
+    using Box = std::array<double, 4>;
     struct Object {
-        enum Kind : uint8_t { Empty, Pen, Brush, Font, Other };
+        enum Kind : uint8_t { Empty, Pen, Brush, Font, Region, Other };
         Kind kind = Empty;
         platform::gdi::Pen pen;
         platform::gdi::Brush brush;
         LogFont font;
+        std::vector<Box> region; // the rectangles a region is made of
     };
     struct State {
         int mapMode = 1;
@@ -72,8 +77,12 @@ private:
         COLORREF bkColour = 0xFFFFFF;
         int bkMode = platform::gdi::OPAQUE;
         uint32_t textAlign = 0;
+        int fillMode = platform::gdi::ALTERNATE;
+        bool clockwise = false;    // arcs run clockwise on the picture
         double curX = 0, curY = 0; // current position, logical
     };
+    enum class ArcKind { Arc, ArcTo, Chord, Pie };
+    using LogicalPoint = std::array<double, 2>;
 
     // Records of each kind; each returns false when the record is too short for what it says.
     bool WmfRecord(uint16_t function, const uint8_t* p, size_t n);
@@ -83,9 +92,17 @@ private:
     bool EmfPolys(uint32_t type, const uint8_t* p, size_t n);
     bool EmfCreate(uint32_t type, const uint8_t* p, size_t n);
     bool EmfText(uint32_t type, const uint8_t* p, size_t n);
+    bool EmfBezier(uint32_t type, const uint8_t* p, size_t n);
+    bool EmfRegion(uint32_t type, const uint8_t* p, size_t n);
+    // A Windows metafile region object: its scans as rectangles (none when the object is malformed).
+    static std::vector<Box> WmfRegion(const uint8_t* p, size_t n);
+    // Rectangles of enhanced metafile region data; false when they do not fit in `n` bytes.
+    static bool EmfRegionData(const uint8_t* p, size_t n, std::vector<Box>& rects);
 
     // State changes shared by both formats.
     void SetMapMode(int mode);
+    // 1 alternate, 2 winding; others are ignored.
+    void SetFillMode(int mode);
     void SetWindowOrg(double x, double y);
     void SetWindowExt(double x, double y);
     void SetViewportOrg(double x, double y);
@@ -100,6 +117,12 @@ private:
     // Puts the object into the first empty slot (Windows metafiles); dropped when the table is full.
     void AddObject(const Object& object);
     void SelectStockObject(uint32_t index);
+    static std::optional<platform::gdi::Brush> StockBrush(uint32_t index);
+    // The brush of an object table index (enhanced metafiles: a stock object when the top bit is set); the null
+    // brush when there is none.
+    platform::gdi::Brush BrushAt(uint32_t index) const;
+    // The rectangles of the region at an object table index (none when it holds no region).
+    const std::vector<Box>& RegionAt(size_t index) const;
     static platform::gdi::Pen MakePen(uint32_t style, COLORREF colour);
     static platform::gdi::Brush MakeBrush(uint32_t style, COLORREF colour);
 
@@ -112,11 +135,23 @@ private:
     void Ellipse(double l, double t, double r, double b);
     void SetPixel(double x, double y, COLORREF colour);
     void FillRect(double l, double t, double r, double b, COLORREF colour);
+    // An arc of the ellipse in the box from the ray through the start point to the ray through the end point,
+    // and the shapes made of it; ArcTo draws a line to its start first and moves the current position to its end.
+    void ArcShape(ArcKind kind, double l, double t, double r, double b, double xs, double ys, double xe, double ye);
+    // A line from the current position to the start of a circular arc, then the arc; angles in degrees.
+    void AngleArc(double x, double y, double radius, double start, double sweep);
+    // Cubic Bezier pieces: the first point, then three points a piece (control, control, end); with `fromCurrent`
+    // the current position is the first point and the last one becomes current.
+    void Bezier(const std::vector<LogicalPoint>& points, bool fromCurrent);
+    void FillRegion(const std::vector<Box>& rects, const platform::gdi::Brush& brush);
     // Text of Windows-1252 bytes with the reference point (x, y); `opaque` boxes are filled with the background.
     void Text(double x, double y, const std::string& text, const double* opaque);
 
     // Logical to picture pixels (kept inside a range the drawing handles), and the scale of one logical unit.
     POINT Map(double x, double y) const;
+    // Logical to picture pixels unrounded (kept inside the same range), and a pixel position rounded.
+    void MapExact(double x, double y, double& px, double& py) const;
+    static POINT ToPixel(double px, double py);
     void Scale(double& sx, double& sy) const;
     // Counts drawing work; playback ends once the budget is spent.
     void Spend(double cost);

@@ -4,6 +4,7 @@
 #include "imagelib/RasterTypes.h"
 
 #include <algorithm>
+#include <cstring>
 
 using rasterbytes::Get16;
 using rasterbytes::Get32;
@@ -17,6 +18,14 @@ int16_t S16(const uint8_t* p)
 int32_t S32(const uint8_t* p)
 {
     return static_cast<int32_t>(Get32(p));
+}
+
+float F32(const uint8_t* p)
+{
+    const uint32_t bits = Get32(p);
+    float f;
+    std::memcpy(&f, &bits, sizeof f);
+    return f;
 }
 
 // A face name from at most `n` bytes (or 16-bit units when `wide`), up to the first zero, printable ASCII kept.
@@ -117,6 +126,8 @@ bool CMetafilePlayer::WmfRecord(uint16_t function, const uint8_t* p, size_t n)
         return need(1) && (m_state.bkMode = Get16(p) == 1 ? platform::gdi::TRANSPARENT : platform::gdi::OPAQUE, true);
     case 0x0103:
         return need(1) && (SetMapMode(Get16(p)), true);
+    case 0x0106:
+        return need(1) && (SetFillMode(Get16(p)), true);
     case 0x012E:
         return need(1) && (m_state.textAlign = Get16(p), true);
     case 0x020B:
@@ -147,6 +158,19 @@ bool CMetafilePlayer::WmfRecord(uint16_t function, const uint8_t* p, size_t n)
         return need(4) && (Ellipse(s(3), s(2), s(1), s(0)), true);
     case 0x041F:
         return need(4) && (SetPixel(s(3), s(2), Get32(p)), true);
+    case 0x0817:
+    case 0x081A:
+    case 0x0830: { // end, start, box: each y before x, the box bottom, right, top, left
+        if (!need(8))
+            return false;
+        const ArcKind kind = function == 0x0817 ? ArcKind::Arc : function == 0x081A ? ArcKind::Pie : ArcKind::Chord;
+        ArcShape(kind, s(7), s(6), s(5), s(4), s(3), s(2), s(1), s(0));
+        return true;
+    }
+    case 0x0228: // region, brush
+        return need(2) && (FillRegion(RegionAt(Get16(p)), BrushAt(Get16(p + 2))), true);
+    case 0x012B:
+        return need(1) && (FillRegion(RegionAt(Get16(p)), m_state.brush), true);
     case 0x061D: // pattern fill: only the copy of a solid brush is drawn
         if (!need(6))
             return false;
@@ -226,8 +250,11 @@ bool CMetafilePlayer::WmfCreate(uint16_t function, const uint8_t* p, size_t n)
     } else if (function == 0x01F9 || function == 0x0142) {
         o.kind = Object::Brush; // pattern brushes are not drawn
         o.brush = MakeBrush(3, 0);
+    } else if (function == 0x06FF) {
+        o.kind = Object::Region;
+        o.region = WmfRegion(p, n);
     } else {
-        o.kind = Object::Other; // palettes and regions hold their slot
+        o.kind = Object::Other; // palettes hold their slot
     }
     AddObject(o);
     return true;
@@ -321,6 +348,10 @@ bool CMetafilePlayer::EmfRecord(uint32_t type, const uint8_t* p, size_t n)
         return need(3) && (SetPixel(i(0), i(1), Get32(p + 8)), true);
     case 17:
         return need(1) && (SetMapMode(S32(p)), true);
+    case 19:
+        return need(1) && (SetFillMode(S32(p)), true);
+    case 57: // 1 anticlockwise, 2 clockwise
+        return need(1) && (Get32(p) == 1 || Get32(p) == 2 ? void(m_state.clockwise = Get32(p) == 2) : void(), true);
     case 18:
         return need(1) && (m_state.bkMode = Get32(p) == 1 ? platform::gdi::TRANSPARENT : platform::gdi::OPAQUE, true);
     case 22:
@@ -360,6 +391,26 @@ bool CMetafilePlayer::EmfRecord(uint32_t type, const uint8_t* p, size_t n)
         return need(4) && (Rectangle(i(0), i(1), i(2), i(3)), true);
     case 44:
         return need(6) && (RoundRect(i(0), i(1), i(2), i(3), i(4), i(5)), true);
+    case 45:
+    case 46:
+    case 47:
+    case 55: { // box, start, end
+        if (!need(8))
+            return false;
+        static constexpr ArcKind kKinds[] = {ArcKind::Arc, ArcKind::Chord, ArcKind::Pie};
+        ArcShape(type == 55 ? ArcKind::ArcTo : kKinds[type - 45], i(0), i(1), i(2), i(3), i(4), i(5), i(6), i(7));
+        return true;
+    }
+    case 41: // centre, radius, start and sweep angles in degrees
+        return need(5) && (AngleArc(i(0), i(1), Get32(p + 8), F32(p + 12), F32(p + 16)), true);
+    case 2:
+    case 5:
+    case 85:
+    case 88:
+        return EmfBezier(type, p, n);
+    case 71:
+    case 74:
+        return EmfRegion(type, p, n);
     case 3:
     case 4:
     case 6:

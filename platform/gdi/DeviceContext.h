@@ -38,6 +38,10 @@ constexpr int PS_NULL = 5;
 constexpr int BS_SOLID = 0;
 constexpr int BS_NULL = 1;
 
+// Polygon fill modes: even-odd, or every point the outline winds around.
+constexpr int ALTERNATE = 1;
+constexpr int WINDING = 2;
+
 // A cosmetic pen: one pixel wide.
 struct Pen {
     int style = PS_SOLID;
@@ -109,9 +113,13 @@ public:
     // Lines through the points (the last pixel excluded); the current position is neither used nor changed.
     // False for fewer than two points.
     bool Polyline(const POINT* points, int count);
-    // Closed polygons, `counts[i]` points each, filled together with the brush by the even-odd rule (a ring inside
-    // another makes a hole), then outlined with the pen. No anti-aliasing. False when a ring has fewer than two
-    // points.
+    // The rule polygons are filled by (ALTERNATE at first); other values are refused. Returns the previous one, 0
+    // when refused.
+    int SetPolyFillMode(int mode);
+    int GetPolyFillMode() const { return m_nFillMode; }
+    // Closed polygons, `counts[i]` points each, filled together with the brush by the fill mode (ALTERNATE: a ring
+    // inside another makes a hole; WINDING: it does not when both wind the same way), then outlined with the pen.
+    // No anti-aliasing. False when a ring has fewer than two points.
     bool PolyPolygon(const POINT* points, const int* counts, int polygons);
     // One closed polygon, filled and outlined as PolyPolygon.
     bool Polygon(const POINT* points, int count);
@@ -146,6 +154,7 @@ private:
     COLORREF m_textColour = 0;
     COLORREF m_bkColour = RGB(255, 255, 255);
     int m_nBkMode = OPAQUE;
+    int m_nFillMode = ALTERNATE;
     int m_nBreakExtra = 0;
     int m_nBreakCount = 0;
     std::optional<Region> m_clip;

@@ -1,11 +1,12 @@
-// Device context shapes: pens and brushes, lines (the end pixel excluded), even-odd filled polygons, rectangles,
-// rounded rectangles and ellipses.
+// Device context shapes: pens and brushes, lines (the end pixel excluded), polygons filled even-odd or by winding,
+// rectangles, rounded rectangles and ellipses.
 #include "platform/gdi/DeviceContext.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <utility>
 #include <vector>
 
 namespace platform::gdi {
@@ -140,6 +141,15 @@ void DeviceContext::FillSpan(int y, int left, int right, COLORREF colour)
     FillRect(RECT{left, y, right, y + 1}, colour);
 }
 
+int DeviceContext::SetPolyFillMode(int mode)
+{
+    if (mode != ALTERNATE && mode != WINDING)
+        return 0;
+    const int old = m_nFillMode;
+    m_nFillMode = mode;
+    return old;
+}
+
 bool DeviceContext::PolyPolygon(const POINT* points, const int* counts, int polygons)
 {
     if (!points || !counts || polygons < 1)
@@ -170,20 +180,37 @@ bool DeviceContext::PolyPolygon(const POINT* points, const int* counts, int poly
         // A pixel is inside when its centre is: rows by their centre line, spans from crossing to crossing.
         const int firstRow = static_cast<int>(std::max<double>(box.top, std::ceil(top - 0.5)));
         const int lastRow = static_cast<int>(std::min<double>(box.bottom - 1, std::ceil(bottom - 0.5) - 1));
-        std::vector<double> crossings;
+        // Crossings carry the edge's direction: +1 downwards, -1 upwards.
+        std::vector<std::pair<double, int>> crossings;
+        const bool winding = m_nFillMode == WINDING;
+        auto fill = [&](double left, double right, int y) {
+            const double from = std::max<double>(box.left, std::ceil(left - 0.5));
+            const double to = std::min<double>(box.right, std::ceil(right - 0.5));
+            if (from < to)
+                FillSpan(y, static_cast<int>(from), static_cast<int>(to), m_brush.colour);
+        };
         for (int y = firstRow; y <= lastRow; ++y) {
             const double yc = y + 0.5;
             crossings.clear();
             for (const Edge& e : edges) {
                 if ((yc >= e.y0 && yc < e.y1) || (yc >= e.y1 && yc < e.y0))
-                    crossings.push_back(e.x0 + (yc - e.y0) * (e.x1 - e.x0) / (e.y1 - e.y0));
+                    crossings.emplace_back(e.x0 + (yc - e.y0) * (e.x1 - e.x0) / (e.y1 - e.y0), e.y1 > e.y0 ? 1 : -1);
             }
             std::sort(crossings.begin(), crossings.end());
-            for (size_t i = 0; i + 1 < crossings.size(); i += 2) {
-                const double from = std::max<double>(box.left, std::ceil(crossings[i] - 0.5));
-                const double to = std::min<double>(box.right, std::ceil(crossings[i + 1] - 0.5));
-                if (from < to)
-                    FillSpan(y, static_cast<int>(from), static_cast<int>(to), m_brush.colour);
+            if (!winding) {
+                for (size_t i = 0; i + 1 < crossings.size(); i += 2)
+                    fill(crossings[i].first, crossings[i + 1].first, y);
+                continue;
+            }
+            // Inside while the sum of the directions crossed so far is not zero.
+            int wind = 0;
+            double start = 0;
+            for (const auto& [x, dir] : crossings) {
+                if (wind == 0)
+                    start = x;
+                wind += dir;
+                if (wind == 0)
+                    fill(start, x, y);
             }
         }
     }

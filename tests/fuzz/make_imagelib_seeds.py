@@ -223,8 +223,32 @@ emf_text = (emf_rec(17, [8]) + emf_rec(9, [1000, 1000]) + emf_rec(11, [100, 100]
             emf_rec(24, [0x0000FF]) + emf_rec(25, [0x00FFFF]) +
             struct.pack('<II', 84, 8 + 68 + 8) + b'\0' * 16 + struct.pack('<Iff', 1, 0, 0) +
             struct.pack('<iiIIIiiiiI', 500, 600, 3, 76, 2, 100, 400, 900, 700, 0) + 'Hi\u20ac'.encode('utf-16-le') + b'\0\0')
+# Arcs, pies, chords, a star filled by winding, regions filled and painted.
+star = [50, 5, 76, 85, 8, 35, 92, 35, 24, 85]
+wmf_curves = (wmf_rec(0x02FA, [0, 1, 0] + wmf_colour(0x0000FF)) + wmf_rec(0x012D, [0]) +
+              wmf_rec(0x02FC, [0] + wmf_colour(0x00FF00) + [0]) + wmf_rec(0x012D, [1]) +
+              wmf_rec(0x081A, [5, 50, 50, 95, 45, 45, 5, 5]) + wmf_rec(0x0830, [55, 5, 5, 55, 45, 95, 5, 55]) +
+              wmf_rec(0x0817, [95, 50, 95, 50, 95, 45, 55, 5]) + wmf_rec(0x0106, [2]) +
+              wmf_rec(0x0324, [5] + [v // 2 + 50 for v in star]) +
+              wmf_rec(0x06FF, [0, 6, 0, 0, 50, 2, 4, 60, 0, 100, 20, 4, 60, 70, 60, 70, 80, 90, 4, 2, 70, 80, 60, 70, 2]) +
+              wmf_rec(0x0228, [2, 1]) + wmf_rec(0x012B, [2]))
+emf_curves = (emf_rec(39, [1, 0, 0x00FF00, 0]) + emf_rec(37, [1]) + emf_rec(38, [2, 0, 1, 0, 0x0000FF]) +
+              emf_rec(37, [2]) + emf_rec(47, [0, 0, 40, 40, 45, 20, 20, -5]) + emf_rec(57, [2]) +
+              emf_rec(46, [50, 0, 90, 40, 95, 20, 70, -5]) + emf_rec(57, [1]) +
+              emf_rec(45, [0, 50, 40, 90, 45, 70, 20, 45]) + emf_rec(27, [50, 95]) +
+              emf_rec(55, [50, 50, 90, 90, 95, 70, 70, 45]) +
+              emf_rec(41, [25, 25, 10, 0, struct.unpack('<i', struct.pack('<f', 270.0))[0]]) +
+              emf_rec(19, [2]) + emf_rec(3, [0, 0, 0, 0, 5] + [v // 4 + 37 for v in star]) +
+              emf_rec(2, [0, 0, 0, 0, 4, 5, 95, 5, 55, 45, 55, 45, 95]) +
+              emf_rec(85, [0, 0, 0, 0, 4, 5 | 60 << 16, 20 | 50 << 16, 30 | 70 << 16, 45 | 60 << 16]) +
+              emf_rec(27, [55, 5]) + emf_rec(5, [0, 0, 0, 0, 3, 60, 30, 90, 30, 95, 5]) +
+              emf_rec(88, [0, 0, 0, 0, 3, 90 | 10 << 16, 60 | 10 << 16, 55 | 5 << 16]) +
+              emf_rec(71, [0, 0, 0, 0, 48, 1, 32, 1, 1, 16, 0, 0, 0, 0, 40, 40, 60, 60]) +
+              emf_rec(74, [0, 0, 0, 0, 48, 32, 1, 1, 16, 0, 0, 0, 0, 0, 96, 10, 100]))
 wmf_seeds = {
     'wmf_shapes': placeable(wmf(wmf_shapes), 0, 0, 1000, 1000, 1000),
+    'wmf_curves': placeable(wmf(wmf_curves), 0, 0, 100, 100, 96),
+    'emf_curves': emf(emf_curves, 0, 0, 100, 100),
     'wmf_text': placeable(wmf(wmf_text), 0, 0, 200, 200, 300),
     'emf_shapes': emf(emf_shapes, 0, 0, 100, 100),
     'emf_text': emf(emf_text, 0, 0, 120, 80),

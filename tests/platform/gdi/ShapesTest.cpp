@@ -1,5 +1,5 @@
-// Tests of pens, brushes, lines, even-odd polygons, rectangles and ellipses on 16-bit surfaces and 32-bit device
-// bitmaps.
+// Tests of pens, brushes, lines, polygons filled even-odd and by winding, rectangles and ellipses on 16-bit surfaces
+// and 32-bit device bitmaps.
 #include "platform/gdi/DeviceContext.h"
 
 #include <gtest/gtest.h>
@@ -180,6 +180,58 @@ TEST(GdiShapes, EvenOddRingsMakeHolesAndOverlapsCancel)
 
     const int bad[] = {4, 1};
     EXPECT_FALSE(dc.PolyPolygon(rings, bad, 2));
+}
+
+TEST(GdiShapes, WindingModeFillsWhatTheOutlineWindsAround)
+{
+    const int counts[] = {4, 4};
+    struct Case {
+        const char* name;
+        std::vector<POINT> points;
+        POINT probe;       // the part even-odd leaves empty
+        bool windingFills; // and whether winding fills it
+    };
+    const Case cases[] = {
+        {"overlap, same way", {{0, 0}, {10, 0}, {10, 10}, {0, 10}, {5, 5}, {15, 5}, {15, 15}, {5, 15}}, {7, 7}, true},
+        {"ring in ring, same way",
+         {{0, 0}, {20, 0}, {20, 20}, {0, 20}, {5, 5}, {15, 5}, {15, 15}, {5, 15}},
+         {10, 10},
+         true},
+        {"ring in ring, other way",
+         {{0, 0}, {20, 0}, {20, 20}, {0, 20}, {5, 5}, {5, 15}, {15, 15}, {15, 5}},
+         {10, 10},
+         false},
+    };
+    for (const Case& c : cases) {
+        for (int mode : {ALTERNATE, WINDING}) {
+            DeviceBitmap bm = WhiteBitmap(24, 24);
+            DeviceContext dc(bm);
+            dc.SelectPen(Pen{PS_NULL, 0});
+            dc.SelectBrush(Brush{BS_SOLID, kInk});
+            EXPECT_EQ(dc.SetPolyFillMode(mode), ALTERNATE);
+            EXPECT_TRUE(dc.PolyPolygon(c.points.data(), counts, 2));
+            const bool filled = bm.GetPixel(c.probe.x, c.probe.y) == kInk;
+            EXPECT_EQ(filled, mode == WINDING && c.windingFills) << c.name << " mode " << mode;
+            EXPECT_EQ(bm.GetPixel(2, 2), kInk) << c.name;
+            EXPECT_EQ(bm.GetPixel(22, 22), kWhite) << c.name;
+        }
+    }
+    // A star drawn in one stroke: its middle is wound twice.
+    const POINT star[] = {{12, 0}, {19, 22}, {1, 8}, {23, 8}, {5, 22}};
+    const int five = 5;
+    DeviceBitmap bm = WhiteBitmap(24, 24);
+    DeviceContext dc(bm);
+    dc.SelectPen(Pen{PS_NULL, 0});
+    dc.SelectBrush(Brush{BS_SOLID, kInk});
+    EXPECT_EQ(dc.SetPolyFillMode(7), 0);
+    EXPECT_EQ(dc.GetPolyFillMode(), ALTERNATE);
+    dc.Polygon(star, five);
+    EXPECT_EQ(bm.GetPixel(12, 12), kWhite);
+    dc.SetPolyFillMode(WINDING);
+    dc.Polygon(star, five);
+    EXPECT_EQ(bm.GetPixel(12, 12), kInk);
+    EXPECT_EQ(bm.GetPixel(12, 3), kInk);
+    EXPECT_EQ(bm.GetPixel(3, 3), kWhite);
 }
 
 TEST(GdiShapes, FarOffCoordinatesAreClippedQuickly)
