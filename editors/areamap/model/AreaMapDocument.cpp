@@ -7,6 +7,7 @@
 #include "core/persist/QFArchive.h"
 #include "core/persist/QFFileStream.h"
 #include "core/util/FileNames.h"
+#include "core/world/GameInfo.h"
 #include "core/world/Map2DLinked.h"
 #include "core/world/SpriteManager.h"
 #include "core/world/StationData.h"
@@ -19,7 +20,6 @@
 namespace vellisk {
 namespace {
 
-constexpr size_t kGameInfoMaxBytes = 64 * 1024;
 const RECT kViewRect{0, 0, 800, 448};
 
 RECT ViewRect(CDisplay* display)
@@ -56,16 +56,16 @@ bool CAreaMapData::LoadGameInfo(bool createSprites, CDisplay* display, CUserMess
             *failure = {text, caption, platform::MessageIcon::Warning};
         return false;
     };
-    FILE* file = platform::OpenFile(path, "rb");
-    if (!file)
-        return fail(path, "Failed to open the game info file.");
-    std::string text(kGameInfoMaxBytes, '\0');
-    text.resize(std::fread(text.data(), 1, text.size(), file));
-    std::fclose(file);
-    std::vector<std::string> names;
+    CGameInfo info;
     std::string why;
-    if (!ParseGameInfoNames(text, kGameInfoLines, &names, &why))
+    if (!ReadGameInfo(path, info, &why))
+        return fail(why == path ? path : path + ": " + why, "Failed to open the game info file.");
+    if (!CheckGameInfoLines(info,
+                            {CGameInfo::kTileArtSmall, CGameInfo::kTileArtLarge, CGameInfo::kTileTypeList,
+                             CGameInfo::kUnitTaskList, CGameInfo::kTerrainFeatureList, CGameInfo::kStationList},
+                            &why))
         return fail(path + ": " + why, "Failed to open the game info file.");
+    const auto& names = info.aNames;
 
     UseWorldContext(folder, display);
     auto map = std::make_unique<CMap2DLinked>();

@@ -20,7 +20,6 @@ namespace vellisk {
 // RegisterVelliskClasses, so ".zra" files read into this class.
 class CAreaMapData : public ::CAreaMapData {
 public:
-    static constexpr int kGameInfoLines = 8;
 
     CAreaMapData();
     ~CAreaMapData() override;

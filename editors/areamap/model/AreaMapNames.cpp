@@ -1,4 +1,4 @@
-// Bitmap names, names from a new bitmap and "GameInfo.txt" by line.
+// Bitmap names and names from a new bitmap.
 #include "editors/areamap/model/AreaMapNames.h"
 
 #include "core/util/FileNames.h"
@@ -65,32 +65,6 @@ bool NamesFromBitmap(const std::string& bitmapPath, const std::string& dataFolde
         return false;
     out.pathName = dataFolder.empty() ? upper : dataFolder + "/" + upper;
     *names = out;
-    return true;
-}
-
-bool ParseGameInfoNames(const std::string& text, size_t count, std::vector<std::string>* names, std::string* error)
-{
-    std::vector<std::string> out(count);
-    size_t pos = 0;
-    for (size_t line = 0; line < count && pos < text.size(); ++line) {
-        size_t end = text.find('\n', pos);
-        if (end == std::string::npos)
-            end = text.size();
-        size_t a = pos;
-        while (a < end && std::isspace(static_cast<unsigned char>(text[a])))
-            ++a;
-        size_t b = a;
-        while (b < end && !std::isspace(static_cast<unsigned char>(text[b])))
-            ++b;
-        if (b - a > kMaxBitmapName) {
-            if (error)
-                *error = "the name on line " + std::to_string(line + 1) + " is too long";
-            return false;
-        }
-        out[line] = text.substr(a, b - a);
-        pos = end + 1;
-    }
-    *names = std::move(out);
     return true;
 }
 

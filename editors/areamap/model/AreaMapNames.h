@@ -1,5 +1,5 @@
-// The names an area map goes by: its bitmap name from a file name, the ".zra" path and title from a new
-// bitmap, and the file names "GameInfo.txt" gives by line.
+// The names an area map goes by: its bitmap name from a file name, and the ".zra" path and title from a new
+// bitmap.
 #pragma once
 
 #include <string>
@@ -30,10 +30,5 @@ struct CAreaMapNames {
 };
 // False (nothing set) for a path without a folder, without ".bmp" (any case) exactly once, or without a title.
 bool NamesFromBitmap(const std::string& bitmapPath, const std::string& dataFolder, CAreaMapNames* names);
-
-// The first `count` lines of "GameInfo.txt": each line's first word, by position (a short file leaves the rest
-// empty). False with the line named when a name is longer than the document's names hold.
-bool ParseGameInfoNames(const std::string& text, size_t count, std::vector<std::string>* names,
-                        std::string* error = nullptr);
 
 } // namespace vellisk

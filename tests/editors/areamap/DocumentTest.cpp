@@ -87,10 +87,22 @@ TEST(VelliskModelDocument, GameInfoBuildsTheMapAndTheLists)
     EXPECT_GE(doc.m_pSpriteManager->GetWaypointMarkerTemplate(), 0);
     EXPECT_FALSE(doc.m_bModified);
 
-    // A name too long for the document's names, then no file at all.
-    dir.Write("data/GameInfo.txt", "Tiles_8.bmp\n" + std::string(300, 'x') + "\n");
-    EXPECT_FALSE(doc.LoadGameInfo(true, &display, &failure));
-    EXPECT_NE(failure.text.find("line 2"), std::string::npos);
+    // A name too long for the document's names, bytes that are no text, a file naming too few lists, then no
+    // file at all: each refused with "GameInfo.txt" and what is wrong.
+    const struct {
+        std::string text, said;
+    } damaged[] = {
+        {"Tiles_8.bmp\n" + std::string(300, 'x') + "\n", "line 2"},
+        {std::string("Tiles_8.bmp\0\x01\x02", 14), "not a text file"},
+        {"", "line 1 names no file"},
+        {"Tiles_8.bmp\nTiles_32.bmp\nTileTypes.csv\nUnits.csv\nFeatures.csv\nPopup.txt\n", "line 7 names no file"},
+    };
+    for (const auto& c : damaged) {
+        dir.Write("data/GameInfo.txt", c.text);
+        EXPECT_FALSE(doc.LoadGameInfo(true, &display, &failure)) << c.said;
+        EXPECT_NE(failure.text.find("GameInfo.txt"), std::string::npos) << failure.text;
+        EXPECT_NE(failure.text.find(c.said), std::string::npos) << failure.text;
+    }
     fs::remove(dir.File("data/GameInfo.txt"));
     EXPECT_FALSE(doc.LoadGameInfo(true, &display, &failure));
     EXPECT_EQ(failure.caption, "Failed to open the game info file.");

@@ -186,22 +186,6 @@ TEST(VelliskModelNames, BitmapNamesAndNamesFromANewBitmap)
     }
 }
 
-TEST(VelliskModelNames, GameInfoNamesByLine)
-{
-    std::vector<std::string> names;
-    ASSERT_TRUE(ParseGameInfoNames("Tiles_8.bmp art\r\n  Tiles_32.bmp\n\nUnits.csv x\n", 8, &names));
-    ASSERT_EQ(names.size(), 8u);
-    EXPECT_EQ(names[0], "Tiles_8.bmp");
-    EXPECT_EQ(names[1], "Tiles_32.bmp");
-    EXPECT_EQ(names[2], "");
-    EXPECT_EQ(names[3], "Units.csv");
-    EXPECT_EQ(names[7], ""); // a short file leaves the rest empty
-    std::string error;
-    EXPECT_FALSE(ParseGameInfoNames("a\nb\n" + std::string(260, 'x') + "\n", 8, &names, &error));
-    EXPECT_NE(error.find("line 3"), std::string::npos);
-    EXPECT_TRUE(ParseGameInfoNames("a\n" + std::string(260, 'x') + "\n", 1, &names)); // beyond the lines read
-}
-
 class VelliskModelStationDialog : public ::testing::Test {
 protected:
     void SetUp() override
