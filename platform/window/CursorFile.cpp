@@ -123,7 +123,12 @@ bool ReadCursorFile(const std::string& path, DecodedCursor& cursor)
     FILE* file = OpenFile(path, "rb");
     if (!file)
         return false;
-    std::vector<uint8_t> bytes(1 << 20);
+    // At most 1 MiB, sized by the file: a cursor of a few kilobytes is not read into a zeroed megabyte.
+    long size = -1;
+    if (std::fseek(file, 0, SEEK_END) == 0)
+        size = std::ftell(file);
+    std::rewind(file);
+    std::vector<uint8_t> bytes(size < 0 || size > (1 << 20) ? (1 << 20) : static_cast<size_t>(size));
     bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
     std::fclose(file);
     return DecodeCursorFile(bytes.data(), bytes.size(), cursor);
