@@ -57,6 +57,9 @@ def main():
     write("squad_messages", "order_steps", b"\x01" + entry(31, order) + entry(55, position) + steps(30, True))
     dispatch = struct.pack("<iiii", 0, 1, 0, 5)
     write("squad_messages", "dispatch", b"\x01" + entry(46, dispatch) + steps(60) + steps(5, True))
+    # Delays no game sends to the line that waits them out: a timer (delay x 30) that overflows, one below 0.
+    for name, delay in (("dispatch_delay_overflow", 0x7FFFFFFF), ("dispatch_delay_negative", -1)):
+        write("squad_messages", name, b"\x01" + entry(46, struct.pack("<iiii", 0, 1, 1, delay)) + steps(5, True))
     sync = struct.pack("<ii", 2, 1) + b"".join(struct.pack("<ffIiiiiiiiiii", 50.0, 10.0, 0x80, 33, 0, 0, 0, 0, 2, -1,
                                                            90, 40, 0) for _ in range(3))
     write("squad_messages", "sync_client", b"\x00" + entry(44, sync) + steps(3))
