@@ -2,6 +2,7 @@
 // pending state change and the tick of its arrival.
 #include "SquadFixture.h"
 
+#include <functional>
 #include <sstream>
 
 using namespace squadtest;
@@ -47,9 +48,10 @@ protected:
         side.Squads().SaveMovement(w);
         return w.Data();
     }
-    Side& Restore(const std::vector<uint8_t>& bytes, const std::vector<std::string>& map)
+    Side& Restore(const std::vector<uint8_t>& bytes, const std::vector<std::string>& map,
+                  const std::function<void(Side&)>& setup = Squads)
     {
-        Side& side = MakeSide(map, true, 0, false, Squads);
+        Side& side = MakeSide(map, true, 0, false, setup);
         CByteReader r(bytes.data(), bytes.size());
         EXPECT_TRUE(side.Scenario().Load(r) && side.Area().Load(r));
         side.Scenario().ResolveLoadedLinks();
@@ -137,6 +139,38 @@ TEST_F(SquadRestoreTest, GoesOnAsTheUnsavedRun)
         EXPECT_EQ(resumedArrived, arrived);
         EXPECT_EQ(Path(resumed), Path(squad));
     }
+}
+
+TEST_F(SquadRestoreTest, ARestoredPathShowsItsMarkersWhenTheyAreOn)
+{
+    auto withMarkers = [](Side& side) {
+        Squads(side);
+        side.Squads().m_markerFilter.m_bFilterSwitch = 1;
+        side.Squads().m_markerFilter.m_nFilterOptions = 0x8;
+    };
+    Side& straight = MakeSide(kDetour, true, 0, false, withMarkers);
+    const int bare = straight.game->m_pSprites->GetSpritesCount();
+    CSquad* squad = straight.Scenario().FindSquad(1);
+    squad->GiveOrder(0, kActMove, 24, 140, kSqPathRequest, nullptr);
+    for (int i = 0; i < 120; ++i)
+        straight.Squads().MovementStep();
+    Side& restored = Restore(Save(straight), kDetour, withMarkers);
+    CSquad* resumed = restored.Scenario().FindSquad(1);
+    EXPECT_EQ(restored.game->m_pSprites->GetSpritesCount(), straight.game->m_pSprites->GetSpritesCount());
+    const CWaypoint* a = squad->m_pWaypoints;
+    const CWaypoint* b = resumed->m_pWaypoints;
+    for (; a && b; a = a->pNext, b = b->pNext) {
+        ASSERT_TRUE(a->pMarker && b->pMarker);
+        EXPECT_EQ(b->pMarker->m_Placement.WorldX, a->pMarker->m_Placement.WorldX);
+        EXPECT_EQ(b->pMarker->m_Placement.WorldY, a->pMarker->m_Placement.WorldY);
+        EXPECT_EQ(b->pMarker->m_Placement.Id, a->pMarker->m_Placement.Id);
+    }
+    EXPECT_EQ(a, b); // both lists ended
+    // Each marker goes as its waypoint is reached.
+    for (int i = 0; i < 1000 && resumed->m_pWaypoints; ++i)
+        restored.Squads().MovementStep();
+    EXPECT_EQ(resumed->m_pWaypoints, nullptr);
+    EXPECT_EQ(restored.game->m_pSprites->GetSpritesCount(), bare);
 }
 
 } // namespace
