@@ -19,6 +19,7 @@
 #include "platform/system/Paths.h"
 #include "platform/system/SafeWrite.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -114,6 +115,9 @@ bool LoadStations(CSpriteManager* stations, CByteReader& in)
 // After the eight blocks: the incident world's pass timers, which the blocks leave out, so a restored game
 // goes on exactly as the saved one would have. Readers of the blocks alone ignore it.
 constexpr uint32_t kRunTrailerTag = 0x3152555A; // "ZUR1"
+constexpr size_t kRunTrailerSize = 24;
+// After the run trailer: the squads' movement that their records leave out.
+constexpr uint32_t kSquadMovementTag = 0x314D535A; // "ZSM1"
 
 } // namespace
 
@@ -127,6 +131,39 @@ void SaveRunTrailer(const CIncidentWorld* world, CByteWriter& out)
     out.WriteI32(world->m_nObjectCountdown);
     out.WriteI32(world->m_nMarkerCountdown);
     out.WriteI32(world->m_pFireCursor ? world->Fires().IndexOf(world->m_pFireCursor) : -1);
+}
+
+void SaveSquadMovement(const CSquadGame* squads, CByteWriter& out)
+{
+    if (!squads)
+        return;
+    out.WriteU32(kSquadMovementTag);
+    squads->SaveMovement(out);
+}
+
+bool ReadSquadMovement(CByteReader& in, CSquadGame* squads)
+{
+    // None at all: a save of a version that did not write it; its moving squads ask for their paths again.
+    if (in.Remaining() == 0)
+        return true;
+    uint32_t tag = 0;
+    in.ReadU32(tag);
+    return in.Ok() && tag == kSquadMovementTag && squads && squads->LoadMovement(in) && in.Remaining() == 0;
+}
+
+bool ReadSaveTail(CByteReader& in, CIncidentWorld* world, CSquadGame* squads)
+{
+    // The run trailer comes first when there is one (a game always has an incident world to write it).
+    uint32_t tag = 0;
+    CByteReader(in.Current(), in.Remaining()).ReadU32(tag);
+    if (tag != kSquadMovementTag) {
+        const size_t size = std::min(in.Remaining(), kRunTrailerSize);
+        CByteReader trailer(in.Current(), size);
+        if (!ReadRunTrailer(trailer, world))
+            return false;
+        in.Skip(size);
+    }
+    return ReadSquadMovement(in, squads);
 }
 
 bool WriteSaveHeader(CByteWriter& out, const CSaveHeader& header)
@@ -342,6 +379,7 @@ bool CGame::SaveGame(const std::string& name)
         m_pEOCUnitData->Save(out);
         IAP_PhaseIF::WriteState(out, m_pIAP ? m_pIAP->m_nPenaltyTotal : 0);
         SaveRunTrailer(m_pIncidentWorld.get(), out);
+        SaveSquadMovement(m_pSquadGame.get(), out);
     }
     std::string why;
     if (!ok ||
@@ -407,7 +445,7 @@ bool CGame::LoadSavedGame(const std::string& name)
     ok = ok && m_pEOCUnitData->Load(in);
     int32_t iap = 0;
     ok = ok && IAP_PhaseIF::ReadState(in, iap);
-    ok = ok && ReadRunTrailer(in, m_pIncidentWorld.get());
+    ok = ok && ReadSaveTail(in, m_pIncidentWorld.get(), m_pSquadGame.get());
     if (!ok) {
         // Nothing half-restored stays: the scenario goes, the lobby comes back.
         ReleaseScenario();

@@ -8,6 +8,7 @@
 class CByteReader;
 class CByteWriter;
 class CIncidentWorld;
+class CSquadGame;
 
 constexpr size_t kSaveVersionSize = 12;
 constexpr size_t kSaveScenarioSize = 50;
@@ -37,6 +38,15 @@ bool IsValidSaveName(const std::string& name);
 // written; anything else is refused and nothing is set.
 void SaveRunTrailer(const CIncidentWorld* world, CByteWriter& out);
 bool ReadRunTrailer(CByteReader& in, CIncidentWorld* world);
+
+// After the run trailer: the squads' movement that their records leave out ("ZSM1", then both managers' movement
+// records), so that moving squads go on along the same paths at the same speeds. A save without it (an older
+// one) is taken; its moving squads ask for their paths again.
+void SaveSquadMovement(const CSquadGame* squads, CByteWriter& out);
+bool ReadSquadMovement(CByteReader& in, CSquadGame* squads);
+// Everything after the eight blocks: nothing, the run trailer, the run trailer and the squads' movement, or the
+// movement alone (a game without an incident world). Anything else is refused.
+bool ReadSaveTail(CByteReader& in, CIncidentWorld* world, CSquadGame* squads);
 
 // Removes a folder and everything in it; symbolic links are removed as links and never followed. True when
 // the folder itself is gone. Removals go through the platform's file layer.

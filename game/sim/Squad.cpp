@@ -393,6 +393,7 @@ bool CSquad::LoadState(CByteReader& in)
     }
     if (!Services().bAuthority)
         m_nFlags &= ~kSqMoving;
+    m_bMovementLoaded = false;
     return true;
 }
 

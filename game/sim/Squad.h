@@ -26,6 +26,33 @@ struct CWaypoint {
     float speed = 0.0f; // pixels per movement step
 };
 
+// What a squad's saved record leaves out of its movement: the path in use with its speeds, where the squad is
+// heading within it, the state change waiting for the next step and the visibility pass's marks. Kept beside the
+// record in a saved game, so that a restored squad goes on exactly as the one that was saved.
+struct CSquadMovement {
+    struct Point {
+        int32_t x = 0;
+        int32_t y = 0;
+        float speed = 0.0f;
+    };
+    int32_t nNumber = -1;
+    int32_t nDestX = -1; // the pending destination
+    int32_t nDestY = -1;
+    int32_t nLastDestX = -1; // the destination of the path in use
+    int32_t nLastDestY = -1;
+    float fVelX = 0.0f;
+    float fVelY = 0.0f;
+    float fStepTargetX = 0.0f;
+    float fStepTargetY = 0.0f;
+    float fSeenX = 0.0f;
+    float fSeenY = 0.0f;
+    uint32_t nVisFlags = 0;
+    int32_t nRequestedState = 0;
+    uint8_t abRequest[3] = {}; // stop, notify end, notify start
+    int32_t nOrderPlayer = -1;
+    std::vector<Point> aWaypoints; // the list in use, next waypoint first
+};
+
 // A point of a path as the path finder or a station route gives it, goal first.
 struct CPathPoint {
     int32_t x = 0; // tile origin (or route point)
@@ -54,6 +81,9 @@ public:
     // Reads the record after the number and placement; links stay numbers until ResolveLoadedLinks.
     bool LoadState(CByteReader& in);
     void ResolveLoadedLinks();
+    // The movement the record leaves out, and putting it back (the path replaces any the record gave).
+    CSquadMovement TakeMovement() const;
+    void ApplyMovement(const CSquadMovement& movement);
 
     // Small queries.
     int AgencyKind() const;
@@ -93,6 +123,8 @@ public:
     void FreeWaypoints(CWaypoint*& list);
     // A one-node waypoint list at a point (no marker).
     void SetSingleWaypoint(int x, int y);
+    // A terrain-feature marker centred on a path tile at (x, y) of the given size, from the manager's sprites.
+    CSprite* MakeMarker(int x, int y, int size);
 
     // ---- condition and order work (authority) ----
     void GameStep();
@@ -189,6 +221,8 @@ public:
     int32_t m_nLoadLink = -1;
     int32_t m_nLoadTarget = -1;
     int32_t m_anLoadLoaded[4] = {-1, -1, -1, -1};
+    // Set when a saved game gave back the squad's movement: the start of play leaves its path as it is.
+    bool m_bMovementLoaded = false;
 
 private:
     void WorkSearchForBomb();

@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <memory>
 
+class CByteReader;
+class CByteWriter;
 class CGame;
 class CSquadManager;
 class CSquadIncidentWorld;
@@ -37,8 +39,12 @@ public:
     // Saved game: both managers' blocks (scenario first), links resolved once both are read.
     bool SaveSquads(FILE* file) const;
     bool LoadSquads(FILE* file);
-    // The start of play after a load: moving squads ask for their paths again, area route speeds, and the
-    // authority's synchronisation records (44).
+    // Saved game: what the blocks leave out of the squads' movement (paths, headings, waiting state changes),
+    // scenario first. Loading, after the blocks, checks both managers' records before it changes anything.
+    void SaveMovement(CByteWriter& out) const;
+    bool LoadMovement(CByteReader& in);
+    // The start of play after a load: moving squads whose movement was not saved ask for their paths again, area
+    // route speeds, and the authority's synchronisation records (44).
     void ResumeAfterLoad();
     // Takes the local player, roles and authority from the game (they change when a session starts).
     void RefreshPlayer();

@@ -453,8 +453,12 @@ void CSquadManager::ResumeAfterLoad()
     CSquadServices& services = Services();
     if (services.pCurrentView)
         *services.pCurrentView = 1;
+    // A squad whose movement the saved game gave back goes on along its path as it is; for the others (saves
+    // that do not hold it) the path is asked for again and speed and next state are judged from the action.
     for (CSquad* s : Snapshot(m_aUnits)) {
-        if (s->m_nFlags & kSqMoving) {
+        if (s->m_bMovementLoaded) {
+            s->m_bMovementLoaded = false;
+        } else if (s->m_nFlags & kSqMoving) {
             s->m_nFlags &= ~kSqMoving;
             s->m_nFlags |= kSqPathRequest;
             if (s->m_nState == kActMove)
@@ -465,7 +469,9 @@ void CSquadManager::ResumeAfterLoad()
         s->UpdateHealthState();
     }
     for (CSquad* s : Snapshot(m_aVehicles)) {
-        if (s->OnAreaMap()) {
+        if (s->m_bMovementLoaded) {
+            s->m_bMovementLoaded = false;
+        } else if (s->OnAreaMap()) {
             // Only the authority builds routes; the others follow its messages.
             if (services.bAuthority)
                 s->StartStationRoute(s->GetStatusIndex());
@@ -571,6 +577,13 @@ void CSquadManager::Save(CByteWriter& out) const
     writeList(m_aVehicles, m_nVehicleCount);
 }
 
+bool CSquadManager::OnSavedMap(double x, double y) const
+{
+    // The area map has no tile map here: its bitmap's size is not known, only that it is a picture's.
+    const int w = m_pMap ? MapWidth() : 65535, h = m_pMap ? MapHeight() : 65535;
+    return x >= 0 && x <= w && y >= 0 && y <= h;
+}
+
 bool CSquadManager::IsPossibleRecord(const uint8_t* record, bool vehicles) const
 {
     CByteReader in(record, kSquadRecordSize);
@@ -599,9 +612,7 @@ bool CSquadManager::IsPossibleRecord(const uint8_t* record, bool vehicles) const
         in.ReadI32(*v);
     if (!in.Ok())
         return false;
-    // The area map has no tile map here: its bitmap's size is not known, only that it is a picture's.
-    const int w = m_pMap ? MapWidth() : 65535, h = m_pMap ? MapHeight() : 65535;
-    auto onMap = [&](double x, double y) { return x >= 0 && x <= w && y >= 0 && y <= h; };
+    auto onMap = [this](double x, double y) { return OnSavedMap(x, y); };
     auto squadNumber = [](int32_t n) { return n >= -1; };
     const int kind = vehicles ? kVehicleSprite : kUnitSprite;
     const int32_t id = vehicles ? number - kVehicleNumberBase : number;

@@ -22,6 +22,7 @@ class CSpriteManager;
 class CSquad;
 class CSquadServices;
 struct CModeRecord;
+struct CSquadMovement;
 
 // What a click hands to the picker.
 struct CSquadPickPoint {
@@ -86,6 +87,12 @@ public:
     // template and kind, positions on this manager's map, finite amounts, known states and link numbers.
     bool IsPossibleRecord(const uint8_t* record, bool vehicles) const;
     void ResolveLoadedLinks();
+    // The movement of every squad (units, then vehicles) that the block leaves out: a count, then one record per
+    // squad. Reading checks every record against this manager's squads and map and changes nothing; applying
+    // puts the movement back into the squads.
+    void SaveMovement(CByteWriter& out) const;
+    bool ReadMovement(CByteReader& in, std::vector<CSquadMovement>& records) const;
+    void ApplyMovement(const std::vector<CSquadMovement>& records);
     // The same block in an open saved-game file; on failure the file is back where it was.
     bool Save(FILE* file) const;
     bool Load(FILE* file);
@@ -132,6 +139,8 @@ private:
     // Squads of a list, copied, so a step may remove or move squads while the walk goes on.
     std::vector<CSquad*> Snapshot(const std::vector<CSquad*>& list) const { return list; }
     bool Owns(const CSquad* squad) const;
+    // Whether a saved point lies on this manager's map (edges included; the area map's size is not known here).
+    bool OnSavedMap(double x, double y) const;
     void WriteSyncRecord(CByteWriter& out, CSquad* squad, bool vehicle);
 
     std::vector<CSquad*> m_aUnits;

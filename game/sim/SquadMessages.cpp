@@ -11,8 +11,10 @@
 #include "game/sim/SquadManager.h"
 #include "game/sim/SquadServices.h"
 #include "core/util/ByteStream.h"
+#include "platform/system/MessageBox.h"
 
 #include <cstring>
+#include <string>
 #include <strings.h>
 
 namespace {
@@ -179,7 +181,7 @@ bool CSquadManager::RequestDispatch(CSprite* station, int line)
     if (!resource || resource->m_nAvailable < 1)
         return false;
     CSquadServices& services = Services();
-    int delay = SquadRand() % 15 + 5;
+    int delay = SquadRand() % kDispatchDelaySpread + kDispatchDelayBase;
     if (services.UnitBits(0) & 0x80)
         delay /= 2;
     CByteWriter w;
@@ -201,6 +203,11 @@ void CSquadManager::ApplyStationDispatch(const uint8_t* payload, size_t length)
     r.ReadI32(delay);
     if (!r.Ok() || length != 16 || !m_pSprites)
         return;
+    // The delay becomes a timer of delay x 30 steps: only what a dispatch request sends is taken.
+    if (delay < kDispatchDelayMin || delay > kDispatchDelayMax) {
+        platform::DebugOutput("Station dispatch dropped: a delay of " + std::to_string(delay) + " seconds");
+        return;
+    }
     CSprite* station = m_pSprites->FindSpriteBySubtype(kind, serviceId);
     if (station && station->Kind() == kStationSprite)
         DispatchFromStation(station, line, delay);

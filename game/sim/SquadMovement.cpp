@@ -118,7 +118,6 @@ void CSquad::BuildWaypoints(const std::vector<CPathPoint>& path, bool showMarker
     const size_t count = path.size() == 1 ? 1 : path.size() - 1;
     const float recordSpeed = m_pUnitRecord ? m_pUnitRecord->m_fSpeed : 0.0f;
     const bool area = (m_nFlags & kSqAreaMap) != 0;
-    CSpriteManager* sprites = m_pManager->GetSpriteManager();
     CWaypoint* list = nullptr;
     for (size_t i = 0; i < count && !path.empty(); ++i) {
         const CPathPoint& p = path[i];
@@ -140,14 +139,8 @@ void CSquad::BuildWaypoints(const std::vector<CPathPoint>& path, bool showMarker
                 speed *= 2.0;
             node->speed = static_cast<float>(speed);
         }
-        if (showMarkers && sprites) {
-            CPlacement placement;
-            placement.Type = kFeatureSprite;
-            placement.Id = p.size == 8 ? 1 : 0;
-            placement.WorldX = p.x + p.size / 2;
-            placement.WorldY = p.y + p.size / 2;
-            node->pMarker = sprites->CreateFeatureSprite(placement, false);
-        }
+        if (showMarkers)
+            node->pMarker = MakeMarker(p.x, p.y, p.size);
         node->pNext = list;
         list = node;
     }
@@ -157,6 +150,19 @@ void CSquad::BuildWaypoints(const std::vector<CPathPoint>& path, bool showMarker
     PostOrder();
     if (showMarkers)
         Services().Redraw();
+}
+
+CSprite* CSquad::MakeMarker(int x, int y, int size)
+{
+    CSpriteManager* sprites = m_pManager ? m_pManager->GetSpriteManager() : nullptr;
+    if (!sprites)
+        return nullptr;
+    CPlacement placement;
+    placement.Type = kFeatureSprite;
+    placement.Id = size == 8 ? 1 : 0;
+    placement.WorldX = x + size / 2;
+    placement.WorldY = y + size / 2;
+    return sprites->CreateFeatureSprite(placement, false);
 }
 
 void CSquad::FollowWaypoints()

@@ -93,6 +93,12 @@ struct InputWorld {
             CopyName(line->m_szName, CStationResource::kNameSize, "Unit0");
             line->m_nAvailable = 3;
             station->m_pStationData->m_paResources[0] = line;
+            // A line whose squads wait out the dispatch delay at the station.
+            auto* onCall = new CStationResource();
+            CopyName(onCall->m_szName, CStationResource::kNameSize, "Unit1");
+            onCall->m_nAvailable = 3;
+            onCall->m_bOnCall = 1;
+            station->m_pStationData->m_paResources[1] = onCall;
             station->m_pStationData->m_pptWaypoints = {{50, 50}, {150, 50}, {150, 150}};
             station->m_pStationData->m_nMinutesToSite = 1;
             station->m_pStationData->BuildRoutes();

@@ -1,5 +1,6 @@
 // The demo played from the lobby to the de-briefing with one number of one data list damaged: one message names
 // the file, row and field, the value is kept within its range, and play goes on.
+#include "game/app/SavedGame.h"
 #include "game/rules/RulesGame.h"
 #include "game/screens/debrief/DeBriefIF.h"
 #include "game/screens/eoc/EOCUnitData.h"
@@ -249,7 +250,8 @@ struct ImpossibleState {
     const char* szName;
     int nFromEnd; // the field's offset counted back from the end of "SaveData.zrd"
     uint32_t uValue;
-    int nFromStart = -1; // else the offset from its start
+    int nFromStart = -1;  // else the offset from its start
+    int nInMovement = -1; // else the offset within the squads' movement section (from its tag)
 };
 
 void PrintTo(const ImpossibleState& c, std::ostream* os)
@@ -257,7 +259,8 @@ void PrintTo(const ImpossibleState& c, std::ostream* os)
     *os << c.szName;
 }
 
-// The file ends: EOC block (724 bytes), IAP count (4), run trailer (24).
+// The file ends: EOC block (724 bytes), IAP count (4), run trailer (24), then the squads' movement section; the
+// offsets from the end count back from the end of the run trailer.
 constexpr int kEOCFromEnd = 24 + 4 + static_cast<int>(CEOCUnitData::kSaveBlockSize);
 constexpr int kEngineFromEnd = kEOCFromEnd + 317;
 constexpr int kSection = kEOCFromEnd - 4; // section 0 of the table, after the placement word
@@ -276,6 +279,16 @@ const ImpossibleState kImpossible[] = {
     {"FireTimerAtTheSmallestInt", 20, 0x80000000u},
     {"MarkerTimerAtTheIntLimit", 8, 0x7FFFFFFFu},
     {"FireCursorPastTheFires", 4, 99999},
+    // The squads' movement: tag, the scenario's record count (10 squads), then the first record: number, pending
+    // and last destination, velocity (28), step target (36), seen position, visibility flags, requested state
+    // (56), its three flags, order player, waypoint count (67).
+    {"MovementTagDamaged", 0, 0x12345678u, -1, 0},
+    {"MovementRecordsPastTheSquads", 0, 11, -1, 4},
+    {"MovementOfNoSquad", 0, 999, -1, 8},
+    {"MovementVelocityNotANumber", 0, 0x7FC00000u, -1, 28},
+    {"MovementHeadingOffTheMap", 0, 0x49742400u, -1, 36},
+    {"MovementRequestedStateUnknown", 0, 99, -1, 56},
+    {"MovementWaypointsPastTheBytes", 0, 5000, -1, 67},
     // The scenario's squads: 8 units from offset 78, 149 bytes each, then 2 vehicles from 1278.
     {"UnitIdCounterPastTheVehicles", 0, 5000, 70},
     {"UnitNumberNegative", 0, static_cast<uint32_t>(-5), 78},
@@ -316,17 +329,24 @@ TEST_P(ImpossibleStateTest, RefusedAndNothingChanged)
     platform::SetMessageEcho(false);
     ASSERT_FALSE(demo_game::DemoData().empty());
     const fs::path dir = CDemoGame::CopyDemoData();
+    size_t movement = 0;
     {
         CDemoGame run(dir);
         ASSERT_TRUE(run.LoadScenario("Millbrook.zri"));
         run.Step();
         ASSERT_TRUE(run.Game().SaveGame("odd"));
+        CByteWriter section;
+        SaveSquadMovement(run.Game().m_pSquadGame.get(), section);
+        movement = section.Size();
     }
     const fs::path data = dir / "Saves" / "odd" / "SaveData.zrd";
     std::string bytes = demo_game::ReadFileText(data);
-    ASSERT_GT(bytes.size(), static_cast<size_t>(c.nFromEnd + c.nFromStart + 4));
-    const size_t at =
-        c.nFromStart >= 0 ? static_cast<size_t>(c.nFromStart) : bytes.size() - static_cast<size_t>(c.nFromEnd);
+    ASSERT_GT(bytes.size(), movement + static_cast<size_t>(c.nFromEnd + c.nFromStart + 4));
+    const size_t trailerEnd = bytes.size() - movement;
+    const size_t at = c.nInMovement >= 0  ? trailerEnd + static_cast<size_t>(c.nInMovement)
+                      : c.nFromStart >= 0 ? static_cast<size_t>(c.nFromStart)
+                                          : trailerEnd - static_cast<size_t>(c.nFromEnd);
+    ASSERT_LE(at + 4, bytes.size());
     for (int i = 0; i < 4; ++i)
         bytes[at + static_cast<size_t>(i)] = static_cast<char>(c.uValue >> (8 * i));
     std::ofstream(data, std::ios::binary | std::ios::trunc) << bytes;

@@ -335,6 +335,97 @@ TEST_F(SavedGameTest, RestoreResumesRouteSpeedsAndSendsTheSquadsOnce)
     EXPECT_EQ(onRoute, 1);
 }
 
+// Every squad of both maps with its exact position, action and waypoint count.
+std::string Squads(CGame& game)
+{
+    std::string out;
+    char line[160];
+    for (CSquadManager* m : {game.m_pSquadGame->Scenario(), game.m_pSquadGame->Area()})
+        for (const auto* list : {&m->Units(), &m->Vehicles()})
+            for (const CSquad* s : *list) {
+                int waypoints = 0;
+                for (const CWaypoint* w = s->m_pWaypoints; w; w = w->pNext)
+                    ++waypoints;
+                std::snprintf(line, sizeof line, "%d at %.9g,%.9g state %d/%d waypoints %d\n", s->Number(), s->m_fX,
+                              s->m_fY, s->m_nState, s->m_nNextState, waypoints);
+                out += line;
+            }
+    return out;
+}
+
+// The demo's police car ordered across the town, saved on its way; the steps that follow, one summary each.
+class SquadOnItsWayTest : public SavedGameTest {
+protected:
+    void SetUp() override
+    {
+        SavedGameTest::SetUp();
+        if (HasFatalFailure())
+            return;
+        CSquadManager& squads = *m_run->Game().m_pSquadGame->Scenario();
+        m_pCar = squads.FindSquad(1001);
+        const CSquad* far = squads.FindSquad(1002);
+        ASSERT_TRUE(m_pCar && far);
+        m_pCar->GiveOrder(0, kActMove, static_cast<int>(far->m_fX), static_cast<int>(far->m_fY), kSqPathRequest,
+                          nullptr);
+        m_run->Step();
+        ASSERT_TRUE(m_pCar->m_nFlags & kSqMoving);
+        ASSERT_TRUE(m_run->Game().SaveGame("way"));
+        CByteWriter movement;
+        SaveSquadMovement(m_run->Game().m_pSquadGame.get(), movement);
+        m_nMovementSize = movement.Size();
+    }
+    // Runs `steps` steps, or with none given until the car has stood still for two.
+    static std::vector<std::string> Run(demo_game::CDemoGame& run, size_t steps = 0)
+    {
+        std::srand(11);
+        const CSquad* car = run.Game().m_pSquadGame->Scenario()->FindSquad(1001);
+        std::vector<std::string> out{Squads(run.Game())};
+        for (int still = 0; steps ? out.size() <= steps : still < 2 && out.size() < 400;) {
+            run.Step();
+            out.push_back(Squads(run.Game()));
+            still = car->m_nFlags & kSqMoving ? 0 : still + 1;
+        }
+        return out;
+    }
+    CSquad* m_pCar = nullptr;
+    size_t m_nMovementSize = 0;
+};
+
+TEST_F(SquadOnItsWayTest, GoesOnAsTheUnsavedGame)
+{
+    const std::vector<std::string> straight = Run(*m_run);
+    ASSERT_FALSE(m_pCar->m_nFlags & kSqMoving) << "the car should have arrived";
+    EXPECT_GT(straight.size(), 4u) << "the car should have been on its way for a while";
+    bool ok = false;
+    auto restored = Reload("way", ok);
+    ASSERT_TRUE(ok);
+    const std::vector<std::string> again = Run(*restored, straight.size() - 1);
+    ASSERT_EQ(again.size(), straight.size());
+    for (size_t i = 0; i < straight.size(); ++i)
+        ASSERT_EQ(again[i], straight[i]) << "step " << i << " after the save";
+}
+
+TEST_F(SquadOnItsWayTest, ASaveWithoutTheMovementStillLoads)
+{
+    // The save as the previous version wrote it: the run trailer ends it.
+    const fs::path data = m_dir / "Saves" / "way" / "SaveData.zrd";
+    const std::string whole = demo_game::ReadFileText(data);
+    ASSERT_GT(whole.size(), m_nMovementSize);
+    std::ofstream(data, std::ios::binary | std::ios::trunc) << whole.substr(0, whole.size() - m_nMovementSize);
+    bool ok = false;
+    auto restored = Reload("way", ok);
+    ASSERT_TRUE(ok);
+    // Its moving car asks for its path again and gets there.
+    CSquad* car = restored->Game().m_pSquadGame->Scenario()->FindSquad(1001);
+    ASSERT_TRUE(car && (car->m_nFlags & kSqPathRequest));
+    for (int i = 0; i < 40 && car->m_nState != kActIdle; ++i)
+        restored->Step();
+    EXPECT_EQ(car->m_nState, kActIdle);
+    const CSquad* far = restored->Game().m_pSquadGame->Scenario()->FindSquad(1002);
+    EXPECT_EQ(static_cast<int>(car->m_fX), static_cast<int>(far->m_fX));
+    EXPECT_EQ(static_cast<int>(car->m_fY), static_cast<int>(far->m_fY));
+}
+
 TEST_F(SavedGameTest, MapBitmapNameNeverLeavesTheSaveFolder)
 {
     // A file outside the save folder that a crafted name points at: it is neither deleted nor copied over.

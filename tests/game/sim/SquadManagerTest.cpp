@@ -499,4 +499,53 @@ TEST_F(SquadManagerTest, StationToIncidentAndBack)
     EXPECT_EQ(line->m_nAvailable, 2);
 }
 
+// A dispatch packet from another machine: a delay no game sends (it overflows the timer, or leaves one below 0
+// that no saved game may hold) is refused; one a game sends makes the squad wait that long at its station.
+TEST_F(SquadManagerTest, DispatchDelaysFromThePacketAreRanged)
+{
+    Side& side = MakeSide(OpenMap(10, 8));
+    CPlacement p;
+    p.Type = kStationSprite;
+    p.WorldX = 100;
+    p.WorldY = 100;
+    p.ServiceId = 7;
+    CSprite* station = side.game->m_pAreaSprites->CreateStationSprite(p, true);
+    ASSERT_TRUE(station && station->m_pStationData);
+    station->m_pStationData->m_nStationKind = 0;
+    auto* line = new CStationResource();
+    CopyName(line->m_szName, CStationResource::kNameSize, "Unit0");
+    line->m_nAvailable = line->m_nResCount = 100;
+    line->m_bOnCall = 1; // the squad waits out the delay at the station
+    station->m_pStationData->m_paResources[0] = line;
+    const struct {
+        int32_t delay;
+        bool taken;
+    } cases[] = {{INT32_MIN, false}, {-1, false}, {0, false},  {1, false},
+                 {2, true},          {19, true},  {20, false}, {INT32_MAX / 30 + 1, false},
+                 {INT32_MAX, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.delay);
+        CByteWriter w;
+        w.WriteI32(0);
+        w.WriteI32(station->m_Placement.ServiceId);
+        w.WriteI32(0);
+        w.WriteI32(c.delay);
+        const size_t before = side.Area().Vehicles().size();
+        const int available = line->m_nAvailable;
+        side.game->ApplyGameMessage(kGmStationDispatch, w.Bytes(), w.Size(), true);
+        ASSERT_EQ(side.Area().Vehicles().size(), before + (c.taken ? 1 : 0));
+        EXPECT_EQ(line->m_nAvailable, available - (c.taken ? 1 : 0));
+        if (c.taken) {
+            EXPECT_EQ(side.Area().Vehicles().back()->m_nTimer, c.delay * 30);
+        }
+    }
+    // What the squads' own requests send is always taken.
+    for (int i = 0; i < 20; ++i) {
+        m_draws.draws.push_back(i);
+        const size_t before = side.Area().Vehicles().size();
+        ASSERT_TRUE(side.Area().RequestDispatch(station, 0));
+        EXPECT_EQ(side.Area().Vehicles().size(), before + 1) << i;
+    }
+}
+
 } // namespace
