@@ -7,9 +7,7 @@
 #include <cstring>
 #include <vector>
 
-#ifdef ZR_HAVE_STB
-#include <stb_image.h>
-#endif
+#include "bench/StbPeer.h"
 
 namespace {
 
@@ -164,22 +162,8 @@ void EncodeBench(benchmark::State& state, CRaster& img)
 
 void StbDecode(benchmark::State& state, const std::vector<uint8_t>& bytes)
 {
-#ifdef ZR_HAVE_STB
-    for (auto _ : state) {
-        int w = 0, h = 0, n = 0;
-        uint8_t* p = stbi_load_from_memory(bytes.data(), static_cast<int>(bytes.size()), &w, &h, &n, 0);
-        if (!p) {
-            state.SkipWithError(stbi_failure_reason());
-            break;
-        }
-        benchmark::DoNotOptimize(p);
-        stbi_image_free(p);
-    }
+    StbDecodeLoop(state, bytes);
     SetRate(state);
-#else
-    (void)bytes;
-    state.SkipWithError("stb_image (libstb-dev) not installed");
-#endif
 }
 
 void BM_Decode24(benchmark::State& s) { Decode(s, Get().rgbBytes); }

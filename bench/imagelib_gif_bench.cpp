@@ -2,15 +2,14 @@
 // giflib on the same bytes and a memcpy of the index plane; encode in each code mode beside giflib (with sizes).
 #include "imagelib/RasterGIF.h"
 
+#include "bench/StbPeer.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
-#ifdef ZR_HAVE_STB
-#include <stb_image.h>
-#endif
 #ifdef ZR_HAVE_GIFLIB
 #include <gif_lib.h>
 #endif
@@ -93,22 +92,8 @@ void Decode(benchmark::State& state, Picture& p)
 
 void StbDecode(benchmark::State& state, Picture& p)
 {
-#ifdef ZR_HAVE_STB
-    for (auto _ : state) {
-        int w = 0, h = 0, n = 0;
-        uint8_t* px = stbi_load_from_memory(p.bytes.data(), static_cast<int>(p.bytes.size()), &w, &h, &n, 0);
-        if (!px) {
-            state.SkipWithError(stbi_failure_reason());
-            break;
-        }
-        benchmark::DoNotOptimize(px);
-        stbi_image_free(px);
-    }
+    StbDecodeLoop(state, p.bytes);
     SetRate(state, p.side);
-#else
-    (void)p;
-    state.SkipWithError("stb_image (libstb-dev) not installed");
-#endif
 }
 
 #ifdef ZR_HAVE_GIFLIB
