@@ -286,17 +286,23 @@ bool CopyInto(const std::string& from, CSafeFile& file, std::string* error)
     return ok;
 }
 
-} // namespace
-
-bool CopyFileSafely(const std::string& from, const std::string& to, std::string* error)
+// Opens the temporary beside the target and copies `from` into it; false with the reason otherwise.
+bool OpenAndCopy(CSafeFile& file, const std::string& from, std::string* error)
 {
-    CSafeFile file(to);
     if (!file.Open()) {
         if (error)
             *error = file.Error();
         return false;
     }
-    if (!CopyInto(from, file, error))
+    return CopyInto(from, file, error);
+}
+
+} // namespace
+
+bool CopyFileSafely(const std::string& from, const std::string& to, std::string* error)
+{
+    CSafeFile file(to);
+    if (!OpenAndCopy(file, from, error))
         return false;
     if (!file.Commit()) {
         if (error)
@@ -310,12 +316,7 @@ bool PrepareFileCopy(const std::string& from, const std::string& to, std::string
 {
     temporary->clear();
     CSafeFile file(to);
-    if (!file.Open()) {
-        if (error)
-            *error = file.Error();
-        return false;
-    }
-    if (!CopyInto(from, file, error))
+    if (!OpenAndCopy(file, from, error))
         return false;
     *temporary = file.Release();
     if (temporary->empty() && error)
