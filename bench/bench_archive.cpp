@@ -1,7 +1,12 @@
 // Binary archive store and load of a graph of 10,000 small objects, beside Boost.Serialization's binary archive on
-// the same graph and a plain fread of the same bytes.
+// the same graph and a plain fread of the same bytes; and the load of a scenario's largest tile map with its path
+// grid.
 #include "core/persist/QFArchive.h"
 #include "core/persist/QFFileStream.h"
+#include "core/world/Map2DLinked.h"
+#include "core/world/PathData.h"
+#include "core/world/WorldContext.h"
+#include "support/ByteWriter.h"
 #include "support/PersistTestClasses.h"
 
 #include <benchmark/benchmark.h>
@@ -129,6 +134,70 @@ void BM_FreadSameBytes(benchmark::State& state)
     std::filesystem::remove(path);
 }
 BENCHMARK(BM_FreadSameBytes)->Unit(benchmark::kMillisecond);
+
+// A map of the largest width a scenario may have (1,024 tiles) by 768 rows, and its path grid with one cell in 400
+// subdivided (the scenario editor subdivides at most 2,500): the tile map as the archive stores it, then the
+// grid's record written out.
+constexpr int kMapColumns = 1024;
+constexpr int kMapRows = 768;
+
+bool StoreLargeMap(const std::string& path)
+{
+    {
+        CMap2DLinked map;
+        map.CreateGrid(kMapColumns, kMapRows, 7);
+        CMap2DLinked* top = &map;
+        QFFileStream stream;
+        if (!stream.Open(path, QFFileStream::kBinary, QFFileStream::kWrite))
+            return false;
+        QFArchive archive;
+        archive.BeginDocument(QFArchive::kStoring, &stream, QFArchive::kBinary);
+        QFSerializePointer(&archive, &top, "Map");
+        archive.EndDocument();
+        if (!stream.Close())
+            return false;
+    }
+    ByteWriter grid;
+    grid.ObjectHead(1, "CPathData").Int16(1).Int32(0);
+    for (int cell = 0; cell < kMapColumns * kMapRows; ++cell) {
+        if (cell % 400 != 0) {
+            grid.Int8(20 + cell % 7).Int16(5);
+            continue;
+        }
+        for (int sub = 0; sub < 16; ++sub)
+            grid.Int8(10 + sub).Int16(0x400 | 3);
+    }
+    FILE* file = std::fopen(path.c_str(), "ab");
+    bool ok = file && std::fwrite(grid.Bytes().data(), 1, grid.Size(), file) == grid.Size();
+    return file && std::fclose(file) == 0 && ok;
+}
+
+void BM_LargeMapLoad(benchmark::State& state)
+{
+    RegisterTestClasses();
+    std::string path = BenchPath("map");
+    if (!StoreLargeMap(path))
+        state.SkipWithError("cannot write the map");
+    for (auto _ : state) {
+        QFFileStream stream;
+        stream.Open(path, QFFileStream::kBinary, QFFileStream::kRead);
+        QFArchive archive;
+        archive.BeginDocument(QFArchive::kLoading, &stream, QFArchive::kBinary);
+        CMap2DLinked* map = nullptr;
+        CPathData* grid = nullptr;
+        QFSerializePointer(&archive, &map, "Map");
+        SetCurrentMap(map);
+        QFSerializePointer(&archive, &grid, "PathData");
+        archive.EndDocument();
+        if (archive.Failed() || !map || !grid || grid->GetRows() != kMapRows)
+            state.SkipWithError(("load failed: " + archive.FailReason()).c_str());
+        delete grid;
+        delete map;
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(std::filesystem::file_size(path)));
+    std::filesystem::remove(path);
+}
+BENCHMARK(BM_LargeMapLoad)->Unit(benchmark::kMillisecond);
 
 #ifdef ZR_HAVE_BOOST_SERIALIZATION
 // The same graph in Boost's own terms: polymorphic leaves and nodes reached through owning pointers, the shared
