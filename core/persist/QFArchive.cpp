@@ -619,7 +619,7 @@ QFSerializeBase* QFArchive::ReadObjectPointer(const QFClassInfo* classInfo, std:
         object = ReadObjectBinary(isFuture, id);
     bool reference = m_lastWasReference;
     size_t created = m_nLastCreated;
-    if (!*isFuture && *id >= 0 && object)
+    if (!*isFuture && *id >= 0 && object && FindLoaded(*id) != object)
         EnterLoaded(*id, object);
 
     if (!m_resolving && !m_loadFutures.empty())
