@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <new>
+#include <utility>
 
 QF_IMPLEMENT_SERIAL(CPathData, 1)
 
@@ -154,10 +155,10 @@ CPathTile* CPathData::SubTile(CPathTile* head, int subRow, int subColumn)
 CPathTile* CPathData::NewTile()
 {
     if (m_nBlockUsed == kTilesPerBlock) {
-        auto* block = new (std::nothrow) CPathTile[kTilesPerBlock];
+        std::unique_ptr<CPathTile[]> block(new (std::nothrow) CPathTile[kTilesPerBlock]);
         if (!block)
             return nullptr;
-        m_vTileBlocks.emplace_back(block);
+        m_vTileBlocks.push_back(std::move(block));
         m_nBlockUsed = 0;
     }
     return &m_vTileBlocks.back()[m_nBlockUsed++];
