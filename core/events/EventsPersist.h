@@ -21,7 +21,7 @@ inline void SerializeIdULong(QFArchive* archive, int32_t* value, const std::stri
 {
     uint32_t raw = static_cast<uint32_t>(*value);
     QFSerializeULong(archive, &raw, name);
-    if (archive->IsLoading())
+    if (archive->Loads())
         *value = static_cast<int32_t>(raw);
 }
 

@@ -5,7 +5,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <climits>
 #include <cstdio>
+#include <map>
+#include <new>
 #include <sstream>
 #include <vector>
 
@@ -80,13 +83,17 @@ void QFArchive::DropDocument()
 {
     m_loadFutures.clear();
     m_storeFutures.clear();
-    m_loadMap.clear();
+    m_vLoaded.clear();
+    m_loadOverflow.clear();
     m_storeMap.clear();
-    std::unordered_map<QFSerializeBase*, bool> created;
-    created.swap(m_created);
-    for (auto& [object, adopted] : created)
-        if (!adopted)
-            delete object;
+    m_vClasses.clear();
+    DropReadAhead();
+    std::vector<Created> created;
+    created.swap(m_vCreated);
+    m_nLastCreated = SIZE_MAX;
+    for (const Created& entry : created)
+        if (!entry.adopted)
+            delete entry.object;
 }
 
 void QFArchive::Reset(int mode, QFFileStream* stream, int format, int skipPointers, int shallowPointers)
@@ -126,6 +133,9 @@ void QFArchive::BeginDocument(int mode, QFFileStream* stream, int format)
 
 void QFArchive::EndDocument()
 {
+    // What was read ahead and not used goes back, so the stream stands where the document ended.
+    if (m_stream && m_pInEnd > m_pIn)
+        m_stream->SeekBack(m_pInEnd - m_pIn);
     if (m_format == kXML && m_stream) {
         if (IsStoring()) {
             WriteText("</XML>\n");
@@ -148,6 +158,8 @@ void QFArchive::SetFailed(const std::string& reason)
         return;
     m_failed = true;
     m_failReason = reason;
+    // Nothing more is read, not even what was read ahead.
+    m_pIn = m_pInEnd;
 }
 
 // ---------------------------------------------------------------------------------------------------------------
@@ -155,17 +167,111 @@ void QFArchive::SetFailed(const std::string& reason)
 
 bool QFArchive::Read(void* buffer, int length)
 {
+    if (length > 0)
+        return ReadBytes(buffer, static_cast<size_t>(length));
     if (m_failed)
         return false;
     if (!m_stream) {
         SetFailed("no file to read");
         return false;
     }
-    int got = length;
-    if (!m_stream->Read(buffer, &got) || got != length) {
-        SetFailed("unexpected end of data");
+    return true;
+}
+
+bool QFArchive::ReadBytesSlow(void* buffer, size_t length)
+{
+    if (m_failed)
+        return false;
+    if (!m_stream) {
+        SetFailed("no file to read");
         return false;
     }
+    auto* out = static_cast<char*>(buffer);
+    if (!LoadsBinary()) {
+        // Text formats read straight from the stream.
+        int got = static_cast<int>(std::min<size_t>(length, INT_MAX));
+        if (length > INT_MAX || !m_stream->Read(out, &got) || static_cast<size_t>(got) != length) {
+            SetFailed("unexpected end of data");
+            return false;
+        }
+        return true;
+    }
+    while (length > 0) {
+        if (m_pIn == m_pInEnd && !FillReadAhead()) {
+            SetFailed("unexpected end of data");
+            return false;
+        }
+        size_t take = std::min(length, static_cast<size_t>(m_pInEnd - m_pIn));
+        std::memcpy(out, m_pIn, take);
+        m_pIn += take;
+        out += take;
+        length -= take;
+    }
+    return true;
+}
+
+bool QFArchive::FillReadAhead()
+{
+    // The rest of the file in one read when its size is known, else a piece.
+    long long left = m_stream->BytesLeft();
+    size_t want = left > 0 ? static_cast<size_t>(std::min<long long>(left, kMaxReadAhead)) : kReadPiece;
+    if (want > m_nReadAheadSize) {
+        m_pReadAhead.reset(new (std::nothrow) char[want]);
+        m_nReadAheadSize = m_pReadAhead ? want : 0;
+        if (!m_pReadAhead) {
+            m_pIn = m_pInEnd = nullptr;
+            return false;
+        }
+    }
+    int got = static_cast<int>(want);
+    if (!m_stream->Read(m_pReadAhead.get(), &got) || got <= 0) {
+        m_pIn = m_pInEnd = nullptr;
+        return false;
+    }
+    m_pIn = m_pReadAhead.get();
+    m_pInEnd = m_pIn + got;
+    return true;
+}
+
+void QFArchive::DropReadAhead()
+{
+    m_pReadAhead.reset();
+    m_nReadAheadSize = 0;
+    m_pIn = m_pInEnd = nullptr;
+}
+
+bool QFArchive::ReadStringBytes(std::string* value, int32_t length, std::string_view name)
+{
+    if (length <= 0) {
+        value->clear();
+        return true;
+    }
+    if (length > kMaxStringLength) {
+        SetFailed("string " + std::string(name) + " of " + std::to_string(length) + " bytes");
+        return false;
+    }
+    auto size = static_cast<size_t>(length);
+    if (size <= static_cast<size_t>(m_pInEnd - m_pIn)) {
+        const char* text = m_pIn;
+        m_pIn += size;
+        const void* zero = std::memchr(text, '\0', size);
+        value->assign(text, zero ? static_cast<size_t>(static_cast<const char*>(zero) - text) : size);
+        return true;
+    }
+    // Read in pieces, so a length past the end of the file allocates no more than the file holds.
+    std::string text;
+    char chunk[65536];
+    for (size_t left = size; left > 0;) {
+        size_t piece = std::min(left, sizeof chunk);
+        if (!ReadBytes(chunk, piece))
+            return false;
+        text.append(chunk, piece);
+        left -= piece;
+    }
+    size_t zero = text.find('\0');
+    if (zero != std::string::npos)
+        text.resize(zero);
+    *value = std::move(text);
     return true;
 }
 
@@ -233,7 +339,7 @@ bool QFArchive::Flush()
     return true;
 }
 
-void QFArchive::WriteText(const std::string& text)
+void QFArchive::WriteText(std::string_view text)
 {
     Write(text.data(), static_cast<int>(text.size()));
 }
@@ -408,13 +514,13 @@ void QFArchive::RegisterPointer(QFSerializeBase* object, const std::string&)
 // ---------------------------------------------------------------------------------------------------------------
 // Reading pointers
 
-void QFArchive::AddLoadFuture(int32_t id, const std::string& name, const QFClassInfo* classInfo, FutureSetter setter)
+void QFArchive::AddLoadFuture(int32_t id, std::string_view name, const QFClassInfo* classInfo, FutureSetter setter)
 {
     if (m_failed)
         return;
     Future future;
     future.id = id;
-    future.name = name;
+    future.name = std::string(name);
     future.classInfo = classInfo;
     future.setter = std::move(setter);
     m_loadFutures.push_back(std::move(future));
@@ -422,29 +528,77 @@ void QFArchive::AddLoadFuture(int32_t id, const std::string& name, const QFClass
 
 void QFArchive::Adopt(QFSerializeBase* object)
 {
-    auto it = m_created.find(object);
-    if (it != m_created.end())
-        it->second = true;
+    // Almost always the object the last pointer read made; else the latest entry for it.
+    if (m_nLastCreated < m_vCreated.size() && m_vCreated[m_nLastCreated].object == object) {
+        m_vCreated[m_nLastCreated].adopted = true;
+        return;
+    }
+    for (auto it = m_vCreated.rbegin(); it != m_vCreated.rend(); ++it)
+        if (it->object == object) {
+            it->adopted = true;
+            return;
+        }
 }
 
-QFSerializeBase* QFArchive::CreateLoaded(const std::string& className, int32_t id)
+QFCreateFunction QFArchive::FindClass(std::string_view className)
+{
+    for (const auto& [name, create] : m_vClasses)
+        if (name == className)
+            return create;
+    QFCreateFunction create = QFClassFactory::Instance().Find(className);
+    if (create)
+        m_vClasses.emplace_back(std::string(className), create);
+    return create;
+}
+
+QFSerializeBase* QFArchive::CreateLoaded(std::string_view className, int32_t id)
 {
     if (m_depth >= kMaxDepth) {
         SetFailed("objects nested deeper than " + std::to_string(kMaxDepth));
         return nullptr;
     }
-    QFSerializeBase* object = QFClassFactory::Instance().CreateObject(className);
+    QFCreateFunction create = FindClass(className);
+    QFSerializeBase* object = create ? create() : nullptr;
     if (!object) {
-        SetFailed("unknown class \"" + className + "\"");
+        SetFailed("unknown class \"" + std::string(className) + "\"");
         return nullptr;
     }
-    m_created[object] = false;
+    m_vCreated.push_back(Created{object, false});
     if (id >= 0)
-        m_loadMap[id] = object;
+        EnterLoaded(id, object);
     return object;
 }
 
-QFSerializeBase* QFArchive::ReadObjectPointer(const QFClassInfo* classInfo, const std::string& name, bool* isFuture,
+QFSerializeBase* QFArchive::FindLoaded(int32_t id) const
+{
+    if (id >= 0 && static_cast<size_t>(id) < m_vLoaded.size() && m_vLoaded[static_cast<size_t>(id)])
+        return m_vLoaded[static_cast<size_t>(id)];
+    if (m_loadOverflow.empty())
+        return nullptr;
+    auto it = m_loadOverflow.find(id);
+    return it == m_loadOverflow.end() ? nullptr : it->second;
+}
+
+void QFArchive::EnterLoaded(int32_t id, QFSerializeBase* object)
+{
+    // Ids near the ones seen so far go to the table; a far one (a damaged file) cannot make it grow without bound.
+    constexpr size_t kSlack = 4096;
+    if (static_cast<size_t>(id) == m_vLoaded.size() && m_loadOverflow.empty()) {
+        m_vLoaded.push_back(object); // the next id, as a writer numbers them
+        return;
+    }
+    if (id >= 0 && static_cast<size_t>(id) < m_vLoaded.size() + kSlack) {
+        if (static_cast<size_t>(id) >= m_vLoaded.size())
+            m_vLoaded.resize(static_cast<size_t>(id) + 1, nullptr);
+        m_vLoaded[static_cast<size_t>(id)] = object;
+        if (!m_loadOverflow.empty())
+            m_loadOverflow.erase(id);
+    } else {
+        m_loadOverflow[id] = object;
+    }
+}
+
+QFSerializeBase* QFArchive::ReadObjectPointer(const QFClassInfo* classInfo, std::string_view name, bool* isFuture,
                                               int32_t* id)
 {
     bool futureLocal = false;
@@ -454,7 +608,8 @@ QFSerializeBase* QFArchive::ReadObjectPointer(const QFClassInfo* classInfo, cons
     if (!id)
         id = &idLocal;
     m_lastWasReference = false;
-    if (!IsLoading() || m_failed)
+    m_nLastCreated = SIZE_MAX;
+    if (!Loads() || m_failed)
         return nullptr;
 
     QFSerializeBase* object = nullptr;
@@ -463,18 +618,21 @@ QFSerializeBase* QFArchive::ReadObjectPointer(const QFClassInfo* classInfo, cons
     else if (m_format == kBinary)
         object = ReadObjectBinary(isFuture, id);
     bool reference = m_lastWasReference;
-    if (!*isFuture && *id >= 0 && object)
-        m_loadMap[*id] = object;
+    size_t created = m_nLastCreated;
+    if (!*isFuture && *id >= 0 && object && FindLoaded(*id) != object)
+        EnterLoaded(*id, object);
 
-    if (!m_resolving)
+    if (!m_resolving && !m_loadFutures.empty())
         ResolveLoadFutures();
 
     if (m_failed) {
         *isFuture = false;
         m_lastWasReference = false;
+        m_nLastCreated = SIZE_MAX;
         return nullptr;
     }
     m_lastWasReference = reference;
+    m_nLastCreated = created;
     return object;
 }
 
@@ -484,9 +642,8 @@ void QFArchive::ResolveLoadFutures()
     while (!m_loadFutures.empty() && !m_failed) {
         Future future = std::move(m_loadFutures.front());
         m_loadFutures.pop_front();
-        auto it = m_loadMap.find(future.id);
-        if (it != m_loadMap.end()) {
-            future.setter(it->second, false);
+        if (QFSerializeBase* loaded = FindLoaded(future.id)) {
+            future.setter(loaded, false);
             continue;
         }
         // The next pointer record of the stream is read on the record's behalf.
@@ -504,8 +661,9 @@ void QFArchive::ResolveLoadFutures()
 QFSerializeBase* QFArchive::ReadObjectBinary(bool* isFuture, int32_t* id)
 {
     m_lastWasReference = false;
+    m_nLastCreated = SIZE_MAX;
     unsigned char head[5];
-    if (!Read(head, 5))
+    if (!ReadBytes(head, 5))
         return nullptr;
     int tag = static_cast<signed char>(head[0]);
     *id = static_cast<int32_t>(static_cast<uint32_t>(head[1]) | static_cast<uint32_t>(head[2]) << 8 |
@@ -514,35 +672,39 @@ QFSerializeBase* QFArchive::ReadObjectBinary(bool* isFuture, int32_t* id)
     case 0:
         return nullptr;
     case 1: {
-        auto it = m_loadMap.find(*id);
-        if (it == m_loadMap.end())
-            return nullptr;
-        m_lastWasReference = true;
-        return it->second;
+        QFSerializeBase* loaded = FindLoaded(*id);
+        m_lastWasReference = loaded != nullptr;
+        return loaded;
     }
     case 2: {
-        unsigned char lengthBytes[4];
-        if (!Read(lengthBytes, 4))
+        int32_t length = 0;
+        if (!ReadLE(&length))
             return nullptr;
-        int32_t length = static_cast<int32_t>(
-            static_cast<uint32_t>(lengthBytes[0]) | static_cast<uint32_t>(lengthBytes[1]) << 8 |
-            static_cast<uint32_t>(lengthBytes[2]) << 16 | static_cast<uint32_t>(lengthBytes[3]) << 24);
         if (length < 0 || length > kMaxClassNameLength) {
             SetFailed("class name of " + std::to_string(length) + " bytes");
             return nullptr;
         }
+        // The name is looked at where it was read ahead; it is copied only when it straddles two reads.
+        std::string_view className;
         char nameBytes[kMaxClassNameLength];
-        if (!Read(nameBytes, length))
-            return nullptr;
-        std::string className(nameBytes, static_cast<size_t>(length));
-        className.resize(std::min(className.size(), className.find('\0')));
+        if (static_cast<size_t>(length) <= static_cast<size_t>(m_pInEnd - m_pIn)) {
+            className = std::string_view(m_pIn, static_cast<size_t>(length));
+            m_pIn += length;
+        } else {
+            if (!ReadBytes(nameBytes, static_cast<size_t>(length)))
+                return nullptr;
+            className = std::string_view(nameBytes, static_cast<size_t>(length));
+        }
+        className = className.substr(0, className.find('\0'));
         QFSerializeBase* object = CreateLoaded(className, *id);
         if (!object)
             return nullptr;
+        size_t slot = m_vCreated.size() - 1;
         ++m_depth;
         object->Serialize(this);
         --m_depth;
         m_lastWasReference = false;
+        m_nLastCreated = slot;
         return object;
     }
     case 5:
@@ -555,32 +717,33 @@ QFSerializeBase* QFArchive::ReadObjectBinary(bool* isFuture, int32_t* id)
     }
 }
 
-QFSerializeBase* QFArchive::ReadObjectXML(const QFClassInfo*, const std::string& name, bool* isFuture, int32_t* id)
+QFSerializeBase* QFArchive::ReadObjectXML(const QFClassInfo*, std::string_view name, bool* isFuture, int32_t* id)
 {
     m_lastWasReference = false;
+    m_nLastCreated = SIZE_MAX;
     int kind = -1;
     std::string type;
-    if (!ReadObjTag(name, &kind, &type, id))
+    if (!ReadObjTag(std::string(name), &kind, &type, id))
         return nullptr;
     switch (kind) {
     case kNewObject: {
         QFSerializeBase* object = CreateLoaded(type, *id);
         if (!object)
             return nullptr;
+        size_t slot = m_vCreated.size() - 1;
         ++m_depth;
         object->Serialize(this);
         --m_depth;
         ReadCloseTag(kNewObject);
         m_lastWasReference = false;
+        m_nLastCreated = slot;
         return object;
     }
     case kOldObject: {
         // A reference to an id not loaded gives null, as in binary: nothing would own a stand-in object.
-        auto it = m_loadMap.find(*id);
-        if (it == m_loadMap.end())
-            return nullptr;
-        m_lastWasReference = true;
-        return it->second;
+        QFSerializeBase* loaded = FindLoaded(*id);
+        m_lastWasReference = loaded != nullptr;
+        return loaded;
     }
     case kForward:
         *isFuture = true;
@@ -856,7 +1019,11 @@ std::string QFArchive::DumpObjectMaps() const
             << std::dec << "   <" << object->GetClassName() << ">\n";
     out << "  Load Map:\n";
     position = 0;
-    for (const auto& [id, object] : m_loadMap)
+    std::map<int32_t, const QFSerializeBase*> loaded(m_loadOverflow.begin(), m_loadOverflow.end());
+    for (size_t id = 0; id < m_vLoaded.size(); ++id)
+        if (m_vLoaded[id])
+            loaded[static_cast<int32_t>(id)] = m_vLoaded[id];
+    for (const auto& [id, object] : loaded)
         out << "    " << position++ << "   " << id << "   0x" << std::hex << reinterpret_cast<uintptr_t>(object)
             << std::dec << "   <" << object->GetClassName() << ">\n";
     out << "  Store Future Map:\n";

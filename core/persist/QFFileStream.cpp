@@ -115,6 +115,24 @@ bool QFFileStream::Read(void* buffer, int* length)
     return true;
 }
 
+long long QFFileStream::BytesLeft()
+{
+    if (!m_file)
+        return -1;
+    struct stat info;
+    if (::fstat(fileno(m_file), &info) != 0 || !S_ISREG(info.st_mode))
+        return -1;
+    off_t at = ::ftello(m_file);
+    if (at < 0 || at > info.st_size)
+        return -1;
+    return static_cast<long long>(info.st_size - at);
+}
+
+bool QFFileStream::SeekBack(long long count)
+{
+    return m_file && count >= 0 && ::fseeko(m_file, static_cast<off_t>(-count), SEEK_CUR) == 0;
+}
+
 bool QFFileStream::ReadLine(char* buffer, int* size)
 {
     if (!m_file || m_type != kText || !size)

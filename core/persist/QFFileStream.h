@@ -52,6 +52,11 @@ public:
     // The size of the buffer AllocBuffer holds (0 when none).
     int GetHeldBufferSize() const { return m_heldSize; }
 
+    // Bytes between the read position and the end of a regular file; -1 when closed or not known (a pipe).
+    long long BytesLeft();
+    // Moves the read position back by `count` bytes (what a reader took ahead and did not use).
+    bool SeekBack(long long count);
+
     int GetType() const { return m_type; }
     int GetMode() const { return m_mode; }
     // The fopen mode text for a type and mode ("rb", "w+t", ...).

@@ -51,10 +51,14 @@ void QFClassFactory::Register(const std::string& className, QFCreateFunction cre
 
 QFSerializeBase* QFClassFactory::CreateObject(const std::string& className) const
 {
+    QFCreateFunction create = Find(className);
+    return create ? create() : nullptr;
+}
+
+QFCreateFunction QFClassFactory::Find(std::string_view className) const
+{
     auto it = m_creators.find(className);
-    if (it == m_creators.end() || !it->second)
-        return nullptr;
-    return it->second();
+    return it == m_creators.end() ? nullptr : it->second;
 }
 
 bool QFClassFactory::IsRegistered(const std::string& className) const

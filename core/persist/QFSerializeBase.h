@@ -2,9 +2,11 @@
 #pragma once
 
 #include <climits>
+#include <functional>
 #include <map>
 #include <new>
 #include <string>
+#include <string_view>
 
 class QFArchive;
 class QFSerializeBase;
@@ -54,10 +56,12 @@ public:
     void Register(const std::string& className, QFCreateFunction create);
     // A new object of the named class, or null for a name never registered.
     QFSerializeBase* CreateObject(const std::string& className) const;
+    // The create function registered under the name, or null.
+    QFCreateFunction Find(std::string_view className) const;
     bool IsRegistered(const std::string& className) const;
 
 private:
-    std::map<std::string, QFCreateFunction> m_creators;
+    std::map<std::string, QFCreateFunction, std::less<>> m_creators;
 };
 
 // Enters a class into the registry when constructed.

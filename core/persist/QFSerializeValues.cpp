@@ -1,4 +1,5 @@
-// The typed value handlers, the version handler and the section brackets of the archive.
+// The typed value handlers, the version handler and the section brackets of the archive, in the formats that
+// the inline binary-loading paths of the header leave to them.
 #include "core/persist/QFArchive.h"
 
 #include <cctype>
@@ -21,56 +22,58 @@ bool ParseDecimal(const std::string& text, int64_t* value)
 
 // Reads one value in XML: its var tag, its line and its closing line. False when the tag did not match
 // (only the tag line is then consumed) or the value line is missing.
-bool ReadXmlValueLine(QFArchive* archive, const std::string& name, const char* typeName, std::string* line)
+bool ReadXmlValueLine(QFArchive* archive, std::string_view name, const char* typeName, std::string* line)
 {
-    if (!archive->ReadVarTag(name, typeName))
+    if (!archive->ReadVarTag(std::string(name), typeName))
         return false;
     bool ok = archive->ReadLine(line, 5000);
     archive->ReadCloseTag(QFArchive::kValue);
     return ok;
 }
 
-void StoreXmlValue(QFArchive* archive, const std::string& name, const char* typeName, const std::string& text)
+void StoreXmlValue(QFArchive* archive, std::string_view name, const char* typeName, const std::string& text)
 {
-    archive->WriteOpenTag(name, QFArchive::kValue, typeName, -1);
+    const std::string tagName(name);
+    archive->WriteOpenTag(tagName, QFArchive::kValue, typeName, -1);
     archive->WriteValueIndent();
     archive->WriteText(text + "\n");
-    archive->WriteCloseTag(name, QFArchive::kValue);
+    archive->WriteCloseTag(tagName, QFArchive::kValue);
 }
 
-template <class T> void SerializeInteger(QFArchive* archive, T* value, const char* typeName, const std::string& name)
+// A line of the text dump: "<name> = <text>".
+void WriteDumpLine(QFArchive* archive, std::string_view name, const std::string& text)
+{
+    archive->WriteText(std::string(name) + " = " + text + "\n");
+}
+
+template <class T>
+void SerializeIntegerAnyFormat(QFArchive* archive, T* value, const char* typeName, std::string_view name)
 {
     using U = std::make_unsigned_t<T>;
     constexpr int width = static_cast<int>(sizeof(T));
     if (archive->IsStoring()) {
-        // Unsigned 32-bit values print through their signed bits.
-        std::string text = std::to_string(static_cast<int32_t>(*value));
-        switch (archive->GetFormat()) {
-        case QFArchive::kBinary: {
+        if (archive->GetFormat() == QFArchive::kBinary) {
             unsigned char bytes[width];
             U bits = static_cast<U>(*value);
             for (int i = 0; i < width; ++i)
                 bytes[i] = static_cast<unsigned char>((bits >> (8 * i)) & 0xFF);
             archive->Write(bytes, width);
-            break;
+            return;
         }
+        // Unsigned 32-bit values print through their signed bits.
+        std::string text = std::to_string(static_cast<int32_t>(*value));
+        switch (archive->GetFormat()) {
         case QFArchive::kXML:
             StoreXmlValue(archive, name, typeName, text);
             break;
         case QFArchive::kTextDump:
-            archive->WriteText(name + " = " + text + "\n");
+            WriteDumpLine(archive, name, text);
             break;
         }
         return;
     }
     if (archive->GetFormat() == QFArchive::kBinary) {
-        unsigned char bytes[width];
-        if (!archive->Read(bytes, width))
-            return;
-        U bits = 0;
-        for (int i = 0; i < width; ++i)
-            bits = static_cast<U>(bits | static_cast<U>(bytes[i]) << (8 * i));
-        *value = static_cast<T>(bits);
+        archive->ReadLE(value);
     } else if (archive->GetFormat() == QFArchive::kXML) {
         std::string line;
         int64_t parsed = 0;
@@ -81,43 +84,33 @@ template <class T> void SerializeInteger(QFArchive* archive, T* value, const cha
 
 } // namespace
 
-bool QFSerializeValue(QFArchive* archive, int32_t* value, const std::string& name)
+namespace qf_detail {
+
+bool SerializeValue(QFArchive* archive, int32_t* value, const char* typeName, std::string_view name)
 {
-    SerializeInteger(archive, value, "int", name);
+    SerializeIntegerAnyFormat(archive, value, typeName, name);
     return true;
 }
 
-bool QFSerializeLong(QFArchive* archive, int32_t* value, const std::string& name)
+bool SerializeValue(QFArchive* archive, int16_t* value, const char* typeName, std::string_view name)
 {
-    SerializeInteger(archive, value, "long", name);
+    SerializeIntegerAnyFormat(archive, value, typeName, name);
     return true;
 }
 
-bool QFSerializeValue(QFArchive* archive, int16_t* value, const std::string& name)
+bool SerializeValue(QFArchive* archive, uint32_t* value, const char* typeName, std::string_view name)
 {
-    SerializeInteger(archive, value, "short", name);
+    SerializeIntegerAnyFormat(archive, value, typeName, name);
     return true;
 }
 
-bool QFSerializeValue(QFArchive* archive, uint32_t* value, const std::string& name)
+bool SerializeValue(QFArchive* archive, uint16_t* value, const char* typeName, std::string_view name)
 {
-    SerializeInteger(archive, value, "unsigned_int", name);
+    SerializeIntegerAnyFormat(archive, value, typeName, name);
     return true;
 }
 
-bool QFSerializeULong(QFArchive* archive, uint32_t* value, const std::string& name)
-{
-    SerializeInteger(archive, value, "unsigned_long", name);
-    return true;
-}
-
-bool QFSerializeValue(QFArchive* archive, uint16_t* value, const std::string& name)
-{
-    SerializeInteger(archive, value, "unsigned_short", name);
-    return true;
-}
-
-bool QFSerializeValue(QFArchive* archive, char* value, const std::string& name)
+bool SerializeValue(QFArchive* archive, char* value, std::string_view name)
 {
     if (archive->IsStoring()) {
         switch (archive->GetFormat()) {
@@ -128,7 +121,7 @@ bool QFSerializeValue(QFArchive* archive, char* value, const std::string& name)
             StoreXmlValue(archive, name, "char", std::string("<\">") + *value + "</\">");
             break;
         case QFArchive::kTextDump:
-            archive->WriteText(name + " = '" + *value + "'\n");
+            WriteDumpLine(archive, name, std::string("'") + *value + "'");
             break;
         }
         return true;
@@ -146,7 +139,7 @@ bool QFSerializeValue(QFArchive* archive, char* value, const std::string& name)
     return true;
 }
 
-bool QFSerializeValue(QFArchive* archive, bool* value, const std::string& name)
+bool SerializeValue(QFArchive* archive, bool* value, std::string_view name)
 {
     if (archive->IsStoring()) {
         switch (archive->GetFormat()) {
@@ -159,7 +152,7 @@ bool QFSerializeValue(QFArchive* archive, bool* value, const std::string& name)
             StoreXmlValue(archive, name, "bool", *value ? "True" : "False");
             break;
         case QFArchive::kTextDump:
-            archive->WriteText(name + " = " + (*value ? "True" : "False") + "\n");
+            WriteDumpLine(archive, name, *value ? "True" : "False");
             break;
         }
         return true;
@@ -180,13 +173,13 @@ bool QFSerializeValue(QFArchive* archive, bool* value, const std::string& name)
     return true;
 }
 
-bool QFSerializeValue(QFArchive* archive, std::string* value, const std::string& name)
+bool SerializeValue(QFArchive* archive, std::string* value, std::string_view name)
 {
     if (archive->IsStoring()) {
         switch (archive->GetFormat()) {
         case QFArchive::kBinary: {
             if (value->size() > static_cast<size_t>(QFArchive::kMaxStringLength)) {
-                archive->SetFailed("string " + name + " is too long to store");
+                archive->SetFailed("string " + std::string(name) + " is too long to store");
                 break;
             }
             uint32_t length = static_cast<uint32_t>(value->size());
@@ -201,40 +194,15 @@ bool QFSerializeValue(QFArchive* archive, std::string* value, const std::string&
             StoreXmlValue(archive, name, "string", "\"" + *value + "\"");
             break;
         case QFArchive::kTextDump:
-            archive->WriteText(name + " = \"" + *value + "\"\n");
+            WriteDumpLine(archive, name, "\"" + *value + "\"");
             break;
         }
         return true;
     }
     if (archive->GetFormat() == QFArchive::kBinary) {
-        unsigned char bytes[4];
-        if (!archive->Read(bytes, 4))
-            return true;
-        int32_t length =
-            static_cast<int32_t>(static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
-                                 static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24);
-        if (length <= 0) {
-            value->clear();
-            return true;
-        }
-        if (length > QFArchive::kMaxStringLength) {
-            archive->SetFailed("string " + name + " of " + std::to_string(length) + " bytes");
-            return true;
-        }
-        // Read in pieces, so a length past the end of the file allocates no more than the file holds.
-        std::string text;
-        char chunk[65536];
-        for (int32_t left = length; left > 0;) {
-            int piece = left < static_cast<int32_t>(sizeof chunk) ? left : static_cast<int>(sizeof chunk);
-            if (!archive->Read(chunk, piece))
-                return true;
-            text.append(chunk, static_cast<size_t>(piece));
-            left -= piece;
-        }
-        size_t zero = text.find('\0');
-        if (zero != std::string::npos)
-            text.resize(zero);
-        *value = std::move(text);
+        int32_t length = 0;
+        if (archive->ReadLE(&length))
+            archive->ReadStringBytes(value, length, name);
     } else if (archive->GetFormat() == QFArchive::kXML) {
         std::string line;
         if (ReadXmlValueLine(archive, name, "string", &line))
@@ -243,21 +211,23 @@ bool QFSerializeValue(QFArchive* archive, std::string* value, const std::string&
     return true;
 }
 
-short QFSerializeVersion(QFArchive* archive, const QFVersion& classVersion)
+short SerializeVersion(QFArchive* archive, const QFVersion& classVersion)
 {
     QFVersion version(classVersion.GetVersion());
     version.Serialize(archive);
     return version.GetVersion();
 }
 
-void QFBeginSection(QFArchive* archive, const std::string& name)
+void BeginSection(QFArchive* archive, std::string_view name)
 {
-    archive->WriteOpenTag(name, QFArchive::kSection, "<none>", -1);
+    archive->WriteOpenTag(std::string(name), QFArchive::kSection, "<none>", -1);
     archive->IncIndent();
 }
 
-void QFEndSection(QFArchive* archive, const std::string& name)
+void EndSection(QFArchive* archive, std::string_view name)
 {
     archive->DecIndent();
-    archive->WriteCloseTag(name, QFArchive::kSection);
+    archive->WriteCloseTag(std::string(name), QFArchive::kSection);
 }
+
+} // namespace qf_detail

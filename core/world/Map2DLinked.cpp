@@ -27,9 +27,8 @@ CMap2DLinked::~CMap2DLinked()
 
 void CMap2DLinked::FreeGrid()
 {
-    for (CMapCell* cell : m_vCells)
-        delete cell;
-    m_vCells.clear();
+    m_pCells.reset();
+    m_nCells = 0;
     m_pGridHead = nullptr;
     m_MapInfo = CMapInfo();
 }
@@ -250,7 +249,7 @@ CMapCell* CMap2DLinked::GetCell(int row, int column) const
     if (row < 0 || column < 0 || row >= m_MapInfo.MapYTiles || column >= m_MapInfo.MapXTiles)
         return nullptr;
     size_t at = static_cast<size_t>(row) * static_cast<size_t>(m_MapInfo.MapXTiles) + static_cast<size_t>(column);
-    return at < m_vCells.size() ? m_vCells[at] : nullptr;
+    return at < m_nCells ? &m_pCells[at] : nullptr;
 }
 
 int CMap2DLinked::GetTileIndex(int row, int column) const
@@ -326,28 +325,29 @@ bool CMap2DLinked::BuildGrid(int columns, int rows, const std::vector<int>& tile
     FreeGrid();
     if (columns <= 0 || rows <= 0 || columns > kMaxTiles || rows > kMaxTiles)
         return columns == 0 || rows == 0;
-    m_vCells.reserve(static_cast<size_t>(columns) * static_cast<size_t>(rows));
+    // One block for all cells: a map of a million cells is one allocation, not a million.
+    m_nCells = static_cast<size_t>(columns) * static_cast<size_t>(rows);
+    m_pCells.reset(new CMapCell[m_nCells]);
     for (int row = 0; row < rows; ++row) {
         for (int column = 0; column < columns; ++column) {
-            size_t at = m_vCells.size();
-            auto* cell = new CMapCell();
+            size_t at = static_cast<size_t>(row) * static_cast<size_t>(columns) + static_cast<size_t>(column);
+            CMapCell* cell = &m_pCells[at];
             cell->m_Position.m_nColumn = column;
             cell->m_Position.m_nRow = row;
             cell->m_nTileIndex = at < tileTypes.size() ? tileTypes[at] : 0;
             if (column > 0) {
-                CMapCell* left = m_vCells[at - 1];
+                CMapCell* left = &m_pCells[at - 1];
                 left->m_apLinks[2] = cell;
                 cell->m_apLinks[6] = left;
             }
             if (row > 0) {
-                CMapCell* above = m_vCells[at - static_cast<size_t>(columns)];
+                CMapCell* above = &m_pCells[at - static_cast<size_t>(columns)];
                 above->m_apLinks[4] = cell;
                 cell->m_apLinks[0] = above;
             }
-            m_vCells.push_back(cell);
         }
     }
-    m_pGridHead = m_vCells.front();
+    m_pGridHead = &m_pCells[0];
     m_MapInfo.MapXTiles = columns;
     m_MapInfo.MapYTiles = rows;
     m_MapInfo.MapWidth = columns * m_nTileSize;

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -159,5 +160,6 @@ private:
     CMapInfo m_MapInfo;
     const CModeRecord* m_pModeRecord = nullptr;
     CDisplay* m_pDisplay = nullptr;
-    std::vector<CMapCell*> m_vCells; // row-major index over the linked grid
+    std::unique_ptr<CMapCell[]> m_pCells; // the cells of the linked grid, row-major, in one block
+    size_t m_nCells = 0;
 };

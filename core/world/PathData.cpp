@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <new>
+#include <utility>
 
 QF_IMPLEMENT_SERIAL(CPathData, 1)
 
@@ -151,30 +152,23 @@ CPathTile* CPathData::SubTile(CPathTile* head, int subRow, int subColumn)
     return t;
 }
 
-void CPathData::DeleteCell(CPathTile* head)
+CPathTile* CPathData::NewTile()
 {
-    if (!head)
-        return;
-    if (!head->IsSubTile()) {
-        delete head;
-        return;
+    if (m_nBlockUsed == kTilesPerBlock) {
+        std::unique_ptr<CPathTile[]> block(new (std::nothrow) CPathTile[kTilesPerBlock]);
+        if (!block)
+            return nullptr;
+        m_vTileBlocks.push_back(std::move(block));
+        m_nBlockUsed = 0;
     }
-    CPathTile* tiles[16] = {};
-    for (int r = 0; r < 4; ++r)
-        for (int c = 0; c < 4; ++c)
-            tiles[r * 4 + c] = SubTile(head, r, c);
-    for (int i = 0; i < 16; ++i) {
-        // A cut-short cell may reach the same tile twice; free each once.
-        if (tiles[i] && std::find(tiles, tiles + i, tiles[i]) == tiles + i)
-            delete tiles[i];
-    }
+    return &m_vTileBlocks.back()[m_nBlockUsed++];
 }
 
 void CPathData::DeleteAllTiles()
 {
-    for (CPathTile* head : m_vCells)
-        DeleteCell(head);
     m_vCells.clear();
+    m_vTileBlocks.clear();
+    m_nBlockUsed = kTilesPerBlock;
     m_pFirstTile = nullptr;
     m_nColumns = 0;
     m_nRows = 0;
@@ -364,10 +358,8 @@ CPathTile* CPathData::ReadCell(QFArchive* archive, int row, int column, int tile
 {
     CPathTile* tiles[4][4] = {};
     CPathTile* head = nullptr;
+    // The tiles made so far stay in the grid's blocks, which the failed load frees.
     auto fail = [&]() -> CPathTile* {
-        for (auto& line : tiles)
-            for (CPathTile* t : line)
-                delete t;
         *ok = false;
         return nullptr;
     };
@@ -379,7 +371,7 @@ CPathTile* CPathData::ReadCell(QFArchive* archive, int row, int column, int tile
             QFSerializeValue(archive, &los, "pCurrent->m_LOSCost");
             if (archive->Failed())
                 return fail();
-            auto* tile = new (std::nothrow) CPathTile();
+            CPathTile* tile = NewTile();
             if (!tile)
                 return fail();
             tiles[sr][sc] = tile;
@@ -429,6 +421,8 @@ bool CPathData::LoadCells(QFArchive* archive)
     int columns = map->GetColumns();
     int rows = map->GetRows();
     bool ok = !archive->Failed();
+    if (ok)
+        m_vCells.reserve(static_cast<size_t>(columns) * static_cast<size_t>(rows));
     for (int row = 0; row < rows && ok; ++row) {
         for (int column = 0; column < columns && ok; ++column) {
             CPathTile* head = ReadCell(archive, row, column, map->GetTileIndex(row, column), &ok);

@@ -3,7 +3,9 @@
 
 #include "core/persist/QFSerializeBase.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 class CMap2DLinked;
@@ -64,7 +66,7 @@ public:
     void ApplyFootprint(const CSprite* sprite, bool blocked);
     // The same for a rectangle centred on (x, y) of the given size.
     void ApplyFootprint(int x, int y, int width, int height, bool blocked);
-    void DeleteCell(CPathTile* head);
+    // Frees every tile (they are owned by the grid, in blocks).
     void DeleteAllTiles();
 
     CPathTile* GetFirstTile() const { return m_pFirstTile; }
@@ -80,12 +82,19 @@ private:
     bool LoadCells(QFArchive* archive);
     void StoreCells(QFArchive* archive);
     CPathTile* ReadCell(QFArchive* archive, int row, int column, int tileType, bool* ok);
+    // A new tile from the grid's blocks: a large map takes a few hundred allocations, not millions. Null when
+    // memory runs out.
+    CPathTile* NewTile();
+
+    static constexpr size_t kTilesPerBlock = 1024;
 
     CMap2DLinked* m_pMap = nullptr;
     CPathTile* m_pFirstTile = nullptr;
     int m_nColumns = 0; // the grid's own size (the tile map may go first)
     int m_nRows = 0;
     std::vector<CPathTile*> m_vCells; // cell heads, row-major
+    std::vector<std::unique_ptr<CPathTile[]>> m_vTileBlocks;
+    size_t m_nBlockUsed = kTilesPerBlock; // tiles taken from the last block
 };
 
 // Vehicle base from a stored cost: the cost below the threshold (40 for a subdivided tile, 160 whole), else 255.

@@ -3,10 +3,15 @@
 #include "support/ByteWriter.h"
 
 #include <climits>
+#include <csignal>
 #include <cstdint>
+#include <fstream>
 #include <functional>
 #include <random>
+#include <thread>
 #include <vector>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -314,6 +319,113 @@ TEST_F(ArchiveBinaryTest, StoringReportsAFailedWrite)
     EXPECT_TRUE(archive.Failed());
     archive.EndDocument();
     stream.Close();
+}
+
+// Objects are found by id whatever the ids are: far apart, out of order, or never loaded.
+TEST_F(ArchiveBinaryTest, ReferencesFindObjectsUnderAnyId)
+{
+    struct Case {
+        int32_t leafId;
+        int32_t referenceId;
+        bool found;
+    };
+    const Case cases[] = {{1, 1, true},       {9, 9, true},  {5000, 5000, true}, {INT32_MAX, INT32_MAX, true},
+                          {4096, 4096, true}, {7, 8, false}, {-3, -3, false},    {70000, 69999, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.leafId);
+        ByteWriter w;
+        w.ObjectHead(0, "CTestNode").Int16(1).Int32(1);
+        LeafBody(w.ObjectHead(c.leafId, "CTestLeaf"), 4, "x");
+        w.NullPointer().Reference(c.referenceId).Int32(0);
+        Loaded<CTestNode> loaded = LoadDocument<CTestNode>(w.Bytes(), kBinary);
+        ASSERT_FALSE(loaded.failed) << loaded.reason;
+        ASSERT_NE(loaded.object->m_pLeaf, nullptr);
+        EXPECT_EQ(loaded.object->m_pShared, c.found ? loaded.object->m_pLeaf : nullptr);
+    }
+}
+
+// A graph of many objects with strings longer than a piece of read-ahead, so records and strings straddle pieces.
+std::unique_ptr<CTestNode> MakeWideGraph()
+{
+    auto root = std::make_unique<CTestNode>();
+    for (int i = 0; i < 5000; ++i) {
+        auto* leaf = i % 7 == 3 ? new CTestSpecialLeaf : new CTestLeaf;
+        leaf->m_nValue = i;
+        leaf->m_strText = i % 1000 == 17 ? std::string(70000 + i, static_cast<char>('a' + i % 26)) : std::to_string(i);
+        root->m_items.push_back(leaf);
+    }
+    root->m_pLeaf = new CTestLeaf;
+    root->m_pShared = root->m_pLeaf;
+    return root;
+}
+
+void ExpectSameGraph(const CTestNode& a, const CTestNode& b)
+{
+    ASSERT_EQ(a.m_items.size(), b.m_items.size());
+    for (size_t i = 0; i < a.m_items.size(); ++i) {
+        EXPECT_EQ(a.m_items[i]->m_nValue, b.m_items[i]->m_nValue) << i;
+        EXPECT_EQ(a.m_items[i]->m_strText, b.m_items[i]->m_strText) << i;
+        EXPECT_EQ(a.m_items[i]->GetClassName(), b.m_items[i]->GetClassName()) << i;
+    }
+    ASSERT_NE(b.m_pLeaf, nullptr);
+    EXPECT_EQ(b.m_pShared, b.m_pLeaf);
+}
+
+// A file whose size is not known (a pipe) is read ahead in pieces; the document comes out the same.
+TEST_F(ArchiveBinaryTest, DocumentReadFromAPipeInPieces)
+{
+    auto graph = MakeWideGraph();
+    const std::string bytes = StoreDocument(graph.get(), kBinary);
+    ASSERT_GT(bytes.size(), 4u << 16);
+    TempFolder folder;
+    const std::string fifo = folder.File("pipe");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    // A reader that stops early makes the writer's next write fail rather than end the program.
+    auto oldPipe = std::signal(SIGPIPE, SIG_IGN);
+    std::thread writer([&] {
+        std::ofstream out(fifo, std::ios::binary);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    });
+    QFFileStream stream;
+    ASSERT_TRUE(stream.Open(fifo, QFFileStream::kBinary, QFFileStream::kRead));
+    EXPECT_EQ(stream.BytesLeft(), -1);
+    QFArchive archive;
+    archive.BeginDocument(QFArchive::kLoading, &stream, kBinary);
+    CTestNode* root = nullptr;
+    QFSerializePointer(&archive, &root, "Root");
+    std::unique_ptr<CTestNode> loaded(root);
+    EXPECT_FALSE(archive.Failed()) << archive.FailReason();
+    archive.EndDocument();
+    stream.Close();
+    writer.join();
+    std::signal(SIGPIPE, oldPipe);
+    ASSERT_NE(loaded, nullptr);
+    ExpectSameGraph(*graph, *loaded);
+}
+
+// The whole file is read at once, but after the document the stream stands where the document ended.
+TEST_F(ArchiveBinaryTest, StreamStandsWhereTheDocumentEnded)
+{
+    CTestLeaf leaf;
+    leaf.m_strText = "body";
+    const std::string tail = "after the document";
+    TempFolder folder;
+    WriteBytes(folder.File("doc"), StoreDocument(&leaf, kBinary) + tail);
+    QFFileStream stream;
+    ASSERT_TRUE(stream.Open(folder.File("doc"), QFFileStream::kBinary, QFFileStream::kRead));
+    QFArchive archive;
+    archive.BeginDocument(QFArchive::kLoading, &stream, kBinary);
+    CTestLeaf* loaded = nullptr;
+    QFSerializePointer(&archive, &loaded, "Root");
+    std::unique_ptr<CTestLeaf> owned(loaded);
+    archive.EndDocument();
+    ASSERT_NE(loaded, nullptr);
+    EXPECT_EQ(loaded->m_strText, "body");
+    EXPECT_EQ(stream.BytesLeft(), static_cast<long long>(tail.size()));
+    std::string rest(tail.size() + 8, '\0');
+    int length = static_cast<int>(rest.size());
+    ASSERT_TRUE(stream.Read(rest.data(), &length));
+    EXPECT_EQ(rest.substr(0, static_cast<size_t>(length)), tail);
 }
 
 } // namespace
