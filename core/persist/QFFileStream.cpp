@@ -2,43 +2,19 @@
 #include "core/persist/QFFileStream.h"
 
 #include "platform/system/Paths.h"
+#include "platform/system/SafeWrite.h"
 
-#include <atomic>
-#include <cerrno>
 #include <cstring>
-#include <filesystem>
+#include <memory>
 #include <new>
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
-
-namespace {
-
-std::atomic<unsigned> g_tempCounter{0};
-
-// The target of a save: an existing file of the same name in other case, else the name as given in its
-// (case-resolved) folder.
-std::string ResolveSaveTarget(const std::string& path)
-{
-    namespace fs = std::filesystem;
-    std::string resolved = platform::ResolvePathCase(path);
-    std::error_code ec;
-    if (!fs::exists(resolved, ec)) {
-        fs::path p(resolved);
-        if (p.has_parent_path())
-            resolved = (fs::path(platform::ResolvePathCase(p.parent_path().string())) / p.filename()).string();
-    }
-    return resolved;
-}
-
-} // namespace
 
 QFFileStream::QFFileStream() = default;
 
 QFFileStream::~QFFileStream()
 {
-    if (!m_tempPath.empty()) {
+    if (m_pSafe) {
         // A save that was never closed did not finish: keep the old file.
         Abandon();
         return;
@@ -73,15 +49,13 @@ bool QFFileStream::Close()
         return false;
     FreeBuffer();
     bool ok = true;
-    if (!m_tempPath.empty()) {
-        ok = std::fflush(m_file) == 0 && ::fsync(fileno(m_file)) == 0;
-        ok = std::fclose(m_file) == 0 && ok && !m_writeFailed;
+    if (m_pSafe) {
+        // CSafeFile closes the file: commit it only when every write went through.
         m_file = nullptr;
-        if (ok)
-            ok = std::rename(m_tempPath.c_str(), m_target.c_str()) == 0;
+        ok = !m_writeFailed && m_pSafe->Commit();
         if (!ok)
-            std::remove(m_tempPath.c_str());
-        m_tempPath.clear();
+            m_pSafe->Abandon();
+        m_pSafe.reset();
         return ok;
     }
     ok = std::fclose(m_file) == 0;
@@ -204,41 +178,21 @@ bool QFFileStream::OpenSafeWrite(const std::string& path, int type)
     m_type = type;
     m_mode = kWrite;
     SetPath(path);
-    std::string target = ResolveSaveTarget(path);
-    // A new name beside the target, so the rename stays on one file system.
-    for (int attempt = 0; attempt < 100 && !m_file; ++attempt) {
-        std::string temp = target + ".tmp" + std::to_string(::getpid()) + "_" + std::to_string(g_tempCounter++);
-        int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0) {
-            if (errno == EEXIST)
-                continue;
-            return false;
-        }
-        // The replacement keeps the permissions of the file it replaces.
-        struct stat old;
-        if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode))
-            ::fchmod(fd, old.st_mode & 07777);
-        m_file = ::fdopen(fd, type == kBinary ? "wb" : "w");
-        if (!m_file) {
-            ::close(fd);
-            std::remove(temp.c_str());
-            return false;
-        }
-        m_tempPath = temp;
-        m_target = target;
-    }
+    auto safe = std::make_unique<platform::CSafeFile>(path);
+    if (!safe->Open())
+        return false;
+    m_pSafe = std::move(safe);
+    m_file = m_pSafe->File();
     m_writeFailed = false;
-    return m_file != nullptr;
+    return true;
 }
 
 void QFFileStream::Abandon()
 {
-    if (m_tempPath.empty())
+    if (!m_pSafe)
         return;
     FreeBuffer();
-    if (m_file)
-        std::fclose(m_file);
     m_file = nullptr;
-    std::remove(m_tempPath.c_str());
-    m_tempPath.clear();
+    m_pSafe->Abandon();
+    m_pSafe.reset();
 }

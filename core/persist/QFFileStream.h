@@ -2,7 +2,12 @@
 #pragma once
 
 #include <cstdio>
+#include <memory>
 #include <string>
+
+namespace platform {
+class CSafeFile;
+}
 
 class QFFileStream {
 public:
@@ -42,13 +47,14 @@ public:
     virtual bool IsOpen() { return m_file != nullptr; }
     virtual int GetZero() { return 0; }
 
-    // Opens `path` for writing through a temporary beside it; Close renames it over `path` only when all went
-    // well, so a failed save never leaves a half-written file and never loses the old one.
+    // Opens `path` for writing through a temporary beside it (platform::CSafeFile); Close forces it to disk and
+    // renames it over `path` only when all went well, so a failed save or a power cut never leaves a
+    // half-written file and never loses the old one.
     bool OpenSafeWrite(const std::string& path, int type);
     // Drops a safe-write stream's temporary without touching the target; nothing for another stream.
     // Destroying a safe-write stream that was not closed abandons it too.
     void Abandon();
-    bool IsSafeWrite() const { return !m_tempPath.empty(); }
+    bool IsSafeWrite() const { return m_pSafe != nullptr; }
     // The size of the buffer AllocBuffer holds (0 when none).
     int GetHeldBufferSize() const { return m_heldSize; }
 
@@ -71,7 +77,6 @@ private:
     char* m_buffer = nullptr;
     int m_heldSize = 0;
     FILE* m_file = nullptr;
-    std::string m_tempPath; // non-empty while a safe write is open
-    std::string m_target;   // the file a safe write replaces (the path, case-resolved)
+    std::unique_ptr<platform::CSafeFile> m_pSafe; // while a safe write is open
     bool m_writeFailed = false;
 };

@@ -13,6 +13,7 @@
 #include <set>
 
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace platform {
@@ -154,6 +155,10 @@ bool CSafeFile::Open()
         m_pFile = layer.CreateNew(candidate);
         if (m_pFile) {
             m_strTemporary = candidate;
+            // The replacement keeps the permissions of the file it replaces.
+            struct stat old;
+            if (::stat(m_strTarget.c_str(), &old) == 0 && S_ISREG(old.st_mode))
+                ::fchmod(::fileno(m_pFile), old.st_mode & 07777);
             break;
         }
         const int why = errno;

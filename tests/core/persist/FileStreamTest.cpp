@@ -1,5 +1,7 @@
 // Tests of the file stream: open modes, line and byte reads, buffers, reported write failures and safe saves.
 #include "ArchiveTestUtil.h"
+#include "platform/system/FileLayer.h"
+#include "tests/support/SafeWriteCheck.h"
 
 #include <csignal>
 #include <cstring>
@@ -193,6 +195,26 @@ TEST(FileStreamTest, SafeWriteReplacesTheFileOnlyOnSuccess)
     EXPECT_EQ(ReadBytes(folder.File("fresh.txt")), "hello\n");
 
     EXPECT_FALSE(stream.OpenSafeWrite(folder.File("no/such/folder/f"), QFFileStream::kBinary));
+}
+
+TEST(FileStreamTest, SafeWriteReachesTheDiskBeforeItsNameAndClearsOldTemporaries)
+{
+    TempFolder folder;
+    const std::string target = folder.File("Millbrook.zri");
+    WriteBytes(target, "old");
+    // A temporary a killed editor left behind (a process id that no longer runs).
+    WriteBytes(target + ".~999999999-0.tmp", "half");
+    platform::CRecordingFileLayer layer;
+    {
+        platform::CFileLayerScope scope(layer);
+        QFFileStream stream;
+        ASSERT_TRUE(stream.OpenSafeWrite(target, QFFileStream::kBinary));
+        EXPECT_TRUE(stream.Write("new", 3));
+        EXPECT_TRUE(stream.Close());
+    }
+    EXPECT_TRUE(fixtures::WroteSafely(layer.Calls(), target));
+    EXPECT_EQ(ReadBytes(target), "new");
+    EXPECT_EQ(CountFiles(folder.Path()), 1);
 }
 
 TEST(FileStreamTest, SafeWriteKeepsTheOldFileWhenTheRenameFails)
