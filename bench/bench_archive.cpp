@@ -34,24 +34,32 @@ constexpr int kNodes = 100;
 constexpr int kItemsPerNode = 98; // 100 nodes, each with one own leaf and 98 items: 10,000 objects
 constexpr int kObjects = kNodes * (kItemsPerNode + 2);
 
-std::unique_ptr<CTestNode> MakeGraph()
+// The same graph for both archives: a chain of nodes, each with its own leaf, a second reference to it and
+// its items.
+template <class Node, class Leaf>
+std::unique_ptr<Node> MakeGraphOf()
 {
-    auto root = std::make_unique<CTestNode>();
-    CTestNode* node = root.get();
+    auto root = std::make_unique<Node>();
+    Node* node = root.get();
     for (int n = 0; n < kNodes; ++n) {
         node->m_nId = n;
-        node->m_pLeaf = new CTestLeaf;
+        node->m_pLeaf = new Leaf;
         node->m_pShared = node->m_pLeaf; // a second reference to an object written just before
         for (int i = 0; i < kItemsPerNode; ++i) {
-            auto* leaf = new CTestLeaf;
+            auto* leaf = new Leaf;
             leaf->m_nValue = n * 1000 + i;
             leaf->m_strText = "leaf";
             node->m_items.push_back(leaf);
         }
         if (n + 1 < kNodes)
-            node = node->m_pChild = new CTestNode;
+            node = node->m_pChild = new Node;
     }
     return root;
+}
+
+std::unique_ptr<CTestNode> MakeGraph()
+{
+    return MakeGraphOf<CTestNode, CTestLeaf>();
 }
 
 std::string BenchPath(const char* tag)
@@ -238,22 +246,7 @@ struct BoostNode {
 
 std::unique_ptr<BoostNode> MakeBoostGraph()
 {
-    auto root = std::make_unique<BoostNode>();
-    BoostNode* node = root.get();
-    for (int n = 0; n < kNodes; ++n) {
-        node->m_nId = n;
-        node->m_pLeaf = new BoostLeaf;
-        node->m_pShared = node->m_pLeaf;
-        for (int i = 0; i < kItemsPerNode; ++i) {
-            auto* leaf = new BoostLeaf;
-            leaf->m_nValue = n * 1000 + i;
-            leaf->m_strText = "leaf";
-            node->m_items.push_back(leaf);
-        }
-        if (n + 1 < kNodes)
-            node = node->m_pChild = new BoostNode;
-    }
-    return root;
+    return MakeGraphOf<BoostNode, BoostLeaf>();
 }
 
 void BoostStore(const BoostNode* root, const std::string& path)
