@@ -4,6 +4,7 @@
 #include "RasterTestUtil.h"
 #include "imagelib/RasterGIF.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <utility>
@@ -11,16 +12,13 @@
 
 namespace rastertest {
 
-// Codes without compression: every pixel its own code, widths as a decoder grows them. With clearAtFull false the
-// table stays full at 12 bits and codes go on without a clear.
-inline std::vector<uint8_t> PlainCodes(const std::vector<uint8_t>& px, int minSize, bool clearAtFull = true)
-{
+// Codes packed low bit first, as GIF stores them.
+struct CodePacker {
     std::vector<uint8_t> bytes;
     uint32_t acc = 0;
     int bits = 0;
-    const int clear = 1 << minSize;
-    int width = minSize + 1, slot = clear + 2;
-    auto put = [&](int code) {
+    void Put(int code, int width)
+    {
         acc |= static_cast<uint32_t>(code) << bits;
         bits += width;
         while (bits >= 8) {
@@ -28,7 +26,37 @@ inline std::vector<uint8_t> PlainCodes(const std::vector<uint8_t>& px, int minSi
             acc >>= 8;
             bits -= 8;
         }
-    };
+    }
+    void Flush()
+    {
+        if (bits > 0)
+            bytes.push_back(static_cast<uint8_t>(acc));
+        acc = 0;
+        bits = 0;
+    }
+};
+
+// Image data: the minimum code size, sub-blocks of up to `blockSize` bytes and the terminator.
+inline std::vector<uint8_t> AsImageData(const std::vector<uint8_t>& bytes, int minSize, size_t blockSize)
+{
+    std::vector<uint8_t> out{static_cast<uint8_t>(minSize)};
+    for (size_t i = 0; i < bytes.size(); i += blockSize) {
+        size_t n = std::min<size_t>(blockSize, bytes.size() - i);
+        out.push_back(static_cast<uint8_t>(n));
+        out.insert(out.end(), bytes.begin() + static_cast<long>(i), bytes.begin() + static_cast<long>(i + n));
+    }
+    out.push_back(0);
+    return out;
+}
+
+// Codes without compression: every pixel its own code, widths as a decoder grows them. With clearAtFull false the
+// table stays full at 12 bits and codes go on without a clear.
+inline std::vector<uint8_t> PlainCodes(const std::vector<uint8_t>& px, int minSize, bool clearAtFull = true)
+{
+    CodePacker packer;
+    const int clear = 1 << minSize;
+    int width = minSize + 1, slot = clear + 2;
+    auto put = [&](int code) { packer.Put(code, width); };
     put(clear);
     bool first = true;
     for (uint8_t p : px) {
@@ -44,18 +72,8 @@ inline std::vector<uint8_t> PlainCodes(const std::vector<uint8_t>& px, int minSi
         }
     }
     put(clear + 1);
-    if (bits > 0)
-        bytes.push_back(static_cast<uint8_t>(acc));
-    // Sub-blocks of up to 255 bytes and the terminator.
-    std::vector<uint8_t> out;
-    out.push_back(static_cast<uint8_t>(minSize));
-    for (size_t i = 0; i < bytes.size(); i += 255) {
-        size_t n = std::min<size_t>(255, bytes.size() - i);
-        out.push_back(static_cast<uint8_t>(n));
-        out.insert(out.end(), bytes.begin() + static_cast<long>(i), bytes.begin() + static_cast<long>(i + n));
-    }
-    out.push_back(0);
-    return out;
+    packer.Flush();
+    return AsImageData(packer.bytes, minSize, 255);
 }
 
 // The LZW codes of a writer that takes the longest string in its table each time, adds one entry per code, clears
@@ -63,20 +81,12 @@ inline std::vector<uint8_t> PlainCodes(const std::vector<uint8_t>& px, int minSi
 // data with packets of 254 bytes.
 inline std::vector<uint8_t> GreedyLzw(const std::vector<uint8_t>& px, int minSize)
 {
-    std::vector<uint8_t> bytes;
-    uint32_t acc = 0;
-    int bits = 0;
+    CodePacker packer;
     const int clear = 1 << minSize;
     int width = minSize + 1, next = clear + 2;
     std::map<std::pair<int, int>, int> table;
     auto put = [&](int code) {
-        acc |= static_cast<uint32_t>(code) << bits;
-        bits += width;
-        while (bits >= 8) {
-            bytes.push_back(static_cast<uint8_t>(acc));
-            acc >>= 8;
-            bits -= 8;
-        }
+        packer.Put(code, width);
         if (code == clear)
             width = minSize + 1;
         else if (next > (1 << width) - 1 && width < 12)
@@ -107,16 +117,8 @@ inline std::vector<uint8_t> GreedyLzw(const std::vector<uint8_t>& px, int minSiz
     if (prefix >= 0)
         put(prefix);
     put(clear + 1);
-    if (bits > 0)
-        bytes.push_back(static_cast<uint8_t>(acc));
-    std::vector<uint8_t> out{static_cast<uint8_t>(minSize)};
-    for (size_t i = 0; i < bytes.size(); i += 254) {
-        size_t n = std::min<size_t>(254, bytes.size() - i);
-        out.push_back(static_cast<uint8_t>(n));
-        out.insert(out.end(), bytes.begin() + static_cast<long>(i), bytes.begin() + static_cast<long>(i + n));
-    }
-    out.push_back(0);
-    return out;
+    packer.Flush();
+    return AsImageData(packer.bytes, minSize, 254);
 }
 
 // A palette of n entries with distinct colours.

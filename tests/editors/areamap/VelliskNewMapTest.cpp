@@ -20,6 +20,7 @@
 #include <csignal>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <optional>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -30,6 +31,15 @@ namespace {
 
 class VelliskNewMap : public VelliskWindowFixture {};
 class VelliskBadInput : public VelliskWindowFixture {};
+
+// An answer for the ESRI locator: points it at the given folder and accepts.
+std::function<void(QDialog&)> LocateEsriIn(const std::string& esriFolder)
+{
+    return [esriFolder](QDialog& d) {
+        GetDlgItem<QLineEdit>(&d, CDialogLocateESRIData::kFolderId)->setText(QString::fromStdString(esriFolder));
+        d.accept();
+    };
+}
 
 uint32_t U32(const std::string& bytes, size_t at)
 {
@@ -230,11 +240,7 @@ TEST_F(VelliskNewMap, WithNoPictureSavedAnExistingOneInMapsIsPickedAndCancelChan
     OpenFile(folder + "/Millbrook.zra");
     const CStationData* before = Stations()[0]->m_pStationData;
     fs::copy_file(folder + "/Maps/Millbrook_Area.bmp", folder + "/Outside.bmp");
-    auto locate = [&](QDialog& d) {
-        GetDlgItem<QLineEdit>(&d, CDialogLocateESRIData::kFolderId)
-            ->setText(QString::fromStdString(folder + "/Maps/ESRI"));
-        d.accept();
-    };
+    auto locate = LocateEsriIn(folder + "/Maps/ESRI");
     auto doneWithoutSave = [](QDialog& d) { GetDlgItem<QPushButton>(&d, IDOK)->click(); };
     {
         // The locator cancelled, then the picker: it starts in Maps on "*.bmp"; cancelled, nothing changes.
@@ -292,11 +298,7 @@ TEST_F(VelliskNewMap, APictureNotNamedBmpGivesAMapWithNoFileUntilSaved)
         prompts.ExpectSaveFile(folder + "/Maps/Town.v2");
         CModalAnswers answers;
         answers
-            .Then([&](QDialog& d) {
-                GetDlgItem<QLineEdit>(&d, CDialogLocateESRIData::kFolderId)
-                    ->setText(QString::fromStdString(folder + "/Maps/ESRI"));
-                d.accept();
-            })
+            .Then(LocateEsriIn(folder + "/Maps/ESRI"))
             .Then([](QDialog& d) {
                 GetDlgItem<QPushButton>(&d, CDialogAreaMapMO::kSaveId)->click();
                 GetDlgItem<QPushButton>(&d, IDOK)->click();
@@ -343,11 +345,7 @@ TEST_F(VelliskNewMap, APictureSavedOutsideMapsIsRefusedInTheDialog)
     {
         CModalAnswers answers;
         answers
-            .Then([&](QDialog& d) {
-                GetDlgItem<QLineEdit>(&d, CDialogLocateESRIData::kFolderId)
-                    ->setText(QString::fromStdString(folder + "/Maps/ESRI"));
-                d.accept();
-            })
+            .Then(LocateEsriIn(folder + "/Maps/ESRI"))
             .Then([](QDialog& d) {
                 GetDlgItem<QPushButton>(&d, CDialogAreaMapMO::kSaveId)->click();
                 EXPECT_EQ(static_cast<CDialogAreaMapMO&>(d).SavedPath(), "");
@@ -543,10 +541,7 @@ TEST_F(VelliskBadInput, OneBoxAndNothingChanged)
     prompts.ExpectMessage("Folder.bmp", IDOK, "File Save Error").ExpectOpenFile("");
     CModalAnswers answers;
     answers
-        .Then([&](QDialog& d) {
-            GetDlgItem<QLineEdit>(&d, CDialogLocateESRIData::kFolderId)->setText(QString::fromStdString(folder + "/Maps/ESRI"));
-            d.accept();
-        })
+        .Then(LocateEsriIn(folder + "/Maps/ESRI"))
         .Then([](QDialog& d) {
             GetDlgItem<QPushButton>(&d, CDialogAreaMapMO::kSaveId)->click();
             EXPECT_EQ(static_cast<CDialogAreaMapMO&>(d).SavedPath(), "");
