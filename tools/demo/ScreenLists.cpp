@@ -205,8 +205,8 @@ void EocScreen(Output& out)
             Set(r, 1 + t * 3 + state, "EOC_Tab" + std::to_string(t) + "_" + std::to_string(state), px + t * 136,
                 py - 26, TabArt(132, 26, state, tabs[t]));
     Set(r, 16, "EOC_UnitAvailable", px, py, ButtonArt(170, 30, 100));
-    Set(r, 17, "EOC_UnitActive", px, py, BoxArt(170, 30, RGB(60, 150, 60), kFrame));
-    Set(r, 18, "EOC_UnitLocked", px, py, BoxArt(170, 30, RGB(120, 120, 120), kFrame));
+    Set(r, 17, "EOC_UnitActive", px, py, BoxArt(170, 30, RGB(90, 175, 90), kFrame));
+    Set(r, 18, "EOC_UnitLocked", px, py, BoxArt(170, 30, RGB(155, 155, 155), kFrame));
     Set(r, 19, "EOC_UnitSpareFace", px, py, ButtonArt(170, 30, 80));
     const int rpX = px + 10, rpY = py + 230, rpW = 370, rpH = 176;
     for (int i = 0; i < 4; ++i) { // RP arrows of sections 1 to 4 on the Command tab, right of their rows

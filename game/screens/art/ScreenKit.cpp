@@ -8,9 +8,30 @@
 #include "platform/system/MessageBox.h"
 #include "platform/system/Paths.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 namespace gdi = platform::gdi;
+
+namespace {
+
+double RelativeLuminance(COLORREF c)
+{
+    auto linear = [](int v) {
+        const double s = v / 255.0;
+        return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(GetRValue(c)) + 0.7152 * linear(GetGValue(c)) + 0.0722 * linear(GetBValue(c));
+}
+
+} // namespace
+
+double ContrastRatio(COLORREF a, COLORREF b)
+{
+    const double la = RelativeLuminance(a), lb = RelativeLuminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
 
 SurfacePtr CopySurface(CDisplay* display, CSurface* source)
 {

@@ -63,6 +63,9 @@ struct CScreenButton {
 constexpr COLORREF kCaptionNormal = 0xC8C8C8;
 constexpr COLORREF kCaptionHover = 0xE6E6E6;
 
+// The contrast ratio of two colours by their relative luminance (1 for equal colours, 21 for black on white).
+double ContrastRatio(COLORREF a, COLORREF b);
+
 // A keyed copy of the art row's bitmap at its own size; null when the row has no bitmap or there is no display.
 SurfacePtr CopyArt(CDisplay* display, const CArtRow& row);
 // A copy of the art row with the caption drawn on it in the colour: centred (or right-aligned) with a

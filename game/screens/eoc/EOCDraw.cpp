@@ -27,18 +27,19 @@ const COLORREF kPanelInk = RGB(10, 10, 10);
 const COLORREF kChiefName = RGB(230, 230, 230);
 const COLORREF kHeading = RGB(200, 200, 200); // section names and headings on the panel's dark band
 const COLORREF kNotice = RGB(250, 210, 120);  // a refusal's reason on the dark band
-// Captions on a light face (the ordered units' gold) are drawn dark, normal and hovered.
+// Captions on a face where the light ones would not read (the ordered units' gold, the active green, the locked
+// grey) are drawn dark, normal and hovered.
 const COLORREF kDarkCaption = RGB(40, 32, 16);
 const COLORREF kDarkCaptionHover = RGB(0, 0, 0);
 
-// True when the face's middle is light enough that the light captions would not read on it.
-bool LightFace(const CArtRow& row)
+// True when dark captions read better than the light ones on the face (sampled at its middle, above the caption).
+bool TakesDarkCaptions(const CArtRow& row)
 {
     const platform::PixelSurface* pixels = row.pSurface ? row.pSurface->GetPixels() : nullptr;
     if (!pixels || row.width <= 0 || row.height <= 0)
         return false;
-    const COLORREF c = platform::Rgb565ToColorRef(pixels->GetPixel(row.width / 2, row.height / 4));
-    return 2126 * GetRValue(c) + 7152 * GetGValue(c) + 722 * GetBValue(c) > 10000 * 150;
+    const COLORREF face = platform::Rgb565ToColorRef(pixels->GetPixel(row.width / 2, row.height / 4));
+    return ContrastRatio(kDarkCaption, face) > ContrastRatio(kCaptionNormal, face);
 }
 
 std::string Number(float value)
@@ -67,12 +68,12 @@ void EOC::BuildFaces()
                 const CArtRow* row = Row(kFaceRows[f]);
                 if (!row)
                     continue;
-                const bool light = LightFace(*row);
+                const bool dark = TakesDarkCaptions(*row);
                 auto& faces = m_aFaces[static_cast<size_t>(s)][static_cast<size_t>(u)];
                 faces[static_cast<size_t>(f * 2)] =
-                    MakeFace(m_pDisplay, *row, label, m_pFont16.get(), light ? kDarkCaption : kCaptionNormal);
+                    MakeFace(m_pDisplay, *row, label, m_pFont16.get(), dark ? kDarkCaption : kCaptionNormal);
                 faces[static_cast<size_t>(f * 2 + 1)] =
-                    MakeFace(m_pDisplay, *row, label, m_pFont16.get(), light ? kDarkCaptionHover : kCaptionHover);
+                    MakeFace(m_pDisplay, *row, label, m_pFont16.get(), dark ? kDarkCaptionHover : kCaptionHover);
             }
         }
     }

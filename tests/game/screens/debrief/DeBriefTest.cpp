@@ -3,6 +3,7 @@
 #include "core/display/CDisplay.h"
 #include "core/world/ScenarioData.h"
 #include "game/rules/RulesGame.h"
+#include "game/screens/art/ScreenKit.h"
 #include "game/screens/boxes/Boxes.h"
 #include "game/screens/debrief/DeBriefIF.h"
 #include "game/screens/lobby/MPlayIF.h"
@@ -289,19 +290,10 @@ TEST_F(DeBriefTest, ChatLinesWrapToTheChatPanel)
     EXPECT_GT(inked, 0);
 }
 
-// WCAG contrast ratio of two 5-6-5 pixels.
+// Contrast ratio of two 5-6-5 pixels.
 double Contrast(uint16_t a, uint16_t b)
 {
-    auto luminance = [](uint16_t p) {
-        const COLORREF c = platform::Rgb565ToColorRef(p);
-        auto lin = [](int v) {
-            const double s = v / 255.0;
-            return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
-        };
-        return 0.2126 * lin(GetRValue(c)) + 0.7152 * lin(GetGValue(c)) + 0.0722 * lin(GetBValue(c));
-    };
-    const double la = luminance(a), lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+    return ContrastRatio(platform::Rgb565ToColorRef(a), platform::Rgb565ToColorRef(b));
 }
 
 // The history shows each message wrapped again to its own wide panel, and an event's blue made for the light

@@ -3,6 +3,7 @@
 #include "core/widgets/CPopupMenu.h"
 #include "core/widgets/CPopupMenuView.h"
 #include "game/rules/RulesGame.h"
+#include "game/screens/art/ScreenKit.h"
 #include "tests/game/screens/eoc/EOCFixture.h"
 #include "tests/support/DisplayFixtures.h"
 
@@ -190,8 +191,8 @@ TEST_F(EOCScreenTest, RefusedOrdersSayWhyOnTheSectionPanel)
     EXPECT_NE(notice().find("cannot be taken back"), std::string::npos) << notice();
 }
 
-// Unit captions read on every face: the ordered units' light gold face takes dark captions.
-TEST_F(EOCScreenTest, OrderedUnitCaptionsReadOnTheirFace)
+// Unit captions read on every face: locked grey, ordered gold, available red and active green.
+TEST_F(EOCScreenTest, UnitCaptionsReadOnEveryFace)
 {
     ActivateChief(1);
     OpenOn(1, 10.0f);
@@ -199,28 +200,28 @@ TEST_F(EOCScreenTest, OrderedUnitCaptionsReadOnTheirFace)
     ASSERT_EQ(Eoc().m_aWork[1].uOrdered, 0x2u);
     Eoc().OnMouseMove(2, 598, 0);
     CSurface* back = Game().m_pDisplay->GetBackBuffer();
-    Game().m_pDisplay->Clear(true);
-    Eoc().Draw(back);
-    const platform::PixelSurface& pixels = *back->GetPixels();
-    auto luminance = [](uint16_t p) {
-        const COLORREF c = platform::Rgb565ToColorRef(p);
-        auto lin = [](int v) {
-            const double x = v / 255.0;
-            return x <= 0.03928 ? x / 12.92 : std::pow((x + 0.055) / 1.055, 2.4);
-        };
-        return 0.2126 * lin(GetRValue(c)) + 0.7152 * lin(GetGValue(c)) + 0.0722 * lin(GetBValue(c));
-    };
-    for (int unit : {1, 2}) { // ordered (gold), available (red)
-        SCOPED_TRACE(unit);
-        const RECT r = Eoc().UnitRect(1, unit);
-        const uint16_t face = pixels.GetPixel(r.left + 4, (r.top + r.bottom) / 2);
+    // The best contrast of the caption's ink against the face beside it.
+    auto captionContrast = [&](int section, int unit) {
+        const platform::PixelSurface& pixels = *back->GetPixels();
+        const RECT r = Eoc().UnitRect(section, unit);
+        const COLORREF face = platform::Rgb565ToColorRef(pixels.GetPixel(r.left + 4, (r.top + r.bottom) / 2));
         double best = 1.0;
         for (int y = r.top + 3; y < r.bottom - 3; ++y)
-            for (int x = r.left + 10; x < r.right - 10; ++x) {
-                const double a = luminance(pixels.GetPixel(x, y)), b = luminance(face);
-                best = std::max(best, (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05));
-            }
-        EXPECT_GE(best, 4.5);
+            for (int x = r.left + 10; x < r.right - 10; ++x)
+                best = std::max(best, ContrastRatio(platform::Rgb565ToColorRef(pixels.GetPixel(x, y)), face));
+        return best;
+    };
+    struct Case {
+        int tab, unit;
+        const char* face;
+    } cases[] = {{1, 0, "locked"}, {1, 1, "ordered"}, {1, 2, "available"}, {0, 0, "active"}, {0, 2, "available"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.face);
+        ClickEoc(Eoc().TabRect(c.tab));
+        Eoc().OnMouseMove(2, 598, 0);
+        Game().m_pDisplay->Clear(true);
+        Eoc().Draw(back);
+        EXPECT_GE(captionContrast(c.tab, c.unit), 4.5);
     }
 }
 
