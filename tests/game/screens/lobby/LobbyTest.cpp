@@ -8,7 +8,7 @@
 #include "game/screens/briefing/BriefingIF.h"
 #include "game/screens/hud/HUD.h"
 #include "net/session/NetGameSession.h"
-#include "ScreenshotFile.h"
+#include "tests/support/DisplayFixtures.h"
 
 #include <algorithm>
 #include <fstream>
@@ -287,7 +287,7 @@ TEST_F(LobbyTest, TheFirstKeyReplacesTheRememberedAddress)
     Game().m_pDisplay->Clear(true);
     Lobby().Draw(back);
     ASSERT_TRUE(back->GetPixels());
-    EXPECT_TRUE(SaveScreenshot(*back->GetPixels(), "lobby_join_typed.bmp"));
+    EXPECT_TRUE(fixtures::SaveSurfaceBmp(*back->GetPixels(), "lobby_join_typed.bmp"));
 }
 
 TEST_F(LobbyTest, SinglePlayerQuickStartNamesAnEmptyNameAndKeepsATypedOne)
@@ -400,7 +400,7 @@ TEST_F(LobbyTest, ScreenshotOfTheFirstPageWithATypedName)
     const CScreenRect& label = Lobby().m_rcButtons[4];
     EXPECT_NE(pixels->GetPixel(label.x + 3, label.y + label.height / 2),
               pixels->GetPixel(label.x - 3, label.y + label.height / 2));
-    EXPECT_TRUE(SaveScreenshot(*pixels, "lobby_first_page.bmp"));
+    EXPECT_TRUE(fixtures::SaveSurfaceBmp(*pixels, "lobby_first_page.bmp"));
 }
 
 TEST_F(LobbyTest, ScreenshotOfTheSaveChoice)
@@ -417,7 +417,7 @@ TEST_F(LobbyTest, ScreenshotOfTheSaveChoice)
     const CScreenRect& chosen = Lobby().m_rcButtons[0];
     EXPECT_NE(pixels->GetPixel(chosen.x + 3, chosen.y + chosen.height / 2),
               pixels->GetPixel(chosen.x - 3, chosen.y + chosen.height / 2));
-    EXPECT_TRUE(SaveScreenshot(*pixels, "lobby_screenshot.bmp"));
+    EXPECT_TRUE(fixtures::SaveSurfaceBmp(*pixels, "lobby_screenshot.bmp"));
 }
 
 } // namespace

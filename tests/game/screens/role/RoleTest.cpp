@@ -1,7 +1,7 @@
 // Role selection over the demo layout: the grid table, the take and leave rules of the roles, Ready, the
 // drop column, the chat line, the all-ready close, and the grid without a session.
 #include "tests/game/screens/lobby/FrontEndFixture.h"
-#include "tests/game/screens/lobby/ScreenshotFile.h"
+#include "tests/support/DisplayFixtures.h"
 
 #include "core/display/CDisplay.h"
 #include "core/util/ByteStream.h"
@@ -326,7 +326,7 @@ TEST_F(RoleTest, HeadingsOfTheDemoAgenciesStayInTheirColumns)
     Game().m_pDisplay->Clear(true);
     Role().Draw(back);
     const platform::PixelSurface& pixels = *back->GetPixels();
-    EXPECT_TRUE(SaveScreenshot(pixels, "role_demo_headings.bmp"));
+    EXPECT_TRUE(fixtures::SaveSurfaceBmp(pixels, "role_demo_headings.bmp"));
     const CScreenRect first = Role().CellRect(0, 0), second = Role().CellRect(0, 1);
     const int dx = second.x - first.x;
     // The heading band: the rows just above the grid, inside its frame.
@@ -368,7 +368,7 @@ TEST_F(RoleTest, ScreenshotOfFourPlayers)
     const CScreenRect set = Role().CellRect(0, 0), clear = Role().CellRect(0, 1);
     EXPECT_NE(pixels->GetPixel(set.x + set.width / 2, set.y + set.height / 2),
               pixels->GetPixel(clear.x + clear.width / 2, clear.y + clear.height / 2));
-    EXPECT_TRUE(SaveScreenshot(*pixels, "role_screenshot.bmp"));
+    EXPECT_TRUE(fixtures::SaveSurfaceBmp(*pixels, "role_screenshot.bmp"));
 }
 
 } // namespace
