@@ -164,6 +164,9 @@ void DeBriefIF::ShowResults(const CScenarioData* scenario)
     }
     DrawPages();
     if (m_pText) {
+        // The graded texts are cut at 98 characters; lines wider than the text panel are wrapped again to it.
+        const int textWidth = m_text.pSurface ? m_text.pSurface->GetWidth() - 16 : 0;
+        m_pText->SetWrap([this](const std::string& t) { return MeasureText(m_pFont14Plain.get(), t); }, textWidth);
         if (scenario)
             m_pText->Build(*scenario, m_anResults[kResFinalScore], m_anResults[kResFinalCost]);
         else

@@ -2,10 +2,12 @@
 #include "game/screens/debrief/DeBriefText.h"
 
 #include "core/world/ScenarioData.h"
+#include "game/app/MessageLog.h"
 #include "game/screens/art/ScreenKit.h"
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 namespace {
 constexpr size_t kShortText = 97;
@@ -20,20 +22,42 @@ void CDeBriefText::Clear()
     m_nScroll = 0;
 }
 
+void CDeBriefText::SetWrap(std::function<int(const std::string&)> measure, int width)
+{
+    m_measure = std::move(measure);
+    m_nWrapWidth = width;
+}
+
+std::vector<std::string> CDeBriefText::Pieces(const std::string& line) const
+{
+    const std::string cut = line.substr(0, kLineChars);
+    if (!m_measure || m_nWrapWidth <= 0 || m_measure(cut) < m_nWrapWidth)
+        return {cut};
+    std::vector<std::string> pieces = CMessageLog::WrapTextToWidth(cut, m_nWrapWidth, m_measure);
+    if (pieces.empty())
+        pieces.emplace_back();
+    return pieces;
+}
+
 bool CDeBriefText::AddLine(const std::string& line)
 {
-    if (m_nLineCount >= kMaxLines)
-        return false;
-    m_aLines.push_back(line.substr(0, kLineChars));
-    m_nLineCount = static_cast<int32_t>(m_aLines.size());
+    for (std::string& piece : Pieces(line)) {
+        if (m_nLineCount >= kMaxLines)
+            return false;
+        m_aLines.push_back(std::move(piece));
+        m_nLineCount = static_cast<int32_t>(m_aLines.size());
+    }
     return true;
 }
 
 void CDeBriefText::AddFirstLine(const std::string& line)
 {
-    if (m_nLineCount >= kMaxLines)
+    std::vector<std::string> pieces = Pieces(line);
+    if (pieces.size() > static_cast<size_t>(kMaxLines))
+        pieces.resize(kMaxLines);
+    while (m_aLines.size() + pieces.size() > static_cast<size_t>(kMaxLines))
         m_aLines.pop_back();
-    m_aLines.insert(m_aLines.begin(), line.substr(0, kLineChars));
+    m_aLines.insert(m_aLines.begin(), pieces.begin(), pieces.end());
     m_nLineCount = static_cast<int32_t>(m_aLines.size());
     m_nScroll = std::min<int32_t>(m_nLineCount, kWindow);
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,9 +15,12 @@ public:
     static constexpr int kWindow = 10;
 
     void Clear();
-    // Appends a line (cut to 199 characters); false once 500 lines exist.
+    // Lines added from now on that measure `width` pixels or more by `measure` are wrapped again at spaces, so
+    // they fit the panel that draws them (no measure: lines stand as given).
+    void SetWrap(std::function<int(const std::string&)> measure, int width);
+    // Appends a line (cut to 199 characters), wrapped as set; false once 500 lines exist.
     bool AddLine(const std::string& line);
-    // Puts a line before all others, in the first window.
+    // Puts a line, wrapped as set, before all others, in the first window.
     void AddFirstLine(const std::string& line);
     // The 10 lines that end at the scroll position, joined by line breaks.
     std::string GetWindow() const;
@@ -30,6 +34,12 @@ public:
     std::vector<std::string> m_aLines;
     int32_t m_nLineCount = 0;
     int32_t m_nScroll = 0;
+
+private:
+    std::vector<std::string> Pieces(const std::string& line) const;
+
+    std::function<int(const std::string&)> m_measure;
+    int m_nWrapWidth = 0;
 };
 
 // A graded text cut into lines of at most 98 characters at the last space (at most 10 lines kept).

@@ -392,6 +392,27 @@ TEST_F(DeBriefTest, HeldChatArrowRepeatsEvery50ms)
     EXPECT_EQ(Game().m_log.m_nChatScroll, end - 2);
 }
 
+// Lines wider than the panel are wrapped again at spaces; blank lines stay, and a first line keeps all its pieces
+// in the first window.
+TEST(DeBriefText, LinesWiderThanThePanelWrapAgain)
+{
+    auto s = Graded(80, 60, 5000, 2000);
+    s->m_vCostMessages[0] = "A lean response: costs stayed well under the prediction for an incident of this size.";
+    CDeBriefText text;
+    text.SetWrap([](const std::string& t) { return static_cast<int>(t.size()); }, 30);
+    text.Build(*s, 10, 6000);
+    std::string joined;
+    for (const std::string& line : text.m_aLines) {
+        EXPECT_LT(line.size(), 30u) << line;
+        joined += (joined.empty() || line.empty() ? "" : " ") + line;
+    }
+    EXPECT_EQ(text.m_aLines.at(1), "");
+    EXPECT_EQ(joined, "Score below. " + s->m_vCostMessages[0]);
+    text.AddFirstLine("Score-Log.txt could not be written: No space left on device.");
+    EXPECT_EQ(text.GetWindow().substr(0, text.GetWindow().find("Score below.")),
+              "Score-Log.txt could not be\nwritten: No space left on\ndevice.\n");
+}
+
 TEST_F(DeBriefTest, ResultsOnThePages)
 {
     Open();
@@ -411,6 +432,16 @@ TEST_F(DeBriefTest, ResultsOnThePages)
     EXPECT_EQ(m_screen.m_astrResultText[DeBriefIF::kResPredictedCost], "$2,000,000.00");
     EXPECT_EQ(m_screen.m_astrResultText[DeBriefIF::kResStartTime], " 9:30");
     EXPECT_EQ(m_text.m_aLines.at(0), "Score average.");
+
+    // A graded text of 98 characters is wrapped again to the text panel in its font.
+    scenario->m_vCostMessages[0] =
+        "An average response: most resources were released in time, some were held on scene after need.";
+    m_screen.ShowResults(scenario.get());
+    auto font = MakeArial(14, true, false);
+    const int width = m_screen.Art().Row(DeBriefIF::kRowText).width - 16;
+    ASSERT_GT(m_text.m_nLineCount, 3);
+    for (const std::string& line : m_text.m_aLines)
+        EXPECT_LT(MeasureText(font.get(), line), width) << line;
 }
 
 // Each label of a score page stands on the line of its value: the baselines of their ink, inside the value's
