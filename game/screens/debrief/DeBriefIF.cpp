@@ -177,6 +177,7 @@ void DeBriefIF::ShowResults(const CScenarioData* scenario)
             m_pText->AddFirstLine("Score-Log.txt could not be written" +
                                   (colon == std::string::npos ? std::string(".") : failed.substr(colon) + "."));
         }
+        m_pText->SetWrap({}, 0); // the measure holds this screen's font
     }
     RedrawText();
 }
