@@ -41,6 +41,14 @@ std::function<void(QDialog&)> LocateEsriIn(const std::string& esriFolder)
     };
 }
 
+// An answer for the map-bitmap dialog: Save, which the test makes fail (no path kept), then Done.
+void SaveRefusedThenDone(QDialog& d)
+{
+    GetDlgItem<QPushButton>(&d, CDialogAreaMapMO::kSaveId)->click();
+    EXPECT_EQ(static_cast<CDialogAreaMapMO&>(d).SavedPath(), "");
+    GetDlgItem<QPushButton>(&d, IDOK)->click();
+}
+
 uint32_t U32(const std::string& bytes, size_t at)
 {
     uint32_t v = 0;
@@ -346,11 +354,7 @@ TEST_F(VelliskNewMap, APictureSavedOutsideMapsIsRefusedInTheDialog)
         CModalAnswers answers;
         answers
             .Then(LocateEsriIn(folder + "/Maps/ESRI"))
-            .Then([](QDialog& d) {
-                GetDlgItem<QPushButton>(&d, CDialogAreaMapMO::kSaveId)->click();
-                EXPECT_EQ(static_cast<CDialogAreaMapMO&>(d).SavedPath(), "");
-                GetDlgItem<QPushButton>(&d, IDOK)->click();
-            });
+            .Then(SaveRefusedThenDone);
         Run("New");
         EXPECT_EQ(answers.Remaining(), 0u);
     }
@@ -542,11 +546,7 @@ TEST_F(VelliskBadInput, OneBoxAndNothingChanged)
     CModalAnswers answers;
     answers
         .Then(LocateEsriIn(folder + "/Maps/ESRI"))
-        .Then([](QDialog& d) {
-            GetDlgItem<QPushButton>(&d, CDialogAreaMapMO::kSaveId)->click();
-            EXPECT_EQ(static_cast<CDialogAreaMapMO&>(d).SavedPath(), "");
-            GetDlgItem<QPushButton>(&d, IDOK)->click();
-        });
+        .Then(SaveRefusedThenDone);
     Run("New");
     EXPECT_EQ(frame->windowTitle(), "Millbrook");
     EXPECT_EQ(Stations().size(), stations);
