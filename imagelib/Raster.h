@@ -26,6 +26,16 @@ enum : uint32_t {
 // Default cap on one image's memory (DIB block, alpha channel or selection mask), in bytes.
 inline constexpr uint64_t RASTER_MAX_MEMORY = 1024ull * 1024 * 1024;
 
+// Pictures up to this many pixels are made whatever their data holds; a larger one is made only when its data
+// could fill it, so a file of a few bytes never claims hundreds of megabytes.
+inline constexpr uint64_t RASTER_FREE_PIXELS = 4096ull * 4096;
+
+// Whether a decoder may make a picture of `pixels` whose data can fill at most `fillable` of them.
+inline bool RasterDataCanFill(uint64_t pixels, uint64_t fillable)
+{
+    return pixels <= RASTER_FREE_PIXELS || pixels <= fillable;
+}
+
 class CRaster;
 class CRasterNearest;
 struct tagRasterTextInfo;

@@ -1,5 +1,6 @@
 // The BMP codec: every header, size and run from the file is checked before it touches memory.
 #include "imagelib/RasterBMP.h"
+#include "imagelib/RasterByteReader.h"
 #include "imagelib/RasterRle.h"
 
 #include <algorithm>
@@ -32,6 +33,21 @@ struct Channel {
         return static_cast<uint8_t>(bits >= 8 ? v >> (bits - 8) : v << (8 - bits));
     }
 };
+
+// The most pixels the bytes from `at` to the stream's end can give: whole stored rows, or for runs 255 units per
+// two bytes (bytes in 8-bit runs, nibbles in 4-bit ones). A stream that cannot tell its size bounds nothing.
+uint64_t FillablePixels(CRasterFile* hFile, int64_t at, const RASTERINFOHEADER& bih)
+{
+    const int64_t size = hFile->Size();
+    if (size < 0 || at < 0)
+        return UINT64_MAX;
+    const uint64_t bytes = static_cast<uint64_t>(std::max<int64_t>(0, size - at));
+    const uint64_t bits = bih.biBitCount, width = static_cast<uint32_t>(bih.biWidth);
+    if (bits <= 8 && (bih.biCompression == kBiRle8 || bih.biCompression == kBiRle4))
+        return bytes / 2 * 255 * (bih.biCompression == kBiRle8 ? 8 : 4) / bits;
+    const uint64_t rowBytes = (bits * width + 31) / 32 * 4;
+    return bytes / rowBytes * width;
+}
 
 } // namespace
 
@@ -194,6 +210,10 @@ bool CRasterBMP::Decode(CRasterFile* hFile)
         SetError("output dimensions returned");
         return true;
     }
+    // Mended: a few bytes claiming a huge picture were given all its memory; now the data must be able to fill it.
+    const int64_t dataAt = offBits ? static_cast<int64_t>(start) + offBits : hFile->Tell();
+    if (!RasterDataCanFill(static_cast<uint64_t>(width) * height, FillablePixels(hFile, dataAt, bih)))
+        return Fail("BMP picture too large for its image data");
     if (!Create(width, height, bih.biBitCount, RASTER_FORMAT_BMP)) {
         if (std::strcmp(GetLastError(), "RASTER_MAX_MEMORY exceeded") != 0)
             SetError("Can't allocate memory");

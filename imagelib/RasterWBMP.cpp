@@ -1,5 +1,6 @@
 // Wireless bitmap reading and writing: a small header of multi-byte integers, then rows from the top.
 #include "imagelib/RasterWBMP.h"
+#include "imagelib/RasterByteReader.h"
 
 #include <cstring>
 #include <vector>
@@ -62,13 +63,18 @@ bool CRasterWBMP::Decode(CRasterFile* hFile)
         return Fail("Unsupported WBMP type");
     if (w != IntRead::Ok || h != IntRead::Ok || width == 0 || height == 0)
         return Fail("Corrupted WBMP");
+    const uint32_t rowBytes = (width + 7) / 8;
+    // Mended: 8 bytes could claim 65535 x 65535 pixels; now the rows that follow must be able to fill the picture.
+    const int64_t left = CRasterByteReader::Remaining(hFile);
+    if (left >= 0 &&
+        !RasterDataCanFill(static_cast<uint64_t>(width) * height, static_cast<uint64_t>(left) / rowBytes * width))
+        return Fail("WBMP picture too large for its image data");
     if (!Create(width, height, 1, RASTER_FORMAT_WBMP)) {
         if (std::strcmp(GetLastError(), "RASTER_MAX_MEMORY exceeded") != 0)
             SetError("WBMP Create failed");
         return false;
     }
     SetGrayPalette();
-    const uint32_t rowBytes = (width + 7) / 8;
     for (uint32_t y = 0; y < height; ++y)
         if (hFile->Read(GetBits(height - 1 - y), 1, rowBytes) != rowBytes)
             break;

@@ -4,6 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <unistd.h>
+
 using namespace rastertest;
 
 namespace {
@@ -213,8 +218,8 @@ TEST(RasterBMP, RefusedHeadersAndCompressions)
         {1, 1, 7, 0, "Error reading BMP info"},
         {1, 1, 0, 0, "Error reading BMP info"},
         {1, 1, 64, 0, "Error reading BMP info"},
-        {65535, 65535, 24, 0, "RASTER_MAX_MEMORY exceeded"},
-        {0x7FFFFFFF, -0x7FFFFFFF, 32, 0, "RASTER_MAX_MEMORY exceeded"},
+        {65535, 65535, 24, 0, "BMP picture too large for its image data"},
+        {0x7FFFFFFF, -0x7FFFFFFF, 32, 0, "BMP picture too large for its image data"},
         {1, 1, 24, 1, "unknown compression"},
         {1, 1, 32, 2, "unknown compression"},
         {1, 1, 8, 4, "compression type not supported"},
@@ -275,6 +280,74 @@ TEST(RasterBMP, ShortPixelDataLeavesZeros)
         EXPECT_TRUE(SameColor(top.GetPixelColor(x, 1), RGBQUAD{0, 0, 0, 0})) << x;
         EXPECT_TRUE(SameColor(top.GetPixelColor(x, 0), RGBQUAD{0, 0, 0, 0})) << x;
     }
+}
+
+TEST(RasterBMP, PictureItsDataCannotFillIsRefused)
+{
+    const char* const text = "BMP picture too large for its image data";
+    // Uncompressed rows are bounded by the file's size, runs by the 255 units each two bytes can give.
+    auto plainRows = [](int32_t w, int32_t h, size_t rows) {
+        const size_t stride = (static_cast<size_t>(w) + 31) / 32 * 4;
+        std::vector<uint8_t> px(stride * rows);
+        for (size_t i = 0; i < px.size(); ++i)
+            px[i] = static_cast<uint8_t>(i * 7);
+        return PaletteFile(w, h, 1, 0, px, 2);
+    };
+    auto fullRuns = [](int32_t w, int32_t rows) {
+        std::vector<uint8_t> data;
+        for (int32_t y = 0; y < rows; ++y) {
+            for (int32_t x = 0; x < w; x += 255)
+                data.insert(data.end(), {static_cast<uint8_t>(std::min(255, w - x)), static_cast<uint8_t>(y)});
+            data.insert(data.end(), {0, 0});
+        }
+        return data;
+    };
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> bytes;
+        bool reads;
+    } cases[] = {
+        {"62 bytes claiming 1 bit x 65535 x 32767", PaletteFile(65535, 32767, 1, 0, {}, 2), false},
+        {"1,080 bytes of 8-bit runs claiming 30000 x 30000", PaletteFile(30000, 30000, 8, 1, {0, 1}, 256), false},
+        {"4-bit runs claiming 30000 x 30000", PaletteFile(30000, 30000, 4, 2, {0, 1}, 16), false},
+        {"4100 x 4100 with every row", plainRows(4100, 4100, 4100), true},
+        {"4100 x 4100 one row short", plainRows(4100, 4100, 4099), false},
+        {"4100 x 4100 of runs", PaletteFile(4100, 4100, 8, 1, fullRuns(4100, 4100), 256), true},
+        {"4100 x 4100 with runs for 100 rows", PaletteFile(4100, 4100, 8, 1, fullRuns(4100, 100), 256), false},
+        {"4096 x 4096 needs no data", PaletteFile(4096, 4096, 1, 0, {}, 2), true},
+    };
+    ASSERT_EQ(cases[0].bytes.size(), 62u);
+    ASSERT_EQ(cases[1].bytes.size(), 1080u);
+    for (const Case& c : cases) {
+        CRaster img;
+        EXPECT_EQ(DecodeBytes(img, c.bytes), c.reads) << c.name;
+        EXPECT_EQ(img.IsValid(), c.reads) << c.name;
+        if (!c.reads) {
+            EXPECT_STREQ(img.GetLastError(), text) << c.name;
+        }
+    }
+    CRaster runs;
+    ASSERT_TRUE(DecodeBytes(runs, cases[5].bytes));
+    EXPECT_EQ(runs.GetPixelIndex(4099, 4099), 4099 % 256);
+
+    // From a file: its size bounds the rows the same way.
+    const std::string path = testing::TempDir() + "bmp_bomb_" + std::to_string(getpid()) + ".bmp";
+    FILE* out = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(out, nullptr);
+    std::fwrite(cases[0].bytes.data(), 1, cases[0].bytes.size(), out);
+    std::fclose(out);
+    CRaster loaded;
+    EXPECT_FALSE(loaded.Load(path.c_str(), RASTER_FORMAT_BMP));
+    EXPECT_STREQ(loaded.GetLastError(), text);
+    std::remove(path.c_str());
+
+    // A picture its data fills still meets the memory cap.
+    const uint64_t cap = CRaster::GetMaxMemory();
+    CRaster::SetMaxMemory(1u << 20);
+    CRaster capped;
+    EXPECT_FALSE(DecodeBytes(capped, cases[3].bytes));
+    EXPECT_STREQ(capped.GetLastError(), "RASTER_MAX_MEMORY exceeded");
+    CRaster::SetMaxMemory(cap);
 }
 
 TEST(RasterBMP, HugeColourCountIsCut)

@@ -113,18 +113,38 @@ TEST(RasterWBMP, FailureTexts)
         {{0, 0, 0, 2}, "Corrupted WBMP"},
         {{0, 0, 2, 0}, "Corrupted WBMP"},
         {{0, 0, 0x81, 0x80, 0x80, 0x80, 0x80, 1, 1}, "Corrupted WBMP"},
-        {{0, 0, 0xFF, 0xFF, 0x7F, 0xFF, 0xFF, 0x7F}, "RASTER_MAX_MEMORY exceeded"},
+        // 8 bytes claiming 65535 x 65535 pixels (512 MiB): refused before any memory is taken.
+        {{0, 0, 0x83, 0xFF, 0x7F, 0x83, 0xFF, 0x7F}, "WBMP picture too large for its image data"},
+        {{0, 0, 0xFF, 0xFF, 0x7F, 0xFF, 0xFF, 0x7F}, "WBMP picture too large for its image data"},
     };
     for (const Case& c : cases) {
         CRaster img;
         EXPECT_FALSE(DecodeWbmp(img, c.bytes));
         EXPECT_STREQ(img.GetLastError(), c.text);
     }
-    // Short pixel data leaves black rows.
+    // Short pixel data leaves black rows, as long as the picture needs no data (up to 4096 x 4096) or its rows are
+    // all there.
     CRaster cut;
     ASSERT_TRUE(DecodeWbmp(cut, {0, 0, 8, 3, 0xFF}));
     EXPECT_EQ(cut.GetPixelIndex(0, 2), 1);
     EXPECT_EQ(cut.GetPixelIndex(0, 0), 0);
+    std::vector<uint8_t> big = {0, 0, 0xA0, 0x04, 0xA0, 0x04}; // 4100 x 4100
+    big.resize(big.size() + 513 * 4100, 0x0F);
+    struct Size {
+        std::vector<uint8_t> bytes;
+        bool reads;
+    } sizes[] = {
+        {{0, 0, 0xA0, 0x00, 0xA0, 0x00}, true},
+        {big, true},
+        {std::vector<uint8_t>(big.begin(), big.end() - 513), false},
+    };
+    for (const Size& s : sizes) {
+        CRaster img;
+        EXPECT_EQ(DecodeWbmp(img, s.bytes), s.reads) << s.bytes.size();
+        if (!s.reads) {
+            EXPECT_STREQ(img.GetLastError(), "WBMP picture too large for its image data");
+        }
+    }
 
     for (auto [w, h, bpp] : {std::tuple{256u, 1u, 1u}, {1u, 256u, 1u}, {8u, 8u, 4u}}) {
         CRaster img(w, h, bpp, RASTER_FORMAT_BMP);
