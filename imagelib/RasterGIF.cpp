@@ -22,16 +22,20 @@ bool ReadTable(GifInput& in, tag_TabCol& table)
     return got == table.sogct * 3;
 }
 
-// Frames that reach into the screen are read, and clipped to it; others are stepped over.
+// Frames that reach into the screen are read, and clipped to it; others are frames that draw nothing.
 bool OnScreen(const tag_image& image, const tag_dscgif& dscgif)
 {
     return image.w > 0 && image.h > 0 && image.l < dscgif.scrwidth && image.t < dscgif.scrheight;
 }
 
-// The part of a frame on the screen.
+// The part of a frame on the screen; empty (no width, no height) for a frame wholly outside it.
 tag_image Visible(const tag_image& image, const tag_dscgif& dscgif)
 {
     tag_image v = image;
+    if (!OnScreen(image, dscgif)) {
+        v.w = v.h = 0;
+        return v;
+    }
     v.w = static_cast<uint16_t>(std::min<uint32_t>(image.w, dscgif.scrwidth - image.l));
     v.h = static_cast<uint16_t>(std::min<uint32_t>(image.h, dscgif.scrheight - image.t));
     return v;
@@ -41,16 +45,13 @@ tag_image Visible(const tag_image& image, const tag_dscgif& dscgif)
 // one before, and none is longer than the table.
 uint64_t MaxPixels(uint64_t bytes, int codeSize)
 {
-    if (codeSize < 2 || codeSize > 9)
+    if (codeSize < 2 || codeSize > 8)
         return 0;
     const uint64_t codes = bytes * 8 / static_cast<uint64_t>(codeSize + 1);
     if (codes <= 4096)
         return codes * (codes + 1) / 2;
     return 4096ull * 4097 / 2 + (codes - 4096) * 4096;
 }
-
-// A screen larger than this must be filled by its frames' data.
-constexpr uint64_t kFreeScreenPixels = 4096ull * 4096;
 
 tag_image ParseImage(const uint8_t* d)
 {
@@ -239,16 +240,16 @@ int32_t CRasterGIF::get_num_frames(GifInput& in, const tag_dscgif& dscgif, const
                 if (!in.Skip(colors * 3))
                     break;
             }
-            const bool counted = OnScreen(image, dscgif);
-            if (counted) {
-                ++count;
+            // Mended: a frame wholly outside the screen was not counted, which shifted every later frame number.
+            ++count;
+            const bool shown = OnScreen(image, dscgif);
+            if (shown)
                 maxBpp = std::max(maxBpp, DepthFor(colors));
-            }
             const int codeSize = in.get_byte();
             uint64_t bytes = 0;
             if (codeSize < 0 || !in.SkipSubBlocks(&bytes))
                 break;
-            if (counted) {
+            if (shown) {
                 const tag_image v = Visible(image, dscgif);
                 fill += std::min<uint64_t>(static_cast<uint64_t>(v.w) * v.h, MaxPixels(bytes, codeSize));
             }
@@ -297,7 +298,7 @@ bool CRasterGIF::Decode(CRasterFile* fp)
         return Fail("GIF frame not found");
     // A few bytes must not declare a screen of hundreds of megabytes.
     const uint64_t screen = static_cast<uint64_t>(st.dscgif.scrwidth) * st.dscgif.scrheight;
-    if (screen > kFreeScreenPixels && screen > fill)
+    if (!RasterDataCanFill(screen, fill))
         return Fail("GIF screen too large for its image data");
     if (count == 1)
         st.bTrueColor = 0;
@@ -338,12 +339,6 @@ bool CRasterGIF::Decode(CRasterFile* fp)
             if (hasLocal) {
                 local.sogct = 1u << ((image.pf & 7) + 1);
                 ReadTable(in, local);
-            }
-            if (!OnScreen(image, st.dscgif)) {
-                st.gcePending = false;
-                if (in.get_byte() < 0 || !in.SkipSubBlocks())
-                    break;
-                continue;
             }
             // A frame without a table of its own uses the global one.
             if (!DecodeFrame(in, image, hasLocal ? local : global, st))
@@ -389,13 +384,50 @@ bool CRasterGIF::DecodeFrame(GifInput& in, const tag_image& image, const tag_Tab
             st.requested = m_info.nNumFrames - 1;
     }
     const int32_t trans = st.gcePending && (m_gifgce.flags & 1) ? m_gifgce.transpcolindex : -1;
-    const int disposal = st.gcePending ? (m_gifgce.flags >> 2) & 7 : 0;
+    int disposal = st.gcePending ? (m_gifgce.flags >> 2) & 7 : 0;
     st.gcePending = false;
+    // Before the first frame there is only the background.
+    if (disposal == 3 && st.iImage == 0)
+        disposal = 2;
 
-    // Only the part on the screen is kept.
+    // Only the part on the screen is kept; a frame with none draws nothing and its data is stepped over.
     const tag_image at = Visible(image, st.dscgif);
-    const uint32_t bpp = DepthFor(table.sogct);
     CRasterGIF frame;
+    if (at.w && at.h) {
+        if (!ReadFrame(in, image, at, table, trans, st, frame))
+            return false;
+    } else if (in.get_byte() >= 0) {
+        in.SkipSubBlocks();
+    }
+    if (GetEscape())
+        return Fail("Cancelled");
+    if (trans >= 0) {
+        st.lastTrans = true;
+        // As the frame's palette holds it: the table, then white up to the entries of its depth.
+        const uint32_t t = static_cast<uint32_t>(trans);
+        rgb_color c{0, 0, 0};
+        if (t < table.sogct)
+            c = table.paleta[t];
+        else if (table.sogct && t < (1u << DepthFor(table.sogct)))
+            c = rgb_color{255, 255, 255};
+        st.lastTransColor = RGBQUAD{c.b, c.g, c.r, 0};
+    }
+
+    if (st.bTrueColor >= 2) {
+        if (!PaintTile(frame, at, st))
+            return false;
+    } else if (!Compose(frame, at, trans, disposal, st)) {
+        return false;
+    }
+    st.prevDisposal = disposal;
+    st.prevImage = at;
+    return true;
+}
+
+bool CRasterGIF::ReadFrame(GifInput& in, const tag_image& image, const tag_image& at, const tag_TabCol& table,
+                           int32_t trans, DecodeState& st, CRasterGIF& frame)
+{
+    const uint32_t bpp = DepthFor(table.sogct);
     frame.CopyInfo(*this);
     if (!frame.Create(at.w, at.h, bpp, RASTER_FORMAT_GIF))
         return Fail(frame.GetLastError());
@@ -412,7 +444,7 @@ bool CRasterGIF::DecodeFrame(GifInput& in, const tag_image& image, const tag_Tab
     }
     GifRowPlacer placer(image.h, (image.pf & 0x40) != 0);
     const bool interlaced = (image.pf & 0x40) != 0;
-    st.lzw->decoder(in, image.w, [&](const uint8_t* line, uint32_t len) {
+    const int result = st.lzw->decoder(in, image.w, [&](const uint8_t* line, uint32_t len) {
         const int32_t r = placer.Next();
         if (r < 0)
             return false;
@@ -421,38 +453,35 @@ bool CRasterGIF::DecodeFrame(GifInput& in, const tag_image& image, const tag_Tab
         PackRow(frame.GetBits(at.h - 1 - static_cast<uint32_t>(r)), line, std::min<uint32_t>(len, at.w), bpp);
         return true;
     });
-    if (GetEscape())
-        return Fail("Cancelled");
-    if (trans >= 0) {
-        st.lastTrans = true;
-        st.lastTransColor = frame.GetPaletteColor(static_cast<uint8_t>(trans));
-    }
+    // Data that ends early leaves what was read; data that breaks the code table fails the picture.
+    if (const char* text = GifLzwDecoder::ErrorText(result))
+        return Fail(text);
+    return true;
+}
 
-    if (st.bTrueColor >= 2) {
-        CRasterGIF& rgb = *st.rgb;
-        if (!rgb.IsValid()) {
-            rgb.CopyInfo(*this);
-            if (!rgb.Create(st.dscgif.scrwidth, st.dscgif.scrheight, 24, RASTER_FORMAT_GIF))
-                return Fail(rgb.GetLastError());
-        }
-        const RGBQUAD* pal = frame.GetPalette();
-        const uint32_t colors = frame.GetNumColors();
-        for (uint32_t r = 0; r < at.h; ++r) {
-            const uint8_t* src = frame.GetBits(at.h - 1 - r);
-            uint8_t* dst = rgb.GetBits(st.dscgif.scrheight - 1u - (at.t + r));
-            for (uint32_t c = 0; c < at.w; ++c) {
-                const uint8_t idx = GifIndexAt(src, c, bpp);
-                const RGBQUAD col = idx < colors ? pal[idx] : RGBQUAD{0, 0, 0, 0};
-                uint8_t* p = dst + 3 * (at.l + c);
-                p[0] = col.rgbBlue;
-                p[1] = col.rgbGreen;
-                p[2] = col.rgbRed;
-            }
-        }
-    } else if (!Compose(frame, at, trans, st)) {
-        return false;
+bool CRasterGIF::PaintTile(CRasterGIF& frame, const tag_image& at, DecodeState& st)
+{
+    CRasterGIF& rgb = *st.rgb;
+    if (!rgb.IsValid()) {
+        rgb.CopyInfo(*this);
+        if (!rgb.Create(st.dscgif.scrwidth, st.dscgif.scrheight, 24, RASTER_FORMAT_GIF))
+            return Fail(rgb.GetLastError());
     }
-    st.prevDisposal = disposal;
-    st.prevImage = at;
+    if (!frame.IsValid())
+        return true;
+    const RGBQUAD* pal = frame.GetPalette();
+    const uint32_t colors = frame.GetNumColors(), bpp = frame.GetBpp();
+    for (uint32_t r = 0; r < at.h; ++r) {
+        const uint8_t* src = frame.GetBits(at.h - 1 - r);
+        uint8_t* dst = rgb.GetBits(st.dscgif.scrheight - 1u - (at.t + r));
+        for (uint32_t c = 0; c < at.w; ++c) {
+            const uint8_t idx = GifIndexAt(src, c, bpp);
+            const RGBQUAD col = idx < colors ? pal[idx] : RGBQUAD{0, 0, 0, 0};
+            uint8_t* p = dst + 3 * (at.l + c);
+            p[0] = col.rgbBlue;
+            p[1] = col.rgbGreen;
+            p[2] = col.rgbRed;
+        }
+    }
     return true;
 }

@@ -62,8 +62,14 @@ protected:
     int32_t get_num_frames(GifInput& in, const tag_dscgif& dscgif, const tag_TabCol& global, uint32_t& maxBpp,
                            uint64_t& fill);
     bool DecodeFrame(GifInput& in, const tag_image& image, const tag_TabCol& table, DecodeState& st);
-    // Lays a frame's part on the screen (at `at`) over the picture composed so far.
-    bool Compose(CRasterGIF& frame, const tag_image& at, int32_t trans, DecodeState& st);
+    // Decodes a frame's data into `frame`, the part `at` on the screen; false with a text for broken data.
+    bool ReadFrame(GifInput& in, const tag_image& image, const tag_image& at, const tag_TabCol& table, int32_t trans,
+                   DecodeState& st, CRasterGIF& frame);
+    // Copies a mosaic tile's colours into the true-colour picture.
+    bool PaintTile(CRasterGIF& frame, const tag_image& at, DecodeState& st);
+    // Disposes of the previous frame as it asked, then lays a frame's part on the screen (at `at`, empty for a
+    // frame that draws nothing) over the picture composed so far; `disposal` is what this frame asks for after it.
+    bool Compose(CRasterGIF& frame, const tag_image& at, int32_t trans, int disposal, DecodeState& st);
     // Copies the frame's indices but `trans` onto the background, through `map` when given.
     static void GifMix(CRaster& bkg, CRaster& frame, const tag_image& at, int32_t trans, const uint8_t* map);
 

@@ -146,16 +146,26 @@ private:
     std::vector<uint8_t> m_line;
 };
 
+// Results of the LZW decoder.
+enum : int {
+    GIF_LZW_END = 0,             // the end code
+    GIF_LZW_DATA_ENDED = -1,     // the data ended before the end code: what was read stands
+    GIF_LZW_NO_MEMORY = -10,     //
+    GIF_LZW_BAD_CODE_SIZE = -20, // a minimum code size outside 2..8
+    GIF_LZW_PAST_TABLE = -21,    // a code past the next free entry of the table
+    GIF_LZW_NO_CLEAR = -22,      // data that starts with a string code before any clear code
+};
+
 // One frame's LZW decoder. The output hands over each row of indices (and a last partial one); it answers false
 // to stop decoding.
 class GifLzwDecoder {
 public:
     using LineOut = std::function<bool(const uint8_t* line, uint32_t length)>;
     // Decodes the image data at the input (code size byte, sub-blocks) and leaves the input after its terminator.
-    // 0 at the end code; -1 when the data ended first; -20 for a code size outside 2..9; -10 without memory.
+    // One of the results above; an output that stopped decoding also gives GIF_LZW_END.
     int decoder(GifInput& in, uint32_t width, const LineOut& out_line);
-    // Codes past the next free slot seen in the last frame.
-    uint32_t BadCodes() const { return m_badCodes; }
+    // The failure text of a result below 0 that makes the frame unreadable, or null.
+    static const char* ErrorText(int result);
 
 private:
     static constexpr uint32_t kStage = 16384;
@@ -180,7 +190,6 @@ private:
     uint64_t m_acc = 0;
     int m_bits = 0;
     bool m_ended = false; // no sub-block is left to stage
-    uint32_t m_badCodes = 0;
     uint32_t m_stagePos = 0;
     uint32_t m_stageEnd = 0;
     uint8_t m_stage[kStage + 8];
@@ -217,6 +226,7 @@ struct CRasterGIF::DecodeState {
     bool used[256] = {};          // indices that may be on the composed picture (never fewer than are)
     bool usedKnown = true;        // false until `used` is counted for a first frame that was the whole picture
     bool deep = false;            // the composed picture went to 24 bits: its frames' colours did not fit one palette
+    CRaster previous;             // what a frame with disposal 3 covered, as the picture held it, at prevImage
     std::unique_ptr<GifLzwDecoder> lzw;
 
     // The composition steps (RasterGIFCompose.cpp); `self` is the decoding image, which takes failure texts.
@@ -224,6 +234,8 @@ struct CRasterGIF::DecodeState {
     bool Mix(CRasterGIF& self, CRasterGIF& frame, const tag_image& at, int32_t trans);
     void SetBackground(uint32_t index);
     void Restore();
+    bool SavePrevious(CRasterGIF& self, const tag_image& at);
+    void RestorePrevious();
     bool Widen(CRasterGIF& self);
     bool Deepen(CRasterGIF& self);
 };

@@ -116,7 +116,7 @@ bool CRasterGIF::DecodeState::Start(CRasterGIF& self, CRasterGIF& frame, const t
         return self.Fail(pic.GetLastError());
     if (global.sogct)
         pic.SetPalette(global.paleta, global.sogct);
-    else
+    else if (frame.IsValid())
         pic.SetPalette(frame.GetPalette(), frame.GetNumColors());
     SetBackground(index);
     pic.Clear(bkgIndex);
@@ -165,6 +165,76 @@ void CRasterGIF::DecodeState::Restore()
                 pic.AlphaSet(static_cast<int32_t>(p.l + c), static_cast<int32_t>(y), remembered >= 0 ? 0 : 255);
         }
     }
+}
+
+// Disposal 3: keeps what a frame is about to cover at `at`, as the picture holds it now.
+bool CRasterGIF::DecodeState::SavePrevious(CRasterGIF& self, const tag_image& at)
+{
+    previous.Destroy();
+    if (at.w == 0 || at.h == 0)
+        return true;
+    CRasterGIF& pic = *canvas;
+    const uint32_t h = pic.GetHeight(), bpp = pic.GetBpp();
+    if (!previous.Create(at.w, at.h, bpp, RASTER_FORMAT_GIF) || (deep && pic.AlphaIsValid() && !previous.AlphaCreate()))
+        return self.Fail("Can't allocate memory");
+    if (!deep)
+        previous.SetPalette(pic.GetPalette(), pic.GetNumColors());
+    for (uint32_t r = 0; r < at.h; ++r) {
+        const uint32_t y = h - 1u - (at.t + r), py = at.h - 1u - r;
+        const uint8_t* src = pic.GetBits(y);
+        uint8_t* dst = previous.GetBits(py);
+        if (!deep) {
+            for (uint32_t c = 0; c < at.w; ++c)
+                GifSetIndexAt(dst, c, bpp, GifIndexAt(src, at.l + c, bpp));
+            continue;
+        }
+        std::memcpy(dst, src + 3 * at.l, 3 * at.w);
+        if (previous.AlphaIsValid())
+            std::memcpy(previous.AlphaGetPointer(0, static_cast<int32_t>(py)),
+                        pic.AlphaGetPointer(at.l, static_cast<int32_t>(y)), at.w);
+    }
+    return true;
+}
+
+// After a frame with disposal 3: its part goes back to what it was before it. The picture may have gone to 8 or
+// 24 bits meanwhile; the entries the kept indices name still hold their colours.
+void CRasterGIF::DecodeState::RestorePrevious()
+{
+    if (!previous.IsValid())
+        return;
+    CRasterGIF& pic = *canvas;
+    const tag_image& p = prevImage;
+    const uint32_t h = pic.GetHeight(), bpp = pic.GetBpp(), from = previous.GetBpp();
+    const RGBQUAD* pal = previous.GetPalette();
+    for (uint32_t r = 0; r < p.h; ++r) {
+        const uint32_t y = h - 1u - (p.t + r), py = p.h - 1u - r;
+        const uint8_t* src = previous.GetBits(py);
+        uint8_t* dst = pic.GetBits(y);
+        uint8_t* alpha = pic.AlphaIsValid() ? pic.AlphaGetPointer(p.l, static_cast<int32_t>(y)) : nullptr;
+        const uint8_t* kept = previous.AlphaIsValid() ? previous.AlphaGetPointer(0, static_cast<int32_t>(py)) : nullptr;
+        for (uint32_t c = 0; c < p.w; ++c) {
+            if (from == 24) {
+                std::memcpy(dst + 3 * (p.l + c), src + 3 * c, 3);
+                if (alpha)
+                    alpha[c] = kept ? kept[c] : 255;
+                continue;
+            }
+            const uint8_t idx = GifIndexAt(src, c, from);
+            if (!deep) {
+                GifSetIndexAt(dst, p.l + c, bpp, idx);
+                if (idx != remembered)
+                    used[idx] = true;
+                continue;
+            }
+            uint8_t* px = dst + 3 * (p.l + c);
+            px[0] = pal[idx].rgbBlue;
+            px[1] = pal[idx].rgbGreen;
+            px[2] = pal[idx].rgbRed;
+            if (alpha)
+                alpha[c] = idx == remembered ? 0 : 255;
+        }
+    }
+    previous.Destroy();
 }
 
 // The picture at 8 bits: more palette entries for the colours of a frame.
@@ -220,6 +290,8 @@ bool CRasterGIF::DecodeState::Deepen(CRasterGIF& self)
 // Lays a frame (its part on the screen, at `at`) over the picture.
 bool CRasterGIF::DecodeState::Mix(CRasterGIF& self, CRasterGIF& frame, const tag_image& at, int32_t trans)
 {
+    if (!frame.IsValid())
+        return true; // nothing of it is on the screen
     CRasterGIF& pic = *canvas;
     const RGBQUAD* fpal = frame.GetPalette();
     const uint32_t fcolors = fpal ? frame.GetNumColors() : 0;
@@ -275,7 +347,7 @@ bool CRasterGIF::DecodeState::Mix(CRasterGIF& self, CRasterGIF& frame, const tag
     return true;
 }
 
-bool CRasterGIF::Compose(CRasterGIF& frame, const tag_image& at, int32_t trans, DecodeState& st)
+bool CRasterGIF::Compose(CRasterGIF& frame, const tag_image& at, int32_t trans, int disposal, DecodeState& st)
 {
     if (st.iImage == 0)
         return st.Start(*this, frame, at, trans);
@@ -285,6 +357,11 @@ bool CRasterGIF::Compose(CRasterGIF& frame, const tag_image& at, int32_t trans, 
     }
     if (st.prevDisposal == 2)
         st.Restore();
+    else if (st.prevDisposal == 3)
+        st.RestorePrevious(); // mended: disposal 3 was left in place
+    // Kept only when a later frame is read.
+    if (disposal == 3 && st.iImage != st.requested && !st.SavePrevious(*this, at))
+        return false;
     return st.Mix(*this, frame, at, trans);
 }
 

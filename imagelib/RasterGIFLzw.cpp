@@ -183,19 +183,36 @@ void GifLzwDecoder::Finish(GifInput& in)
     m_ended = true;
 }
 
+const char* GifLzwDecoder::ErrorText(int result)
+{
+    switch (result) {
+    case GIF_LZW_NO_MEMORY:
+        return "Can't allocate memory";
+    case GIF_LZW_BAD_CODE_SIZE:
+        return "Corrupt GIF: minimum code size outside 2 to 8";
+    case GIF_LZW_PAST_TABLE:
+        return "Corrupt GIF: code past the code table";
+    case GIF_LZW_NO_CLEAR:
+        return "Corrupt GIF: no clear code before the first string code";
+    default:
+        return nullptr;
+    }
+}
+
+// Mended: codes past the table, code sizes outside 2..8 and a missing first clear were read as a black picture;
+// they now end the frame with their own result.
 int GifLzwDecoder::decoder(GifInput& in, uint32_t width, const LineOut& out_line)
 {
     m_acc = 0;
     m_bits = 0;
     m_ended = false;
-    m_badCodes = 0;
     m_stagePos = m_stageEnd = 0;
     const int size = in.get_byte();
     if (size < 0)
-        return size;
-    if (size < 2 || size > 9 || width == 0) {
+        return GIF_LZW_DATA_ENDED;
+    if (size < 2 || size > 8 || width == 0) {
         Finish(in);
-        return -20;
+        return GIF_LZW_BAD_CODE_SIZE;
     }
     init_exp(size);
     const int clear = 1 << size, end = clear + 1;
@@ -207,13 +224,13 @@ int GifLzwDecoder::decoder(GifInput& in, uint32_t width, const LineOut& out_line
         line.resize(static_cast<size_t>(width) + 4097);
     } catch (...) {
         Finish(in);
-        return -10;
+        return GIF_LZW_NO_MEMORY;
     }
     uint8_t* const buf = line.data();
     uint32_t fill = 0;
     int prev = -1;
-    int result = -1;
-    bool stopped = false;
+    int result = GIF_LZW_DATA_ENDED;
+    bool cleared = false, stopped = false;
     for (;;) {
         int c = get_next_code(in);
         if (c < 0)
@@ -223,27 +240,32 @@ int GifLzwDecoder::decoder(GifInput& in, uint32_t width, const LineOut& out_line
             slot = clear + 2;
             topSlot = 1 << (size + 1);
             prev = -1;
+            cleared = true;
             continue;
         }
         if (c == end) {
-            result = 0;
+            result = GIF_LZW_END;
             break;
         }
         uint32_t len;
         int code = c;
         if (prev < 0) {
-            // First code after a clear: a root, anything else counts as 0.
-            if (code >= clear)
-                code = 0;
+            // First code after a clear (or of the data): only a root has a string yet.
+            if (code > end) {
+                result = cleared ? GIF_LZW_PAST_TABLE : GIF_LZW_NO_CLEAR;
+                break;
+            }
             len = 1;
             buf[fill] = m_suffix[code];
         } else {
-            bool repeat = code >= slot;
-            if (repeat) {
-                if (code > slot)
-                    ++m_badCodes;
-                code = prev;
+            // The next free entry is the one being made from the previous string; anything past it is unknown.
+            if (code > slot) {
+                result = GIF_LZW_PAST_TABLE;
+                break;
             }
+            bool repeat = code == slot;
+            if (repeat)
+                code = prev;
             len = m_length[code] + (repeat ? 1u : 0u);
             if (len > 4096)
                 break; // no string is longer: the table is broken
@@ -287,10 +309,10 @@ int GifLzwDecoder::decoder(GifInput& in, uint32_t width, const LineOut& out_line
             fill -= off;
         }
     }
-    if (!stopped && fill > 0)
+    if (!stopped && fill > 0 && result >= GIF_LZW_DATA_ENDED)
         out_line(buf, std::min(fill, width));
     Finish(in);
-    return stopped ? 0 : result;
+    return stopped ? GIF_LZW_END : result;
 }
 
 // ---- LZW and plain code writers ----

@@ -199,13 +199,14 @@ size_t DataBytes(const std::vector<uint8_t>& f)
     return n;
 }
 
-// Every frame of a file as ImageMagick composes them.
-std::vector<Rgba> MagickFrames(const std::vector<uint8_t>& gif)
+// Every frame of a file as ImageMagick composes them; with `complains` the frames it writes while it also reports
+// an error are taken too.
+std::vector<Rgba> MagickFrames(const std::vector<uint8_t>& gif, bool complains = false)
 {
     std::vector<Rgba> out;
     const std::string in = Temp("frames.gif");
     WriteBytes(in, gif);
-    if (RunTool("/usr/bin/convert " + in + " -coalesce +adjoin -depth 8 " + Temp("frame-%d.pam")))
+    if (RunTool("/usr/bin/convert " + in + " -coalesce +adjoin -depth 8 " + Temp("frame-%d.pam")) || complains)
         for (int i = 0;; ++i) {
             const std::string f = Temp("frame-" + std::to_string(i) + ".pam");
             Rgba frame;
@@ -517,18 +518,77 @@ TEST(GifOracle, ComposedFramesMatchThePeers)
     GifFile transparent(8, 8, four);
     transparent.b.v[11] = 1;
     transparent.Gce(1, 0, 3).Image(2, 2, 4, 4, std::vector<uint8_t>(16, 2), {}, false, 2);
+    // Disposal 0 to 3 in turn: 3 puts back what its frame covered (part of the frame before), and frames follow.
+    // Index 3 is clear from the first frame on, so disposal 2 leaves the screen clear as ImageMagick does.
+    GifFile disposals(8, 6, four);
+    disposals.Gce((0 << 2) | 1, 0, 3).Image(0, 0, 8, 6, std::vector<uint8_t>(48, 0), {}, false, 2);
+    disposals.Gce(1 << 2, 0, 0).Image(1, 1, 3, 3, std::vector<uint8_t>(9, 1), {}, false, 2);
+    disposals.Gce(3 << 2, 0, 0).Image(2, 2, 4, 3, Noise(12, 4, 7), {}, false, 2);
+    disposals.Gce(2 << 2, 0, 0).Image(5, 0, 3, 2, std::vector<uint8_t>(6, 3), {}, false, 2);
+    disposals.Gce(3 << 2, 0, 0).Image(0, 3, 3, 3, std::vector<uint8_t>(9, 2), {}, false, 2);
+    disposals.Gce(0 << 2, 0, 0).Image(6, 4, 2, 2, {3, 1, 1, 3}, {}, false, 2);
+    // Disposal 3 over frames whose colours outgrow the picture's palette: the picture goes from 4 to 8 bits, or to
+    // 24 bits with clear parts, between keeping an area and putting it back.
+    std::vector<rgb_color> sixteen(others.begin(), others.begin() + 16);
+    GifFile restoreWide(16, 8, TestColors(16));
+    restoreWide.Image(0, 0, 16, 8, Noise(128, 16, 8), {}, false, 4);
+    restoreWide.Gce(3 << 2, 0, 0).Image(2, 1, 8, 4, Noise(32, 16, 9), sixteen, false, 4);
+    restoreWide.Image(0, 6, 4, 2, Noise(8, 16, 11), {}, false, 4);
+    std::vector<uint8_t> holes = Noise(512, 256, 12);
+    for (size_t i = 0; i < holes.size(); i += 3)
+        holes[i] = 255;
+    GifFile restoreDeep(32, 16, TestColors(256));
+    restoreDeep.Gce(1, 0, 255).Image(0, 0, 32, 16, holes);
+    restoreDeep.Gce(3 << 2, 0, 0).Image(4, 2, 16, 8, Noise(128, 255, 13), others);
+    restoreDeep.Gce((3 << 2) | 1, 0, 5).Image(10, 6, 12, 8, Noise(96, 256, 14), others);
+    restoreDeep.Image(0, 12, 8, 4, Noise(32, 256, 15));
+    // A frame wholly beside the screen counts as a frame and draws nothing; the frames after it keep their numbers.
+    GifFile offScreen(8, 6, four);
+    offScreen.Image(0, 0, 8, 6, Noise(48, 4, 12), {}, false, 2);
+    offScreen.Gce(2 << 2, 0, 0).Image(9, 0, 4, 4, std::vector<uint8_t>(16, 1), {}, false, 2);
+    offScreen.Image(2, 2, 3, 3, std::vector<uint8_t>(9, 3), {}, false, 2);
+    // ImageMagick's own animation: a frame put back by disposal 3, then frames left in place.
+    std::vector<uint8_t> magickWritten;
+    {
+        const Rgb pictures[] = {MapPicture(20, 12, 9), MapPicture(8, 6, 5), MapPicture(5, 5, 3), MapPicture(4, 3, 7)};
+        std::string cmd = "/usr/bin/convert +dither";
+        const char* steps[] = {"-dispose none", "-dispose previous -page +6+3", "-dispose none -page +12+5",
+                               "-dispose none -page +1+8"};
+        for (int i = 0; i < 4; ++i) {
+            const std::string ppm = Temp("step" + std::to_string(i) + ".ppm");
+            WriteBytes(ppm, MakePpm(pictures[i]));
+            cmd += std::string(" ") + steps[i] + " " + ppm;
+        }
+        const std::string gif = Temp("disposals.gif");
+        ASSERT_TRUE(RunTool(cmd + " " + gif)) << cmd;
+        magickWritten = ReadBytes(gif);
+        std::remove(gif.c_str());
+        for (int i = 0; i < 4; ++i)
+            std::remove(Temp("step" + std::to_string(i) + ".ppm").c_str());
+    }
     struct Case {
         const char* name;
         std::vector<uint8_t> bytes;
         bool stb; // stb_image refuses frames past the screen and paints the background index even under transparency
+        bool magickComplains = false;
     } cases[] = {
-        {"local table", squares.End(), true},          {"clear parts", clear.End(), true},
-        {"too many colours", many.End(), true},        {"past the screen", past.End(), false},
-        {"background index", background.End(), false}, {"background beyond the table", beyond.End(), false},
+        {"local table", squares.End(), true},
+        {"clear parts", clear.End(), true},
+        {"too many colours", many.End(), true},
+        {"past the screen", past.End(), false},
+        {"background index", background.End(), false},
+        {"background beyond the table", beyond.End(), false},
         {"transparent", transparent.End(), false},
+        // stb_image puts back the wrong picture for disposal 3; ImageMagick composes an off-screen frame while it
+        // reports it as an error.
+        {"every disposal", disposals.End(), false},
+        {"ImageMagick's disposals", magickWritten, false},
+        {"restore over a wider picture", restoreWide.End(), false},
+        {"restore over a deeper picture", restoreDeep.End(), false},
+        {"frame off the screen", offScreen.End(), false, true},
     };
     for (const Case& c : cases) {
-        std::vector<Rgba> magick = MagickFrames(c.bytes);
+        std::vector<Rgba> magick = MagickFrames(c.bytes, c.magickComplains);
         ASSERT_FALSE(magick.empty()) << c.name;
 #ifdef ZR_HAVE_STB
         std::vector<Rgba> stb = c.stb ? StbFrames(c.bytes) : std::vector<Rgba>{};
@@ -536,6 +596,10 @@ TEST(GifOracle, ComposedFramesMatchThePeers)
             ASSERT_EQ(stb.size(), magick.size()) << c.name;
         }
 #endif
+        GiflibFile slurped;
+        if (GiflibDecode(c.bytes, slurped)) {
+            EXPECT_EQ(slurped.images.size(), magick.size()) << c.name << " (giflib)";
+        }
         for (size_t n = 0; n < magick.size(); ++n) {
             CRasterGIF gif;
             gif.SetFrame(static_cast<int32_t>(n));

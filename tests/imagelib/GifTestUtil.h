@@ -168,8 +168,17 @@ struct GifFile {
         uint8_t pf = static_cast<uint8_t>((local.empty() ? 0 : 0x80 | SizeBits(local.size())) | (interlace ? 0x40 : 0));
         b.u8(0x2C).u16(l).u16(t).u16(w).u16(h).u8(pf);
         Table(local);
-        std::vector<uint8_t> codes = PlainCodes(px, minSize, clearAtFull);
-        b.v.insert(b.v.end(), codes.begin(), codes.end());
+        return Data(PlainCodes(px, minSize, clearAtFull));
+    }
+    // An image without a local table whose data (code size byte, sub-blocks, terminator) is given.
+    GifFile& ImageData(uint16_t l, uint16_t t, uint16_t w, uint16_t h, const std::vector<uint8_t>& data)
+    {
+        b.u8(0x2C).u16(l).u16(t).u16(w).u16(h).u8(0);
+        return Data(data);
+    }
+    GifFile& Data(const std::vector<uint8_t>& data)
+    {
+        b.v.insert(b.v.end(), data.begin(), data.end());
         return *this;
     }
     std::vector<uint8_t> End()

@@ -409,11 +409,10 @@ TEST(RasterGIF, CodesPastTheFullTable)
     }
 }
 
-TEST(RasterGIF, BrokenDataKeepsWhatWasRead)
+TEST(RasterGIF, DataCutShortKeepsWhatWasRead)
 {
     std::vector<uint8_t> px = Noise(64, 4, 3);
     std::vector<uint8_t> good = GifFile(8, 8, TestColors(4)).Image(0, 0, 8, 8, px, {}, false, 2).End();
-
     // Cut inside the data: the rows read so far stay, the rest is index 0.
     std::vector<uint8_t> cut(good.begin(), good.begin() + static_cast<long>(good.size() - 12));
     CRasterGIF a;
@@ -421,23 +420,121 @@ TEST(RasterGIF, BrokenDataKeepsWhatWasRead)
     std::vector<uint8_t> got = TopDownIndices(a);
     EXPECT_TRUE(std::equal(got.begin(), got.begin() + 16, px.begin()));
     EXPECT_EQ(got.back(), 0);
+}
 
-    // A code size of 10 ends the frame: the picture is there, blank.
-    std::vector<uint8_t> bad = good;
-    size_t body = 13 + 12 + 10;
-    ASSERT_EQ(bad[body - 10], 0x2C);
-    bad[body] = 10;
-    CRasterGIF b;
-    ASSERT_TRUE(DecodeGif(b, bad));
-    EXPECT_EQ(TopDownIndices(b), std::vector<uint8_t>(64, 0));
+TEST(RasterGIF, BrokenCodesFailTheRead)
+{
+    // Minimum code size 2: clear 4, end 5, the first free entry 6; codes of 3 bits until the table reaches 8.
+    auto codes = [](std::initializer_list<std::pair<int, int>> list, int minSize = 2) {
+        CodePacker p;
+        for (auto [code, width] : list)
+            p.Put(code, width);
+        p.Flush();
+        return AsImageData(p.bytes, minSize, 255);
+    };
+    const char* const size = "Corrupt GIF: minimum code size outside 2 to 8";
+    const char* const past = "Corrupt GIF: code past the code table";
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> data;
+        const char* text; // null: read
+    } cases[] = {
+        {"roots without a clear", codes({{1, 3}, {2, 3}, {3, 3}, {5, 4}}), nullptr},
+        {"a string code that repeats the previous one", codes({{4, 3}, {1, 3}, {6, 3}, {5, 3}}), nullptr},
+        {"code size 1", codes({{2, 2}, {1, 2}, {3, 2}}, 1), size},
+        {"code size 9", AsImageData(PlainCodes({1, 2, 3}, 8), 9, 255), size},
+        {"code size 12", AsImageData(PlainCodes({1, 2, 3}, 8), 12, 255), size},
+        {"a code past the next free entry", codes({{4, 3}, {1, 3}, {7, 3}, {5, 3}}), past},
+        {"a string code first after a clear", codes({{4, 3}, {6, 3}, {5, 3}}), past},
+        {"a string code before any clear", codes({{6, 3}, {1, 3}, {5, 3}}),
+         "Corrupt GIF: no clear code before the first string code"},
+    };
+    for (const Case& c : cases) {
+        std::vector<uint8_t> f = GifFile(3, 1, TestColors(4)).ImageData(0, 0, 3, 1, c.data).End();
+        CRasterGIF gif;
+        EXPECT_EQ(DecodeGif(gif, f), c.text == nullptr) << c.name;
+        if (c.text) {
+            EXPECT_STREQ(gif.GetLastError(), c.text) << c.name;
+            EXPECT_FALSE(gif.IsValid()) << c.name;
+        }
+    }
+    CRasterGIF roots;
+    ASSERT_TRUE(DecodeGif(roots, GifFile(3, 1, TestColors(4)).ImageData(0, 0, 3, 1, cases[0].data).End()));
+    EXPECT_EQ(TopDownIndices(roots), (std::vector<uint8_t>{1, 2, 3}));
 
-    // A frame wholly beside the screen is skipped, not counted.
-    std::vector<uint8_t> off =
-        GifFile(8, 8, TestColors(4)).Image(8, 0, 8, 8, px, {}, false, 2).Image(0, 0, 8, 8, px, {}, false, 2).End();
-    CRasterGIF c;
-    ASSERT_TRUE(DecodeGif(c, off));
-    EXPECT_EQ(c.GetNumFrames(), 1);
-    EXPECT_EQ(TopDownIndices(c), px);
+    // A broken frame fails the frames composed over it; the frames before it still read.
+    std::vector<uint8_t> two = GifFile(3, 1, TestColors(4))
+                                   .Image(0, 0, 3, 1, {1, 2, 3}, {}, false, 2)
+                                   .ImageData(0, 0, 3, 1, cases[5].data)
+                                   .End();
+    CRasterGIF first, second;
+    EXPECT_TRUE(DecodeGif(first, two));
+    second.SetFrame(1);
+    EXPECT_FALSE(DecodeGif(second, two));
+    EXPECT_STREQ(second.GetLastError(), past);
+    // Through the image object the codec's text comes back.
+    CRaster any;
+    any.SetFrame(1);
+    EXPECT_FALSE(any.Decode(two.data(), static_cast<uint32_t>(two.size()), RASTER_FORMAT_GIF));
+    EXPECT_STREQ(any.GetLastError(), past);
+}
+
+TEST(RasterGIF, EveryDisposalMethod)
+{
+    // 0 leaves, 1 leaves, 3 puts back what its frame covered (twice in a row), 2 clears to the background index 0.
+    GifFile g(4, 3, TestColors(4));
+    g.Gce(0 << 2, 0, 0).Image(0, 0, 4, 3, std::vector<uint8_t>(12, 1), {}, false, 2);
+    g.Gce(1 << 2, 0, 0).Image(0, 0, 2, 2, {2, 2, 2, 2}, {}, false, 2);
+    g.Gce(3 << 2, 0, 0).Image(1, 1, 3, 2, std::vector<uint8_t>(6, 3), {}, false, 2);
+    g.Gce(3 << 2, 0, 0).Image(2, 0, 2, 2, std::vector<uint8_t>(4, 0), {}, false, 2);
+    g.Gce(2 << 2, 0, 0).Image(3, 2, 1, 1, {2}, {}, false, 2);
+    g.Gce(0 << 2, 0, 0).Image(0, 2, 1, 1, {3}, {}, false, 2);
+    std::vector<uint8_t> f = g.End();
+    const std::vector<std::vector<uint8_t>> expect = {
+        {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1}, {2, 2, 1, 1, 2, 2, 1, 1, 1, 1, 1, 1},
+        {2, 2, 1, 1, 2, 3, 3, 3, 1, 3, 3, 3}, {2, 2, 0, 0, 2, 2, 0, 0, 1, 1, 1, 1},
+        {2, 2, 1, 1, 2, 2, 1, 1, 1, 1, 1, 2}, {2, 2, 1, 1, 2, 2, 1, 1, 3, 1, 1, 0},
+    };
+    for (int32_t n = 0; n < 6; ++n) {
+        CRasterGIF gif;
+        gif.SetFrame(n);
+        ASSERT_TRUE(DecodeGif(gif, f)) << n;
+        EXPECT_EQ(TopDownIndices(gif), expect[n]) << "frame " << n;
+    }
+}
+
+TEST(RasterGIF, FrameOffTheScreenCountsAndDrawsNothing)
+{
+    // Beside the screen, below it, and as the first frame: each is a frame; the frames after keep their numbers.
+    std::vector<uint8_t> px = Noise(8, 4, 3);
+    std::vector<uint8_t> f = GifFile(4, 2, TestColors(4))
+                                 .Image(0, 0, 4, 2, px, {}, false, 2)
+                                 .Gce(2 << 2, 0, 0)
+                                 .Image(4, 0, 4, 2, std::vector<uint8_t>(8, 3), {}, false, 2)
+                                 .Image(1, 2, 2, 2, std::vector<uint8_t>(4, 3), {}, false, 2)
+                                 .Image(1, 0, 2, 1, {3, 3}, {}, false, 2)
+                                 .End();
+    std::vector<uint8_t> last = px;
+    last[1] = last[2] = 3;
+    const std::vector<std::vector<uint8_t>> expect = {px, px, px, last};
+    for (int32_t n = 0; n < 4; ++n) {
+        CRasterGIF gif;
+        gif.SetFrame(n);
+        ASSERT_TRUE(DecodeGif(gif, f)) << n;
+        EXPECT_EQ(gif.GetNumFrames(), 4);
+        EXPECT_EQ(TopDownIndices(gif), expect[n]) << "frame " << n;
+    }
+    std::vector<uint8_t> first = GifFile(4, 2, TestColors(4))
+                                     .Image(9, 9, 2, 2, {1, 1, 1, 1}, {}, false, 2)
+                                     .Image(0, 0, 1, 1, {2}, {}, false, 2)
+                                     .End();
+    CRasterGIF blank, drawn;
+    ASSERT_TRUE(DecodeGif(blank, first));
+    EXPECT_EQ(blank.GetNumFrames(), 2);
+    EXPECT_EQ(TopDownIndices(blank), std::vector<uint8_t>(8, 0));
+    drawn.SetFrame(1);
+    ASSERT_TRUE(DecodeGif(drawn, first));
+    EXPECT_EQ(TopDownIndices(drawn), (std::vector<uint8_t>{2, 0, 0, 0, 0, 0, 0, 0}));
 }
 
 TEST(RasterGIF, ScreenIsBoundedByWhatItsDataCanFill)
