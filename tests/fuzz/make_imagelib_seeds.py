@@ -47,6 +47,10 @@ seeds = {
            struct.pack('<IHHHH', 12, 3, 1, 1, 1) + bytes([10, 20, 30, 40, 50, 60, 0xA0, 0, 0, 0]),
     'v4': bmp(info(2, 1, 24, 0, 8, 0, 108) + b'\0' * 68, pixels=bytes([1, 2, 3, 4, 5, 6, 0, 0])),
     'bare': info(2, 2, 8, 0, 0, 2) + gray(2) + rows(2, 2, 8, lambda y: bytes([y, 1 - y])),
+    # Pictures their data cannot fill: 62 bytes claiming 1 bit x 65535 x 32767, 1,080 bytes of runs claiming
+    # 30000 x 30000.
+    'bomb_1bit': bmp(info(65535, 32767, 1), gray(2)),
+    'bomb_rle8': bmp(info(30000, 30000, 8, 1), gray(256), pixels=bytes([0, 1])),
 }
 
 def plain_codes(px, min_size, clear_at_full=True):
@@ -104,6 +108,33 @@ def image(l, t, w, h, px, min_size, lct=b'', interlace=False, clear_at_full=True
     return b',' + struct.pack('<HHHHB', l, t, w, h, pf) + lct + plain_codes(px, min_size, clear_at_full)
 
 
+def codes(min_size, pairs):
+    """Image data of the given (code, width) pairs, broken or not."""
+    out, acc, bits = bytearray(), 0, 0
+    for code, width in pairs:
+        acc |= code << (bits)
+        bits += width
+        while bits >= 8:
+            out.append(acc & 0xFF)
+            acc >>= 8
+            bits -= 8
+    if bits:
+        out.append(acc & 0xFF)
+    return bytes([min_size, len(out)]) + out + b'\0'
+
+
+def raw_image(l, t, w, h, data):
+    return b',' + struct.pack('<HHHHB', l, t, w, h, 0) + data
+
+
+def noise(n, colors, seed):
+    out = []
+    for _ in range(n):
+        seed = (seed * 1103515245 + 12345) & 0xFFFFFFFF
+        out.append((seed >> 16) % colors)
+    return out
+
+
 gif_seeds = {
     'gif_1bit': gif(9, 3, table(2), image(0, 0, 9, 3, [(x + y) & 1 for y in range(3) for x in range(9)], 2)),
     'gif_8bit': gif(5, 4, table(256), gce(1, 5, 3) + image(0, 0, 5, 4, list(range(20)), 8)),
@@ -126,6 +157,25 @@ gif_seeds = {
     'gif_background': gif(6, 4, table(4), gce(0, 0, 255) + image(1, 1, 3, 2, [2] * 6, 2), background=3),
     # 35 bytes declaring a 65535 x 65535 screen: refused, never allocated.
     'gif_screen_bomb': gif(65535, 65535, table(2), image(0, 0, 1, 1, [1], 2)),
+    # Disposal 0, 1, 3, 3, 2, 0: what a frame with 3 covered comes back.
+    'gif_disposals': gif(4, 3, table(4),
+                         gce(0, 0, 0) + image(0, 0, 4, 3, [1] * 12, 2) + gce(4, 0, 0) + image(0, 0, 2, 2, [2] * 4, 2) +
+                         gce(12, 0, 0) + image(1, 1, 3, 2, [3] * 6, 2) + gce(12, 0, 0) + image(2, 0, 2, 2, [0] * 4, 2) +
+                         gce(8, 0, 0) + image(3, 2, 1, 1, [2], 2) + image(0, 2, 1, 1, [3], 2)),
+    # Disposal 3 while the picture goes to 24 bits with clear parts.
+    'gif_restore_deep': gif(32, 16, table(256),
+                            gce(1, 0, 255) + image(0, 0, 32, 16, noise(512, 256, 12), 8) +
+                            gce(12, 0, 0) + image(4, 2, 16, 8, noise(128, 255, 13), 8, table(256, 77)) +
+                            gce(13, 0, 5) + image(10, 6, 12, 8, noise(96, 256, 14), 8, table(256, 77)) +
+                            image(0, 12, 8, 4, noise(32, 256, 15), 8)),
+    # Frames beside and below the screen: frames that draw nothing.
+    'gif_off_screen': gif(4, 2, table(4),
+                          image(9, 0, 2, 2, [1] * 4, 2) + image(0, 0, 4, 2, noise(8, 4, 3), 2) +
+                          gce(8, 0, 0) + image(1, 2, 2, 2, [3] * 4, 2) + image(1, 0, 2, 1, [3, 3], 2)),
+    # Broken codes: past the table, a code size of 9, a string code before any clear.
+    'gif_code_past_table': gif(3, 1, table(4), raw_image(0, 0, 3, 1, codes(2, [(4, 3), (1, 3), (7, 3), (5, 3)]))),
+    'gif_code_size_9': gif(3, 1, table(4), raw_image(0, 0, 3, 1, codes(9, [(512, 10), (1, 10), (513, 10)]))),
+    'gif_no_clear': gif(3, 1, table(4), raw_image(0, 0, 3, 1, codes(2, [(6, 3), (1, 3), (5, 3)]))),
 }
 
 
@@ -159,6 +209,8 @@ ico_seeds = {
 wbmp_seeds = {
     'wbmp_small': bytes([0, 0, 9, 3]) + bytes([0xA5, 0x80, 0x5A, 0x00, 0xFF, 0x80]),
     'wbmp_wide': bytes([0, 0, 0x81, 0x48, 2]) + bytes(range(50)),
+    # 8 bytes claiming 65535 x 65535.
+    'wbmp_bomb': bytes([0, 0, 0x83, 0xFF, 0x7F, 0x83, 0xFF, 0x7F]),
 }
 
 
