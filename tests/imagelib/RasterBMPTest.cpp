@@ -350,6 +350,34 @@ TEST(RasterBMP, PictureItsDataCannotFillIsRefused)
     CRaster::SetMaxMemory(cap);
 }
 
+TEST(RasterBMP, FileUnderAMegabyteNeverMakesAQuarterGigabyte)
+{
+    // Files of 1 MiB less a byte, their data as dense as each coding allows, claiming pictures of 256 MiB or more.
+    struct Case {
+        int32_t w, h;
+        uint16_t bits;
+        uint32_t compression;
+    } cases[] = {
+        {65535, 32768, 1, 0}, {32768, 16384, 4, 0}, {16384, 16384, 8, 0},  {9500, 9500, 16, 0},
+        {9500, 9500, 24, 0},  {9500, 9500, 32, 0},  {16384, 16384, 8, 1},  {32768, 16384, 4, 2},
+        {65535, 32768, 1, 1}, {16384, 16384, 8, 2}, {32768, 16384, 4, 1},
+    };
+    for (const Case& c : cases) {
+        const uint32_t held = c.bits <= 8 ? c.bits : 24;
+        const uint64_t bytes = (static_cast<uint64_t>(c.w) * held + 31) / 32 * 4 * static_cast<uint64_t>(c.h);
+        ASSERT_GE(bytes, 256ull << 20) << c.w << "x" << c.h << "x" << c.bits;
+        const uint32_t colors = c.bits <= 8 ? 1u << c.bits : 0;
+        std::vector<uint8_t> data(((1u << 20) - 1) - 54 - colors * 4);
+        for (size_t i = 0; i < data.size(); ++i)
+            data[i] = c.compression && i % 2 == 0 ? 255 : static_cast<uint8_t>(i);
+        std::vector<uint8_t> f = PaletteFile(c.w, c.h, c.bits, c.compression, data, colors);
+        ASSERT_EQ(f.size(), (1u << 20) - 1);
+        CRaster img;
+        EXPECT_FALSE(DecodeBytes(img, f)) << c.w << "x" << c.h << "x" << c.bits << " coding " << c.compression;
+        EXPECT_STREQ(img.GetLastError(), "BMP picture too large for its image data");
+    }
+}
+
 TEST(RasterBMP, HugeColourCountIsCut)
 {
     Bytes f;

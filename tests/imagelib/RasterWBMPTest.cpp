@@ -137,6 +137,13 @@ TEST(RasterWBMP, FailureTexts)
         {{0, 0, 0xA0, 0x00, 0xA0, 0x00}, true},
         {big, true},
         {std::vector<uint8_t>(big.begin(), big.end() - 513), false},
+        // 1 MiB claiming 65535 x 32768 (256 MiB).
+        {[] {
+             std::vector<uint8_t> f = {0, 0, 0x83, 0xFF, 0x7F, 0x82, 0x80, 0x00};
+             f.resize((1u << 20) - 1, 0x55);
+             return f;
+         }(),
+         false},
     };
     for (const Size& s : sizes) {
         CRaster img;
