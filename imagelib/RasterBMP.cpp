@@ -1,6 +1,5 @@
 // The BMP codec: every header, size and run from the file is checked before it touches memory.
 #include "imagelib/RasterBMP.h"
-#include "imagelib/RasterByteReader.h"
 #include "imagelib/RasterRle.h"
 
 #include <algorithm>
