@@ -150,7 +150,7 @@ private:
 enum : int {
     GIF_LZW_END = 0,             // the end code
     GIF_LZW_DATA_ENDED = -1,     // the data ended before the end code: what was read stands
-    GIF_LZW_NO_MEMORY = -10,     //
+    GIF_LZW_NO_MEMORY = -10,     // no room for a row
     GIF_LZW_BAD_CODE_SIZE = -20, // a minimum code size outside 2..8
     GIF_LZW_PAST_TABLE = -21,    // a code past the next free entry of the table
     GIF_LZW_NO_CLEAR = -22,      // data that starts with a string code before any clear code
