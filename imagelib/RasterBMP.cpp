@@ -43,7 +43,7 @@ uint64_t FillablePixels(CRasterFile* hFile, int64_t at, const RASTERINFOHEADER& 
     const uint64_t bytes = static_cast<uint64_t>(std::max<int64_t>(0, size - at));
     const uint64_t bits = bih.biBitCount, width = static_cast<uint32_t>(bih.biWidth);
     if (bits <= 8 && (bih.biCompression == kBiRle8 || bih.biCompression == kBiRle4))
-        return bytes / 2 * 255 * (bih.biCompression == kBiRle8 ? 8 : 4) / bits;
+        return RasterRleFillable(bytes, bih.biCompression == kBiRle8, static_cast<uint32_t>(bits));
     const uint64_t rowBytes = (bits * width + 31) / 32 * 4;
     return bytes / rowBytes * width;
 }

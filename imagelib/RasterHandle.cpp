@@ -93,6 +93,12 @@ bool CRaster::CreateFromHANDLE(const uint8_t* block, size_t size)
     const bool raw = bits > 8 || compression == 0;
     if (raw && (size - offset) / stride < height)
         return false;
+    // Runs, like rows, must be able to fill the picture before its memory is taken.
+    if (!raw && !RasterDataCanFill(static_cast<uint64_t>(width) * height,
+                                   RasterRleFillable(size - offset, compression == 1, bits))) {
+        SetError("DIB picture too large for its image data");
+        return false;
+    }
 
     if (!Create(width, height, bits, 0))
         return false;

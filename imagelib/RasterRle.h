@@ -8,3 +8,9 @@
 void RasterDecodeRle8(CRaster& image, CRasterFile* hFile);
 // The same for 4-bit runs: encoded runs alternate the value's high and low nibble; deltas count pixels.
 void RasterDecodeRle4(CRaster& image, CRasterFile* hFile);
+// The most pixels `bytes` of runs can give a picture of `bits` per pixel: 255 units per two bytes (bytes in
+// 8-bit runs, nibbles in 4-bit ones).
+inline uint64_t RasterRleFillable(uint64_t bytes, bool rle8, uint32_t bits)
+{
+    return bytes / 2 * 255 * (rle8 ? 8 : 4) / (bits ? bits : 1);
+}

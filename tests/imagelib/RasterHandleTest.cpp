@@ -103,6 +103,7 @@ TEST(RasterHandle, BrokenBlocksAreRefused)
         {"huge", header(65535, 65535, 24, 0, 0), ""},
         {"compression 4", header(1, 1, 8, 4, 1024), "compression type not supported"},
         {"compression 1 at 24 bits", header(1, 1, 24, 1, 4), "unknown compression"},
+        {"runs that cannot fill it", header(30000, 30000, 8, 1, 1024 + 16), "DIB picture too large for its image data"},
     };
     for (const Case& c : cases) {
         CRaster img;
