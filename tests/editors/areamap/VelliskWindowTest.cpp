@@ -11,6 +11,7 @@
 
 #include "core/display/CDisplay.h"
 #include "core/display/CSurface.h"
+#include "platform/system/FileLayer.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -18,6 +19,8 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+
+#include <cerrno>
 
 using namespace areamaptest;
 using Mode = vellisk::CAreaMapViewModel::Mode;
@@ -30,6 +33,16 @@ std::vector<POINT> RouteOf(const CSprite* s)
 {
     return s->m_pStationData->m_pptWaypoints;
 }
+
+// A disk with no room left: files are made and written, but forcing them onto the disk fails with "no space".
+class FullDisk : public platform::CRecordingFileLayer {
+public:
+    bool SyncFile(FILE*) override
+    {
+        errno = ENOSPC;
+        return false;
+    }
+};
 
 const QKeySequence kCtrlS(Qt::CTRL | Qt::Key_S);
 
@@ -424,4 +437,26 @@ TEST_F(VelliskWindow, TheFileShortcutsWorkRightAfterOpenSaveAndSaveAs)
     }
     EXPECT_EQ(frame->windowTitle(), "Millbrook");
     EXPECT_FALSE(app->IsModified());
+}
+
+// A save that fails on a full disk says so in its box, in place of the fixed guess "Is the file read only?".
+TEST_F(VelliskWindow, TheFailedSaveBoxSaysTheDiskIsFull)
+{
+    Start();
+    OpenFile(folder + "/Millbrook.zra");
+    const std::string millbrook = ReadBytes(folder + "/Millbrook.zra");
+    QTest::mouseClick(View(), Qt::RightButton, {}, Centre(Station("County EMS Station")));
+    FullDisk disk;
+    {
+        platform::CFileLayerScope scope(disk);
+        CScriptedPrompts prompts;
+        prompts.ExpectMessage("", IDOK, "Save As Failed");
+        PressKeys(frame.get(), kCtrlS);
+        ASSERT_EQ(prompts.Messages().size(), 1u);
+        EXPECT_EQ(prompts.Messages()[0].text, " Couldn't save " + folder + "/Millbrook.zra.\nThe disk is full.");
+        EXPECT_EQ(prompts.Messages()[0].icon, EPromptIcon::Exclamation);
+        ShowBox(prompts.Messages()[0], "save-failed-box.png");
+    }
+    EXPECT_TRUE(app->IsModified());
+    EXPECT_EQ(ReadBytes(folder + "/Millbrook.zra"), millbrook);
 }
