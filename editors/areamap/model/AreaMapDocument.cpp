@@ -162,6 +162,13 @@ void CAreaMapData::UpdateSpriteRects(CDisplay* display)
         m_pSpriteManager->UpdateScreenRects(ViewRect(display));
 }
 
+void CAreaMapData::StartNewMap()
+{
+    const ::CAreaMapData fresh;
+    std::copy(std::begin(fresh.m_naNextStationID), std::end(fresh.m_naNextStationID), std::begin(m_naNextStationID));
+    m_nMapScale = fresh.m_nMapScale;
+}
+
 int CAreaMapData::NextStationID(int kind)
 {
     if (kind < 0 || kind >= kStationIdCounters)

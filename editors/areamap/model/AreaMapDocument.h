@@ -35,6 +35,9 @@ public:
     void UpdateSpriteRects(CDisplay* display);
     // The next station id of a kind (0-8): 1 for the first; -1 (nothing changed) for another kind.
     int NextStationID(int kind);
+    // A new map on this document: station ids start again from 1 and the scale is the default again, as in a
+    // document just made.
+    void StartNewMap();
     // The bitmap name from a file name (".zra" cut, ".bmp" appended); false (unchanged) when it does not fit.
     bool SetBitmapName(const std::string& name);
     // A tile map holding a loaded map bitmap.

@@ -4,6 +4,7 @@
 
 #include "editors/areamap/ui/EsriDialogs.h"
 #include "editors/areamap/ui/StationDialog.h"
+#include "editors/common/MenuInput.h"
 #include "editors/common/ui/EditorDialog.h"
 #include "editors/common/ui/ListHelpers.h"
 
@@ -292,6 +293,34 @@ TEST_F(VelliskNewMap, WithNoPictureSavedAnExistingOneInMapsIsPickedAndCancelChan
     EXPECT_FALSE(app->IsModified());
     OpenFile(folder + "/MILLBROOK_AREA.ZRA");
     EXPECT_EQ(Stations().size(), 1u);
+}
+
+// File New after another map: the new map's stations are numbered from 1, not after the other map's.
+TEST_F(VelliskNewMap, ANewMapAfterAnotherNumbersItsStationsFromOne)
+{
+    Start();
+    OpenFile(folder + "/Millbrook.zra");
+    PickStationTemplate("Millbrook Police Station");
+    Click(QPoint(100, 380));
+    QTest::keyClick(View(), Qt::Key_Escape);
+    ASSERT_NE(Station("Millbrook Police Station 3"), nullptr);
+    {
+        CScriptedPrompts prompts;
+        prompts.ExpectMessage("Do you want to save now?", IDNO, "Starting New Area Map")
+            .ExpectOpenFile(folder + "/Maps/Millbrook_Area.bmp");
+        CModalAnswers answers;
+        answers.Then(LocateEsriIn(folder + "/Maps/ESRI")).Then([](QDialog& d) {
+            GetDlgItem<QPushButton>(&d, IDOK)->click();
+        });
+        PressKeys(frame.get(), QKeySequence(Qt::CTRL | Qt::Key_N));
+    }
+    ASSERT_EQ(frame->windowTitle(), "Millbrook_Area");
+    ASSERT_EQ(Stations().size(), 1u);
+    PickStationTemplate("Millbrook Police Station");
+    Click(QPoint(100, 380));
+    QTest::keyClick(View(), Qt::Key_Escape);
+    EXPECT_NE(Station("Millbrook Police Station 1"), nullptr);
+    EXPECT_EQ(Station("Millbrook Police Station 3"), nullptr);
 }
 
 // A picture saved under a name without a single ".bmp": the new map takes that picture and has no file until it is
