@@ -270,18 +270,21 @@ std::unique_ptr<CAreaMapData> LoadAreaMap(const std::string& path, const std::st
     archive.EndDocument();
     stream.Close();
     auto* document = dynamic_cast<CAreaMapData*>(owned.get());
-    if (failed || !document || !document->m_pSpriteManager)
-        return fail(path + (failed ? ": " + reason : ": no area map or stations"));
+    if (failed || !document || !document->m_pSpriteManager) {
+        // The archive's own words ("unknown pointer record -102") are for the developer.
+        platform::DebugOutput(path + ": " + (failed ? reason : "no area map or stations"));
+        return fail("It is not an area map, or it is damaged.");
+    }
     owned.release();
     std::unique_ptr<CAreaMapData> result(document);
     // The name is joined to the Maps folder: a folder, drive or ".." in it is refused, as the game refuses it.
     const std::string bitmap = result->m_szMapBitmap;
     if (!bitmap.empty() && !IsBareFileName(bitmap))
-        return fail(path + ": the map bitmap name \"" + bitmap + "\" is not a plain file name");
+        return fail("Its map bitmap name \"" + bitmap + "\" is not a plain file name.");
     result->SetDataFolder(dataFolder);
     CUserMessage failure;
     if (!result->LoadGameInfo(false, display, &failure))
-        return fail(path + ": " + failure.text);
+        return fail(failure.text);
     return result;
 }
 
