@@ -13,8 +13,11 @@
 #include "core/world/StationData.h"
 #include "core/world/WorldContext.h"
 #include "platform/system/Paths.h"
+#include "platform/system/SafeWrite.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <vector>
 
 namespace vellisk {
@@ -25,6 +28,55 @@ const RECT kViewRect{0, 0, 800, 448};
 RECT ViewRect(CDisplay* display)
 {
     return display ? display->GetBackBufferRect() : kViewRect;
+}
+
+// The bytes an archive stores, kept in memory.
+class CByteStream : public QFFileStream {
+public:
+    explicit CByteStream(const std::string& path) { SetPath(path); }
+    bool Write(const void* data, int length) override
+    {
+        if (length < 0)
+            return false;
+        m_bytes.append(static_cast<const char*>(data), static_cast<size_t>(length));
+        return true;
+    }
+    void Flush() override {}
+    bool IsOpen() override { return true; }
+    const std::string& Bytes() const { return m_bytes; }
+
+private:
+    std::string m_bytes;
+};
+
+// The ".zra" bytes of the document: station service ids first numbered 1, 2, ... in draw-list order, as a load
+// numbers them, so a file written, read and written again keeps its bytes (and the demo's keep theirs). The
+// modified flag is left as it was.
+bool StoreAreaMap(CAreaMapData& document, const std::string& path, std::string* bytes, std::string* error)
+{
+    if (document.m_pSpriteManager) {
+        int id = 1;
+        for (CSprite* s = document.m_pSpriteManager->GetHead(); s; s = s->m_pNext)
+            if (s->Kind() == kStationSprite)
+                s->m_Placement.ServiceId = id++;
+    }
+    const bool modified = document.m_bModified;
+    CByteStream stream(path);
+    QFArchive archive;
+    archive.BeginDocument(QFArchive::kStoring, &stream, QFArchive::kBinary);
+    ::CAreaMapData* object = &document;
+    QFSerializePointer(&archive, &object, "CAreaMapData");
+    const bool failed = archive.Failed();
+    const std::string reason = archive.FailReason();
+    archive.EndDocument();
+    document.m_bModified = modified;
+    if (failed) {
+        if (error)
+            *error = path + ": " + reason;
+        return false;
+    }
+    *bytes = stream.Bytes();
+    return true;
 }
 
 } // namespace
@@ -110,6 +162,13 @@ void CAreaMapData::UpdateSpriteRects(CDisplay* display)
         m_pSpriteManager->UpdateScreenRects(ViewRect(display));
 }
 
+void CAreaMapData::StartNewMap()
+{
+    const ::CAreaMapData fresh;
+    std::copy(std::begin(fresh.m_naNextStationID), std::end(fresh.m_naNextStationID), std::begin(m_naNextStationID));
+    m_nMapScale = fresh.m_nMapScale;
+}
+
 int CAreaMapData::NextStationID(int kind)
 {
     if (kind < 0 || kind >= kStationIdCounters)
@@ -165,53 +224,41 @@ void UseWorldContext(const std::string& dataFolder, CDisplay* display)
 
 bool SaveAreaMap(CAreaMapData& document, const std::string& path, std::string* error)
 {
-    // Stations are numbered in draw-list order: a load numbers them afresh as it rebuilds that list, so a file
-    // written, read and written again keeps its bytes (and the demo's keep theirs).
-    if (document.m_pSpriteManager) {
-        int id = 1;
-        for (CSprite* s = document.m_pSpriteManager->GetHead(); s; s = s->m_pNext)
-            if (s->Kind() == kStationSprite)
-                s->m_Placement.ServiceId = id++;
-    }
-    // Storing clears the modified flag; a write that fails keeps it.
-    const bool modified = document.m_bModified;
-    auto fail = [&](const std::string& why) {
-        document.m_bModified = modified;
-        if (error)
-            *error = why;
+    std::string bytes;
+    if (!StoreAreaMap(document, path, &bytes, error))
         return false;
-    };
-    QFFileStream stream;
-    if (!stream.OpenSafeWrite(path, QFFileStream::kBinary))
-        return fail("cannot write " + path);
-    QFArchive archive;
-    archive.BeginDocument(QFArchive::kStoring, &stream, QFArchive::kBinary);
-    ::CAreaMapData* object = &document;
-    QFSerializePointer(&archive, &object, "CAreaMapData");
-    const bool failed = archive.Failed();
-    const std::string reason = archive.FailReason();
-    archive.EndDocument();
-    if (failed) {
-        stream.Abandon();
-        return fail(path + ": " + reason);
-    }
-    if (!stream.Close())
-        return fail("cannot write " + path);
+    if (!platform::WriteFileSafely(path, bytes, error))
+        return false;
     document.m_bModified = false;
     return true;
+}
+
+bool StageAreaMap(CAreaMapData& document, const std::string& path, std::string* temporary, std::string* error)
+{
+    temporary->clear();
+    std::string bytes;
+    if (!StoreAreaMap(document, path, &bytes, error))
+        return false;
+    platform::CSafeFile file(path);
+    if (file.Open() && file.Write(bytes.data(), bytes.size()))
+        *temporary = file.Release();
+    if (temporary->empty() && error)
+        *error = file.Error();
+    return !temporary->empty();
 }
 
 std::unique_ptr<CAreaMapData> LoadAreaMap(const std::string& path, const std::string& dataFolder, CDisplay* display,
                                           std::string* error)
 {
+    // The file named, then what is wrong with it in a designer's words.
     auto fail = [&](const std::string& why) -> std::unique_ptr<CAreaMapData> {
         if (error)
-            *error = why;
+            *error = path + "\n\n" + why;
         return nullptr;
     };
     QFFileStream stream;
     if (!stream.Open(path, QFFileStream::kBinary, QFFileStream::kRead))
-        return fail(path);
+        return fail("The file cannot be read.");
     UseWorldContext(dataFolder, display);
     QFArchive archive;
     archive.BeginDocument(QFArchive::kLoading, &stream, QFArchive::kBinary);
@@ -223,18 +270,21 @@ std::unique_ptr<CAreaMapData> LoadAreaMap(const std::string& path, const std::st
     archive.EndDocument();
     stream.Close();
     auto* document = dynamic_cast<CAreaMapData*>(owned.get());
-    if (failed || !document || !document->m_pSpriteManager)
-        return fail(path + (failed ? ": " + reason : ": no area map or stations"));
+    if (failed || !document || !document->m_pSpriteManager) {
+        // The archive's own words ("unknown pointer record -102") are for the developer.
+        platform::DebugOutput(path + ": " + (failed ? reason : "no area map or stations"));
+        return fail("It is not an area map, or it is damaged.");
+    }
     owned.release();
     std::unique_ptr<CAreaMapData> result(document);
     // The name is joined to the Maps folder: a folder, drive or ".." in it is refused, as the game refuses it.
     const std::string bitmap = result->m_szMapBitmap;
     if (!bitmap.empty() && !IsBareFileName(bitmap))
-        return fail(path + ": the map bitmap name \"" + bitmap + "\" is not a plain file name");
+        return fail("Its map bitmap name \"" + bitmap + "\" is not a plain file name.");
     result->SetDataFolder(dataFolder);
     CUserMessage failure;
     if (!result->LoadGameInfo(false, display, &failure))
-        return fail(path + ": " + failure.text);
+        return fail(failure.text);
     return result;
 }
 

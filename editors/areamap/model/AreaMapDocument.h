@@ -35,6 +35,9 @@ public:
     void UpdateSpriteRects(CDisplay* display);
     // The next station id of a kind (0-8): 1 for the first; -1 (nothing changed) for another kind.
     int NextStationID(int kind);
+    // A new map on this document: station ids start again from 1 and the scale is the default again, as in a
+    // document just made.
+    void StartNewMap();
     // The bitmap name from a file name (".zra" cut, ".bmp" appended); false (unchanged) when it does not fit.
     bool SetBitmapName(const std::string& name);
     // A tile map holding a loaded map bitmap.
@@ -60,11 +63,15 @@ void UseWorldContext(const std::string& dataFolder, CDisplay* display);
 
 // Writes the document as a ".zra" through a temporary beside `path`, replacing it only when all went well.
 // Station service ids are first numbered 1, 2, ... in draw-list order, as a load of the file numbers them. False with
-// the reason when the file cannot be written.
+// the reason when the file cannot be written (errno tells the system's error). Success clears the modified flag.
 bool SaveAreaMap(CAreaMapData& document, const std::string& path, std::string* error);
+// The same file written whole into a finished temporary beside `path` (synced, `path` not touched yet), for a caller
+// that puts it in place later (platform::InstallTemporary) or removes it. The modified flag is left as it was.
+bool StageAreaMap(CAreaMapData& document, const std::string& path, std::string* temporary, std::string* error);
 
 // Reads a ".zra" into a new document of the data folder, then its "GameInfo.txt" and bitmap; null with the
-// reason when the file cannot be opened, is damaged, or its bitmap does not load.
+// reason, in a designer's words and naming the file, when it cannot be opened, is no area map or is damaged, or its
+// bitmap does not load.
 std::unique_ptr<CAreaMapData> LoadAreaMap(const std::string& path, const std::string& dataFolder, CDisplay* display,
                                           std::string* error);
 

@@ -421,6 +421,8 @@ bool CAreaMapViewModel::OpenAreaMapBitmap(const std::string& path, CUserMessage*
     m_strBitmapPath = path;
     ResetEditState();
     Sprites()->DeleteSprites();
+    // Its stations are numbered from the start again ("Police Station 1"), not after the last map's.
+    m_pDocument->StartNewMap();
     UpdateRects();
     m_pDocument->SetZoom(0, m_pDisplay);
     PlaceIncidentSite();

@@ -66,8 +66,9 @@ public:
     void OnRButtonDown(uint32_t flags, int x, int y);
     void OnKeyDown(uint32_t key);
 
-    // A new map bitmap (a complete path): the old sprites go, the incident site is placed, the document is
-    // modified. An empty path or a bitmap that does not load changes nothing (false; the latter with a message).
+    // A new map bitmap (a complete path): the old sprites go, station ids start again, the incident site is placed,
+    // the document is modified. An empty path or a bitmap that does not load changes nothing (false; the latter with a
+    // message).
     bool OpenAreaMapBitmap(const std::string& path, CUserMessage* failure);
     void BeginNewPath();
     void ResetEditState();

@@ -1,11 +1,14 @@
 // Shapefile kinds, the locator's listing and sorting, the map dialog's layers and the saved map picture.
 #include "editors/areamap/model/EsriData.h"
 
+#include "editors/common/model/SaveFailure.h"
+
 #include "imagelib/Raster.h"
 #include "imagelib/gdi/RasterGdi.h"
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <strings.h>
@@ -180,12 +183,13 @@ bool SaveMapPicture(const platform::gdi::DeviceBitmap& picture, const SIZE& size
             for (int x = 0; x < w; ++x)
                 part.SetRaw(x, y, picture.GetRaw(x, y));
         CRaster image(static_cast<uint32_t>(w), static_cast<uint32_t>(h), 24, RASTER_FORMAT_BMP);
+        errno = 0;
         ok = image.CreateFromHBITMAP(part) && image.Save(path.c_str(), image.GetType());
     }
     if (!ok && failure) {
-        char text[600];
-        std::snprintf(text, sizeof(text), "File [%s] could not be saved. Is it read only?", path.c_str());
-        *failure = {text, "File Save Error", platform::MessageIcon::Warning};
+        const std::string why = SaveFailureReasonOr("Is it read only?", path, errno);
+        *failure = {"File [" + path + "] could not be saved. " + why, "File Save Error",
+                    platform::MessageIcon::Warning};
     }
     return ok;
 }

@@ -9,9 +9,7 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -80,25 +78,15 @@ void CVelliskApp::TellOversize(const std::string& picture, IVelliskPrompts& prom
         prompts.Message(note);
 }
 
-void CVelliskApp::ReportSaveFailure(const std::string& path, IVelliskPrompts& prompts) const
+void CVelliskApp::ReportSaveFailure(const std::string& path, const std::string& failed, int error,
+                                    IVelliskPrompts& prompts) const
 {
-    const int error = errno;
-    char fixed[600];
-    std::snprintf(fixed, sizeof(fixed), " Couldn't save %s.\nIs the file read only?", path.c_str());
-    const std::string text = WithSaveFailureReason(fixed, path, error);
+    // The fixed guess only when the reason is not known: "Is the file read only?" above "The disk is full."
+    // contradicted itself.
+    const std::string text =
+        " Couldn't save " + path + ".\n" + SaveFailureReasonOr("Is the file read only?", failed, error);
     platform::DebugOutput(text);
     prompts.Message({text, "Save As Failed", platform::MessageIcon::Warning});
-}
-
-bool CVelliskApp::CopyBitmapForSave(const std::string& from, const std::string& to, std::string* temp) const
-{
-    // Copied beside its final name first, synced; it takes that name only once the area map is written.
-    std::string error;
-    if (platform::PrepareFileCopy(from, to, temp, &error))
-        return true;
-    temp->clear();
-    platform::DebugOutput("Couldn't copy " + from + " to " + to + ": " + error);
-    return false;
 }
 
 bool CVelliskApp::SaveAs(const std::string& path, IVelliskPrompts& prompts)
@@ -107,50 +95,69 @@ bool CVelliskApp::SaveAs(const std::string& path, IVelliskPrompts& prompts)
         return false;
     if (m_pMapView)
         m_pMapView->CommitEditState();
-    const std::string oldName = m_pAreaMap->m_szMapBitmap;
+    SaveAsFiles files;
+    files.oldName = m_pAreaMap->m_szMapBitmap;
     const size_t cut = path.find_last_of("/\\");
-    std::string newName;
-    if (!MakeBitmapName(cut == std::string::npos ? path : path.substr(cut + 1), &newName)) {
-        ReportSaveFailure(path, prompts);
+    if (!MakeBitmapName(cut == std::string::npos ? path : path.substr(cut + 1), &files.newName)) {
+        ReportSaveFailure(path, path, 0, prompts);
         return false;
     }
-    const std::string maps = platform::JoinPath(m_strDataFolder, "Maps");
-    const std::string from = platform::ResolvePathCase(platform::JoinPath(maps, oldName));
-    const std::string to = platform::JoinPath(maps, newName);
+    files.maps = platform::JoinPath(m_strDataFolder, "Maps");
+    files.from = platform::ResolvePathCase(platform::JoinPath(files.maps, files.oldName));
+    files.to = platform::JoinPath(files.maps, files.newName);
     // Onto its own bitmap (the same file, whatever the letter case) there is nothing to copy.
-    std::string temp;
     std::error_code ec;
-    const std::string there = platform::ResolvePathCase(to);
-    const bool same = !oldName.empty() && fs::equivalent(from, there, ec);
+    const std::string there = platform::ResolvePathCase(files.to);
+    files.copy = !files.oldName.empty() && !fs::equivalent(files.from, there, ec);
+    files.pictureThere = fs::exists(there, ec);
     // A picture already there under the new name may be another map's: it is replaced only when the user says so.
-    if (!same && !oldName.empty() && fs::exists(there, ec) && !fs::is_directory(there, ec) &&
-        prompts.Ask({"The map picture " + to + " already exists and may belong to another area map.\n" +
+    if (files.copy && files.pictureThere && !fs::is_directory(there, ec) &&
+        prompts.Ask({"The map picture " + files.to + " already exists and may belong to another area map.\n" +
                          "Do you want to replace it?",
                      "Save As", platform::MessageIcon::Warning},
                     false) != IVelliskPrompts::Answer::Yes)
         return false;
-    if (!same && !oldName.empty() && !CopyBitmapForSave(from, to, &temp)) {
-        ReportSaveFailure(path, prompts);
+    if (!WriteSaveAs(path, files, prompts))
         return false;
-    }
-    CopyName(m_pAreaMap->m_szMapBitmap, ::CAreaMapData::kPathSize, newName.c_str());
-    std::string why;
-    if (!SaveAreaMap(*m_pAreaMap, path, &why)) {
-        CopyName(m_pAreaMap->m_szMapBitmap, ::CAreaMapData::kPathSize, oldName.c_str());
-        if (!temp.empty())
-            std::remove(temp.c_str());
-        ReportSaveFailure(path, prompts);
-        return false;
-    }
-    std::string installError;
-    if (!temp.empty() && !platform::InstallTemporary(temp, to, &installError)) {
-        std::remove(temp.c_str());
-        prompts.Message({"Couldn't copy " + from + " to " + to + ": " + installError, "Save As Failed",
-                         platform::MessageIcon::Warning});
-    }
+    m_pAreaMap->m_bModified = false;
     m_strPathName = path;
     m_strFileTitle = vellisk::FileTitle(path);
     return true;
+}
+
+bool CVelliskApp::WriteSaveAs(const std::string& path, const SaveAsFiles& files, IVelliskPrompts& prompts)
+{
+    // Both files are written whole into temporaries beside their names first. The bitmap then takes its name
+    // before the area map that names it: a crash between the two leaves the old area map whole, never one whose
+    // picture is missing.
+    std::string bitmapTemp, mapTemp, why;
+    bool bitmapInstalled = false;
+    auto fail = [&](const std::string& failed) {
+        const int error = errno;
+        CopyName(m_pAreaMap->m_szMapBitmap, ::CAreaMapData::kPathSize, files.oldName.c_str());
+        for (const std::string* temp : {&bitmapTemp, &mapTemp})
+            if (!temp->empty())
+                std::remove(temp->c_str());
+        // A picture new under its name goes again with the area map that would have named it.
+        if (bitmapInstalled && !files.pictureThere && std::remove(platform::ResolvePathCase(files.to).c_str()) == 0)
+            platform::SyncFolder(files.maps);
+        if (!why.empty())
+            platform::DebugOutput(why);
+        ReportSaveFailure(path, failed, error, prompts);
+        return false;
+    };
+    if (files.copy && !platform::PrepareFileCopy(files.from, files.to, &bitmapTemp, &why))
+        return fail(files.to);
+    CopyName(m_pAreaMap->m_szMapBitmap, ::CAreaMapData::kPathSize, files.newName.c_str());
+    if (!StageAreaMap(*m_pAreaMap, path, &mapTemp, &why))
+        return fail(path);
+    if (!bitmapTemp.empty()) {
+        if (!platform::InstallTemporary(bitmapTemp, files.to, &why))
+            return fail(files.to);
+        bitmapTemp.clear();
+        bitmapInstalled = true;
+    }
+    return platform::InstallTemporary(mapTemp, path, &why) || fail(path);
 }
 
 bool CVelliskApp::Save(IVelliskPrompts& prompts)
@@ -162,8 +169,9 @@ bool CVelliskApp::Save(IVelliskPrompts& prompts)
     if (m_pMapView)
         m_pMapView->CommitEditState();
     std::string why;
+    errno = 0;
     if (!m_pAreaMap || !SaveAreaMap(*m_pAreaMap, m_strPathName, &why)) {
-        ReportSaveFailure(m_strPathName, prompts);
+        ReportSaveFailure(m_strPathName, m_strPathName, errno, prompts);
         return false;
     }
     return true;
@@ -200,8 +208,9 @@ bool CVelliskApp::NewFromBitmap(const std::string& bitmapPath, IVelliskPrompts& 
                     false) != IVelliskPrompts::Answer::Yes)
         return true;
     std::string why;
+    errno = 0;
     if (!SaveAreaMap(*m_pAreaMap, names.pathName, &why)) {
-        ReportSaveFailure(names.pathName, prompts);
+        ReportSaveFailure(names.pathName, names.pathName, errno, prompts);
         return true;
     }
     m_strPathName = names.pathName;

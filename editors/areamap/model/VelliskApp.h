@@ -47,9 +47,10 @@ public:
     bool AskSaveBeforeNew(IVelliskPrompts& prompts);
     // Reads the file into a new document and swaps it in; else "Failed to open file" and nothing changes.
     bool Open(const std::string& path, IVelliskPrompts& prompts);
-    // Writes the document under a new name, its bitmap copied under the matching name first (a picture already
-    // there is replaced only after a Yes); on failure the message " Couldn't save ..." and names, path, caption and
-    // modified flag stay as they were. A route being built is stored first, as Save does.
+    // Writes the document under a new name with its bitmap copied under the matching name (a picture already there
+    // is replaced only after a Yes): the bitmap takes its name before the area map does. On failure the message
+    // " Couldn't save ..." and names, path, caption, modified flag and the old file stay as they were. A route
+    // being built is stored first, as Save does.
     bool SaveAs(const std::string& path, IVelliskPrompts& prompts);
     // To the current path (Save As when there is none).
     bool Save(IVelliskPrompts& prompts);
@@ -62,10 +63,21 @@ public:
     bool CanClose(IVelliskPrompts& prompts);
 
 private:
-    void ReportSaveFailure(const std::string& path, IVelliskPrompts& prompts) const;
+    // The bitmap names and paths of a Save As.
+    struct SaveAsFiles {
+        std::string oldName, newName; // bare names in Maps
+        std::string maps, from, to;   // the Maps folder, the old bitmap, the new one
+        bool copy = false;            // the new name is another file than the old one
+        bool pictureThere = false;    // something already had the new name
+    };
+    // Writes the area map at `path` and the bitmap copy; on failure reports it and puts the bitmap name back.
+    bool WriteSaveAs(const std::string& path, const SaveAsFiles& files, IVelliskPrompts& prompts);
+    // " Couldn't save <path>." with the reason the file `failed` could not be written (the area map or its
+    // bitmap), or the fixed guess when none is known.
+    void ReportSaveFailure(const std::string& path, const std::string& failed, int error,
+                           IVelliskPrompts& prompts) const;
     // Tells when the loaded map picture is larger than the map shows.
     void TellOversize(const std::string& picture, IVelliskPrompts& prompts) const;
-    bool CopyBitmapForSave(const std::string& from, const std::string& to, std::string* temp) const;
 
     std::string m_strDataFolder;
     std::unique_ptr<CAreaMapData> m_pAreaMap;

@@ -87,11 +87,7 @@ void CMainFrame::CreateMenus()
     save->setObjectName("Save");
     saveAs->setObjectName("SaveAs");
     exit->setObjectName("Exit");
-    newMap->setShortcut(QKeySequence::New);
-    open->setShortcut(QKeySequence::Open);
-    save->setShortcut(QKeySequence::Save);
-    saveAs->setShortcut(QKeySequence::SaveAs);
-    exit->setShortcut(QKeySequence::Quit);
+    SetFileShortcuts(newMap, open, save, saveAs, exit);
 
     QToolBar* tools = AddStandardToolBar(this, true);
     QMenu* view = menuBar()->addMenu("&View");

@@ -73,3 +73,9 @@ std::string WithSaveFailureReason(const std::string& text, const std::string& pa
     const std::string reason = SaveFailureReason(path, error);
     return reason.empty() ? text : text + "\n" + reason;
 }
+
+std::string SaveFailureReasonOr(const std::string& guess, const std::string& path, int error)
+{
+    const std::string reason = SaveFailureReason(path, error);
+    return reason.empty() ? guess : reason;
+}

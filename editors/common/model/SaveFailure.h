@@ -11,3 +11,7 @@ std::string SaveFailureReason(const std::string& path, int error);
 
 // `text` with that reason on a line of its own after it (the text alone when no reason is known).
 std::string WithSaveFailureReason(const std::string& text, const std::string& path, int error);
+
+// The reason when one is known, else `guess`: the fixed words a failure message shows when nothing better is known
+// ("Is the file read only?"), which a known reason replaces rather than contradicts.
+std::string SaveFailureReasonOr(const std::string& guess, const std::string& path, int error);

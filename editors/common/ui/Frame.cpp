@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
 #include <QPointer>
@@ -25,6 +26,30 @@ std::map<const QAction*, std::function<bool()>>& EnableRules()
 }
 
 const char* const kRefreshHooked = "zrRefreshHooked";
+
+// A disabled action ignores its shortcut: before the shortcuts see a key press, every command's state is brought
+// up to date, so a state left from the last time a menu opened never swallows a shortcut.
+class CommandStateWatcher : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::ShortcutOverride)
+            RefreshCommandStates();
+        return false;
+    }
+};
+
+void WatchShortcuts()
+{
+    static QPointer<CommandStateWatcher> watcher;
+    if (watcher || !qApp)
+        return;
+    watcher = new CommandStateWatcher(qApp);
+    qApp->installEventFilter(watcher);
+}
 
 class FocusPasser : public QObject {
 public:
@@ -165,6 +190,7 @@ QAction* AddCommand(QMenu* menu, const std::string& text, std::function<void()> 
     if (enabled) {
         EnableRules()[action] = enabled;
         QObject::connect(action, &QObject::destroyed, [action] { EnableRules().erase(action); });
+        WatchShortcuts();
     }
     QObject::connect(action, &QAction::triggered, [action, handler = std::move(handler)] {
         auto rule = EnableRules().find(action);
@@ -186,6 +212,27 @@ void RefreshMenuStates(QMenu* menu)
         if (rule != EnableRules().end())
             action->setEnabled(rule->second());
     }
+}
+
+void RefreshCommandStates()
+{
+    // A rule may not change the rules; the copy keeps the walk safe all the same.
+    const auto rules = EnableRules();
+    for (const auto& [action, rule] : rules)
+        const_cast<QAction*>(action)->setEnabled(rule());
+}
+
+void SetFileShortcuts(QAction* newFile, QAction* open, QAction* save, QAction* saveAs, QAction* exit)
+{
+    // Spelt out: the platform's standard keys differ (Windows has none for Save As), the editors' must not.
+    const std::pair<QAction*, QKeySequence> keys[] = {{newFile, QKeySequence(Qt::CTRL | Qt::Key_N)},
+                                                      {open, QKeySequence(Qt::CTRL | Qt::Key_O)},
+                                                      {save, QKeySequence(Qt::CTRL | Qt::Key_S)},
+                                                      {saveAs, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
+                                                      {exit, QKeySequence(Qt::CTRL | Qt::Key_Q)}};
+    for (const auto& [action, key] : keys)
+        if (action)
+            action->setShortcut(key);
 }
 
 void AddViewToggles(QMenu* menu, QToolBar* toolBar, QStatusBar* statusBar)

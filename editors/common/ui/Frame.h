@@ -1,6 +1,6 @@
 // The frame-and-pane editors' main window helpers: the row splitter, the tool bar of disabled actions, status-bar
-// text panes, menu commands whose enable states are refreshed as their menu opens, the View toggles, and panes
-// that hand the keyboard focus to the map view.
+// text panes, menu commands whose enable states are refreshed as their menu opens and before a shortcut is matched,
+// the File commands' shortcuts, the View toggles, and panes that hand the keyboard focus to the map view.
 #pragma once
 
 #include <QMainWindow>
@@ -53,12 +53,19 @@ private:
 };
 
 // Adds a menu item that runs the handler. `enabled`, when given, decides the item's state each time the menu opens
-// and is asked again before the handler runs (a stale state runs nothing). A null handler gives an item that is
-// always disabled.
+// and each time a key press is about to be matched against the shortcuts (so a shortcut works whenever its command
+// would, menu opened or not), and is asked again before the handler runs (a stale state runs nothing). A null
+// handler gives an item that is always disabled.
 QAction* AddCommand(QMenu* menu, const std::string& text, std::function<void()> handler,
                     std::function<bool()> enabled = {});
 // Refreshes the states of the menu's commands now (as opening it does).
 void RefreshMenuStates(QMenu* menu);
+// Refreshes the states of every command that has a rule (as a key press does).
+void RefreshCommandStates();
+
+// The shortcuts of the File commands, the same in every editor: New Ctrl+N, Open Ctrl+O, Save Ctrl+S, Save As
+// Ctrl+Shift+S, Exit Ctrl+Q. A null action is left out.
+void SetFileShortcuts(QAction* newFile, QAction* open, QAction* save, QAction* saveAs, QAction* exit);
 // The View menu's "&Toolbar" and "&Status Bar": show or hide them, checked while shown.
 void AddViewToggles(QMenu* menu, QToolBar* toolBar, QStatusBar* statusBar);
 

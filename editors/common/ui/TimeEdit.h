@@ -11,4 +11,7 @@ public:
     bool SetHHMM(int value);
     // The shown text as a decimal number: 0930 gives 930.
     int GetHHMM() const;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 };

@@ -1,6 +1,7 @@
 // Ostrel's main dialog: title, the four lists and their buttons, and the File and Help commands.
 #include "editors/events/ui/OstrelDlg.h"
 
+#include "editors/common/ui/Frame.h"
 #include "editors/common/ui/ListHelpers.h"
 #include "editors/common/ui/Prompts.h"
 #include "editors/common/ui/Text.h"
@@ -55,14 +56,15 @@ COstrelDlg::COstrelDlg(COstrelDocument& document, QWidget* parent) : CMainDialog
 void COstrelDlg::BuildMenu()
 {
     QMenu* file = GetMenuBar()->addMenu("&File");
-    file->addAction("&New", this, [this] { OnFileNew(); });
-    file->addAction("&Open", this, [this] { OnFileOpen(); });
-    file->addAction("&Save", this, [this] { OnFileSave(); });
-    file->addAction("Save &As...", this, [this] { OnFileSaveAs(); });
+    QAction* newFile = file->addAction("&New", this, [this] { OnFileNew(); });
+    QAction* open = file->addAction("&Open", this, [this] { OnFileOpen(); });
+    QAction* save = file->addAction("&Save", this, [this] { OnFileSave(); });
+    QAction* saveAs = file->addAction("Save &As...", this, [this] { OnFileSaveAs(); });
     file->addSeparator();
     file->addAction("&Import Events", this, [this] { OnFileImport(); });
     file->addSeparator();
-    file->addAction("E&xit", this, [this] { OnFileExit(); });
+    QAction* exit = file->addAction("E&xit", this, [this] { OnFileExit(); });
+    SetFileShortcuts(newFile, open, save, saveAs, exit);
     QMenu* help = GetMenuBar()->addMenu("&Help");
     help->addAction("&About", this, [this] { OnHelpAbout(); });
 }

@@ -63,21 +63,20 @@ void CMainFrame::CreateMenus()
 {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     m_pFileMenu = file;
-    AddCommand(file, "&New", nullptr);
+    QAction* newFile = AddCommand(file, "&New", nullptr);
     QAction* open = AddCommand(file, "&Open", [this] { OnFileOpen(); });
-    open->setShortcut(QKeySequence::Open);
     QAction* save = AddCommand(file, "&Save", [this] { OnFileSave(); }, [this] {
         return !m_app.Model().GetFileTitle().empty();
     });
-    save->setShortcut(QKeySequence::Save);
-    AddCommand(file, "Save &As", [this] { OnFileSaveAs(); });
+    QAction* saveAs = AddCommand(file, "Save &As", [this] { OnFileSaveAs(); });
     file->addSeparator();
     AddCommand(file, "&Import Events", [this] { OnImportEvents(); });
     AddCommand(file, "&Export Events (as text)", [this] { OnExportEventsAsText(); });
     AddCommand(file, "Export Events (as ZRE)", [this] { OnExportEvents(); });
     AddCommand(file, "&Remove All Events", [this] { OnRemoveAllEvents(); });
     file->addSeparator();
-    AddCommand(file, "E&xit", [this] { close(); });
+    QAction* exit = AddCommand(file, "E&xit", [this] { close(); });
+    SetFileShortcuts(newFile, open, save, saveAs, exit);
 
     QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
     m_pEditMenu = edit;
@@ -118,9 +117,6 @@ void CMainFrame::CreateAccelerators()
 void CMainFrame::UpdateCaption()
 {
     setWindowTitle(ToQString(m_app.Model().Caption() + " - " + m_app.GetAppName()));
-    // Save's shortcut follows the file title at once, not only when the menu opens.
-    if (m_pFileMenu)
-        RefreshMenuStates(m_pFileMenu);
 }
 
 void CMainFrame::focusInEvent(QFocusEvent*)

@@ -219,13 +219,16 @@ TEST_F(MapControlTest, SaveTakesThePictureCutToTheClientAreaAsATwentyFourBitBmp)
     EXPECT_EQ(static_cast<uint8_t>(bmp[topLeft + 2]), 250); // red, stored B G R
     EXPECT_EQ(static_cast<uint8_t>(bmp[topLeft]), 5);
 
-    // A target that cannot be written: the message names it, the old file stays and no temporary is left.
+    // A target that cannot be written: the message names it and says why in place of the fixed guess, the old file
+    // stays and no temporary is left. With no reason known the guess stays.
     fs::create_directories(dir.File("Folder.bmp"));
     CUserMessage failure;
     EXPECT_FALSE(SaveMapPicture(picture, CaptureSize(800, 448), dir.File("Folder.bmp"), &failure));
     EXPECT_EQ(failure.caption, "File Save Error");
-    EXPECT_EQ(failure.text, "File [" + dir.File("Folder.bmp") + "] could not be saved. Is it read only?");
+    EXPECT_EQ(failure.text,
+              "File [" + dir.File("Folder.bmp") + "] could not be saved. A folder of that name is in the way.");
     EXPECT_FALSE(SaveMapPicture(picture, CaptureSize(0, 0), path, &failure));
+    EXPECT_EQ(failure.text, "File [" + path + "] could not be saved. Is it read only?");
     EXPECT_EQ(dir.Read("Small.bmp"), bmp);
     for (const auto& e : fs::directory_iterator(dir.Path()))
         EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos) << e.path();

@@ -4,6 +4,7 @@
 
 #include "editors/areamap/ui/EsriDialogs.h"
 #include "editors/areamap/ui/StationDialog.h"
+#include "editors/common/MenuInput.h"
 #include "editors/common/ui/EditorDialog.h"
 #include "editors/common/ui/ListHelpers.h"
 
@@ -294,6 +295,34 @@ TEST_F(VelliskNewMap, WithNoPictureSavedAnExistingOneInMapsIsPickedAndCancelChan
     EXPECT_EQ(Stations().size(), 1u);
 }
 
+// File New after another map: the new map's stations are numbered from 1, not after the other map's.
+TEST_F(VelliskNewMap, ANewMapAfterAnotherNumbersItsStationsFromOne)
+{
+    Start();
+    OpenFile(folder + "/Millbrook.zra");
+    PickStationTemplate("Millbrook Police Station");
+    Click(QPoint(100, 380));
+    QTest::keyClick(View(), Qt::Key_Escape);
+    ASSERT_NE(Station("Millbrook Police Station 3"), nullptr);
+    {
+        CScriptedPrompts prompts;
+        prompts.ExpectMessage("Do you want to save now?", IDNO, "Starting New Area Map")
+            .ExpectOpenFile(folder + "/Maps/Millbrook_Area.bmp");
+        CModalAnswers answers;
+        answers.Then(LocateEsriIn(folder + "/Maps/ESRI")).Then([](QDialog& d) {
+            GetDlgItem<QPushButton>(&d, IDOK)->click();
+        });
+        PressKeys(frame.get(), QKeySequence(Qt::CTRL | Qt::Key_N));
+    }
+    ASSERT_EQ(frame->windowTitle(), "Millbrook_Area");
+    ASSERT_EQ(Stations().size(), 1u);
+    PickStationTemplate("Millbrook Police Station");
+    Click(QPoint(100, 380));
+    QTest::keyClick(View(), Qt::Key_Escape);
+    EXPECT_NE(Station("Millbrook Police Station 1"), nullptr);
+    EXPECT_EQ(Station("Millbrook Police Station 3"), nullptr);
+}
+
 // A picture saved under a name without a single ".bmp": the new map takes that picture and has no file until it is
 // saved under a name the user gives; the map open before is never written.
 TEST_F(VelliskNewMap, APictureNotNamedBmpGivesAMapWithNoFileUntilSaved)
@@ -475,8 +504,8 @@ TEST_F(VelliskBadInput, OneBoxAndNothingChanged)
     const std::string from = std::string("\x12\0\0\0", 4) + "Millbrook_Area.bmp";
     const size_t at = otherBitmap.find(from);
     ASSERT_NE(at, std::string::npos);
-    otherBitmap.replace(at, from.size(), std::string("\x12\0\0\0", 4) + "Broken_Areas.bmp!");
-    std::ofstream(folder + "/Maps/Broken_Areas.bmp!", std::ios::binary) << "this is not a bitmap";
+    otherBitmap.replace(at, from.size(), std::string("\x12\0\0\0", 4) + "Broken_Areas_x.bmp");
+    std::ofstream(folder + "/Maps/Broken_Areas_x.bmp", std::ios::binary) << "this is not a bitmap";
     fs::create_directories(folder + "/Folder.zra");
     fs::create_directories(folder + "/Maps/Folder.bmp");
 
@@ -487,21 +516,29 @@ TEST_F(VelliskBadInput, OneBoxAndNothingChanged)
         const char* command;
         std::string answer; // the path chosen
         const char* caption;
+        std::string says;     // the end of the box's text: the file named, then what is wrong
         rlim_t sizeLimit = 0; // a full disk: no file may grow past this many bytes
     };
+    const std::string damaged = "\n\nIt is not an area map, or it is damaged.";
     std::vector<Case> cases = {
-        {"truncated", "Cut.zra", zra.substr(0, zra.size() / 2), "Open", "Cut.zra", "Failed to open file"},
-        {"garbage", "Junk.zra", std::string(700, '\x5A'), "Open", "Junk.zra", "Failed to open file"},
-        {"empty", "Empty.zra", "", "Open", "Empty.zra", "Failed to open file"},
-        {"non-BMP bitmap", "Broken.zra", otherBitmap, "Open", "Broken.zra", "Failed to open file"},
-        {"a folder as target", "", "", "SaveAs", "Folder.zra", "Save As Failed"},
-        {"full disk on Save", "", "", "Save", "Millbrook.zra", "Save As Failed", 1000},
-        {"full disk on Save As", "", "", "SaveAs", "Full.zra", "Save As Failed", 1000},
+        {"truncated", "Cut.zra", zra.substr(0, zra.size() / 2), "Open", "Cut.zra", "Failed to open file",
+         "Cut.zra" + damaged},
+        {"garbage", "Junk.zra", std::string(700, '\x5A'), "Open", "Junk.zra", "Failed to open file",
+         "Junk.zra" + damaged},
+        {"empty", "Empty.zra", "", "Open", "Empty.zra", "Failed to open file", "Empty.zra" + damaged},
+        {"non-BMP bitmap", "Broken.zra", otherBitmap, "Open", "Broken.zra", "Failed to open file",
+         "Broken.zra\n\nCouldn't load the map bitmap " + folder + "/Maps/Broken_Areas_x.bmp"},
+        {"a folder as target", "", "", "SaveAs", "Folder.zra", "Save As Failed",
+         "Folder.zra.\nA folder of that name is in the way."},
+        {"full disk on Save", "", "", "Save", "Millbrook.zra", "Save As Failed", "Millbrook.zra.\nFile too large.",
+         1000},
+        {"full disk on Save As", "", "", "SaveAs", "Full.zra", "Save As Failed", "Full.zra.\nFile too large.", 1000},
     };
     if (geteuid() != 0) { // root writes into read-only folders
         fs::create_directories(folder + "/locked");
         fs::permissions(folder + "/locked", fs::perms::owner_read | fs::perms::owner_exec);
-        cases.push_back({"a read-only folder", "", "", "SaveAs", "locked/X.zra", "Save As Failed"});
+        cases.push_back({"a read-only folder", "", "", "SaveAs", "locked/X.zra", "Save As Failed",
+                         "X.zra.\nThe file or its folder is read-only."});
     }
     const CStationData* before = Stations()[0]->m_pStationData;
     const size_t stations = Stations().size();
@@ -524,7 +561,9 @@ TEST_F(VelliskBadInput, OneBoxAndNothingChanged)
                 full.emplace(c.sizeLimit);
             Run(c.command);
         }
-        EXPECT_EQ(prompts.Messages().size(), command == "Open" ? 2u : 1u);
+        ASSERT_EQ(prompts.Messages().size(), command == "Open" ? 2u : 1u);
+        const std::string shown = prompts.Messages().back().text;
+        EXPECT_EQ(shown.substr(shown.size() - std::min(shown.size(), c.says.size())), c.says);
         EXPECT_TRUE(Leftovers(folder).empty());
         EXPECT_FALSE(fs::exists(folder + "/Maps/Full.bmp"));
         EXPECT_FALSE(fs::exists(folder + "/Full.zra"));

@@ -3,6 +3,7 @@
 #include "tests/editors/areamap/VelliskWindowFixture.h"
 
 #include "editors/areamap/ui/StationDialog.h"
+#include "editors/common/MenuInput.h"
 #include "editors/common/ui/EditorDialog.h"
 #include "editors/common/ui/ListHelpers.h"
 #include "editors/common/ui/LockPanes.h"
@@ -10,12 +11,16 @@
 
 #include "core/display/CDisplay.h"
 #include "core/display/CSurface.h"
+#include "platform/system/FileLayer.h"
 
 #include <QComboBox>
 #include <QLabel>
 #include <QStatusBar>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QPushButton>
+
+#include <cerrno>
 
 using namespace areamaptest;
 using Mode = vellisk::CAreaMapViewModel::Mode;
@@ -28,6 +33,18 @@ std::vector<POINT> RouteOf(const CSprite* s)
 {
     return s->m_pStationData->m_pptWaypoints;
 }
+
+// A disk with no room left: files are made and written, but forcing them onto the disk fails with "no space".
+class FullDisk : public platform::CRecordingFileLayer {
+public:
+    bool SyncFile(FILE*) override
+    {
+        errno = ENOSPC;
+        return false;
+    }
+};
+
+const QKeySequence kCtrlS(Qt::CTRL | Qt::Key_S);
 
 // Selects the entry with that text and tells the dialog, as a user's choice does.
 void Choose(QComboBox* combo, const std::string& text)
@@ -361,4 +378,85 @@ TEST_F(VelliskWindow, SaveAsAsksBeforeReplacingAnotherMapsPicture)
     EXPECT_EQ(ReadBytes(folder + "/Maps/Taken.bmp"), ReadBytes(folder + "/Maps/Millbrook_Area.bmp"));
     EXPECT_EQ(frame->windowTitle(), "Taken");
     EXPECT_STREQ(app->Document()->m_szMapBitmap, "Taken.bmp");
+}
+
+// The File commands' keys work right after Open, Save and Save As, with no menu opened in between: a state the
+// menu left when it last opened (Save disabled before the map was open) never swallows the shortcut.
+TEST_F(VelliskWindow, TheFileShortcutsWorkRightAfterOpenSaveAndSaveAs)
+{
+    Start();
+    {
+        CScriptedPrompts prompts;
+        prompts.ExpectOpenFile(folder + "/Millbrook.zra");
+        ASSERT_TRUE(PickFromMenu(frame->menuBar(), "&File", "&Open..."));
+    }
+    ASSERT_EQ(frame->windowTitle(), "Millbrook");
+    const std::string millbrook = ReadBytes(folder + "/Millbrook.zra");
+    QTest::mouseClick(View(), Qt::RightButton, {}, Centre(Station("County EMS Station")));
+    ASSERT_TRUE(app->IsModified());
+    PressKeys(frame.get(), kCtrlS);
+    EXPECT_FALSE(app->IsModified());
+    EXPECT_NE(ReadBytes(folder + "/Millbrook.zra"), millbrook);
+
+    // Save from the menu, an edit, Ctrl+S.
+    QTest::mouseClick(View(), Qt::RightButton, {}, Centre(Station("Millbrook Police Station")));
+    ASSERT_TRUE(PickFromMenu(frame->menuBar(), "&File", "&Save"));
+    const std::string saved = ReadBytes(folder + "/Millbrook.zra");
+    QTest::mouseClick(View(), Qt::RightButton, {}, Centre(Station("Millbrook Fire Station 1")));
+    PressKeys(frame.get(), kCtrlS);
+    EXPECT_FALSE(app->IsModified());
+    EXPECT_NE(ReadBytes(folder + "/Millbrook.zra"), saved);
+
+    // Ctrl+Shift+S saves under a new name; after an edit Ctrl+S writes that file.
+    {
+        CScriptedPrompts prompts;
+        prompts.ExpectSaveFile(folder + "/Keyed");
+        PressKeys(frame.get(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    }
+    EXPECT_EQ(frame->windowTitle(), "Keyed");
+    const std::string keyed = ReadBytes(folder + "/Keyed.zra");
+    PickStationTemplate("Millbrook Police Station");
+    Click(QPoint(100, 380));
+    QTest::keyClick(View(), Qt::Key_Escape);
+    ASSERT_TRUE(app->IsModified());
+    PressKeys(frame.get(), kCtrlS);
+    EXPECT_FALSE(app->IsModified());
+    EXPECT_NE(ReadBytes(folder + "/Keyed.zra"), keyed);
+
+    // Ctrl+O and Ctrl+N each ask about an unsaved edit first; Ctrl+O then opens the file chosen.
+    PickStationTemplate("Millbrook Police Station");
+    Click(QPoint(200, 380));
+    QTest::keyClick(View(), Qt::Key_Escape);
+    {
+        CScriptedPrompts prompts;
+        prompts.ExpectMessage("Do you want to save now?", IDCANCEL, "Starting New Area Map");
+        PressKeys(frame.get(), QKeySequence(Qt::CTRL | Qt::Key_N));
+        prompts.ExpectMessage("Do you want to save now?", IDNO, "Starting New Area Map")
+            .ExpectOpenFile(folder + "/Millbrook.zra");
+        PressKeys(frame.get(), QKeySequence(Qt::CTRL | Qt::Key_O));
+    }
+    EXPECT_EQ(frame->windowTitle(), "Millbrook");
+    EXPECT_FALSE(app->IsModified());
+}
+
+// A save that fails on a full disk says so in its box, in place of the fixed guess "Is the file read only?".
+TEST_F(VelliskWindow, TheFailedSaveBoxSaysTheDiskIsFull)
+{
+    Start();
+    OpenFile(folder + "/Millbrook.zra");
+    const std::string millbrook = ReadBytes(folder + "/Millbrook.zra");
+    QTest::mouseClick(View(), Qt::RightButton, {}, Centre(Station("County EMS Station")));
+    FullDisk disk;
+    {
+        platform::CFileLayerScope scope(disk);
+        CScriptedPrompts prompts;
+        prompts.ExpectMessage("", IDOK, "Save As Failed");
+        PressKeys(frame.get(), kCtrlS);
+        ASSERT_EQ(prompts.Messages().size(), 1u);
+        EXPECT_EQ(prompts.Messages()[0].text, " Couldn't save " + folder + "/Millbrook.zra.\nThe disk is full.");
+        EXPECT_EQ(prompts.Messages()[0].icon, EPromptIcon::Exclamation);
+        ShowBox(prompts.Messages()[0], "save-failed-box.png");
+    }
+    EXPECT_TRUE(app->IsModified());
+    EXPECT_EQ(ReadBytes(folder + "/Millbrook.zra"), millbrook);
 }

@@ -1,5 +1,6 @@
-// Tests of the frame helpers: the row splitter, menu commands refreshed as their menu opens, the disabled tool bar
-// and the View toggles, status panes, focus passed to the map view, and a close that may be refused.
+// Tests of the frame helpers: the row splitter, menu commands refreshed as their menu opens and before a shortcut
+// is matched, the disabled tool bar and the View toggles, status panes, focus passed to the map view, and a close
+// that may be refused.
 #include "editors/common/ui/Frame.h"
 
 #include <QAction>
@@ -8,6 +9,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QMenuBar>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QtTest/QTest>
@@ -69,6 +71,31 @@ TEST(EditorUiFrame, CommandStatesFollowTheirRulesAsTheMenuOpens)
     RefreshMenuStates(&file);
     EXPECT_FALSE(save->isEnabled());
     EXPECT_EQ(save->text(), "&Save");
+}
+
+// A command's shortcut works whenever the command would: its state is refreshed before the key is matched, not
+// left as the menu last saw it.
+TEST(EditorUiFrame, AShortcutWorksWheneverItsCommandWould)
+{
+    QMainWindow frame;
+    QMenu* file = frame.menuBar()->addMenu("&File");
+    bool haveFile = false;
+    int saves = 0;
+    QAction* save = AddCommand(
+        file, "&Save", [&] { ++saves; }, [&] { return haveFile; });
+    SetFileShortcuts(nullptr, nullptr, save, nullptr, nullptr);
+    EXPECT_EQ(save->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
+    frame.show();
+    QApplication::setActiveWindow(&frame);
+    RefreshMenuStates(file); // the menu opened while there was no file
+    ASSERT_FALSE(save->isEnabled());
+    haveFile = true;
+    QTest::keyClick(&frame, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(saves, 1);
+    haveFile = false;
+    QTest::keyClick(&frame, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(saves, 1);
+    EXPECT_FALSE(save->isEnabled());
 }
 
 TEST(EditorUiFrame, ToolBarOfDisabledButtonsAndTheViewToggles)

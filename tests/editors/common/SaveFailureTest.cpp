@@ -75,4 +75,11 @@ TEST_F(SaveFailureReasonTest, TheReasonGoesOnALineAfterTheText)
     EXPECT_EQ(WithSaveFailureReason(" Couldn't save " + free, free, 0), " Couldn't save " + free);
 }
 
+TEST_F(SaveFailureReasonTest, AKnownReasonTakesThePlaceOfTheGuess)
+{
+    const std::string guess = "Is the file read only?";
+    EXPECT_EQ(SaveFailureReasonOr(guess, (folder / "New.zri").string(), ENOSPC), "The disk is full.");
+    EXPECT_EQ(SaveFailureReasonOr(guess, (folder / "New.zri").string(), 0), guess);
+}
+
 } // namespace

@@ -3,6 +3,7 @@
 #include "OstrelFilesSupport.h"
 
 #include "core/events/ConditionKinds.h"
+#include "editors/common/MenuInput.h"
 #include "editors/common/ModalAnswers.h"
 #include "editors/common/ScriptedPrompts.h"
 #include "editors/common/ui/ListHelpers.h"
@@ -14,6 +15,7 @@
 #include "editors/events/ui/OstrelDlg.h"
 
 #include <QAction>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -193,6 +195,89 @@ TEST_F(Ostrel, EditsTitleTimesAndIntroThenSavesAs)
     Menu("&File", "&New");
     EXPECT_EQ(m_pDocument->GetPath(), "");
     EXPECT_EQ(prompts.Messages().size(), 1u);
+}
+
+// Ostrel's File commands take the keys the other editors give them, and they work at once after Open, Save and
+// Save As, with the focus still in the title just typed.
+TEST_F(Ostrel, TheFileShortcutsAreTheOtherEditorsAndWorkAtOnce)
+{
+    Start("shortcuts");
+    CScriptedPrompts prompts;
+    prompts.ExpectOpenFile(m_folder + "/Millbrook.zre");
+    ASSERT_TRUE(PickFromMenu(m_pDialog->GetMenuBar(), "&File", "&Open"));
+    ASSERT_EQ(Caption(), "ZR Events Editor - Millbrook.zre");
+    auto* title = GetDlgItem<QLineEdit>(m_pDialog.get(), IDC_TITLE);
+    auto retitle = [&](const char* text) {
+        title->setFocus();
+        title->selectAll();
+        QTest::keyClicks(title, text);
+    };
+    auto titleIn = [&](const std::string& path) {
+        COstrelDocument reread(m_folder);
+        COstrelError error;
+        return reread.Load(path, false, &error) ? reread.GetEventsData()->m_strOriginalScenarioTitle : error.text;
+    };
+    retitle("Keyed Title");
+    PressKeys(m_pDialog.get(), QKeySequence(Qt::CTRL | Qt::Key_S));
+    EXPECT_EQ(titleIn(m_folder + "/Millbrook.zre"), "Keyed Title");
+
+    retitle("Keyed Again");
+    prompts.ExpectSaveFile(m_folder + "/Keyed");
+    PressKeys(m_pDialog.get(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    EXPECT_EQ(Caption(), "ZR Events Editor - Keyed.zre");
+    EXPECT_EQ(titleIn(m_folder + "/Keyed.zre"), "Keyed Again");
+    retitle("Keyed Twice");
+    PressKeys(m_pDialog.get(), QKeySequence(Qt::CTRL | Qt::Key_S));
+    EXPECT_EQ(titleIn(m_folder + "/Keyed.zre"), "Keyed Twice");
+
+    // Ctrl+N asks about an unsaved title first; Ctrl+O shows the open choice; Ctrl+Q is Exit.
+    retitle("Unsaved");
+    prompts.ExpectMessage("Do you want to save the changes you made?", IDNO, "ZR Events Editor");
+    PressKeys(m_pDialog.get(), QKeySequence(Qt::CTRL | Qt::Key_N));
+    EXPECT_EQ(m_pDocument->GetPath(), "");
+    prompts.ExpectOpenFile("");
+    PressKeys(m_pDialog.get(), QKeySequence(Qt::CTRL | Qt::Key_O));
+    retitle("Unsaved");
+    prompts.ExpectMessage("Do you want to save the changes you made?", IDCANCEL, "ZR Events Editor");
+    PressKeys(m_pDialog.get(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+    EXPECT_EQ(prompts.Pending(), 0u);
+    EXPECT_TRUE(m_pDialog->isVisible());
+}
+
+// Save As of an unnamed document starts in the data folder, also after a file elsewhere was opened and left by New.
+TEST_F(Ostrel, SaveAsOfAnUnnamedDocumentStartsInTheDataFolder)
+{
+    Start("save-as-folder");
+    fs::create_directories(m_folder + "/Elsewhere");
+    fs::copy_file(m_folder + "/Millbrook.zre", m_folder + "/Elsewhere/Other.zre");
+    CQtPromptService qt;
+    CPromptService* previous = SetPromptService(&qt);
+    QString shown;
+    CModalAnswers answers;
+    auto look = [&](QDialog& d) {
+        auto& dialog = static_cast<QFileDialog&>(d);
+        EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptSave);
+        shown = dialog.directory().absolutePath();
+        d.reject();
+    };
+    answers.Then(look);
+    Menu("&File", "Save &As...");
+    EXPECT_EQ(shown.toStdString(), m_folder);
+
+    answers.Then([&](QDialog& d) {
+        auto& dialog = static_cast<QFileDialog&>(d);
+        dialog.setDirectory(QString::fromStdString(m_folder + "/Elsewhere"));
+        dialog.selectFile("Other.zre");
+        d.accept();
+    });
+    Menu("&File", "&Open");
+    EXPECT_EQ(m_pDocument->GetPath(), m_folder + "/Elsewhere/Other.zre");
+    Menu("&File", "&New");
+    shown.clear();
+    answers.Then(look);
+    Menu("&File", "Save &As...");
+    EXPECT_EQ(shown.toStdString(), m_folder);
+    SetPromptService(previous);
 }
 
 TEST_F(Ostrel, CreatesEditsAndDeletesZones)

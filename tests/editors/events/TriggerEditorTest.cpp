@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTest>
 
 namespace {
 
@@ -52,6 +53,51 @@ TEST_F(OstrelTriggerEditor, MakesAtNineThirtyFiveThroughTheTimeDialog)
     EXPECT_EQ(time->m_nComparison, 1);
     EXPECT_EQ(time->m_nTargetTime, 935);
     EXPECT_FALSE(time->m_bState);
+}
+
+// A time typed over the whole field (selected by a double-click or Ctrl+A) is the time typed: "0010" used to give
+// "0001", its digits split between the hours and the minutes.
+TEST_F(OstrelTriggerEditor, ATimeTypedIntoTheGameTimeFieldIsThatTime)
+{
+    struct Case {
+        const char* how;
+        const char* typed;
+        const char* shown;
+    };
+    const Case cases[] = {{"double-click", "0010", "0010"}, {"Ctrl+A", "1205", "1205"}, {"Ctrl+A", "0930", "0930"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.how) + " " + c.typed);
+        CZRArgument trigger(true);
+        CModalAnswers answers;
+        answers.Then([&](QDialog& d) {
+            Edit(d, IDC_TRIGGER_NAME)->setText("Typed");
+            Button(d, IDC_ADD_TIME)->click();
+        });
+        answers.Then([&](QDialog& d) {
+            auto* time = GetDlgItem<CTimeEdit>(&d, 1060);
+            auto* field = time->findChild<QLineEdit*>();
+            ASSERT_NE(field, nullptr);
+            if (std::string(c.how) == "double-click") {
+                QTest::mouseDClick(field, Qt::LeftButton, {}, field->rect().center());
+            } else {
+                time->setFocus();
+                QTest::keyClick(time, Qt::Key_A, Qt::ControlModifier);
+            }
+            ASSERT_EQ(field->selectedText(), "0800");
+            QTest::keyClicks(time, c.typed);
+            EXPECT_EQ(time->text().toStdString(), c.shown);
+            d.accept();
+        });
+        answers.Then([&](QDialog& d) {
+            EXPECT_EQ(
+                ListTexts(List(d, IDC_CONDITION_LIST)),
+                (std::vector<std::string>{std::string("Is game time greater than or equal to ") + c.shown + "?"}));
+            Button(d, IDOK)->click();
+        });
+        ASSERT_TRUE(RunTriggerEditor(Doc(), nullptr, &trigger, static_cast<uint32_t>(trigger.m_nUniqueID)));
+        ASSERT_EQ(trigger.m_vConditions.size(), 1u);
+        EXPECT_EQ(dynamic_cast<CConditionTimeBased*>(trigger.m_vConditions[0])->m_nTargetTime, std::stoi(c.shown));
+    }
 }
 
 TEST_F(OstrelTriggerEditor, SortedListsPreselectTheirFirstAndDeleteGoesByItemValue)

@@ -2,9 +2,13 @@
 // (one box, nothing changed), the close prompt, the events commands, and a scenario edited here played in the game.
 #include "TarnwickFixture.h"
 
+#include "editors/common/MenuInput.h"
+
 #include "core/events/ZREventsData.h"
 #include "core/world/PathData.h"
 #include "tests/game/app/DemoGame.h"
+
+#include <QMenuBar>
 
 #include <csignal>
 
@@ -211,6 +215,47 @@ TEST_F(TarnwickFiles, OpenAsksFirstWhileTheScenarioIsModified)
     // A scenario left unmodified opens without a question.
     Open(folder / "Millbrook.zri");
     EXPECT_EQ(prompts.Messages().size(), 3u);
+}
+
+// The File commands' keys work right after Open and Save As, with no menu opened in between: a state the menu
+// left when it last opened (Save disabled while the scenario had no file) never swallows the shortcut.
+TEST_F(TarnwickFiles, TheFileShortcutsWorkRightAfterOpenAndSaveAs)
+{
+    Start("files_shortcuts");
+    prompts.ExpectOpenFile((folder / "Millbrook.zri").string());
+    ASSERT_TRUE(PickFromMenu(frame->menuBar(), "&File", "&Open"));
+    ASSERT_EQ(Caption(), "Millbrook - Tarnwick");
+    const std::string demo = ReadFile(folder / "Millbrook.zri");
+    auto paint = [&] {
+        ClickRow(Sprites()->Tiles(), TileRow(kWoods));
+        Click(At(4, 70));
+        Key(Qt::Key_Escape);
+        ASSERT_TRUE(app->Model().IsModified());
+    };
+    const QKeySequence save(Qt::CTRL | Qt::Key_S);
+    paint();
+    PressKeys(frame, save);
+    EXPECT_FALSE(app->Model().IsModified());
+    EXPECT_NE(ReadFile(folder / "Millbrook.zri"), demo);
+
+    // Ctrl+Shift+S saves under a new name; after an edit Ctrl+S writes that file.
+    prompts.ExpectSaveFile((folder / "Keyed").string());
+    PressKeys(frame, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    ASSERT_EQ(Caption(), "Keyed - Tarnwick");
+    fs::remove(folder / "Keyed.zri");
+    app->View().SetModified(true);
+    PressKeys(frame, save);
+    EXPECT_FALSE(app->Model().IsModified());
+    EXPECT_TRUE(fs::exists(folder / "Keyed.zri"));
+
+    // Ctrl+O asks about an unsaved edit first; Ctrl+N stays as disabled as its command.
+    paint();
+    prompts.ExpectMessage("Do you wish to save?", IDCANCEL, "ZR Editor");
+    PressKeys(frame, QKeySequence(Qt::CTRL | Qt::Key_O));
+    EXPECT_EQ(prompts.Pending(), 0u);
+    PressKeys(frame, QKeySequence(Qt::CTRL | Qt::Key_N));
+    EXPECT_TRUE(app->Model().IsModified());
+    EXPECT_EQ(Caption(), "Keyed - Tarnwick");
 }
 
 TEST_F(TarnwickFiles, SpriteRecordsSkippedOnOpenAreToldOnce)
