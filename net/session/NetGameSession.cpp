@@ -220,12 +220,13 @@ bool CNetGameSession::SendQuit()
 
 void CNetGameSession::SendJoinReply(int32_t playerId, bool refused, const std::string& version)
 {
-    SendPacket(playerId, BuildJoinReply(GetPlayerId(), refused, version));
-    // Only a player let in is announced, to the others and in the host's own records.
+    // Only a player let in is announced, to the others and in the host's own records. It is let in before its
+    // reply goes, so what it sends on the reply is taken.
     if (!refused && CNetManager::IsHost() && Admit(playerId)) {
         if (NetPlayer* connection = FindConnection(playerId))
             ApplyPlayerInfo(connection->GetName(), playerId);
     }
+    SendPacket(playerId, BuildJoinReply(GetPlayerId(), refused, version));
     if (CSessionPlayer* p = FindPlayer(playerId))
         p->m_uFlags |= CSessionPlayer::kReplySent;
 }
@@ -326,17 +327,34 @@ bool CNetGameSession::OnAppData(const uint8_t* data, size_t length, int32_t from
         platform::DebugOutput("Session packet dropped: " + why);
         return false;
     }
+    const uint16_t type = static_cast<uint16_t>(data[0] | data[1] << 8);
+    const bool counted = fromClient && fromId >= 1 && static_cast<size_t>(fromId) < m_anQueuedFrom.size();
+    if (fromClient) {
+        // The old host queued a joined player's lines and game packets before it let the player in, and
+        // applied them (as from "Unknown Name") after it had ended the connection. Before a player is let in,
+        // only what joining needs is taken.
+        const NetPlayer* connection = FindConnection(fromId);
+        if (!counted || !connection || (!connection->IsAdmitted() && !IsJoiningPacket(data, length)))
+            return false;
+    }
     // On the host every client has its share of the queue the window thread drains: one that sends faster
     // than that is ended, and the others are still served.
-    const bool counted = fromClient && fromId >= 1 && static_cast<size_t>(fromId) < m_anQueuedFrom.size();
     if (counted && m_anQueuedFrom[static_cast<size_t>(fromId)].load() + kGamePacketSize > kReceivedShareBytes) {
         EndOverLimit(fromId);
         return false;
     }
     if (!QueueCopy(data, length, counted ? fromId : -1))
         return false;
-    const uint16_t type = static_cast<uint16_t>(data[0] | data[1] << 8);
     return type == kTypeText || type == kTypeStatus;
+}
+
+void CNetGameSession::OnReceiveEnded(int32_t id, bool discard)
+{
+    if (id < 1 || static_cast<size_t>(id) >= m_anQueuedFrom.size())
+        return;
+    // What a connection ended for its conduct, or never let in, queued goes with it.
+    if (discard)
+        m_anQueuedFrom[static_cast<size_t>(id)] -= m_received.DropFrom(id);
 }
 
 void CNetGameSession::PushInbound(const std::vector<uint8_t>& packet)

@@ -149,6 +149,7 @@ protected:
     void OnPlayerInfo(const std::string& name, int32_t id) override;
     void OnTimeSync(int32_t hostClock) override;
     void OnOwnIdKnown() override;
+    void OnReceiveEnded(int32_t id, bool discard) override;
     // The host lets a player in (announces it) with its join reply, not at its join request.
     bool AdmitsOnJoin() const override { return false; }
 
