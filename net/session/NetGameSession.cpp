@@ -77,11 +77,35 @@ void CClockSync::OnSample(int32_t hostClock, int32_t base, const std::function<v
     m_nSince = 0;
 }
 
+// ---- text allowance ----
+
+CTextAllowance::EVerdict CTextAllowance::OnLine(uint32_t now)
+{
+    constexpr uint64_t kLine = 1000;
+    if (!m_bStarted) {
+        m_bStarted = true;
+        m_uLast = now;
+        m_uCredit = kBurstLines * kLine;
+    }
+    // Milliseconds since the last line (a clock set back counts as a long pause).
+    const uint64_t elapsed = std::min<uint32_t>(now - m_uLast, 3600000u);
+    m_uLast = now;
+    m_uCredit = std::min(m_uCredit + elapsed * kLinesPerSecond, kBurstLines * kLine);
+    m_uDropped = m_uDropped > elapsed ? m_uDropped - elapsed : 0;
+    if (m_uCredit >= kLine) {
+        m_uCredit -= kLine;
+        return EVerdict::Take;
+    }
+    m_uDropped += kLine;
+    return m_uDropped > kDroppedLimit * kLine ? EVerdict::End : EVerdict::Drop;
+}
+
 // ---- construction ----
 
 CNetGameSession::CNetGameSession(int maxPlayers, CNetConfig config)
     : CNetManager(maxPlayers, std::move(config)), m_aPlayers(kMaxRecords),
-      m_anQueuedFrom(static_cast<size_t>(GetTableSize()) + 1), m_abDropSent(m_anQueuedFrom.size(), false)
+      m_anQueuedFrom(static_cast<size_t>(GetTableSize()) + 1), m_aTextAllowance(m_anQueuedFrom.size()),
+      m_abDropSent(m_anQueuedFrom.size(), false)
 {
 }
 
@@ -336,6 +360,18 @@ bool CNetGameSession::OnAppData(const uint8_t* data, size_t length, int32_t from
         const NetPlayer* connection = FindConnection(fromId);
         if (!counted || !connection || (!connection->IsAdmitted() && !IsJoiningPacket(data, length)))
             return false;
+        // The old host relayed and applied every line however fast it came.
+        if (type == kTypeText) {
+            switch (m_aTextAllowance[static_cast<size_t>(fromId)].OnLine(Now())) {
+            case CTextAllowance::EVerdict::Take:
+                break;
+            case CTextAllowance::EVerdict::Drop:
+                return false;
+            case CTextAllowance::EVerdict::End:
+                EndOverLimit(fromId);
+                return false;
+            }
+        }
     }
     // On the host every client has its share of the queue the window thread drains: one that sends faster
     // than that is ended, and the others are still served.
@@ -352,6 +388,7 @@ void CNetGameSession::OnReceiveEnded(int32_t id, bool discard)
 {
     if (id < 1 || static_cast<size_t>(id) >= m_anQueuedFrom.size())
         return;
+    m_aTextAllowance[static_cast<size_t>(id)].Reset();
     // What a connection ended for its conduct, or never let in, queued goes with it.
     if (discard)
         m_anQueuedFrom[static_cast<size_t>(id)] -= m_received.DropFrom(id);

@@ -68,6 +68,26 @@ private:
     std::array<int32_t, 10> m_anOffsets{};
 };
 
+// A player's allowance of text lines that the host relays and applies, set for people typing: a few lines a second
+// with a small burst. A line over it is dropped; a player who keeps going over it is to be ended.
+class CTextAllowance {
+public:
+    static constexpr uint64_t kLinesPerSecond = 4;
+    static constexpr uint64_t kBurstLines = 8;
+    // Dropped lines (one forgiven each second) beyond which the player is ended.
+    static constexpr uint64_t kDroppedLimit = 32;
+    enum class EVerdict { Take, Drop, End };
+
+    EVerdict OnLine(uint32_t now);
+    void Reset() { *this = CTextAllowance(); }
+
+private:
+    bool m_bStarted = false;
+    uint32_t m_uLast = 0;
+    uint64_t m_uCredit = 0;  // thousandths of a line
+    uint64_t m_uDropped = 0; // thousandths of a line
+};
+
 class CNetGameSession : public CNetManager {
 public:
     static constexpr uint32_t kSessionStarted = 0x1;
@@ -182,6 +202,8 @@ private:
     std::vector<std::vector<uint8_t>> m_aChunks;
     // Per connection id: its packets' bytes in the received queue (host), and a drop sent (window thread).
     std::vector<std::atomic<size_t>> m_anQueuedFrom;
+    // Per connection id: its text allowance (its receive thread alone).
+    std::vector<CTextAllowance> m_aTextAllowance;
     std::vector<bool> m_abDropSent;
     CSessionHooks m_hooks;
     std::mutex m_outboundLock;

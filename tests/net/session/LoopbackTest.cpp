@@ -1,7 +1,7 @@
 // Sessions over loopback sockets: joining with the version check, records and log lines on every machine,
 // text lines reaching each player once, leaving and a clean rejoin, pings, the version cases, only players
 // let in announced, nothing of a connection not let in applied, a flooding client ended alone with what it
-// queued, and a dropped player's connection closed by the host.
+// queued, text within its allowance, and a dropped player's connection closed by the host.
 #include "net/NetTestPeer.h"
 #include "net/session/NetGameSession.h"
 #include "net/transport/NetPlayer.h"
@@ -382,6 +382,56 @@ TEST_F(SessionLoopback, AConnectionNotLetInGetsNothingApplied)
     EXPECT_EQ(m_host.lines, (std::vector<std::pair<std::string, int32_t>>{{"from Ann", 1}}));
     // Ann heard nothing of it before her own line.
     EXPECT_EQ(AppDataBefore(*ann, "from Ann", 2), 0);
+}
+
+TEST_F(SessionLoopback, APlayerHasAtMostItsTextAllowanceAppliedAndRelayedAndIsEndedForKeepingOn)
+{
+    platform::ManualClock clock(1000);
+    auto flood = RawPlayer(m_host, "Flood", 1);
+    auto ann = RawPlayer(m_host, "Ann", 2);
+    auto linesFrom = [&](int32_t sender) {
+        int n = 0;
+        for (const auto& line : m_host.lines)
+            n += line.second == sender;
+        return n;
+    };
+    // Twelve lines at once, then a game message the host queues behind them: the burst of eight is taken.
+    Bytes lines;
+    for (int i = 0; i < 12; ++i) {
+        const Bytes frame = LineFrame(1, kTargetAll, "burst " + std::to_string(i));
+        lines.insert(lines.end(), frame.begin(), frame.end());
+    }
+    const uint8_t zeros[4] = {};
+    flood->Send(lines);
+    flood->Send(nettest::Frame(GNSYS_APP_DATA, 0, MakeGamePacket(1, 36, 0, zeros, sizeof zeros)));
+    EXPECT_TRUE(WaitUntil([&] { return m_host.session->QueuedBytesFrom(1) == 9 * kGamePacketSize; }));
+    // A quarter second later one more line is allowed.
+    clock.Advance(1000 / CTextAllowance::kLinesPerSecond);
+    flood->Send(LineFrame(1, kTargetAll, "a line later"));
+    Settle({}, [&] { return !m_host.lines.empty() && m_host.lines.back().first == "a line later"; });
+    EXPECT_EQ(linesFrom(1), static_cast<int>(CTextAllowance::kBurstLines) + 1);
+    EXPECT_EQ(AppDataBefore(*ann, "a line later", 1), static_cast<int>(CTextAllowance::kBurstLines));
+
+    // A hundred more at once: none is taken, and the flooder is ended.
+    lines.clear();
+    for (int i = 0; i < 100; ++i) {
+        const Bytes frame = LineFrame(1, kTargetAll, "flood " + std::to_string(i));
+        lines.insert(lines.end(), frame.begin(), frame.end());
+    }
+    flood->SendWhole(lines);
+    EXPECT_TRUE(flood->SeesClose());
+    m_host.session->SendTextMessage("mark", -1, 0, 0);
+    EXPECT_EQ(AppDataBefore(*ann, "mark", 1), 0);
+    m_host.Pump();
+    EXPECT_EQ(linesFrom(1), static_cast<int>(CTextAllowance::kBurstLines) + 1);
+
+    // Someone typing four lines a second is never cut.
+    for (int i = 0; i < 3 * static_cast<int>(CTextAllowance::kBurstLines); ++i) {
+        ann->Send(LineFrame(2, kTargetAll, "typed " + std::to_string(i)));
+        Settle({}, [&] { return !m_host.lines.empty() && m_host.lines.back().first == "typed " + std::to_string(i); });
+        clock.Advance(1000 / CTextAllowance::kLinesPerSecond);
+    }
+    EXPECT_EQ(linesFrom(2), 3 * static_cast<int>(CTextAllowance::kBurstLines));
 }
 
 TEST_F(SessionLoopback, ADroppedPlayersConnectionIsClosedOnceTheDropIsSent)
