@@ -434,14 +434,16 @@ void CNetGameSession::OnOwnIdKnown()
 
 // ---- window thread: apply ----
 
-bool CNetGameSession::PopMessage(std::vector<uint8_t>& packet, size_t* budget)
+bool CNetGameSession::PopMessage(std::vector<uint8_t>& packet, CPollBudget* budget)
 {
     CNetBuffer* taken[1];
-    for (size_t left = m_received.Count(); left > 0 && (!budget || *budget > 0); --left) {
+    for (size_t left = m_received.Count(); left > 0; --left) {
+        if (budget && (budget->nEntries == 0 || Now() - budget->uStart >= budget->uMs))
+            break;
         if (m_received.TakeFront(taken, 1) != 1)
             break;
         if (budget)
-            --*budget;
+            --budget->nEntries;
         packet.assign(taken[0]->pData, taken[0]->pData + taken[0]->nSize);
         Unqueued(*taken[0]);
         m_received.ReturnBuffer(taken[0]);

@@ -88,6 +88,14 @@ private:
     uint64_t m_uDropped = 0; // thousandths of a line
 };
 
+// What one poll of the received queue may still take: entries, and milliseconds of the session's clock from its
+// start.
+struct CPollBudget {
+    size_t nEntries = 0;
+    uint32_t uStart = 0;
+    uint32_t uMs = 0;
+};
+
 class CNetGameSession : public CNetManager {
 public:
     static constexpr uint32_t kSessionStarted = 0x1;
@@ -142,10 +150,12 @@ public:
     void SendVersionRequest();
 
     // The oldest queued game packet (type 14), after applying every player, text, status and clock event
-    // queued before it; false when none is left. One call takes at most what was queued when it began, and
-    // with a `budget` at most that many entries all told (each taken entry counts it down), so a caller's
-    // loop ends however fast packets come.
-    bool PopMessage(std::vector<uint8_t>& packet, size_t* budget = nullptr);
+    // queued before it; false when none is left. One call takes at most what was queued when it began. With a
+    // `budget`, no entry is taken once its entries are used up (each taken entry counts it down) or its time
+    // has run, so a caller's loop ends in bounded time however fast packets come; the rest stays queued in order.
+    bool PopMessage(std::vector<uint8_t>& packet, CPollBudget* budget = nullptr);
+    // A budget of at most `entries` entries and `ms` milliseconds from now.
+    CPollBudget PollBudget(size_t entries, uint32_t ms) const { return {entries, Now(), ms}; }
     // How many entries the received queue holds now.
     size_t QueuedCount() { return m_received.Count(); }
     // What a client's packets take in the received queue now (bytes).
