@@ -6,6 +6,7 @@
 #include "platform/system/MessageBox.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 
 using platform::net::ConstBuffer;
@@ -19,6 +20,10 @@ constexpr size_t kReceiveCapacity = 16 * 1024;
 constexpr size_t kBatch = 64;
 // While a frame or a send is stuck, the threads look at the clock this often.
 constexpr int kStuckPollMs = 100;
+// A woken sender lets a burst (one tick's messages) gather while it still grows, looking this often, for at
+// most this long; the burst then leaves in a few writes instead of one segment a message.
+constexpr auto kGatherStep = std::chrono::microseconds(100);
+constexpr auto kGatherMost = std::chrono::microseconds(1000);
 
 } // namespace
 
@@ -385,6 +390,19 @@ void NetPlayer::ReceiveLoop()
 
 // ---- sending ----
 
+void NetPlayer::GatherBurst()
+{
+    size_t seen = m_queue.Count();
+    const auto until = std::chrono::steady_clock::now() + kGatherMost;
+    while (!m_bStop.load() && !m_bEnding.load() && std::chrono::steady_clock::now() < until) {
+        std::this_thread::sleep_for(kGatherStep);
+        const size_t now = m_queue.Count();
+        if (now == seen)
+            break;
+        seen = now;
+    }
+}
+
 void NetPlayer::SendLoop()
 {
     CNetBuffer* batch[kBatch];
@@ -417,6 +435,8 @@ void NetPlayer::SendLoop()
                 items[1].bRead = true;
                 if (WaitAny(items, 2, -1) < 0)
                     break;
+                if (!items[1].bReadable)
+                    GatherBurst();
                 continue;
             }
         }

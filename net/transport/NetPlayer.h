@@ -86,6 +86,8 @@ public:
 private:
     void ReceiveLoop();
     void SendLoop();
+    // Waits while the send queue still grows (a burst being queued), at most a millisecond.
+    void GatherBurst();
     void ThreadEnded();
     // Reads what is waiting and dispatches every whole frame; false when the connection must end.
     bool ReadFrames(bool& partial, uint32_t& partialSince);
