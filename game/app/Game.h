@@ -194,6 +194,10 @@ public:
     // Game messages.
     void PostGameMessage(uint16_t id, const void* payload, size_t length);
     void PostGameSignal(uint16_t id);
+    // Takes what the session queued, at most kPollMostEntries entries or kPollMostMs milliseconds' work; the
+    // rest waits, in order, for the next poll.
+    static constexpr size_t kPollMostEntries = 256;
+    static constexpr uint32_t kPollMostMs = 20;
     void PollNetwork();
     // `message` is {uint16 id; uint16 chunk number; uint16 length; payload}, `size` the bytes received.
     void DispatchGameMessage(int sender, const uint8_t* message, size_t size);

@@ -272,9 +272,10 @@ void CGame::PollNetwork()
     if (!m_pSession)
         return;
     std::vector<uint8_t> packet;
-    // One poll takes what was queued when it began: however fast players send, the tick goes on.
-    size_t budget = m_pSession->QueuedCount();
-    while (m_pSession && budget > 0 && m_pSession->PopMessage(packet, &budget)) {
+    // The old poll applied everything queued when it began, for seconds when a peer had filled the queue. One
+    // poll now works for a bounded time and count: however fast players send, the tick goes on.
+    CPollBudget budget = m_pSession->PollBudget(kPollMostEntries, kPollMostMs);
+    while (m_pSession && m_pSession->PopMessage(packet, &budget)) {
         CByteReader r(packet.data(), packet.size());
         int16_t type = 0, kind = 0;
         int32_t sender = 0, left = -1;

@@ -77,11 +77,35 @@ void CClockSync::OnSample(int32_t hostClock, int32_t base, const std::function<v
     m_nSince = 0;
 }
 
+// ---- text allowance ----
+
+CTextAllowance::EVerdict CTextAllowance::OnLine(uint32_t now)
+{
+    constexpr uint64_t kLine = 1000;
+    if (!m_bStarted) {
+        m_bStarted = true;
+        m_uLast = now;
+        m_uCredit = kBurstLines * kLine;
+    }
+    // Milliseconds since the last line (a clock set back counts as a long pause).
+    const uint64_t elapsed = std::min<uint32_t>(now - m_uLast, 3600000u);
+    m_uLast = now;
+    m_uCredit = std::min(m_uCredit + elapsed * kLinesPerSecond, kBurstLines * kLine);
+    m_uDropped = m_uDropped > elapsed ? m_uDropped - elapsed : 0;
+    if (m_uCredit >= kLine) {
+        m_uCredit -= kLine;
+        return EVerdict::Take;
+    }
+    m_uDropped += kLine;
+    return m_uDropped > kDroppedLimit * kLine ? EVerdict::End : EVerdict::Drop;
+}
+
 // ---- construction ----
 
 CNetGameSession::CNetGameSession(int maxPlayers, CNetConfig config)
     : CNetManager(maxPlayers, std::move(config)), m_aPlayers(kMaxRecords),
-      m_anQueuedFrom(static_cast<size_t>(GetTableSize()) + 1), m_abDropSent(m_anQueuedFrom.size(), false)
+      m_anQueuedFrom(static_cast<size_t>(GetTableSize()) + 1), m_aTextAllowance(m_anQueuedFrom.size()),
+      m_abDropSent(m_anQueuedFrom.size(), false)
 {
 }
 
@@ -220,12 +244,13 @@ bool CNetGameSession::SendQuit()
 
 void CNetGameSession::SendJoinReply(int32_t playerId, bool refused, const std::string& version)
 {
-    SendPacket(playerId, BuildJoinReply(GetPlayerId(), refused, version));
-    // Only a player let in is announced, to the others and in the host's own records.
+    // Only a player let in is announced, to the others and in the host's own records. It is let in before its
+    // reply goes, so what it sends on the reply is taken.
     if (!refused && CNetManager::IsHost() && Admit(playerId)) {
         if (NetPlayer* connection = FindConnection(playerId))
             ApplyPlayerInfo(connection->GetName(), playerId);
     }
+    SendPacket(playerId, BuildJoinReply(GetPlayerId(), refused, version));
     if (CSessionPlayer* p = FindPlayer(playerId))
         p->m_uFlags |= CSessionPlayer::kReplySent;
 }
@@ -326,17 +351,47 @@ bool CNetGameSession::OnAppData(const uint8_t* data, size_t length, int32_t from
         platform::DebugOutput("Session packet dropped: " + why);
         return false;
     }
+    const uint16_t type = static_cast<uint16_t>(data[0] | data[1] << 8);
+    const bool counted = fromClient && fromId >= 1 && static_cast<size_t>(fromId) < m_anQueuedFrom.size();
+    if (fromClient) {
+        // The old host queued a joined player's lines and game packets before it let the player in, and
+        // applied them (as from "Unknown Name") after it had ended the connection. Before a player is let in,
+        // only what joining needs is taken.
+        const NetPlayer* connection = FindConnection(fromId);
+        if (!counted || !connection || (!connection->IsAdmitted() && !IsJoiningPacket(data, length)))
+            return false;
+        // The old host relayed and applied every line however fast it came.
+        if (type == kTypeText) {
+            switch (m_aTextAllowance[static_cast<size_t>(fromId)].OnLine(Now())) {
+            case CTextAllowance::EVerdict::Take:
+                break;
+            case CTextAllowance::EVerdict::Drop:
+                return false;
+            case CTextAllowance::EVerdict::End:
+                EndOverLimit(fromId);
+                return false;
+            }
+        }
+    }
     // On the host every client has its share of the queue the window thread drains: one that sends faster
     // than that is ended, and the others are still served.
-    const bool counted = fromClient && fromId >= 1 && static_cast<size_t>(fromId) < m_anQueuedFrom.size();
     if (counted && m_anQueuedFrom[static_cast<size_t>(fromId)].load() + kGamePacketSize > kReceivedShareBytes) {
         EndOverLimit(fromId);
         return false;
     }
     if (!QueueCopy(data, length, counted ? fromId : -1))
         return false;
-    const uint16_t type = static_cast<uint16_t>(data[0] | data[1] << 8);
     return type == kTypeText || type == kTypeStatus;
+}
+
+void CNetGameSession::OnReceiveEnded(int32_t id, bool discard)
+{
+    if (id < 1 || static_cast<size_t>(id) >= m_anQueuedFrom.size())
+        return;
+    m_aTextAllowance[static_cast<size_t>(id)].Reset();
+    // What a connection ended for its conduct, or never let in, queued goes with it.
+    if (discard)
+        m_anQueuedFrom[static_cast<size_t>(id)] -= m_received.DropFrom(id);
 }
 
 void CNetGameSession::PushInbound(const std::vector<uint8_t>& packet)
@@ -379,14 +434,16 @@ void CNetGameSession::OnOwnIdKnown()
 
 // ---- window thread: apply ----
 
-bool CNetGameSession::PopMessage(std::vector<uint8_t>& packet, size_t* budget)
+bool CNetGameSession::PopMessage(std::vector<uint8_t>& packet, CPollBudget* budget)
 {
     CNetBuffer* taken[1];
-    for (size_t left = m_received.Count(); left > 0 && (!budget || *budget > 0); --left) {
+    for (size_t left = m_received.Count(); left > 0; --left) {
+        if (budget && (budget->nEntries == 0 || Now() - budget->uStart >= budget->uMs))
+            break;
         if (m_received.TakeFront(taken, 1) != 1)
             break;
         if (budget)
-            --*budget;
+            --budget->nEntries;
         packet.assign(taken[0]->pData, taken[0]->pData + taken[0]->nSize);
         Unqueued(*taken[0]);
         m_received.ReturnBuffer(taken[0]);

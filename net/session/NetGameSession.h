@@ -68,6 +68,34 @@ private:
     std::array<int32_t, 10> m_anOffsets{};
 };
 
+// A player's allowance of text lines that the host relays and applies, set for people typing: a few lines a second
+// with a small burst. A line over it is dropped; a player who keeps going over it is to be ended.
+class CTextAllowance {
+public:
+    static constexpr uint64_t kLinesPerSecond = 4;
+    static constexpr uint64_t kBurstLines = 8;
+    // Dropped lines (one forgiven each second) beyond which the player is ended.
+    static constexpr uint64_t kDroppedLimit = 32;
+    enum class EVerdict { Take, Drop, End };
+
+    EVerdict OnLine(uint32_t now);
+    void Reset() { *this = CTextAllowance(); }
+
+private:
+    bool m_bStarted = false;
+    uint32_t m_uLast = 0;
+    uint64_t m_uCredit = 0;  // thousandths of a line
+    uint64_t m_uDropped = 0; // thousandths of a line
+};
+
+// What one poll of the received queue may still take: entries, and milliseconds of the session's clock from its
+// start.
+struct CPollBudget {
+    size_t nEntries = 0;
+    uint32_t uStart = 0;
+    uint32_t uMs = 0;
+};
+
 class CNetGameSession : public CNetManager {
 public:
     static constexpr uint32_t kSessionStarted = 0x1;
@@ -122,12 +150,12 @@ public:
     void SendVersionRequest();
 
     // The oldest queued game packet (type 14), after applying every player, text, status and clock event
-    // queued before it; false when none is left. One call takes at most what was queued when it began, and
-    // with a `budget` at most that many entries all told (each taken entry counts it down), so a caller's
-    // loop ends however fast packets come.
-    bool PopMessage(std::vector<uint8_t>& packet, size_t* budget = nullptr);
-    // How many entries the received queue holds now.
-    size_t QueuedCount() { return m_received.Count(); }
+    // queued before it; false when none is left. One call takes at most what was queued when it began. With a
+    // `budget`, no entry is taken once its entries are used up (each taken entry counts it down) or its time
+    // has run, so a caller's loop ends in bounded time however fast packets come; the rest stays queued in order.
+    bool PopMessage(std::vector<uint8_t>& packet, CPollBudget* budget = nullptr);
+    // A budget of at most `entries` entries and `ms` milliseconds from now.
+    CPollBudget PollBudget(size_t entries, uint32_t ms) const { return {entries, Now(), ms}; }
     // What a client's packets take in the received queue now (bytes).
     size_t QueuedBytesFrom(int32_t id) const;
     // As PopMessage, but waits up to `waitMs` for one to come.
@@ -149,6 +177,7 @@ protected:
     void OnPlayerInfo(const std::string& name, int32_t id) override;
     void OnTimeSync(int32_t hostClock) override;
     void OnOwnIdKnown() override;
+    void OnReceiveEnded(int32_t id, bool discard) override;
     // The host lets a player in (announces it) with its join reply, not at its join request.
     bool AdmitsOnJoin() const override { return false; }
 
@@ -181,6 +210,8 @@ private:
     std::vector<std::vector<uint8_t>> m_aChunks;
     // Per connection id: its packets' bytes in the received queue (host), and a drop sent (window thread).
     std::vector<std::atomic<size_t>> m_anQueuedFrom;
+    // Per connection id: its text allowance (its receive thread alone).
+    std::vector<CTextAllowance> m_aTextAllowance;
     std::vector<bool> m_abDropSent;
     CSessionHooks m_hooks;
     std::mutex m_outboundLock;

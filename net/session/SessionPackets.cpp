@@ -239,6 +239,14 @@ bool CheckSessionPacket(const uint8_t* p, size_t n, bool fromClient, int32_t con
     }
 }
 
+bool IsJoiningPacket(const uint8_t* p, size_t n)
+{
+    if (!p || n < 4 || U16(p) != kTypeGame)
+        return false;
+    const int kind = U16(p + 2);
+    return kind != kPacketGame && KindFromClient(kind);
+}
+
 std::string TextOf(const uint8_t* data, size_t size)
 {
     return FieldString(data + 20, size - 20);

@@ -58,6 +58,10 @@ std::vector<uint8_t> BuildRolesPacket(const std::vector<std::pair<int32_t, uint1
 // a reason otherwise.
 bool CheckSessionPacket(const uint8_t* data, size_t size, bool fromClient, int32_t connectionId, std::string* why);
 
+// Whether a checked packet is one a player not yet let in may send: the version request, the names and file
+// requests.
+bool IsJoiningPacket(const uint8_t* data, size_t size);
+
 // The text of a text-line packet that passed the check.
 std::string TextOf(const uint8_t* data, size_t size);
 // The text of a NUL-ended field (the check has made sure there is a NUL).

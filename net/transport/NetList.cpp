@@ -106,12 +106,18 @@ void* CNetList::Remove(void* item)
     for (Node* node = m_pHead; node; node = node->pNext) {
         if (node->pItem != item)
             continue;
-        void* behind = node->pNext ? node->pNext->pItem : nullptr;
-        Unlink(node);
-        FreeNode(node);
-        return behind;
+        Node* behind = Erase(node);
+        return behind ? behind->pItem : nullptr;
     }
     return nullptr;
+}
+
+CNetList::Node* CNetList::Erase(Node* node)
+{
+    Node* behind = node->pNext;
+    Unlink(node);
+    FreeNode(node);
+    return behind;
 }
 
 bool CNetList::Contains(const void* item) const

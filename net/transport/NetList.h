@@ -27,6 +27,8 @@ public:
     void* PopFront();
     // Unlinks the node holding `item`; returns the item behind it (null at the end or when not found).
     void* Remove(void* item);
+    // Unlinks `node`, one of this list's; returns the node behind it.
+    Node* Erase(Node* node);
     bool Contains(const void* item) const;
     Node* Head() const { return m_pHead; }
     size_t Count() const { return m_nCount; }

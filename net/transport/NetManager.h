@@ -133,6 +133,9 @@ public:
     void Dispatch(const uint8_t* frame, int32_t length, int32_t connectionId, NetPlayer& connection);
     void OnAccept(platform::net::TcpSocket socket);
     void OnConnectionLost(NetPlayer& connection);
+    // A connection's receive thread ends: nothing more of what that connection sent comes after this.
+    // `discard`: it was ended for its conduct or never let in, and what it sent is to go with it.
+    void ReceiveEnded(int32_t id, bool discard) { OnReceiveEnded(id, discard); }
     uint32_t Now() const;
 
     static void DefaultHandler(void*) {}
@@ -151,6 +154,7 @@ protected:
     virtual void OnPlayerId(int32_t) {}
     virtual void OnPlayerInfo(const std::string& name, int32_t id);
     virtual void OnTimeSync(int32_t) {}
+    virtual void OnReceiveEnded(int32_t /*id*/, bool /*discard*/) {}
     // Wakes whoever waits for the own id (a derived class may wait on its own queue as well).
     virtual void OnOwnIdKnown() {}
     // Whether a host announces a player as soon as it joins; a derived class that lets players in later

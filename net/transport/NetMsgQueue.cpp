@@ -160,6 +160,25 @@ size_t CNetMsgQueue::TakeFront(CNetBuffer** out, size_t most)
     return n;
 }
 
+size_t CNetMsgQueue::DropFrom(int32_t origin)
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    size_t bytes = 0;
+    CNetList::Node* node = m_queue.Head();
+    while (node) {
+        auto* buffer = static_cast<CNetBuffer*>(node->pItem);
+        if (buffer->nOrigin != origin) {
+            node = node->pNext;
+            continue;
+        }
+        node = m_queue.Erase(node);
+        m_nQueuedBytes -= buffer->nSize;
+        bytes += buffer->nSize;
+        Recycle(buffer);
+    }
+    return bytes;
+}
+
 void CNetMsgQueue::Clear()
 {
     std::lock_guard<std::mutex> guard(m_lock);

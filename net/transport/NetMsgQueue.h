@@ -49,6 +49,8 @@ public:
     size_t TakeFront(CNetBuffer** out, size_t most);
     // Puts a buffer that is in no list (taken, or got and not pushed) on the free list.
     void ReturnBuffer(CNetBuffer* buffer);
+    // Moves every queued buffer that came from `origin` to the free list; returns their bytes.
+    size_t DropFrom(int32_t origin);
     // Moves every queued buffer to the free list.
     void Clear();
     // Frees every buffer, queued or free.

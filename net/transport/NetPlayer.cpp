@@ -6,6 +6,7 @@
 #include "platform/system/MessageBox.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 
 using platform::net::ConstBuffer;
@@ -19,6 +20,10 @@ constexpr size_t kReceiveCapacity = 16 * 1024;
 constexpr size_t kBatch = 64;
 // While a frame or a send is stuck, the threads look at the clock this often.
 constexpr int kStuckPollMs = 100;
+// A woken sender lets a burst (one tick's messages) gather while it still grows, looking this often, for at
+// most this long; the burst then leaves in a few writes instead of one segment a message.
+constexpr auto kGatherStep = std::chrono::microseconds(100);
+constexpr auto kGatherMost = std::chrono::microseconds(1000);
 
 } // namespace
 
@@ -55,6 +60,8 @@ bool NetPlayer::Start(platform::net::TcpSocket socket, int32_t id, int bufferSiz
     m_bStop = false;
     m_bLostReported = false;
     m_bEnding = false;
+    m_bEndedHere = false;
+    m_bLetIn = false;
     m_nThreadsLeft = 2;
     m_bMustJoin = mustJoin;
     m_uStartedAt = Now();
@@ -75,6 +82,7 @@ bool NetPlayer::IsJoined() const
 
 bool NetPlayer::SetAdmitted()
 {
+    m_bLetIn = true;
     return !(m_uFlags.fetch_or(kAdmitted) & kAdmitted);
 }
 
@@ -204,6 +212,7 @@ void NetPlayer::RequestStop()
 void NetPlayer::EndOverLimit()
 {
     platform::DebugOutput(kOverLimitText);
+    m_bEndedHere = true;
     RequestStop();
 }
 
@@ -214,6 +223,7 @@ void NetPlayer::EndAfterSent(uint32_t graceMs)
         if (!(m_uFlags.load() & kStarted) || m_bStop.load() || m_bEnding.load())
             return;
         m_uEndBy = Now() + graceMs;
+        m_bEndedHere = true;
         m_bEnding = true;
     }
     m_sendEvent.Signal();
@@ -297,6 +307,7 @@ bool NetPlayer::ReadFrames(bool& partial, uint32_t& partialSince)
         if (bad) {
             platform::DebugOutput("NetPlayer, GetNetData, recv call, packet size is " +
                                   std::to_string(ReadI32At(m_aReceive.data() + pos)));
+            m_bEndedHere = true;
             return false;
         }
         if (m_bStop.load())
@@ -344,11 +355,13 @@ const char* NetPlayer::ReceiveDeadlinePassed(bool partial, uint32_t partialSince
 
 void NetPlayer::ReceiveLoop()
 {
+    const int32_t id = m_nId.load();
     bool partial = false;      // a frame is half read
     uint32_t partialSince = 0; // since when its first bytes came
     while (!m_bStop.load()) {
         if (const char* why = ReceiveDeadlinePassed(partial, partialSince)) {
             platform::DebugOutput(why);
+            m_bEndedHere = true;
             break;
         }
         WaitItem items[3];
@@ -369,11 +382,26 @@ void NetPlayer::ReceiveLoop()
     // The buffer goes with the connection; a new start makes another.
     std::vector<uint8_t>().swap(m_aReceive);
     m_nHave = 0;
+    // A host's connection ended for its conduct, or never let in, takes what it sent along.
+    m_pOwner->ReceiveEnded(id, m_bMustJoin && (m_bEndedHere.load() || !m_bLetIn.load()));
     m_uFlags &= ~kReceiving;
     ThreadEnded();
 }
 
 // ---- sending ----
+
+void NetPlayer::GatherBurst()
+{
+    size_t seen = m_queue.Count();
+    const auto until = std::chrono::steady_clock::now() + kGatherMost;
+    while (!m_bStop.load() && !m_bEnding.load() && std::chrono::steady_clock::now() < until) {
+        std::this_thread::sleep_for(kGatherStep);
+        const size_t now = m_queue.Count();
+        if (now == seen)
+            break;
+        seen = now;
+    }
+}
 
 void NetPlayer::SendLoop()
 {
@@ -407,6 +435,8 @@ void NetPlayer::SendLoop()
                 items[1].bRead = true;
                 if (WaitAny(items, 2, -1) < 0)
                     break;
+                if (!items[1].bReadable)
+                    GatherBurst();
                 continue;
             }
         }
@@ -441,6 +471,7 @@ void NetPlayer::SendLoop()
             blockedSince = now;
         } else if (now - blockedSince > kStuckMs) {
             platform::DebugOutput("NetPlayer, a send could not move for 30 seconds: the connection ends");
+            m_bEndedHere = true;
             break;
         }
         WaitItem items[2];

@@ -57,7 +57,7 @@ public:
 
     // Ends the connection from any thread: both threads see it and end, and the loss is reported once.
     void RequestStop();
-    // Ends the connection for going over a queue's limit.
+    // Ends the connection for going over one of its limits.
     void EndOverLimit();
     // Queues nothing more, sends what is queued and then ends the connection; after `graceMs` it ends
     // whatever is left unsent. Frames received meanwhile are dropped.
@@ -86,6 +86,8 @@ public:
 private:
     void ReceiveLoop();
     void SendLoop();
+    // Waits while the send queue still grows (a burst being queued), at most a millisecond.
+    void GatherBurst();
     void ThreadEnded();
     // Reads what is waiting and dispatches every whole frame; false when the connection must end.
     bool ReadFrames(bool& partial, uint32_t& partialSince);
@@ -102,6 +104,8 @@ private:
     std::atomic<bool> m_bStop{false};
     std::atomic<bool> m_bLostReported{false};
     std::atomic<bool> m_bEnding{false};
+    std::atomic<bool> m_bEndedHere{false}; // ended by this side for its conduct (limits, deadlines, a drop)
+    std::atomic<bool> m_bLetIn{false};     // admitted at some time since its start
     std::atomic<uint32_t> m_uEndBy{0};
     std::atomic<int> m_nThreadsLeft{0};
     bool m_bMustJoin = false;

@@ -1,5 +1,6 @@
 // Fuzzes the session's received packets: byte 0 picks a host or a client, then packets {uint16 length; bytes}
-// pass the check and the queue, and the window thread's pop applies them to the records, log and clock.
+// pass the check and the queue, and the window thread's pop applies them to the records, log and clock; of the
+// packets a client may send, those a player not let in may send are 8-byte requests.
 #include "net/session/NetGameSession.h"
 #include "platform/system/MessageBox.h"
 
@@ -29,6 +30,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         size_t length = data[pos] | (data[pos + 1] << 8);
         pos += 2;
         length = std::min(length, size - pos);
+        // What a player not let in may send is a checked request from a client.
+        const int32_t from = length >= 8 ? ReadI32At(data + pos + 4) : -1;
+        if (CheckSessionPacket(data + pos, length, true, from, nullptr) && IsJoiningPacket(data + pos, length) &&
+            (length != 8 || data[pos] != kTypeGame || data[pos + 2] == kPacketGame))
+            std::abort();
         session.PushInbound(std::vector<uint8_t>(data + pos, data + pos + length));
         pos += length;
     }

@@ -237,6 +237,71 @@ TEST_F(DispatcherTest, BadInputIsDroppedWithoutHarm)
     EXPECT_TRUE(m_exits.empty());
 }
 
+TEST_F(DispatcherTest, OnePollWorksWithinItsBudgetAndTheRestFollowsInOrder)
+{
+    CGame& host = MakeGame(false);
+    host.m_pSession = std::make_unique<CNetGameSession>();
+    host.m_pSession->SetHost(true);
+    host.m_uMode |= kModeNetworked | kModeHosting;
+    // What each poll applied, in order: a text line or a pause, numbered as sent; applying one costs `cost` ms.
+    std::vector<std::vector<std::string>> polls(1);
+    uint32_t cost = 0;
+    CSessionHooks hooks;
+    hooks.fnAddMessage = [&](const std::string& text, int32_t, int32_t, uint32_t, int32_t) {
+        polls.back().push_back(text);
+        m_clock->Advance(cost);
+    };
+    host.m_pSession->SetHooks(hooks);
+    int pauses = 0;
+    host.SetMessageHandler(kGmPause, [&](const uint8_t*, size_t) {
+        polls.back().push_back("pause " + std::to_string(pauses++));
+        m_clock->Advance(cost);
+    });
+    const uint8_t zeros[4] = {};
+    auto queue = [&](int count) {
+        for (int i = 0; i < count; ++i) {
+            host.m_pSession->PushInbound(BuildTextPacket(2, 0, -1, 0, "line " + std::to_string(i)));
+            host.m_pSession->PushInbound(MakeGamePacket(2, kGmPause, 0, zeros, sizeof zeros));
+        }
+    };
+    auto poll = [&] {
+        polls.emplace_back();
+        host.PollNetwork();
+        return polls.back().size();
+    };
+    auto expectInOrder = [&](size_t count) {
+        std::vector<std::string> all, sent;
+        for (const auto& p : polls)
+            all.insert(all.end(), p.begin(), p.end());
+        for (size_t i = 0; i < count; ++i)
+            sent.insert(sent.end(), {"line " + std::to_string(i), "pause " + std::to_string(i)});
+        EXPECT_EQ(all, sent);
+    };
+
+    // Work that costs 3 ms an entry: each poll stops at its time (one entry may start just before it runs out).
+    cost = 3;
+    queue(40);
+    const size_t perPoll = (CGame::kPollMostMs + cost - 1) / cost;
+    for (size_t applied = 0; applied < 80;) {
+        const uint32_t start = m_clock->Now();
+        const size_t n = poll();
+        EXPECT_EQ(n, std::min(perPoll, 80 - applied));
+        EXPECT_LT(m_clock->Now() - start, CGame::kPollMostMs + cost);
+        applied += n;
+    }
+    expectInOrder(40);
+
+    // Work that costs nothing: each poll stops at its count.
+    polls.assign(1, {});
+    pauses = 0;
+    cost = 0;
+    queue(200);
+    EXPECT_EQ(poll(), CGame::kPollMostEntries);
+    EXPECT_EQ(poll(), 400 - CGame::kPollMostEntries);
+    EXPECT_EQ(poll(), 0u);
+    expectInOrder(200);
+}
+
 TEST(ReassemblerTest, OverflowDropsRestOfMessageOnly)
 {
     CMessageReassembler r;

@@ -1,6 +1,7 @@
 // Sessions over loopback sockets: joining with the version check, records and log lines on every machine,
 // text lines reaching each player once, leaving and a clean rejoin, pings, the version cases, only players
-// let in announced, a flooding client ended alone, and a dropped player's connection closed by the host.
+// let in announced, nothing of a connection not let in applied, a flooding client ended alone with what it
+// queued, text within its allowance, and a dropped player's connection closed by the host.
 #include "net/NetTestPeer.h"
 #include "net/session/NetGameSession.h"
 #include "net/transport/NetPlayer.h"
@@ -79,6 +80,43 @@ std::unique_ptr<RawPeer> RawJoin(int port, const std::string& name, int32_t expe
     EXPECT_EQ(peer->ReadFrameOfType(GNSYS_JOIN_RESULT),
               nettest::Frame(GNSYS_JOIN_RESULT, expectId, nettest::I32Bytes(kJoinAccepted)));
     return peer;
+}
+
+// A raw client let in: it joined and asked for the version, which the host's window thread answers.
+std::unique_ptr<RawPeer> RawPlayer(Machine& host, const std::string& name, int32_t expectId)
+{
+    auto peer = RawJoin(host.session->GetTcpPort(), name, expectId);
+    peer->Send(nettest::Frame(GNSYS_APP_DATA, 0, BuildRequestPacket(kPacketVersionRequest, expectId)));
+    EXPECT_TRUE(WaitUntil([&] {
+        host.Pump();
+        return host.session->FindPlayer(expectId) != nullptr;
+    }));
+    return peer;
+}
+
+Bytes LineFrame(int32_t sender, int32_t target, const std::string& text)
+{
+    return nettest::Frame(GNSYS_APP_DATA, target, BuildTextPacket(sender, 0, -1, 0, text));
+}
+
+// The text of an app-data frame carrying a text line, and its sender; empty for any other frame.
+std::pair<std::string, int32_t> LineOf(const Bytes& frame)
+{
+    if (frame.size() < kFrameHeader + 21 || frame[kFrameHeader] != kTypeText)
+        return {};
+    return {TextOf(frame.data() + kFrameHeader, frame.size() - kFrameHeader), ReadI32At(frame.data() + kFrameHeader + 4)};
+}
+
+// How many app-data frames from `sender` the peer reads before the line `text` (-1 when the line never comes).
+int AppDataBefore(RawPeer& peer, const std::string& text, int32_t sender)
+{
+    int n = 0;
+    for (Bytes frame; !(frame = peer.ReadFrameOfType(GNSYS_APP_DATA)).empty();) {
+        if (LineOf(frame).first == text)
+            return n;
+        n += frame.size() >= kFrameHeader + 8 && ReadI32At(frame.data() + kFrameHeader + 4) == sender;
+    }
+    return -1;
 }
 
 // The game message id of an app-data frame carrying a game packet, or -1.
@@ -284,32 +322,116 @@ TEST_F(SessionLoopback, OnlyPlayersLetInAreAnnounced)
     EXPECT_EQ(m_host.session->FindPlayer(2)->m_strName, "Bob");
 }
 
-TEST_F(SessionLoopback, AClientOverItsShareOfTheQueueIsEndedAndTheOthersAreServed)
+TEST_F(SessionLoopback, AClientOverItsShareOfTheQueueIsEndedWithWhatItQueuedAndTheOthersAreServed)
 {
-    const int port = m_host.session->GetTcpPort();
-    auto flood = RawJoin(port, "Flood", 1);
-    auto fair = RawJoin(port, "Fair", 2);
-    // Lines to the host while its window thread is busy: more than the flooder's share.
-    const std::vector<uint8_t> line = BuildTextPacket(1, 0, -1, 0, std::string(400, 'x'));
-    Bytes lines;
+    auto flood = RawPlayer(m_host, "Flood", 1);
+    auto fair = RawPlayer(m_host, "Fair", 2);
+    // Game messages to the host while its window thread is busy: more than the flooder's share.
+    const uint8_t zeros[4] = {};
+    const Bytes frame = nettest::Frame(GNSYS_APP_DATA, 0, MakeGamePacket(1, 36, 0, zeros, sizeof zeros));
+    Bytes frames;
     const size_t count = CNetGameSession::kReceivedShareBytes / kGamePacketSize + 50;
-    for (size_t i = 0; i < count; ++i) {
-        const Bytes frame = nettest::Frame(GNSYS_APP_DATA, 0, line);
+    for (size_t i = 0; i < count; ++i)
+        frames.insert(frames.end(), frame.begin(), frame.end());
+    flood->SendWhole(frames);
+    EXPECT_TRUE(flood->SeesClose());
+    // What it had queued went with it: none of it is applied.
+    EXPECT_TRUE(WaitUntil([&] { return m_host.session->QueuedBytesFrom(1) == 0; }));
+    std::vector<uint8_t> packet;
+    while (m_host.session->PopMessage(packet))
+        EXPECT_NE(packet[2] == kPacketGame ? packet[4] : 0, 1);
+
+    // The other client is still heard and served.
+    fair->Send(LineFrame(2, 0, "fair line"));
+    EXPECT_TRUE(WaitUntil([&] { return m_host.session->QueuedBytesFrom(2) > 0; }));
+    m_host.session->SendTextMessage("to all", -1, 0, 0);
+    EXPECT_EQ(AppDataBefore(*fair, "to all", 1), 0);
+    Settle({}, [&] { return !m_host.lines.empty() && m_host.lines.back().first == "fair line"; });
+}
+
+TEST_F(SessionLoopback, AConnectionNotLetInGetsNothingApplied)
+{
+    platform::ManualClock clock(1000);
+    auto ann = RawPlayer(m_host, "Ann", 1);
+    auto lurk = RawJoin(m_host.session->GetTcpPort(), "Lurk", 2);
+    // Joined, never let in: its lines (to the host and to all), status and game messages are dropped unshown.
+    const uint8_t zeros[4] = {};
+    lurk->Send(LineFrame(2, 0, "to the host"));
+    lurk->Send(LineFrame(2, kTargetAll, "to all"));
+    lurk->Send(nettest::Frame(GNSYS_APP_DATA, kTargetAll, BuildStatusPacket(2, 1)));
+    lurk->Send(nettest::Frame(GNSYS_APP_DATA, 0, MakeGamePacket(2, 36, 0, zeros, sizeof zeros)));
+    lurk->Send(nettest::Frame(GNSYS_APP_DATA, 0, BuildQuitPacket(2)));
+    // What joining needs is taken: requests wait in the queue for the window thread.
+    for (int i = 0; i < 20; ++i)
+        lurk->Send(nettest::Frame(GNSYS_APP_DATA, 0, BuildRequestPacket(10, 2)));
+    EXPECT_TRUE(WaitUntil([&] { return m_host.session->QueuedBytesFrom(2) == 20 * kGamePacketSize; }));
+    // Ended for not being let in in time: the requests go with it.
+    clock.Advance(NetPlayer::kAdmitDeadlineMs + 1);
+    EXPECT_TRUE(lurk->SeesClose());
+    EXPECT_TRUE(WaitUntil([&] { return m_host.session->QueuedBytesFrom(2) == 0; }));
+    ann->Send(LineFrame(1, kTargetAll, "from Ann"));
+    std::vector<int> kinds;
+    EXPECT_TRUE(WaitUntil([&] {
+        std::vector<uint8_t> packet;
+        while (m_host.session->PopMessage(packet))
+            if (packet[4] == 2)
+                kinds.push_back(packet[2]);
+        return m_host.lines.size() == 1;
+    }));
+    EXPECT_TRUE(kinds.empty());
+    EXPECT_EQ(m_host.lines, (std::vector<std::pair<std::string, int32_t>>{{"from Ann", 1}}));
+    // Ann heard nothing of it before her own line.
+    EXPECT_EQ(AppDataBefore(*ann, "from Ann", 2), 0);
+}
+
+TEST_F(SessionLoopback, APlayerHasAtMostItsTextAllowanceAppliedAndRelayedAndIsEndedForKeepingOn)
+{
+    platform::ManualClock clock(1000);
+    auto flood = RawPlayer(m_host, "Flood", 1);
+    auto ann = RawPlayer(m_host, "Ann", 2);
+    auto linesFrom = [&](int32_t sender) {
+        int n = 0;
+        for (const auto& line : m_host.lines)
+            n += line.second == sender;
+        return n;
+    };
+    // Twelve lines at once, then a game message the host queues behind them: the burst of eight is taken.
+    Bytes lines;
+    for (int i = 0; i < 12; ++i) {
+        const Bytes frame = LineFrame(1, kTargetAll, "burst " + std::to_string(i));
+        lines.insert(lines.end(), frame.begin(), frame.end());
+    }
+    const uint8_t zeros[4] = {};
+    flood->Send(lines);
+    flood->Send(nettest::Frame(GNSYS_APP_DATA, 0, MakeGamePacket(1, 36, 0, zeros, sizeof zeros)));
+    EXPECT_TRUE(WaitUntil([&] { return m_host.session->QueuedBytesFrom(1) == 9 * kGamePacketSize; }));
+    // A quarter second later one more line is allowed.
+    clock.Advance(1000 / CTextAllowance::kLinesPerSecond);
+    flood->Send(LineFrame(1, kTargetAll, "a line later"));
+    Settle({}, [&] { return !m_host.lines.empty() && m_host.lines.back().first == "a line later"; });
+    EXPECT_EQ(linesFrom(1), static_cast<int>(CTextAllowance::kBurstLines) + 1);
+    EXPECT_EQ(AppDataBefore(*ann, "a line later", 1), static_cast<int>(CTextAllowance::kBurstLines));
+
+    // A hundred more at once: none is taken, and the flooder is ended.
+    lines.clear();
+    for (int i = 0; i < 100; ++i) {
+        const Bytes frame = LineFrame(1, kTargetAll, "flood " + std::to_string(i));
         lines.insert(lines.end(), frame.begin(), frame.end());
     }
     flood->SendWhole(lines);
     EXPECT_TRUE(flood->SeesClose());
-    EXPECT_LE(m_host.session->QueuedBytesFrom(1), CNetGameSession::kReceivedShareBytes);
+    m_host.session->SendTextMessage("mark", -1, 0, 0);
+    EXPECT_EQ(AppDataBefore(*ann, "mark", 1), 0);
+    m_host.Pump();
+    EXPECT_EQ(linesFrom(1), static_cast<int>(CTextAllowance::kBurstLines) + 1);
 
-    // The other client is still heard and served.
-    fair->Send(nettest::Frame(GNSYS_APP_DATA, 0, BuildTextPacket(2, 0, -1, 0, "fair line")));
-    EXPECT_TRUE(WaitUntil([&] { return m_host.session->QueuedBytesFrom(2) > 0; }));
-    m_host.session->SendTextMessage("to all", -1, 0, 0);
-    const Bytes got = fair->ReadFrameOfType(GNSYS_APP_DATA);
-    ASSERT_GT(got.size(), kFrameHeader + 20);
-    EXPECT_EQ(TextOf(got.data() + kFrameHeader, got.size() - kFrameHeader), "to all");
-    Settle({}, [&] { return !m_host.lines.empty() && m_host.lines.back().first == "fair line"; });
-    EXPECT_EQ(m_host.session->QueuedBytesFrom(1), 0u);
+    // Someone typing four lines a second is never cut.
+    for (int i = 0; i < 3 * static_cast<int>(CTextAllowance::kBurstLines); ++i) {
+        ann->Send(LineFrame(2, kTargetAll, "typed " + std::to_string(i)));
+        Settle({}, [&] { return !m_host.lines.empty() && m_host.lines.back().first == "typed " + std::to_string(i); });
+        clock.Advance(1000 / CTextAllowance::kLinesPerSecond);
+    }
+    EXPECT_EQ(linesFrom(2), 3 * static_cast<int>(CTextAllowance::kBurstLines));
 }
 
 TEST_F(SessionLoopback, ADroppedPlayersConnectionIsClosedOnceTheDropIsSent)

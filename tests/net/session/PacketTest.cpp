@@ -272,6 +272,51 @@ TEST(SessionQueue, AStatusPacketQueuesOnePlayersChangedPacket)
     EXPECT_FALSE(client.PopMessage(packet));
 }
 
+TEST(SessionTextAllowance, TakesABurstThenFourLinesASecondAndEndsWhoKeepsGoingOver)
+{
+    struct Case {
+        const char* name;
+        uint32_t everyMs;
+        int lines;
+        int taken;
+        int endedAt; // the line that ends the player, or -1
+    };
+    // The thirty-third line dropped (less one forgiven each second) ends the player.
+    const Case cases[] = {
+        {"typing four a second", 250, 200, 200, -1},
+        {"twenty pasted at once", 0, 20, 8, -1},
+        {"a hundred at once", 0, 100, 8, 40},
+        {"a thousand a second", 1, 1000, 8, 40},
+        {"ten a second", 100, 200, 38, 76},
+        {"five a second", 200, 400, 327, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CTextAllowance allowance;
+        int taken = 0, endedAt = -1;
+        for (int i = 0; i < c.lines && endedAt < 0; ++i) {
+            const auto verdict = allowance.OnLine(5000 + static_cast<uint32_t>(i) * c.everyMs);
+            taken += verdict == CTextAllowance::EVerdict::Take;
+            if (verdict == CTextAllowance::EVerdict::End)
+                endedAt = i;
+        }
+        EXPECT_EQ(taken, c.taken);
+        EXPECT_EQ(endedAt, c.endedAt);
+    }
+    // After a pause of two seconds the burst is back; a reset starts afresh.
+    CTextAllowance allowance;
+    auto burst = [&](uint32_t at) {
+        int taken = 0;
+        for (int i = 0; i < 12; ++i)
+            taken += allowance.OnLine(at) == CTextAllowance::EVerdict::Take;
+        return taken;
+    };
+    EXPECT_EQ(burst(0xFFFFFF00u), 8); // across the clock's wrap
+    EXPECT_EQ(burst(0xFFFFFF00u + 2000), 8);
+    allowance.Reset();
+    EXPECT_EQ(burst(0xFFFFFF00u + 2000), 8);
+}
+
 TEST(SessionClockSync, AppliesFirstAtOnceThenAfterTenThenOnlyFromTwentyFive)
 {
     CClockSync sync;
