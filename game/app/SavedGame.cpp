@@ -148,22 +148,32 @@ bool ReadSquadMovement(CByteReader& in, CSquadGame* squads)
         return true;
     uint32_t tag = 0;
     in.ReadU32(tag);
-    return in.Ok() && tag == kSquadMovementTag && squads && squads->LoadMovement(in) && in.Remaining() == 0;
+    return in.Ok() && tag == kSquadMovementTag && squads && squads->LoadMovement(in);
 }
 
 bool ReadSaveTail(CByteReader& in, CIncidentWorld* world, CSquadGame* squads)
 {
-    // The run trailer comes first when there is one (a game always has an incident world to write it).
-    uint32_t tag = 0;
-    CByteReader(in.Current(), in.Remaining()).ReadU32(tag);
-    if (tag != kSquadMovementTag) {
+    auto next = [&in] {
+        uint32_t tag = 0;
+        CByteReader(in.Current(), in.Remaining()).ReadU32(tag);
+        return tag;
+    };
+    // Each part in its order, each missing in older saves from where it is missing on. The run trailer comes first
+    // when there is one (a game always has an incident world to write it): anything but a later part is read as
+    // one, so a damaged first part is refused.
+    const uint32_t first = next();
+    if (in.Remaining() > 0 && first != kSquadMovementTag && first != kTileMarksTag) {
         const size_t size = std::min(in.Remaining(), kRunTrailerSize);
         CByteReader trailer(in.Current(), size);
         if (!ReadRunTrailer(trailer, world))
             return false;
         in.Skip(size);
     }
-    return ReadSquadMovement(in, squads);
+    if (next() == kSquadMovementTag && !ReadSquadMovement(in, squads))
+        return false;
+    if (next() == kTileMarksTag && !(world && world->LoadTileMarks(in)))
+        return false;
+    return in.Remaining() == 0;
 }
 
 bool WriteSaveHeader(CByteWriter& out, const CSaveHeader& header)
@@ -380,6 +390,8 @@ bool CGame::SaveGame(const std::string& name)
         IAP_PhaseIF::WriteState(out, m_pIAP ? m_pIAP->m_nPenaltyTotal : 0);
         SaveRunTrailer(m_pIncidentWorld.get(), out);
         SaveSquadMovement(m_pSquadGame.get(), out);
+        if (m_pIncidentWorld)
+            m_pIncidentWorld->SaveTileMarks(out);
     }
     std::string why;
     if (!ok ||
