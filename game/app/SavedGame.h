@@ -1,6 +1,8 @@
 // Saved games: the "SaveData.zrd" header, the order of its state blocks, save folders and their removal.
 #pragma once
 
+#include "game/app/PlayInstant.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -46,8 +48,9 @@ void SaveSquadMovement(const CSquadGame* squads, CByteWriter& out);
 bool ReadSquadMovement(CByteReader& in, CSquadGame* squads);
 // Everything after the eight blocks, each part missing in older saves from where it is missing on: the run
 // trailer, the squads' movement (the movement alone in a game without an incident world), the incident world's
-// tile marks (IncidentWorld.h). Anything else is refused.
-bool ReadSaveTail(CByteReader& in, CIncidentWorld* world, CSquadGame* squads);
+// tile marks (IncidentWorld.h), the instant of play (PlayInstant.h). Anything else is refused. `instant` is the
+// saved one, or a fresh one when none is saved.
+bool ReadSaveTail(CByteReader& in, CIncidentWorld* world, CSquadGame* squads, CPlayInstant& instant);
 
 // Removes a folder and everything in it; symbolic links are removed as links and never followed. True when
 // the folder itself is gone. Removals go through the platform's file layer.

@@ -370,11 +370,11 @@ protected:
         m_run->Step();
         ASSERT_TRUE(m_pCar->m_nFlags & kSqMoving);
         ASSERT_TRUE(m_run->Game().SaveGame("way"));
-        // What follows the run trailer: the movement and the tile marks.
+        // What follows the run trailer: the movement, the tile marks, the instant of play.
         CByteWriter movement;
         SaveSquadMovement(m_run->Game().m_pSquadGame.get(), movement);
         m_run->Game().m_pIncidentWorld->SaveTileMarks(movement);
-        m_nTailSize = movement.Size();
+        m_nTailSize = movement.Size() + kPlayInstantSize;
     }
     // Runs `steps` steps, or with none given until the car has stood still for two.
     static std::vector<std::string> Run(demo_game::CDemoGame& run, size_t steps = 0)
