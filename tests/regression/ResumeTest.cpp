@@ -18,11 +18,12 @@ namespace {
 using demo_game::CDemoGame;
 namespace fs = std::filesystem;
 
+constexpr int32_t kTickedFrom = 956; // the play goes through the frame tick from here on
 constexpr int32_t kSaveTime = 1000;
-constexpr int32_t kEndTime = 1010;
+constexpr int32_t kEndTime = 1006;
 constexpr uint32_t kTickMs = 10;
 constexpr int kTicksIntoEndMinute = 30;
-constexpr uint32_t kBriefingMs = 7000; // the restored game waits on its briefing before play starts
+constexpr uint32_t kBriefingMs = 3000; // the restored game waits on its briefing before play starts
 
 // What the script does at a minute of the game clock: squad orders (to the incident site or beside another squad),
 // a call-out from a station, the Operations chief ordered in the EOC, the IAP approved.
@@ -79,6 +80,21 @@ public:
     {
         for (int i = 0; i < ticks; ++i)
             PlayTick();
+    }
+    // The scenario's own steps without the frame tick (no frames, no IAP reminders, no EOC timers) until the
+    // clock shows `until`, with the script on the way: a quick road to the minutes before the save.
+    void StepUntil(int32_t until)
+    {
+        for (int guard = 0; guard < 100000 && Now() != until; ++guard) {
+            DoScriptDue();
+            for (int i = 0; i < 15; ++i) {
+                m_clock.Advance(33);
+                Game().m_pRuntime->MovementStep(m_clock.Now());
+            }
+            m_clock.Advance(5);
+            Game().m_pRuntime->GameStep();
+        }
+        ASSERT_EQ(Now(), until);
     }
     // Options > Save: the dialog pauses the game, the typed name and Enter save it and close the dialog.
     void SaveFromDialog(const std::string& name)
@@ -160,10 +176,14 @@ public:
     }
 
 private:
-    void PlayTick()
+    void DoScriptDue()
     {
         for (; m_nNext < std::size(kScript) && kScript[m_nNext].time <= Now(); ++m_nNext)
             Do(kScript[m_nNext]);
+    }
+    void PlayTick()
+    {
+        DoScriptDue();
         Tick();
     }
     CSquad* Squad(int number) { return Game().m_pSquadGame->Scenario()->FindSquad(number); }
@@ -259,6 +279,7 @@ TEST_F(ResumeTest, ARestoredGameGoesOnFromTheSavedInstant)
     {
         CScriptedPlay play(*first, 50000);
         ASSERT_NO_FATAL_FAILURE(play.SetPlanAside());
+        ASSERT_NO_FATAL_FAILURE(play.StepUntil(kTickedFrom));
         play.PlayUntil(kSaveTime);
         ASSERT_NO_FATAL_FAILURE(play.SaveFromDialog("ten"));
         atSave = play.State();
