@@ -1,6 +1,6 @@
-// A single play of the demo scenario through the game's own frame tick with a script of orders, saved from the
-// save dialog at 10:00 and restored from the lobby into a second game: the restored game's first frame holds the
-// saved state, and with the same orders it ends with the "Score-Log.txt" of the play that never stopped.
+// A single play of the demo scenario with a script of orders, through the game's own frame tick around its save
+// from the save dialog at 10:00, restored from the lobby into a second game: the restored game's first frame holds
+// the saved state, and with the same orders it ends with the "Score-Log.txt" of the play that never stopped.
 #include "tests/game/app/DemoGame.h"
 
 #include "core/world/Sprite.h"
@@ -283,8 +283,12 @@ TEST_F(ResumeTest, ARestoredGameGoesOnFromTheSavedInstant)
         play.PlayUntil(kSaveTime);
         ASSERT_NO_FATAL_FAILURE(play.SaveFromDialog("ten"));
         atSave = play.State();
-        // The plan's review was due at the save (the plan was set aside).
+        // At the save the plan's review was due (the plan was set aside), the Operations chief was on his way
+        // to activation and the police car on its way across the town.
         ASSERT_TRUE(first->Game().m_uMode & kModeIAPReview);
+        const CEOCSection& operations = first->Game().m_pEOCUnitData->m_aSections[1];
+        ASSERT_TRUE(operations.bChiefOrdered && !operations.bChiefActive);
+        ASSERT_TRUE(first->Game().m_pSquadGame->Scenario()->FindSquad(1001)->m_nFlags & kSqMoving);
         std::srand(7);
         straightSteps = play.StepsOfTicks(120);
         // The scenario is ended a moment into its last minute, between two authority steps.
@@ -307,6 +311,7 @@ TEST_F(ResumeTest, ARestoredGameGoesOnFromTheSavedInstant)
     EXPECT_EQ(again.Now(), kEndTime);
     const std::string log = again.EndAndReadScoreLog();
     ASSERT_NE(straightLog.find("Total:"), std::string::npos) << straightLog;
+    ASSERT_EQ(straightLog.find("Operations Section  (inactive)"), std::string::npos) << straightLog;
     EXPECT_EQ(log, straightLog);
 }
 
