@@ -329,6 +329,9 @@ bool CGame::StartScenario()
     if (m_uMode & kModeFromSave) {
         m_uMode &= ~kModeFromSave;
         m_bFirstIAP = false;
+        // Play goes on from the saved instant: no step that the saved game had not yet run comes sooner.
+        ResumePlayClocks(m_resumeInstant);
+        m_resumeInstant = CPlayInstant();
         if (m_uMode & kModePaused)
             TogglePause();
     }

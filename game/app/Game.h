@@ -4,6 +4,7 @@
 #include "game/app/GameMessages.h"
 #include "game/app/MessageLog.h"
 #include "game/app/Modes.h"
+#include "game/app/PlayInstant.h"
 #include "game/app/Settings.h"
 #include "game/app/Timer.h"
 #include "core/world/WorldTypes.h"
@@ -137,6 +138,10 @@ public:
     // Saved games: a folder "Saves/<name>" with the scenario's files and "SaveData.zrd" (SavedGame.cpp).
     bool SaveGame(const std::string& name);
     bool LoadSavedGame(const std::string& name);
+    // The instant of play a save keeps (PlayInstant.cpp): taken when saving; its clocks given back when the
+    // restored game starts.
+    CPlayInstant CapturePlayInstant() const;
+    void ResumePlayClocks(const CPlayInstant& instant);
     bool CreateGameScreens();
     void ReleaseScenario();
     void ReleaseScreens();
@@ -396,6 +401,7 @@ private:
     bool m_bFontAdded = false;
     bool m_bQuickStart = false;
     int32_t m_nIAPPenaltySaved = 0;
+    CPlayInstant m_resumeInstant; // of the saved game being restored, until its start
     CSquad* m_pDirected = nullptr;
     // Which menu the pop-up view shows on the area map: 0 none, 1 the selected station's, 2 the order squad's.
     int m_nAreaMenu = 0;

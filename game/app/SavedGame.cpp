@@ -148,22 +148,35 @@ bool ReadSquadMovement(CByteReader& in, CSquadGame* squads)
         return true;
     uint32_t tag = 0;
     in.ReadU32(tag);
-    return in.Ok() && tag == kSquadMovementTag && squads && squads->LoadMovement(in) && in.Remaining() == 0;
+    return in.Ok() && tag == kSquadMovementTag && squads && squads->LoadMovement(in);
 }
 
-bool ReadSaveTail(CByteReader& in, CIncidentWorld* world, CSquadGame* squads)
+bool ReadSaveTail(CByteReader& in, CIncidentWorld* world, CSquadGame* squads, CPlayInstant& instant)
 {
-    // The run trailer comes first when there is one (a game always has an incident world to write it).
-    uint32_t tag = 0;
-    CByteReader(in.Current(), in.Remaining()).ReadU32(tag);
-    if (tag != kSquadMovementTag) {
+    auto next = [&in] {
+        uint32_t tag = 0;
+        CByteReader(in.Current(), in.Remaining()).ReadU32(tag);
+        return tag;
+    };
+    // Each part in its order, each missing in older saves from where it is missing on. The run trailer comes first
+    // when there is one (a game always has an incident world to write it): anything but a later part is read as
+    // one, so a damaged first part is refused.
+    instant = CPlayInstant();
+    const uint32_t first = next();
+    if (in.Remaining() > 0 && first != kSquadMovementTag && first != kTileMarksTag && first != kPlayInstantTag) {
         const size_t size = std::min(in.Remaining(), kRunTrailerSize);
         CByteReader trailer(in.Current(), size);
         if (!ReadRunTrailer(trailer, world))
             return false;
         in.Skip(size);
     }
-    return ReadSquadMovement(in, squads);
+    if (next() == kSquadMovementTag && !ReadSquadMovement(in, squads))
+        return false;
+    if (next() == kTileMarksTag && !(world && world->LoadTileMarks(in)))
+        return false;
+    if (next() == kPlayInstantTag && !ReadPlayInstant(in, instant))
+        return false;
+    return in.Remaining() == 0;
 }
 
 bool WriteSaveHeader(CByteWriter& out, const CSaveHeader& header)
@@ -380,6 +393,9 @@ bool CGame::SaveGame(const std::string& name)
         IAP_PhaseIF::WriteState(out, m_pIAP ? m_pIAP->m_nPenaltyTotal : 0);
         SaveRunTrailer(m_pIncidentWorld.get(), out);
         SaveSquadMovement(m_pSquadGame.get(), out);
+        if (m_pIncidentWorld)
+            m_pIncidentWorld->SaveTileMarks(out);
+        WritePlayInstant(out, CapturePlayInstant());
     }
     std::string why;
     if (!ok ||
@@ -445,7 +461,8 @@ bool CGame::LoadSavedGame(const std::string& name)
     ok = ok && m_pEOCUnitData->Load(in);
     int32_t iap = 0;
     ok = ok && IAP_PhaseIF::ReadState(in, iap);
-    ok = ok && ReadSaveTail(in, m_pIncidentWorld.get(), m_pSquadGame.get());
+    CPlayInstant instant;
+    ok = ok && ReadSaveTail(in, m_pIncidentWorld.get(), m_pSquadGame.get(), instant);
     if (!ok) {
         // Nothing half-restored stays: the scenario goes, the lobby comes back.
         ReleaseScenario();
@@ -454,6 +471,8 @@ bool CGame::LoadSavedGame(const std::string& name)
     }
     m_nIAPMark = header.nIAPMark;
     m_nIAPPenaltySaved = iap;
+    m_uMode = (m_uMode & ~kSavedModeBits) | instant.uModeBits;
+    m_resumeInstant = instant;
     // The one start-of-play pass after a load: paths asked again, area route speeds, the first sync step (44).
     m_pSquadGame->ResumeAfterLoad();
     m_pRuntime->RestoreAfterLoad();

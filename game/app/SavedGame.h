@@ -1,6 +1,8 @@
 // Saved games: the "SaveData.zrd" header, the order of its state blocks, save folders and their removal.
 #pragma once
 
+#include "game/app/PlayInstant.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -44,9 +46,11 @@ bool ReadRunTrailer(CByteReader& in, CIncidentWorld* world);
 // one) is taken; its moving squads ask for their paths again.
 void SaveSquadMovement(const CSquadGame* squads, CByteWriter& out);
 bool ReadSquadMovement(CByteReader& in, CSquadGame* squads);
-// Everything after the eight blocks: nothing, the run trailer, the run trailer and the squads' movement, or the
-// movement alone (a game without an incident world). Anything else is refused.
-bool ReadSaveTail(CByteReader& in, CIncidentWorld* world, CSquadGame* squads);
+// Everything after the eight blocks, each part missing in older saves from where it is missing on: the run
+// trailer, the squads' movement (the movement alone in a game without an incident world), the incident world's
+// tile marks (IncidentWorld.h), the instant of play (PlayInstant.h). Anything else is refused. `instant` is the
+// saved one, or a fresh one when none is saved.
+bool ReadSaveTail(CByteReader& in, CIncidentWorld* world, CSquadGame* squads, CPlayInstant& instant);
 
 // Removes a folder and everything in it; symbolic links are removed as links and never followed. True when
 // the folder itself is gone. Removals go through the platform's file layer.

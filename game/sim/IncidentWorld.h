@@ -48,7 +48,11 @@ enum ETileIncidentFlag : int32_t {
     kTileSpillPending = 0x8, // a spill entry for the tile waits in the batch
     kTileResidue = 0x10,
     kTileVisibleSpill = 0x80,
+    kTileIncidentMarks = kTileFire | kTileBurnt | kTileSpillPending | kTileResidue | kTileVisibleSpill,
 };
+
+// The tag that opens the tile marks a saved game keeps after its blocks ("ZTM1").
+constexpr uint32_t kTileMarksTag = 0x314D545A;
 
 // Feature slots of a path tile.
 enum EFeatureSlot { kSlotFire = 0, kSlotObject = 1, kSlotChemical = 2, kSlotZone = 3 };
@@ -244,6 +248,12 @@ public:
     void SaveTo(CByteWriter& out) const;
     // Reads one block; false (the world unchanged) when it is short or inconsistent.
     bool LoadFrom(CByteReader& in);
+    // What the block leaves out of the tiles: every tile's incident marks (burnt, residue, spill pending, a spill
+    // once seen, fire), "ZTM1", a count, then x, y and marks of each marked tile. Loading, after the block, gives
+    // every tile of the grid exactly its saved marks; false (nothing changed) when a tile is not on the grid or a
+    // mark is not an incident mark.
+    void SaveTileMarks(CByteWriter& out) const;
+    bool LoadTileMarks(CByteReader& in);
 
     bool Visit(CPathTile* tile) override;
 

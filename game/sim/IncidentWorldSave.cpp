@@ -66,7 +66,9 @@ void CIncidentWorld::SaveTo(CByteWriter& out) const
         out.WriteU8(n->m_byStage);
         out.WriteI32(n->m_pTile ? n->m_pTile->m_nX : -1);
         out.WriteI32(n->m_pTile ? n->m_pTile->m_nY : -1);
-        out.WriteI32(n->m_pTile ? n->m_pTile->m_nFlags & kTileVisibleSpill : 0);
+        // Mended: the tile's mark stays after its visible spill is gone, so a hidden spill that came later was
+        // written (and came back) as a visible one; the spill's own kind says it.
+        out.WriteI32(n->m_nType == kIncSpillVisible ? kTileVisibleSpill : 0);
     }
     out.WriteI32(m_objects.Size());
     for (CIncidentNode* n = m_objects.Head(); n; n = n->m_pNext) {
@@ -281,6 +283,71 @@ bool CIncidentWorld::LoadFrom(CByteReader& in)
         it = m_aObstructions.erase(it);
     }
     RefreshView();
+    return true;
+}
+
+namespace {
+
+constexpr size_t kTileMarkSize = 12;
+
+// Every tile of the grid: each cell head, and the sixteen sub-tiles of a divided cell.
+template <typename Visit> void ForEachTile(const CPathData& grid, Visit visit)
+{
+    for (int row = 0; row < grid.GetRows(); ++row)
+        for (int column = 0; column < grid.GetColumns(); ++column) {
+            CPathTile* head = grid.GetCell(row, column);
+            if (!head)
+                continue;
+            if (!head->IsSubTile()) {
+                visit(*head);
+                continue;
+            }
+            for (int r = 0; r < 4; ++r)
+                for (int c = 0; c < 4; ++c)
+                    if (CPathTile* t = CPathData::SubTile(head, r, c))
+                        visit(*t);
+        }
+}
+
+} // namespace
+
+void CIncidentWorld::SaveTileMarks(CByteWriter& out) const
+{
+    std::vector<const CPathTile*> marked;
+    if (m_pGrid)
+        ForEachTile(*m_pGrid, [&marked](const CPathTile& t) {
+            if (t.m_nFlags & kTileIncidentMarks)
+                marked.push_back(&t);
+        });
+    out.WriteU32(kTileMarksTag);
+    out.WriteI32(static_cast<int32_t>(marked.size()));
+    for (const CPathTile* t : marked) {
+        out.WriteI32(t->m_nX);
+        out.WriteI32(t->m_nY);
+        out.WriteI32(t->m_nFlags & kTileIncidentMarks);
+    }
+}
+
+bool CIncidentWorld::LoadTileMarks(CByteReader& in)
+{
+    uint32_t tag = 0;
+    int32_t count = 0;
+    if (!in.ReadU32(tag) || tag != kTileMarksTag || !ReadCount(in, kTileMarkSize, count) || !m_pGrid)
+        return false;
+    std::vector<std::pair<CPathTile*, int32_t>> marks;
+    for (int32_t i = 0; i < count; ++i) {
+        int32_t x = 0, y = 0, flags = 0;
+        in.ReadI32(x);
+        in.ReadI32(y);
+        in.ReadI32(flags);
+        CPathTile* tile = in.Ok() ? m_pGrid->GetTileAt(x, y) : nullptr;
+        if (!tile || tile->m_nX != x || tile->m_nY != y || (flags & ~kTileIncidentMarks) != 0)
+            return false;
+        marks.emplace_back(tile, flags);
+    }
+    ForEachTile(*m_pGrid, [](CPathTile& t) { t.m_nFlags &= ~kTileIncidentMarks; });
+    for (const auto& [tile, flags] : marks)
+        tile->m_nFlags |= flags;
     return true;
 }
 

@@ -1,5 +1,5 @@
 // Fuzz target: a whole "SaveData.zrd" loaded through the game's own path (header, scenario, the eight blocks
-// and the run trailer) into a fresh single-play game over the demo data, which then plays a few steps.
+// and the parts after them) into a fresh single-play game over the demo data, which then plays a few steps.
 #include "core/sound/CSoundManager.h"
 #include "game/app/Game.h"
 #include "game/app/ScenarioLoadRuntime.h"

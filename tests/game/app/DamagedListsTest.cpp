@@ -252,6 +252,8 @@ struct ImpossibleState {
     uint32_t uValue;
     int nFromStart = -1;  // else the offset from its start
     int nInMovement = -1; // else the offset within the squads' movement section (from its tag)
+    int nInMarks = -1;    // else the offset within the incident's tile marks (from their tag)
+    int nFromFileEnd = -1; // else the offset counted back from the end of the file (the instant of play)
 };
 
 void PrintTo(const ImpossibleState& c, std::ostream* os)
@@ -259,8 +261,8 @@ void PrintTo(const ImpossibleState& c, std::ostream* os)
     *os << c.szName;
 }
 
-// The file ends: EOC block (724 bytes), IAP count (4), run trailer (24), then the squads' movement section; the
-// offsets from the end count back from the end of the run trailer.
+// The file ends: EOC block (724 bytes), IAP count (4), run trailer (24), then the squads' movement section, the tile
+// marks and the instant of play (32 bytes); the offsets from the end count back from the end of the run trailer.
 constexpr int kEOCFromEnd = 24 + 4 + static_cast<int>(CEOCUnitData::kSaveBlockSize);
 constexpr int kEngineFromEnd = kEOCFromEnd + 317;
 constexpr int kSection = kEOCFromEnd - 4; // section 0 of the table, after the placement word
@@ -289,6 +291,11 @@ const ImpossibleState kImpossible[] = {
     {"MovementHeadingOffTheMap", 0, 0x49742400u, -1, 36},
     {"MovementRequestedStateUnknown", 0, 99, -1, 56},
     {"MovementWaypointsPastTheBytes", 0, 5000, -1, 67},
+    // The tile marks: tag, count; the instant of play: tag, the shared mode bits, the clocks.
+    {"TileMarksTagDamaged", 0, 0x12345678u, -1, -1, 0},
+    {"TileMarksPastTheBytes", 0, 5000, -1, -1, 4},
+    {"InstantTagDamaged", 0, 0x12345678u, -1, -1, -1, 32},
+    {"InstantModeBitNotShared", 0, kModeIAPReview | kModePaused, -1, -1, -1, 28},
     // The scenario's squads: 8 units from offset 78, 149 bytes each, then 2 vehicles from 1278.
     {"UnitIdCounterPastTheVehicles", 0, 5000, 70},
     {"UnitNumberNegative", 0, static_cast<uint32_t>(-5), 78},
@@ -329,23 +336,28 @@ TEST_P(ImpossibleStateTest, RefusedAndNothingChanged)
     platform::SetMessageEcho(false);
     ASSERT_FALSE(demo_game::DemoData().empty());
     const fs::path dir = CDemoGame::CopyDemoData();
-    size_t movement = 0;
+    size_t movement = 0, marks = 0;
     {
         CDemoGame run(dir);
         ASSERT_TRUE(run.LoadScenario("Millbrook.zri"));
         run.Step();
         ASSERT_TRUE(run.Game().SaveGame("odd"));
-        CByteWriter section;
+        CByteWriter section, marked;
         SaveSquadMovement(run.Game().m_pSquadGame.get(), section);
+        run.Game().m_pIncidentWorld->SaveTileMarks(marked);
         movement = section.Size();
+        marks = marked.Size();
     }
     const fs::path data = dir / "Saves" / "odd" / "SaveData.zrd";
     std::string bytes = demo_game::ReadFileText(data);
-    ASSERT_GT(bytes.size(), movement + static_cast<size_t>(c.nFromEnd + c.nFromStart + 4));
-    const size_t trailerEnd = bytes.size() - movement;
-    const size_t at = c.nInMovement >= 0  ? trailerEnd + static_cast<size_t>(c.nInMovement)
-                      : c.nFromStart >= 0 ? static_cast<size_t>(c.nFromStart)
-                                          : trailerEnd - static_cast<size_t>(c.nFromEnd);
+    const size_t tail = movement + marks + kPlayInstantSize;
+    ASSERT_GT(bytes.size(), tail + static_cast<size_t>(c.nFromEnd + c.nFromStart + 4));
+    const size_t trailerEnd = bytes.size() - tail;
+    const size_t at = c.nFromFileEnd >= 0  ? bytes.size() - static_cast<size_t>(c.nFromFileEnd)
+                      : c.nInMarks >= 0    ? trailerEnd + movement + static_cast<size_t>(c.nInMarks)
+                      : c.nInMovement >= 0 ? trailerEnd + static_cast<size_t>(c.nInMovement)
+                      : c.nFromStart >= 0  ? static_cast<size_t>(c.nFromStart)
+                                           : trailerEnd - static_cast<size_t>(c.nFromEnd);
     ASSERT_LE(at + 4, bytes.size());
     for (int i = 0; i < 4; ++i)
         bytes[at + static_cast<size_t>(i)] = static_cast<char>(c.uValue >> (8 * i));

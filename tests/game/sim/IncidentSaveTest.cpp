@@ -116,6 +116,80 @@ TEST_F(SaveTest, TruncatedOrInflatedBlockFailsAndChangesNothing)
     EXPECT_FALSE(b.world->LoadFrom(in));
 }
 
+// Every tile's incident marks, the sub-tiles of a divided cell included.
+std::string Marks(const Machine& m)
+{
+    std::string out;
+    const CPathData& grid = *m.world->GetGrid();
+    for (int row = 0; row < grid.GetRows(); ++row)
+        for (int column = 0; column < grid.GetColumns(); ++column)
+            for (int r = 0; r < 4; ++r)
+                for (int c = 0; c < 4; ++c) {
+                    const CPathTile* t = CPathData::SubTile(grid.GetCell(row, column), r, c);
+                    if (t && ((r == 0 && c == 0) || t->IsSubTile()) && (t->m_nFlags & kTileIncidentMarks))
+                        out += std::to_string(t->m_nX) + "," + std::to_string(t->m_nY) + ":" +
+                               std::to_string(t->m_nFlags & kTileIncidentMarks) + " ";
+                }
+    return out;
+}
+
+TEST_F(SaveTest, TileMarksComeBackExactly)
+{
+    auto ground = [] { return Ground(6, 7).Subdivide(5, 1, {"....", "....", "....", "...."}); };
+    Machine a(ground());
+    Populate(a);
+    // What the block cannot tell: ground burnt by a fire whose burnt ground was cleared since, a residue, a spill
+    // that flowed onto a sub-tile, and the mark of a visible spill gone from the tile that now holds a hidden one.
+    a.Tile(8, 8)->m_nFlags |= kTileBurnt;
+    a.Tile(168, 8)->m_nFlags |= kTileResidue;
+    CPathTile* sub = a.world->GetGrid()->GetTileAt(48, 168);
+    ASSERT_TRUE(sub && sub->IsSubTile() && sub->m_nX == 48 && sub->m_nY == 168);
+    sub->m_nFlags |= kTileSpillPending;
+    a.Tile(132, 100)->m_nFlags |= kTileVisibleSpill;
+    CByteWriter out;
+    a.world->SaveTo(out);
+    a.world->SaveTileMarks(out);
+
+    Machine b(ground());
+    b.Tile(72, 72)->m_nFlags |= kTileBurnt; // a mark the saved game does not have goes
+    CByteReader in(out.Bytes(), out.Size());
+    ASSERT_TRUE(b.world->LoadFrom(in));
+    ASSERT_TRUE(b.world->LoadTileMarks(in));
+    EXPECT_EQ(in.Remaining(), 0u);
+    EXPECT_EQ(Marks(b), Marks(a));
+    // The hidden spill comes back hidden.
+    EXPECT_EQ(Describe(*b.world), Describe(*a.world));
+    EXPECT_EQ(b.world->ChemicalAt(b.Tile(132, 100))->m_nType, kIncSpillHidden);
+}
+
+TEST_F(SaveTest, DamagedTileMarksChangeNothing)
+{
+    auto marks = [](uint32_t tag, int32_t count, std::vector<std::array<int32_t, 3>> tiles) {
+        CByteWriter w;
+        w.WriteU32(tag);
+        w.WriteI32(count);
+        for (const auto& t : tiles)
+            for (int32_t v : t)
+                w.WriteI32(v);
+        return w.Data();
+    };
+    const std::vector<std::vector<uint8_t>> bad = {
+        marks(0x12345678u, 0, {}),                       // another tag
+        marks(kTileMarksTag, 2, {{32, 32, kTileBurnt}}), // fewer tiles than counted
+        marks(kTileMarksTag, -1, {}),
+        marks(kTileMarksTag, 1, {{32, 5000, kTileBurnt}}),     // off the grid
+        marks(kTileMarksTag, 1, {{40, 32, kTileBurnt}}),       // inside a cell, not at a tile
+        marks(kTileMarksTag, 1, {{32, 32, 0x1 | kTileBurnt}}), // the grid's own sub-tile bit is no mark
+    };
+    for (const auto& bytes : bad) {
+        Machine m(Ground(6, 7));
+        m.Tile(72, 72)->m_nFlags |= kTileResidue;
+        CByteReader in(bytes.data(), bytes.size());
+        EXPECT_FALSE(m.world->LoadTileMarks(in));
+        EXPECT_EQ(Marks(m), "64,64:16 ");
+    }
+}
+
 TEST_F(SaveTest, BlockWithoutObstructionsRemovesThemAll)
 {
     Machine a(Ground(6, 7));
