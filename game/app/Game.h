@@ -105,6 +105,8 @@ public:
     bool Tick();
     void LogicStep(uint32_t now);
     void CheckIAPReminders(int32_t timeOfDay);
+    // At the end of the scenario (authority): a review or approval still owed costs its lateness.
+    void ChargeOpenIAP();
     void BuildRoleTable();
     void SendDropNotices();
     void CheckAllPlayersReady();
@@ -363,6 +365,8 @@ private:
     bool IsFrontEndMode() const;
     void TickFrontEnd(uint32_t now);
     void TickEnd();
+    // Message 64: minutes of IAP delay for the score.
+    void PostIAPPenalty(int32_t minutes);
     void TickPlay(uint32_t now);
     void AuthorityStep();
     void MovementStep(uint32_t now);

@@ -485,6 +485,10 @@ int HUD::OnPopupChoice(int value, EOC* eoc)
     switch (m_nOpenMenu) {
     case kHudMenuCommand:
         if (value == 0 || value == 1) {
+            // A reminder due now is given first, so the plan it asks for opens for review at once (the half-hour
+            // used to wait for the next two-second check, and the plan opened for viewing only until then).
+            if (game && value == 0)
+                game->CheckIAPReminders(game->GetTimeOfDay());
             if (game && value == 0 && game->m_pIAP)
                 game->m_pIAP->Open(
                     (Mode() & (kModeIAPApproval | kModeIAPReview)) ? game->GetLocalRoleFlags() & kRoleMask : 0x40000);

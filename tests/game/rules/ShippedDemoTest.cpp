@@ -390,3 +390,91 @@ TEST_F(ShippedBriefingTest, TheBriefingSaysHowToCallRespondersAndHowToEnd)
 }
 
 } // namespace
+
+namespace {
+
+// A single play of the shipped demo on its own copy, driven by whole game steps with the half-hourly IAP check of
+// the periodic step, and ended as Command > End Scenario ends it.
+class DemoPlay {
+public:
+    DemoPlay() : m_dir(demo_game::CDemoGame::CopyDemoData()), m_run(m_dir) {}
+    ~DemoPlay()
+    {
+        std::error_code ec;
+        std::filesystem::remove_all(m_dir, ec);
+    }
+    bool Start() { return m_run.LoadScenario("Millbrook.zri"); }
+    CGame& Game() { return m_run.Game(); }
+    int32_t Time() { return Game().m_pRuntime->GetCurrentTime(); }
+    // Game steps until the clock shows `until`; the reminders are checked every fourth step, as every two seconds.
+    void RunTo(int32_t until)
+    {
+        for (int step = 0; step < 10000 && Time() < until; ++step) {
+            m_run.Step();
+            if (step % 4 == 0)
+                Game().CheckIAPReminders(Game().GetTimeOfDay());
+        }
+    }
+    std::string End()
+    {
+        Game().PostGameSignal(kGmEndScenario);
+        for (int i = 0; i < 2; ++i) {
+            Game().m_uLastDraw = platform::GetTickCount(); // a logic pass, not a frame
+            Game().Tick();
+        }
+        return ReadFileText(m_dir / "Score-Log.txt");
+    }
+
+private:
+    std::filesystem::path m_dir;
+    demo_game::CDemoGame m_run;
+};
+
+// The plan's points of a play to 10:01 whose player puts the first plan aside and submits it `late` minutes after
+// the start, or never (-1).
+std::pair<int, int> IAPPoints(int late)
+{
+    DemoPlay play;
+    if (!play.Start())
+        return {-1, -1};
+    CGame& game = play.Game();
+    game.CheckIAPReminders(game.GetTimeOfDay()); // the first plan opens and pauses the game
+    EXPECT_TRUE(game.m_pIAP->m_bShown);
+    game.m_pIAP->Close();
+    if (late >= 0) {
+        play.RunTo(AddTimeHHMM(930, late));
+        game.m_pIAP->Open(game.GetLocalRoleFlags() & kRoleMask);
+        EXPECT_TRUE(game.m_pIAP->PressButton(0)) << "submitted";
+    }
+    play.RunTo(1001);
+    return LogPoints(play.End(), "IAP:");
+}
+
+// A player who never reviews the plan scores no better than one who reviews it late: the missed half-hour costs
+// the whole period and the review still owed at the end its lateness.
+TEST(ShippedDemoScores, AMissedReviewNeverScoresBetterThanALateOne)
+{
+    const std::pair<int, int> never = IAPPoints(-1), late = IAPPoints(4);
+    ASSERT_EQ(late.second, 10);
+    EXPECT_EQ(late.first, 8); // 4 minutes late, then 1 owed at 10:01: 10 x (30 - (5 / 1 - 1)) / 30
+    EXPECT_EQ(never.first, 0);
+    EXPECT_LT(never.first, late.first);
+}
+
+// A patrol called from its station and still on its way when the scenario ends is called and not returned.
+TEST(ShippedDemoScores, ACalledPatrolStillOnItsWayIsNotDemobilized)
+{
+    DemoPlay play;
+    ASSERT_TRUE(play.Start());
+    CGame& game = play.Game();
+    bool called = false;
+    for (CSprite* s = game.m_pAreaSprites->GetHead(); s && !called; s = s->m_pNext)
+        called = s->Kind() == kStationSprite && game.m_pSquadGame->Area()->RequestDispatch(s, 0);
+    ASSERT_TRUE(called);
+    play.RunTo(931);
+    const std::string log = play.End();
+    EXPECT_NE(log.find("\tArea Map Squads Not Returned\t1\n\tArea Map Squads Called\t\t1\n"), std::string::npos) << log;
+    EXPECT_EQ(LogPoints(log, "Demobilization:"), std::make_pair(0, 10));
+}
+
+} // namespace
