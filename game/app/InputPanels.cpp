@@ -29,12 +29,14 @@ constexpr int kAreaMenuNone = 0;
 constexpr int kAreaMenuStation = 1;
 constexpr int kAreaMenuSquad = 2;
 
-// Facility placement states 5 to 10: the EOC facility bit and the sprite kind the flagged zone takes.
+// Facility placement states 5 to 10 (Command items 2 to 7): the EOC facility bit and the sprite kind the flagged
+// zone takes. Item 3, which the Base Manager opens, places a Base (192) and item 4, which the Staging Area
+// Manager opens, a Staging Area (193); the two used to be swapped, so "Set Staging Area" set up a Base.
 struct CFacilityPlacement {
     uint32_t uBit;
     int nSprite;
 };
-constexpr CFacilityPlacement kFacilities[6] = {{0x1, 191}, {0x2, 193},  {0x4, 192},
+constexpr CFacilityPlacement kFacilities[6] = {{0x1, 191}, {0x2, 192},  {0x4, 193},
                                                {0x8, 194}, {0x10, 195}, {0x20, 196}};
 
 } // namespace

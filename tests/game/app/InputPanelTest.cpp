@@ -401,9 +401,9 @@ TEST_F(InputPanelTest, FacilityGoesOnAFlaggedZoneOnly)
         bool placed;
     };
     const Case cases[] = {
-        {6, sx + 64, sy, false}, // another tile
-        {6, sx, 460, false},     // the HUD band
-        {6, sx, sy, true},       // the flagged zone: a Staging Area
+        {7, sx + 64, sy, false}, // another tile
+        {7, sx, 460, false},     // the HUD band
+        {7, sx, sy, true},       // the flagged zone: a Staging Area
     };
     for (const Case& c : cases) {
         game.m_nInputState = c.state;
@@ -412,15 +412,17 @@ TEST_F(InputPanelTest, FacilityGoesOnAFlaggedZoneOnly)
         EXPECT_EQ(Sounds(), std::vector<int>{c.placed ? 0 : 2}) << c.x << "," << c.y;
         EXPECT_EQ(game.m_nInputState, c.placed ? 0 : c.state);
     }
-    EXPECT_EQ(game.m_pEOCUnitData->m_uFacilityFlags, 0x2u);
+    EXPECT_EQ(game.m_pEOCUnitData->m_uFacilityFlags, 0x4u);
     EXPECT_EQ(world.ZoneNodeAt(TileAt(wx, wy))->m_nType, kCodeStagingArea);
     EXPECT_EQ(world.m_nZoneMark, 0);
     EXPECT_EQ(game.GetCursorId(), kCursorArrow);
 }
 
+// Each Command item places the facility it names: Command Post, Base, Staging Area, Casualty Collection Center,
+// Evacuation Center, Media Center.
 TEST_F(InputPanelTest, EachFacilityStateHasItsBitAndSprite)
 {
-    const int sprites[] = {191, 193, 192, 194, 195, 196};
+    const int sprites[] = {191, 192, 193, 194, 195, 196};
     for (int state = 5; state <= 10; ++state) {
         SCOPED_TRACE(state);
         Reload();
