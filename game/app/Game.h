@@ -365,6 +365,10 @@ private:
     bool IsFrontEndMode() const;
     void TickFrontEnd(uint32_t now);
     void TickEnd();
+    // A system line saying why a choice was refused (nothing for an empty reason).
+    void SayWhyRefused(const std::string& why);
+    // Why the clicked line of a station's dispatch menu is disabled.
+    void SayWhyNotDispatched();
     // Message 64: minutes of IAP delay for the score.
     void PostIAPPenalty(int32_t minutes);
     void TickPlay(uint32_t now);

@@ -272,6 +272,9 @@ TEST_F(InputPanelTest, StationDispatchPostsMessage46)
     ASSERT_TRUE(ChooseMenuValue(0));
     EXPECT_EQ(CountPosts(kGmStationDispatch), 0);
     EXPECT_TRUE(game.m_pPopupView->IsShown()); // a greyed line leaves the menu open
+    // It says why: the points it costs, what Command has, and that more come.
+    EXPECT_TRUE(LogHas("Dispatching Patrol Officers costs 2 Resource Points; Command has 0. More come as the response "
+                       "goes on."));
     game.OnKeyDown(kVkEscape, 3);
 
     // With a budget the first line dispatches (message 46) and a squad appears on the area map.
@@ -383,6 +386,36 @@ TEST_F(InputPanelTest, AreaSquadMenuGivesInfoAndStationOrders)
     ASSERT_TRUE(ChooseMenuValue(kActReturnToStation));
     EXPECT_EQ(vehicle->m_nNextState, kActReturnToStation);
     EXPECT_EQ(CountPosts(kGmAreaSquadOrder), orders + 1);
+}
+
+// A greyed Command item says why it is greyed when clicked.
+TEST_F(InputPanelTest, AGreyedFacilityItemSaysWhy)
+{
+    CGame& game = Game();
+    CIncidentWorld& world = *game.m_pIncidentWorld;
+    const struct {
+        bool object;
+        uint32_t placed;
+        int item;
+        const char* why;
+    } cases[] = {
+        {false, 0, 2, "The ICS facilities open once the incident has put its first object on the map"},
+        {true, 0, 4, "Set the Command Post first."},
+        {true, 0x1, 5, "The Casualty Collection Center needs the Facilities Unit and the Public Health Branch active"},
+        {true, 0x5, 4, "The Staging Area is set up already."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        if (c.object && world.Objects().Size() == 0) {
+            ASSERT_NE(world.AddObject(TileAt(400, 400), kIncDebris, 1.0f, 0, false), nullptr);
+        }
+        game.m_pEOCUnitData->m_uFacilityFlags = c.placed;
+        Move(110, 468);
+        Press(110, 468, 1); // the Command button
+        ASSERT_TRUE(ChooseMenuValue(c.item));
+        EXPECT_TRUE(LogHas(c.why));
+        game.OnKeyDown(kVkEscape, 3);
+    }
 }
 
 // ---- placements ----
