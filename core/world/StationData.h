@@ -67,11 +67,10 @@ public:
     enum EDispatchBlock { kDispatchOpen, kDispatchNoUnit, kDispatchNoneLeft, kDispatchTooCostly, kDispatchGated };
     struct CDispatchCheck {
         EDispatchBlock eBlock = kDispatchNoUnit;
-        int nCost = 0;         // the unit's Resource Points
+        int nCost = 0;            // the unit's Resource Points
         int nOperationsUnit = -1; // kDispatchGated: the Operations unit that must be active
     };
-    CDispatchCheck CheckDispatch(int index, const CSpriteManager* manager, float budget,
-                                 uint32_t operationsMask) const;
+    CDispatchCheck CheckDispatch(int index, const CSpriteManager* manager, float budget, uint32_t operationsMask) const;
     void SetName(const char* name);
     void FreeRoutes();
     // Stores a copy of the line in the first empty slot; nothing when all six are in use.

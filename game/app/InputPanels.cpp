@@ -336,9 +336,9 @@ void CGame::SayWhyRefused(const std::string& why)
 void CGame::SayWhyNotDispatched()
 {
     CSprite* station = SelectedStation();
-    const CPopupMenuItem* item =
-        m_pPopupView && m_pPopupView->GetOpenMenu() ? m_pPopupView->GetOpenMenu()->GetItem(m_pPopupView->GetHoverIndex())
-                                                    : nullptr;
+    const CPopupMenuItem* item = m_pPopupView && m_pPopupView->GetOpenMenu()
+                                     ? m_pPopupView->GetOpenMenu()->GetItem(m_pPopupView->GetHoverIndex())
+                                     : nullptr;
     CStationData* data = station ? station->m_pStationData : nullptr;
     const CStationResource* line = data && item ? data->GetResource(item->nValue) : nullptr;
     if (!line || !m_pEOCUnitData)
@@ -353,12 +353,13 @@ void CGame::SayWhyNotDispatched()
         SayWhyRefused(name + ": none left at this station.");
         break;
     case CStationData::kDispatchTooCostly:
-        SayWhyRefused("Dispatching " + name + " costs " + std::to_string(check.nCost) + " Resource Points; Command has " +
-                      std::to_string(static_cast<int>(points)) + ". More come as the response goes on.");
+        SayWhyRefused("Dispatching " + name + " costs " + std::to_string(check.nCost) +
+                      " Resource Points; Command has " + std::to_string(static_cast<int>(points)) +
+                      ". More come as the response goes on.");
         break;
     case CStationData::kDispatchGated:
-        SayWhyRefused("Dispatching " + name + " needs the " +
-                      m_pEOCUnitData->Unit(1, check.nOperationsUnit).szName + " active in the EOC.");
+        SayWhyRefused("Dispatching " + name + " needs the " + m_pEOCUnitData->Unit(1, check.nOperationsUnit).szName +
+                      " active in the EOC.");
         break;
     default:
         break;

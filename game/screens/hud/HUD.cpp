@@ -425,8 +425,8 @@ bool HUD::UnitActive(int section, int unit) const
 
 std::string HUD::FacilityRefusal(int item) const
 {
-    static const char* const kNames[] = {"Command Post",      "Base",           "Staging Area", "Casualty Collection Center",
-                                         "Evacuation Center", "Media Center"};
+    static const char* const kNames[] = {
+        "Command Post", "Base", "Staging Area", "Casualty Collection Center", "Evacuation Center", "Media Center"};
     if (item < 2 || item > 7)
         return {};
     const CIncidentWorld* world = m_pGame ? m_pGame->m_pIncidentWorld.get() : nullptr;

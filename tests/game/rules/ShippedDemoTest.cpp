@@ -144,8 +144,8 @@ public:
     std::string ScoreLog() { return ReadFileText(m_dir / "Score-Log.txt"); }
     bool FlaggedZoneAt(const demo::NamedRect& zone)
     {
-        const CIncidentNode* node =
-            World().ZoneNodeAt(Game().m_pPathData->GetTileAt((zone.left + zone.right) / 2, (zone.top + zone.bottom) / 2));
+        const CIncidentNode* node = World().ZoneNodeAt(
+            Game().m_pPathData->GetTileAt((zone.left + zone.right) / 2, (zone.top + zone.bottom) / 2));
         return node && node->m_nType == kIncFlaggedZone;
     }
     // A Command item's placement (input state 5 Command Post .. 10 Media Center) clicked on the zone's middle.
@@ -157,7 +157,8 @@ public:
         int sx = 0, sy = 0;
         Game().m_pMap->WorldToView(Game().m_pSquadGame->m_rcView, &sx, &sy, px, py);
         Game().m_nInputState = state;
-        Game().OnMouse(0x201, 1, static_cast<int32_t>((static_cast<uint32_t>(sy) << 16) | static_cast<uint32_t>(sx)), 1);
+        Game().OnMouse(0x201, 1, static_cast<int32_t>((static_cast<uint32_t>(sy) << 16) | static_cast<uint32_t>(sx)),
+                       1);
         return Game().m_nInputState == 0 && !FlaggedZoneAt(zone);
     }
     std::unique_ptr<platform::ManualClock> m_clock;
@@ -392,10 +393,9 @@ TEST_F(ShippedBriefingTest, TheBriefingSaysHowToCallRespondersAndHowToEnd)
     const CBriefingText& text = *game.m_pBriefingText;
     std::string page = text.GetPage();
     std::replace(page.begin(), page.end(), '\n', ' ');
-    for (const char* say :
-         {"stations on the", "press AREA below the map", "COMMAND > End Scenario", "does not end by itself",
-          "Command Post on the grass west of the yard", "Town Hall car park", "without Resource Points",
-          "Set Command Post opens"})
+    for (const char* say : {"stations on the", "press AREA below the map", "COMMAND > End Scenario",
+                            "does not end by itself", "Command Post on the grass west of the yard",
+                            "Town Hall car park", "without Resource Points", "Set Command Post opens"})
         EXPECT_NE(page.find(say), std::string::npos) << say << " in\n" << page;
     // Every line on the first page: nothing to scroll for.
     EXPECT_LE(text.m_nLineCount, 27);
