@@ -311,22 +311,45 @@ std::string DispatchText(const char* name, int cost, bool onCall)
     return text + suffix;
 }
 
-bool Gate(int templateIndex, uint32_t mask)
+// The Operations unit whose activation a unit template needs before it can be dispatched, -1 none.
+int GateUnit(int templateIndex)
 {
     switch (templateIndex) {
     case 1:
-        return (mask & 0x40) != 0;
+        return 6;
     case 2:
-        return (mask & 0x10) != 0;
+        return 4;
     case 3:
-        return (mask & 0x20) != 0;
+        return 5;
     case 15:
-        return (mask & 0x2000) != 0;
+        return 13;
     default:
-        return true;
+        return -1;
     }
 }
 } // namespace
+
+CStationData::CDispatchCheck CStationData::CheckDispatch(int index, const CSpriteManager* manager, float budget,
+                                                         uint32_t operationsMask) const
+{
+    CDispatchCheck check;
+    const CStationResource* r = GetResource(index);
+    const CSprite* unit = r && manager ? manager->FindTemplateByName(r->m_szName, kUnitSprite) : nullptr;
+    if (!unit)
+        return check;
+    check.nCost = unit->m_pUnitTask ? unit->m_pUnitTask->m_nResourceCost : 0;
+    const int gate = GateUnit(unit->m_Placement.Id);
+    if (r->m_nAvailable <= 0)
+        check.eBlock = kDispatchNoneLeft;
+    else if (static_cast<float>(check.nCost) > budget)
+        check.eBlock = kDispatchTooCostly;
+    else if (gate >= 0 && !(operationsMask & (1u << gate))) {
+        check.eBlock = kDispatchGated;
+        check.nOperationsUnit = gate;
+    } else
+        check.eBlock = kDispatchOpen;
+    return check;
+}
 
 bool CStationData::BuildDispatchMenu(int x, int y, CPopupMenuView* view, const CSpriteManager* manager, float budget,
                                      uint32_t operationsMask)
@@ -340,14 +363,12 @@ bool CStationData::BuildDispatchMenu(int x, int y, CPopupMenuView* view, const C
         CStationResource* r = m_paResources[i];
         if (!r)
             continue;
-        const CSprite* unit = manager ? manager->FindTemplateByName(r->m_szName, kUnitSprite) : nullptr;
-        int cost = unit && unit->m_pUnitTask ? unit->m_pUnitTask->m_nResourceCost : 0;
+        const CDispatchCheck check = CheckDispatch(i, manager, budget, operationsMask);
         if (created)
-            m_anMenuItem[i] = m_pPopupMenu->AddItem(DispatchText(r->m_szName, cost, r->m_bOnCall != 0).c_str(), i);
-        bool enabled = unit && static_cast<float>(cost) <= budget && r->m_nAvailable > 0 &&
-                       Gate(unit->m_Placement.Id, operationsMask);
+            m_anMenuItem[i] =
+                m_pPopupMenu->AddItem(DispatchText(r->m_szName, check.nCost, r->m_bOnCall != 0).c_str(), i);
         if (m_anMenuItem[i] >= 0)
-            m_pPopupMenu->SetEnabled(m_anMenuItem[i], enabled);
+            m_pPopupMenu->SetEnabled(m_anMenuItem[i], check.eBlock == kDispatchOpen);
     }
     if (created)
         m_pPopupMenu->AddItem("Info", kInfoValue);

@@ -63,6 +63,14 @@ public:
     // budget: the Command section's Resource Points; operationsMask: the next section's activated-units mask.
     bool BuildDispatchMenu(int x, int y, CPopupMenuView* view, const CSpriteManager* manager, float budget,
                            uint32_t operationsMask);
+    // What keeps resource line `index` from being dispatched (a dispatch menu item disabled).
+    enum EDispatchBlock { kDispatchOpen, kDispatchNoUnit, kDispatchNoneLeft, kDispatchTooCostly, kDispatchGated };
+    struct CDispatchCheck {
+        EDispatchBlock eBlock = kDispatchNoUnit;
+        int nCost = 0;            // the unit's Resource Points
+        int nOperationsUnit = -1; // kDispatchGated: the Operations unit that must be active
+    };
+    CDispatchCheck CheckDispatch(int index, const CSpriteManager* manager, float budget, uint32_t operationsMask) const;
     void SetName(const char* name);
     void FreeRoutes();
     // Stores a copy of the line in the first empty slot; nothing when all six are in use.

@@ -106,6 +106,8 @@ public:
     bool Tick();
     void LogicStep(uint32_t now);
     void CheckIAPReminders(int32_t timeOfDay);
+    // At the end of the scenario (authority): a review or approval still owed costs its lateness.
+    void ChargeOpenIAP();
     void BuildRoleTable();
     void SendDropNotices();
     void CheckAllPlayersReady();
@@ -372,6 +374,12 @@ private:
     bool IsFrontEndMode() const;
     void TickFrontEnd(uint32_t now);
     void TickEnd();
+    // A system line saying why a choice was refused (nothing for an empty reason).
+    void SayWhyRefused(const std::string& why);
+    // Why the clicked line of a station's dispatch menu is disabled.
+    void SayWhyNotDispatched();
+    // Message 64: minutes of IAP delay for the score.
+    void PostIAPPenalty(int32_t minutes);
     void TickPlay(uint32_t now);
     void AuthorityStep();
     void MovementStep(uint32_t now);

@@ -12,6 +12,7 @@
 #include "net/session/NetGameSession.h"
 #include "platform/system/Clock.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace {
@@ -99,6 +100,7 @@ void CGame::TickEnd()
     if (m_uMode & kModeEnded) {
         SetMouseCursor(1);
         if (m_bAuthority) {
+            ChargeOpenIAP();
             m_pRules->EndScenario();
             EndGame();
         }
@@ -247,19 +249,23 @@ void CGame::CheckIAPReminders(int32_t timeOfDay)
     if (elapsed < 30)
         return;
     m_nIAPMark = timeOfDay;
+    bool penalised = false;
     if ((single || (roles & kRoleCommand)) && (m_uMode & kModeIAPApproval)) {
         SendNotice("You failed to approve the current Incident Action Plan submitted by the Planning Section within "
                    "the required 30-minute time period.  This will result in a reduction to your score.",
                    kMsgEvent, 0xC85555, static_cast<int32_t>(kRoleCommand));
-        CByteWriter w;
-        w.WriteI32(30);
-        PostGameMessage(kGmIAPPenalty, w.Bytes(), w.Size());
+        PostIAPPenalty(30);
         PostGameSignal(kGmIAPApproved);
+        penalised = true;
     }
     if (single || (roles & kRolePlanningChief)) {
         if (m_uMode & kModeIAPReview) {
             SendNotice("You failed to review and update the Incident Action Plan within the last 30 minutes",
                        kMsgHiddenEvent, 0xC85555, -1);
+            // A missed review costs the whole period, more than any review made late in it. (It used to cost
+            // nothing, so a player who never reviewed scored better than one who reviewed late.)
+            if (!penalised)
+                PostIAPPenalty(30);
         } else {
             SendNotice("You successfully reviewed and updated the Incident Action Plan within the last 30 minutes",
                        kMsgHiddenEvent, 0xC85555, -1);
@@ -269,6 +275,25 @@ void CGame::CheckIAPReminders(int32_t timeOfDay)
                    "Failure to do so will result in a reduction to your score.",
                    kMsgEvent, 0xC85555, static_cast<int32_t>(kRolePlanningChief));
     }
+}
+
+void CGame::PostIAPPenalty(int32_t minutes)
+{
+    CByteWriter w;
+    w.WriteI32(minutes);
+    PostGameMessage(kGmIAPPenalty, w.Bytes(), w.Size());
+}
+
+void CGame::ChargeOpenIAP()
+{
+    // A review or an approval still owed when the scenario ends is late by the time since the mark, as it
+    // would be were it done that moment: leaving it undone never scores better than doing it late.
+    if (m_bFirstIAP || !(m_uMode & (kModeIAPReview | kModeIAPApproval)))
+        return;
+    const int32_t late = GetTimeSinceIAPMark();
+    if (late > 0)
+        PostIAPPenalty(std::min<int32_t>(late, 30));
+    m_uMode &= ~(kModeIAPReview | kModeIAPApproval);
 }
 
 void CGame::BuildRoleTable()

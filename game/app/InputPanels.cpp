@@ -29,12 +29,14 @@ constexpr int kAreaMenuNone = 0;
 constexpr int kAreaMenuStation = 1;
 constexpr int kAreaMenuSquad = 2;
 
-// Facility placement states 5 to 10: the EOC facility bit and the sprite kind the flagged zone takes.
+// Facility placement states 5 to 10 (Command items 2 to 7): the EOC facility bit and the sprite kind the flagged
+// zone takes. Item 3, which the Base Manager opens, places a Base (192) and item 4, which the Staging Area
+// Manager opens, a Staging Area (193); the two used to be swapped, so "Set Staging Area" set up a Base.
 struct CFacilityPlacement {
     uint32_t uBit;
     int nSprite;
 };
-constexpr CFacilityPlacement kFacilities[6] = {{0x1, 191}, {0x2, 193},  {0x4, 192},
+constexpr CFacilityPlacement kFacilities[6] = {{0x1, 191}, {0x2, 192},  {0x4, 193},
                                                {0x8, 194}, {0x10, 195}, {0x20, 196}};
 
 } // namespace
@@ -111,6 +113,11 @@ bool CGame::OnPanelInput(int kind, int x, int y, uint32_t buttons)
             taken = true;
         } else if (choice == -3) {
             taken = true;
+            // A disabled line of the Command menu says why it is disabled.
+            CPopupMenu* open = m_pPopupView->GetOpenMenu();
+            const CPopupMenuItem* item = open ? open->GetItem(m_pPopupView->GetHoverIndex()) : nullptr;
+            if (item && m_pHUD && open == m_pHUD->GetMenu(kHudMenuCommand))
+                SayWhyRefused(m_pHUD->CommandItemRefusal(item->nValue));
         } else {
             taken = true;
             const int answer = eocMenu ? 1 : m_pHUD ? m_pHUD->OnPopupChoice(choice, m_pEOC.get()) : 0;
@@ -227,6 +234,8 @@ bool CGame::OnAreaMapInput(int kind, int x, int y, uint32_t buttons)
     if (kind != 1)
         return false;
     const int choice = menuShown ? m_pPopupView->OnClick(x, y, 1) : -1;
+    if (choice == -3 && m_nAreaMenu == kAreaMenuStation)
+        SayWhyNotDispatched();
     if (choice == -2 || choice == -3) {
         if (choice == -2)
             m_nAreaMenu = kAreaMenuNone;
@@ -316,6 +325,45 @@ bool CGame::OnAreaMenuChoice(int choice)
     }
     PlaySound(0);
     return true;
+}
+
+void CGame::SayWhyRefused(const std::string& why)
+{
+    if (!why.empty())
+        AddMessage(why, -1, kMsgChat, 0, kSenderSystem);
+}
+
+void CGame::SayWhyNotDispatched()
+{
+    CSprite* station = SelectedStation();
+    const CPopupMenuItem* item = m_pPopupView && m_pPopupView->GetOpenMenu()
+                                     ? m_pPopupView->GetOpenMenu()->GetItem(m_pPopupView->GetHoverIndex())
+                                     : nullptr;
+    CStationData* data = station ? station->m_pStationData : nullptr;
+    const CStationResource* line = data && item ? data->GetResource(item->nValue) : nullptr;
+    if (!line || !m_pEOCUnitData)
+        return;
+    const auto& sections = m_pEOCUnitData->m_aSections;
+    const float points = sections[0].fResourcePoints;
+    const CStationData::CDispatchCheck check =
+        data->CheckDispatch(item->nValue, m_pAreaSprites, points, sections[1].uActivated);
+    const std::string name = line->m_szName;
+    switch (check.eBlock) {
+    case CStationData::kDispatchNoneLeft:
+        SayWhyRefused(name + ": none left at this station.");
+        break;
+    case CStationData::kDispatchTooCostly:
+        SayWhyRefused("Dispatching " + name + " costs " + std::to_string(check.nCost) +
+                      " Resource Points; Command has " + std::to_string(static_cast<int>(points)) +
+                      ". More come as the response goes on.");
+        break;
+    case CStationData::kDispatchGated:
+        SayWhyRefused("Dispatching " + name + " needs the " + m_pEOCUnitData->Unit(1, check.nOperationsUnit).szName +
+                      " active in the EOC.");
+        break;
+    default:
+        break;
+    }
 }
 
 // ---- placements ----

@@ -533,15 +533,16 @@ void CSquadManager::CountForScore()
         }
     }
     for (CSquad* s : m_aVehicles) {
+        // Not returned is counted over the called vehicles (those with a home station), as the calls are: a
+        // destroyed or hidden one never went home. (A destroyed one used to count as returned.)
+        score.nVehiclesNotReturned += s->m_pHomeStation != nullptr && !(s->m_nFlags & kSqReleased);
         if (s->IsHidden())
             continue;
         bool destroyed = s->m_nHealthState == kHealthKilled;
-        if (s->IsResponder()) {
+        if (s->IsResponder())
             score.nVehiclesDestroyed += destroyed;
-            score.nVehiclesNotReturned += !destroyed && s->m_pHomeStation != nullptr;
-        } else if (s->AgencyKind() == 5) {
+        else if (s->AgencyKind() == 5)
             score.nCivilianVehiclesDestroyed += destroyed;
-        }
     }
 }
 

@@ -294,6 +294,9 @@ bool CSquadManager::DispatchFromStation(CSprite* station, int line, int delay)
     if (ownAgency)
         vehicleSprite->SetModifiers(kModVehicleHighlight, true);
     m_pSprites->MarkAgencySprites(static_cast<int32_t>(services.uLocalRoles));
+    // Called from its dispatch: a vehicle still on its way, or sent back to the incident, is one call. (It used
+    // to count on each arrival at the incident, so demobilization could find more not returned than called.)
+    ++services.Score().nAreaSquadsCalled;
     return true;
 }
 
@@ -353,7 +356,6 @@ void CSquadManager::DeployToIncident(CSquad* squad)
             break;
         }
     }
-    ++services.Score().nAreaSquadsCalled;
     CByteWriter w;
     w.WriteI32(squad->Number());
     w.WriteI32(flags);

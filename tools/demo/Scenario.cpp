@@ -183,16 +183,20 @@ SquadRef Squad(const SquadIds& squads, const std::string& key)
 // Paragraphs are set apart by an empty line. The briefing ends a wrapped line at a line break only when a blank
 // of the next paragraph falls within the same 67 characters, so each paragraph's last line is kept short.
 const char* kDescription =
-    "At 09:25 Millbrook dispatch took a 911 call from the Brennan Chemical Supply warehouse on Depot Road: smoke is "
-    "pouring from the storage racks and the sprinklers have not started. Staff are still inside. The fenced yard "
-    "lies beside the rail line, with a siding, a loading dock and a tank farm of sodium hypochlorite.\n\n"
-    "Millbrook Elementary is in session down the lane to the south-east, downwind of the site. Gas and water mains "
-    "run under Depot Road and Main Street; a power line feeds the yard.\n\n"
-    "Your one police patrol has just pulled up at the yard fence. Call more responders from their stations on the "
-    "area map: press AREA below the map, right-click a station and choose what to send. Set up command, stage "
-    "resources at the Town Hall car park, protect the school, and bring the fire and any spill under control.\n\n"
-    "The exercise runs to 10:05 but does not end by itself. When you are done, choose COMMAND > End Scenario: the "
-    "scores and the de-briefing follow.";
+    "At 09:25 Millbrook dispatch took a 911 call from the Brennan Chemical Supply warehouse on Depot Road: smoke "
+    "is pouring from the storage racks, the sprinklers have not started and staff are still inside. The fenced "
+    "yard lies by the rail line, with a loading dock and a tank farm of sodium hypochlorite. Millbrook "
+    "Elementary, down the lane to the south-east, is in session and downwind. Gas and water mains run under the "
+    "road; a power line feeds the yard.\n\n"
+    "Your one police patrol has just pulled up at the yard fence. Call more responders from their stations on "
+    "the area map: press AREA below the map, right-click a station and choose what to send. Set the Command Post "
+    "on the grass west of the yard, where the patrol stands, stage resources at the Town Hall car park, protect "
+    "the school, and bring the fire and any spill under control.\n\n"
+    "You start without Resource Points: they come as the response goes on (a unit on scene, an approved plan, "
+    "chiefs in office).\n"
+    "COMMAND > Set Command Post opens as events unfold, by 09:45.\n\n"
+    "The exercise runs to 10:05 but does not end by itself: when you are done, choose COMMAND > End Scenario for "
+    "the scores and the de-briefing.";
 
 } // namespace
 
@@ -219,13 +223,15 @@ std::unique_ptr<CScenarioData> MakeMillbrookScenario(const TownPlan& plan, const
         scenario->m_anScoreBreaks[i] = scoreBreaks[i];
         scenario->m_anCostBreaks[i] = costBreaks[i];
     }
-    scenario->m_vScoreMessages = {"Above average: a well-run incident - command early, school protected, fire held.",
-                                  "Average: the incident was handled, with some delays.",
-                                  "Below average: review the first twenty minutes of the response."};
-    scenario->m_vCostMessages = {
-        "Costs ran well over the prediction: too many resources were held on scene too long.",
-        "Costs were in line with a warehouse fire of this kind.",
-        "A lean response: costs stayed well under the prediction for an incident of this size."};
+    // The remarks name no cause: a run may reach any grade by any road (a costly one by fire damage alone).
+    scenario->m_vScoreMessages = {"Above average: the response met most of this scenario's targets.",
+                                  "Average: the response met some of this scenario's targets and missed others.",
+                                  "Below average: the response missed most of this scenario's targets; the score "
+                                  "log shows which."};
+    scenario->m_vCostMessages = {"Costs ran well over the prediction for an incident of this size.",
+                                 "Costs were in line with a warehouse fire of this kind.",
+                                 "A lean response: costs stayed well under the prediction for an incident of this "
+                                 "size."};
     scenario->CreateEventsData();
     CZREventsData& data = *scenario->m_pEvents;
     data.m_strOriginalScenarioTitle = scenario->m_szTitle;
@@ -239,6 +245,7 @@ std::unique_ptr<CScenarioData> MakeMillbrookScenario(const TownPlan& plan, const
     s.Zone(plan.zones[2]);
     const int staging = s.Zone(plan.zones[3]);
     s.Zone(plan.zones[4]);
+    const int commandPost = s.Zone(plan.zones[5]);
     const auto& p = plan.points;
 
     // 1 game time: the call comes in at the start.
@@ -396,6 +403,15 @@ std::unique_ptr<CScenarioData> MakeMillbrookScenario(const TownPlan& plan, const
                 kEveryone, {end});
     endex.m_bIsEndEvent = true;
     Review(*endex.m_pResult, 0, 0, 0, 0);
+
+    // The briefing's Command Post place is a flagged zone from the start, so the Town Hall car park stays for
+    // staging. (Added last: the other events keep their ids.)
+    CZREvent& post = s.Event("Command post site", "Command post site",
+                             "The grass west of the yard, where the patrol stands, is clear for the Command Post.",
+                             kZoranth, {atStart});
+    post.m_pResult->m_nZoneToBeFlagged = commandPost;
+    post.m_pResult->m_nConnectionNodeFlag = 0x20;
+    Review(*post.m_pResult, 0, 0, 0, 0);
     return scenario;
 }
 

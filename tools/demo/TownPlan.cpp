@@ -254,6 +254,7 @@ TownPlan MakeMillbrookPlan()
     plan.zones.push_back(Cells("Millbrook Elementary", 60, 44, 88, 60));
     plan.zones.push_back(Cells("Town Hall car park", 12, 37, 22, 39));
     plan.zones.push_back(Cells("Depot Road east", 56, 40, 70, 41));
+    plan.zones.push_back(Cells("West of the yard", 28, 31, 33, 37)); // the Command Post's place
 
     // Features: labels, trees, tanks, cars, and the obstructions (structures) squads must clear.
     Feature(plan, "Label Brennan Chemical", CellCentre(47) + 16, CellCentre(36) - 8);

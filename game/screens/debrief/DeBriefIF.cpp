@@ -23,6 +23,7 @@ constexpr COLORREF kTextColour = RGB(230, 230, 230);
 constexpr COLORREF kEntryColour = RGB(200, 200, 200);
 constexpr COLORREF kValueColour = RGB(10, 10, 10);
 constexpr unsigned kValueFormat = gdi::DT_CENTER | gdi::DT_VCENTER | gdi::DT_SINGLELINE | gdi::DT_NOCLIP;
+constexpr int kValueMargin = 8; // between a value and its page's right edge
 
 // Colours made for the dark HUD, darkened for the light chat panel.
 COLORREF ChatColour(COLORREF colour)
@@ -185,6 +186,18 @@ void DeBriefIF::ShowResults(const CScenarioData* scenario)
 void DeBriefIF::DrawValue(CPanel& page, int index, RECT rect, const std::string& text)
 {
     m_astrResultText[index] = text;
+    // A value wider than its place (a six-figure cost) widens it about its middle, and moves left as far as it
+    // must to keep clear of the page's right edge (it used to run past it).
+    const int width = MeasureText(m_pFont18Plain.get(), text) + 2;
+    if (page.pSurface && width > rect.right - rect.left) {
+        const int edge = page.pSurface->GetWidth() - kValueMargin;
+        rect.left = (rect.left + rect.right - width) / 2;
+        rect.right = rect.left + width;
+        if (rect.right > edge) {
+            rect.left -= rect.right - edge;
+            rect.right = edge;
+        }
+    }
     DrawTextOn(page.pSurface.get(), m_pFont18Plain.get(), text, rect, kValueColour, kValueFormat);
 }
 

@@ -450,12 +450,28 @@ std::string EOC::RefusalReason(int s, int u) const
     return why;
 }
 
+std::string EOC::ChiefDue(int section) const
+{
+    const CEOCUnit& chief = m_pData->Unit(0, section);
+    char text[120];
+    if (m_pData->m_aSections[static_cast<size_t>(section)].bChiefOrdered && chief.nOrderTime > 0) {
+        const int32_t due = UnitActivationDue(chief.nOrderTime, chief.nActivationMinutes);
+        std::snprintf(text, sizeof text, "the one ordered takes office at %02d:%02d.", due / 100 % 24, due % 100);
+    } else if (m_aWork[static_cast<size_t>(section)].bChiefOrdered) {
+        std::snprintf(text, sizeof text, "the one ordered takes office %d minutes after Done.",
+                      chief.nActivationMinutes);
+    } else {
+        return "order one on the Command tab.";
+    }
+    return text;
+}
+
 void EOC::OnUnitClick(int x, int y, CPopupMenuView* popup)
 {
     static const char* const kNames[kSections] = {"Command", "Operations", "Planning", "Logistics", "Finance/Admin"};
     const int s = m_nSection, u = m_nHoverUnit;
     if (!m_aWork[static_cast<size_t>(s)].bChiefActive) {
-        RefuseUnit(std::string(kNames[s]) + " has no chief in office yet: order one on the Command tab.");
+        RefuseUnit(std::string(kNames[s]) + " has no chief in office yet: " + ChiefDue(s));
         return;
     }
     if (!IsSectionChief(s)) {

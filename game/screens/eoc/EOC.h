@@ -111,6 +111,8 @@ private:
     // Refuses a unit click on a section tab with sound 2 and says why on the panel.
     void RefuseUnit(const std::string& why);
     std::string RefusalReason(int section, int unit) const;
+    // When the section's chief takes office: at the committed order's time, minutes after Done, or not ordered.
+    std::string ChiefDue(int section) const;
     void DrawSectionPanel(int width, int height, const std::string& money);
     // Fills the players' pop-up with one page and opens it; false when it could not open.
     bool OpenPlayerMenu(int page);

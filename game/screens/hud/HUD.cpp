@@ -423,28 +423,57 @@ bool HUD::UnitActive(int section, int unit) const
     return (m_pEOC->m_aSections[section].uActivated & (1u << unit)) != 0;
 }
 
+std::string HUD::FacilityRefusal(int item) const
+{
+    static const char* const kNames[] = {
+        "Command Post", "Base", "Staging Area", "Casualty Collection Center", "Evacuation Center", "Media Center"};
+    if (item < 2 || item > 7)
+        return {};
+    const CIncidentWorld* world = m_pGame ? m_pGame->m_pIncidentWorld.get() : nullptr;
+    if (!HoldsZoranth())
+        return "Only the Zoranth sets up the ICS facilities.";
+    if (MapView() == 1)
+        return "The ICS facilities are set on the tactical map: switch back to it first.";
+    if (!world || world->Objects().Size() == 0)
+        return "The ICS facilities open once the incident has put its first object on the map (debris, a leak or "
+               "a device).";
+    const uint32_t placed = m_pEOC ? m_pEOC->m_uFacilityFlags : 0;
+    const std::string name = kNames[item - 2];
+    if (placed & (1u << (item - 2)))
+        return "The " + name + " is set up already.";
+    if (item == 2)
+        return {};
+    if (!(placed & 0x1))
+        return "Set the Command Post first.";
+    // The units (section, unit) each facility needs active.
+    static const std::vector<std::pair<int, int>> kNeeds[] = {
+        {{3, 3}}, {{1, 1}}, {{3, 7}, {1, 10}}, {{3, 7}}, {{3, 7}, {0, 5}}};
+    std::string missing;
+    for (const auto& [section, unit] : kNeeds[item - 3]) {
+        if (UnitActive(section, unit))
+            continue;
+        const char* unitName = m_pEOC ? m_pEOC->Unit(section, unit).szName : "";
+        missing += (missing.empty() ? "" : " and the ") + std::string(*unitName ? unitName : "unit it needs");
+    }
+    return missing.empty() ? std::string() : "The " + name + " needs the " + missing + " active in the EOC.";
+}
+
+std::string HUD::CommandItemRefusal(int item) const
+{
+    if (item == 8 && !HoldsZoranth())
+        return "Only the Zoranth ends the scenario.";
+    if (item == 10 && (Mode() & kModeSingle))
+        return "Roles are handed out in network games only.";
+    return FacilityRefusal(item);
+}
+
 void HUD::RefreshCommandItems()
 {
     CPopupMenu* menu = GetMenu(kHudMenuCommand);
     if (!menu)
         return;
-    const uint32_t placed = m_pEOC ? m_pEOC->m_uFacilityFlags : 0;
-    const CIncidentWorld* world = m_pGame ? m_pGame->m_pIncidentWorld.get() : nullptr;
-    const bool objects = world && world->Objects().Size() > 0;
-    bool enabled[8] = {};
-    if (HoldsZoranth() && objects && MapView() != 1) {
-        if (placed & 0x1) {
-            enabled[3] = !(placed & 0x2) && UnitActive(3, 3);
-            enabled[4] = !(placed & 0x4) && UnitActive(1, 1);
-            enabled[5] = !(placed & 0x8) && UnitActive(3, 7) && UnitActive(1, 10);
-            enabled[6] = !(placed & 0x10) && UnitActive(3, 7);
-            enabled[7] = !(placed & 0x20) && UnitActive(3, 7) && UnitActive(0, 5);
-        } else {
-            enabled[2] = true;
-        }
-    }
     for (int i = 2; i <= 7; ++i)
-        menu->SetEnabled(i, enabled[i]);
+        menu->SetEnabled(i, FacilityRefusal(i).empty());
     menu->SetEnabled(8, HoldsZoranth());
     menu->SetEnabled(10, !(Mode() & kModeSingle));
     if (Mode() & kModeWaiveUnits)
@@ -485,6 +514,10 @@ int HUD::OnPopupChoice(int value, EOC* eoc)
     switch (m_nOpenMenu) {
     case kHudMenuCommand:
         if (value == 0 || value == 1) {
+            // A reminder due now is given first, so the plan it asks for opens for review at once (the half-hour
+            // used to wait for the next two-second check, and the plan opened for viewing only until then).
+            if (game && value == 0)
+                game->CheckIAPReminders(game->GetTimeOfDay());
             if (game && value == 0 && game->m_pIAP)
                 game->m_pIAP->Open(
                     (Mode() & (kModeIAPApproval | kModeIAPReview)) ? game->GetLocalRoleFlags() & kRoleMask : 0x40000);

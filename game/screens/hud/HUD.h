@@ -82,6 +82,8 @@ public:
     int OnMouseUp(int x, int y, uint32_t buttons);
     // A choice in the open HUD menu: 1 the EOC screen acts on it, 5-10 facility placement, 11 marking, else 0.
     int OnPopupChoice(int value, EOC* eoc);
+    // Why Command item `item` is disabled now, for the notice when it is clicked; "" when it is not.
+    std::string CommandItemRefusal(int item) const;
     void RestoreOverlays();
     CPopupMenu* GetMenu(int slot) const;
 
@@ -166,6 +168,8 @@ private:
     void SetHover(int hover);
     int OpenMenu(int slot, int x, int y, CPopupMenuView* view);
     void RefreshCommandItems();
+    // Why facility item 2 to 7 cannot be chosen now; "" when it can.
+    std::string FacilityRefusal(int item) const;
     void RefreshOptionItems();
     bool UnitActive(int section, int unit) const;
     void BlitRow(CSurface* target, int row, const char* failure);

@@ -264,7 +264,7 @@ void PrintTo(const ImpossibleState& c, std::ostream* os)
 // The file ends: EOC block (724 bytes), IAP count (4), run trailer (24), then the squads' movement section, the tile
 // marks and the instant of play (32 bytes); the offsets from the end count back from the end of the run trailer.
 constexpr int kEOCFromEnd = 24 + 4 + static_cast<int>(CEOCUnitData::kSaveBlockSize);
-constexpr int kEngineFromEnd = kEOCFromEnd + 317;
+constexpr int kEngineFromEnd = kEOCFromEnd + 331;
 constexpr int kSection = kEOCFromEnd - 4; // section 0 of the table, after the placement word
 
 const ImpossibleState kImpossible[] = {
@@ -315,7 +315,7 @@ const ImpossibleState kImpossible[] = {
     {"FireTotalNegative", 0, static_cast<uint32_t>(-1), 1600},
     {"FireIntensityNotANumber", 0, 0x7FC00000u, 1608},
     {"FireOffTheGrid", 0, 99999, 1615},
-    // The event engine's block (317 bytes) before the EOC's: 16 events of 14 bytes, then the triggers.
+    // The event engine's block (331 bytes) before the EOC's: 17 events of 14 bytes, then the triggers.
     {"EventTheScenarioLacks", kEngineFromEnd - 4, 9999},
     {"EventExecutedNotAFlag", kEngineFromEnd - 8, 0xFFFF0005u},
     {"EventTriggerBelowNone", kEngineFromEnd - 10, static_cast<uint32_t>(-7)},

@@ -80,6 +80,14 @@ public:
         }
         return false;
     }
+    // Whether the message log holds the words (its wrapped lines read as one text).
+    bool LogHas(const std::string& words) const
+    {
+        std::string all;
+        for (const auto& line : m_run->Game().m_log.m_messages.aLines)
+            all += line.strText + " ";
+        return all.find(words) != std::string::npos;
+    }
     int CountPosts(uint16_t id) const { return static_cast<int>(std::count(m_posts.begin(), m_posts.end(), id)); }
 
     CSquad* m_squad = nullptr;

@@ -272,6 +272,9 @@ TEST_F(InputPanelTest, StationDispatchPostsMessage46)
     ASSERT_TRUE(ChooseMenuValue(0));
     EXPECT_EQ(CountPosts(kGmStationDispatch), 0);
     EXPECT_TRUE(game.m_pPopupView->IsShown()); // a greyed line leaves the menu open
+    // It says why: the points it costs, what Command has, and that more come.
+    EXPECT_TRUE(LogHas("Dispatching Patrol Officers costs 2 Resource Points; Command has 0. More come as the response "
+                       "goes on."));
     game.OnKeyDown(kVkEscape, 3);
 
     // With a budget the first line dispatches (message 46) and a squad appears on the area map.
@@ -385,6 +388,36 @@ TEST_F(InputPanelTest, AreaSquadMenuGivesInfoAndStationOrders)
     EXPECT_EQ(CountPosts(kGmAreaSquadOrder), orders + 1);
 }
 
+// A greyed Command item says why it is greyed when clicked.
+TEST_F(InputPanelTest, AGreyedFacilityItemSaysWhy)
+{
+    CGame& game = Game();
+    CIncidentWorld& world = *game.m_pIncidentWorld;
+    const struct {
+        bool object;
+        uint32_t placed;
+        int item;
+        const char* why;
+    } cases[] = {
+        {false, 0, 2, "The ICS facilities open once the incident has put its first object on the map"},
+        {true, 0, 4, "Set the Command Post first."},
+        {true, 0x1, 5, "The Casualty Collection Center needs the Facilities Unit and the Public Health Branch active"},
+        {true, 0x5, 4, "The Staging Area is set up already."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        if (c.object && world.Objects().Size() == 0) {
+            ASSERT_NE(world.AddObject(TileAt(400, 400), kIncDebris, 1.0f, 0, false), nullptr);
+        }
+        game.m_pEOCUnitData->m_uFacilityFlags = c.placed;
+        Move(110, 468);
+        Press(110, 468, 1); // the Command button
+        ASSERT_TRUE(ChooseMenuValue(c.item));
+        EXPECT_TRUE(LogHas(c.why));
+        game.OnKeyDown(kVkEscape, 3);
+    }
+}
+
 // ---- placements ----
 
 TEST_F(InputPanelTest, FacilityGoesOnAFlaggedZoneOnly)
@@ -401,9 +434,9 @@ TEST_F(InputPanelTest, FacilityGoesOnAFlaggedZoneOnly)
         bool placed;
     };
     const Case cases[] = {
-        {6, sx + 64, sy, false}, // another tile
-        {6, sx, 460, false},     // the HUD band
-        {6, sx, sy, true},       // the flagged zone: a Staging Area
+        {7, sx + 64, sy, false}, // another tile
+        {7, sx, 460, false},     // the HUD band
+        {7, sx, sy, true},       // the flagged zone: a Staging Area
     };
     for (const Case& c : cases) {
         game.m_nInputState = c.state;
@@ -412,15 +445,17 @@ TEST_F(InputPanelTest, FacilityGoesOnAFlaggedZoneOnly)
         EXPECT_EQ(Sounds(), std::vector<int>{c.placed ? 0 : 2}) << c.x << "," << c.y;
         EXPECT_EQ(game.m_nInputState, c.placed ? 0 : c.state);
     }
-    EXPECT_EQ(game.m_pEOCUnitData->m_uFacilityFlags, 0x2u);
+    EXPECT_EQ(game.m_pEOCUnitData->m_uFacilityFlags, 0x4u);
     EXPECT_EQ(world.ZoneNodeAt(TileAt(wx, wy))->m_nType, kCodeStagingArea);
     EXPECT_EQ(world.m_nZoneMark, 0);
     EXPECT_EQ(game.GetCursorId(), kCursorArrow);
 }
 
+// Each Command item places the facility it names: Command Post, Base, Staging Area, Casualty Collection Center,
+// Evacuation Center, Media Center.
 TEST_F(InputPanelTest, EachFacilityStateHasItsBitAndSprite)
 {
-    const int sprites[] = {191, 193, 192, 194, 195, 196};
+    const int sprites[] = {191, 192, 193, 194, 195, 196};
     for (int state = 5; state <= 10; ++state) {
         SCOPED_TRACE(state);
         Reload();

@@ -340,11 +340,27 @@ TEST_F(FlowTest, HalfHourlyIAPChecks)
     EXPECT_TRUE(game.m_uMode & kModeIAPReview);
     EXPECT_EQ(game.m_pIAP->m_nPenaltyTotal, 30);
 
+    // A review missed alone costs the whole half-hour, as one awaiting approval does: never less than a late one.
+    posts.clear();
+    game.CheckIAPReminders(1030);
+    EXPECT_TRUE(logHas("You failed to review"));
+    EXPECT_EQ(posts, (std::vector<uint16_t>{kGmIAPPenalty}));
+    EXPECT_EQ(game.m_pIAP->m_nPenaltyTotal, 60);
+    EXPECT_TRUE(game.m_uMode & kModeIAPReview);
+
     // An open IAP screen holds the checks back.
     posts.clear();
     game.m_pIAP->m_bShown = true;
     game.CheckIAPReminders(1100);
     EXPECT_TRUE(posts.empty());
+    game.m_pIAP->m_bShown = false;
+
+    // At the end a review still owed is late by the time since the mark (at most a half-hour), once.
+    game.m_nTimeOfDay = 1042;
+    game.ChargeOpenIAP();
+    EXPECT_EQ(game.m_pIAP->m_nPenaltyTotal, 72);
+    game.ChargeOpenIAP();
+    EXPECT_EQ(game.m_pIAP->m_nPenaltyTotal, 72);
 }
 
 TEST_F(FlowTest, MessagePageSizes)

@@ -142,6 +142,25 @@ public:
         Game().m_pEOC->OnClick(x, y, 1, Game().m_pPopupView.get());
     }
     std::string ScoreLog() { return ReadFileText(m_dir / "Score-Log.txt"); }
+    bool FlaggedZoneAt(const demo::NamedRect& zone)
+    {
+        const CIncidentNode* node = World().ZoneNodeAt(
+            Game().m_pPathData->GetTileAt((zone.left + zone.right) / 2, (zone.top + zone.bottom) / 2));
+        return node && node->m_nType == kIncFlaggedZone;
+    }
+    // A Command item's placement (input state 5 Command Post .. 10 Media Center) clicked on the zone's middle.
+    bool PlaceFacility(int state, const demo::NamedRect& zone)
+    {
+        const int px = (zone.left + zone.right) / 2, py = (zone.top + zone.bottom) / 2;
+        Game().m_pMap->CenterViewAt(&Game().m_pSquadGame->m_rcView, px, py);
+        Game().RefreshView();
+        int sx = 0, sy = 0;
+        Game().m_pMap->WorldToView(Game().m_pSquadGame->m_rcView, &sx, &sy, px, py);
+        Game().m_nInputState = state;
+        Game().OnMouse(0x201, 1, static_cast<int32_t>((static_cast<uint32_t>(sy) << 16) | static_cast<uint32_t>(sx)),
+                       1);
+        return Game().m_nInputState == 0 && !FlaggedZoneAt(zone);
+    }
     std::unique_ptr<platform::ManualClock> m_clock;
     const demo::TownPlan m_plan = demo::MakeMillbrookPlan();
     std::vector<std::string> Reported()
@@ -153,11 +172,13 @@ public:
     }
 };
 
-TEST_F(ShippedDemoTest, ACommandPostADeadCivilianAndAnExplosionEachScoreInTheirOwnLine)
+TEST_F(ShippedDemoTest, TheBriefedFacilitiesADeadCivilianAndAnExplosionEachScoreInTheirOwnLine)
 {
-    const demo::NamedRect& carPark = m_plan.zones.at(3);
-    ASSERT_EQ(carPark.name, "Town Hall car park");
-    const int px = (carPark.left + carPark.right) / 2, py = (carPark.top + carPark.bottom) / 2;
+    // The briefing's Command Post place, west of the yard, is a flagged zone from the first minute.
+    const demo::NamedRect& west = m_plan.zones.at(5);
+    ASSERT_EQ(west.name, "West of the yard");
+    Minutes(1);
+    EXPECT_TRUE(PlaceFacility(5, west)) << "Command Post";
 
     // The patrol walks into the yard; the first unit on scene brings Command its first Resource Points.
     const demo::NamedRect& site = m_plan.zones.at(0);
@@ -169,26 +190,19 @@ TEST_F(ShippedDemoTest, ACommandPostADeadCivilianAndAnExplosionEachScoreInTheirO
         Minutes(1);
     ASSERT_GE(command.fResourcePoints, 10.0f);
 
-    // Command > EOC: the Operations chief is ordered; once in place, his event clears the car park for a facility.
+    // Command > EOC: the Operations chief is ordered; once in place, his event clears the Town Hall car park,
+    // which the Command Post left free for the Staging Area.
+    const demo::NamedRect& carPark = m_plan.zones.at(3);
+    ASSERT_EQ(carPark.name, "Town Hall car park");
     Game().m_pEOC->Open();
     ClickEoc(Game().m_pEOC->TabRect(0));
     ClickEoc(Game().m_pEOC->UnitRect(0, 1));
     ClickEoc(Game().m_pEOC->DoneRect());
-    CPathTile* tile = Game().m_pPathData->GetTileAt(px, py);
-    for (int minute = 0;
-         minute < 10 && !(World().ZoneNodeAt(tile) && World().ZoneNodeAt(tile)->m_nType == kIncFlaggedZone); ++minute)
+    for (int minute = 0; minute < 10 && !FlaggedZoneAt(carPark); ++minute)
         Minutes(1);
-    ASSERT_TRUE(World().ZoneNodeAt(tile) && World().ZoneNodeAt(tile)->m_nType == kIncFlaggedZone);
+    ASSERT_TRUE(FlaggedZoneAt(carPark));
     const int32_t placedAt = Game().m_pRuntime->GetCurrentTime();
-
-    // Command > Set Command Post, then a click on the car park.
-    Game().m_pMap->CenterViewAt(&Game().m_pSquadGame->m_rcView, px, py);
-    Game().RefreshView();
-    int sx = 0, sy = 0;
-    Game().m_pMap->WorldToView(Game().m_pSquadGame->m_rcView, &sx, &sy, px, py);
-    Game().m_nInputState = 5;
-    Game().OnMouse(0x201, 1, static_cast<int32_t>((static_cast<uint32_t>(sy) << 16) | static_cast<uint32_t>(sx)), 1);
-    EXPECT_EQ(Game().m_nInputState, 0);
+    EXPECT_TRUE(PlaceFacility(7, carPark)) << "Staging Area";
 
     // A passer-by dies and a blast goes off where the suspect stands, by the scenario-making orders.
     CSquad* passerby = Placed("Passers-by");
@@ -208,9 +222,9 @@ TEST_F(ShippedDemoTest, ACommandPostADeadCivilianAndAnExplosionEachScoreInTheirO
                   scoring.GetStat(kStatExplosionSize3),
               1);
     const std::string log = ScoreLog();
-    // Command Post 10 of the 21 facility points when set up within its 10 minutes.
-    ASSERT_LE(placedAt - 930, 10);
-    EXPECT_NE(log.find("\nFacilities:\t\t\t 10/ 21\t 47%\n"), std::string::npos) << log;
+    // Command Post 10 and Staging Area 8 of the 21 facility points, each set up within its minutes.
+    ASSERT_LE(placedAt - 930, 15);
+    EXPECT_NE(log.find("\nFacilities:\t\t\t 18/ 21\t 85%\n"), std::string::npos) << log;
     // One death at 50 % of 15 points, one explosion at 50 % of 10.
     EXPECT_NE(log.find("\nCivilian Fatalities:\t\t  7/ 15\t 50%\n"), std::string::npos) << log;
     EXPECT_NE(log.find("\nExplosions:\t\t\t  5/ 10\t 50%\n"), std::string::npos) << log;
@@ -323,7 +337,7 @@ TEST_F(ShippedDemoTest, TheDeBriefingPraisesALowCostAndFaultsAHighOne)
         int32_t cost;
         const char* remark;
     } cases[] = {
-        {6, "A lean response"}, {30000, "A lean response"}, {45000, "in line"}, {132676, "too many resources"}};
+        {6, "A lean response"}, {30000, "A lean response"}, {45000, "in line"}, {132676, "well over the prediction"}};
     for (const auto& c : cases) {
         CDeBriefText text;
         text.Build(scenario, 70, c.cost);
@@ -363,7 +377,8 @@ TEST_F(ShippedDemoTest, TheFirstViewOfPlayShowsThePatrolAndTheFire)
     EXPECT_TRUE(fixtures::SaveSurfaceBmp(*Game().m_pDisplay->GetPrimary()->GetPixels(), "first_view_screenshot.bmp"));
 }
 
-// The briefing tells a newcomer how to call responders and how to end, on one page of its panel.
+// The briefing tells a newcomer how to call responders, where the facilities go, that Resource Points come with
+// time and when the Command Post opens, and how to end, on one page of its panel.
 class ShippedBriefingTest : public demo_game::DemoFolderTest {};
 
 TEST_F(ShippedBriefingTest, TheBriefingSaysHowToCallRespondersAndHowToEnd)
@@ -378,8 +393,9 @@ TEST_F(ShippedBriefingTest, TheBriefingSaysHowToCallRespondersAndHowToEnd)
     const CBriefingText& text = *game.m_pBriefingText;
     std::string page = text.GetPage();
     std::replace(page.begin(), page.end(), '\n', ' ');
-    for (const char* say :
-         {"stations on the", "press AREA below the map", "COMMAND > End Scenario", "does not end by itself"})
+    for (const char* say : {"stations on the", "press AREA below the map", "COMMAND > End Scenario",
+                            "does not end by itself", "Command Post on the grass west of the yard",
+                            "Town Hall car park", "without Resource Points", "Set Command Post opens"})
         EXPECT_NE(page.find(say), std::string::npos) << say << " in\n" << page;
     // Every line on the first page: nothing to scroll for.
     EXPECT_LE(text.m_nLineCount, 27);
@@ -387,6 +403,94 @@ TEST_F(ShippedBriefingTest, TheBriefingSaysHowToCallRespondersAndHowToEnd)
     ASSERT_EQ(game.m_pDisplay->Present(), DD_OK);
     EXPECT_TRUE(fixtures::SaveSurfaceBmp(*game.m_pDisplay->GetPrimary()->GetPixels(), "briefing_screenshot.bmp"));
     g_pGame = nullptr;
+}
+
+} // namespace
+
+namespace {
+
+// A single play of the shipped demo on its own copy, driven by whole game steps with the half-hourly IAP check of
+// the periodic step, and ended as Command > End Scenario ends it.
+class DemoPlay {
+public:
+    DemoPlay() : m_dir(demo_game::CDemoGame::CopyDemoData()), m_run(m_dir) {}
+    ~DemoPlay()
+    {
+        std::error_code ec;
+        std::filesystem::remove_all(m_dir, ec);
+    }
+    bool Start() { return m_run.LoadScenario("Millbrook.zri"); }
+    CGame& Game() { return m_run.Game(); }
+    int32_t Time() { return Game().m_pRuntime->GetCurrentTime(); }
+    // Game steps until the clock shows `until`; the reminders are checked every fourth step, as every two seconds.
+    void RunTo(int32_t until)
+    {
+        for (int step = 0; step < 10000 && Time() < until; ++step) {
+            m_run.Step();
+            if (step % 4 == 0)
+                Game().CheckIAPReminders(Game().GetTimeOfDay());
+        }
+    }
+    std::string End()
+    {
+        Game().PostGameSignal(kGmEndScenario);
+        for (int i = 0; i < 2; ++i) {
+            Game().m_uLastDraw = platform::GetTickCount(); // a logic pass, not a frame
+            Game().Tick();
+        }
+        return ReadFileText(m_dir / "Score-Log.txt");
+    }
+
+private:
+    std::filesystem::path m_dir;
+    demo_game::CDemoGame m_run;
+};
+
+// The plan's points of a play to 10:01 whose player puts the first plan aside and submits it `late` minutes after
+// the start, or never (-1).
+std::pair<int, int> IAPPoints(int late)
+{
+    DemoPlay play;
+    if (!play.Start())
+        return {-1, -1};
+    CGame& game = play.Game();
+    game.CheckIAPReminders(game.GetTimeOfDay()); // the first plan opens and pauses the game
+    EXPECT_TRUE(game.m_pIAP->m_bShown);
+    game.m_pIAP->Close();
+    if (late >= 0) {
+        play.RunTo(AddTimeHHMM(930, late));
+        game.m_pIAP->Open(game.GetLocalRoleFlags() & kRoleMask);
+        EXPECT_TRUE(game.m_pIAP->PressButton(0)) << "submitted";
+    }
+    play.RunTo(1001);
+    return LogPoints(play.End(), "IAP:");
+}
+
+// A player who never reviews the plan scores no better than one who reviews it late: the missed half-hour costs
+// the whole period and the review still owed at the end its lateness.
+TEST(ShippedDemoScores, AMissedReviewNeverScoresBetterThanALateOne)
+{
+    const std::pair<int, int> never = IAPPoints(-1), late = IAPPoints(4);
+    ASSERT_EQ(late.second, 10);
+    EXPECT_EQ(late.first, 8); // 4 minutes late, then 1 owed at 10:01: 10 x (30 - (5 / 1 - 1)) / 30
+    EXPECT_EQ(never.first, 0);
+    EXPECT_LT(never.first, late.first);
+}
+
+// A patrol called from its station and still on its way when the scenario ends is called and not returned.
+TEST(ShippedDemoScores, ACalledPatrolStillOnItsWayIsNotDemobilized)
+{
+    DemoPlay play;
+    ASSERT_TRUE(play.Start());
+    CGame& game = play.Game();
+    bool called = false;
+    for (CSprite* s = game.m_pAreaSprites->GetHead(); s && !called; s = s->m_pNext)
+        called = s->Kind() == kStationSprite && game.m_pSquadGame->Area()->RequestDispatch(s, 0);
+    ASSERT_TRUE(called);
+    play.RunTo(931);
+    const std::string log = play.End();
+    EXPECT_NE(log.find("\tArea Map Squads Not Returned\t1\n\tArea Map Squads Called\t\t1\n"), std::string::npos) << log;
+    EXPECT_EQ(LogPoints(log, "Demobilization:"), std::make_pair(0, 10));
 }
 
 } // namespace

@@ -25,6 +25,24 @@ protected:
         side.Area().Save(w);
         return w.Data();
     }
+    // A station on the area map whose first resource line sends `count` squads of template "Unit0".
+    static CSprite* Station(Side& side, int count, int serviceId = 0)
+    {
+        CPlacement p;
+        p.Type = kStationSprite;
+        p.WorldX = 100;
+        p.WorldY = 100;
+        p.ServiceId = serviceId;
+        CSprite* station = side.game->m_pAreaSprites->CreateStationSprite(p, true);
+        if (!station || !station->m_pStationData)
+            return nullptr;
+        station->m_pStationData->m_nStationKind = 0;
+        auto* line = new CStationResource();
+        CopyName(line->m_szName, CStationResource::kNameSize, "Unit0");
+        line->m_nAvailable = line->m_nResCount = count;
+        station->m_pStationData->m_paResources[0] = line;
+        return station;
+    }
     static bool LoadBlocks(Side& side, const std::vector<uint8_t>& bytes)
     {
         CByteReader r(bytes.data(), bytes.size());
@@ -426,19 +444,10 @@ TEST_F(SquadManagerTest, ALoopingSquadSoundKeepsItsChannelUntilTheSquadStops)
 TEST_F(SquadManagerTest, StationToIncidentAndBack)
 {
     Side& side = MakeSide(OpenMap(10, 8));
-    CSpriteManager& area = *side.game->m_pAreaSprites;
-    CPlacement p;
-    p.Type = kStationSprite;
-    p.WorldX = 100;
-    p.WorldY = 100;
-    CSprite* station = area.CreateStationSprite(p, true);
-    ASSERT_TRUE(station && station->m_pStationData);
+    CSprite* station = Station(side, 2);
+    ASSERT_NE(station, nullptr);
     CStationData& data = *station->m_pStationData;
-    data.m_nStationKind = 0;
-    auto* line = new CStationResource();
-    CopyName(line->m_szName, CStationResource::kNameSize, "Unit0");
-    line->m_nAvailable = line->m_nResCount = 2;
-    data.m_paResources[0] = line;
+    CStationResource* line = data.m_paResources[0];
     auto* broken = new CStationResource();
     CopyName(broken->m_szName, CStationResource::kNameSize, "Nobody");
     broken->m_nAvailable = 3;
@@ -504,19 +513,10 @@ TEST_F(SquadManagerTest, StationToIncidentAndBack)
 TEST_F(SquadManagerTest, DispatchDelaysFromThePacketAreRanged)
 {
     Side& side = MakeSide(OpenMap(10, 8));
-    CPlacement p;
-    p.Type = kStationSprite;
-    p.WorldX = 100;
-    p.WorldY = 100;
-    p.ServiceId = 7;
-    CSprite* station = side.game->m_pAreaSprites->CreateStationSprite(p, true);
-    ASSERT_TRUE(station && station->m_pStationData);
-    station->m_pStationData->m_nStationKind = 0;
-    auto* line = new CStationResource();
-    CopyName(line->m_szName, CStationResource::kNameSize, "Unit0");
-    line->m_nAvailable = line->m_nResCount = 100;
+    CSprite* station = Station(side, 100, 7);
+    ASSERT_NE(station, nullptr);
+    CStationResource* line = station->m_pStationData->m_paResources[0];
     line->m_bOnCall = 1; // the squad waits out the delay at the station
-    station->m_pStationData->m_paResources[0] = line;
     const struct {
         int32_t delay;
         bool taken;
@@ -549,3 +549,29 @@ TEST_F(SquadManagerTest, DispatchDelaysFromThePacketAreRanged)
 }
 
 } // namespace
+
+// Demobilization counts the vehicles called from stations: each counts as called from its dispatch, and as not
+// returned until it is back in its station; a destroyed one never went home.
+TEST_F(SquadManagerTest, DemobilizationCountsTheCalledVehiclesThatDidNotGoHome)
+{
+    Side& side = MakeSide(OpenMap(10, 8));
+    ScenarioSquads(side); // a vehicle placed in the scenario is nobody's call
+    CSprite* station = Station(side, 3);
+    ASSERT_NE(station, nullptr);
+    for (int i = 0; i < 3; ++i)
+        ASSERT_TRUE(side.Area().DispatchFromStation(station, 0, 5));
+    CSquadScoreCounts& score = side.Squads().m_score;
+    EXPECT_EQ(score.nAreaSquadsCalled, 3) << "called before any reached the incident";
+    ASSERT_EQ(side.Area().Vehicles().size(), 3u);
+    CSquad* destroyed = side.Area().Vehicles()[0];
+    CSquad* home = side.Area().Vehicles()[1];
+    // One reaches the incident and is destroyed there; one is back in its station; one is still on its way.
+    side.Area().TransferSquad(destroyed);
+    destroyed->m_nHealthState = kHealthKilled;
+    home->m_nFlags |= kSqReleased;
+    side.Scenario().CountForScore();
+    side.Area().CountForScore();
+    EXPECT_EQ(score.nAreaSquadsCalled, 3);
+    EXPECT_EQ(score.nVehiclesNotReturned, 2);
+    EXPECT_EQ(score.nVehiclesDestroyed, 1);
+}

@@ -504,6 +504,37 @@ TEST_F(DeBriefTest, ScorePageLabelsStandLevelWithTheirValues)
     }
 }
 
+// Six- and seven-figure costs are drawn whole on the scores page, clear of its right edge.
+TEST_F(DeBriefTest, LargeCostsFitTheScoresPage)
+{
+    Open();
+    m_screen.m_anResults[DeBriefIF::kResFinalCost] = 101930;
+    m_screen.m_anResults[DeBriefIF::kResPredictedCost] = 2000000;
+    m_screen.ShowResults(nullptr);
+    m_screen.m_bDetailsShown = false;
+    CSurface* back = Display()->GetBackBuffer();
+    m_screen.Draw(back);
+    const platform::PixelSurface& frame = *back->GetPixels();
+    const CArtRow& page = m_screen.Art().Row(DeBriefIF::kRowScores);
+    const uint32_t paper = frame.GetPixel(page.x + 8, page.y + 10);
+    auto font = MakeArial(18, true, false);
+    for (int k = 0; k < 2; ++k) {
+        const std::string& text = m_screen.m_astrResultText[DeBriefIF::kResFinalCost + k];
+        SCOPED_TRACE(text);
+        int left = page.width, right = -1;
+        for (int y = 175 + 17 * k + 2; y < 194 + 17 * k - 2; ++y)
+            for (int x = 110; x < page.width - 1; ++x)
+                if (frame.GetPixel(page.x + x, page.y + y) != paper) {
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                }
+        ASSERT_GE(right, 0) << "no ink";
+        EXPECT_LT(right, page.width - 4) << "into the page's edge";
+        EXPECT_GE(right - left + 1, MeasureText(font.get(), text) - 4) << "cut short";
+    }
+    ASSERT_TRUE(fixtures::SaveSurfaceBmp(frame, "debrief_large_costs_screenshot.bmp"));
+}
+
 TEST_F(DeBriefTest, EndOfScenarioCollectsAndShows)
 {
     ASSERT_TRUE(Game().LoadFrontEnd());

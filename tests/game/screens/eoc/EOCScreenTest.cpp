@@ -171,7 +171,21 @@ TEST_F(EOCScreenTest, RefusedOrdersSayWhyOnTheSectionPanel)
     OpenOn(1, 10.0f);
     ClickEoc(Eoc().UnitRect(1, 1));
     EXPECT_EQ(LastSound(), 2);
-    EXPECT_NE(notice().find("no chief in office"), std::string::npos) << notice();
+    EXPECT_NE(notice().find("no chief in office yet: order one on the Command tab."), std::string::npos) << notice();
+    // A chief ordered in the same visit takes office minutes after Done; once committed, at its time.
+    Data().m_aSections[0].fResourcePoints = 25.0f;
+    OpenOn(0, 25.0f);
+    ClickEoc(Eoc().UnitRect(0, 1));
+    ClickEoc(Eoc().TabRect(1));
+    ClickEoc(Eoc().UnitRect(1, 1));
+    EXPECT_NE(notice().find("the one ordered takes office 5 minutes after Done."), std::string::npos) << notice();
+    ClickEoc(Eoc().DoneRect());
+    const int32_t due = AddTimeHHMM(Data().Unit(0, 1).nOrderTime, 5);
+    OpenOn(1, 10.0f);
+    ClickEoc(Eoc().UnitRect(1, 1));
+    char at[40];
+    std::snprintf(at, sizeof at, "takes office at %02d:%02d.", due / 100, due % 100);
+    EXPECT_NE(notice().find(at), std::string::npos) << notice();
 
     ActivateChief(1);
     Data().m_aSections[0].fResourcePoints = 5.0f;

@@ -176,6 +176,22 @@ TEST_F(HUDBarTest, CommandItemStates)
         EXPECT_TRUE(Enabled(kHudMenuCommand, i));
 }
 
+// The half-hour's reminder is answerable at once: chosen in the minute it falls due, before the periodic check has
+// run, the plan opens for review and the reminder is given.
+TEST_F(HUDBarTest, TheIncidentActionPlanOpensForReviewTheMinuteItFallsDue)
+{
+    Game().m_bFirstIAP = false;
+    Game().m_nIAPMark = 930;
+    Game().m_nTimeOfDay = 1000;
+    Game().m_uMode &= ~(kModeIAPReview | kModeIAPApproval);
+    EXPECT_EQ(Choose(P::kCommandX, P::kCommandY, 0), 0);
+    EXPECT_TRUE(Game().m_pIAP->m_bShown);
+    EXPECT_EQ(Game().m_pIAP->m_uMode, IAP_PhaseIF::kModeSingle);
+    EXPECT_TRUE(Game().m_uMode & kModeIAPReview);
+    EXPECT_EQ(Game().m_nIAPMark, 1000);
+    EXPECT_EQ(Game().GetTimeSinceIAPMark(), 0) << "reviewed now, it is not late";
+}
+
 TEST_F(HUDBarTest, CommandAndOptionChoices)
 {
     const uint32_t mode = Game().m_uMode;
@@ -186,7 +202,9 @@ TEST_F(HUDBarTest, CommandAndOptionChoices)
     EXPECT_EQ(CountPosts(kGmPause), 1);
     Game().m_pEOC->m_bShown = false;
     Game().SetPaused(false);
-    // The IAP screen likewise.
+    // The IAP screen likewise; between its phases it only shows the plan.
+    Game().m_bFirstIAP = false;
+    Game().m_nIAPMark = Game().GetTimeOfDay();
     EXPECT_EQ(Choose(P::kCommandX, P::kCommandY, 0), 0);
     EXPECT_TRUE(Game().m_pIAP->m_bShown);
     EXPECT_EQ(Game().m_pIAP->m_uMode, IAP_PhaseIF::kModeView); // no IAP phase on
