@@ -253,6 +253,9 @@ void CMessageLog::WriteAAREvent(const std::vector<std::string>& lines, const std
                 m_nChatScroll = m_messages.Count();
         }
     }
+    // One flush for the message's lines, not one a line.
+    if (m_pFile)
+        std::fflush(m_pFile);
 }
 
 void CMessageLog::AddReview(CReviewEntry entry)
@@ -288,7 +291,6 @@ void CMessageLog::WriteFileLine(const char* tag, const char* colour, const std::
     if (!m_pFile)
         return;
     std::fprintf(m_pFile, "%s,%s,%s\n", tag, colour, OneLine(text).c_str());
-    std::fflush(m_pFile);
 }
 
 bool ParseScoreLine(const std::string& line, CReviewRecord& rec)

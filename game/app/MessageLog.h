@@ -140,6 +140,7 @@ public:
     int m_nChatScroll = 0;
 
 private:
+    // One line of the file, unflushed: the caller flushes once its message is written.
     void WriteFileLine(const char* tag, const char* colour, const std::string& text);
     void AddReview(CReviewEntry entry);
 
