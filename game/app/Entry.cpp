@@ -1,4 +1,4 @@
-// Start-up, the window procedure and the main loop of the game program.
+// Start-up, the window procedure and the main loop of the game program, which rests while nothing is due.
 #include "game/app/Entry.h"
 
 #include "platform/display/SdlMessageBox.h"
@@ -92,6 +92,12 @@ int RunGame(const CEntryOptions& options)
             ++ticks;
             if (options.fnIdle)
                 options.fnIdle(*game, pump, ticks);
+            // The old loop spun on the tick; it now sleeps until input comes or the tick next has work.
+            const uint32_t rest = loop ? game->TimeToNextTick() : 0;
+            if (rest > 0 && options.fnWait)
+                options.fnWait(pump, rest);
+            else if (rest > 0)
+                pump.WaitMessage(rest);
         }
     }
     // The game goes before the display's window; a normal quit ends with 0 whatever the last input was.

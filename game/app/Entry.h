@@ -1,4 +1,5 @@
-// The game program's entry: start-up in order, the window, the message pump that ticks from idle time, and exit.
+// The game program's entry: start-up in order, the window, the message pump that ticks from idle time and
+// rests between ticks, and exit.
 #pragma once
 
 #include "game/app/Game.h"
@@ -14,6 +15,9 @@ struct CEntryOptions {
     CGameConfig game;
     // Called after every idle tick with the number of ticks so far (tests drive the clock and input here).
     std::function<void(CGame&, platform::EventPump&, long)> fnIdle;
+    // Rests the loop until input comes or the given milliseconds have passed (tests move their clock here);
+    // empty: the event pump's own wait.
+    std::function<void(platform::EventPump&, uint32_t)> fnWait;
     bool bInstallMessageBoxBackend = true;
 };
 

@@ -104,6 +104,9 @@ public:
 
     // The frame tick: draws a frame or runs the logic of the mode. False once the quit bit is set.
     bool Tick();
+    // Milliseconds until the tick next has work (a frame, a clock of the mode, a network poll); 0 when it has
+    // work now. The main loop sleeps that long unless input comes first.
+    uint32_t TimeToNextTick();
     void LogicStep(uint32_t now);
     void CheckIAPReminders(int32_t timeOfDay);
     // At the end of the scenario (authority): a review or approval still owed costs its lateness.

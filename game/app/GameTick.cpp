@@ -28,6 +28,16 @@ constexpr uint32_t kSilenceLimit = 60000;
 constexpr uint32_t kSilenceHeadStart = 13000;
 constexpr uint32_t kAutoRepeat = 50;
 constexpr uint32_t kSilenceColour = 0xA0A96;
+constexpr uint32_t kSplashStay = 3000;
+// The longest the loop rests while a session may queue messages (its threads cannot wake the loop).
+constexpr uint32_t kNetworkPollWait = 5;
+
+// Milliseconds from `now` until a clock armed at `clock` fires: strictly more than `interval` after it.
+uint32_t Until(uint32_t clock, uint32_t interval, uint32_t now)
+{
+    const uint32_t elapsed = now - clock;
+    return elapsed > interval ? 0 : interval + 1 - elapsed;
+}
 
 int32_t ToMinutes(int32_t hhmm)
 {
@@ -71,12 +81,59 @@ bool CGame::Tick()
     return !(m_uMode & kModeQuit);
 }
 
+uint32_t CGame::TimeToNextTick()
+{
+    if (ScreenFatalPending() || (m_uMode & kModeQuit) || (m_bFirstTick && !(m_uMode & kModeFrontEnd)))
+        return 0;
+    const uint32_t now = platform::GetTickCount();
+    uint32_t wait = Until(m_uLastDraw, kDrawInterval, now);
+    const auto due = [&wait](uint32_t ms) { wait = std::min(wait, ms); };
+    // Messages left queued are polled at once; else the poll comes round again soon.
+    const auto poll = [&] { due(m_pSession->QueuedCount() > 0 ? 0 : kNetworkPollWait); };
+    if (m_uMode & kModeFrontEnd) {
+        if (m_uLobbyEntered == 0)
+            return 0;
+        if (m_uMode & (kModeTitle | kModeSponsorSplash | kModeMakerSplash))
+            due(Until(m_uLobbyEntered, kSplashStay, now));
+        if (m_pSession) {
+            poll();
+            due(Until(m_uLogicClock, kLobbyInterval, now));
+        }
+    } else if (m_uMode & (kModeQuit | kModeDebrief | kModeEnded | kModeCredits)) {
+        if (m_uMode & kModeEnded)
+            return 0;
+        if ((m_uMode & kModeDebrief) && m_pSession)
+            poll();
+    } else {
+        if (m_pSession)
+            poll();
+        if (m_uMode & kModePaused) {
+            if (m_nInputState == 2)
+                due(Until(m_uLastAutoRepeat, kAutoRepeat, now));
+            return wait;
+        }
+        due(Until(m_uLogicClock, kLogicInterval, now));
+        if (m_bAuthority)
+            due(Until(m_uAuthorityClock, kAuthorityInterval, now));
+        if (m_bMovementEnabled) {
+            if (!m_bAuthority && !m_bSilenceWarned) {
+                const int64_t since = static_cast<int64_t>(now) - static_cast<int64_t>(m_uHostSilenceBase);
+                const int64_t limit = kSilenceLimit;
+                due(std::llabs(since) > limit ? 0 : static_cast<uint32_t>(limit + 1 - since));
+            }
+            due(Until(m_uMovementClock, kMovementInterval, now));
+        }
+        due(Until(m_uPeriodicClock, kPeriodicInterval, now));
+    }
+    return wait;
+}
+
 void CGame::TickFrontEnd(uint32_t now)
 {
     if (m_uLobbyEntered == 0)
         m_uLobbyEntered = platform::GetTickCount();
     // A splash advances after more than 3 seconds without input.
-    if ((m_uMode & (kModeTitle | kModeSponsorSplash | kModeMakerSplash)) && now - m_uLobbyEntered > 3000) {
+    if ((m_uMode & (kModeTitle | kModeSponsorSplash | kModeMakerSplash)) && now - m_uLobbyEntered > kSplashStay) {
         AdvanceSplash();
         m_uLobbyEntered = now;
     }

@@ -69,6 +69,33 @@ bool SplitTagged(const std::string& line, std::string& tag, std::string& colour,
     return true;
 }
 
+// The last index in [first, last] at which `holds` is true, or `none` when it is true at none, for a `holds`
+// that is true up to some index and false after it. Steps from `first` by doubling strides, then halves the
+// gap: a short answer costs a few short measures, not one per index.
+template <typename Holds> size_t LastHolding(size_t first, size_t last, size_t none, Holds holds)
+{
+    if (first > last || !holds(first))
+        return none;
+    size_t good = first;
+    size_t bad = last + 1;
+    for (size_t stride = 1; good < last; stride *= 2) {
+        const size_t probe = last - good > stride ? good + stride : last;
+        if (!holds(probe)) {
+            bad = probe;
+            break;
+        }
+        good = probe;
+    }
+    while (bad - good > 1) {
+        const size_t mid = good + (bad - good) / 2;
+        if (holds(mid))
+            good = mid;
+        else
+            bad = mid;
+    }
+    return good;
+}
+
 template <typename T> void TrimOldestHalf(std::vector<T>& items, int& scroll)
 {
     if (items.size() < kLogCapacity)
@@ -116,33 +143,46 @@ std::vector<std::string> CMessageLog::WrapTextToWidth(const std::string& text, i
 {
     std::vector<std::string> lines;
     const size_t n = text.size();
+    std::string span;
+    auto fits = [&](size_t from, size_t to) {
+        span.assign(text, from, to - from);
+        return measure(span) < panelWidth;
+    };
+    std::vector<size_t> ends; // ends of the words from the line's start, found as far as the searches look
+    size_t scanned = 0;
+    auto wordEnd = [&](size_t j) {
+        while (ends.size() <= j && scanned < n) {
+            size_t k = scanned;
+            while (k < n && text[k] == ' ')
+                ++k;
+            if (k >= n) {
+                scanned = n;
+                break;
+            }
+            while (k < n && text[k] != ' ')
+                ++k;
+            ends.push_back(k);
+            scanned = k;
+        }
+        return j < ends.size() ? ends[j] : std::string::npos;
+    };
     size_t pos = 0;
     while (pos < n) {
         while (pos < n && text[pos] == ' ')
             ++pos;
         if (pos >= n)
             break;
-        size_t end = pos;
-        for (;;) {
-            size_t k = end;
-            while (k < n && text[k] == ' ')
-                ++k;
-            if (k >= n)
-                break;
-            while (k < n && text[k] != ' ')
-                ++k;
-            if (measure(text.substr(pos, k - pos)) >= panelWidth)
-                break;
-            end = k;
-        }
+        ends.clear();
+        scanned = pos;
+        // Words are added while the line measures less than the panel: the last word that keeps it so.
+        const size_t words = LastHolding(0, n, std::string::npos, [&](size_t j) {
+            const size_t k = wordEnd(j);
+            return k != std::string::npos && fits(pos, k);
+        });
+        size_t end = words == std::string::npos ? pos : ends[words];
         if (end == pos) {
-            // One word wider than the panel: cut it character by character until it fits.
-            size_t k = pos;
-            while (k < n && text[k] != ' ')
-                ++k;
-            while (k > pos + 1 && measure(text.substr(pos, k - pos)) >= panelWidth)
-                --k;
-            end = k;
+            // One word wider than the panel: its longest head that fits, at least one character.
+            end = LastHolding(pos + 2, ends[0] - 1, pos + 1, [&](size_t k) { return fits(pos, k); });
         }
         size_t last = end;
         while (last > pos && text[last - 1] == ' ')
@@ -213,6 +253,9 @@ void CMessageLog::WriteAAREvent(const std::vector<std::string>& lines, const std
                 m_nChatScroll = m_messages.Count();
         }
     }
+    // One flush for the message's lines, not one a line.
+    if (m_pFile)
+        std::fflush(m_pFile);
 }
 
 void CMessageLog::AddReview(CReviewEntry entry)
@@ -248,7 +291,6 @@ void CMessageLog::WriteFileLine(const char* tag, const char* colour, const std::
     if (!m_pFile)
         return;
     std::fprintf(m_pFile, "%s,%s,%s\n", tag, colour, OneLine(text).c_str());
-    std::fflush(m_pFile);
 }
 
 bool ParseScoreLine(const std::string& line, CReviewRecord& rec)

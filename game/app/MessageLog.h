@@ -93,7 +93,9 @@ public:
 
     // Splits a line by character count: width 60, 70 or 40 by the caller's mode; pieces of at most width + 17.
     static std::vector<std::string> WrapText(const std::string& text, int width);
-    // Splits a line so each piece measures less than `panelWidth` pixels by `measure`.
+    // Splits a line so each piece measures less than `panelWidth` pixels by `measure` (a word wider than the
+    // panel is cut to its longest head that fits). `measure` must not shrink as a text grows, as a sum of
+    // glyph advances does: the breaks are found by searching, with a few measures a line.
     static std::vector<std::string> WrapTextToWidth(const std::string& text, int panelWidth,
                                                     const std::function<int(const std::string&)>& measure);
     // Joins the view's lines that are pieces of one message (stored wrapped for whatever panel was shown then)
@@ -138,6 +140,7 @@ public:
     int m_nChatScroll = 0;
 
 private:
+    // One line of the file, unflushed: the caller flushes once its message is written.
     void WriteFileLine(const char* tag, const char* colour, const std::string& text);
     void AddReview(CReviewEntry entry);
 

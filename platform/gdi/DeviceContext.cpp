@@ -65,6 +65,36 @@ void DeviceContext::BlendPixel(int x, int y, COLORREF colour, int alpha)
     m_pBitmap->SetPixel(x, y, colour);
 }
 
+void DeviceContext::BlendGlyph(int left, int top, const Font::Glyph& glyph, const RECT& clip)
+{
+    // The glyph's rows and columns inside the clip, found once rather than per pixel.
+    const int x0 = std::max(0, clip.left - left), x1 = std::min(glyph.width, clip.right - left);
+    const int y0 = std::max(0, clip.top - top), y1 = std::min(glyph.rows, clip.bottom - top);
+    if (m_blendColour != m_textColour) {
+        std::fill(std::begin(m_aBlendMemo), std::end(m_aBlendMemo), 0);
+        m_blendColour = m_textColour;
+    }
+    for (int gy = y0; gy < y1; ++gy) {
+        const unsigned char* coverage = glyph.coverage + static_cast<size_t>(gy) * glyph.width;
+        if (m_pBitmap) {
+            for (int gx = x0; gx < x1; ++gx)
+                if (coverage[gx])
+                    BlendPixel(left + gx, top + gy, m_textColour, coverage[gx]);
+            continue;
+        }
+        uint16_t* row = m_pSurface->Row(top + gy);
+        for (int gx = x0; gx < x1; ++gx) {
+            if (!coverage[gx])
+                continue;
+            uint16_t& pixel = row[left + gx];
+            uint64_t& memo = m_aBlendMemo[coverage[gx]];
+            if (memo >> 16 != pixel + 1u)
+                memo = (uint64_t{pixel} + 1) << 16 | BlendCoverage(pixel, m_textColour, coverage[gx]);
+            pixel = static_cast<uint16_t>(memo);
+        }
+    }
+}
+
 DeviceContext::~DeviceContext() = default;
 
 Font* DeviceContext::SelectFont(Font* font)
@@ -142,20 +172,8 @@ void DeviceContext::DrawLine(int x, int y, const std::string& text, const RECT& 
     int pen = x, baseline = y + m.ascent, breaks = 0;
     Font::Glyph glyph;
     for (unsigned char ch : text) {
-        if (font->RenderGlyph(ch, glyph)) {
-            for (int gy = 0; gy < glyph.rows; ++gy) {
-                int py = baseline - glyph.top + gy;
-                if (py < clip.top || py >= clip.bottom)
-                    continue;
-                for (int gx = 0; gx < glyph.width; ++gx) {
-                    int px = pen + glyph.left + gx;
-                    int a = glyph.coverage[static_cast<size_t>(gy) * glyph.width + gx];
-                    if (a == 0 || px < clip.left || px >= clip.right)
-                        continue;
-                    BlendPixel(px, py, m_textColour, a);
-                }
-            }
-        }
+        if (font->RenderGlyph(ch, glyph))
+            BlendGlyph(pen + glyph.left, baseline - glyph.top, glyph, clip);
         pen += glyph.advance;
         if (ch == ' ' && m_nBreakCount > 0) {
             pen += m_nBreakExtra / m_nBreakCount + (breaks < m_nBreakExtra % m_nBreakCount ? 1 : 0);

@@ -143,6 +143,8 @@ private:
     RECT Bounds() const;
     void FillRect(const RECT& rect, COLORREF colour);
     void BlendPixel(int x, int y, COLORREF colour, int alpha);
+    // Blends a glyph's coverage in the text colour with its top left at (left, top), inside `clip`.
+    void BlendGlyph(int left, int top, const Font::Glyph& glyph, const RECT& clip);
     void PlotLine(POINT from, POINT to, COLORREF colour);
     void FillSpan(int y, int left, int right, COLORREF colour);
 
@@ -161,6 +163,10 @@ private:
     Pen m_pen;
     Brush m_brush;
     POINT m_ptCurrent{};
+    // Text blends already worked out in the colour `m_blendColour`, by coverage: (pixel + 1) << 16 | result.
+    // Text on a plain panel meets few pixel values, so most blends are found here.
+    COLORREF m_blendColour = 0xFFFFFFFF;
+    uint64_t m_aBlendMemo[256];
 };
 
 // Blends `src` (sx, sy, width, height) onto `dst` at (dx, dy) with a constant alpha (source over, no per-pixel

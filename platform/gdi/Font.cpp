@@ -143,10 +143,24 @@ bool RemoveFontFile(const std::string& path)
     return removed;
 }
 
+namespace {
+
+// A character rendered once: text is drawn again every frame, and FreeType's hinting is the dear part.
+struct CachedGlyph {
+    int state = 0; // 0 not rendered yet, 1 rendered, -1 FreeType could not render it
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int rows = 0;
+    std::vector<unsigned char> coverage;
+};
+
+} // namespace
+
 struct Font::Impl {
     FT_Face face = nullptr;
     int advances[256];
-    std::vector<unsigned char> coverage;
+    CachedGlyph glyphs[256];
 };
 
 std::unique_ptr<Font> Font::Create(const FontDesc& desc, std::string* error)
@@ -224,33 +238,46 @@ int Font::Advance(unsigned char ch)
     return cached;
 }
 
-bool Font::RenderGlyph(unsigned char ch, Glyph& glyph)
+static bool Rasterize(FT_Face face, FT_Int32 flags, unsigned char ch, CachedGlyph& out)
 {
-    FT_Face face = m_impl->face;
-    glyph = Glyph{};
-    glyph.advance = Advance(ch);
-    if (FT_Load_Char(face, CodePointOf(ch), LoadFlags(m_desc) | FT_LOAD_RENDER) != 0)
+    if (FT_Load_Char(face, CodePointOf(ch), flags | FT_LOAD_RENDER) != 0)
         return false;
     const FT_Bitmap& bm = face->glyph->bitmap;
-    glyph.left = face->glyph->bitmap_left;
-    glyph.top = face->glyph->bitmap_top;
-    glyph.width = static_cast<int>(bm.width);
-    glyph.rows = static_cast<int>(bm.rows);
-    std::vector<unsigned char>& cov = m_impl->coverage;
-    cov.assign(static_cast<size_t>(glyph.width) * glyph.rows, 0);
+    out.left = face->glyph->bitmap_left;
+    out.top = face->glyph->bitmap_top;
+    out.width = static_cast<int>(bm.width);
+    out.rows = static_cast<int>(bm.rows);
+    std::vector<unsigned char>& cov = out.coverage;
+    cov.assign(static_cast<size_t>(out.width) * out.rows, 0);
     int pitch = std::abs(bm.pitch);
-    for (int y = 0; y < glyph.rows; ++y) {
+    for (int y = 0; y < out.rows; ++y) {
         const unsigned char* row = bm.buffer + static_cast<ptrdiff_t>(y) * pitch;
-        for (int x = 0; x < glyph.width; ++x) {
+        for (int x = 0; x < out.width; ++x) {
             unsigned char v;
             if (bm.pixel_mode == FT_PIXEL_MODE_MONO)
                 v = (row[x >> 3] & (0x80 >> (x & 7))) ? 255 : 0;
             else
                 v = row[x];
-            cov[static_cast<size_t>(y) * glyph.width + x] = v;
+            cov[static_cast<size_t>(y) * out.width + x] = v;
         }
     }
-    glyph.coverage = cov.data();
+    return true;
+}
+
+bool Font::RenderGlyph(unsigned char ch, Glyph& glyph)
+{
+    CachedGlyph& cached = m_impl->glyphs[ch];
+    if (cached.state == 0)
+        cached.state = Rasterize(m_impl->face, LoadFlags(m_desc), ch, cached) ? 1 : -1;
+    glyph = Glyph{};
+    glyph.advance = Advance(ch);
+    if (cached.state < 0)
+        return false;
+    glyph.left = cached.left;
+    glyph.top = cached.top;
+    glyph.width = cached.width;
+    glyph.rows = cached.rows;
+    glyph.coverage = cached.coverage.data();
     return true;
 }
 

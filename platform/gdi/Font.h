@@ -52,7 +52,7 @@ public:
         int advance = 0;
         const unsigned char* coverage = nullptr; // rows x width, 0..255
     };
-    // The rendered glyph of a character; valid until the next call.
+    // The rendered glyph of a character (rendered once, then kept); valid while the font lives.
     bool RenderGlyph(unsigned char ch, Glyph& glyph);
 
 private:

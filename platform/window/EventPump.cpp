@@ -2,7 +2,16 @@
 // positions packed in lParam, window close, move and focus.
 #include "platform/window/EventPump.h"
 
+#include "platform/system/Clock.h"
+
 #include <SDL.h>
+
+#include <algorithm>
+#include <chrono>
+#include <climits>
+#include <cmath>
+#include <string>
+#include <thread>
 
 namespace platform {
 
@@ -190,11 +199,26 @@ std::vector<WindowMessage> TranslateEvent(const SDL_Event& event, uint32_t butto
 EventPump::EventPump()
 {
     SDL_StartTextInput();
+    // The window systems whose SDL driver sleeps in an event wait; the others (dummy, offscreen, the console's)
+    // are polled.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const std::string name = driver ? driver : "";
+    m_bDriverWaits = name == "x11" || name == "wayland" || name == "windows" || name == "cocoa";
 }
 
 EventPump::~EventPump()
 {
     SDL_StopTextInput();
+}
+
+void EventPump::Translate(const SDL_Event& event)
+{
+    for (const WindowMessage& m : TranslateEvent(event, m_uButtons)) {
+        if (m.message == WM_LBUTTONDOWN || m.message == WM_RBUTTONDOWN || m.message == WM_LBUTTONUP ||
+            m.message == WM_RBUTTONUP)
+            m_uButtons = m.wParam;
+        m_qTranslated.push_back(m);
+    }
 }
 
 bool EventPump::PeekMessage(WindowMessage& out)
@@ -205,19 +229,42 @@ bool EventPump::PeekMessage(WindowMessage& out)
         return true;
     }
     SDL_Event event;
-    while (m_qTranslated.empty() && SDL_PollEvent(&event)) {
-        for (const WindowMessage& m : TranslateEvent(event, m_uButtons)) {
-            if (m.message == WM_LBUTTONDOWN || m.message == WM_RBUTTONDOWN || m.message == WM_LBUTTONUP ||
-                m.message == WM_RBUTTONUP)
-                m_uButtons = m.wParam;
-            m_qTranslated.push_back(m);
-        }
-    }
+    while (m_qTranslated.empty() && SDL_PollEvent(&event))
+        Translate(event);
     if (m_qTranslated.empty())
         return false;
     out = m_qTranslated.front();
     m_qTranslated.pop_front();
     return true;
+}
+
+bool EventPump::WaitMessage(uint32_t timeoutMs)
+{
+    if (!m_qPosted.empty() || !m_qTranslated.empty())
+        return true;
+    if (timeoutMs == 0)
+        return false;
+    // The tick count moves on by `timeoutMs` at the start of that millisecond, not a whole one after now.
+    const double until = std::floor(GetMilliseconds()) + timeoutMs;
+    SDL_Event event;
+    if (m_bDriverWaits) {
+        // Whole milliseconds in the event wait. An event that makes no message (an exposure, say) ends the wait
+        // early; the caller waits again.
+        const double whole = std::floor(until - GetMilliseconds());
+        if (whole >= 1 && SDL_WaitEventTimeout(&event, static_cast<int>(std::min<double>(whole, INT_MAX)))) {
+            Translate(event);
+            return !m_qTranslated.empty();
+        }
+    } else if (SDL_PollEvent(&event)) {
+        Translate(event);
+        return !m_qTranslated.empty();
+    }
+    // SDL would wake every millisecond to poll a driver that cannot wait. Input that comes meanwhile waits at
+    // most until the tick that is due, and is taken before it.
+    const double left = until - GetMilliseconds();
+    if (left > 0)
+        std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(left));
+    return false;
 }
 
 } // namespace platform

@@ -28,13 +28,18 @@ public:
 
     // Takes the oldest message, posted ones first, then SDL's; false when none is waiting (never blocks).
     bool PeekMessage(WindowMessage& out);
+    // Sleeps until an event comes or `timeoutMs` has passed; true when a message is waiting.
+    bool WaitMessage(uint32_t timeoutMs);
     void PostMessage(const WindowMessage& message) { m_qPosted.push_back(message); }
     void PostQuitMessage(int exitCode) { m_qPosted.push_back({WM_QUIT, static_cast<uint32_t>(exitCode), 0}); }
 
 private:
+    void Translate(const SDL_Event& event);
+
     std::deque<WindowMessage> m_qPosted;
     std::deque<WindowMessage> m_qTranslated;
     uint32_t m_uButtons = 0;
+    bool m_bDriverWaits = false; // SDL's event wait sleeps with this video driver
 };
 
 } // namespace platform

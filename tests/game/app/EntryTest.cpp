@@ -41,8 +41,14 @@ protected:
         o.game.strBaseFolder = m_dir.string();
         o.game.fnExit = [this](int code) { m_exits.push_back(code); };
         o.game.fnPlaySound = [](int, float) {};
+        // The loop's rests pass on the test's clock, not the wall's.
+        o.fnWait = [this](platform::EventPump&, uint32_t ms) {
+            m_clock->Advance(ms);
+            m_rested += ms;
+        };
         return o;
     }
+    uint32_t m_rested = 0;
 };
 
 TEST_F(EntryTest, RunsFromStartUpThroughFrontEndToEscape)
@@ -70,6 +76,28 @@ TEST_F(EntryTest, RunsFromStartUpThroughFrontEndToEscape)
     EXPECT_EQ(modes, (std::vector<uint32_t>{kModeTitle, kModeSponsorSplash, kModeMakerSplash, kModeLobby}));
     // The log file was made in the base folder.
     EXPECT_TRUE(std::filesystem::exists(m_dir / "ZR-Log.txt"));
+}
+
+// Left alone on the title, the loop ticks once a frame and rests in between: no spinning on the tick, and the
+// frame rate of a loop that never rested (a frame a little over every 33 ms).
+TEST_F(EntryTest, TheTitleRestsBetweenFrames)
+{
+    CEntryOptions o = Options();
+    const uint32_t start = m_clock->Now();
+    int frames = 0;
+    long lastTicks = 0;
+    o.fnIdle = [&](CGame& game, platform::EventPump&, long ticks) {
+        lastTicks = ticks;
+        frames = game.m_stats.nFrames;
+        EXPECT_TRUE(game.m_uMode & kModeTitle);
+        if (m_clock->Now() - start >= 2040)
+            game.m_uMode |= kModeQuit;
+        ASSERT_LT(ticks, 10000) << "the loop did not rest";
+    };
+    EXPECT_EQ(RunGame(o), 0);
+    EXPECT_EQ(frames, 60); // one every 34 ms
+    EXPECT_LE(lastTicks, frames + 2);
+    EXPECT_GE(m_rested + 34, m_clock->Now() - start);
 }
 
 TEST_F(EntryTest, CloseRequestEndsWithZero)

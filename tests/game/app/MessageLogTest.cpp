@@ -1,5 +1,6 @@
 // The players' log: wrapping, the store rules, trimming, the "ZR-Log.txt" lines and reading them back.
 #include "game/app/MessageLog.h"
+#include "game/screens/art/ScreenKit.h"
 #include "game/screens/hud/HUD.h"
 #include "GameFixture.h"
 #include "core/world/ScenarioData.h"
@@ -8,6 +9,7 @@
 #include "platform/display/PixelSurface.h"
 #include "platform/gdi/DeviceContext.h"
 #include "platform/gdi/Font.h"
+#include "support/CharacterCutWrap.h"
 
 namespace {
 
@@ -88,6 +90,63 @@ TEST(WrapTextTest, PixelWrapWithRealFont)
         if (ch != ' ')
             joinedSqueezed += ch;
     EXPECT_EQ(joinedSqueezed, squeezed); // nothing lost, the long word cut into pieces
+}
+
+// Runs of consecutive widths, so each break lands on an exact fit, one pixel short of it and one over, in the
+// panels' fonts; Windows-1252 bytes of wide letters, accents, dashes and bytes the font draws with no advance.
+TEST(WrapTextTest, SearchedBreaksMatchTheCharacterByCharacterCut)
+{
+    using platform::gdi::Font;
+    std::vector<std::unique_ptr<Font>> fonts;
+    fonts.push_back(Font::Create({14, platform::gdi::FW_NORMAL, false, "Arial", true}));
+    fonts.push_back(Font::Create({14, platform::gdi::FW_BOLD, false, "Arial", true}));
+    std::string longWord;
+    while (longWord.size() < 400)
+        longWord += "Wmil\xE9\x97";
+    longWord.resize(400);
+    const std::string cases[] = {
+        "",
+        "   ",
+        "a",
+        std::string(40, 'W'),
+        "iiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiiii lllllllllllllllllllllllllll W",
+        "Trainee: " + longWord.substr(0, 250),
+        "0950 : Fire on Main Street " + longWord.substr(0, 120) + " spreads  to the   warehouse ",
+        std::string("  caf\xE9 \x80\x80\x80 na\xEFve \x96\x97\x97 stra\xDF") + "e " + std::string(30, '\x81') + " end",
+        std::string(20, '\x81') + "x" + std::string(20, '\x81'),
+        "a b c d e f g h i j k l m n o p q r s t u v w x y z a b c d e f g h i j k l m n o p q r s t u v w x y z",
+    };
+    for (const auto& font : fonts) {
+        ASSERT_TRUE(font);
+        int calls = 0;
+        const auto measure = [&](const std::string& s) {
+            ++calls;
+            return MeasureText(font.get(), s);
+        };
+        for (const std::string& text : cases) {
+            // Short texts at every width to past their whole; long ones, where the character cut is slow, at
+            // every width of a band of panel widths and a few more.
+            std::vector<int> widths;
+            if (text.size() <= 150) {
+                for (int width = -1; width <= MeasureText(font.get(), text) + 2; ++width)
+                    widths.push_back(width);
+            } else {
+                for (int width = 320; width < 352; ++width)
+                    widths.push_back(width);
+                widths.insert(widths.end(), {200, 560});
+            }
+            for (int width : widths) {
+                const auto expected = WrapOneMeasurePerCharacter(text, width, measure);
+                ASSERT_EQ(CMessageLog::WrapTextToWidth(text, width, measure), expected)
+                    << "width " << width << " text \"" << text << "\"";
+            }
+        }
+        // A 400-character word cut for a 360-pixel panel takes a few measures a line, not one per character.
+        calls = 0;
+        const auto pieces = CMessageLog::WrapTextToWidth(longWord, 360, measure);
+        EXPECT_GT(pieces.size(), 5u);
+        EXPECT_LT(calls, 20 * static_cast<int>(pieces.size()));
+    }
 }
 
 // The pieces of one message, stored wrapped for another panel, are joined and wrapped again for the panel that

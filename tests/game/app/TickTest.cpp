@@ -13,6 +13,9 @@
 #include "game/screens/hud/HUD.h"
 #include "game/screens/iap/IAP_PhaseIF.h"
 
+#include <algorithm>
+#include <functional>
+
 namespace {
 
 class TickTest : public GameFixture {
@@ -195,6 +198,97 @@ TEST_F(FlowTest, SplashTiming)
     m_clock->Advance(10000);
     Logic(game);
     EXPECT_EQ(game.m_uMode & kSplash, kModeLobby);
+}
+
+// The main loop rests between ticks for as long as TimeToNextTick says. A loop that rests so must run every
+// step at the same moment as the old loop that ticked without pause: frames, the clocks of play, the silence
+// warning, the auto-repeat of a held HUD button while paused and the splash screens.
+TEST_F(FlowTest, ARestingLoopRunsEveryStepWhenASpinningOneDid)
+{
+    struct Scene {
+        const char* name;
+        std::function<void(CGame&)> setUp;
+        uint32_t duration;
+        bool logicSteps; // paused, the logic step runs on every pass, so passes are not compared
+        std::function<bool(const CGame&)> reached; // the scene showed what it is for
+    };
+    const auto playing = [](CGame& game) {
+        game.m_uMode = kModeSound | kModeSingle | kModeRunning;
+        game.m_bMovementEnabled = true;
+        game.m_bFirstTick = false;
+    };
+    const Scene scenes[] = {
+        {"single play", playing, 5000, true, [](const CGame& g) { return g.m_stats.nAuthoritySteps >= 9; }},
+        {"a client whose host falls silent",
+         [&](CGame& game) {
+             playing(game);
+             game.m_bAuthority = false;
+             game.m_uHostSilenceBase = m_clock->Now() - 57000;
+         },
+         5000, true, [](const CGame& g) { return g.m_bSilenceWarned; }},
+        {"paused with a log button held",
+         [&](CGame& game) {
+             playing(game);
+             game.m_uMode |= kModePaused;
+             game.m_nInputState = 2;
+             game.m_nHudSubState = 13; // an empty log refuses each repeat with a sound
+         },
+         1000, false, [this](const CGame&) { return m_sounds.size() >= 15; }},
+        {"splash screens", [](CGame&) {}, 10000, true,
+         [](const CGame& g) { return (g.m_uMode & kSplash) == kModeLobby; }},
+    };
+    using Trace = std::vector<std::vector<int64_t>>;
+    const auto snapshot = [this](CGame& game, bool logicSteps) {
+        const CTickStats& s = game.m_stats;
+        return std::vector<int64_t>{s.nFrames,
+                                    logicSteps ? s.nLogicSteps : 0,
+                                    s.nAuthoritySteps,
+                                    s.nMovementSteps,
+                                    s.nPeriodicSteps,
+                                    game.m_uMode & kSplash,
+                                    game.m_bSilenceWarned,
+                                    static_cast<int64_t>(m_sounds.size())};
+    };
+    // Each change of the counters with the time it came at.
+    const auto record = [&](CGame& game, const Scene& scene, Trace& trace) {
+        std::vector<int64_t> now = snapshot(game, scene.logicSteps);
+        if (trace.empty() || !std::equal(now.begin(), now.end(), trace.back().begin() + 1)) {
+            now.insert(now.begin(), m_clock->Now());
+            trace.push_back(now);
+        }
+    };
+    const uint32_t start = m_clock->Now();
+    for (const Scene& scene : scenes) {
+        SCOPED_TRACE(scene.name);
+        Trace spun, rested;
+        // The old loop: ticks back to back, so at every millisecond (twice: a frame takes a whole tick).
+        m_clock->Set(start);
+        m_sounds.clear();
+        CGame& spinning = MakeFrontEnd();
+        scene.setUp(spinning);
+        for (uint32_t t = 0; t < scene.duration; ++t, m_clock->Advance(1))
+            for (int i = 0; i < 2; ++i) {
+                spinning.Tick();
+                record(spinning, scene, spun);
+            }
+        // The new one: a tick, then a rest as long as the game asks.
+        m_clock->Set(start);
+        m_sounds.clear();
+        CGame& resting = MakeFrontEnd();
+        scene.setUp(resting);
+        int ticks = 0;
+        while (m_clock->Now() - start < scene.duration && ticks < 100000) {
+            resting.Tick();
+            ++ticks;
+            record(resting, scene, rested);
+            m_clock->Advance(std::min(resting.TimeToNextTick(), scene.duration - (m_clock->Now() - start)));
+        }
+        EXPECT_EQ(rested, spun);
+        EXPECT_TRUE(scene.reached(resting));
+        // It ticks only when something is due: never more than once per change of the counters, and at most one
+        // idle pass more for each frame.
+        EXPECT_LE(ticks, static_cast<int>(rested.size()) + resting.m_stats.nFrames + 2);
+    }
 }
 
 TEST_F(FlowTest, ClickAndEnterAdvance)

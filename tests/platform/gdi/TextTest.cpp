@@ -240,3 +240,66 @@ TEST(DrawText, RectanglesAtTheIntLimitsDrawNothingAndDoNotOverflow)
         }
     }
 }
+
+// Text drawn over text in other colours, on a background plain on the left and of many pixel values on the right,
+// blends each glyph pixel as a lone blend would: blends worked out once are kept only for their colour and pixel.
+TEST(TextBlend, GlyphPixelsBlendAsAloneWhateverCameBefore)
+{
+    auto font = MakeFont(16, FW_BOLD);
+    ASSERT_TRUE(font);
+    const auto background = [](int x, int y) {
+        return x < 45 ? uint16_t{0x7BEF} : static_cast<uint16_t>(x * 733 + y * 9001);
+    };
+    PixelSurface drawn, expected;
+    ASSERT_TRUE(drawn.Create(90, 30) && expected.Create(90, 30));
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 90; ++x) {
+            drawn.SetPixel(x, y, background(x, y));
+            expected.SetPixel(x, y, background(x, y));
+        }
+    // One blend: the pixel widened to 8 bits a channel, mixed by coverage with rounding, cut back to 5-6-5.
+    const auto blend = [](uint16_t pixel, COLORREF colour, int a) {
+        if (a >= 255)
+            return ColorRefTo565(colour);
+        const COLORREF d = Rgb565ToColorRef(pixel);
+        const auto mix = [a](int c, int p) { return (c * a + p * (255 - a) + 127) / 255; };
+        return ColorRefTo565(RGB(mix(GetRValue(colour), GetRValue(d)), mix(GetGValue(colour), GetGValue(d)),
+                                 mix(GetBValue(colour), GetBValue(d))));
+    };
+    // The first string stays on the plain part, so the next, in another colour, meets the pixels it blended.
+    struct Pass {
+        COLORREF colour;
+        int x, y;
+        std::string text;
+    };
+    const Pass passes[] = {{RGB(200, 30, 30), 2, 2, "Wage"},
+                           {RGB(20, 40, 220), 4, 4, "Wage Wage Wage"},
+                           {RGB(200, 30, 30), 1, 7, "Wage Wage Wage"}};
+    DeviceContext dc(drawn);
+    dc.SelectFont(font.get());
+    dc.SetBkMode(TRANSPARENT);
+    for (const Pass& p : passes) {
+        dc.SetTextColor(p.colour);
+        ASSERT_TRUE(dc.TextOut(p.x, p.y, p.text.c_str(), -1));
+        int pen = p.x;
+        for (unsigned char ch : p.text) {
+            Font::Glyph g;
+            if (font->RenderGlyph(ch, g))
+                for (int gy = 0; gy < g.rows; ++gy)
+                    for (int gx = 0; gx < g.width; ++gx) {
+                        const int x = pen + g.left + gx, y = p.y + font->Metrics().ascent - g.top + gy;
+                        const int a = g.coverage[gy * g.width + gx];
+                        if (a && x >= 0 && x < 90 && y >= 0 && y < 30)
+                            expected.SetPixel(x, y, blend(expected.GetPixel(x, y), p.colour, a));
+                    }
+            pen += g.advance;
+        }
+    }
+    int inked = 0;
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 90; ++x) {
+            ASSERT_EQ(drawn.GetPixel(x, y), expected.GetPixel(x, y)) << x << "," << y;
+            inked += drawn.GetPixel(x, y) != background(x, y);
+        }
+    EXPECT_GT(inked, 300);
+}

@@ -108,4 +108,34 @@ TEST(EventPumpTest, CloseAndFocus)
     EXPECT_EQ(msgs[0].wParam, 0u);
 }
 
+// The loop's rest ends as soon as input waits: a message the game posted, or an SDL event; with none it ends
+// at the time-out. A wait that slept before looking would take the whole minute asked for here.
+TEST(EventPumpTest, WaitEndsWhenInputWaits)
+{
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
+    {
+        EventPump pump;
+        const Uint64 start = SDL_GetTicks64();
+        pump.PostMessage({WM_CLOSE, 0, 0});
+        EXPECT_TRUE(pump.WaitMessage(60000));
+        WindowMessage msg;
+        ASSERT_TRUE(pump.PeekMessage(msg));
+        EXPECT_EQ(msg.message, WM_CLOSE);
+
+        SDL_Event key = Key(SDLK_ESCAPE);
+        SDL_PushEvent(&key);
+        EXPECT_TRUE(pump.WaitMessage(60000));
+        ASSERT_TRUE(pump.PeekMessage(msg));
+        EXPECT_EQ(msg.message, WM_KEYDOWN);
+        ASSERT_TRUE(pump.PeekMessage(msg));
+        EXPECT_EQ(msg.message, WM_CHAR);
+        EXPECT_LT(SDL_GetTicks64() - start, 30000u);
+
+        EXPECT_FALSE(pump.PeekMessage(msg));
+        EXPECT_FALSE(pump.WaitMessage(1));
+        EXPECT_FALSE(pump.WaitMessage(0));
+    }
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
 } // namespace
