@@ -156,6 +156,8 @@ public:
     bool PopMessage(std::vector<uint8_t>& packet, CPollBudget* budget = nullptr);
     // A budget of at most `entries` entries and `ms` milliseconds from now.
     CPollBudget PollBudget(size_t entries, uint32_t ms) const { return {entries, Now(), ms}; }
+    // How many entries the received queue holds now (the main loop does not rest while some wait).
+    size_t QueuedCount() { return m_received.Count(); }
     // What a client's packets take in the received queue now (bytes).
     size_t QueuedBytesFrom(int32_t id) const;
     // As PopMessage, but waits up to `waitMs` for one to come.
