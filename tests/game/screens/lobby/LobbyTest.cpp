@@ -130,6 +130,19 @@ TEST_F(LobbyTest, NextWithAnEmptyListSaysSoAndStays)
     EXPECT_EQ(LastSound(), 2);
 }
 
+TEST_F(LobbyTest, SavedGamesThatCannotBeReadAreCountedNotListed)
+{
+    // A state file cut inside its header, and a folder without one.
+    fs::create_directories(m_dir / "Saves" / "Cut");
+    std::ofstream(m_dir / "Saves" / "Cut" / "SaveData.zrd", std::ios::binary) << std::string("1.0\0\0\0\0\0", 9);
+    fs::create_directories(m_dir / "Saves" / "Empty");
+    ClickButton(0);
+    ClickButton(3);
+    EXPECT_TRUE(Lobby().m_aList.empty());
+    EXPECT_TRUE(Lobby().m_bNoticeShown);
+    EXPECT_EQ(Lobby().m_strNotice, "2 saved games could not be read.");
+}
+
 TEST_F(LobbyTest, ListArrowsMoveTheSelectionAndRefuseAtTheEnds)
 {
     std::ofstream(m_dir / "Second.zri") << "x";
