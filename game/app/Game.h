@@ -416,6 +416,8 @@ private:
     int32_t m_nIAPPenalty = 0;
     std::array<uint8_t, 152> m_aFinalScore{};
     CSettingsValues m_settings;
+    // Why "ZR.ini" could not be written at the last lobby start; told in the message log when play begins.
+    std::string m_strSettingsNotice;
 
     friend class CGameTestAccess;
 };
