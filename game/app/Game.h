@@ -15,7 +15,10 @@
 #include <string>
 #include <vector>
 
+class CByteReader;
+class CByteWriter;
 class CDisplay;
+struct CSaveHeader;
 class CSurface;
 class CMap2DLinked;
 class CSpriteManager;
@@ -137,6 +140,11 @@ public:
     // Saved games: a folder "Saves/<name>" with the scenario's files and "SaveData.zrd" (SavedGame.cpp).
     bool SaveGame(const std::string& name);
     bool LoadSavedGame(const std::string& name);
+    // "SaveData.zrd" of the running game: the header, the eight state blocks and what follows them.
+    bool WriteSaveState(CByteWriter& out);
+    // The state blocks after the header, read into the scenario just loaded, then the start-of-play pass; false
+    // when any is damaged (the scenario is then half-restored and must go).
+    bool RestoreSaveState(CByteReader& in, const CSaveHeader& header);
     bool CreateGameScreens();
     void ReleaseScenario();
     void ReleaseScreens();

@@ -461,27 +461,8 @@ bool CGame::SaveGame(const std::string& name)
 
     // The state file.
     CByteWriter out;
-    CSaveHeader header;
-    header.strVersion = m_strProductVersion;
-    header.strScenario = names.strFileName;
-    header.nIAPMark = m_nIAPMark;
-    bool ok = WriteSaveHeader(out, header);
-    if (ok) {
-        m_pSquadGame->Scenario()->Save(out);
-        if (m_pSquadGame->Area())
-            m_pSquadGame->Area()->Save(out);
-        if (m_pIncidentWorld)
-            m_pIncidentWorld->SaveTo(out);
-        ok = SaveStations(m_pAreaSprites, out);
-        m_pRuntime->SaveScoring(out);
-        m_pRuntime->SaveEngine(out);
-        m_pEOCUnitData->Save(out);
-        IAP_PhaseIF::WriteState(out, m_pIAP ? m_pIAP->m_nPenaltyTotal : 0);
-        SaveRunTrailer(m_pIncidentWorld.get(), out);
-        SaveSquadMovement(m_pSquadGame.get(), out);
-    }
     std::string error;
-    if (!ok)
+    if (!WriteSaveState(out))
         return abandon("its state cannot be written");
     if (!platform::WriteFileSafely((scratch / "SaveData.zrd").string(), out.Data().data(), out.Data().size(), &error))
         return abandon("\"SaveData.zrd\" cannot be written: " + platform::ReasonOf(error));
@@ -496,6 +477,31 @@ bool CGame::SaveGame(const std::string& name)
         AddMessage("The saved game \"" + name + "\" has no copy of \"" + file + "\": the file was not found.", -1,
                    kMsgChat, 0, kSenderNotice);
     return true;
+}
+
+bool CGame::WriteSaveState(CByteWriter& out)
+{
+    if (!m_pRuntime || !m_pSquadGame || !m_pSquadGame->Scenario())
+        return false;
+    CSaveHeader header;
+    header.strVersion = m_strProductVersion;
+    header.strScenario = m_pRuntime->m_names.strFileName;
+    header.nIAPMark = m_nIAPMark;
+    if (!WriteSaveHeader(out, header))
+        return false;
+    m_pSquadGame->Scenario()->Save(out);
+    if (m_pSquadGame->Area())
+        m_pSquadGame->Area()->Save(out);
+    if (m_pIncidentWorld)
+        m_pIncidentWorld->SaveTo(out);
+    const bool ok = SaveStations(m_pAreaSprites, out);
+    m_pRuntime->SaveScoring(out);
+    m_pRuntime->SaveEngine(out);
+    m_pEOCUnitData->Save(out);
+    IAP_PhaseIF::WriteState(out, m_pIAP ? m_pIAP->m_nPenaltyTotal : 0);
+    SaveRunTrailer(m_pIncidentWorld.get(), out);
+    SaveSquadMovement(m_pSquadGame.get(), out);
+    return ok;
 }
 
 bool CGame::LoadSavedGame(const std::string& name)
@@ -531,6 +537,25 @@ bool CGame::LoadSavedGame(const std::string& name)
         m_uMode &= ~kModeFromSave;
         return false;
     }
+    if (!RestoreSaveState(in, header)) {
+        // Nothing half-restored stays: the scenario goes, the lobby comes back.
+        ReleaseScenario();
+        m_uMode &= ~kModeFromSave;
+        return refuse("its state is damaged");
+    }
+
+    // The log comes back with the game.
+    const fs::path log = fs::path(m_strBasePath) / "ZR-Log.txt";
+    m_log.CloseFile();
+    if (CopyOne(folder / "ZR-Log.txt", log))
+        LoadAAREvents(log.string());
+    else
+        m_log.OpenAppend(log.string());
+    return true;
+}
+
+bool CGame::RestoreSaveState(CByteReader& in, const CSaveHeader& header)
+{
     CSquadManager* scenario = m_pSquadGame->Scenario();
     CSquadManager* area = m_pSquadGame->Area();
     bool ok = scenario && area && scenario->Load(in) && area->Load(in);
@@ -546,24 +571,12 @@ bool CGame::LoadSavedGame(const std::string& name)
     int32_t iap = 0;
     ok = ok && IAP_PhaseIF::ReadState(in, iap);
     ok = ok && ReadSaveTail(in, m_pIncidentWorld.get(), m_pSquadGame.get());
-    if (!ok) {
-        // Nothing half-restored stays: the scenario goes, the lobby comes back.
-        ReleaseScenario();
-        m_uMode &= ~kModeFromSave;
-        return refuse("its state is damaged");
-    }
+    if (!ok)
+        return false;
     m_nIAPMark = header.nIAPMark;
     m_nIAPPenaltySaved = iap;
     // The one start-of-play pass after a load: paths asked again, area route speeds, the first sync step (44).
     m_pSquadGame->ResumeAfterLoad();
     m_pRuntime->RestoreAfterLoad();
-
-    // The log comes back with the game.
-    const fs::path log = fs::path(m_strBasePath) / "ZR-Log.txt";
-    m_log.CloseFile();
-    if (CopyOne(folder / "ZR-Log.txt", log))
-        LoadAAREvents(log.string());
-    else
-        m_log.OpenAppend(log.string());
     return true;
 }
