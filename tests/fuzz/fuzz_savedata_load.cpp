@@ -1,13 +1,17 @@
 // Fuzz target: a whole "SaveData.zrd" read by the game's own restore (header, the eight blocks, what follows
 // them, the start-of-play pass) against the demo scenario, which is loaded once; then a few steps of play.
-// After each input the game goes back to the loaded scenario by restoring that scenario's own save; when saving
-// then shows something of the input left (hazards a restore only adds to), and every few hundred inputs, the
-// scenario is loaded afresh.
+// After each input the game goes back to the loaded scenario: a new incident world, then the scenario's own save
+// restored. When saving then shows something of the input left (an obstruction it removed), and every few
+// hundred inputs, the scenario is loaded afresh.
 #include "core/sound/CSoundManager.h"
 #include "core/util/ByteStream.h"
+#include "core/world/ScenarioData.h"
 #include "game/app/Game.h"
 #include "game/app/SavedGame.h"
 #include "game/app/ScenarioLoadRuntime.h"
+#include "game/sim/IncidentWorld.h"
+#include "game/sim/IncidentWorldGame.h"
+#include "game/sim/SquadGame.h"
 #include "platform/sound/SoundBackend.h"
 #include "platform/system/Clock.h"
 #include "platform/system/MessageBox.h"
@@ -124,24 +128,50 @@ CLoaded& Loaded()
     return *loaded;
 }
 
+// A restore only adds hazards to the incident world: a new one as the scenario load makes it, with the squads
+// joined to it again.
+void FreshIncidentWorld(CGame& game)
+{
+    auto world = std::make_unique<CIncidentWorld>();
+    world->Attach(game.m_pSprites.get(), game.m_pPathData.get(), game.m_pScenario->m_nWindDirection,
+                  game.m_pScenario->m_nWindSpeed);
+    world->SetParameters(game.m_pIncidentWorld->GetParameters()); // as read from the parameter list
+    game.m_pSquadGame->Release();
+    game.m_pIncidentWorld = std::move(world);
+    game.m_pIncidentWorld->SetupObstructions();
+    ConnectIncidentWorld(game, *game.m_pIncidentWorld);
+    game.m_pSquadGame->AttachScenario();
+}
+
 // Back to the loaded scenario: its save read again, which holds when saving then gives the same bytes; else
 // the scenario is loaded afresh.
 void Reset(CLoaded& l)
 {
     CGame& game = *l.game;
+    game.m_log.Clear(); // the log comes with a saved game from its own file
     if (++l.nSinceLoad < kInputsPerLoad && Saved(game) == l.pristine)
         return;
-    if (l.nSinceLoad < kInputsPerLoad && Restore(game, l.pristine.data(), l.pristine.size()) &&
-        Saved(game) == l.pristine)
-        return;
+    if (l.nSinceLoad < kInputsPerLoad) {
+        FreshIncidentWorld(game);
+        if (Restore(game, l.pristine.data(), l.pristine.size()) && Saved(game) == l.pristine)
+            return;
+    }
     LoadPristine(l);
 }
 
 } // namespace
 
 // The demo data is made and its scenario loaded before the first input, outside the time limit of each input.
-extern "C" int LLVMFuzzerInitialize(int*, char***)
+// The game's state stays between inputs, so memory an input leaves is no leak of its own: leaks are looked for
+// once, when the run ends, not after each input.
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
+    static std::vector<char*> args(*argv, *argv + *argc);
+    static char noLeakChecks[] = "-detect_leaks=0";
+    args.insert(args.begin() + 1, noLeakChecks);
+    args.push_back(nullptr);
+    *argc = static_cast<int>(args.size()) - 1;
+    *argv = args.data();
     Loaded();
     return 0;
 }
