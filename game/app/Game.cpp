@@ -27,7 +27,9 @@
 #include "game/sim/SquadManager.h"
 #include "net/session/NetGameSession.h"
 #include "platform/system/Clock.h"
+#include "platform/system/MessageBox.h"
 #include "platform/system/Paths.h"
+#include "platform/system/SafeWrite.h"
 
 #include <cstdlib>
 
@@ -112,7 +114,12 @@ void CGame::LoadSettings()
 void CGame::SaveSettings()
 {
     std::string name = m_pLobby ? m_pLobby->m_strPlayerName : m_strPlayerName;
-    RewriteSettingsFile(platform::JoinPath(m_strBasePath, "ZR.ini"), name, m_strHostAddress, m_settings);
+    std::string error;
+    m_strSettingsNotice.clear();
+    if (!RewriteSettingsFile(platform::JoinPath(m_strBasePath, "ZR.ini"), name, m_strHostAddress, m_settings, &error)) {
+        platform::DebugOutput(error);
+        m_strSettingsNotice = "ZR.ini could not be written: " + platform::ReasonOf(error) + ".";
+    }
 }
 
 bool CGame::InitDisplay(platform::IPresentTarget* window)
@@ -304,6 +311,11 @@ bool CGame::StartScenario()
     }
     if (!CreateGameScreens())
         return false;
+    // Told once the log of this game is in place.
+    if (!m_strSettingsNotice.empty()) {
+        AddMessage(m_strSettingsNotice, -1, kMsgChat, 0, kSenderNotice);
+        m_strSettingsNotice.clear();
+    }
     m_pEOC->Init(m_pEOCUnitData.get());
     m_pIAP->Init(m_pEOCUnitData.get());
     m_pIAP->m_nPenaltyTotal = m_nIAPPenaltySaved;

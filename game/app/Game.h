@@ -16,7 +16,10 @@
 #include <string>
 #include <vector>
 
+class CByteReader;
+class CByteWriter;
 class CDisplay;
+struct CSaveHeader;
 class CSurface;
 class CMap2DLinked;
 class CSpriteManager;
@@ -147,6 +150,11 @@ public:
     // restored game starts.
     CPlayInstant CapturePlayInstant() const;
     void ResumePlayClocks(const CPlayInstant& instant);
+    // "SaveData.zrd" of the running game: the header, the eight state blocks and what follows them.
+    bool WriteSaveState(CByteWriter& out);
+    // The state blocks after the header, read into the scenario just loaded, then the start-of-play pass; false
+    // when any is damaged (the scenario is then half-restored and must go).
+    bool RestoreSaveState(CByteReader& in, const CSaveHeader& header);
     bool CreateGameScreens();
     void ReleaseScenario();
     void ReleaseScreens();
@@ -437,6 +445,8 @@ private:
     int32_t m_nIAPPenalty = 0;
     std::array<uint8_t, 152> m_aFinalScore{};
     CSettingsValues m_settings;
+    // Why "ZR.ini" could not be written at the last lobby start; told in the message log when play begins.
+    std::string m_strSettingsNotice;
 
     friend class CGameTestAccess;
 };

@@ -66,7 +66,9 @@ int CGame::AddMessage(const std::string& text, int32_t roleMask, int32_t kind, u
 {
     const uint32_t roles = GetLocalRoleFlags();
     // Prefix and text together stay within one stored line.
-    const std::string prefix = FormatSenderPrefix(kind, sender);
+    const std::string prefix = kind == kMsgChat && sender == kSenderNotice ? "" : FormatSenderPrefix(kind, sender);
+    if (sender == kSenderNotice)
+        sender = kSenderSystem; // otherwise this machine's line
     std::string line = (prefix.empty() ? text : prefix + " " + text).substr(0, kLogLineMax);
     if (m_fnLogObserver)
         m_fnLogObserver(line);

@@ -16,6 +16,7 @@ enum EMessageKind : int32_t {
 };
 
 constexpr int32_t kSenderSystem = -3; // this machine
+constexpr int32_t kSenderNotice = -4; // this machine's own notice: a system line, no player name in front
 constexpr size_t kLogLineMax = 420;   // characters of one line
 constexpr size_t kLogCapacity = 1500; // lines of a log, entries of the review list
 constexpr size_t kScoreTextMax = 59;  // characters of a review entry's score text

@@ -46,20 +46,37 @@ bool ReadTerminated(CByteReader& in, size_t width, std::string& out)
     return true;
 }
 
-// Copies a file safely over any old target; true when done. A target that is its own source is left alone.
-bool CopyOne(const fs::path& from, const fs::path& to)
+enum class ECopied { Done, Missing, Failed };
+
+// Copies a file safely over any old target. A target that is its own source is left alone. Missing only when
+// the source is not there at all; any other failure (a full disk, an unreadable source) gives its reason.
+ECopied CopyFile(const fs::path& from, const fs::path& to, std::string& why)
 {
     std::error_code ec;
     const fs::path source = platform::ResolvePathCase(from.string());
-    if (!fs::is_regular_file(source, ec))
-        return false;
+    const fs::file_status status = fs::status(source, ec);
+    if (status.type() == fs::file_type::not_found) {
+        why = "the file was not found";
+        return ECopied::Missing;
+    }
+    if (status.type() != fs::file_type::regular) {
+        why = ec ? ec.message() : "it is not a file";
+        return ECopied::Failed;
+    }
     if (fs::equivalent(source, to, ec))
-        return true;
+        return ECopied::Done;
+    std::string error;
+    if (platform::CopyFileSafely(source.string(), to.string(), &error))
+        return ECopied::Done;
+    platform::DebugOutput(error);
+    why = platform::ReasonOf(error);
+    return ECopied::Failed;
+}
+
+bool CopyOne(const fs::path& from, const fs::path& to)
+{
     std::string why;
-    if (platform::CopyFileSafely(source.string(), to.string(), &why))
-        return true;
-    platform::DebugOutput(why);
-    return false;
+    return CopyFile(from, to, why) == ECopied::Done;
 }
 
 bool ReadWholeFileBounded(const fs::path& path, std::vector<uint8_t>& bytes)
@@ -288,15 +305,21 @@ namespace {
 enum class EPlaced { Done, NotMoved, NotSynced };
 
 // Puts the finished folder `scratch` in place as `target` and forces the change onto the disk before the old
-// save goes: at every moment a whole save of that name exists, on the disk as in the folder list.
-EPlaced PutSaveInPlace(const fs::path& saves, const fs::path& scratch, const fs::path& target, const fs::path& old)
+// save goes: at every moment a whole save of that name exists, on the disk as in the folder list. `why` tells
+// what failed.
+EPlaced PutSaveInPlace(const fs::path& saves, const fs::path& scratch, const fs::path& target, const fs::path& old,
+                       std::string& why)
 {
     platform::IFileLayer& layer = platform::FileLayer();
+    auto failed = [&](EPlaced placed) {
+        why = std::strerror(errno);
+        return placed;
+    };
     std::error_code probe;
     if (!fs::exists(fs::symlink_status(target, probe))) {
         if (!layer.Rename(scratch.string(), target.string()))
-            return EPlaced::NotMoved;
-        return platform::SyncFolder(saves.string()) ? EPlaced::Done : EPlaced::NotSynced;
+            return failed(EPlaced::NotMoved);
+        return platform::SyncFolder(saves.string()) ? EPlaced::Done : failed(EPlaced::NotSynced);
     }
     fs::path previous = scratch; // where the old save is once the new one is in place
     if (!layer.Exchange(scratch.string(), target.string())) {
@@ -304,27 +327,89 @@ EPlaced PutSaveInPlace(const fs::path& saves, const fs::path& scratch, const fs:
         if (fs::exists(fs::symlink_status(old, probe)))
             DeleteFolderTree(old.string());
         if (!layer.Rename(target.string(), old.string()))
-            return EPlaced::NotMoved;
+            return failed(EPlaced::NotMoved);
         if (!layer.Rename(scratch.string(), target.string())) {
+            const int error = errno;
             layer.Rename(old.string(), target.string());
-            return EPlaced::NotMoved;
+            errno = error;
+            return failed(EPlaced::NotMoved);
         }
         previous = old;
     }
-    // Not on the disk yet: the old save stays beside it (the next save of the name removes it).
+    // Not on the disk yet: the old save stays beside it (the next listing of the saves removes it).
     if (!platform::SyncFolder(saves.string()))
-        return EPlaced::NotSynced;
+        return failed(EPlaced::NotSynced);
     DeleteFolderTree(previous.string());
     return EPlaced::Done;
 }
 
+// The folders a save of `name` by this process writes beside the save: the new one being filled, and the old
+// one kept aside while the new one takes its name.
+std::string WorkFolderName(const std::string& name, const char* kind)
+{
+    return name + ".~" + std::to_string(platform::ProcessId()) + "." + kind;
+}
+
+// A work folder's save name and writer: "<name>.~<pid>.saving" or ".old"; the writer is 0 in "<name>.saving"
+// and "<name>.old" of earlier versions. False for any other name.
+bool ParseWorkFolderName(const std::string& folder, std::string& name, bool& old, long& writer)
+{
+    std::string rest;
+    for (const char* kind : {".saving", ".old"}) {
+        const size_t size = std::strlen(kind);
+        if (folder.size() > size && folder.compare(folder.size() - size, size, kind) == 0) {
+            rest = folder.substr(0, folder.size() - size);
+            old = kind[1] == 'o';
+        }
+    }
+    writer = 0;
+    const size_t mark = rest.rfind(".~");
+    if (mark != std::string::npos) {
+        const std::string digits = rest.substr(mark + 2);
+        if (digits.empty() || digits.size() > 10 || digits.find_first_not_of("0123456789") != std::string::npos)
+            return false;
+        writer = std::stol(digits);
+        rest.erase(mark);
+    }
+    name = rest;
+    return IsValidSaveName(name);
+}
+
 } // namespace
+
+int RemoveStaleSaveFolders(const std::string& saves)
+{
+    int removed = 0;
+    std::error_code ec;
+    for (const std::string& folder : platform::FileLayer().ListFolder(saves)) {
+        std::string name;
+        bool old = false;
+        long writer = 0;
+        const fs::path path = fs::path(saves) / folder;
+        // A save of this process is never under way while the game lists its saves.
+        if (!ParseWorkFolderName(folder, name, old, writer) || fs::is_symlink(path, ec) ||
+            !fs::is_directory(path, ec) ||
+            (writer != 0 && writer != platform::ProcessId() && platform::IsProcessRunning(writer)))
+            continue;
+        // An old save whose writer died between its two renames is the only whole save of its name: it comes back.
+        const fs::path target = fs::path(saves) / name;
+        if (old && !fs::exists(fs::symlink_status(target, ec)) &&
+            platform::FileLayer().Rename(path.string(), target.string())) {
+            platform::SyncFolder(saves);
+            continue;
+        }
+        if (DeleteFolderTree(path.string()))
+            ++removed;
+    }
+    return removed;
+}
 
 bool CGame::SaveGame(const std::string& name)
 {
+    // This machine's own line, with the reason.
     auto fail = [&](const std::string& why) {
-        AddMessage(why.empty() ? "The game could not be saved." : "The game could not be saved: " + why, -1, kMsgChat,
-                   0, kSenderSystem);
+        AddMessage(why.empty() ? "The game could not be saved." : "The game could not be saved: " + why + ".", -1,
+                   kMsgChat, 0, kSenderNotice);
         platform::DebugOutput("SaveGame failed: " + name + (why.empty() ? "" : ": " + why));
         return false;
     };
@@ -334,84 +419,105 @@ bool CGame::SaveGame(const std::string& name)
     const fs::path base(m_strBasePath);
     const fs::path saves = base / "Saves";
     const fs::path target = saves / name;
-    const fs::path scratch = saves / (name + ".saving");
-    const fs::path old = saves / (name + ".old");
+    const fs::path scratch = saves / WorkFolderName(name, "saving");
+    const fs::path old = saves / WorkFolderName(name, "old");
     std::error_code ec;
     fs::create_directories(saves, ec);
     if (fs::exists(fs::symlink_status(scratch, ec)))
         DeleteFolderTree(scratch.string());
     if (!fs::create_directory(scratch, ec))
-        return fail("the save folder cannot be made");
+        return fail("the save folder cannot be made: " + ec.message());
     auto abandon = [&](const std::string& why) {
         DeleteFolderTree(scratch.string());
         return fail(why);
+    };
+    // Only a file that is not there may be left out; a copy that fails (a full disk) abandons the save.
+    std::vector<std::string> lacking;
+    std::string why;
+    auto copy = [&](const fs::path& from, const std::string& file, bool needed) {
+        const ECopied copied = CopyFile(from, scratch / file, why);
+        if (copied == ECopied::Done)
+            return true;
+        if (copied == ECopied::Missing && !needed) {
+            lacking.push_back(file);
+            return true;
+        }
+        why = "\"" + file + "\" cannot be copied: " + why;
+        return false;
     };
 
     // The scenario's files: without the scenario and its area map a save cannot be loaded; the agency list and
     // the map bitmap have stand-ins (the common agency list, a map without its picture) and are only told of.
     const fs::path scenarioFolder = (base / names.strScenario).parent_path();
     const std::string areaMap = fs::path(names.strAreaMap).filename().string();
-    if (!CopyOne(base / names.strScenario, scratch / names.strFileName))
-        return abandon("\"" + names.strFileName + "\" cannot be copied");
-    if (!CopyOne(base / names.strAreaMap, scratch / areaMap))
-        return abandon("\"" + areaMap + "\" cannot be copied");
-    std::vector<std::string> lacking;
     const std::string agencies = fs::path(names.strAgencyCsv).filename().string();
-    if (!CopyOne(base / names.strAgencyCsv, scratch / agencies))
-        lacking.push_back(agencies);
+    if (!copy(base / names.strScenario, names.strFileName, true) || !copy(base / names.strAreaMap, areaMap, true) ||
+        !copy(base / names.strAgencyCsv, agencies, false))
+        return abandon(why);
     // Only a plain file name is copied: a folder or ".." in it would name a target outside the save folder.
     if (m_pAreaMap && m_pAreaMap->m_szMapBitmap[0] && IsBareFileName(m_pAreaMap->m_szMapBitmap)) {
         const std::string bitmap = m_pAreaMap->m_szMapBitmap;
-        if (!CopyOne(base / "Maps" / bitmap, scratch / bitmap) && !CopyOne(scenarioFolder / bitmap, scratch / bitmap))
-            lacking.push_back(bitmap);
+        // From "Maps", else from beside the scenario.
+        fs::path from = base / "Maps" / bitmap;
+        if (!fs::exists(platform::ResolvePathCase(from.string()), ec))
+            from = scenarioFolder / bitmap;
+        if (!copy(from, bitmap, false))
+            return abandon(why);
     }
     // The log, flushed first.
     const fs::path log = base / "ZR-Log.txt";
     m_log.CloseFile();
-    const bool logCopied = CopyOne(log, scratch / "ZR-Log.txt");
+    const bool logCopied = copy(log, "ZR-Log.txt", true);
     m_log.OpenAppend(log.string());
     if (!logCopied)
-        return abandon("ZR-Log.txt cannot be copied");
+        return abandon(why);
 
     // The state file.
     CByteWriter out;
-    CSaveHeader header;
-    header.strVersion = m_strProductVersion;
-    header.strScenario = names.strFileName;
-    header.nIAPMark = m_nIAPMark;
-    bool ok = WriteSaveHeader(out, header);
-    if (ok) {
-        m_pSquadGame->Scenario()->Save(out);
-        if (m_pSquadGame->Area())
-            m_pSquadGame->Area()->Save(out);
-        if (m_pIncidentWorld)
-            m_pIncidentWorld->SaveTo(out);
-        ok = SaveStations(m_pAreaSprites, out);
-        m_pRuntime->SaveScoring(out);
-        m_pRuntime->SaveEngine(out);
-        m_pEOCUnitData->Save(out);
-        IAP_PhaseIF::WriteState(out, m_pIAP ? m_pIAP->m_nPenaltyTotal : 0);
-        SaveRunTrailer(m_pIncidentWorld.get(), out);
-        SaveSquadMovement(m_pSquadGame.get(), out);
-        if (m_pIncidentWorld)
-            m_pIncidentWorld->SaveTileMarks(out);
-        WritePlayInstant(out, CapturePlayInstant());
-    }
-    std::string why;
-    if (!ok ||
-        !platform::WriteFileSafely((scratch / "SaveData.zrd").string(), out.Data().data(), out.Data().size(), &why))
-        return abandon(why);
+    std::string error;
+    if (!WriteSaveState(out))
+        return abandon("its state cannot be written");
+    if (!platform::WriteFileSafely((scratch / "SaveData.zrd").string(), out.Data().data(), out.Data().size(), &error))
+        return abandon("\"SaveData.zrd\" cannot be written: " + platform::ReasonOf(error));
 
     // Only a whole save replaces the old one of that name.
-    const EPlaced placed = PutSaveInPlace(saves, scratch, target, old);
+    const EPlaced placed = PutSaveInPlace(saves, scratch, target, old, why);
     if (placed == EPlaced::NotMoved)
-        return abandon("the save folder cannot be put in place");
+        return abandon("the save folder cannot be put in place: " + why);
     if (placed == EPlaced::NotSynced)
-        return fail("the save folder cannot be synced to the disk");
+        return fail("the save folder cannot be synced to the disk: " + why);
     for (const std::string& file : lacking)
         AddMessage("The saved game \"" + name + "\" has no copy of \"" + file + "\": the file was not found.", -1,
-                   kMsgChat, 0, kSenderSystem);
+                   kMsgChat, 0, kSenderNotice);
     return true;
+}
+
+bool CGame::WriteSaveState(CByteWriter& out)
+{
+    if (!m_pRuntime || !m_pSquadGame || !m_pSquadGame->Scenario())
+        return false;
+    CSaveHeader header;
+    header.strVersion = m_strProductVersion;
+    header.strScenario = m_pRuntime->m_names.strFileName;
+    header.nIAPMark = m_nIAPMark;
+    if (!WriteSaveHeader(out, header))
+        return false;
+    m_pSquadGame->Scenario()->Save(out);
+    if (m_pSquadGame->Area())
+        m_pSquadGame->Area()->Save(out);
+    if (m_pIncidentWorld)
+        m_pIncidentWorld->SaveTo(out);
+    const bool ok = SaveStations(m_pAreaSprites, out);
+    m_pRuntime->SaveScoring(out);
+    m_pRuntime->SaveEngine(out);
+    m_pEOCUnitData->Save(out);
+    IAP_PhaseIF::WriteState(out, m_pIAP ? m_pIAP->m_nPenaltyTotal : 0);
+    SaveRunTrailer(m_pIncidentWorld.get(), out);
+    SaveSquadMovement(m_pSquadGame.get(), out);
+    if (m_pIncidentWorld)
+        m_pIncidentWorld->SaveTileMarks(out);
+    WritePlayInstant(out, CapturePlayInstant());
+    return ok;
 }
 
 bool CGame::LoadSavedGame(const std::string& name)
@@ -447,6 +553,25 @@ bool CGame::LoadSavedGame(const std::string& name)
         m_uMode &= ~kModeFromSave;
         return false;
     }
+    if (!RestoreSaveState(in, header)) {
+        // Nothing half-restored stays: the scenario goes, the lobby comes back.
+        ReleaseScenario();
+        m_uMode &= ~kModeFromSave;
+        return refuse("its state is damaged");
+    }
+
+    // The log comes back with the game.
+    const fs::path log = fs::path(m_strBasePath) / "ZR-Log.txt";
+    m_log.CloseFile();
+    if (CopyOne(folder / "ZR-Log.txt", log))
+        LoadAAREvents(log.string());
+    else
+        m_log.OpenAppend(log.string());
+    return true;
+}
+
+bool CGame::RestoreSaveState(CByteReader& in, const CSaveHeader& header)
+{
     CSquadManager* scenario = m_pSquadGame->Scenario();
     CSquadManager* area = m_pSquadGame->Area();
     bool ok = scenario && area && scenario->Load(in) && area->Load(in);
@@ -463,12 +588,8 @@ bool CGame::LoadSavedGame(const std::string& name)
     ok = ok && IAP_PhaseIF::ReadState(in, iap);
     CPlayInstant instant;
     ok = ok && ReadSaveTail(in, m_pIncidentWorld.get(), m_pSquadGame.get(), instant);
-    if (!ok) {
-        // Nothing half-restored stays: the scenario goes, the lobby comes back.
-        ReleaseScenario();
-        m_uMode &= ~kModeFromSave;
-        return refuse("its state is damaged");
-    }
+    if (!ok)
+        return false;
     m_nIAPMark = header.nIAPMark;
     m_nIAPPenaltySaved = iap;
     m_uMode = (m_uMode & ~kSavedModeBits) | instant.uModeBits;
@@ -476,13 +597,5 @@ bool CGame::LoadSavedGame(const std::string& name)
     // The one start-of-play pass after a load: paths asked again, area route speeds, the first sync step (44).
     m_pSquadGame->ResumeAfterLoad();
     m_pRuntime->RestoreAfterLoad();
-
-    // The log comes back with the game.
-    const fs::path log = fs::path(m_strBasePath) / "ZR-Log.txt";
-    m_log.CloseFile();
-    if (CopyOne(folder / "ZR-Log.txt", log))
-        LoadAAREvents(log.string());
-    else
-        m_log.OpenAppend(log.string());
     return true;
 }

@@ -56,5 +56,11 @@ bool ReadSaveTail(CByteReader& in, CIncidentWorld* world, CSquadGame* squads, CP
 // the folder itself is gone. Removals go through the platform's file layer.
 bool DeleteFolderTree(const std::string& folder);
 
+// Clears what killed saves left in the folder of saved games: the folders a save fills ("<name>.~<pid>.saving")
+// and keeps the old save in while the new one takes its name ("<name>.~<pid>.old"), of writers no longer
+// running, and their forms without a writer of earlier versions. A kept-aside old save whose name no save holds
+// any more takes it back. Returns how many folders were removed.
+int RemoveStaleSaveFolders(const std::string& saves);
+
 // The EOC unit data's block: 4 bytes, five 32-byte section records, 5 x 28 unit values.
 constexpr size_t kEOCBlockSize = 4 + 5 * 32 + 5 * 28 * 4;

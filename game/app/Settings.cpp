@@ -88,7 +88,7 @@ bool ReadSettingsFile(const std::string& path, CSettingsValues& values)
 }
 
 bool RewriteSettingsFile(const std::string& path, const std::string& name, const std::string& host,
-                         const CSettingsValues& current)
+                         const CSettingsValues& current, std::string* error)
 {
     std::string target = platform::ResolvePathCase(path);
     std::vector<SwitchLine> lines(kSwitchLines);
@@ -114,5 +114,5 @@ bool RewriteSettingsFile(const std::string& path, const std::string& name, const
     std::string text = "Name: " + std::string(name.substr(0, kSettingsNameMax).c_str()) + "\n";
     for (const auto& sw : lines)
         text += std::string(sw.strLabel.c_str()) + " " + std::string(sw.strValue.c_str()) + "\n";
-    return platform::WriteFileSafely(target, text);
+    return platform::WriteFileSafely(target, text, error);
 }

@@ -25,6 +25,7 @@ bool ReadSettingsFile(const std::string& path, CSettingsValues& values);
 
 // Rewrites the file with a new name (line 1) and, when `host` is not empty, a new host address (line 6);
 // lines 2 to 5 and 7 keep their label and value words. Lines the old file lacks are written from
-// `current` with labels of our own. The new file replaces the old one whole. False when it cannot be written.
+// `current` with labels of our own. The new file replaces the old one whole. False, with the reason in `error`,
+// when it cannot be written.
 bool RewriteSettingsFile(const std::string& path, const std::string& name, const std::string& host,
-                         const CSettingsValues& current);
+                         const CSettingsValues& current, std::string* error = nullptr);

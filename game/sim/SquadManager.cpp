@@ -616,10 +616,12 @@ bool CSquadManager::IsPossibleRecord(const uint8_t* record, bool vehicles) const
     auto onMap = [this](double x, double y) { return OnSavedMap(x, y); };
     auto squadNumber = [](int32_t n) { return n >= -1; };
     const int kind = vehicles ? kVehicleSprite : kUnitSprite;
-    const int32_t id = vehicles ? number - kVehicleNumberBase : number;
+    // The number's range first: a vehicle's below its base would overflow the id arithmetic.
+    if (vehicles ? number <= kVehicleNumberBase : (number < 1 || number >= kVehicleNumberBase))
+        return false;
     const int templates = m_pSprites ? m_pSprites->GetTemplateCount(kind) : 0;
-    bool ok = id >= 1 && (vehicles || number < kVehicleNumberBase) && p.Type == kind && p.AgencyIndex >= 0 &&
-              p.AgencyIndex < 32 && p.Id >= 0 && (templates == 0 || p.Id < templates) && onMap(p.WorldX, p.WorldY);
+    bool ok = p.Type == kind && p.AgencyIndex >= 0 && p.AgencyIndex < 32 && p.Id >= 0 &&
+              (templates == 0 || p.Id < templates) && onMap(p.WorldX, p.WorldY);
     ok = ok && (stationKind == -1 || stationKind >= 0) && serviceId >= -1 && squadNumber(link) && squadNumber(target);
     for (float v : amounts)
         ok = ok && std::isfinite(v) && v >= 0.0f && v <= 1.0e9f;

@@ -91,7 +91,7 @@ bool CRecordingFileLayer::Record(const std::string& line)
     std::lock_guard<std::mutex> lock(m_mutex);
     m_aCalls.push_back(line);
     if (!m_strFail.empty() && line.compare(0, m_strFail.size(), m_strFail) == 0) {
-        errno = EIO;
+        errno = m_nFailError;
         return false;
     }
     return true;
@@ -176,10 +176,11 @@ void CRecordingFileLayer::Clear()
     m_aCalls.clear();
 }
 
-void CRecordingFileLayer::FailCallsStartingWith(const std::string& prefix)
+void CRecordingFileLayer::FailCallsStartingWith(const std::string& prefix, int error)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_strFail = prefix;
+    m_nFailError = error;
 }
 
 } // namespace platform

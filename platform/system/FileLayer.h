@@ -1,6 +1,7 @@
 // The file calls a safe write makes, with the real backend and a recording one that tests read back.
 #pragma once
 
+#include <cerrno>
 #include <cstdio>
 #include <mutex>
 #include <string>
@@ -61,8 +62,9 @@ public:
 
     std::vector<std::string> Calls() const;
     void Clear();
-    // Every later call whose line starts with `prefix` fails without running (an empty prefix: none fails).
-    void FailCallsStartingWith(const std::string& prefix);
+    // Every later call whose line starts with `prefix` fails without running, with errno `error` (an empty
+    // prefix: none fails). ENOSPC stands for a full disk.
+    void FailCallsStartingWith(const std::string& prefix, int error = EIO);
 
 private:
     bool Record(const std::string& line);
@@ -72,6 +74,7 @@ private:
     std::vector<std::string> m_aCalls;
     std::vector<std::pair<FILE*, std::string>> m_aOpen;
     std::string m_strFail;
+    int m_nFailError = EIO;
 };
 
 } // namespace platform

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <mutex>
 #include <set>
 
@@ -67,20 +68,15 @@ std::string TokenOf(const std::string& name, const std::string& targetName)
     return name.substr(head.size(), name.size() - head.size() - tail.size());
 }
 
-bool ProcessRunning(long pid)
-{
-    return pid > 0 && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM);
-}
-
 bool IsStale(const std::string& path, const std::string& token)
 {
     const size_t dash = token.find('-');
     if (dash == std::string::npos)
         return true; // a numbered leftover of the former image saves
     const long pid = std::strtol(token.substr(0, dash).c_str(), nullptr, 10);
-    if (pid == static_cast<long>(::getpid()))
+    if (pid == ProcessId())
         return !IsLive(path);
-    return !ProcessRunning(pid);
+    return !IsProcessRunning(pid);
 }
 
 std::string WithReason(const std::string& what)
@@ -89,6 +85,23 @@ std::string WithReason(const std::string& what)
 }
 
 } // namespace
+
+std::string ReasonOf(const std::string& error)
+{
+    const size_t colon = error.rfind(": ");
+    return colon == std::string::npos ? error : error.substr(colon + 2);
+}
+
+long ProcessId()
+{
+    return static_cast<long>(::getpid());
+}
+
+bool IsProcessRunning(long pid)
+{
+    return pid > 0 && pid <= std::numeric_limits<pid_t>::max() &&
+           (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM);
+}
 
 std::string FolderOf(const std::string& path)
 {

@@ -62,6 +62,14 @@ bool SyncFolder(const std::string& folder);
 // The folder that holds `path` ("." for a bare name).
 std::string FolderOf(const std::string& path);
 
+// The system's reason that ends an error of these helpers ("No space left on device"); the whole text when it
+// has none.
+std::string ReasonOf(const std::string& error);
+
+// This process's id, and whether a process of an id is running (a writer whose leftovers are not stale).
+long ProcessId();
+bool IsProcessRunning(long pid);
+
 // Removes the temporaries that earlier writes of `target` left beside it: those of processes no longer
 // running, of this process when no write of it holds them, and the numbered leftovers of the image
 // library's former saves ("<target>.~<n>.tmp"). Returns how many were removed.

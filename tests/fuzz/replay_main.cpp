@@ -28,6 +28,8 @@ int main(int argc, char** argv)
         LLVMFuzzerInitialize(&argc, &argv);
     int failures = 0, count = 0;
     for (int i = 1; i < argc; ++i) {
+        if (argv[i][0] == '-')
+            continue; // a libFuzzer flag
         std::filesystem::path arg(argv[i]);
         if (std::filesystem::is_directory(arg)) {
             for (const auto& e : std::filesystem::recursive_directory_iterator(arg))

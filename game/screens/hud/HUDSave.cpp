@@ -4,6 +4,7 @@
 #include "core/display/CDisplay.h"
 #include "game/app/Game.h"
 #include "game/app/GameMessages.h"
+#include "game/app/SavedGame.h"
 #include "platform/gdi/DeviceContext.h"
 #include "platform/gdi/Font.h"
 
@@ -48,6 +49,7 @@ void HUD::ListSavedGames()
     const fs::path saves = fs::path(m_strBase.empty() ? "." : m_strBase) / "Saves";
     std::error_code ec;
     fs::create_directories(saves, ec); // a failure leaves the list empty
+    RemoveStaleSaveFolders(saves.string());
     std::vector<std::string> names;
     for (auto it = fs::directory_iterator(saves, ec); !ec && it != fs::directory_iterator(); it.increment(ec)) {
         // Entries without an extension, as "*." lists them. Mended: "." and ".." are skipped by name, not by

@@ -169,11 +169,14 @@ bool HoldsReadableSave(const fs::path& folder)
 
 } // namespace
 
-std::vector<std::string> MPlayIF::ListSavedGames(const std::string& base)
+std::vector<std::string> MPlayIF::ListSavedGames(const std::string& base, int* unreadable)
 {
     std::vector<std::string> names;
     std::error_code ec;
     const fs::path saves = platform::ResolvePathCase(platform::JoinPath(base, "Saves"));
+    RemoveStaleSaveFolders(saves.string());
+    if (unreadable)
+        *unreadable = 0;
     for (fs::directory_iterator it(saves, ec), end; !ec && it != end; it.increment(ec)) {
         std::error_code kind;
         const std::string name = it->path().filename().string();
@@ -182,6 +185,8 @@ std::vector<std::string> MPlayIF::ListSavedGames(const std::string& base)
             continue;
         if (HoldsReadableSave(it->path()))
             names.push_back(name);
+        else if (unreadable)
+            ++*unreadable;
     }
     std::sort(names.begin(), names.end(), LessIgnoringCase);
     std::vector<std::string> listed;

@@ -391,10 +391,15 @@ void MPlayIF::ChooseScenarioOrSave(int b, bool hosting)
 
 void MPlayIF::FillList(bool saves)
 {
-    m_aList = saves ? ListSavedGames(m_strBase) : ListScenarios(m_strBase);
+    int unreadable = 0;
+    m_aList = saves ? ListSavedGames(m_strBase, &unreadable) : ListScenarios(m_strBase);
     m_bListIsSaves = saves;
     m_nSelected = m_aList.empty() ? -1 : 0;
     m_bListShown = true;
+    // Saved games that cannot be read are not listed, but said.
+    if (unreadable > 0)
+        SetStatus(std::to_string(unreadable) + (unreadable == 1 ? " saved game" : " saved games") +
+                  " could not be read.");
 }
 
 bool MPlayIF::OnNext()

@@ -89,8 +89,9 @@ public:
 
     // ".zri" files of the folder that have a ".zra" of the same name (case-blind), without extension, sorted.
     static std::vector<std::string> ListScenarios(const std::string& folder);
-    // Folders of "<base>/Saves" (names without a dot) that hold a readable "SaveData.zrd", sorted.
-    static std::vector<std::string> ListSavedGames(const std::string& base);
+    // Folders of "<base>/Saves" (names without a dot) that hold a readable "SaveData.zrd", sorted; the folders
+    // that hold none are counted in `unreadable`. What killed saves left there is cleared first.
+    static std::vector<std::string> ListSavedGames(const std::string& base, int* unreadable = nullptr);
     // The machine's own IPv4 address as text ("127.0.0.1" when it has none).
     static std::string OwnAddress();
 

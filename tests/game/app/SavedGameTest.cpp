@@ -16,6 +16,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstdio>
+#include <map>
+
 #include <unistd.h>
 
 namespace {
@@ -218,11 +222,76 @@ TEST_F(SavedGameTest, FailedSaveKeepsTheOldOne)
         EXPECT_EQ(entry.path().filename(), "keep");
 }
 
+// A disk that fills up while the named file is written: its temporaries are streams on /dev/full, whose writes
+// fail with "No space left on device" as a full disk's do.
+class CFullDiskLayer : public platform::CRecordingFileLayer {
+public:
+    explicit CFullDiskLayer(std::string file) : m_strFile("/" + std::move(file) + ".~") {}
+    FILE* CreateNew(const std::string& path) override
+    {
+        if (path.find(m_strFile) == std::string::npos)
+            return CRecordingFileLayer::CreateNew(path);
+        return std::fopen("/dev/full", "wb");
+    }
+
+private:
+    std::string m_strFile;
+};
+
+// Every file of a folder with its bytes.
+std::map<std::string, std::string> FolderBytes(const fs::path& folder)
+{
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::directory_iterator(folder))
+        files[entry.path().filename().string()] = demo_game::ReadFileText(entry.path());
+    return files;
+}
+
+TEST_F(SavedGameTest, AFullDiskAbandonsTheSaveKeepsTheOldOneAndSaysWhy)
+{
+    ASSERT_TRUE(m_run->Game().SaveGame("keep"));
+    const std::map<std::string, std::string> old = FolderBytes(m_dir / "Saves" / "keep");
+    ASSERT_EQ(old.size(), 6u);
+    m_run->Step(); // the state a new save would write differs
+    const std::string scratch = (m_dir / "Saves" / ("keep.~" + std::to_string(::getpid()) + ".saving")).string();
+    const struct {
+        const char* file;
+        bool devFull; // else the disk is found full when the copy is forced onto it
+        const char* told;
+    } cases[] = {
+        {"Millbrook_Area.bmp", true, "\"Millbrook_Area.bmp\" cannot be copied"},
+        {"SaveData.zrd", true, "\"SaveData.zrd\" cannot be written"},
+        {"Millbrook.csv", false, "\"Millbrook.csv\" cannot be copied"},
+        {"ZR-Log.txt", false, "\"ZR-Log.txt\" cannot be copied"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        if (c.devFull && !fs::exists("/dev/full"))
+            continue;
+        CFullDiskLayer full(c.file);
+        platform::CRecordingFileLayer late;
+        late.FailCallsStartingWith("sync " + scratch + "/" + c.file + ".~", ENOSPC);
+        Listen();
+        {
+            platform::CFileLayerScope scope(c.devFull ? static_cast<platform::IFileLayer&>(full) : late);
+            EXPECT_FALSE(m_run->Game().SaveGame("keep"));
+        }
+        // This machine's line with the reason, not a chat line under the player's name.
+        EXPECT_EQ(Told(), "The game could not be saved: " + std::string(c.told) + ": No space left on device.\n");
+        EXPECT_EQ(FolderBytes(m_dir / "Saves" / "keep"), old);
+        for (const auto& entry : fs::directory_iterator(m_dir / "Saves"))
+            EXPECT_EQ(entry.path().filename(), "keep");
+    }
+    // With room again the save is made.
+    EXPECT_TRUE(m_run->Game().SaveGame("keep"));
+    EXPECT_NE(FolderBytes(m_dir / "Saves" / "keep"), old);
+}
+
 TEST_F(SavedGameTest, EveryFileIsOnTheDiskBeforeTheNewSaveReplacesTheOld)
 {
     const std::string saves = (m_dir / "Saves").string();
     const std::string target = saves + "/one";
-    const std::string scratch = saves + "/one.saving";
+    const std::string scratch = saves + "/one.~" + std::to_string(::getpid()) + ".saving";
     // The new folder takes the name in one exchange, or, where the file system has none, in two renames with
     // the old one kept aside.
     for (const char* refused : {"", "exchange"}) {
@@ -271,9 +340,8 @@ TEST_F(SavedGameTest, ASaveWithoutItsAgencyListOrBitmapIsMadeListedAndTold)
     fs::remove(m_dir / "Maps" / "Millbrook_Area.bmp");
     Listen();
     ASSERT_TRUE(m_run->Game().SaveGame("lacking"));
-    const std::string told = Told();
-    EXPECT_NE(told.find("\"Millbrook.csv\": the file was not found"), std::string::npos) << told;
-    EXPECT_NE(told.find("\"Millbrook_Area.bmp\": the file was not found"), std::string::npos) << told;
+    EXPECT_EQ(Told(), "The saved game \"lacking\" has no copy of \"Millbrook.csv\": the file was not found.\n"
+                      "The saved game \"lacking\" has no copy of \"Millbrook_Area.bmp\": the file was not found.\n");
     EXPECT_EQ(MPlayIF::ListSavedGames(m_dir.string()), std::vector<std::string>{"lacking"});
     bool ok = false;
     auto restored = Reload("lacking", ok);

@@ -147,6 +147,29 @@ TEST_F(SquadManagerTest, ShortOrBadBlocksFailAndChangeNothing)
     EXPECT_EQ(side.Scenario().Units()[0]->m_fHealth, health);
 }
 
+TEST_F(SquadManagerTest, ARecordNumberOutsideItsListIsRefused)
+{
+    Side& side = MakeSide(OpenMap(6, 4), true, 0, false, ScenarioSquads);
+    const std::vector<uint8_t> bytes = SaveBlocks(side);
+    // Two unit records, then the vehicle list's counter and count, then the car's record.
+    const size_t unit = 12, vehicle = 12 + 2 * kSquadRecordSize + 8;
+    const struct {
+        size_t at;
+        int32_t number;
+        bool loads;
+    } cases[] = {
+        {vehicle, INT32_MIN + 237, false}, {vehicle, INT32_MIN, false}, {vehicle, 999, false},
+        {vehicle, 1000, false},            {vehicle, INT32_MAX, true},  {unit, 0, false},
+        {unit, INT32_MIN, false},          {unit, 1000, false},         {unit, 999, true},
+    };
+    for (const auto& c : cases) {
+        std::vector<uint8_t> bad = bytes;
+        std::memcpy(bad.data() + c.at, &c.number, 4);
+        CByteReader r(bad.data(), bad.size());
+        EXPECT_EQ(side.Scenario().Load(r), c.loads) << c.number;
+    }
+}
+
 TEST_F(SquadManagerTest, ATimerNoGameCountsDownIsRefused)
 {
     Side& side = MakeSide(OpenMap(6, 4), true, 0, false, ScenarioSquads);

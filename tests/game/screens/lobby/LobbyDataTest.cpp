@@ -8,8 +8,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -159,10 +163,44 @@ TEST_F(LobbyDataTest, SavedGamesAreFoldersWithAReadableStateFile)
     for (int i = 0; i < 6; ++i)
         Write("Saves/NoState/f" + std::to_string(i), "x");
     fs::create_directories(m_dir / "Saves" / "Folder" / "SaveData.zrd");
-    MakeSave("Kept.old", 5);
-    MakeSave("Being.saving", 5);
+    // Folders of a save under way (process 1 is always running), kept aside or being filled.
+    MakeSave("Kept.~1.old", 5);
+    MakeSave("Being.~1.saving", 5);
     Write("Saves/Loose", "x");
-    EXPECT_EQ(MPlayIF::ListSavedGames(m_dir.string()), (std::vector<std::string>{"Lacking", "Seven", "Six"}));
+    int unreadable = -1;
+    EXPECT_EQ(MPlayIF::ListSavedGames(m_dir.string(), &unreadable),
+              (std::vector<std::string>{"Lacking", "Seven", "Six"}));
+    EXPECT_EQ(unreadable, 3); // Damaged, NoState, Folder
+    EXPECT_TRUE(fs::exists(m_dir / "Saves" / "Kept.~1.old" / "SaveData.zrd"));
+    EXPECT_TRUE(fs::exists(m_dir / "Saves" / "Being.~1.saving" / "SaveData.zrd"));
+}
+
+TEST_F(LobbyDataTest, ListingClearsWhatKilledSavesLeft)
+{
+    // A child that has ended leaves a process id that no process holds.
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    ASSERT_GT(child, 0);
+    ::waitpid(child, nullptr, 0);
+    const std::string dead = ".~" + std::to_string(child);
+    MakeSave("Six", 5);
+    MakeSave("Six" + dead + ".saving", 2); // a save killed while it copied
+    MakeSave("Six" + dead + ".old", 5);    // the old save, kept aside once the new one was in place
+    MakeSave("Lost" + dead + ".old", 5);   // killed between its two renames: the only whole save
+    MakeSave("Own.~" + std::to_string(::getpid()) + ".saving", 1); // this process saves nothing while it lists
+    MakeSave("Legacy.saving", 1);                                  // an earlier version's, without its writer
+    MakeSave("Live.~1.saving", 1);                                 // a running writer's
+    MakeSave("Other.bak", 1);
+    fs::create_directory_symlink(m_dir / "Saves" / "Other.bak", m_dir / "Saves" / "Link.saving");
+    EXPECT_EQ(MPlayIF::ListSavedGames(m_dir.string()), (std::vector<std::string>{"Lost", "Six"}));
+    std::vector<std::string> left;
+    for (const auto& entry : fs::directory_iterator(m_dir / "Saves"))
+        left.push_back(entry.path().filename().string());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"Link.saving", "Live.~1.saving", "Lost", "Other.bak", "Six"}));
+    EXPECT_TRUE(fs::exists(m_dir / "Saves" / "Other.bak" / "SaveData.zrd"));
+    EXPECT_TRUE(fs::exists(m_dir / "Saves" / "Lost" / "f4.dat")); // whole, under its own name again
 }
 
 TEST_F(LobbyDataTest, ListingStopsAtANameLongerThanFortyNineCharacters)

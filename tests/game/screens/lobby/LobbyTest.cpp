@@ -8,6 +8,7 @@
 #include "game/screens/briefing/BriefingIF.h"
 #include "game/screens/hud/HUD.h"
 #include "net/session/NetGameSession.h"
+#include "platform/system/FileLayer.h"
 #include "tests/support/DisplayFixtures.h"
 
 #include <algorithm>
@@ -128,6 +129,47 @@ TEST_F(LobbyTest, NextWithAnEmptyListSaysSoAndStays)
     EXPECT_EQ(Lobby().m_strNotice, "*** No Saved Games Available ****");
     EXPECT_TRUE(Game().m_uMode & kModeLobby);
     EXPECT_EQ(LastSound(), 2);
+}
+
+TEST_F(LobbyTest, SavedGamesThatCannotBeReadAreCountedNotListed)
+{
+    // A state file cut inside its header, and a folder without one.
+    fs::create_directories(m_dir / "Saves" / "Cut");
+    std::ofstream(m_dir / "Saves" / "Cut" / "SaveData.zrd", std::ios::binary) << std::string("1.0\0\0\0\0\0", 9);
+    fs::create_directories(m_dir / "Saves" / "Empty");
+    ClickButton(0);
+    ClickButton(3);
+    EXPECT_TRUE(Lobby().m_aList.empty());
+    EXPECT_TRUE(Lobby().m_bNoticeShown);
+    EXPECT_EQ(Lobby().m_strNotice, "2 saved games could not be read.");
+}
+
+TEST_F(LobbyTest, ASettingsFileThatCannotBeWrittenIsToldOnceInPlay)
+{
+    std::vector<std::string> lines;
+    Game().m_fnLogObserver = [&lines](const std::string& line) { lines.push_back(line); };
+    const std::string before = demo_game::ReadFileText(m_dir / "ZR.ini");
+    platform::CRecordingFileLayer layer;
+    layer.FailCallsStartingWith("create " + (m_dir / "ZR.ini").string(), EACCES);
+    {
+        platform::CFileLayerScope scope(layer);
+        ClickButton(0);
+        ClickButton(2);
+        Click(Lobby().m_rcNext);
+    }
+    EnterPlay();
+    EXPECT_EQ(demo_game::ReadFileText(m_dir / "ZR.ini"), before);
+    // This machine's line, not a chat line under the player's name.
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "ZR.ini could not be written: Permission denied."), 1) << [&] {
+        std::string all;
+        for (const std::string& l : lines)
+            all += l + "\n";
+        return all;
+    }();
+    // In the log the panel shows, from the start of a line.
+    const std::vector<CLogLine>& shown = Game().m_log.m_messages.aLines;
+    EXPECT_TRUE(std::any_of(shown.begin(), shown.end(),
+                            [](const CLogLine& l) { return l.strText.rfind("ZR.ini could not be written", 0) == 0; }));
 }
 
 TEST_F(LobbyTest, ListArrowsMoveTheSelectionAndRefuseAtTheEnds)
