@@ -163,7 +163,7 @@ bool ReadSaveTail(CByteReader& in, CIncidentWorld* world, CSquadGame* squads, CP
     // one, so a damaged first part is refused.
     instant = CPlayInstant();
     const uint32_t first = next();
-    if (in.Remaining() > 0 && first != kSquadMovementTag && first != kTileMarksTag && first != kPlayInstantTag) {
+    if (in.Remaining() > 0 && first != kSquadMovementTag && first != kTileMarksTag && !IsPlayInstantTag(first)) {
         const size_t size = std::min(in.Remaining(), kRunTrailerSize);
         CByteReader trailer(in.Current(), size);
         if (!ReadRunTrailer(trailer, world))
@@ -174,7 +174,7 @@ bool ReadSaveTail(CByteReader& in, CIncidentWorld* world, CSquadGame* squads, CP
         return false;
     if (next() == kTileMarksTag && !(world && world->LoadTileMarks(in)))
         return false;
-    if (next() == kPlayInstantTag && !ReadPlayInstant(in, instant))
+    if (IsPlayInstantTag(next()) && !ReadPlayInstant(in, instant))
         return false;
     return in.Remaining() == 0;
 }
@@ -484,5 +484,8 @@ bool CGame::LoadSavedGame(const std::string& name)
         LoadAAREvents(log.string());
     else
         m_log.OpenAppend(log.string());
+    // Last, so that the draws of the load itself do not count: the restored game draws what the saved one would.
+    if (instant.random)
+        SetSimRandomState(*instant.random);
     return true;
 }
