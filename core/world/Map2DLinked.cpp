@@ -285,7 +285,7 @@ int EdgeBucket(int edge, int type)
 }
 } // namespace
 
-CMapCell* CMap2DLinked::PickEdgeTile(int edge) const
+CMapCell* CMap2DLinked::PickEdgeTile(int edge, int (*random)()) const
 {
     if (edge != 0 && edge != 2 && edge != 4 && edge != 6)
         return nullptr;
@@ -309,11 +309,11 @@ CMapCell* CMap2DLinked::PickEdgeTile(int edge) const
         if (counts[b] < 20)
             buckets[b][counts[b]++] = cell;
         else
-            buckets[b][std::rand() % 20] = cell;
+            buckets[b][random() % 20] = cell;
     }
     for (int b = 0; b < 5; ++b) {
         if (counts[b] > 0)
-            return buckets[b][std::rand() % counts[b]];
+            return buckets[b][random() % counts[b]];
     }
     return nullptr;
 }

@@ -97,7 +97,8 @@ public:
     int GetTileIndex(int row, int column) const;
     int GetTileIndexAtPixel(int x, int y) const;
     CMapCell* GetCell(int row, int column) const;
-    CMapCell* PickEdgeTile(int edge) const;
+    // A random cell of a map edge for arriving squads; `random` gives the draws (0 to 2^31 - 1).
+    CMapCell* PickEdgeTile(int edge, int (*random)()) const;
 
     // Builds a grid of the given size with every cell of one tile type (tests and loaders).
     bool BuildGrid(int columns, int rows, const std::vector<int>& tileTypes);

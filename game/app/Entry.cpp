@@ -1,6 +1,7 @@
 // Start-up, the window procedure and the main loop of the game program, which rests while nothing is due.
 #include "game/app/Entry.h"
 
+#include "game/sim/SimRandom.h"
 #include "platform/display/SdlMessageBox.h"
 #include "platform/display/SdlWindowTarget.h"
 #include "platform/system/MessageBox.h"
@@ -55,7 +56,7 @@ int32_t MainWindowProc(CGame& game, EventPump& pump, const WindowMessage& msg)
 
 int RunGame(const CEntryOptions& options)
 {
-    std::srand(static_cast<unsigned>(std::time(nullptr)));
+    SeedSimRandom(static_cast<uint32_t>(std::time(nullptr)));
     auto frameTimer = std::make_unique<CTimer>();
     auto game = std::make_unique<CGame>(options.game);
     g_pGame = game.get();

@@ -19,6 +19,7 @@
 #include "game/sim/Squad.h"
 #include "game/sim/SquadGame.h"
 #include "game/sim/SquadManager.h"
+#include "game/sim/SimRandom.h"
 #include "core/util/ByteStream.h"
 #include "platform/gdi/DeviceContext.h"
 #include "core/persist/DataRange.h"
@@ -316,8 +317,7 @@ bool CGame::OnTargetClick(int x, int y, uint32_t buttons)
         // Mended: the directed squad may have left this map since it was picked.
         CSquad* directed = m_pSquadGame->Scenario()->ContainsSquad(m_pDirected);
         auto passable = [&](int px, int py) { return IsPassableFor(squad, px, py); };
-        ScatterPoint(CheckedInt(squad->m_fX), CheckedInt(squad->m_fY), wx, wy, passable,
-                     [] { return std::rand(); });
+        ScatterPoint(CheckedInt(squad->m_fX), CheckedInt(squad->m_fY), wx, wy, passable, SimRand);
         GiveOrderTo(squad, m_nPendingOrder, wx, wy, directed);
         m_pDirected = nullptr;
         return false;

@@ -25,10 +25,12 @@ std::array<uint32_t CGame::*, kPlayClocks> ClockFields()
 
 void WritePlayInstant(CByteWriter& out, const CPlayInstant& instant)
 {
-    out.WriteU32(kPlayInstantTag);
+    out.WriteU32(instant.random ? kPlayInstantTag : kPlayInstantTagV1);
     out.WriteU32(instant.uModeBits);
     for (uint32_t since : instant.aSinceFired)
         out.WriteU32(since);
+    if (instant.random)
+        WriteSimRandomState(out, *instant.random);
 }
 
 bool ReadPlayInstant(CByteReader& in, CPlayInstant& instant)
@@ -39,7 +41,9 @@ bool ReadPlayInstant(CByteReader& in, CPlayInstant& instant)
     in.ReadU32(read.uModeBits);
     for (uint32_t& since : read.aSinceFired)
         in.ReadU32(since);
-    if (!in.Ok() || tag != kPlayInstantTag || (read.uModeBits & ~kSavedModeBits) != 0)
+    if (!in.Ok() || !IsPlayInstantTag(tag) || (read.uModeBits & ~kSavedModeBits) != 0)
+        return false;
+    if (tag == kPlayInstantTag && !ReadSimRandomState(in, read.random.emplace()))
         return false;
     instant = read;
     return true;
@@ -49,6 +53,7 @@ CPlayInstant CGame::CapturePlayInstant() const
 {
     CPlayInstant instant;
     instant.uModeBits = m_uMode & kSavedModeBits;
+    instant.random = GetSimRandomState();
     const uint32_t now = platform::GetTickCount();
     const auto fields = ClockFields();
     for (size_t i = 0; i < fields.size(); ++i)

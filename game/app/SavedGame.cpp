@@ -180,7 +180,7 @@ bool ReadSaveTail(CByteReader& in, CIncidentWorld* world, CSquadGame* squads, CP
     // one, so a damaged first part is refused.
     instant = CPlayInstant();
     const uint32_t first = next();
-    if (in.Remaining() > 0 && first != kSquadMovementTag && first != kTileMarksTag && first != kPlayInstantTag) {
+    if (in.Remaining() > 0 && first != kSquadMovementTag && first != kTileMarksTag && !IsPlayInstantTag(first)) {
         const size_t size = std::min(in.Remaining(), kRunTrailerSize);
         CByteReader trailer(in.Current(), size);
         if (!ReadRunTrailer(trailer, world))
@@ -191,7 +191,7 @@ bool ReadSaveTail(CByteReader& in, CIncidentWorld* world, CSquadGame* squads, CP
         return false;
     if (next() == kTileMarksTag && !(world && world->LoadTileMarks(in)))
         return false;
-    if (next() == kPlayInstantTag && !ReadPlayInstant(in, instant))
+    if (IsPlayInstantTag(next()) && !ReadPlayInstant(in, instant))
         return false;
     return in.Remaining() == 0;
 }
@@ -597,5 +597,8 @@ bool CGame::RestoreSaveState(CByteReader& in, const CSaveHeader& header)
     // The one start-of-play pass after a load: paths asked again, area route speeds, the first sync step (44).
     m_pSquadGame->ResumeAfterLoad();
     m_pRuntime->RestoreAfterLoad();
+    // Last, so that the draws of the load itself do not count: the restored game draws what the saved one would.
+    if (instant.random)
+        SetSimRandomState(*instant.random);
     return true;
 }

@@ -312,11 +312,11 @@ void CSquadManager::DeployToIncident(CSquad* squad)
     CMapCell* edge = nullptr;
     int direction = station ? station->m_nRouteDirection : -1;
     if (direction >= 0)
-        edge = map->PickEdgeTile(direction);
+        edge = map->PickEdgeTile(direction, SquadRand);
     for (int d : {0, 2, 4, 6}) {
         if (edge)
             break;
-        edge = map->PickEdgeTile(d);
+        edge = map->PickEdgeTile(d, SquadRand);
         direction = d;
     }
     if (!edge)

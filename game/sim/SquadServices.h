@@ -14,7 +14,7 @@ class CPathTile;
 class CSquad;
 class CSquadManager;
 
-// The draws of the squads' rules: the simulation's one random source (rand() unless a test scripts it).
+// The draws of the squads' rules: the simulation's one random source (SimRandom.h).
 int SquadRand();
 void SetSquadRandom(std::function<int()> source);
 

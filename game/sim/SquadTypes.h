@@ -131,7 +131,7 @@ constexpr int kSquadRecordSize = 149;
 // Largest action timer a saved record may hold: timers count down from at most a few thousand steps (an
 // assault's exchange of fire runs longest) to 0.
 constexpr int32_t kSquadTimerMax = 1000000;
-// A station dispatch waits rand() % 15 + 5 seconds, halved when Command unit 0x80 is active: the delays a
+// A station dispatch waits SimRand() % 15 + 5 seconds, halved when Command unit 0x80 is active: the delays a
 // dispatch message (46) can carry.
 constexpr int32_t kDispatchDelayBase = 5;
 constexpr int32_t kDispatchDelaySpread = 15;

@@ -11,6 +11,7 @@
 #include "game/app/ScenarioLoadRuntime.h"
 #include "game/sim/IncidentWorld.h"
 #include "game/sim/IncidentWorldGame.h"
+#include "game/sim/SimRandom.h"
 #include "game/sim/SquadGame.h"
 #include "platform/sound/SoundBackend.h"
 #include "platform/system/Clock.h"
@@ -180,7 +181,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     CLoaded& l = Loaded();
     CGame& game = *l.game;
-    std::srand(1);
+    SeedSimRandom(1);
     if (Restore(game, data, size)) {
         for (int step = 0; step < 4; ++step) {
             for (int i = 0; i < 15; ++i) {

@@ -2,6 +2,7 @@
 #include "core/world/Map2DLinked.h"
 #include "fuzz/WorldFuzzSupport.h"
 
+#include <cstdlib>
 #include <memory>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -15,6 +16,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         for (int column = -1; column <= map->GetColumns(); ++column)
             (void)map->GetTileIndex(row, column);
     for (int edge = 0; edge < 8; ++edge)
-        (void)map->PickEdgeTile(edge);
+        (void)map->PickEdgeTile(edge, std::rand);
     return 0;
 }

@@ -4,6 +4,7 @@
 
 #include "core/world/Sprite.h"
 #include "core/world/SpriteManager.h"
+#include "game/sim/SimRandom.h"
 
 #include <gtest/gtest.h>
 
@@ -164,12 +165,12 @@ protected:
 
 TEST_F(RegressionTest, DemoRun)
 {
-    std::srand(1);
+    SeedSimRandom(1);
     auto run = NewRun();
     ASSERT_TRUE(run->LoadScenario("Millbrook.zri"));
     std::string out = "start\n" + run->Summary();
     RunMinutes(*run, 0, kSplitMinute, out);
-    std::srand(7); // the same reseed as the restored run below
+    SeedSimRandom(7); // the same reseed as the restored run below
     RunMinutes(*run, kSplitMinute, kMinutes, out);
     Finish(*run, out);
     CompareWithExpected("demo_run", out);
@@ -177,7 +178,7 @@ TEST_F(RegressionTest, DemoRun)
 
 TEST_F(RegressionTest, SaveAndRestoreGivesTheSameRun)
 {
-    std::srand(1);
+    SeedSimRandom(1);
     auto first = NewRun();
     ASSERT_TRUE(first->LoadScenario("Millbrook.zri"));
     std::string straight = "start\n" + first->Summary();
@@ -186,7 +187,7 @@ TEST_F(RegressionTest, SaveAndRestoreGivesTheSameRun)
     std::string restoredOut = straight;
     const std::string atSave = first->Summary(false) + Counts(first->Game());
 
-    std::srand(7);
+    SeedSimRandom(7);
     RunMinutes(*first, kSplitMinute, kMinutes, straight);
     Finish(*first, straight);
 
@@ -196,7 +197,7 @@ TEST_F(RegressionTest, SaveAndRestoreGivesTheSameRun)
     ASSERT_TRUE(second->LoadSaved("halfway")) << DebugLines();
     // The restored game stands where the saved one stood: clock, cost and every squad.
     EXPECT_EQ(second->Summary(false) + Counts(second->Game()), atSave);
-    std::srand(7);
+    SeedSimRandom(7);
     RunMinutes(*second, kSplitMinute, kMinutes, restoredOut);
     Finish(*second, restoredOut);
 

@@ -1,6 +1,7 @@
 // A single play of the demo scenario with a script of orders, through the game's own frame tick around its save
-// from the save dialog at 10:00, restored from the lobby into a second game: the restored game's first frame holds
-// the saved state, and with the same orders it ends with the "Score-Log.txt" of the play that never stopped.
+// from the save dialog at 10:00, restored from the lobby into a second game seeded otherwise: the restored game's
+// first frame holds the saved state, its random draws among it, and with the same orders it ends with the
+// "Score-Log.txt" of the play that never stopped.
 #include "tests/game/app/DemoGame.h"
 
 #include "core/world/Sprite.h"
@@ -9,6 +10,7 @@
 #include "game/screens/hud/HUD.h"
 #include "game/screens/iap/IAP_PhaseIF.h"
 #include "game/screens/lobby/MPlayIF.h"
+#include "game/sim/SimRandom.h"
 #include "tools/demo/TownPlan.h"
 
 #include <gtest/gtest.h>
@@ -133,7 +135,8 @@ public:
             log.replace(at, folder.size(), "<data>");
         return log;
     }
-    // Clock, cost, incident and squads, the shared mode bits, the IAP and the EOC with its unit timers.
+    // Clock, cost, incident and squads, the shared mode bits, the IAP, the EOC with its unit timers and the
+    // random state.
     std::string State()
     {
         CGame& g = Game();
@@ -156,7 +159,11 @@ public:
                     out += "  unit " + std::to_string(u) + " ordered at " +
                            std::to_string(g.m_pEOCUnitData->Unit(s, u).nOrderTime) + "\n";
         }
-        return out;
+        const CSimRandomState random = GetSimRandomState();
+        out += "random " + std::to_string(random.uNext);
+        for (uint32_t word : random.aWords)
+            out += " " + std::to_string(word);
+        return out + "\n";
     }
     // Which steps each of the next `ticks` ticks ran: D draw, A authority, M movement, P periodic.
     std::string StepsOfTicks(int ticks)
@@ -271,7 +278,7 @@ protected:
 TEST_F(ResumeTest, ARestoredGameGoesOnFromTheSavedInstant)
 {
     // The play that never stopped; it is saved at 10:00 on its way.
-    std::srand(1);
+    SeedSimRandom(1);
     auto first = NewRun();
     ASSERT_TRUE(first->LoadScenario("Millbrook.zri"));
     std::string atSave, straightSteps, straightLog;
@@ -289,7 +296,6 @@ TEST_F(ResumeTest, ARestoredGameGoesOnFromTheSavedInstant)
         const CEOCSection& operations = first->Game().m_pEOCUnitData->m_aSections[1];
         ASSERT_TRUE(operations.bChiefOrdered && !operations.bChiefActive);
         ASSERT_TRUE(first->Game().m_pSquadGame->Scenario()->FindSquad(1001)->m_nFlags & kSqMoving);
-        std::srand(7);
         straightSteps = play.StepsOfTicks(120);
         // The scenario is ended a moment into its last minute, between two authority steps.
         ticksAfterSteps = play.PlayUntil(kEndTime) + kTicksIntoEndMinute;
@@ -297,13 +303,14 @@ TEST_F(ResumeTest, ARestoredGameGoesOnFromTheSavedInstant)
         straightLog = play.EndAndReadScoreLog();
     }
 
-    // The save restored in another game, on another clock.
+    // The save restored in another game, on another clock, its draws seeded otherwise: the load brings back
+    // the saved ones.
+    SeedSimRandom(2);
     auto second = NewRun();
     fs::copy(first->Folder() / "Saves", second->Folder() / "Saves", fs::copy_options::recursive);
     CScriptedPlay again(*second, 900000);
     ASSERT_NO_FATAL_FAILURE(again.RestoreFromLobby("ten"));
     EXPECT_EQ(again.State(), atSave);
-    std::srand(7);
     // Every step comes on the tick it came on in the play that never stopped.
     EXPECT_EQ(again.StepsOfTicks(120), straightSteps);
     // The same orders at the same minutes, and the scenario ended as many ticks after the save.

@@ -24,6 +24,7 @@
 #include "platform/gdi/Bitmap.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 
 #include <map>
@@ -186,7 +187,7 @@ TEST_F(DemoDataTest, TileArtAndTypesLoadForEveryTypeTheMapUses)
         EXPECT_NE(map.GetTileType(type), nullptr) << type;
     // Squads arrive on the road tiles of the map's edges.
     for (int edge : {0, 2, 4, 6}) {
-        CMapCell* cell = map.PickEdgeTile(edge);
+        CMapCell* cell = map.PickEdgeTile(edge, std::rand);
         ASSERT_NE(cell, nullptr) << edge;
         EXPECT_GE(cell->m_nTileIndex, 10) << edge;
         EXPECT_LE(cell->m_nTileIndex, 15) << edge;

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <random>
 #include <set>
 
 using namespace worldtest;
@@ -264,6 +265,13 @@ TEST_F(TileMapTest, SmallMapPutsTheCentreAtHalfTheView)
     EXPECT_EQ(map.GetViewCenterY(), 224);
 }
 
+// The draws of the edge picks below: a fixed sequence in 0 to 2^31 - 1.
+int EdgeDraw()
+{
+    static std::minstd_rand draws(7);
+    return static_cast<int>(draws());
+}
+
 TEST_F(TileMapTest, EdgePickPrefersTheEdgesOwnTypeThenFallsBack)
 {
     struct Case {
@@ -279,12 +287,11 @@ TEST_F(TileMapTest, EdgePickPrefersTheEdgesOwnTypeThenFallsBack)
         {6, {13, 0, 0, 10, 0, 0, 5, 0, 0}, {13}},      {6, {28, 0, 0, 10, 0, 0, 5, 0, 0}, {10}},
         {1, {14, 14, 14, 14, 14, 14, 14, 14, 14}, {}},
     };
-    std::srand(7);
     for (const Case& c : cases) {
         CMap2DLinked map;
         ASSERT_TRUE(map.BuildGrid(3, 3, c.types));
         for (int round = 0; round < 8; ++round) {
-            CMapCell* cell = map.PickEdgeTile(c.edge);
+            CMapCell* cell = map.PickEdgeTile(c.edge, EdgeDraw);
             if (c.allowed.empty()) {
                 EXPECT_EQ(cell, nullptr) << "edge " << c.edge;
                 continue;
@@ -299,10 +306,9 @@ TEST_F(TileMapTest, EdgePickKeepsOnlyTwentyCandidatesPerBucket)
 {
     CMap2DLinked map;
     ASSERT_TRUE(map.BuildGrid(60, 1, std::vector<int>(60, 14)));
-    std::srand(1);
     std::set<int> seen;
     for (int i = 0; i < 2000; ++i)
-        seen.insert(map.PickEdgeTile(0)->m_Position.m_nColumn);
+        seen.insert(map.PickEdgeTile(0, EdgeDraw)->m_Position.m_nColumn);
     EXPECT_GT(seen.size(), 20u); // replacements reach the later cells
 }
 

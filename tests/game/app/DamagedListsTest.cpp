@@ -262,10 +262,11 @@ void PrintTo(const ImpossibleState& c, std::ostream* os)
 }
 
 // The file ends: EOC block (724 bytes), IAP count (4), run trailer (24), then the squads' movement section, the tile
-// marks and the instant of play (32 bytes); the offsets from the end count back from the end of the run trailer.
+// marks and the instant of play (160 bytes); the offsets from the end count back from the end of the run trailer.
 constexpr int kEOCFromEnd = 24 + 4 + static_cast<int>(CEOCUnitData::kSaveBlockSize);
 constexpr int kEngineFromEnd = kEOCFromEnd + 331;
 constexpr int kSection = kEOCFromEnd - 4; // section 0 of the table, after the placement word
+constexpr int kInstant = static_cast<int>(kPlayInstantSize);
 
 const ImpossibleState kImpossible[] = {
     {"UnitBitPastTheUnits", kSection - 32, 0x80000000u},
@@ -291,11 +292,13 @@ const ImpossibleState kImpossible[] = {
     {"MovementHeadingOffTheMap", 0, 0x49742400u, -1, 36},
     {"MovementRequestedStateUnknown", 0, 99, -1, 56},
     {"MovementWaypointsPastTheBytes", 0, 5000, -1, 67},
-    // The tile marks: tag, count; the instant of play: tag, the shared mode bits, the clocks.
+    // The tile marks: tag, count; the instant of play: tag, the shared mode bits, the clocks, the random words and
+    // the slot of the next one.
     {"TileMarksTagDamaged", 0, 0x12345678u, -1, -1, 0},
     {"TileMarksPastTheBytes", 0, 5000, -1, -1, 4},
-    {"InstantTagDamaged", 0, 0x12345678u, -1, -1, -1, 32},
-    {"InstantModeBitNotShared", 0, kModeIAPReview | kModePaused, -1, -1, -1, 28},
+    {"InstantTagDamaged", 0, 0x12345678u, -1, -1, -1, kInstant},
+    {"InstantModeBitNotShared", 0, kModeIAPReview | kModePaused, -1, -1, -1, kInstant - 4},
+    {"RandomSlotPastTheWords", 0, 31, -1, -1, -1, 4},
     // The scenario's squads: 8 units from offset 78, 149 bytes each, then 2 vehicles from 1278.
     {"UnitIdCounterPastTheVehicles", 0, 5000, 70},
     {"UnitNumberNegative", 0, static_cast<uint32_t>(-5), 78},

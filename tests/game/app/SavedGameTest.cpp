@@ -8,6 +8,7 @@
 #include "core/world/UnitTaskRecord.h"
 #include "game/app/GameMessages.h"
 #include "game/screens/eoc/EOC.h"
+#include "game/sim/SimRandom.h"
 #include "core/util/ByteStream.h"
 #include "game/screens/lobby/MPlayIF.h"
 #include "platform/system/FileLayer.h"
@@ -447,7 +448,7 @@ protected:
     // Runs `steps` steps, or with none given until the car has stood still for two.
     static std::vector<std::string> Run(demo_game::CDemoGame& run, size_t steps = 0)
     {
-        std::srand(11);
+        SeedSimRandom(11);
         const CSquad* car = run.Game().m_pSquadGame->Scenario()->FindSquad(1001);
         std::vector<std::string> out{Squads(run.Game())};
         for (int still = 0; steps ? out.size() <= steps : still < 2 && out.size() < 400;) {
