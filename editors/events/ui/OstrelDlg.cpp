@@ -69,6 +69,14 @@ void COstrelDlg::BuildMenu()
     help->addAction("&About", this, [this] { OnHelpAbout(); });
 }
 
+COstrelDlg::~COstrelDlg()
+{
+    // The dialog hides as it goes, which takes the focus from the title field: its "editing finished" must not
+    // reach a dialog already half gone.
+    if (auto* title = GetDlgItem<QLineEdit>(this, IDC_TITLE))
+        title->disconnect(this);
+}
+
 void COstrelDlg::BuildControls()
 {
     auto button = [this](QLayout* row, const char* text, int id, void (COstrelDlg::*handler)()) {

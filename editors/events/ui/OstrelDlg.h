@@ -38,6 +38,7 @@ enum EOstrelControl : int {
 class COstrelDlg : public CMainDialog {
 public:
     explicit COstrelDlg(COstrelDocument& document, QWidget* parent = nullptr);
+    ~COstrelDlg() override;
 
     COstrelDocument& GetDocument() const { return m_document; }
 
