@@ -362,10 +362,11 @@ bool CSquad::LoadState(CByteReader& in)
     m_fHealth = health;
     m_fContamination = contamination;
     m_fFatigue = fatigue;
-    if (m_pUnitRecord && m_pUnitRecord->m_fMaxHealth > 0.0f)
-        m_fHealthPct = Percent(m_fHealth, m_pUnitRecord->m_fMaxHealth);
-    if (m_pUnitRecord && m_pUnitRecord->m_fMaxFatigue > 0.0f)
-        m_fFatiguePct = Percent(m_fFatigue, m_pUnitRecord->m_fMaxFatigue);
+    // As the condition step works them out; without a maximum, as a fresh squad has them.
+    const float maxHealth = m_pUnitRecord ? m_pUnitRecord->m_fMaxHealth : 0.0f;
+    const float maxFatigue = m_pUnitRecord ? m_pUnitRecord->m_fMaxFatigue : 0.0f;
+    m_fHealthPct = maxHealth > 0.0f ? Percent(m_fHealth, maxHealth) : 100.0f;
+    m_fFatiguePct = maxFatigue > 0.0f ? Percent(m_fFatigue, maxFatigue) : 0.0f;
     m_nDestX = lastX;
     m_nDestY = lastY;
     m_nLastDestX = m_nLastDestY = -1;
@@ -394,6 +395,17 @@ bool CSquad::LoadState(CByteReader& in)
     if (!Services().bAuthority)
         m_nFlags &= ~kSqMoving;
     m_bMovementLoaded = false;
+    // The health state is what the sprite's saved marks say, so the first condition check after the load sees no
+    // change: a squad that was down does not go down again, and the engine hears of no new injury or kill.
+    m_nHealthState = kHealthWell;
+    if (const int32_t marks = m_pSprite ? m_pSprite->m_Placement.Modifiers : 0; IsVehicle())
+        m_nHealthState = marks & kModDestroyed ? kHealthKilled : kHealthWell;
+    else if (marks & kModKilled)
+        m_nHealthState = kHealthKilled;
+    else if (marks & kModIncapacitated)
+        m_nHealthState = kHealthIncapacitated;
+    else if (marks & kModInjured)
+        m_nHealthState = kHealthInjured;
     return true;
 }
 

@@ -633,6 +633,11 @@ bool CSquadManager::IsPossibleRecord(const uint8_t* record, bool vehicles) const
     ok = ok && timer >= 0 && timer <= kSquadTimerMax;
     for (int32_t n : loaded)
         ok = ok && squadNumber(n);
+    // A squad the game has keeps its agency and template for good: a record of its id names the same.
+    const int32_t id = vehicles ? number - kVehicleNumberBase : number;
+    for (const CSquad* s : vehicles ? m_aVehicles : m_aUnits)
+        if (ok && s->m_nID == id && s->m_pSprite)
+            ok = s->m_pSprite->m_Placement.AgencyIndex == p.AgencyIndex && s->m_pSprite->m_Placement.Id == p.Id;
     return ok;
 }
 
@@ -720,14 +725,17 @@ bool CSquadManager::Load(CByteReader& in)
             if (!squad || !squad->LoadState(record))
                 platform::DebugOutput("Saved squads: record " + std::to_string(number) + " skipped");
         }
-        int32_t& count = vehicles ? m_nVehicleCount : m_nUnitCount;
-        count = storedCount;
-        for (CSquad* s : vehicles ? m_aVehicles : m_aUnits)
-            count = std::max(count, s->m_nID);
+        (vehicles ? m_nVehicleCount : m_nUnitCount) = storedCount;
     }
     // Squads of the scenario that the saved game no longer has (back at their station, or on the other map).
     for (CSquad* ghost : ghosts)
         RemoveSquad(ghost, true);
+    // The id counters never fall below a squad the game has; a squad that went with the ghosts does not count.
+    for (int list = 0; list < 2; ++list) {
+        int32_t& count = list == 1 ? m_nVehicleCount : m_nUnitCount;
+        for (CSquad* s : list == 1 ? m_aVehicles : m_aUnits)
+            count = std::max(count, s->m_nID);
+    }
     return in.Ok();
 }
 

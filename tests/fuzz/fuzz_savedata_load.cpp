@@ -7,6 +7,7 @@
 #include "core/util/ByteStream.h"
 #include "core/world/ScenarioData.h"
 #include "game/app/Game.h"
+#include "game/app/PlayInstant.h"
 #include "game/app/SavedGame.h"
 #include "game/app/ScenarioLoadRuntime.h"
 #include "game/sim/IncidentWorld.h"
@@ -18,6 +19,7 @@
 #include "platform/system/MessageBox.h"
 #include "tools/demo/DemoData.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -76,9 +78,18 @@ constexpr int kInputsPerLoad = 500; // bounds what a save does not hold (flags o
 std::vector<uint8_t> Saved(CGame& game)
 {
     CByteWriter out;
-    if (!game.WriteSaveState(out))
+    if (!game.WriteSaveState(out) || out.Data().size() < kPlayInstantSize)
         std::abort();
     return out.Data();
+}
+
+// Whether the game saves what `pristine` holds, but for the instant of play at its end: its clocks move on with
+// every input and its random state is seeded anew for each.
+bool SavesAsPristine(CGame& game, const std::vector<uint8_t>& pristine)
+{
+    const std::vector<uint8_t> now = Saved(game);
+    return now.size() == pristine.size() &&
+           std::equal(now.begin(), now.end() - kPlayInstantSize, pristine.begin());
 }
 
 bool Restore(CGame& game, const uint8_t* data, size_t size)
@@ -100,10 +111,9 @@ void LoadPristine(CLoaded& l)
     for (int pass = 0;; ++pass) {
         if (pass == 3 || !Restore(game, l.pristine.data(), l.pristine.size()))
             std::abort();
-        std::vector<uint8_t> again = Saved(game);
-        if (again == l.pristine)
+        if (SavesAsPristine(game, l.pristine))
             break;
-        l.pristine = std::move(again);
+        l.pristine = Saved(game);
     }
 }
 
@@ -150,11 +160,11 @@ void Reset(CLoaded& l)
 {
     CGame& game = *l.game;
     game.m_log.Clear(); // the log comes with a saved game from its own file
-    if (++l.nSinceLoad < kInputsPerLoad && Saved(game) == l.pristine)
+    if (++l.nSinceLoad < kInputsPerLoad && SavesAsPristine(game, l.pristine))
         return;
     if (l.nSinceLoad < kInputsPerLoad) {
         FreshIncidentWorld(game);
-        if (Restore(game, l.pristine.data(), l.pristine.size()) && Saved(game) == l.pristine)
+        if (Restore(game, l.pristine.data(), l.pristine.size()) && SavesAsPristine(game, l.pristine))
             return;
     }
     LoadPristine(l);

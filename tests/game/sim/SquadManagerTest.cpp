@@ -170,6 +170,27 @@ TEST_F(SquadManagerTest, ARecordNumberOutsideItsListIsRefused)
     }
 }
 
+TEST_F(SquadManagerTest, ARecordOfAnotherAgencyOrTemplateForASquadTheGameHasIsRefused)
+{
+    Side& side = MakeSide(OpenMap(6, 4), true, 0, false, ScenarioSquads);
+    const std::vector<uint8_t> bytes = SaveBlocks(side);
+    const CSquad* squad = side.Scenario().FindSquad(1);
+    ASSERT_TRUE(squad && squad->m_pSprite);
+    const CPlacement before = squad->m_pSprite->m_Placement;
+    // The first unit record: its number, then the placement's agency, flags and template.
+    const size_t agency = 12 + 4, unitTemplate = 12 + 12;
+    for (size_t at : {agency, unitTemplate}) {
+        std::vector<uint8_t> bad = bytes;
+        bad[at] ^= 1;
+        CByteReader r(bad.data(), bad.size());
+        EXPECT_FALSE(side.Scenario().Load(r)) << at;
+        EXPECT_EQ(squad->m_pSprite->m_Placement.AgencyIndex, before.AgencyIndex);
+        EXPECT_EQ(squad->m_pSprite->m_Placement.Id, before.Id);
+    }
+    CByteReader same(bytes.data(), bytes.size());
+    EXPECT_TRUE(side.Scenario().Load(same));
+}
+
 TEST_F(SquadManagerTest, ATimerNoGameCountsDownIsRefused)
 {
     Side& side = MakeSide(OpenMap(6, 4), true, 0, false, ScenarioSquads);

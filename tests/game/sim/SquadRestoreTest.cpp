@@ -173,4 +173,50 @@ TEST_F(SquadRestoreTest, ARestoredPathShowsItsMarkersWhenTheyAreOn)
     EXPECT_EQ(restored.game->m_pSprites->GetSpritesCount(), bare);
 }
 
+TEST_F(SquadRestoreTest, HurtKilledAndDestroyedSquadsComeBackAsTheyWereWithoutGoingDownAgain)
+{
+    // A second unit beside the usual squads.
+    const auto withTwoUnits = [](Side& side) {
+        Squads(side);
+        PlaceSprite(*side.game->m_pSprites, kUnitSprite, 0, 80, 16);
+    };
+    Side& straight = MakeSide(kDetour, true, 0, false, withTwoUnits);
+    CSquad* hurt = straight.Scenario().FindSquad(1);
+    CSquad* killed = straight.Scenario().FindSquad(2);
+    CSquad* wreck = straight.Scenario().FindSquad(1001);
+    ASSERT_TRUE(hurt && killed && wreck);
+    const float most = hurt->m_pUnitRecord->m_fMaxHealth;
+    hurt->AddHealth(-most * 0.2f);
+    killed->AddHealth(-most);
+    wreck->AddHealth(-wreck->m_pUnitRecord->m_fMaxHealth);
+    for (CSquad* s : {hurt, killed, wreck})
+        s->UpdateHealthState();
+    ASSERT_EQ(hurt->m_nHealthState, kHealthInjured);
+    ASSERT_TRUE(killed->IsKilled() && wreck->IsKilled());
+
+    std::vector<int> told;
+    Side& restored = Restore(Save(straight), kDetour, [&](Side& side) {
+        withTwoUnits(side);
+        // Attaching the scenario's squads tells of each going idle; a kill or an injury told again is the fault.
+        side.Services().fnNotify = [&told](int, CSquad* s, int action) {
+            if (action != kActIdle)
+                told.push_back(s->m_nID * 1000 + action);
+        };
+    });
+    for (CSquad* s : {hurt, killed, wreck}) {
+        const CSquad* back = restored.Scenario().FindSquad(s->m_nID + (s->IsVehicle() ? 1000 : 0));
+        ASSERT_TRUE(back) << s->m_nID;
+        EXPECT_EQ(back->m_nHealthState, s->m_nHealthState) << s->m_nID;
+        EXPECT_EQ(int(back->m_nState), int(s->m_nState)) << s->m_nID;
+        EXPECT_EQ(back->m_nTimer, s->m_nTimer) << s->m_nID;
+        EXPECT_EQ(back->m_nFlags & ~kSqPositionChanged, s->m_nFlags & ~kSqPositionChanged) << s->m_nID;
+        EXPECT_EQ(back->m_pSprite->m_Placement.Modifiers, s->m_pSprite->m_Placement.Modifiers) << s->m_nID;
+    }
+    // The restore tells nobody of a kill: the engine hears of no action, and only the squads' sync goes out.
+    for (int t : told)
+        ADD_FAILURE() << "squad " << t / 1000 << " told of action " << t % 1000;
+    for (uint16_t id : restored.posts)
+        EXPECT_TRUE(id == kGmSquadSync || id == kGmAreaSquadSync) << id;
+}
+
 } // namespace
