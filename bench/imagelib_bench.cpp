@@ -67,6 +67,24 @@ std::vector<uint8_t> Encode(CRaster& img)
     return out;
 }
 
+// The file and info headers of a square run-length BMP of `bpp` (8 or 4) bits, before its palette.
+std::vector<uint8_t> RleHeader(uint32_t side, uint32_t bpp, uint32_t colors, uint32_t pixelBytes)
+{
+    const uint32_t off = 14 + 40 + colors * 4;
+    std::vector<uint8_t> f;
+    PutLE(f, 0x4D42, 2);
+    PutLE(f, off + pixelBytes, 4);
+    PutLE(f, 0, 4);
+    PutLE(f, off, 4);
+    for (uint32_t v : {40u, side, side})
+        PutLE(f, v, 4);
+    PutLE(f, 1, 2);
+    PutLE(f, bpp, 2);
+    for (uint32_t v : {bpp == 4 ? 2u : 1u, pixelBytes, 3780u, 3780u, colors, 0u})
+        PutLE(f, v, 4);
+    return f;
+}
+
 // A run-length BMP (8 or 4 bits) of a palette image: encoded runs only, an end of line per row.
 std::vector<uint8_t> EncodeRle(CRaster& img)
 {
@@ -88,19 +106,8 @@ std::vector<uint8_t> EncodeRle(CRaster& img)
     }
     px.push_back(0);
     px.push_back(1);
-    uint32_t colors = img.GetNumColors();
-    uint32_t off = 14 + 40 + colors * 4;
-    std::vector<uint8_t> f;
-    PutLE(f, 0x4D42, 2);
-    PutLE(f, off + static_cast<uint32_t>(px.size()), 4);
-    PutLE(f, 0, 4);
-    PutLE(f, off, 4);
-    for (uint32_t v : {40u, kSide, kSide})
-        PutLE(f, v, 4);
-    PutLE(f, 1, 2);
-    PutLE(f, img.GetBpp(), 2);
-    for (uint32_t v : {four ? 2u : 1u, static_cast<uint32_t>(px.size()), 3780u, 3780u, colors, 0u})
-        PutLE(f, v, 4);
+    const uint32_t colors = img.GetNumColors();
+    std::vector<uint8_t> f = RleHeader(kSide, img.GetBpp(), colors, static_cast<uint32_t>(px.size()));
     const uint8_t* pal = reinterpret_cast<const uint8_t*>(img.GetPalette());
     f.insert(f.end(), pal, pal + colors * 4);
     f.insert(f.end(), px.begin(), px.end());
@@ -131,18 +138,7 @@ std::vector<uint8_t> LargestRle8()
         px.push_back(0);
         px.push_back(0);
     }
-    const uint32_t off = 14 + 40 + 1024;
-    std::vector<uint8_t> f;
-    PutLE(f, 0x4D42, 2);
-    PutLE(f, off + static_cast<uint32_t>(px.size()), 4);
-    PutLE(f, 0, 4);
-    PutLE(f, off, 4);
-    for (uint32_t v : {40u, kLargestRle, kLargestRle})
-        PutLE(f, v, 4);
-    PutLE(f, 1, 2);
-    PutLE(f, 8, 2);
-    for (uint32_t v : {1u, static_cast<uint32_t>(px.size()), 3780u, 3780u, 256u, 0u})
-        PutLE(f, v, 4);
+    std::vector<uint8_t> f = RleHeader(kLargestRle, 8, 256, static_cast<uint32_t>(px.size()));
     for (uint32_t i = 0; i < 256; ++i)
         PutLE(f, i * 0x010101u, 4);
     f.insert(f.end(), px.begin(), px.end());

@@ -141,27 +141,7 @@ void CompareWithExpected(const std::string& name, const std::string& actual)
     }
 }
 
-class RegressionTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        platform::SetMessageEcho(false);
-        ASSERT_FALSE(demo_game::DemoData().empty()) << "the demo data could not be made";
-    }
-    void TearDown() override
-    {
-        for (const fs::path& f : m_folders) {
-            std::error_code ec;
-            fs::remove_all(f, ec);
-        }
-    }
-    std::unique_ptr<CDemoGame> NewRun()
-    {
-        m_folders.push_back(CDemoGame::CopyDemoData());
-        return std::make_unique<CDemoGame>(m_folders.back());
-    }
-    std::vector<fs::path> m_folders;
-};
+using RegressionTest = demo_game::DemoRunsTest;
 
 TEST_F(RegressionTest, DemoRun)
 {

@@ -253,27 +253,7 @@ private:
     size_t m_nNext = 0;
 };
 
-class ResumeTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        platform::SetMessageEcho(false);
-        ASSERT_FALSE(demo_game::DemoData().empty()) << "the demo data could not be made";
-    }
-    void TearDown() override
-    {
-        for (const fs::path& f : m_folders) {
-            std::error_code ec;
-            fs::remove_all(f, ec);
-        }
-    }
-    std::unique_ptr<CDemoGame> NewRun()
-    {
-        m_folders.push_back(CDemoGame::CopyDemoData());
-        return std::make_unique<CDemoGame>(m_folders.back());
-    }
-    std::vector<fs::path> m_folders;
-};
+using ResumeTest = demo_game::DemoRunsTest;
 
 TEST_F(ResumeTest, ARestoredGameGoesOnFromTheSavedInstant)
 {

@@ -192,4 +192,27 @@ private:
     bool m_bLoad;
 };
 
+// Games on copies of the demo data, as many as a test makes; the copies are removed afterwards.
+class DemoRunsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        platform::SetMessageEcho(false);
+        ASSERT_FALSE(DemoData().empty()) << "the demo data could not be made";
+    }
+    void TearDown() override
+    {
+        for (const fs::path& f : m_folders) {
+            std::error_code ec;
+            fs::remove_all(f, ec);
+        }
+    }
+    std::unique_ptr<CDemoGame> NewRun()
+    {
+        m_folders.push_back(CDemoGame::CopyDemoData());
+        return std::make_unique<CDemoGame>(m_folders.back());
+    }
+    std::vector<fs::path> m_folders;
+};
+
 } // namespace demo_game
