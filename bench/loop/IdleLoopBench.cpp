@@ -5,13 +5,10 @@
 #include "game/app/Entry.h"
 #include "game/screens/iap/IAP_PhaseIF.h"
 #include "platform/system/Clock.h"
-#include "platform/system/MessageBox.h"
 
 #include <benchmark/benchmark.h>
 
 #include <chrono>
-#include <cstdlib>
-#include <fstream>
 #include <sys/resource.h>
 
 namespace {
@@ -35,21 +32,11 @@ double ProcessCpuSeconds()
 void MeasureIdle(benchmark::State& state, bool skipSplash, const std::function<bool(CGame&)>& settled,
                  const std::function<void(CGame&)>& drive)
 {
-    setenv("SDL_VIDEODRIVER", "dummy", 0);
-    setenv("SDL_AUDIODRIVER", "dummy", 0);
-    platform::SetMessageEcho(false);
     for (auto _ : state) {
         CDemoCopy data;
-        if (!data.Ready()) {
-            state.SkipWithError("no demo data (build the demo-data target)");
-            return;
-        }
-        std::ofstream(data.Folder() + "/ZR.ini")
-            << "Name: Bench\nWindowed 1\nAStarLog 0\nSound 1\nIncidentOrders 0\nHost \nSkipSplash "
-            << (skipSplash ? 1 : 0) << "\n";
         CEntryOptions options;
-        options.game.strBaseFolder = data.Folder();
-        options.bInstallMessageBoxBackend = false;
+        if (!PrepareProgram(state, data, "Bench", skipSplash, options))
+            return;
         const Clock::time_point started = Clock::now();
         Clock::time_point since{}, from{};
         double cpuFrom = 0;
