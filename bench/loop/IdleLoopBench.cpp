@@ -1,6 +1,7 @@
 // Idle CPU of the whole program loop on the demo data: the title screen and a paused single-play game, each
-// measured over 3 s of wall time (SDL's dummy video driver unless SDL_VIDEODRIVER names another). Target: well
-// under 5 % of a core. Counters: cpu_percent (of one core, all threads), frames_per_s and ticks_per_s.
+// measured over 3 s of wall time (SDL's dummy video driver unless SDL_VIDEODRIVER names another; x11 with a
+// DISPLAY shows the cost of a real window, where a software renderer makes each present dear). Target: well under
+// 5 % of a core. Counters: cpu_percent (of one core, all threads), frames_per_s and ticks_per_s.
 #include "bench/loop/DemoCopy.h"
 #include "game/app/Entry.h"
 #include "game/screens/iap/IAP_PhaseIF.h"

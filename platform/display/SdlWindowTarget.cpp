@@ -3,6 +3,8 @@
 
 #include <SDL.h>
 
+#include <cstring>
+
 namespace platform {
 
 std::unique_ptr<SdlWindowTarget> SdlWindowTarget::Create(const std::string& caption, int clientWidth, int clientHeight,
@@ -41,11 +43,13 @@ std::unique_ptr<SdlWindowTarget> SdlWindowTarget::Create(const std::string& capt
     }
     // The picture keeps its size and proportions whatever the window's size.
     SDL_RenderSetLogicalSize(target->m_pRenderer, clientWidth, clientHeight);
+    SDL_AddEventWatch(&SdlWindowTarget::WatchEvents, target.get());
     return target;
 }
 
 SdlWindowTarget::~SdlWindowTarget()
 {
+    SDL_DelEventWatch(&SdlWindowTarget::WatchEvents, this);
     if (m_pTexture)
         SDL_DestroyTexture(m_pTexture);
     if (m_pRenderer)
@@ -87,6 +91,35 @@ bool SdlWindowTarget::EnsureTexture(int width, int height, std::string* error)
     return true;
 }
 
+int SdlWindowTarget::WatchEvents(void* self, SDL_Event* event)
+{
+    auto* target = static_cast<SdlWindowTarget*>(self);
+    if (event->type == SDL_RENDER_TARGETS_RESET || event->type == SDL_RENDER_DEVICE_RESET) {
+        target->m_bShownLost = true;
+    } else if (event->type == SDL_WINDOWEVENT && target->m_pWindow &&
+               event->window.windowID == SDL_GetWindowID(target->m_pWindow)) {
+        switch (event->window.event) {
+        case SDL_WINDOWEVENT_SHOWN:
+        case SDL_WINDOWEVENT_EXPOSED:
+        case SDL_WINDOWEVENT_RESIZED:
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+        case SDL_WINDOWEVENT_MAXIMIZED:
+        case SDL_WINDOWEVENT_RESTORED:
+            target->m_bShownLost = true;
+            break;
+        default:
+            break;
+        }
+    }
+    return 1;
+}
+
+bool SdlWindowTarget::SameAsShown(const PixelSurface& frame) const
+{
+    return m_shownSize.cx == frame.Width() && m_shownSize.cy == frame.Height() &&
+           std::memcmp(m_shown.data(), frame.Data(), m_shown.size() * sizeof(uint16_t)) == 0;
+}
+
 bool SdlWindowTarget::Present(const PixelSurface& frame, std::string* error)
 {
     if (frame.Empty()) {
@@ -94,16 +127,25 @@ bool SdlWindowTarget::Present(const PixelSurface& frame, std::string* error)
             *error = "empty frame";
         return false;
     }
-    if (!EnsureTexture(frame.Width(), frame.Height(), error))
+    // An idle screen draws the same picture frame after frame: it is shown once.
+    if (!m_bShownLost.exchange(false) && SameAsShown(frame))
+        return true;
+    if (!EnsureTexture(frame.Width(), frame.Height(), error)) {
+        m_bShownLost = true;
         return false;
+    }
     if (SDL_UpdateTexture(m_pTexture, nullptr, frame.Data(), frame.PitchBytes()) != 0 ||
         SDL_SetRenderDrawColor(m_pRenderer, 0, 0, 0, 255) != 0 || SDL_RenderClear(m_pRenderer) != 0 ||
         SDL_RenderCopy(m_pRenderer, m_pTexture, nullptr, nullptr) != 0) {
         if (error)
             *error = SDL_GetError();
+        m_bShownLost = true;
         return false;
     }
     SDL_RenderPresent(m_pRenderer);
+    m_shown.assign(frame.Data(), frame.Data() + static_cast<size_t>(frame.Width()) * frame.Height());
+    m_shownSize = SIZE{frame.Width(), frame.Height()};
+    ++m_nShown;
     return true;
 }
 

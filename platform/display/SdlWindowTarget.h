@@ -3,12 +3,16 @@
 
 #include "platform/display/PresentTarget.h"
 
+#include <atomic>
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 struct SDL_Window;
 struct SDL_Renderer;
 struct SDL_Texture;
+union SDL_Event;
 
 namespace platform {
 
@@ -25,7 +29,11 @@ public:
 
     SIZE ClientSize() const override { return m_size; }
     POINT ClientOrigin() const override;
+    // A frame of the same pixels as the one on screen is not sent again, unless the window may have lost its
+    // picture since (exposed, shown, resized, its renderer reset).
     bool Present(const PixelSurface& frame, std::string* error) override;
+    // Frames really sent to the screen.
+    int ShownCount() const { return m_nShown; }
 
     void Show(bool shown);
     bool IsWindowed() const { return m_bWindowed; }
@@ -35,6 +43,8 @@ public:
 private:
     SdlWindowTarget() = default;
     bool EnsureTexture(int width, int height, std::string* error);
+    bool SameAsShown(const PixelSurface& frame) const;
+    static int WatchEvents(void* self, SDL_Event* event);
 
     SDL_Window* m_pWindow = nullptr;
     SDL_Renderer* m_pRenderer = nullptr;
@@ -42,6 +52,11 @@ private:
     SIZE m_size{};
     SIZE m_textureSize{};
     bool m_bWindowed = true;
+    // The picture on screen, and whether the window may have lost it (set from SDL's event watch).
+    std::vector<uint16_t> m_shown;
+    SIZE m_shownSize{};
+    std::atomic<bool> m_bShownLost{true};
+    int m_nShown = 0;
 };
 
 } // namespace platform

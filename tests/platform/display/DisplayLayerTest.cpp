@@ -5,6 +5,8 @@
 #include "platform/display/SdlWindowTarget.h"
 #include "support/DisplayFixtures.h"
 
+#include <SDL.h>
+
 #include <gtest/gtest.h>
 
 using namespace platform;
@@ -188,6 +190,45 @@ TEST(SdlWindowTarget, WindowedAndFullScreenPresentOnOffscreenDriver)
     }
     std::string error;
     EXPECT_FALSE(SdlWindowTarget::Create("Zoranth", 0, 600, true, &error));
+}
+
+TEST(SdlWindowTarget, TheSamePictureIsShownOnceUntilTheWindowMayHaveLostIt)
+{
+    std::string error;
+    auto target = SdlWindowTarget::Create("Zoranth", 320, 200, true, &error);
+    ASSERT_TRUE(target) << error;
+    target->Show(true);
+    SDL_PumpEvents();
+    PixelSurface frame = Make(320, 200, 0x001F);
+    ASSERT_TRUE(target->Present(frame, &error)) << error;
+    EXPECT_TRUE(target->Present(frame, &error));
+    EXPECT_EQ(target->ShownCount(), 1);
+    // One pixel changed, in the last row: shown.
+    frame.Row(199)[319] = 0xFFFF;
+    EXPECT_TRUE(target->Present(frame, &error));
+    EXPECT_EQ(target->ShownCount(), 2);
+    // Another window exposed: nothing to show again; this window exposed or resized: shown again.
+    auto push = [&](uint32_t windowId, uint8_t what) {
+        SDL_Event e{};
+        e.type = SDL_WINDOWEVENT;
+        e.window.windowID = windowId;
+        e.window.event = what;
+        SDL_PushEvent(&e);
+    };
+    push(SDL_GetWindowID(target->Window()) + 100, SDL_WINDOWEVENT_EXPOSED);
+    EXPECT_TRUE(target->Present(frame, &error));
+    EXPECT_EQ(target->ShownCount(), 2);
+    for (uint8_t what : {SDL_WINDOWEVENT_EXPOSED, SDL_WINDOWEVENT_SIZE_CHANGED}) {
+        push(SDL_GetWindowID(target->Window()), what);
+        EXPECT_TRUE(target->Present(frame, &error));
+        EXPECT_TRUE(target->Present(frame, &error));
+    }
+    EXPECT_EQ(target->ShownCount(), 4);
+    // A frame of another size is shown.
+    PixelSurface other = Make(320, 100, 0x001F);
+    EXPECT_TRUE(target->Present(other, &error));
+    EXPECT_EQ(target->ShownCount(), 5);
+    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
 }
 
 TEST(SdlMessageBox, HeadlessRunNeverShowsADialog)
